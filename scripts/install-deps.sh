@@ -1,0 +1,21 @@
+#!/bin/sh
+# Installs the Debian packages Quillmere needs to build, run and test, when missing.
+set -eu
+
+PACKAGES="cmake g++ make qt6-base-dev qt6-image-formats-plugins fonts-dejavu-core \
+libjpeg-dev libpng-dev xvfb xauth"
+
+missing=""
+for package in $PACKAGES; do
+    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+        missing="$missing $package"
+    fi
+done
+
+if [ -n "$missing" ]; then
+    echo "Installing:$missing"
+    SUDO=""
+    if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+    $SUDO apt-get update
+    DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y --no-install-recommends $missing
+fi

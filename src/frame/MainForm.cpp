@@ -1,0 +1,490 @@
+#include "frame/MainForm.h"
+
+#include "frame/AboutBox.h"
+#include "frame/CaptionFlasher.h"
+#include "frame/Globals.h"
+#include "frame/ListingPanel.h"
+#include "frame/Numbers.h"
+#include "frame/ToolbarPictures.h"
+#include "imagebuffer/ImageBuffer.h"
+#include "ui/Platform.h"
+#include "ui/Twips.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QToolBar>
+
+namespace {
+
+using Command = void (MainForm::*)();
+
+struct ButtonSpec {
+    const char *key;       // nullptr for a separator
+    const char *image;
+    const char *caption;
+    const char *tooltip;
+    const char *tag;
+};
+
+const ButtonSpec ToolbarButtons[] = {
+    {"Open Directory", "Open Directory", "Open Directory", "Create Thumbnails For Images Within a Directory",
+     "Open Directory"},
+    {"Open File", "Open Image", "Open Image", "Create a Thumbnail From An Image", "Open Image"},
+    {nullptr, nullptr, nullptr, nullptr, nullptr},
+    {"Save Images", "Save Images", "Save Images", "Copy Full-Sized Images to a Directory", "Save Images"},
+    {"Save Thumbnails", "Save Thumbnails", "Save Thumbs", "Save Thumbnails to a Directory", "Save Thumbnails"},
+    {nullptr, nullptr, nullptr, nullptr, nullptr},
+    {"Generate Code", nullptr, "Generate Code", "Determine Options For And Create a Web Page", "Generate Code"},
+    {"Stop", "Stop", "Stop!", "Cancel Loading Images", "Stop!"},
+    {nullptr, nullptr, nullptr, nullptr, nullptr},
+    {"Listing Align", "Listing", "Listing Align", "Cycle Through Possible Listing Docking Positions",
+     "Listing Align"},
+    {nullptr, nullptr, nullptr, nullptr, nullptr},
+    {"Cascade", "Cascade", "Cascade", "Cascade Arrange All Thumbnail Windows", "Cascade"},
+    {"Tile", "Tile", "Tile", "Tile Arrange All Thumbnail Windows", "Tile"},
+    {"Mosaic", "Mosaic", "Mosaic", "Mosaic Arrange All Thumbnail Windows", "Mosaic"},
+};
+
+const char *const KeyProperty = "key";
+
+// The picture of the Generate button changes with the hour it was made in.
+QString GenerateImage(const QTime &now)
+{
+    return now.hour() % 2 == 0 ? QStringLiteral("Generate1") : QStringLiteral("Generate2");
+}
+
+QAction *addItem(QMenu *menu, MainForm *form, const char *name, const char *caption, Command command)
+{
+    QAction *item = menu->addAction(QString::fromUtf8(caption));
+    item->setObjectName(QString::fromUtf8(name));
+    QObject::connect(item, &QAction::triggered, form, command);
+    return item;
+}
+
+void addSeparator(QMenu *menu, const char *name)
+{
+    menu->addSeparator()->setObjectName(QString::fromUtf8(name));
+}
+
+QMenu *addMenu(QMenuBar *bar, MainForm *form, const char *name, const char *caption, Command opened)
+{
+    QMenu *menu = bar->addMenu(QString::fromUtf8(caption));
+    menu->setObjectName(QString::fromUtf8(name));
+    menu->menuAction()->setObjectName(QString::fromUtf8(name));
+    if (opened)
+        QObject::connect(menu, &QMenu::aboutToShow, form, opened);
+    return menu;
+}
+
+} // namespace
+
+MainForm::MainForm(QWidget *parent)
+    : QMainWindow(parent), mdi(new QMdiArea(this)), picToolbar(new QToolBar(this)), Toolbar1(new QToolBar(picToolbar)),
+      picListing(new ListingPanel(this)), Picture1(new QToolBar(this)), lblLogo(new QLabel(Picture1)),
+      StatusBar1(new QStatusBar(this)), panels{new QLabel(StatusBar1), new QLabel(StatusBar1)},
+      flash(new CaptionFlasher(this))
+{
+    setObjectName(QStringLiteral("MAINFORM"));
+    setWindowTitle(QStringLiteral("Quillmere"));
+    setWindowIcon(ToolbarPictures::ProgramIcon());
+    setAttribute(Qt::WA_DeleteOnClose);
+    setContextMenuPolicy(Qt::PreventContextMenu);
+    resize(900, 640);
+
+    mdi->setObjectName(QStringLiteral("mdiArea"));
+    mdi->setBackground(palette().dark());
+    setCentralWidget(mdi);
+
+    picToolbar->setObjectName(QStringLiteral("picToolbar"));
+    picToolbar->setMovable(false);
+    picToolbar->setFloatable(false);
+    Toolbar1->setObjectName(QStringLiteral("Toolbar1"));
+    Toolbar1->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    Toolbar1->setIconSize(QSize(32, 32));
+    picToolbar->addWidget(Toolbar1);
+    addToolBar(Qt::TopToolBarArea, picToolbar);
+    connect(Toolbar1, &QToolBar::actionTriggered, this, &MainForm::Toolbar1_ButtonClick);
+
+    addDockWidget(Qt::RightDockWidgetArea, picListing);
+
+    Picture1->setObjectName(QStringLiteral("Picture1"));
+    Picture1->setMovable(false);
+    Picture1->setFloatable(false);
+    auto *spacer = new QWidget(Picture1);
+    spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    Picture1->addWidget(spacer);
+    lblLogo->setObjectName(QStringLiteral("lblLogo"));
+    lblLogo->setContentsMargins(4, 0, 6, 0);
+    Picture1->addWidget(lblLogo);
+    addToolBar(Qt::BottomToolBarArea, Picture1);
+
+    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
+    const QString initial[] = {QStringLiteral("Total Thumbnails:"), QStringLiteral("Current Thumbnail:")};
+    for (int i = 0; i < 2; ++i) {
+        panels[i]->setObjectName(QStringLiteral("Panel%1").arg(i + 1));
+        panels[i]->setText(initial[i]);
+        panels[i]->setFrameShape(QFrame::Panel);
+        panels[i]->setFrameShadow(QFrame::Sunken);
+        StatusBar1->addWidget(panels[i], 1);
+    }
+    setStatusBar(StatusBar1);
+
+    buildMenus();
+    buildWorkingControls();
+    MDIForm_Load();
+}
+
+MainForm::~MainForm() = default;
+
+void MainForm::buildMenus()
+{
+    QMenuBar *bar = menuBar();
+    QMenu *file = addMenu(bar, this, "mnuFile", "&File", &MainForm::mnuFile_Click);
+    addItem(file, this, "mnuFileOpenDir", "Open Image &Directory", &MainForm::mnuFileOpenDir_Click);
+    addItem(file, this, "mnuFileOpenFile", "Open an &Image", &MainForm::mnuFileOpenFile_Click);
+    addSeparator(file, "mnuFileSep1");
+    addItem(file, this, "mnuFileClearThumbnails", "&Clear All Thumbnails", &MainForm::mnuFileClearThumbnails_Click);
+    addSeparator(file, "mnuFileSep2");
+    addItem(file, this, "mnuFilePrefs", "&Preferences", &MainForm::mnuFilePrefs_Click);
+    addSeparator(file, "mnuFileSep3");
+    addItem(file, this, "mnuFileExit", "E&xit", &MainForm::mnuFileExit_Click);
+
+    QMenu *html = addMenu(bar, this, "mnuHTML", "&HTML", &MainForm::mnuHTML_Click);
+    addItem(html, this, "mnuHTMLGenerate", "&Generate HTML Code...", &MainForm::mnuHTMLGenerate_Click);
+    addItem(html, this, "mnuHTMLEditor", "&Editor...", &MainForm::mnuHTMLEditor_Click);
+
+    QMenu *images = addMenu(bar, this, "mnuImages", "&Images", &MainForm::mnuImages_Click);
+    addItem(images, this, "mnuImagesSaveThumbnails", "Save &Thumbnails", &MainForm::mnuImagesSaveThumbnails_Click);
+    addItem(images, this, "mnuImagesSaveImages", "Save &Images", &MainForm::mnuImagesSaveImages_Click);
+
+    QMenu *listing = addMenu(bar, this, "mnuListing", "&Listing", nullptr);
+    QMenu *alignment = listing->addMenu(QStringLiteral("&Alignment"));
+    alignment->setObjectName(QStringLiteral("mnuListingAlignment"));
+    alignment->menuAction()->setObjectName(QStringLiteral("mnuListingAlignment"));
+    addItem(alignment, this, "mnuListingAlignmentTop", "&Top", &MainForm::mnuListingAlignmentTop_Click);
+    addItem(alignment, this, "mnuListingAlignmentRight", "&Right", &MainForm::mnuListingAlignmentRight_Click);
+    addItem(alignment, this, "mnuListingAlignmentBottom", "&Bottom", &MainForm::mnuListingAlignmentBottom_Click);
+    addItem(alignment, this, "mnuListingAlignmentLeft", "&Left", &MainForm::mnuListingAlignmentLeft_Click);
+    addSeparator(listing, "mnuListingSep1");
+    addItem(listing, this, "mnuListingHide", "&Hide", &MainForm::mnuListingHide_Click);
+
+    mnuWindows = addMenu(bar, this, "mnuWindows", "&Windows", &MainForm::mnuWindows_Click);
+    addItem(mnuWindows, this, "mnuWindowsCascade", "&Cascade", &MainForm::mnuWindowsCascade_Click);
+    addItem(mnuWindows, this, "mnuWindowsTile", "&Tile", &MainForm::mnuWindowsTile_Click);
+    addItem(mnuWindows, this, "mnuWindowsMosaic", "&Mosaic", &MainForm::mnuWindowsMosaic_Click);
+    addSeparator(mnuWindows, "mnuWindowsSep1");
+    addItem(mnuWindows, this, "mnuWindowsToolbar", "&Toolbar", &MainForm::mnuWindowsToolbar_Click)->setCheckable(true);
+    addItem(mnuWindows, this, "mnuWindowsStatusbar", "&Status Bar", &MainForm::mnuWindowsStatusbar_Click)
+        ->setCheckable(true);
+
+    QMenu *help = addMenu(bar, this, "mnuHelp", "H&elp", nullptr);
+    addItem(help, this, "mnuHelpContents", "&Help Contents", &MainForm::mnuHelpContents_Click);
+    addSeparator(help, "mnuHelpSep");
+    addItem(help, this, "mnuHelpAbout", "&About...", &MainForm::mnuHelpAbout_Click);
+}
+
+void MainForm::buildWorkingControls()
+{
+    picLoad = new QLabel(this);
+    picLoad->setObjectName(QStringLiteral("picLoad"));
+    picIconLoad = new QLabel(this);
+    picIconLoad->setObjectName(QStringLiteral("picIconLoad"));
+    picThumb = new ImageBuffer(this);
+    picThumb->setObjectName(QStringLiteral("picThumb"));
+    picbufLoad = new ImageBuffer(this);
+    picbufLoad->setObjectName(QStringLiteral("picbufLoad"));
+    for (QWidget *hidden : {static_cast<QWidget *>(picLoad), static_cast<QWidget *>(picIconLoad),
+                            static_cast<QWidget *>(picThumb), static_cast<QWidget *>(picbufLoad)})
+        hidden->hide();
+}
+
+QAction *MainForm::button(const QString &key) const
+{
+    for (QAction *action : Toolbar1->actions())
+        if (action->property(KeyProperty).toString() == key)
+            return action;
+    return nullptr;
+}
+
+QAction *MainForm::menuItem(const QString &name) const
+{
+    return findChild<QAction *>(name);
+}
+
+void MainForm::MDIForm_Load()
+{
+    Activated = false;
+    RestoreWindowPosition();
+    const SettingsSection preferences(QStringLiteral("Preferences"));
+    picThumb->resize(
+        int(Numbers::LeadingNumber(
+            preferences.GetValue(QStringLiteral("Thumbnail Width"), QString::number(Globals::ThumbMaxWidth)))),
+        int(Numbers::LeadingNumber(
+            preferences.GetValue(QStringLiteral("Thumbnail Height"), QString::number(Globals::ThumbMaxHeight)))));
+    picListing->setSide(
+        int(Numbers::LeadingNumber(preferences.GetValue(QStringLiteral("Listing Alignment"), QStringLiteral("4")))));
+    lblLogo->setText(QStringLiteral("Quillmere v ") + AboutBox::VersionText());
+}
+
+void MainForm::RestoreWindowPosition()
+{
+    const SettingsSection positions(QStringLiteral("Window Positions\\MAINFORM"));
+    if (Numbers::LeadingNumber(positions.GetValue(QStringLiteral("Window State"), QStringLiteral("2"))) == 2) {
+        setWindowState(Qt::WindowMaximized);
+        return;
+    }
+    double top = Numbers::LeadingNumber(positions.GetValue(QStringLiteral("Top"), QStringLiteral("100")));
+    double left = Numbers::LeadingNumber(positions.GetValue(QStringLiteral("Left"), QStringLiteral("100")));
+    // A window closed while minimised, or on a screen that is gone, comes back in view.
+    if (top < 0 || top > Twips::ScreenHeight())
+        top = 100;
+    if (left < 0 || left > Twips::ScreenWidth())
+        left = 100;
+    setWindowState(Qt::WindowNoState);
+    move(Twips::ToPixelsX(left), Twips::ToPixelsY(top));
+}
+
+void MainForm::StoreWindowPosition()
+{
+    SettingsSection positions(QStringLiteral("Window Positions\\MAINFORM"));
+    if (isMaximized()) {
+        positions.SetValue(QStringLiteral("Window State"), QStringLiteral("2"));
+        return;
+    }
+    positions.SetValue(QStringLiteral("Window State"), QStringLiteral("0"));
+    positions.SetValue(QStringLiteral("Top"), QString::number(Twips::FromPixelsY(y()), 'g', 9));
+    positions.SetValue(QStringLiteral("Left"), QString::number(Twips::FromPixelsX(x()), 'g', 9));
+}
+
+void MainForm::MDIForm_Activate()
+{
+    if (Activated)
+        return;
+    CreateToolbar();
+    picListing->ListingLayout(true, false);
+    Activated = true;
+    SetCommandStates(false);
+}
+
+void MainForm::MDIForm_Unload()
+{
+    if (unloaded)
+        return;
+    unloaded = true;
+    flash->timer().stop();
+    StoreWindowPosition();
+    if (Globals::MainWindow == this)
+        Globals::MainWindow = nullptr;
+}
+
+void MainForm::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    MDIForm_Activate();
+}
+
+void MainForm::closeEvent(QCloseEvent *event)
+{
+    MDIForm_Unload();
+    event->accept();
+    // Help and other top-level windows end with the program.
+    QCoreApplication::quit();
+}
+
+void MainForm::CreateToolbarButtons(bool Create, const QHash<QString, QIcon> &Images)
+{
+    Toolbar1->clear();
+    if (!Create)
+        return;
+    const QString generateImage = GenerateImage(Ui::platform().localTime());
+    for (const ButtonSpec &spec : ToolbarButtons) {
+        if (!spec.key) {
+            Toolbar1->addSeparator();
+            continue;
+        }
+        const QString image = spec.image ? QString::fromUtf8(spec.image) : generateImage;
+        QAction *action = Toolbar1->addAction(Images.value(image), QString::fromUtf8(spec.caption));
+        action->setObjectName(QString::fromUtf8(spec.key));
+        action->setProperty(KeyProperty, QString::fromUtf8(spec.key));
+        action->setProperty("image", image);
+        action->setProperty("tag", QString::fromUtf8(spec.tag));
+        action->setToolTip(QString::fromUtf8(spec.tooltip));
+    }
+}
+
+void MainForm::CreateToolbar()
+{
+    Toolbar1->setVisible(true);
+    CreateToolbarButtons(true, ToolbarPictures::ImageList());
+}
+
+void MainForm::SetCommandStates(bool Loading)
+{
+    auto enable = [this](const QString &key, bool enabled) {
+        if (QAction *action = button(key))
+            action->setEnabled(enabled);
+    };
+    auto show = [this](const QString &key, bool visible) {
+        if (QAction *action = button(key))
+            action->setVisible(visible);
+    };
+    if (Loading) {
+        for (QAction *action : Toolbar1->actions())
+            action->setEnabled(false);
+        show(QStringLiteral("Generate Code"), false);
+        show(QStringLiteral("Stop"), true);
+        enable(QStringLiteral("Stop"), true);
+        return;
+    }
+    if (picListing->rowCount() > 0) {
+        for (QAction *action : Toolbar1->actions())
+            action->setEnabled(true);
+    } else {
+        // "Listing Align" keeps whatever state it has.
+        for (const char *key : {"Open Directory", "Open File"})
+            enable(QString::fromUtf8(key), true);
+        for (const char *key : {"Save Thumbnails", "Save Images", "Generate Code", "Cascade", "Tile", "Mosaic"})
+            enable(QString::fromUtf8(key), false);
+    }
+    show(QStringLiteral("Generate Code"), true);
+    show(QStringLiteral("Stop"), false);
+}
+
+void MainForm::SetPanelText(int panel, const QString &text)
+{
+    panels[panel - 1]->setText(text);
+}
+
+QString MainForm::PanelText(int panel) const
+{
+    return panels[panel - 1]->text();
+}
+
+void MainForm::ShowHelpContents()
+{
+    Ui::platform().showHelp({Globals::HelpFile, 1003});
+}
+
+void MainForm::mnuFile_Click()
+{
+    menuItem(QStringLiteral("mnuFileClearThumbnails"))->setEnabled(picListing->rowCount() > 0);
+}
+
+void MainForm::mnuHTML_Click()
+{
+    menuItem(QStringLiteral("mnuHTMLGenerate"))->setEnabled(Globals::ThumbUpperBound() != 0);
+    menuItem(QStringLiteral("mnuHTMLEditor"))->setEnabled(true);
+}
+
+void MainForm::mnuImages_Click()
+{
+    const bool any = Globals::ThumbUpperBound() != 0;
+    menuItem(QStringLiteral("mnuImagesSaveThumbnails"))->setEnabled(any);
+    menuItem(QStringLiteral("mnuImagesSaveImages"))->setEnabled(any);
+}
+
+void MainForm::mnuWindows_Click()
+{
+    menuItem(QStringLiteral("mnuWindowsToolbar"))->setChecked(picToolbar->isVisible());
+    menuItem(QStringLiteral("mnuWindowsStatusbar"))->setChecked(StatusBar1->isVisible());
+    listChildWindows();
+}
+
+// The Windows menu ends with the open child windows, the active one checked.
+void MainForm::listChildWindows()
+{
+    qDeleteAll(childWindowItems);
+    childWindowItems.clear();
+    const QList<QMdiSubWindow *> windows = mdi->subWindowList();
+    if (windows.isEmpty())
+        return;
+    childWindowItems << mnuWindows->addSeparator();
+    for (qsizetype i = 0; i < windows.size(); ++i) {
+        QMdiSubWindow *window = windows[i];
+        QAction *item = mnuWindows->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(window->windowTitle()));
+        item->setCheckable(true);
+        item->setChecked(window == mdi->activeSubWindow());
+        connect(item, &QAction::triggered, mdi, [this, window] { mdi->setActiveSubWindow(window); });
+        childWindowItems << item;
+    }
+}
+
+void MainForm::mnuFileOpenDir_Click() {}
+void MainForm::mnuFileOpenFile_Click() {}
+void MainForm::mnuFileClearThumbnails_Click() {}
+void MainForm::mnuFilePrefs_Click() {}
+
+void MainForm::mnuFileExit_Click()
+{
+    close();
+}
+
+void MainForm::mnuHTMLGenerate_Click() {}
+void MainForm::mnuHTMLEditor_Click() {}
+void MainForm::mnuImagesSaveThumbnails_Click() {}
+void MainForm::mnuImagesSaveImages_Click() {}
+void MainForm::mnuListingAlignmentTop_Click() {}
+void MainForm::mnuListingAlignmentRight_Click() {}
+void MainForm::mnuListingAlignmentBottom_Click() {}
+void MainForm::mnuListingAlignmentLeft_Click() {}
+void MainForm::mnuListingHide_Click() {}
+
+void MainForm::mnuWindowsCascade_Click()
+{
+    mdi->cascadeSubWindows();
+}
+
+void MainForm::mnuWindowsTile_Click()
+{
+    mdi->tileSubWindows();
+}
+
+void MainForm::mnuWindowsMosaic_Click() {}
+
+void MainForm::mnuWindowsToolbar_Click()
+{
+    picToolbar->setVisible(menuItem(QStringLiteral("mnuWindowsToolbar"))->isChecked());
+    picListing->ListingLayout(false, true);
+}
+
+void MainForm::mnuWindowsStatusbar_Click()
+{
+    StatusBar1->setVisible(menuItem(QStringLiteral("mnuWindowsStatusbar"))->isChecked());
+    picListing->ListingLayout(false, true);
+}
+
+void MainForm::mnuHelpContents_Click()
+{
+    ShowHelpContents();
+}
+
+void MainForm::mnuHelpAbout_Click()
+{
+    AboutBox about(this);
+    Ui::platform().execDialog(about);
+}
+
+void MainForm::Toolbar1_ButtonClick(QAction *button)
+{
+    static const QHash<QString, Command> commands = {
+        {QStringLiteral("Open Directory"), &MainForm::mnuFileOpenDir_Click},
+        {QStringLiteral("Open File"), &MainForm::mnuFileOpenFile_Click},
+        {QStringLiteral("Save Images"), &MainForm::mnuImagesSaveImages_Click},
+        {QStringLiteral("Save Thumbnails"), &MainForm::mnuImagesSaveThumbnails_Click},
+        {QStringLiteral("Generate Code"), &MainForm::mnuHTMLGenerate_Click},
+        {QStringLiteral("Cascade"), &MainForm::mnuWindowsCascade_Click},
+        {QStringLiteral("Tile"), &MainForm::mnuWindowsTile_Click},
+        {QStringLiteral("Mosaic"), &MainForm::mnuWindowsMosaic_Click},
+    };
+    const QString key = button->property(KeyProperty).toString();
+    if (key == QLatin1String("Stop"))
+        Globals::StopLoading = true;
+    else if (const Command command = commands.value(key))
+        (this->*command)();
+}

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QLockFile>
+#include <QString>
+
+// Held for the whole run so that a second start can tell that one is running.
+class InstanceLock {
+public:
+    InstanceLock();
+    bool acquire();
+    static QString path();
+
+private:
+    QLockFile file;
+};
+
+// The start procedure: finds the program's directory, refuses a second instance,
+// reads the preferences and shows the main window. Returns false when the program
+// is to end at once (another instance runs, or the settings cannot be used).
+bool StartProgram(InstanceLock &lock);

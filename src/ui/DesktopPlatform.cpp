@@ -1,0 +1,194 @@
+#include "ui/DesktopPlatform.h"
+
+#include "ui/FileFilter.h"
+
+#include <QApplication>
+#include <QColorDialog>
+#include <QDesktopServices>
+#include <QDialog>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFontDialog>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QProcess>
+#include <QTextBrowser>
+#include <QUrl>
+
+namespace Ui {
+
+namespace {
+
+QMessageBox::Icon toQtIcon(MsgIcon icon)
+{
+    switch (icon) {
+    case MsgIcon::Critical: return QMessageBox::Critical;
+    case MsgIcon::Question: return QMessageBox::Question;
+    case MsgIcon::Exclamation: return QMessageBox::Warning;
+    case MsgIcon::Information: return QMessageBox::Information;
+    case MsgIcon::None: break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+QMessageBox::StandardButtons toQtButtons(MsgButtons buttons)
+{
+    switch (buttons) {
+    case MsgButtons::OK: return QMessageBox::Ok;
+    case MsgButtons::OKCancel: return QMessageBox::Ok | QMessageBox::Cancel;
+    case MsgButtons::AbortRetryIgnore: return QMessageBox::Abort | QMessageBox::Retry | QMessageBox::Ignore;
+    case MsgButtons::YesNoCancel: return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+    case MsgButtons::YesNo: return QMessageBox::Yes | QMessageBox::No;
+    case MsgButtons::RetryCancel: return QMessageBox::Retry | QMessageBox::Cancel;
+    }
+    return QMessageBox::Ok;
+}
+
+MsgResult fromQtButton(int button)
+{
+    switch (button) {
+    case QMessageBox::Cancel: return MsgResult::Cancel;
+    case QMessageBox::Abort: return MsgResult::Abort;
+    case QMessageBox::Retry: return MsgResult::Retry;
+    case QMessageBox::Ignore: return MsgResult::Ignore;
+    case QMessageBox::Yes: return MsgResult::Yes;
+    case QMessageBox::No: return MsgResult::No;
+    default: return MsgResult::OK;
+    }
+}
+
+QString startPath(const FileDialogRequest &request)
+{
+    if (request.fileName.isEmpty())
+        return request.initialDirectory;
+    if (QFileInfo(request.fileName).isAbsolute() || request.initialDirectory.isEmpty())
+        return request.fileName;
+    return QDir(request.initialDirectory).filePath(request.fileName);
+}
+
+using FileDialogFunction = QString (*)(QWidget *, const QString &, const QString &, const QString &,
+                                       QString *, QFileDialog::Options);
+
+FileDialogAnswer runFileDialog(FileDialogFunction function, const FileDialogRequest &request)
+{
+    QString selected = QtFilterAt(request.filter, request.filterIndex);
+    const QString name = function(QApplication::activeWindow(), request.title, startPath(request),
+                                  ToQtFilter(request.filter), &selected, {});
+    return {name, QtFilterIndex(request.filter, selected)};
+}
+
+} // namespace
+
+MsgResult DesktopPlatform::messageBox(const MessageBoxRequest &request)
+{
+    QMessageBox box(toQtIcon(request.icon), request.title, request.text, toQtButtons(request.buttons),
+                    QApplication::activeWindow());
+    return fromQtButton(box.exec());
+}
+
+FileDialogAnswer DesktopPlatform::openFile(const FileDialogRequest &request)
+{
+    return runFileDialog(&QFileDialog::getOpenFileName, request);
+}
+
+FileDialogAnswer DesktopPlatform::saveFile(const FileDialogRequest &request)
+{
+    return runFileDialog(&QFileDialog::getSaveFileName, request);
+}
+
+QString DesktopPlatform::chooseFolder(const FolderDialogRequest &request)
+{
+    return QFileDialog::getExistingDirectory(QApplication::activeWindow(), request.title,
+                                             request.initialDirectory);
+}
+
+std::optional<QColor> DesktopPlatform::chooseColor(const QColor &initial)
+{
+    const QColor chosen = QColorDialog::getColor(initial, QApplication::activeWindow());
+    if (!chosen.isValid())
+        return std::nullopt;
+    return chosen;
+}
+
+std::optional<QFont> DesktopPlatform::chooseFont(const QFont &initial)
+{
+    bool accepted = false;
+    const QFont chosen = QFontDialog::getFont(&accepted, initial, QApplication::activeWindow());
+    if (!accepted)
+        return std::nullopt;
+    return chosen;
+}
+
+int DesktopPlatform::execDialog(QDialog &dialog)
+{
+    return dialog.exec();
+}
+
+void DesktopPlatform::showHelp(const HelpRequest &request)
+{
+    if (!QFileInfo(request.helpFile).isReadable()) {
+        MsgBox(QStringLiteral("Cannot open the help file %1.").arg(QDir::toNativeSeparators(request.helpFile)),
+               MsgButtons::OK, MsgIcon::Exclamation, QStringLiteral("Help"));
+        return;
+    }
+    if (!helpWindow) {
+        helpWindow = new QTextBrowser;
+        helpWindow->setAttribute(Qt::WA_DeleteOnClose);
+        helpWindow->setObjectName(QStringLiteral("HELP"));
+        helpWindow->setOpenExternalLinks(true);
+        helpWindow->resize(640, 560);
+    }
+    QUrl topic = QUrl::fromLocalFile(request.helpFile);
+    topic.setFragment(QString::number(request.topic));
+    helpWindow->setSource(topic, QTextDocument::HtmlResource);
+    helpWindow->setWindowTitle(helpWindow->documentTitle());
+    helpWindow->show();
+    helpWindow->raise();
+    helpWindow->activateWindow();
+}
+
+void DesktopPlatform::setBusyPointer(bool busy)
+{
+    if (busy)
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QGuiApplication::restoreOverrideCursor();
+}
+
+void DesktopPlatform::yieldEvents()
+{
+    QCoreApplication::processEvents();
+}
+
+void DesktopPlatform::beep()
+{
+    QApplication::beep();
+}
+
+QTime DesktopPlatform::localTime()
+{
+    return QTime::currentTime();
+}
+
+int DesktopPlatform::openDocument(const QString &path)
+{
+    const QFileInfo file(path);
+    if (!file.exists())
+        return 2;
+    if (!file.isReadable())
+        return 5;
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(file.absoluteFilePath())) ? ShellSuccess : 31;
+}
+
+int DesktopPlatform::startProgram(const QString &program, const QString &argument)
+{
+    const QFileInfo file(program);
+    if (!file.exists())
+        return 2;
+    if (!file.isExecutable())
+        return 5;
+    return QProcess::startDetached(file.absoluteFilePath(), {argument}) ? ShellSuccess : 0;
+}
+
+} // namespace Ui

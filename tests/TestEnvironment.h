@@ -1,0 +1,33 @@
+#pragma once
+
+#include "frame/Globals.h"
+
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QtGlobal>
+
+// A settings file and a program directory of the test's own, fresh for each test.
+class TestEnvironment {
+public:
+    TestEnvironment()
+    {
+        qputenv("QUILLMERE_SETTINGS", settingsFile().toUtf8());
+        qputenv("QUILLMERE_HOME", home.filePath(QStringLiteral("app")).toUtf8());
+        Globals::Reset();
+    }
+    ~TestEnvironment()
+    {
+        qunsetenv("QUILLMERE_SETTINGS");
+        qunsetenv("QUILLMERE_HOME");
+        Globals::Reset();
+    }
+
+    QString settingsFile() const { return home.filePath(QStringLiteral("settings.ini")); }
+    QString path(const QString &name) const { return home.filePath(name); }
+
+    // Direct access to the file behind the store, for setting up and checking.
+    QSettings raw() const { return QSettings(settingsFile(), QSettings::IniFormat); }
+
+private:
+    QTemporaryDir home;
+};

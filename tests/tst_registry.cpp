@@ -1,0 +1,229 @@
+#include "TestEnvironment.h"
+
+#include "settings/CRegistry.h"
+#include "ui/ScriptedPlatform.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTest>
+
+namespace {
+
+const QString Base = QStringLiteral("SOFTWARE\\Fennmoor Software\\Quillmere\\");
+
+std::unique_ptr<CRegistry> openKey(const QString &section, bool autoCreate = true)
+{
+    auto registry = std::make_unique<CRegistry>();
+    registry->setAutoCreate(autoCreate);
+    registry->setRoot(CRegistry::HKEY_LOCAL_MACHINE);
+    registry->setKey(Base + section);
+    return registry;
+}
+
+template <typename F>
+RegistryError errorOf(F &&operation)
+{
+    try {
+        operation();
+    } catch (const RegistryError &error) {
+        return error;
+    }
+    return RegistryError(0, QString(), QString());
+}
+
+} // namespace
+
+class RegistryTest : public QObject {
+    Q_OBJECT
+private slots:
+    void firstReadCreatesTheEmptyKey();
+    void missingEmptyAndForeignTypedValuesReadAsDefault();
+    void namesMatchWithoutCase();
+    void setValueRefusesEmptyTextAndLeavesTheCache();
+    void createExtendsTheKeyPath();
+    void deleteKeyRemovesEverythingBelow();
+    void deleteValue();
+    void keysThatCannotBeOpened();
+    void valueCountCannotBeSet();
+    void indexOutsideTheCacheIsReported();
+    void unwritableStoreFailsToOpen();
+};
+
+void RegistryTest::firstReadCreatesTheEmptyKey()
+{
+    TestEnvironment environment;
+    const auto registry = openKey(QStringLiteral("Preferences"));
+    QCOMPARE(registry->ValueCount(), qint16(0));
+    QCOMPARE(registry->GetValue(QStringLiteral("Thumbnail Width"), QStringLiteral("93")), QStringLiteral("93"));
+    QSettings raw = environment.raw();
+    QVERIFY(raw.childGroups().contains(QStringLiteral("Preferences")));
+    // The key exists from now on, also for an instance that may not create it.
+    QCOMPARE(openKey(QStringLiteral("Preferences"), false)->ValueCount(), qint16(0));
+}
+
+void RegistryTest::missingEmptyAndForeignTypedValuesReadAsDefault()
+{
+    TestEnvironment environment;
+    {
+        QSettings raw = environment.raw();
+        raw.setValue(QStringLiteral("Preferences/Empty"), QString());
+        raw.setValue(QStringLiteral("Preferences/Binary"), QByteArray("\x01\x02", 2));
+        raw.setValue(QStringLiteral("Preferences/Size"), QSize(3, 4));
+        raw.setValue(QStringLiteral("Preferences/Text"), QStringLiteral("kept"));
+    }
+    const auto registry = openKey(QStringLiteral("Preferences"));
+    QCOMPARE(registry->GetValue(QStringLiteral("Empty"), QStringLiteral("d")), QStringLiteral("d"));
+    QCOMPARE(registry->GetValue(QStringLiteral("Binary"), QStringLiteral("d")), QStringLiteral("d"));
+    QCOMPARE(registry->GetValue(QStringLiteral("Size"), QStringLiteral("d")), QStringLiteral("d"));
+    QCOMPARE(registry->GetValue(QStringLiteral("Missing"), QStringLiteral("d")), QStringLiteral("d"));
+    QCOMPARE(registry->GetValue(QStringLiteral("Text"), QStringLiteral("d")), QStringLiteral("kept"));
+    // Only the two string values are counted and named.
+    QCOMPARE(registry->ValueCount(), qint16(2));
+    QStringList names{registry->GetName(0), registry->GetName(1)};
+    names.sort();
+    QCOMPARE(names, (QStringList{QStringLiteral("Empty"), QStringLiteral("Text")}));
+    QCOMPARE(registry->GetName(2), QString());
+}
+
+void RegistryTest::namesMatchWithoutCase()
+{
+    TestEnvironment environment;
+    openKey(QStringLiteral("Preferences"))->SetValue(QStringLiteral("Thumbnail Width"), QStringLiteral("120"));
+    const auto lower = openKey(QStringLiteral("preferences"));
+    QCOMPARE(lower->GetValue(QStringLiteral("thumbnail width"), QStringLiteral("93")), QStringLiteral("120"));
+    // Writing under another case replaces the value instead of adding a second one.
+    lower->SetValue(QStringLiteral("THUMBNAIL WIDTH"), QStringLiteral("130"));
+    const auto again = openKey(QStringLiteral("Preferences"));
+    QCOMPARE(again->ValueCount(), qint16(1));
+    QCOMPARE(again->GetValue(QStringLiteral("Thumbnail Width"), QString()), QStringLiteral("130"));
+}
+
+void RegistryTest::setValueRefusesEmptyTextAndLeavesTheCache()
+{
+    TestEnvironment environment;
+    const auto registry = openKey(QStringLiteral("Preferences"));
+    QVERIFY(registry->SetValue(QStringLiteral("X"), QStringLiteral("3")));
+    registry->Refresh();
+    QCOMPARE(registry->GetValue(QStringLiteral("X"), QStringLiteral("d")), QStringLiteral("3"));
+
+    QVERIFY(!registry->SetValue(QStringLiteral("X"), QString()));
+    QVERIFY(registry->SetValue(QStringLiteral("X"), QStringLiteral("5")));
+    QCOMPARE(registry->GetValue(QStringLiteral("X"), QStringLiteral("d")), QStringLiteral("3"));
+    registry->setKey(registry->key());
+    QCOMPARE(registry->GetValue(QStringLiteral("X"), QStringLiteral("d")), QStringLiteral("5"));
+}
+
+void RegistryTest::createExtendsTheKeyPath()
+{
+    TestEnvironment environment;
+    CRegistry registry;
+    registry.setRoot(CRegistry::HKEY_LOCAL_MACHINE);
+    registry.setKey(Base + QStringLiteral("Window Positions"));
+    QCOMPARE(registry.Create(QStringLiteral("WHOLE"), QStringLiteral("Top"), QStringLiteral("300")), qint16(-1));
+    QCOMPARE(registry.key(), Base + QStringLiteral("Window Positions\\WHOLE"));
+    QVERIFY(registry.SetValue(QStringLiteral("Left"), QStringLiteral("200")));
+    const auto whole = openKey(QStringLiteral("Window Positions\\WHOLE"));
+    QCOMPARE(whole->GetValue(QStringLiteral("Top"), QString()), QStringLiteral("300"));
+    QCOMPARE(whole->GetValue(QStringLiteral("Left"), QString()), QStringLiteral("200"));
+    const auto parent = openKey(QStringLiteral("Window Positions"));
+    QCOMPARE(parent->SubKeyCount(), qint16(1));
+    QCOMPARE(parent->GetSubKey(0), QStringLiteral("WHOLE"));
+    QCOMPARE(parent->GetSubKey(1), QString());
+}
+
+void RegistryTest::deleteKeyRemovesEverythingBelow()
+{
+    TestEnvironment environment;
+    openKey(QStringLiteral("Window Positions\\MAINFORM"))->SetValue(QStringLiteral("Top"), QStringLiteral("1"));
+    openKey(QStringLiteral("Window Positions\\MAINFORM\\Deeper"))->SetValue(QStringLiteral("A"), QStringLiteral("2"));
+    openKey(QStringLiteral("Window Positions\\LISTING"));
+    const auto root = openKey(QStringLiteral("Window Positions"));
+    QVERIFY(root->DeleteKey(QStringLiteral("MAINFORM")));
+    QVERIFY(!root->DeleteKey(QStringLiteral("MAINFORM")));
+    QVERIFY_THROWS_EXCEPTION(RegistryError, openKey(QStringLiteral("Window Positions\\MAINFORM\\Deeper"), false));
+    root->Refresh();
+    QCOMPARE(root->SubKeyCount(), qint16(1));
+    QCOMPARE(root->GetSubKey(0), QStringLiteral("LISTING"));
+    // Deleting the last subkey leaves the parent in place.
+    QVERIFY(root->DeleteKey(QStringLiteral("LISTING")));
+    QCOMPARE(openKey(QStringLiteral("Window Positions"), false)->SubKeyCount(), qint16(0));
+}
+
+void RegistryTest::deleteValue()
+{
+    TestEnvironment environment;
+    const auto registry = openKey(QStringLiteral("Path"));
+    registry->SetValue(QStringLiteral("EXE Path"), QStringLiteral("/opt/q/"));
+    QVERIFY(registry->DeleteValue(QStringLiteral("exe path")));
+    QCOMPARE(registry->ValueCount(), qint16(0));
+    QVERIFY(!registry->DeleteValue(QStringLiteral("EXE Path")));
+    // The emptied key still exists.
+    QCOMPARE(openKey(QStringLiteral("Path"), false)->ValueCount(), qint16(0));
+}
+
+void RegistryTest::keysThatCannotBeOpened()
+{
+    TestEnvironment environment;
+    const RegistryError missing = errorOf([] { openKey(QStringLiteral("Nowhere"), false); });
+    QCOMPARE(missing.number, qint32(0x80040201));
+    QCOMPARE(missing.number, -2147220991);
+    QCOMPARE(missing.source, QStringLiteral("GetKeyInfo"));
+    QCOMPARE(missing.description, QStringLiteral("Unable to open Key"));
+    QVERIFY(!environment.raw().childGroups().contains(QStringLiteral("Nowhere")));
+
+    // Another program's key does not exist here, and cannot be made.
+    CRegistry foreign;
+    foreign.setAutoCreate(false);
+    QCOMPARE(errorOf([&] { foreign.setKey(QStringLiteral("SOFTWARE\\Clients\\StartMenuInternet")); }).number,
+             CRegistry::ErrUnableToOpenKey);
+    QVERIFY(!foreign.SetValue(QStringLiteral("A"), QStringLiteral("b")));
+    CRegistry creating;
+    const RegistryError refused =
+        errorOf([&] { creating.setKey(QStringLiteral("SOFTWARE\\Clients\\StartMenuInternet")); });
+    QCOMPARE(refused.number, CRegistry::ErrUnableToOpenKey);
+}
+
+void RegistryTest::valueCountCannotBeSet()
+{
+    TestEnvironment environment;
+    CRegistry registry;
+    const RegistryError error = errorOf([&] { registry.setValueCount(4); });
+    QCOMPARE(error.number, -2147220985);
+    QCOMPARE(error.source, QStringLiteral("CRegistry.Let ValueCount"));
+    QCOMPARE(error.description, QStringLiteral("The Let Property is not available"));
+    registry.setDefault(QStringLiteral("ignored"));
+    QCOMPARE(registry.Default(), QString());
+}
+
+void RegistryTest::indexOutsideTheCacheIsReported()
+{
+    TestEnvironment environment;
+    Ui::ScriptedPlatformScope scripted;
+    const auto registry = openKey(QStringLiteral("Preferences"));
+    registry->SetValue(QStringLiteral("Only"), QStringLiteral("one"));
+    registry->Refresh();
+    QCOMPARE(registry->GetValue(qint16(0), QStringLiteral("d")), QStringLiteral("one"));
+    QVERIFY(scripted->messages.isEmpty());
+    QCOMPARE(registry->GetValue(qint16(5), QStringLiteral("d")), QString());
+    QCOMPARE(scripted->messages.size(), 1);
+    QCOMPARE(scripted->messages[0].text, QStringLiteral("Subscript out of range"));
+    QCOMPARE(scripted->messages[0].buttons, Ui::MsgButtons::OK);
+}
+
+void RegistryTest::unwritableStoreFailsToOpen()
+{
+    TestEnvironment environment;
+    const auto opened = openKey(QStringLiteral("Path"));
+    // A settings "file" that is a directory can be neither read nor written, even by root.
+    QVERIFY(QFile::remove(environment.settingsFile()));
+    QVERIFY(QDir().mkpath(environment.settingsFile()));
+    QCOMPARE(errorOf([] { openKey(QStringLiteral("Preferences")); }).number, CRegistry::ErrUnableToOpenKey);
+    const RegistryError error = errorOf([&] { opened->SetValue(QStringLiteral("EXE Path"), QStringLiteral("/x/")); });
+    QCOMPARE(error.number, CRegistry::ErrUnknown);
+    QCOMPARE(error.source, QStringLiteral("CreateEx"));
+    QCOMPARE(error.description, QStringLiteral("Unknown Error: 5"));
+    QCOMPARE(opened->Create(QStringLiteral("Deeper")), qint16(0));
+}
+
+QTEST_MAIN(RegistryTest)
+#include "tst_registry.moc"
