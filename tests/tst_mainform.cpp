@@ -53,6 +53,7 @@ private slots:
     void positionIsRestoredAndRepaired_data();
     void positionIsRestoredAndRepaired();
     void unloadStoresThePosition();
+    void storedListingSideIsUsed();
     void commandStates();
     void menusSetTheirItemsWhenOpened();
     void toolbarAndStatusBarToggle();
@@ -193,6 +194,19 @@ void MainFormTest::unloadStoresThePosition()
     // The next start comes back there.
     MainForm again;
     QCOMPARE(again.pos(), QPoint(40, 60));
+}
+
+void MainFormTest::storedListingSideIsUsed()
+{
+    TestEnvironment environment;
+    environment.raw().setValue(QStringLiteral("Preferences/Listing Alignment"), QStringLiteral("1"));
+    Ui::ScriptedPlatformScope scripted;
+    MainForm form;
+    QCOMPARE(form.listing()->side(), 1);
+    QCOMPARE(form.dockWidgetArea(form.listing()), Qt::TopDockWidgetArea);
+    environment.raw().setValue(QStringLiteral("Preferences/Listing Alignment"), QStringLiteral("9"));
+    MainForm unknownSide;
+    QCOMPARE(unknownSide.dockWidgetArea(unknownSide.listing()), Qt::RightDockWidgetArea);
 }
 
 void MainFormTest::commandStates()

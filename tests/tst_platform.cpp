@@ -1,8 +1,13 @@
+#include "ui/DesktopPlatform.h"
 #include "ui/FileFilter.h"
 #include "ui/ScriptedPlatform.h"
 #include "ui/Twips.h"
 
+#include <QApplication>
 #include <QDialog>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTextBrowser>
 #include <QTest>
 #include <stdexcept>
 
@@ -15,6 +20,8 @@ private slots:
     void scriptedAnswersAndRecords();
     void busyPointerIsRestoredOnEveryExit();
     void twipsAtUsualDensity();
+    void desktopHelpShowsTheTopic();
+    void desktopShellReportsFailures();
 };
 
 void PlatformTest::filterConversion()
@@ -87,6 +94,40 @@ void PlatformTest::twipsAtUsualDensity()
     QCOMPARE(Twips::PerPixelY(), 15.0);
     QCOMPARE(Twips::ToPixelsX(1500), 100);
     QCOMPARE(Twips::FromPixelsY(7), 105.0);
+}
+
+void PlatformTest::desktopHelpShowsTheTopic()
+{
+    QTemporaryDir directory;
+    const QString file = directory.filePath(QStringLiteral("Quillmere.hlp"));
+    QFile help(file);
+    QVERIFY(help.open(QIODevice::WriteOnly));
+    help.write("<html><head><title>Help</title></head><body><p>Intro</p>"
+               "<h2><a name=\"1003\"></a>Contents</h2></body></html>");
+    help.close();
+    DesktopPlatform desktop;
+    desktop.showHelp({file, 1003});
+    QTextBrowser *browser = nullptr;
+    for (QWidget *widget : QApplication::topLevelWidgets())
+        if (widget->objectName() == QStringLiteral("HELP"))
+            browser = qobject_cast<QTextBrowser *>(widget);
+    QVERIFY(browser && browser->isVisible());
+    QCOMPARE(browser->windowTitle(), QStringLiteral("Help"));
+    QCOMPARE(browser->source().fragment(), QStringLiteral("1003"));
+    QVERIFY(browser->toPlainText().contains(QStringLiteral("Contents")));
+    browser->close();
+}
+
+void PlatformTest::desktopShellReportsFailures()
+{
+    QTemporaryDir directory;
+    DesktopPlatform desktop;
+    QCOMPARE(desktop.openDocument(directory.filePath(QStringLiteral("missing.html"))), 2);
+    QCOMPARE(desktop.startProgram(directory.filePath(QStringLiteral("missing")), QStringLiteral("a b")), 2);
+    QFile plain(directory.filePath(QStringLiteral("not-a-program")));
+    QVERIFY(plain.open(QIODevice::WriteOnly));
+    plain.close();
+    QCOMPARE(desktop.startProgram(plain.fileName(), QString()), 5);
 }
 
 QTEST_MAIN(PlatformTest)
