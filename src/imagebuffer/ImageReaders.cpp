@@ -1,0 +1,388 @@
+#include "imagebuffer/ImageReaders.h"
+
+#include "imagebuffer/ByteReader.h"
+
+#include <QBuffer>
+#include <QColorSpace>
+#include <QtEndian>
+#include <QImageReader>
+
+namespace ImageFormat {
+
+bool SizeAcceptable(qint64 width, qint64 height)
+{
+    return width > 0 && height > 0 && width <= 65535 && height <= 65535 && width * height <= MaxPixels;
+}
+
+} // namespace ImageFormat
+
+namespace ImageReaders {
+
+namespace {
+
+const QByteArray PngSignature("\x89PNG\r\n\x1a\n", 8);
+
+// Qt's own limit would refuse a large photo; the readers check sizes themselves, so
+// Qt's is only raised to what the largest accepted picture needs.
+void RaiseQtAllocationLimit()
+{
+    static const bool raised = [] {
+        QImageReader::setAllocationLimit(int(ImageFormat::MaxPixels * 8 / (1024 * 1024)) + 64);
+        return true;
+    }();
+    Q_UNUSED(raised);
+}
+
+// 16-bit and floating-point pictures are brought to 8 bits per channel, the
+// precision everything after reading works in.
+QImage toEightBits(QImage image)
+{
+    switch (image.format()) {
+    case QImage::Format_Grayscale16:
+        return image.convertToFormat(QImage::Format_Grayscale8);
+    case QImage::Format_RGBX64:
+    case QImage::Format_RGBA64:
+    case QImage::Format_RGBA64_Premultiplied:
+    case QImage::Format_RGBX16FPx4:
+    case QImage::Format_RGBA16FPx4:
+    case QImage::Format_RGBA16FPx4_Premultiplied:
+    case QImage::Format_RGBX32FPx4:
+    case QImage::Format_RGBA32FPx4:
+    case QImage::Format_RGBA32FPx4_Premultiplied:
+        return image.convertToFormat(image.hasAlphaChannel() ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+    default:
+        return image;
+    }
+}
+
+int depthOfImage(const QImage &image)
+{
+    switch (image.format()) {
+    case QImage::Format_Mono:
+    case QImage::Format_MonoLSB: return 1;
+    case QImage::Format_Indexed8: return image.colorCount() <= 2 ? 1 : image.colorCount() <= 16 ? 4 : 8;
+    case QImage::Format_Grayscale8:
+    case QImage::Format_Alpha8: return 8;
+    case QImage::Format_RGB16:
+    case QImage::Format_RGB555:
+    case QImage::Format_RGB444: return 16;
+    default: return image.hasAlphaChannel() ? 32 : 24;
+    }
+}
+
+// Reads with the Qt handler of one format only: no guessing from the content, no
+// falling back to another format.
+DecodedImage readWithQt(const QByteArray &bytes, const char *format, int index = -1)
+{
+    RaiseQtAllocationLimit();
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, format);
+    reader.setAutoDetectImageFormat(false);
+    reader.setDecideFormatFromContent(false);
+    reader.setAutoTransform(true);
+    if (!reader.canRead())
+        return DecodedImage::failure(QStringLiteral("not a %1 file").arg(QString::fromLatin1(format)));
+    if (index > 0 && !reader.jumpToImage(index))
+        return DecodedImage::failure(QStringLiteral("missing entry"));
+    const QSize claimed = reader.size();
+    if (claimed.isValid() && !ImageFormat::SizeAcceptable(claimed.width(), claimed.height()))
+        return DecodedImage::failure(QStringLiteral("picture too large"));
+    QImage image;
+    if (!reader.read(&image) || image.isNull())
+        return DecodedImage::failure(reader.errorString());
+    if (!ImageFormat::SizeAcceptable(image.width(), image.height()))
+        return DecodedImage::failure(QStringLiteral("picture too large"));
+    DecodedImage result;
+    result.image = InSrgb(toEightBits(image));
+    result.depth = depthOfImage(image);
+    return result;
+}
+
+int bmpDepth(const QByteArray &bytes)
+{
+    const quint32 headerSize = ByteReader::u32At(bytes, 14);
+    return ByteReader::u16At(bytes, headerSize == 12 ? 24 : 28);
+}
+
+int pngDepth(const QByteArray &bytes, qsizetype start = 0)
+{
+    const int bitDepth = ByteReader::at(bytes, start + 24);
+    static const int channels[] = {1, 0, 3, 1, 2, 0, 4};
+    const int colourType = ByteReader::at(bytes, start + 25);
+    return colourType <= 6 ? bitDepth * channels[colourType] : 0;
+}
+
+int gifDepth(const QByteArray &bytes)
+{
+    const quint8 packed = ByteReader::at(bytes, 10);
+    return packed & 0x80 ? (packed & 0x07) + 1 : 8;
+}
+
+DecodedImage withDepth(DecodedImage result, int depth)
+{
+    if (result.ok() && depth > 0)
+        result.depth = depth;
+    return result;
+}
+
+// The entry of an icon file that shows best: the largest, then the deepest.
+struct IconEntry {
+    int index = 0;
+    qint64 area = 0;
+    int depth = 0;
+};
+
+IconEntry bestIconEntry(const QByteArray &bytes)
+{
+    IconEntry best;
+    const int count = ByteReader::u16At(bytes, 4);
+    for (int i = 0; i < count; ++i) {
+        const qsizetype entry = 6 + 16 * i;
+        const qsizetype offset = ByteReader::u32At(bytes, entry + 12);
+        IconEntry candidate{i, 0, 0};
+        if (bytes.mid(offset, 8) == PngSignature) {
+            candidate.area = qint64(qFromBigEndian<quint32>(bytes.constData() + std::min(offset + 16, bytes.size() - 4)))
+                             * qFromBigEndian<quint32>(bytes.constData() + std::min(offset + 20, bytes.size() - 4));
+            candidate.depth = pngDepth(bytes, offset);
+        } else {
+            const qint64 width = qint32(ByteReader::u32At(bytes, offset + 4));
+            const qint64 height = qint32(ByteReader::u32At(bytes, offset + 8)) / 2;
+            candidate.area = std::abs(width * height);
+            candidate.depth = ByteReader::u16At(bytes, offset + 14);
+        }
+        if (candidate.area > best.area || (candidate.area == best.area && candidate.depth > best.depth))
+            best = candidate;
+    }
+    return best;
+}
+
+DecodedImage readIcon(const QByteArray &bytes)
+{
+    const IconEntry best = bestIconEntry(bytes);
+    return withDepth(readWithQt(bytes, "ico", best.index), best.depth);
+}
+
+// Walks a JPEG's markers from start to end. A file that stops before its end
+// marker is truncated and is not read, rather than shown half grey.
+struct JpegLayout {
+    bool complete = false;
+    int width = 0, height = 0, components = 0;
+};
+
+JpegLayout jpegLayout(const QByteArray &bytes)
+{
+    JpegLayout layout;
+    const auto *data = reinterpret_cast<const quint8 *>(bytes.constData());
+    const qsizetype size = bytes.size();
+    qsizetype at = 2;
+    while (at < size) {
+        if (data[at] != 0xFF)
+            return layout;
+        while (at < size && data[at] == 0xFF)
+            ++at;
+        if (at >= size)
+            return layout;
+        const quint8 marker = data[at++];
+        if (marker == 0xD9) {
+            layout.complete = layout.width > 0 && layout.height > 0;
+            return layout;
+        }
+        if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7))
+            continue;
+        if (at + 2 > size)
+            return layout;
+        const qsizetype length = (data[at] << 8) | data[at + 1];
+        if (length < 2 || at + length > size)
+            return layout;
+        const bool frame = marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
+        if (frame && length >= 8) {
+            layout.height = (data[at + 3] << 8) | data[at + 4];
+            layout.width = (data[at + 5] << 8) | data[at + 6];
+            layout.components = data[at + 7];
+        }
+        at += length;
+        if (marker != 0xDA)
+            continue;
+        // Entropy-coded data: a 0xFF in it is followed by 0 (stuffing) or a restart marker.
+        while (at + 1 < size && !(data[at] == 0xFF && data[at + 1] != 0x00 && (data[at + 1] < 0xD0 || data[at + 1] > 0xD7)))
+            ++at;
+        if (at + 1 >= size)
+            return layout;
+    }
+    return layout;
+}
+
+quint32 exifNumber(const QByteArray &bytes, qsizetype at, int size, bool bigEndian)
+{
+    quint32 value = 0;
+    for (int i = 0; i < size; ++i) {
+        const quint32 byte = ByteReader::at(bytes, at + i);
+        value |= bigEndian ? byte << (8 * (size - 1 - i)) : byte << (8 * i);
+    }
+    return value;
+}
+
+// The EXIF orientation (1 to 8) of a JPEG, 1 when it has none. Cameras write the
+// tag as a short or as a long, so both are read.
+int jpegOrientation(const QByteArray &bytes)
+{
+    qsizetype at = 2;
+    while (at + 4 <= bytes.size() && ByteReader::at(bytes, at) == 0xFF) {
+        const quint8 marker = ByteReader::at(bytes, at + 1);
+        const qsizetype length = exifNumber(bytes, at + 2, 2, true);
+        if (marker == 0xDA || marker == 0xD9 || length < 2)
+            break;
+        const qsizetype tiff = at + 10;
+        if (marker == 0xE1 && bytes.mid(at + 4, 6) == QByteArray("Exif\0\0", 6)) {
+            const bool bigEndian = bytes.mid(tiff, 2) == "MM";
+            const qsizetype ifd = tiff + exifNumber(bytes, tiff + 4, 4, bigEndian);
+            const int entries = int(exifNumber(bytes, ifd, 2, bigEndian));
+            for (int i = 0; i < entries && ifd + 2 + 12 * (i + 1) <= bytes.size(); ++i) {
+                const qsizetype entry = ifd + 2 + 12 * i;
+                if (exifNumber(bytes, entry, 2, bigEndian) != 0x0112)
+                    continue;
+                const quint32 type = exifNumber(bytes, entry + 2, 2, bigEndian);
+                const bool shortValue = type == 3 || type == 8;
+                const quint32 value = exifNumber(bytes, entry + 8, shortValue ? 2 : 4, bigEndian);
+                return (shortValue || type == 4 || type == 9) && value >= 1 && value <= 8 ? int(value) : 1;
+            }
+            return 1;
+        }
+        at += 2 + length;
+    }
+    return 1;
+}
+
+DecodedImage readJpeg(const QByteArray &bytes)
+{
+    const JpegLayout layout = jpegLayout(bytes);
+    if (!layout.complete)
+        return DecodedImage::failure(QStringLiteral("damaged or truncated JPEG"));
+    if (!ImageFormat::SizeAcceptable(layout.width, layout.height))
+        return DecodedImage::failure(QStringLiteral("picture too large"));
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, "jpeg");
+    reader.setAutoDetectImageFormat(false);
+    if (!reader.canRead() || reader.size() != QSize(layout.width, layout.height))
+        return DecodedImage::failure(QStringLiteral("damaged JPEG header"));
+    DecodedImage result;
+    result.deferred = std::make_shared<DeferredJpeg>(bytes, reader.size(), jpegOrientation(bytes));
+    result.depth = layout.components == 1 ? 8 : 24;
+    return result;
+}
+
+bool startsWith(const QByteArray &head, const char *signature, qsizetype length)
+{
+    return head.size() >= length && memcmp(head.constData(), signature, size_t(length)) == 0;
+}
+
+} // namespace
+
+QImage Upright(const QImage &image, int exifOrientation)
+{
+    switch (exifOrientation) {
+    case 2: return image.mirrored(true, false);
+    case 3: return image.mirrored(true, true);
+    case 4: return image.mirrored(false, true);
+    case 5: return image.mirrored(false, true).transformed(QTransform().rotate(90));
+    case 6: return image.transformed(QTransform().rotate(90));
+    case 7: return image.mirrored(true, false).transformed(QTransform().rotate(90));
+    case 8: return image.transformed(QTransform().rotate(270));
+    default: return image;
+    }
+}
+
+QImage InSrgb(QImage image)
+{
+    const QColorSpace space = image.colorSpace();
+    if (space.isValid() && space != QColorSpace(QColorSpace::SRgb))
+        image.convertToColorSpace(QColorSpace::SRgb);
+    return image;
+}
+
+bool Sniff(int code, const QByteArray &head, qint64 fileSize)
+{
+    switch (code) {
+    case ImageFormat::Bmp: return startsWith(head, "BM", 2) && head.size() >= 26;
+    case ImageFormat::Gif: return startsWith(head, "GIF87a", 6) || startsWith(head, "GIF89a", 6);
+    case ImageFormat::Tiff: return startsWith(head, "II*\0", 4) || startsWith(head, "MM\0*", 4);
+    case ImageFormat::Targa: return SniffTarga(head, fileSize);
+    case ImageFormat::Pcx: return SniffPcx(head, fileSize);
+    case ImageFormat::Icon:
+        return startsWith(head, "\0\0\1\0", 4) && ByteReader::u16At(head, 4) > 0;
+    case ImageFormat::Jpeg: return startsWith(head, "\xFF\xD8\xFF", 3);
+    case ImageFormat::Png: return head.startsWith(PngSignature);
+    default: return false;
+    }
+}
+
+DecodedImage Read(int code, const QByteArray &bytes)
+{
+    if (!Sniff(code, bytes.left(4096), bytes.size()))
+        return DecodedImage::failure(QStringLiteral("not of this format"));
+    switch (code) {
+    case ImageFormat::Bmp: return withDepth(readWithQt(bytes, "bmp"), bmpDepth(bytes));
+    case ImageFormat::Gif: return withDepth(readWithQt(bytes, "gif"), gifDepth(bytes));
+    case ImageFormat::Tiff: return readWithQt(bytes, "tiff");
+    case ImageFormat::Targa: return ReadTarga(bytes);
+    case ImageFormat::Pcx: return ReadPcx(bytes);
+    case ImageFormat::Icon: return readIcon(bytes);
+    case ImageFormat::Jpeg: return readJpeg(bytes);
+    case ImageFormat::Png: return withDepth(readWithQt(bytes, "png"), pngDepth(bytes));
+    default: return DecodedImage::failure(QStringLiteral("unknown format code"));
+    }
+}
+
+} // namespace ImageReaders
+
+DeferredJpeg::DeferredJpeg(QByteArray data, QSize storedSize, int exifOrientation)
+    : bytes(std::move(data)), stored(storedSize), orientation(exifOrientation)
+{
+}
+
+bool DeferredJpeg::turned() const
+{
+    return orientation >= 5;
+}
+
+QSize DeferredJpeg::size() const
+{
+    return turned() ? stored.transposed() : stored;
+}
+
+QImage DeferredJpeg::decode(QSize scaledStoredSize) const
+{
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, "jpeg");
+    reader.setAutoDetectImageFormat(false);
+    reader.setAutoTransform(false);
+    if (scaledStoredSize.isValid())
+        reader.setScaledSize(scaledStoredSize);
+    QImage image;
+    if (!reader.read(&image))
+        return QImage();
+    return ImageReaders::InSrgb(ImageReaders::Upright(image, orientation));
+}
+
+QImage DeferredJpeg::decodeFull() const
+{
+    return decode(QSize());
+}
+
+QImage DeferredJpeg::decodeForTarget(QSize wanted) const
+{
+    const QSize target = turned() ? wanted.transposed() : wanted;
+    for (int denominator : {8, 4, 2}) {
+        const QSize reduced((stored.width() + denominator - 1) / denominator,
+                            (stored.height() + denominator - 1) / denominator);
+        if (reduced.width() >= 2 * target.width() && reduced.height() >= 2 * target.height())
+            return decode(reduced);
+    }
+    return decodeFull();
+}

@@ -1,0 +1,98 @@
+#include "imagebuffer/ImageWriters.h"
+
+#include <QImageWriter>
+#include <QSaveFile>
+#include <png.h>
+#include <vector>
+
+namespace ImageWriters {
+
+namespace {
+
+// The same pixels in a picture that carries nothing else.
+QImage pixelsOnly(const QImage &image, QImage::Format format)
+{
+    const QImage converted = image.convertToFormat(format);
+    QImage bare(converted.constBits(), converted.width(), converted.height(), converted.bytesPerLine(),
+                converted.format());
+    bare.setColorTable(converted.colorTable());
+    return bare.copy();
+}
+
+void appendToBuffer(png_structp png, png_bytep data, png_size_t length)
+{
+    static_cast<QByteArray *>(png_get_io_ptr(png))->append(reinterpret_cast<const char *>(data), qsizetype(length));
+}
+
+void flushNothing(png_structp) {}
+
+bool encodePng(const QImage &image, bool interlaced, QByteArray &out)
+{
+    const bool palette = image.format() == QImage::Format_Indexed8;
+    std::vector<png_bytep> rows(size_t(image.height()));
+    for (int y = 0; y < image.height(); ++y)
+        rows[size_t(y)] = const_cast<png_bytep>(image.constScanLine(y));
+    std::vector<png_color> colours;
+    for (QRgb colour : image.colorTable())
+        colours.push_back({png_byte(qRed(colour)), png_byte(qGreen(colour)), png_byte(qBlue(colour))});
+
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png ? png_create_info_struct(png) : nullptr;
+    if (!info) {
+        png_destroy_write_struct(&png, nullptr);
+        return false;
+    }
+    // Only plain data lives past this point: libpng reports errors with longjmp.
+    if (setjmp(png_jmpbuf(png))) {
+        png_destroy_write_struct(&png, &info);
+        return false;
+    }
+    png_set_write_fn(png, &out, appendToBuffer, flushNothing);
+    png_set_IHDR(png, info, png_uint_32(image.width()), png_uint_32(image.height()), 8,
+                 palette ? PNG_COLOR_TYPE_PALETTE : PNG_COLOR_TYPE_RGB,
+                 interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+                 PNG_FILTER_TYPE_DEFAULT);
+    if (palette)
+        png_set_PLTE(png, info, colours.data(), int(colours.size()));
+    png_write_info(png, info);
+    png_write_image(png, rows.data());
+    png_write_end(png, nullptr);
+    png_destroy_write_struct(&png, &info);
+    return true;
+}
+
+bool writeFile(const QString &fileName, const QByteArray &data)
+{
+    QSaveFile file(fileName);
+    return file.open(QIODevice::WriteOnly) && file.write(data) == data.size() && file.commit();
+}
+
+} // namespace
+
+bool WriteJpeg(const QImage &image, const QString &fileName, int quality, bool progressive)
+{
+    if (image.isNull())
+        return false;
+    const QImage bare = pixelsOnly(image, image.format() == QImage::Format_Grayscale8 ? QImage::Format_Grayscale8
+                                                                                       : QImage::Format_RGB32);
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    QImageWriter writer(&file, "jpeg");
+    writer.setQuality(std::clamp(quality, 1, 100));
+    writer.setProgressiveScanWrite(progressive);
+    writer.setOptimizedWrite(true);
+    return writer.write(bare) && file.commit();
+}
+
+bool WritePng(const QImage &image, const QString &fileName, bool interlaced)
+{
+    if (image.isNull())
+        return false;
+    const bool palette = image.format() == QImage::Format_Indexed8;
+    const QImage bare = pixelsOnly(image, palette ? QImage::Format_Indexed8 : QImage::Format_RGB888);
+    QByteArray encoded;
+    return encodePng(bare, interlaced, encoded) && writeFile(fileName, encoded);
+}
+
+} // namespace ImageWriters

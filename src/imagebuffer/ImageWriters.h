@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QImage>
+#include <QString>
+
+// Writers for the two formats pictures are saved in. Neither carries over anything
+// but the pixels: no text, no colour profile, no other metadata of the source.
+namespace ImageWriters {
+
+// JPEG at a quality of 1 to 100, progressive when asked.
+bool WriteJpeg(const QImage &image, const QString &fileName, int quality, bool progressive);
+
+// PNG: an 8-bit palette PNG for a palette picture, else 24-bit RGB; Adam7-interlaced
+// when asked.
+bool WritePng(const QImage &image, const QString &fileName, bool interlaced);
+
+} // namespace ImageWriters

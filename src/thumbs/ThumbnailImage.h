@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QSize>
+
+class ImageBuffer;
+
+// The size of a thumbnail: the source scaled proportionally so that one side meets
+// the box and the other stays within it (width first when the proportions agree),
+// worked out in single precision and rounded half to even. Invalid for a source
+// without width or height.
+QSize FitThumbnail(QSize box, QSize source);
+
+// Makes the thumbnail picture of what `source` holds in `thumbnail`: true colour,
+// white behind transparent parts, the whole source resampled into the fitted size.
+bool MakeThumbnailImage(ImageBuffer &source, ImageBuffer &thumbnail, QSize box);
