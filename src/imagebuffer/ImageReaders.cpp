@@ -309,7 +309,9 @@ bool Sniff(int code, const QByteArray &head, qint64 fileSize)
     switch (code) {
     case ImageFormat::Bmp: return startsWith(head, "BM", 2) && head.size() >= 26;
     case ImageFormat::Gif: return startsWith(head, "GIF87a", 6) || startsWith(head, "GIF89a", 6);
-    case ImageFormat::Tiff: return startsWith(head, "II*\0", 4) || startsWith(head, "MM\0*", 4);
+    case ImageFormat::Tiff:
+        return startsWith(head, "II*\0", 4) || startsWith(head, "MM\0*", 4) || startsWith(head, "II+\0", 4)
+               || startsWith(head, "MM\0+", 4);
     case ImageFormat::Targa: return SniffTarga(head, fileSize);
     case ImageFormat::Pcx: return SniffPcx(head, fileSize);
     case ImageFormat::Icon:

@@ -391,10 +391,12 @@ void Player::perform(quint16 function, const RecordView &r, qsizetype words)
         break;
     case ScaleWindowExt:
         if (r.s(0) && r.s(2)) {
-            state.windowExtent = QSizeF(state.windowExtent.width() * r.s(3) / r.s(2),
-                                        state.windowExtent.height() * r.s(1) / r.s(0));
-            if (state.windowExtent.width() != 0 && state.windowExtent.height() != 0)
+            const QSizeF scaled(state.windowExtent.width() * r.s(3) / r.s(2),
+                                state.windowExtent.height() * r.s(1) / r.s(0));
+            if (scaled.width() != 0 && scaled.height() != 0) {
+                state.windowExtent = scaled;
                 applyTransform();
+            }
         }
         break;
     case MoveTo: state.position = point(r, 0); break;
