@@ -97,7 +97,7 @@ QRgb colourOf(const quint8 *p, int bytes, bool withAlpha)
 QList<QRgb> readColorMap(ByteReader &in, const TargaHeader &h)
 {
     QList<QRgb> map(qsizetype(h.mapFirst) + h.mapLength, qRgb(0, 0, 0));
-    const int entryBytes = (h.mapEntryBits + 7) / 8;
+    const int entryBytes = std::min((h.mapEntryBits + 7) / 8, 4);
     for (int i = 0; i < h.mapLength; ++i) {
         quint8 entry[4] = {};
         for (int b = 0; b < entryBytes; ++b)

@@ -1,0 +1,35 @@
+#!/bin/sh
+# Builds the libFuzzer targets with clang, AddressSanitizer and UndefinedBehaviorSanitizer
+# and runs each for FUZZ_SECONDS (default 180). Not part of the tests. Inputs that make
+# a target fail are left in build/fuzz/artifacts/; keep them in tests/data/fuzz/ once
+# the fault is fixed, where tst_fuzzregressions replays them.
+set -eu
+cd "$(dirname "$0")/.."
+sh scripts/install-deps.sh
+for package in clang libclang-rt-14-dev; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" \
+        || DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "$package"
+done
+CXX=clang++ cmake -S . -B build/fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLMERE_FUZZ=ON \
+    -DQUILLMERE_SANITIZE=ON -DQUILLMERE_TESTS=OFF
+cmake --build build/fuzz --parallel "$(nproc)" --target fuzz_targa fuzz_pcx fuzz_metafile
+
+seconds="${FUZZ_SECONDS:-180}"
+mkdir -p build/fuzz/artifacts
+status=0
+for target in targa pcx metafile; do
+    case $target in
+        targa) samples=tga ;;
+        pcx) samples=pcx ;;
+        metafile) samples=wmf ;;
+    esac
+    corpus="build/fuzz/corpus/$target"
+    mkdir -p "$corpus"
+    [ -d "../shared/samples/$samples" ] && cp -n "../shared/samples/$samples"/* "$corpus"/ 2>/dev/null || true
+    [ -d "tests/data/fuzz/$target" ] && cp -n "tests/data/fuzz/$target"/* "$corpus"/ 2>/dev/null || true
+    echo "== fuzz_$target for $seconds s"
+    QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0 "./build/fuzz/bench/fuzz/fuzz_$target" "$corpus" \
+        -max_total_time="$seconds" -rss_limit_mb=4096 -timeout=20 -max_len=262144 \
+        -artifact_prefix="build/fuzz/artifacts/$target-" -print_final_stats=1 || status=1
+done
+exit $status
