@@ -3,6 +3,8 @@
 #include "imagebuffer/MetafilePlayer.h"
 #include "imagebuffer/PictureLoader.h"
 
+#include <QDir>
+#include <QFile>
 #include <QTest>
 
 using TestImages::put16;
@@ -95,6 +97,7 @@ private slots:
     void textAndBitmaps();
     void withoutBoundsTheWindowExtentGivesTheSize();
     void damagedMetafilesDoNotCrash();
+    void fuzzFindingsPlayToTheEnd();
 };
 
 void MetafileTest::placeableHeaderGivesTheSize()
@@ -238,6 +241,20 @@ void MetafileTest::damagedMetafilesDoNotCrash()
         bytes.truncate(std::max<qsizetype>(40, random.bounded(int(bytes.size()) + 1)));
         const QImage image = MetafilePlayer::Render(bytes);
         QVERIFY(image.isNull() || (image.width() <= MetafilePlayer::MaxSide && image.height() <= MetafilePlayer::MaxSide));
+    }
+}
+
+// Inputs the fuzzer found: each once hung or crashed the player.
+void MetafileTest::fuzzFindingsPlayToTheEnd()
+{
+    const QDir findings(QStringLiteral(QUILLMERE_FUZZ_DATA "/metafile"));
+    const QStringList files = findings.entryList(QDir::Files);
+    QVERIFY(!files.isEmpty());
+    for (const QString &name : files) {
+        QFile file(findings.filePath(name));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QImage image = PictureLoader::LoadBytes(file.readAll());
+        QVERIFY2(image.isNull() || std::max(image.width(), image.height()) <= MetafilePlayer::MaxSide, qPrintable(name));
     }
 }
 

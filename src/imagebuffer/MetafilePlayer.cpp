@@ -122,6 +122,38 @@ QImage dibImage(const QByteArray &dib)
     return decoded.ok() ? decoded.image : QImage();
 }
 
+// Clips a closed polygon to a rectangle (Sutherland-Hodgman). The part inside keeps
+// its winding, so it fills as the whole polygon would have filled there.
+QPolygonF clipPolygon(const QPolygonF &polygon, const QRectF &area)
+{
+    QPolygonF current = polygon;
+    const auto edge = [&](auto inside, auto cross) {
+        QPolygonF next;
+        for (qsizetype i = 0; i < current.size(); ++i) {
+            const QPointF a = current[i], b = current[(i + 1) % current.size()];
+            if (inside(a)) {
+                next << a;
+                if (!inside(b))
+                    next << cross(a, b);
+            } else if (inside(b)) {
+                next << cross(a, b);
+            }
+        }
+        current = next;
+    };
+    const auto atX = [](double x) {
+        return [x](QPointF a, QPointF b) { return QPointF(x, a.y() + (b.y() - a.y()) * (x - a.x()) / (b.x() - a.x())); };
+    };
+    const auto atY = [](double y) {
+        return [y](QPointF a, QPointF b) { return QPointF(a.x() + (b.x() - a.x()) * (y - a.y()) / (b.y() - a.y()), y); };
+    };
+    edge([&](QPointF p) { return p.x() >= area.left(); }, atX(area.left()));
+    edge([&](QPointF p) { return p.x() <= area.right(); }, atX(area.right()));
+    edge([&](QPointF p) { return p.y() >= area.top(); }, atY(area.top()));
+    edge([&](QPointF p) { return p.y() <= area.bottom(); }, atY(area.bottom()));
+    return current;
+}
+
 class Player {
 public:
     Player(const QByteArray &data, QImage &target, const QTransform &frame)
@@ -134,6 +166,8 @@ public:
 
     void play(qsizetype start, const std::optional<QRectF> &placeableWindow)
     {
+        const double area = double(pixelBounds.width()) * pixelBounds.height();
+        paintBudget = std::clamp(64 * area, 1e8, 1e9);
         if (placeableWindow) {
             state.windowOrigin = placeableWindow->topLeft();
             state.windowExtent = placeableWindow->size();
@@ -160,6 +194,9 @@ private:
         return QRectF(QPointF(r.s(first + 3), r.s(first + 2)), QPointF(r.s(first + 1), r.s(first))).normalized();
     }
     void usePenAndBrush(bool fill);
+    void drawShape(const QPainterPath &logical, bool fill);
+    bool withinBudget(const QRectF &device);
+    void drawDevicePath(QPainterPath device, bool fill);
     void drawArcLike(const RecordView &r, quint16 function);
     void drawText(QPointF at, const QByteArray &text, const std::optional<QRectF> &opaqueBox);
     void drawBitmap(const QImage &image, QRectF destination, QRectF source, quint32 rop);
@@ -174,6 +211,7 @@ private:
     DcState state;
     std::vector<DcState> saved;
     std::vector<std::optional<GdiObject>> objects;
+    double paintBudget = 0;  // pixels that may still be filled
 };
 
 void Player::applyTransform()
@@ -217,6 +255,56 @@ void Player::usePenAndBrush(bool fill)
     painter.setBackground(state.backColour);
 }
 
+// Counts what a drawing covers of the picture against the budget. A real picture
+// covers its area a few times over; a hostile one can ask for endless full fills,
+// and once the budget is spent nothing more is drawn.
+bool Player::withinBudget(const QRectF &device)
+{
+    const QRectF covered = device.intersected(QRectF(pixelBounds));
+    paintBudget -= std::max(covered.width() * covered.height(), 1.0);
+    return paintBudget > 0;
+}
+
+void Player::drawShape(const QPainterPath &logical, bool fill)
+{
+    drawDevicePath(painter.worldTransform().map(logical), fill);
+}
+
+// Draws a path given in pixels. The rasteriser's work grows with the length of what
+// it fills, so a filled shape that reaches beyond the picture is first cut down to a
+// margin around it, and a shape whose edges are still very long is filled without
+// anti-aliasing, which costs little whatever the shape. Real pictures never get
+// there; a hostile file could otherwise keep the loader busy for minutes.
+void Player::drawDevicePath(QPainterPath device, bool fill)
+{
+    if (!withinBudget(device.controlPointRect()))
+        return;
+    bool smooth = true;
+    if (fill) {
+        const QRectF safe = QRectF(pixelBounds).adjusted(-64, -64, 64, 64);
+        const bool cut = !safe.contains(device.boundingRect());
+        QPainterPath clipped;
+        clipped.setFillRule(device.fillRule());
+        double perimeter = 0;
+        for (const QPolygonF &part : device.toSubpathPolygons()) {
+            const QPolygonF kept = cut ? clipPolygon(part, safe) : part;
+            for (qsizetype i = 1; i < kept.size(); ++i)
+                perimeter += QLineF(kept[i - 1], kept[i]).length();
+            clipped.addPolygon(kept);
+        }
+        if (cut)
+            device = clipped;
+        smooth = perimeter <= 64.0 * (pixelBounds.width() + pixelBounds.height());
+    }
+    usePenAndBrush(fill);
+    const QTransform transform = painter.worldTransform();
+    painter.resetTransform();
+    painter.setRenderHint(QPainter::Antialiasing, smooth);
+    painter.drawPath(device);
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    painter.setWorldTransform(transform);
+}
+
 QPolygonF Player::polygon(const RecordView &r, qsizetype first, int count) const
 {
     QPolygonF points;
@@ -254,11 +342,7 @@ void Player::drawArcLike(const RecordView &r, quint16 function)
         if (function == Chord)
             path.closeSubpath();
     }
-    usePenAndBrush(function != Arc);
-    painter.save();
-    painter.resetTransform();
-    painter.drawPath(path);
-    painter.restore();
+    drawDevicePath(path, function != Arc);
 }
 
 void Player::drawText(QPointF at, const QByteArray &text, const std::optional<QRectF> &opaqueBox)
@@ -278,13 +362,16 @@ void Player::drawText(QPointF at, const QByteArray &text, const std::optional<QR
     font.setUnderline(state.font.underline);
     font.setStrikeOut(state.font.strikeOut);
     const QString string = QString::fromLatin1(text);
+    const QFontMetricsF metrics(font);
+    const double width = metrics.horizontalAdvance(string);
+    if (!withinBudget(QRectF(anchor, QSizeF(width, metrics.height())))
+        || (opaqueBox && !withinBudget(toPixels.mapRect(*opaqueBox))))
+        return;
     painter.save();
     painter.resetTransform();
     if (opaqueBox)
         painter.fillRect(toPixels.mapRect(*opaqueBox), state.backColour);
     painter.setFont(font);
-    const QFontMetricsF metrics(font);
-    const double width = metrics.horizontalAdvance(string);
     painter.translate(anchor);
     painter.rotate(-state.font.escapement / 10.0);
     double x = 0, y = 0;
@@ -313,6 +400,8 @@ void Player::drawBitmap(const QImage &image, QRectF destination, QRectF source, 
         return;
     if (source.isEmpty())
         source = image.rect();
+    if (!withinBudget(painter.worldTransform().mapRect(destination)))
+        return;
     switch (rop) {
     case 0x008800C6: painter.setCompositionMode(QPainter::CompositionMode_Multiply); break;   // AND
     case 0x00EE0086: painter.setCompositionMode(QPainter::CompositionMode_Lighten); break;    // OR
@@ -407,25 +496,35 @@ void Player::perform(quint16 function, const RecordView &r, qsizetype words)
         state.position = to;
         break;
     }
-    case Rectangle:
-        usePenAndBrush(true);
-        painter.drawRect(box(r, 0));
+    case Rectangle: {
+        QPainterPath path;
+        path.addRect(box(r, 0));
+        drawShape(path, true);
         break;
-    case Ellipse:
-        usePenAndBrush(true);
-        painter.drawEllipse(box(r, 0));
+    }
+    case Ellipse: {
+        QPainterPath path;
+        path.addEllipse(box(r, 0));
+        drawShape(path, true);
         break;
-    case RoundRect:
-        usePenAndBrush(true);
-        painter.drawRoundedRect(box(r, 2), std::abs(r.s(1)) / 2.0, std::abs(r.s(0)) / 2.0);
+    }
+    case RoundRect: {
+        QPainterPath path;
+        path.addRoundedRect(box(r, 2), std::abs(r.s(1)) / 2.0, std::abs(r.s(0)) / 2.0);
+        drawShape(path, true);
         break;
+    }
     case Arc:
     case Pie:
     case Chord: drawArcLike(r, function); break;
-    case Polygon:
-        usePenAndBrush(true);
-        painter.drawPolygon(polygon(r, 1, r.s(0)), state.fillRule);
+    case Polygon: {
+        QPainterPath path;
+        path.setFillRule(state.fillRule);
+        path.addPolygon(polygon(r, 1, r.s(0)));
+        path.closeSubpath();
+        drawShape(path, true);
         break;
+    }
     case Polyline:
         usePenAndBrush(false);
         painter.drawPolyline(polygon(r, 1, r.s(0)));
@@ -441,8 +540,7 @@ void Player::perform(quint16 function, const RecordView &r, qsizetype words)
             path.closeSubpath();
             next += 2 * qsizetype(points);
         }
-        usePenAndBrush(true);
-        painter.drawPath(path);
+        drawShape(path, true);
         break;
     }
     case SetPixel: {
@@ -531,6 +629,8 @@ void Player::perform(quint16 function, const RecordView &r, qsizetype words)
     case PatBlt: {
         const quint32 rop = r.u32(0);
         const QRectF area(r.s(5), r.s(4), r.s(3), r.s(2));
+        if (!withinBudget(painter.worldTransform().mapRect(area)))
+            break;
         const QBrush fill = rop == 0x00000042 ? QBrush(Qt::black) : rop == 0x00FF0062 ? QBrush(Qt::white) : state.brush;
         painter.fillRect(area, fill);
         break;

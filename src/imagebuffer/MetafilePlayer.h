@@ -14,6 +14,6 @@ bool IsMetafile(const QByteArray &bytes);
 QImage Render(const QByteArray &bytes);
 
 // The longest side a played picture may have; a larger one is drawn scaled down.
-inline constexpr int MaxSide = 8000;
+inline constexpr int MaxSide = 4000;
 
 } // namespace MetafilePlayer

@@ -62,13 +62,31 @@ bool plausible(const PcxHeader &h, qsizetype size)
     return true;
 }
 
+// How many bytes the run-length data between the header and `end` expands to, up to
+// `limit`, without writing them.
+qsizetype expandedLength(const QByteArray &bytes, qsizetype end, qsizetype limit)
+{
+    qsizetype length = 0;
+    for (qsizetype at = HeaderSize; at < end && length < limit; ++at) {
+        const quint8 code = quint8(bytes[at]);
+        if ((code & 0xC0) == 0xC0) {
+            length += code & 0x3F;
+            ++at;
+        } else {
+            ++length;
+        }
+    }
+    return length;
+}
+
 // The scan lines of every plane, decompressed. Many encoders end the data a little
-// early; what is missing stays 0, as other readers show such files. Empty when the
-// file holds no pixel data at all.
+// early; what is missing stays 0, as other readers show such files. A file that
+// holds less than half of its pixels is refused before anything is allocated.
 QByteArray decodePlanes(const QByteArray &bytes, qsizetype end, const PcxHeader &h)
 {
     const qsizetype total = h.stride() * h.planes * h.height();
-    if (end <= HeaderSize)
+    const qsizetype available = h.encoding == 0 ? end - HeaderSize : expandedLength(bytes, end, total);
+    if (available <= 0 || available < total / 2)
         return QByteArray();
     QByteArray out(total, '\0');
     if (h.encoding == 0) {
@@ -181,7 +199,7 @@ DecodedImage ReadPcx(const QByteArray &bytes)
                               && ByteReader::at(bytes, bytes.size() - VgaPaletteSize) == 0x0C;
     const QByteArray planes = decodePlanes(bytes, paletteAtEnd ? bytes.size() - VgaPaletteSize : bytes.size(), h);
     if (planes.isEmpty())
-        return DecodedImage::failure(QStringLiteral("no pixel data"));
+        return DecodedImage::failure(QStringLiteral("truncated pixel data"));
 
     DecodedImage result;
     if (h.trueColour()) {

@@ -72,7 +72,10 @@ bool plausible(const TargaHeader &h, qint64 fileSize)
             return false;
     }
     const qint64 pixelsStart = 18 + h.idLength + h.mapBytes();
-    const qint64 minimum = h.runLength() ? pixelsStart + 2 : pixelsStart + qint64(h.width) * h.height * h.pixelBytes();
+    const qint64 pixels = qint64(h.width) * h.height;
+    // A run-length packet of 1 + pixel-size bytes stands for at most 128 pixels.
+    const qint64 minimum = h.runLength() ? pixelsStart + (pixels + 127) / 128 * (1 + h.pixelBytes())
+                                         : pixelsStart + pixels * h.pixelBytes();
     return fileSize >= minimum;
 }
 
