@@ -58,6 +58,7 @@ private:
     QByteArray bytes;
 };
 
+constexpr int SetViewportOrg = 0x020D, SetViewportExt = 0x020E, SetMapMode = 0x0103;
 constexpr int CreateBrushIndirect = 0x02FC, CreatePenIndirect = 0x02FA, SelectObject = 0x012D,
               Rectangle = 0x041B, Ellipse = 0x0418, SetWindowOrg = 0x020B, SetWindowExt = 0x020C,
               IntersectClipRect = 0x0416, SaveDc = 0x001E, RestoreDc = 0x0127, Pie = 0x081A,
@@ -93,6 +94,7 @@ private slots:
     void placeableHeaderGivesTheSize();
     void shapesFillWhereTheyShould();
     void windowOriginAndExtentMapTheDrawing();
+    void viewportAndIsotropicMapping();
     void clippingAndSavedStates();
     void textAndBitmaps();
     void withoutBoundsTheWindowExtentGivesTheSize();
@@ -148,6 +150,33 @@ void MetafileTest::windowOriginAndExtentMapTheDrawing()
     QVERIFY(near(image.pixel(50, 75), qRgb(0, 160, 0)));
     QVERIFY(near(image.pixel(50, 25), qRgb(255, 255, 255)));
     QVERIFY(near(image.pixel(150, 75), qRgb(255, 255, 255)));
+}
+
+void MetafileTest::viewportAndIsotropicMapping()
+{
+    // Window 0..100 square onto a viewport 100 pixels wide starting at x = 50.
+    Metafile file(QRect(QPoint(0, 0), QPoint(200, 100)), 96);
+    file.record(SetWindowOrg, {0, 0}).record(SetWindowExt, {100, 100});
+    file.record(SetViewportOrg, {0, 50}).record(SetViewportExt, {100, 100});
+    solidBrush(file, qRgb(0, 0, 0));
+    nullPen(file);
+    file.record(SelectObject, {0}).record(SelectObject, {1});
+    file.record(Rectangle, {100, 100, 0, 0});
+    const QImage shifted = MetafilePlayer::Render(file.finish());
+    QVERIFY(near(shifted.pixel(25, 50), qRgb(255, 255, 255)));
+    QVERIFY(near(shifted.pixel(100, 50), qRgb(0, 0, 0)));
+    QVERIFY(near(shifted.pixel(175, 50), qRgb(255, 255, 255)));
+
+    // Isotropic: a square window on a wide picture stays square.
+    Metafile square(QRect(QPoint(0, 0), QPoint(200, 100)), 96);
+    square.record(SetMapMode, {7}).record(SetWindowOrg, {0, 0}).record(SetWindowExt, {100, 100});
+    solidBrush(square, qRgb(0, 0, 0));
+    nullPen(square);
+    square.record(SelectObject, {0}).record(SelectObject, {1});
+    square.record(Rectangle, {100, 100, 0, 0});
+    const QImage kept = MetafilePlayer::Render(square.finish());
+    QVERIFY(near(kept.pixel(50, 50), qRgb(0, 0, 0)));
+    QVERIFY(near(kept.pixel(150, 50), qRgb(255, 255, 255)));
 }
 
 void MetafileTest::clippingAndSavedStates()

@@ -29,7 +29,8 @@ enum Record : quint16 {
     SetMapMode = 0x0103, SetPolyFillMode = 0x0106, RestoreDc = 0x0127, SelectObject = 0x012D,
     SetTextAlign = 0x012E, DibCreatePatternBrush = 0x0142, DeleteObject = 0x01F0,
     CreatePatternBrush = 0x01F9, SetBkColor = 0x0201, SetTextColor = 0x0209, SetWindowOrg = 0x020B,
-    SetWindowExt = 0x020C, OffsetWindowOrg = 0x020F, LineTo = 0x0213, MoveTo = 0x0214,
+    SetWindowExt = 0x020C, SetViewportOrg = 0x020D, SetViewportExt = 0x020E, OffsetWindowOrg = 0x020F,
+    OffsetViewportOrg = 0x0211, ScaleViewportExt = 0x0412, LineTo = 0x0213, MoveTo = 0x0214,
     CreatePenIndirect = 0x02FA, CreateFontIndirect = 0x02FB, CreateBrushIndirect = 0x02FC,
     CreatePalette = 0x00F7, Polygon = 0x0324, Polyline = 0x0325, ScaleWindowExt = 0x0410,
     ExcludeClipRect = 0x0415, IntersectClipRect = 0x0416, Ellipse = 0x0418, Rectangle = 0x041B,
@@ -65,8 +66,11 @@ struct DcState {
     int textAlign = 0;
     Qt::FillRule fillRule = Qt::OddEvenFill;
     QPointF position;
+    int mapMode = 8;  // anisotropic
     QPointF windowOrigin;
     QSizeF windowExtent{1, 1};
+    QPointF viewportOrigin;
+    QSizeF viewportExtent{1, 1};
     std::optional<QPainterPath> clip;  // in pixels
 };
 
@@ -156,23 +160,24 @@ QPolygonF clipPolygon(const QPolygonF &polygon, const QRectF &area)
 
 class Player {
 public:
-    Player(const QByteArray &data, QImage &target, const QTransform &frame)
-        : bytes(data), painter(&target), frame(frame), pixelBounds(target.rect())
+    // The window starts as the picture's logical bounds and the viewport as the
+    // whole picture, as a program sets them up to play a metafile into a rectangle;
+    // the metafile's own records then change either.
+    Player(const QByteArray &data, QImage &target, const QRectF &window)
+        : bytes(data), painter(&target), pixelBounds(target.rect())
     {
         painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing |
                                QPainter::SmoothPixmapTransform);
+        state.windowOrigin = window.topLeft();
+        state.windowExtent = window.size();
+        state.viewportExtent = target.size();
         applyTransform();
     }
 
-    void play(qsizetype start, const std::optional<QRectF> &placeableWindow)
+    void play(qsizetype start)
     {
         const double area = double(pixelBounds.width()) * pixelBounds.height();
         paintBudget = std::clamp(64 * area, 1e8, 1e9);
-        if (placeableWindow) {
-            state.windowOrigin = placeableWindow->topLeft();
-            state.windowExtent = placeableWindow->size();
-            applyTransform();
-        }
         qsizetype at = start;
         for (int n = 0; n < MaxRecords && at + 6 <= bytes.size(); ++n) {
             const qsizetype words = ByteReader::u32At(bytes, at);
@@ -206,7 +211,6 @@ private:
 
     const QByteArray &bytes;
     QPainter painter;
-    QTransform frame;  // window space to pixels, for the window of the header
     QRect pixelBounds;
     DcState state;
     std::vector<DcState> saved;
@@ -214,14 +218,19 @@ private:
     double paintBudget = 0;  // pixels that may still be filled
 };
 
+// Logical units to pixels: the window's origin goes to the viewport's origin, and the
+// window's extent spans the viewport's; isotropic mapping keeps both scales equal.
 void Player::applyTransform()
 {
-    const QSizeF extent = state.windowExtent;
-    const double sx = extent.width() ? 1.0 / extent.width() : 1.0;
-    const double sy = extent.height() ? 1.0 / extent.height() : 1.0;
-    // Logical units to the unit square of the window, then the unit square to pixels.
-    const QTransform toWindow(sx, 0, 0, sy, -state.windowOrigin.x() * sx, -state.windowOrigin.y() * sy);
-    painter.setWorldTransform(toWindow * frame);
+    double sx = state.viewportExtent.width() / state.windowExtent.width();
+    double sy = state.viewportExtent.height() / state.windowExtent.height();
+    if (state.mapMode == 7) {
+        const double scale = std::min(std::abs(sx), std::abs(sy));
+        sx = std::copysign(scale, sx);
+        sy = std::copysign(scale, sy);
+    }
+    painter.setWorldTransform(QTransform(sx, 0, 0, sy, state.viewportOrigin.x() - state.windowOrigin.x() * sx,
+                                         state.viewportOrigin.y() - state.windowOrigin.y() * sy));
 }
 
 void Player::applyClip()
@@ -478,16 +487,36 @@ void Player::perform(quint16 function, const RecordView &r, qsizetype words)
         state.windowOrigin += point(r, 0);
         applyTransform();
         break;
+    case SetViewportOrg:
+        state.viewportOrigin = point(r, 0);
+        applyTransform();
+        break;
+    case SetViewportExt:
+        if (r.s(0) && r.s(1)) {
+            state.viewportExtent = QSizeF(r.s(1), r.s(0));
+            applyTransform();
+        }
+        break;
+    case OffsetViewportOrg:
+        state.viewportOrigin += point(r, 0);
+        applyTransform();
+        break;
+    case SetMapMode:
+        state.mapMode = r.u(0);
+        applyTransform();
+        break;
     case ScaleWindowExt:
+    case ScaleViewportExt: {
+        QSizeF &extent = function == ScaleWindowExt ? state.windowExtent : state.viewportExtent;
         if (r.s(0) && r.s(2)) {
-            const QSizeF scaled(state.windowExtent.width() * r.s(3) / r.s(2),
-                                state.windowExtent.height() * r.s(1) / r.s(0));
+            const QSizeF scaled(extent.width() * r.s(3) / r.s(2), extent.height() * r.s(1) / r.s(0));
             if (scaled.width() != 0 && scaled.height() != 0) {
-                state.windowExtent = scaled;
+                extent = scaled;
                 applyTransform();
             }
         }
         break;
+    }
     case MoveTo: state.position = point(r, 0); break;
     case LineTo: {
         usePenAndBrush(false);
@@ -661,7 +690,7 @@ void Player::perform(quint16 function, const RecordView &r, qsizetype words)
 
 struct Layout {
     qsizetype recordsStart = 0;
-    std::optional<QRectF> window;  // the placeable header's bounds, in logical units
+    QRectF window;  // the logical area the picture shows
     QSize pixels;
 };
 
@@ -714,6 +743,7 @@ std::optional<Layout> layoutOf(const QByteArray &bytes)
         const std::optional<QSizeF> extent = firstWindowExtent(bytes, layout.recordsStart);
         if (!extent)
             return std::nullopt;
+        layout.window = QRectF(QPointF(0, 0), *extent);
         natural = QSizeF(std::abs(extent->width()), std::abs(extent->height()));
     }
     const double longest = std::max(natural.width(), natural.height());
@@ -740,11 +770,9 @@ QImage Render(const QByteArray &bytes)
     if (image.isNull())
         return image;
     image.fill(Qt::white);
-    // The window's unit square fills the picture.
-    const QTransform frame = QTransform::fromScale(image.width(), image.height());
     {
-        Player player(bytes, image, frame);
-        player.play(layout->recordsStart, layout->window);
+        Player player(bytes, image, layout->window);
+        player.play(layout->recordsStart);
     }
     return image;
 }
