@@ -474,32 +474,21 @@ void Player::perform(quint16 function, const RecordView &r, qsizetype words)
     case SetTextAlign: state.textAlign = r.u(0); break;
     case SetPolyFillMode: state.fillRule = r.u(0) == 2 ? Qt::WindingFill : Qt::OddEvenFill; break;
     case SetWindowOrg:
-        state.windowOrigin = point(r, 0);
+    case SetViewportOrg:
+        (function == SetWindowOrg ? state.windowOrigin : state.viewportOrigin) = point(r, 0);
+        applyTransform();
+        break;
+    case OffsetWindowOrg:
+    case OffsetViewportOrg:
+        (function == OffsetWindowOrg ? state.windowOrigin : state.viewportOrigin) += point(r, 0);
         applyTransform();
         break;
     case SetWindowExt:
-        if (r.s(0) && r.s(1)) {
-            state.windowExtent = QSizeF(r.s(1), r.s(0));
-            applyTransform();
-        }
-        break;
-    case OffsetWindowOrg:
-        state.windowOrigin += point(r, 0);
-        applyTransform();
-        break;
-    case SetViewportOrg:
-        state.viewportOrigin = point(r, 0);
-        applyTransform();
-        break;
     case SetViewportExt:
         if (r.s(0) && r.s(1)) {
-            state.viewportExtent = QSizeF(r.s(1), r.s(0));
+            (function == SetWindowExt ? state.windowExtent : state.viewportExtent) = QSizeF(r.s(1), r.s(0));
             applyTransform();
         }
-        break;
-    case OffsetViewportOrg:
-        state.viewportOrigin += point(r, 0);
-        applyTransform();
         break;
     case SetMapMode:
         state.mapMode = r.u(0);
