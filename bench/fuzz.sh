@@ -2,7 +2,7 @@
 # Builds the libFuzzer targets with clang, AddressSanitizer and UndefinedBehaviorSanitizer
 # and runs each for FUZZ_SECONDS (default 180). Not part of the tests. Inputs that make
 # a target fail are left in build/fuzz/artifacts/; keep them in tests/data/fuzz/ once
-# the fault is fixed, where tst_fuzzregressions replays them.
+# the fault is fixed, where the test suites replay them.
 set -eu
 cd "$(dirname "$0")/.."
 sh scripts/install-deps.sh
