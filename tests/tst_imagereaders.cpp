@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QImageReader>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -102,6 +103,7 @@ private slots:
     void tiff();
     void jpegVariantsAndOrientation();
     void jpegReducedDecodeKeepsTheLook();
+    void largePhotoDecodesInFull();
     void png();
     void pcxEndingEarlyKeepsWhatIsThere();
     void damagedFilesFailCleanly();
@@ -362,6 +364,23 @@ void ImageReadersTest::jpegReducedDecodeKeepsTheLook()
     const QImage viaReduced = reduced.scaled(93, 70, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     QVERIFY(sameColours(viaReduced, viaFull, 12));
     QCOMPARE(decoded.deferred->decodeForTarget(QSize(1000, 700)).size(), QSize(1600, 1200));
+}
+
+// 36 megapixels take 144 MB as true colour, more than Qt allows by default.
+void ImageReadersTest::largePhotoDecodesInFull()
+{
+    QByteArray bytes;
+    {
+        QImage flat(6000, 6000, QImage::Format_RGB32);
+        flat.fill(qRgb(90, 140, 200));
+        bytes = encode(flat, "jpeg", 50);
+    }
+    QImageReader::setAllocationLimit(128);  // Qt's default, whatever ran before
+    const DecodedImage decoded = ImageReaders::Read(ImageFormat::Jpeg, bytes);
+    QVERIFY(decoded.ok());
+    const QImage full = decoded.deferred->decodeFull();
+    QCOMPARE(full.size(), QSize(6000, 6000));
+    QVERIFY(std::abs(qBlue(full.pixel(3000, 3000)) - 200) <= 4);
 }
 
 void ImageReadersTest::png()

@@ -22,17 +22,6 @@ namespace {
 
 const QByteArray PngSignature("\x89PNG\r\n\x1a\n", 8);
 
-// Qt's own limit would refuse a large photo; the readers check sizes themselves, so
-// Qt's is only raised to what the largest accepted picture needs.
-void RaiseQtAllocationLimit()
-{
-    static const bool raised = [] {
-        QImageReader::setAllocationLimit(int(ImageFormat::MaxPixels * 8 / (1024 * 1024)) + 64);
-        return true;
-    }();
-    Q_UNUSED(raised);
-}
-
 // 16-bit and floating-point pictures are brought to 8 bits per channel, the
 // precision everything after reading works in.
 QImage toEightBits(QImage image)
@@ -282,6 +271,11 @@ bool startsWith(const QByteArray &head, const char *signature, qsizetype length)
 
 } // namespace
 
+void RaiseQtAllocationLimit()
+{
+    QImageReader::setAllocationLimit(int(ImageFormat::MaxPixels * 8 / (1024 * 1024)) + 64);
+}
+
 QImage Upright(const QImage &image, int exifOrientation)
 {
     switch (exifOrientation) {
@@ -358,6 +352,7 @@ QSize DeferredJpeg::size() const
 
 QImage DeferredJpeg::decode(QSize scaledStoredSize) const
 {
+    ImageReaders::RaiseQtAllocationLimit();
     QBuffer buffer;
     buffer.setData(bytes);
     buffer.open(QIODevice::ReadOnly);

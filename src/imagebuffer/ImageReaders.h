@@ -19,6 +19,10 @@ DecodedImage ReadPcx(const QByteArray &bytes);
 bool SniffTarga(const QByteArray &head, qint64 fileSize);
 bool SniffPcx(const QByteArray &head, qint64 fileSize);
 
+// Qt's own allocation limit would refuse a large photo; the readers check sizes
+// themselves, so Qt's is raised to what the largest accepted picture needs.
+void RaiseQtAllocationLimit();
+
 // The stored pixels of a photo turned upright by its EXIF orientation (1 to 8).
 QImage Upright(const QImage &image, int exifOrientation);
 

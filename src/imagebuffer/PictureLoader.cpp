@@ -14,6 +14,7 @@ QImage LoadBytes(const QByteArray &bytes)
 {
     if (MetafilePlayer::IsMetafile(bytes))
         return MetafilePlayer::Render(bytes);
+    ImageReaders::RaiseQtAllocationLimit();
     QBuffer buffer;
     buffer.setData(bytes);
     buffer.open(QIODevice::ReadOnly);
