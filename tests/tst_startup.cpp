@@ -5,6 +5,7 @@
 #include "ui/ScriptedPlatform.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QTest>
 
@@ -19,6 +20,7 @@ private slots:
     void thumbnailSides();
     void secondInstanceIsRefusedWithoutTouchingSettings();
     void unusableSettingsAreReportedAndEndTheProgram();
+    void aLockThatCannotBeMadeDoesNotBlockTheStart();
     void trailingSeparator();
 };
 
@@ -162,6 +164,21 @@ void StartupTest::unusableSettingsAreReportedAndEndTheProgram()
     QCOMPARE(scripted->messages[0].icon, Ui::MsgIcon::Critical);
     QVERIFY(scripted->messages[0].text.contains(environment.settingsFile()));
     QVERIFY(!Globals::MainWindow);
+}
+
+void StartupTest::aLockThatCannotBeMadeDoesNotBlockTheStart()
+{
+    TestEnvironment environment;
+    QFile notADirectory(environment.path(QStringLiteral("plain-file")));
+    QVERIFY(notADirectory.open(QIODevice::WriteOnly));
+    notADirectory.close();
+    InstanceLock lock(notADirectory.fileName() + QStringLiteral("/quillmere.lock"));
+    QVERIFY(lock.acquire());
+    // A lock that is really held still refuses.
+    InstanceLock first(environment.path(QStringLiteral("held.lock")));
+    InstanceLock second(environment.path(QStringLiteral("held.lock")));
+    QVERIFY(first.acquire());
+    QVERIFY(!second.acquire());
 }
 
 void StartupTest::trailingSeparator()

@@ -9,14 +9,14 @@
 #include <QDir>
 #include <QStandardPaths>
 
-InstanceLock::InstanceLock() : file(path())
+InstanceLock::InstanceLock(const QString &lockPath) : file(lockPath)
 {
     file.setStaleLockTime(0);  // only a lock whose owner has died is stale
 }
 
 bool InstanceLock::acquire()
 {
-    return file.tryLock(0);
+    return file.tryLock(0) || file.error() != QLockFile::LockFailedError;
 }
 
 QString InstanceLock::path()

@@ -6,7 +6,9 @@
 // Held for the whole run so that a second start can tell that one is running.
 class InstanceLock {
 public:
-    InstanceLock();
+    explicit InstanceLock(const QString &lockPath = path());
+    // False only when another instance holds the lock. A lock that cannot be made at
+    // all (no writable runtime directory) does not keep the program from starting.
     bool acquire();
     static QString path();
 
