@@ -24,7 +24,7 @@ namespace {
 
 using Command = void (MainForm::*)();
 
-struct ButtonSpec {
+struct ToolbarButton {
     const char *key;       // nullptr for a separator
     const char *image;
     const char *caption;
@@ -32,7 +32,7 @@ struct ButtonSpec {
     const char *tag;
 };
 
-const ButtonSpec ToolbarButtons[] = {
+const ToolbarButton ToolbarButtons[] = {
     {"Open Directory", "Open Directory", "Open Directory", "Create Thumbnails For Images Within a Directory",
      "Open Directory"},
     {"Open File", "Open Image", "Open Image", "Create a Thumbnail From An Image", "Open Image"},
@@ -303,18 +303,18 @@ void MainForm::CreateToolbarButtons(bool Create, const QHash<QString, QIcon> &Im
     if (!Create)
         return;
     const QString generateImage = GenerateImage(Ui::platform().localTime());
-    for (const ButtonSpec &spec : ToolbarButtons) {
-        if (!spec.key) {
+    for (const ToolbarButton &definition : ToolbarButtons) {
+        if (!definition.key) {
             Toolbar1->addSeparator();
             continue;
         }
-        const QString image = spec.image ? QString::fromUtf8(spec.image) : generateImage;
-        QAction *action = Toolbar1->addAction(Images.value(image), QString::fromUtf8(spec.caption));
-        action->setObjectName(QString::fromUtf8(spec.key));
-        action->setProperty(KeyProperty, QString::fromUtf8(spec.key));
+        const QString image = definition.image ? QString::fromUtf8(definition.image) : generateImage;
+        QAction *action = Toolbar1->addAction(Images.value(image), QString::fromUtf8(definition.caption));
+        action->setObjectName(QString::fromUtf8(definition.key));
+        action->setProperty(KeyProperty, QString::fromUtf8(definition.key));
         action->setProperty("image", image);
-        action->setProperty("tag", QString::fromUtf8(spec.tag));
-        action->setToolTip(QString::fromUtf8(spec.tooltip));
+        action->setProperty("tag", QString::fromUtf8(definition.tag));
+        action->setToolTip(QString::fromUtf8(definition.tooltip));
     }
 }
 

@@ -153,11 +153,42 @@ DecodedImage readIcon(const QByteArray &bytes)
     return withDepth(readWithQt(bytes, "ico", best.index), best.depth);
 }
 
-// Walks a JPEG's markers from start to end. A file that stops before its end
-// marker is truncated and is not read, rather than shown half grey.
+quint32 exifNumber(const QByteArray &bytes, qsizetype at, int size, bool bigEndian)
+{
+    quint32 value = 0;
+    for (int i = 0; i < size; ++i) {
+        const quint32 byte = ByteReader::at(bytes, at + i);
+        value |= bigEndian ? byte << (8 * (size - 1 - i)) : byte << (8 * i);
+    }
+    return value;
+}
+
+// The orientation (1 to 8) in the EXIF block whose TIFF header starts at `tiff`, 1
+// when it has none. Cameras write the tag as a short or as a long, so both are read.
+int exifOrientation(const QByteArray &bytes, qsizetype tiff)
+{
+    const bool bigEndian = bytes.mid(tiff, 2) == "MM";
+    const qsizetype ifd = tiff + exifNumber(bytes, tiff + 4, 4, bigEndian);
+    const int entries = int(exifNumber(bytes, ifd, 2, bigEndian));
+    for (int i = 0; i < entries && ifd + 2 + 12 * (i + 1) <= bytes.size(); ++i) {
+        const qsizetype entry = ifd + 2 + 12 * i;
+        if (exifNumber(bytes, entry, 2, bigEndian) != 0x0112)
+            continue;
+        const quint32 type = exifNumber(bytes, entry + 2, 2, bigEndian);
+        const bool shortValue = type == 3 || type == 8;
+        const quint32 value = exifNumber(bytes, entry + 8, shortValue ? 2 : 4, bigEndian);
+        return (shortValue || type == 4 || type == 9) && value >= 1 && value <= 8 ? int(value) : 1;
+    }
+    return 1;
+}
+
+// Walks a JPEG's markers from start to end, noting its size and orientation. A file
+// that stops before its end marker is truncated and is not read, rather than shown
+// half grey.
 struct JpegLayout {
     bool complete = false;
     int width = 0, height = 0, components = 0;
+    int orientation = 1;
 };
 
 JpegLayout jpegLayout(const QByteArray &bytes)
@@ -165,6 +196,7 @@ JpegLayout jpegLayout(const QByteArray &bytes)
     JpegLayout layout;
     const auto *data = reinterpret_cast<const quint8 *>(bytes.constData());
     const qsizetype size = bytes.size();
+    bool sawExif = false;
     qsizetype at = 2;
     while (at < size) {
         if (data[at] != 0xFF)
@@ -191,6 +223,10 @@ JpegLayout jpegLayout(const QByteArray &bytes)
             layout.width = (data[at + 5] << 8) | data[at + 6];
             layout.components = data[at + 7];
         }
+        if (marker == 0xE1 && !sawExif && bytes.mid(at + 2, 6) == QByteArray("Exif\0\0", 6)) {
+            sawExif = true;
+            layout.orientation = exifOrientation(bytes.left(at + length), at + 8);
+        }
         at += length;
         if (marker != 0xDA)
             continue;
@@ -201,47 +237,6 @@ JpegLayout jpegLayout(const QByteArray &bytes)
             return layout;
     }
     return layout;
-}
-
-quint32 exifNumber(const QByteArray &bytes, qsizetype at, int size, bool bigEndian)
-{
-    quint32 value = 0;
-    for (int i = 0; i < size; ++i) {
-        const quint32 byte = ByteReader::at(bytes, at + i);
-        value |= bigEndian ? byte << (8 * (size - 1 - i)) : byte << (8 * i);
-    }
-    return value;
-}
-
-// The EXIF orientation (1 to 8) of a JPEG, 1 when it has none. Cameras write the
-// tag as a short or as a long, so both are read.
-int jpegOrientation(const QByteArray &bytes)
-{
-    qsizetype at = 2;
-    while (at + 4 <= bytes.size() && ByteReader::at(bytes, at) == 0xFF) {
-        const quint8 marker = ByteReader::at(bytes, at + 1);
-        const qsizetype length = exifNumber(bytes, at + 2, 2, true);
-        if (marker == 0xDA || marker == 0xD9 || length < 2)
-            break;
-        const qsizetype tiff = at + 10;
-        if (marker == 0xE1 && bytes.mid(at + 4, 6) == QByteArray("Exif\0\0", 6)) {
-            const bool bigEndian = bytes.mid(tiff, 2) == "MM";
-            const qsizetype ifd = tiff + exifNumber(bytes, tiff + 4, 4, bigEndian);
-            const int entries = int(exifNumber(bytes, ifd, 2, bigEndian));
-            for (int i = 0; i < entries && ifd + 2 + 12 * (i + 1) <= bytes.size(); ++i) {
-                const qsizetype entry = ifd + 2 + 12 * i;
-                if (exifNumber(bytes, entry, 2, bigEndian) != 0x0112)
-                    continue;
-                const quint32 type = exifNumber(bytes, entry + 2, 2, bigEndian);
-                const bool shortValue = type == 3 || type == 8;
-                const quint32 value = exifNumber(bytes, entry + 8, shortValue ? 2 : 4, bigEndian);
-                return (shortValue || type == 4 || type == 9) && value >= 1 && value <= 8 ? int(value) : 1;
-            }
-            return 1;
-        }
-        at += 2 + length;
-    }
-    return 1;
 }
 
 DecodedImage readJpeg(const QByteArray &bytes)
@@ -259,7 +254,7 @@ DecodedImage readJpeg(const QByteArray &bytes)
     if (!reader.canRead() || reader.size() != QSize(layout.width, layout.height))
         return DecodedImage::failure(QStringLiteral("damaged JPEG header"));
     DecodedImage result;
-    result.deferred = std::make_shared<DeferredJpeg>(bytes, reader.size(), jpegOrientation(bytes));
+    result.deferred = std::make_shared<DeferredJpeg>(bytes, reader.size(), layout.orientation);
     result.depth = layout.components == 1 ? 8 : 24;
     return result;
 }

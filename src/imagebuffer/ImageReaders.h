@@ -29,7 +29,5 @@ QImage Upright(const QImage &image, int exifOrientation);
 // The picture in sRGB, converted from the colour space its file declared.
 QImage InSrgb(QImage image);
 
-// Sets every pixel of a 32-bit picture opaque and marks it as having no alpha.
-void MakeOpaque(QImage &image);
 
 } // namespace ImageReaders

@@ -289,21 +289,23 @@ void Player::drawDevicePath(QPainterPath device, bool fill)
     if (!withinBudget(device.controlPointRect()))
         return;
     bool smooth = true;
-    if (fill) {
-        const QRectF safe = QRectF(pixelBounds).adjusted(-64, -64, 64, 64);
-        const bool cut = !safe.contains(device.boundingRect());
+    const QRectF safe = QRectF(pixelBounds).adjusted(-64, -64, 64, 64);
+    const QRectF bounds = device.boundingRect();
+    const double longEdges = 64.0 * (pixelBounds.width() + pixelBounds.height());
+    // No edge is longer than the bounds' diagonal, so most shapes need no measuring.
+    const bool shortEdges = device.elementCount() * std::hypot(bounds.width(), bounds.height()) <= longEdges;
+    if (fill && (!safe.contains(bounds) || !shortEdges)) {
         QPainterPath clipped;
         clipped.setFillRule(device.fillRule());
         double perimeter = 0;
         for (const QPolygonF &part : device.toSubpathPolygons()) {
-            const QPolygonF kept = cut ? clipPolygon(part, safe) : part;
+            const QPolygonF kept = clipPolygon(part, safe);
             for (qsizetype i = 1; i < kept.size(); ++i)
                 perimeter += QLineF(kept[i - 1], kept[i]).length();
             clipped.addPolygon(kept);
         }
-        if (cut)
-            device = clipped;
-        smooth = perimeter <= 64.0 * (pixelBounds.width() + pixelBounds.height());
+        device = clipped;
+        smooth = perimeter <= longEdges;
     }
     usePenAndBrush(fill);
     const QTransform transform = painter.worldTransform();

@@ -166,8 +166,7 @@ bool alphaIsMeaningful(const QByteArray &bytes, const QImage &image)
     return false;
 }
 
-} // namespace
-
+// Sets every pixel of a 32-bit picture opaque and marks it as having no alpha.
 void MakeOpaque(QImage &image)
 {
     for (int y = 0; y < image.height(); ++y) {
@@ -177,6 +176,8 @@ void MakeOpaque(QImage &image)
     }
     image.reinterpretAsFormat(QImage::Format_RGB32);
 }
+
+} // namespace
 
 bool SniffTarga(const QByteArray &head, qint64 fileSize)
 {
