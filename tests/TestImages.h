@@ -95,20 +95,16 @@ inline QByteArray targa(const QImage &image, int type, int bits, bool topDown, b
             for (int x = 0; x < image.width(); ++x)
                 if (!map.contains(image.pixel(x, y)))
                     map << image.pixel(x, y);
+    // id length 3, colour map type, image type, map start and length, map entry bits,
+    // screen origin, size, bits, descriptor, then the id.
     QByteArray out;
-    out.append(char(3));                       // id length
-    out.append(char(base == 1 ? 1 : 0));       // colour map type
-    out.append(char(type));
-    put16(out, 0);
-    put16(out, int(map.size()));
+    out.append(char(3)).append(char(base == 1)).append(char(type));
+    for (int word : {0, int(map.size())})
+        put16(out, word);
     out.append(char(base == 1 ? 24 : 0));
-    put16(out, 0);
-    put16(out, 0);
-    put16(out, image.width());
-    put16(out, image.height());
-    out.append(char(bits));
-    out.append(char(alphaBits | (topDown ? 0x20 : 0) | (rightToLeft ? 0x10 : 0)));
-    out.append("id!");
+    for (int word : {0, 0, image.width(), image.height()})
+        put16(out, word);
+    out.append(char(bits)).append(char(alphaBits | (topDown ? 0x20 : 0) | (rightToLeft ? 0x10 : 0))).append("id!");
     for (QRgb colour : map)
         out.append(char(qBlue(colour))).append(char(qGreen(colour))).append(char(qRed(colour)));
     QList<QByteArray> pixels;
@@ -137,24 +133,13 @@ inline QByteArray targa(const QImage &image, int type, int bits, bool topDown, b
             out.append(p);
         return out;
     }
-    // Run-length packets: runs of equal pixels, raw packets for the rest.
-    qsizetype i = 0;
-    while (i < pixels.size()) {
+    // Run packets for runs of equal pixels, one-pixel raw packets for the rest.
+    for (qsizetype i = 0; i < pixels.size();) {
         qsizetype run = 1;
         while (i + run < pixels.size() && run < 128 && pixels[i + run] == pixels[i])
             ++run;
-        if (run > 1) {
-            out.append(char(0x80 | (run - 1))).append(pixels[i]);
-            i += run;
-            continue;
-        }
-        qsizetype raw = 1;
-        while (i + raw < pixels.size() && raw < 128 && !(i + raw + 1 < pixels.size() && pixels[i + raw] == pixels[i + raw + 1]))
-            ++raw;
-        out.append(char(raw - 1));
-        for (qsizetype k = 0; k < raw; ++k)
-            out.append(pixels[i + k]);
-        i += raw;
+        out.append(char(run > 1 ? 0x80 | (run - 1) : 0)).append(pixels[i]);
+        i += run;
     }
     return out;
 }
@@ -173,11 +158,9 @@ inline QByteArray pcx(const QImage &image, int bits, int planes, const QList<QRg
     qToLittleEndian<quint16>(quint16(image.width() - 1), header.data() + 8);
     qToLittleEndian<quint16>(quint16(image.height() - 1), header.data() + 10);
     if (bits * planes <= 4)
-        for (int i = 0; i < palette.size() && i < 16; ++i) {
-            header[16 + 3 * i] = char(qRed(palette[i]));
-            header[17 + 3 * i] = char(qGreen(palette[i]));
-            header[18 + 3 * i] = char(qBlue(palette[i]));
-        }
+        for (int i = 0; i < palette.size() && i < 16; ++i)
+            for (int c = 0; c < 3; ++c)
+                header[16 + 3 * i + c] = char(c == 0 ? qRed(palette[i]) : c == 1 ? qGreen(palette[i]) : qBlue(palette[i]));
     header[65] = char(planes);
     qToLittleEndian<quint16>(quint16(bytesPerLine), header.data() + 66);
     qToLittleEndian<quint16>(1, header.data() + 68);
@@ -224,125 +207,8 @@ inline QByteArray pcx(const QImage &image, int bits, int planes, const QList<QRg
     return out;
 }
 
-// BMP with a 40-byte header: `bits` 16 (5-5-5), or 8 with RLE8 compression, stored
-// top-down when `topDown`.
-inline QByteArray bmp(const QImage &image, int bits, bool rle8, bool topDown)
-{
-    QByteArray pixels;
-    QList<QRgb> palette;
-    if (bits == 8) {
-        for (int y = 0; y < image.height(); ++y)
-            for (int x = 0; x < image.width(); ++x)
-                if (!palette.contains(image.pixel(x, y)))
-                    palette << image.pixel(x, y);
-    }
-    for (int row = 0; row < image.height(); ++row) {
-        const int y = topDown ? row : image.height() - 1 - row;
-        QByteArray line;
-        for (int x = 0; x < image.width(); ++x) {
-            const QRgb c = image.pixel(x, y);
-            if (bits == 16)
-                put16(line, ((qRed(c) >> 3) << 10) | ((qGreen(c) >> 3) << 5) | (qBlue(c) >> 3));
-            else
-                line.append(char(palette.indexOf(c)));
-        }
-        if (rle8) {
-            for (qsizetype i = 0; i < line.size();) {
-                qsizetype run = 1;
-                while (i + run < line.size() && run < 255 && line[i + run] == line[i])
-                    ++run;
-                pixels.append(char(run)).append(line[i]);
-                i += run;
-            }
-            pixels.append('\0').append(row == image.height() - 1 ? '\1' : '\0');
-        } else {
-            while (line.size() % 4)
-                line.append('\0');
-            pixels.append(line);
-        }
-    }
-    QByteArray out("BM");
-    const int paletteBytes = int(palette.size()) * 4;
-    put32(out, quint32(54 + paletteBytes + pixels.size()));
-    put32(out, 0);
-    put32(out, quint32(54 + paletteBytes));
-    put32(out, 40);
-    put32(out, quint32(image.width()));
-    put32(out, quint32(topDown ? -image.height() : image.height()));
-    put16(out, 1);
-    put16(out, bits);
-    put32(out, rle8 ? 1 : 0);
-    put32(out, quint32(pixels.size()));
-    put32(out, 2835);
-    put32(out, 2835);
-    put32(out, quint32(palette.size()));
-    put32(out, 0);
-    for (QRgb c : palette)
-        out.append(char(qBlue(c))).append(char(qGreen(c))).append(char(qRed(c))).append('\0');
-    return out + pixels;
-}
-
-// A GIF of one or more frames of 8-bit indices into `palette`; `transparent` is the
-// transparent index or -1. The image data uses 9-bit codes with a clear code often
-// enough that the code size never grows.
-inline QByteArray gif(const QList<QImage> &frames, const QList<QRgb> &palette, int transparent)
-{
-    QByteArray out("GIF89a");
-    put16(out, frames.first().width());
-    put16(out, frames.first().height());
-    out.append(char(0xF7)).append('\0').append('\0');
-    for (int i = 0; i < 256; ++i) {
-        const QRgb c = i < palette.size() ? palette[i] : 0;
-        out.append(char(qRed(c))).append(char(qGreen(c))).append(char(qBlue(c)));
-    }
-    for (const QImage &frame : frames) {
-        out.append("\x21\xF9\x04", 3).append(char(transparent >= 0 ? 1 : 0));
-        put16(out, 10);
-        out.append(char(std::max(transparent, 0))).append('\0');
-        out.append(',');
-        put16(out, 0);
-        put16(out, 0);
-        put16(out, frame.width());
-        put16(out, frame.height());
-        out.append('\0').append(char(8));
-        QByteArray codes;
-        quint32 accumulator = 0;
-        int held = 0;
-        auto writeCode = [&](int code) {
-            accumulator |= quint32(code) << held;
-            held += 9;
-            while (held >= 8) {
-                codes.append(char(accumulator & 0xFF));
-                accumulator >>= 8;
-                held -= 8;
-            }
-        };
-        int sinceClear = 0;
-        writeCode(256);
-        for (int y = 0; y < frame.height(); ++y)
-            for (int x = 0; x < frame.width(); ++x) {
-                if (++sinceClear == 250) {
-                    writeCode(256);
-                    sinceClear = 0;
-                }
-                writeCode(qRed(frame.pixel(x, y)));
-            }
-        writeCode(257);
-        if (held)
-            codes.append(char(accumulator & 0xFF));
-        for (qsizetype i = 0; i < codes.size(); i += 255) {
-            const QByteArray block = codes.mid(i, 255);
-            out.append(char(block.size())).append(block);
-        }
-        out.append('\0');
-    }
-    out.append(';');
-    return out;
-}
-
-// An icon file of the given entries: each a 32-bit picture stored as a bitmap, or as
-// PNG when `png` says so for that entry.
-inline QByteArray icon(const QList<QImage> &entries, const QList<bool> &png, const QList<int> &depths)
+// An icon file of 32-bit entries, each stored as a bitmap or, where `png` says so, as PNG.
+inline QByteArray icon(const QList<QImage> &entries, const QList<bool> &png)
 {
     QList<QByteArray> data;
     for (qsizetype i = 0; i < entries.size(); ++i) {
@@ -351,36 +217,15 @@ inline QByteArray icon(const QList<QImage> &entries, const QList<bool> &png, con
             data << encode(image, "png");
             continue;
         }
-        const int bits = depths[i];
         QByteArray dib;
-        put32(dib, 40);
-        put32(dib, quint32(image.width()));
-        put32(dib, quint32(image.height() * 2));
-        put16(dib, 1);
-        put16(dib, bits);
-        for (int k = 0; k < 6; ++k)
-            put32(dib, 0);
-        QList<QRgb> palette;
-        if (bits == 8) {
-            for (int y = 0; y < image.height(); ++y)
-                for (int x = 0; x < image.width(); ++x)
-                    if (!palette.contains(image.pixel(x, y)) && palette.size() < 256)
-                        palette << image.pixel(x, y);
-            for (int k = 0; k < 256; ++k) {
-                const QRgb c = k < palette.size() ? palette[k] : 0;
-                dib.append(char(qBlue(c))).append(char(qGreen(c))).append(char(qRed(c))).append('\0');
-            }
-        }
+        for (quint32 field : {40u, quint32(image.width()), quint32(image.height() * 2), 0x00200001u, 0u, 0u, 0u, 0u, 0u, 0u})
+            put32(dib, field);
         for (int y = image.height() - 1; y >= 0; --y)
             for (int x = 0; x < image.width(); ++x) {
                 const QRgb c = image.pixel(x, y);
-                if (bits == 8)
-                    dib.append(char(std::max<qsizetype>(0, palette.indexOf(c))));
-                else
-                    dib.append(char(qBlue(c))).append(char(qGreen(c))).append(char(qRed(c))).append(char(qAlpha(c)));
+                dib.append(char(qBlue(c))).append(char(qGreen(c))).append(char(qRed(c))).append(char(qAlpha(c)));
             }
-        const int maskLine = ((image.width() + 31) / 32) * 4;
-        dib.append(QByteArray(maskLine * image.height(), '\0'));
+        dib.append(QByteArray(((image.width() + 31) / 32) * 4 * image.height(), '\0'));  // the AND mask
         data << dib;
     }
     QByteArray out;
@@ -389,10 +234,9 @@ inline QByteArray icon(const QList<QImage> &entries, const QList<bool> &png, con
     put16(out, int(entries.size()));
     quint32 offset = quint32(6 + 16 * entries.size());
     for (qsizetype i = 0; i < entries.size(); ++i) {
-        out.append(char(entries[i].width() & 0xFF)).append(char(entries[i].height() & 0xFF));
-        out.append('\0').append('\0');
+        out.append(char(entries[i].width() & 0xFF)).append(char(entries[i].height() & 0xFF)).append('\0').append('\0');
         put16(out, 1);
-        put16(out, depths[i]);
+        put16(out, 32);
         put32(out, quint32(data[i].size()));
         put32(out, offset);
         offset += quint32(data[i].size());

@@ -64,47 +64,34 @@ bool hasMarker(const QByteArray &jpeg, quint8 marker)
 class ImageBufferTest : public QObject {
     Q_OBJECT
 private slots:
-    void createImageFillsWithTheColour();
-    void copyScaledMakesExactlyTheRequestedSize();
+    void createAndCopyScaled();
     void downScalingDoesNotAlias();
     void thumbnailOfALargeJpegLooksLikeTheFullDecode();
     void transparencyIsFlattenedOntoWhite();
     void fitFollowsTheBox();
     void jpegQualityAndProgressive();
-    void palettePngAfterReduceColors();
-    void interlacedPng();
+    void pngHeadersSayWhatTheyAre();
     void savedFilesCarryNoSourceMetadata();
     void quantizerReachesPhotoQuality();
     void clearAndFailedLoadLeaveNothing();
     void widgetSizesAndScrolls();
 };
 
-void ImageBufferTest::createImageFillsWithTheColour()
-{
-    ImageBuffer buffer;
-    QVERIFY(buffer.CreateImage(24, 31, 17, QColor(10, 200, 30)));
-    QCOMPARE(buffer.ImageWidth(), 31);
-    QCOMPARE(buffer.ImageHeight(), 17);
-    QCOMPARE(buffer.ColorDepth(), 24);
-    QCOMPARE(buffer.image().pixel(0, 0), qRgb(10, 200, 30));
-    QCOMPARE(buffer.image().pixel(30, 16), qRgb(10, 200, 30));
-    QVERIFY(!buffer.CreateImage(24, 0, 10, Qt::white));
-    QVERIFY(!buffer.CreateImage(24, 70000, 70000, Qt::white));
-}
-
-void ImageBufferTest::copyScaledMakesExactlyTheRequestedSize()
+void ImageBufferTest::createAndCopyScaled()
 {
     ImageBuffer source, target;
+    QVERIFY(target.CreateImage(24, 31, 17, QColor(10, 200, 30)));
+    QCOMPARE(target.image().pixel(30, 16), qRgb(10, 200, 30));
+    QVERIFY(!target.CreateImage(24, 0, 10, Qt::white));
+    QVERIFY(!target.CreateImage(24, 70000, 70000, Qt::white));
+    QVERIFY(!target.CopyScaled(false, source, false, 0));  // nothing to copy
     source.ImportPicture(pattern(50, 40));
     for (const QSize size : {QSize(93, 74), QSize(5, 97), QSize(1, 1), QSize(400, 3)}) {
         QVERIFY(target.CreateImage(24, size.width(), size.height(), Qt::white));
         target.setResampleMode(3);
-        target.setResampleFilter(3);
         QVERIFY(target.CopyScaled(false, source, false, 0));
         QCOMPARE(target.image().size(), size);
     }
-    ImageBuffer empty;
-    QVERIFY(!target.CopyScaled(false, empty, false, 0));
 }
 
 void ImageBufferTest::downScalingDoesNotAlias()
@@ -145,7 +132,6 @@ void ImageBufferTest::transparencyIsFlattenedOntoWhite()
     clear.setPixel(3, 3, qRgba(255, 0, 0, 255));
     ImageBuffer source;
     source.ImportPicture(clear);
-    QCOMPARE(source.ColorDepth(), 32);
     QVERIFY(source.ConvertDepth(24));
     QCOMPARE(source.ColorDepth(), 24);
     QCOMPARE(source.image().pixel(0, 0), qRgb(255, 255, 255));
@@ -184,16 +170,20 @@ void ImageBufferTest::jpegQualityAndProgressive()
     QVERIFY(!saveAs(buffer, directory.filePath(QStringLiteral("x.bmp")), ImageFormat::Bmp));
 }
 
-void ImageBufferTest::palettePngAfterReduceColors()
+void ImageBufferTest::pngHeadersSayWhatTheyAre()
 {
     QTemporaryDir directory;
     ImageBuffer buffer;
-    buffer.ImportPicture(photo(93, 70));
+    const QImage source = photo(93, 70);
+    buffer.ImportPicture(source);
     const QString full = directory.filePath(QStringLiteral("full.png"));
+    const QString interlaced = directory.filePath(QStringLiteral("interlaced.png"));
     QVERIFY(saveAs(buffer, full, ImageFormat::Png));
-    const PngHeader fullHeader = pngHeader(readAll(full));
-    QCOMPARE(fullHeader.colourType, 2);
-    QCOMPARE(fullHeader.bitDepth, 8);
+    QVERIFY(saveAs(buffer, interlaced, ImageFormat::Png, 0, 1));
+    QCOMPARE(pngHeader(readAll(full)).colourType, 2);
+    QCOMPARE(pngHeader(readAll(full)).interlace, 0);
+    QCOMPARE(pngHeader(readAll(interlaced)).interlace, 1);
+    QCOMPARE(QImage(interlaced).convertToFormat(QImage::Format_RGB32), source);
 
     QVERIFY(buffer.ReduceColors(256, false, false, false));
     QCOMPARE(buffer.ColorDepth(), 8);
@@ -202,25 +192,7 @@ void ImageBufferTest::palettePngAfterReduceColors()
     const PngHeader header = pngHeader(readAll(reduced));
     QCOMPARE(header.colourType, 3);
     QCOMPARE(header.bitDepth, 8);
-    QCOMPARE(header.interlace, 0);
-    const QImage back(reduced);
-    QVERIFY(back.colorCount() <= 256);
-    QVERIFY(ColorQuantizer::Psnr(back, QImage(full)) >= 35);
-}
-
-void ImageBufferTest::interlacedPng()
-{
-    QTemporaryDir directory;
-    ImageBuffer buffer;
-    const QImage source = pattern(37, 23);
-    buffer.ImportPicture(source);
-    const QString path = directory.filePath(QStringLiteral("interlaced.png"));
-    QVERIFY(saveAs(buffer, path, ImageFormat::Png, 0, 1));
-    QCOMPARE(pngHeader(readAll(path)).interlace, 1);
-    QCOMPARE(QImage(path).convertToFormat(QImage::Format_RGB32), source);
-    ImageBuffer back;
-    QVERIFY(loadAs(back, path, ImageFormat::Png));
-    QCOMPARE(back.ImageWidth(), 37);
+    QVERIFY(ColorQuantizer::Psnr(QImage(reduced), source) >= 35);
 }
 
 void ImageBufferTest::savedFilesCarryNoSourceMetadata()
@@ -249,7 +221,7 @@ void ImageBufferTest::quantizerReachesPhotoQuality()
     const QImage dithered = ColorQuantizer::Reduce(source, 256, true);
     QCOMPARE(plain.format(), QImage::Format_Indexed8);
     QVERIFY(plain.colorCount() <= 256);
-    QVERIFY2(ColorQuantizer::Psnr(plain, source) >= 35, qPrintable(QString::number(ColorQuantizer::Psnr(plain, source))));
+    QVERIFY(ColorQuantizer::Psnr(plain, source) >= 35);
     QVERIFY(ColorQuantizer::Psnr(dithered, source) >= 30);
     // A naive fixed colour cube is far worse on the same picture.
     QVERIFY(ColorQuantizer::Psnr(source.convertToFormat(QImage::Format_Indexed8, Qt::ThresholdDither), source)
@@ -267,11 +239,8 @@ void ImageBufferTest::clearAndFailedLoadLeaveNothing()
     const QString path = writeFile(directory, QStringLiteral("a.png"), encode(pattern(8, 8), "png"));
     ImageBuffer buffer;
     QVERIFY(loadAs(buffer, path, ImageFormat::Png));
-    QVERIFY(buffer.hasImage());
     QVERIFY(!loadAs(buffer, path, ImageFormat::Gif));
-    QVERIFY(!buffer.hasImage());
-    QVERIFY(buffer.image().isNull());
-    QCOMPARE(buffer.ColorDepth(), 0);
+    QVERIFY(!buffer.hasImage() && buffer.image().isNull());
     QVERIFY(loadAs(buffer, path, ImageFormat::Png));
     buffer.Clear(2);
     QVERIFY(!buffer.hasImage());
@@ -291,10 +260,6 @@ void ImageBufferTest::widgetSizesAndScrolls()
     buffer.show();
     QVERIFY(buffer.horizontalScrollBar()->maximum() > 0);
     QVERIFY(buffer.verticalScrollBar()->maximum() > 0);
-    buffer.setScrollBars(0);
-    QCOMPARE(buffer.horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
-    buffer.setBackColor(Qt::black);
-    QCOMPARE(buffer.BackColor(), QColor(Qt::black));
     const QImage shown = buffer.grab().toImage();
     QCOMPARE(shown.pixel(10, 10), pattern(120, 80).pixel(10, 10));
 }

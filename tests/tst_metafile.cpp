@@ -18,24 +18,12 @@ public:
     // `bounds` left, top, right, bottom in logical units; `perInch` logical units an inch.
     Metafile(QRect bounds, int perInch, bool placeable = true)
     {
-        if (placeable) {
-            put32(bytes, 0x9AC6CDD7);
-            put16(bytes, 0);
-            put16(bytes, bounds.left());
-            put16(bytes, bounds.top());
-            put16(bytes, bounds.right());
-            put16(bytes, bounds.bottom());
-            put16(bytes, perInch);
-            put32(bytes, 0);
-            put16(bytes, 0);  // checksum, unchecked
-        }
-        put16(bytes, 1);
-        put16(bytes, 9);
-        put16(bytes, 0x0300);
-        put32(bytes, 0);
-        put16(bytes, 0);
-        put32(bytes, 0);
-        put16(bytes, 0);
+        // 16-bit words: key, handle, bounds, units an inch, reserved, checksum (unchecked).
+        if (placeable)
+            for (int word : {0xCDD7, 0x9AC6, 0, bounds.left(), bounds.top(), bounds.right(), bounds.bottom(), perInch, 0, 0, 0})
+                put16(bytes, word);
+        for (int word : {1, 9, 0x0300, 0, 0, 0, 0, 0, 0})  // the standard header
+            put16(bytes, word);
     }
     Metafile &record(int function, const QList<int> &parameters, const QByteArray &tail = QByteArray())
     {
@@ -48,6 +36,12 @@ public:
             bytes.append('\0');
         return *this;
     }
+    // A solid brush of the colour and no pen, both selected.
+    Metafile &fill(QRgb rgb)
+    {
+        record(0x02FC, {0, qRed(rgb) | (qGreen(rgb) << 8), qBlue(rgb), 0}).record(0x012D, {objects++});
+        return record(0x02FA, {5, 0, 0, 0, 0}).record(0x012D, {objects++});
+    }
     QByteArray finish()
     {
         record(0, {});
@@ -56,10 +50,11 @@ public:
 
 private:
     QByteArray bytes;
+    int objects = 0;
 };
 
 constexpr int SetViewportOrg = 0x020D, SetViewportExt = 0x020E, SetMapMode = 0x0103;
-constexpr int CreateBrushIndirect = 0x02FC, CreatePenIndirect = 0x02FA, SelectObject = 0x012D,
+constexpr int SelectObject = 0x012D,
               Rectangle = 0x041B, Ellipse = 0x0418, SetWindowOrg = 0x020B, SetWindowExt = 0x020C,
               IntersectClipRect = 0x0416, SaveDc = 0x001E, RestoreDc = 0x0127, Pie = 0x081A,
               TextOut = 0x0521, CreateFontIndirect = 0x02FB, SetTextColor = 0x0209, SetBkMode = 0x0102,
@@ -70,20 +65,20 @@ QList<int> colour(QRgb rgb)
     return {qRed(rgb) | (qGreen(rgb) << 8), qBlue(rgb)};
 }
 
-Metafile &solidBrush(Metafile &file, QRgb rgb)
-{
-    return file.record(CreateBrushIndirect, QList<int>{0} + colour(rgb) + QList<int>{0});
-}
-
-Metafile &nullPen(Metafile &file)
-{
-    return file.record(CreatePenIndirect, {5, 0, 0, 0, 0});
-}
-
 bool near(QRgb actual, QRgb expected, int tolerance = 24)
 {
     return std::abs(qRed(actual) - qRed(expected)) <= tolerance && std::abs(qGreen(actual) - qGreen(expected)) <= tolerance
            && std::abs(qBlue(actual) - qBlue(expected)) <= tolerance;
+}
+
+// A 200 x 100 picture whose records set up a mapping and then fill the logical
+// rectangle from (0, 0) to (100, 100) with black.
+QImage blackSquare(const QList<QPair<int, QList<int>>> &mapping)
+{
+    Metafile file(QRect(QPoint(0, 0), QPoint(200, 100)), 96);
+    for (const auto &[function, parameters] : mapping)
+        file.record(function, parameters);
+    return MetafilePlayer::Render(file.fill(qRgb(0, 0, 0)).record(Rectangle, {100, 100, 0, 0}).finish());
 }
 
 } // namespace
@@ -93,12 +88,11 @@ class MetafileTest : public QObject {
 private slots:
     void placeableHeaderGivesTheSize();
     void shapesFillWhereTheyShould();
-    void windowOriginAndExtentMapTheDrawing();
-    void viewportAndIsotropicMapping();
+    void windowViewportAndMapMode();
     void clippingAndSavedStates();
     void textAndBitmaps();
     void withoutBoundsTheWindowExtentGivesTheSize();
-    void damagedMetafilesDoNotCrash();
+    void damagedRecordsAreSkipped();
     void fuzzFindingsPlayToTheEnd();
 };
 
@@ -114,12 +108,9 @@ void MetafileTest::placeableHeaderGivesTheSize()
 void MetafileTest::shapesFillWhereTheyShould()
 {
     Metafile file(QRect(QPoint(0, 0), QPoint(100, 100)), 96);
-    solidBrush(file, qRgb(255, 0, 0));          // object 0
-    nullPen(file);                              // object 1
-    file.record(SelectObject, {0}).record(SelectObject, {1});
+    file.fill(qRgb(255, 0, 0));
     file.record(Rectangle, {40, 40, 10, 10});   // bottom, right, top, left
-    solidBrush(file, qRgb(0, 0, 255));          // object 2
-    file.record(SelectObject, {2});
+    file.fill(qRgb(0, 0, 255));
     file.record(Ellipse, {95, 95, 55, 55});
     // A pie: the quarter from 3 o'clock to 12 o'clock, counter-clockwise.
     file.record(Pie, {0, 80, 80, 100, 100, 100, 60, 60});  // yEnd, xEnd (top), yStart, xStart (right), box
@@ -136,55 +127,25 @@ void MetafileTest::shapesFillWhereTheyShould()
     QVERIFY(near(image.pixel(72, 15), qRgb(255, 255, 255)));
 }
 
-void MetafileTest::windowOriginAndExtentMapTheDrawing()
+void MetafileTest::windowViewportAndMapMode()
 {
-    // The window runs from (1000, 1000) to (2000, 1500) with y pointing up.
-    Metafile file(QRect(QPoint(0, 0), QPoint(200, 100)), 96);
-    file.record(SetWindowOrg, {1500, 1000}).record(SetWindowExt, {-500, 1000});
-    solidBrush(file, qRgb(0, 160, 0));
-    nullPen(file);
-    file.record(SelectObject, {0}).record(SelectObject, {1});
-    file.record(Rectangle, {1000, 1500, 1250, 1000});  // the left half of the lower half
-    const QImage image = MetafilePlayer::Render(file.finish());
-    QCOMPARE(image.size(), QSize(200, 100));
-    QVERIFY(near(image.pixel(50, 75), qRgb(0, 160, 0)));
-    QVERIFY(near(image.pixel(50, 25), qRgb(255, 255, 255)));
-    QVERIFY(near(image.pixel(150, 75), qRgb(255, 255, 255)));
-}
-
-void MetafileTest::viewportAndIsotropicMapping()
-{
+    const QRgb black = qRgb(0, 0, 0), white = qRgb(255, 255, 255);
+    // The window runs from (-100, 200) to (100, 0): the square is the lower right quarter.
+    const QImage flipped = blackSquare({{SetWindowOrg, {200, -100}}, {SetWindowExt, {-200, 200}}});
+    QVERIFY(near(flipped.pixel(150, 75), black) && near(flipped.pixel(150, 25), white) && near(flipped.pixel(50, 75), white));
     // Window 0..100 square onto a viewport 100 pixels wide starting at x = 50.
-    Metafile file(QRect(QPoint(0, 0), QPoint(200, 100)), 96);
-    file.record(SetWindowOrg, {0, 0}).record(SetWindowExt, {100, 100});
-    file.record(SetViewportOrg, {0, 50}).record(SetViewportExt, {100, 100});
-    solidBrush(file, qRgb(0, 0, 0));
-    nullPen(file);
-    file.record(SelectObject, {0}).record(SelectObject, {1});
-    file.record(Rectangle, {100, 100, 0, 0});
-    const QImage shifted = MetafilePlayer::Render(file.finish());
-    QVERIFY(near(shifted.pixel(25, 50), qRgb(255, 255, 255)));
-    QVERIFY(near(shifted.pixel(100, 50), qRgb(0, 0, 0)));
-    QVERIFY(near(shifted.pixel(175, 50), qRgb(255, 255, 255)));
-
+    const QImage shifted = blackSquare({{SetWindowOrg, {0, 0}}, {SetWindowExt, {100, 100}},
+                                        {SetViewportOrg, {0, 50}}, {SetViewportExt, {100, 100}}});
+    QVERIFY(near(shifted.pixel(25, 50), white) && near(shifted.pixel(100, 50), black) && near(shifted.pixel(175, 50), white));
     // Isotropic: a square window on a wide picture stays square.
-    Metafile square(QRect(QPoint(0, 0), QPoint(200, 100)), 96);
-    square.record(SetMapMode, {7}).record(SetWindowOrg, {0, 0}).record(SetWindowExt, {100, 100});
-    solidBrush(square, qRgb(0, 0, 0));
-    nullPen(square);
-    square.record(SelectObject, {0}).record(SelectObject, {1});
-    square.record(Rectangle, {100, 100, 0, 0});
-    const QImage kept = MetafilePlayer::Render(square.finish());
-    QVERIFY(near(kept.pixel(50, 50), qRgb(0, 0, 0)));
-    QVERIFY(near(kept.pixel(150, 50), qRgb(255, 255, 255)));
+    const QImage kept = blackSquare({{SetMapMode, {7}}, {SetWindowOrg, {0, 0}}, {SetWindowExt, {100, 100}}});
+    QVERIFY(near(kept.pixel(50, 50), black) && near(kept.pixel(150, 50), white));
 }
 
 void MetafileTest::clippingAndSavedStates()
 {
     Metafile file(QRect(QPoint(0, 0), QPoint(100, 100)), 96);
-    solidBrush(file, qRgb(0, 0, 0));
-    nullPen(file);
-    file.record(SelectObject, {0}).record(SelectObject, {1});
+    file.fill(qRgb(0, 0, 0));
     file.record(SaveDc, {});
     file.record(IntersectClipRect, {50, 50, 0, 0});
     file.record(Rectangle, {100, 100, 0, 0});  // only the clipped quarter is painted
@@ -209,13 +170,8 @@ void MetafileTest::textAndBitmaps()
     file.record(DeleteObject, {0});
     // A 2 x 2 bitmap of four colours stretched over the right half.
     QByteArray dib;
-    put32(dib, 40);
-    put32(dib, 2);
-    put32(dib, 2);
-    put16(dib, 1);
-    put16(dib, 24);
-    for (int i = 0; i < 6; ++i)
-        put32(dib, 0);
+    for (quint32 field : {40u, 2u, 2u, 0x00180001u, 0u, 0u, 0u, 0u, 0u, 0u})  // 24 bits, one plane
+        put32(dib, field);
     dib.append(QByteArray("\x00\x00\xFF\x00\xFF\x00\x00\x00", 8));  // bottom row: red, green
     dib.append(QByteArray("\xFF\x00\x00\x00\x00\x00\x00\x00", 8));  // top row: blue, black
     file.record(StretchDib, {0x0020, 0x00CC, 0, 2, 2, 0, 0, 100, 100, 0, 100}, dib);
@@ -234,9 +190,7 @@ void MetafileTest::withoutBoundsTheWindowExtentGivesTheSize()
 {
     Metafile file(QRect(), 0, false);
     file.record(SetWindowExt, {300, 400});
-    solidBrush(file, qRgb(255, 0, 0));
-    file.record(SelectObject, {0});
-    file.record(Rectangle, {300, 200, 0, 0});
+    file.fill(qRgb(255, 0, 0)).record(Rectangle, {300, 200, 0, 0});
     const QByteArray bytes = file.finish();
     QVERIFY(MetafilePlayer::IsMetafile(bytes));
     const QImage image = PictureLoader::LoadBytes(bytes);
@@ -250,27 +204,17 @@ void MetafileTest::withoutBoundsTheWindowExtentGivesTheSize()
     QCOMPARE(std::max(capped.width(), capped.height()), MetafilePlayer::MaxSide);
 }
 
-void MetafileTest::damagedMetafilesDoNotCrash()
+void MetafileTest::damagedRecordsAreSkipped()
 {
     Metafile file(QRect(QPoint(0, 0), QPoint(64, 64)), 96);
-    solidBrush(file, qRgb(1, 2, 3));
-    file.record(SelectObject, {0}).record(Rectangle, {60, 60, 4, 4});
+    file.fill(qRgb(1, 2, 3)).record(Rectangle, {60, 60, 4, 4});
     file.record(PolyPolygon, {3, 1000, 2, 7, 1, 2, 3});
     file.record(TextOut, {30000}, QByteArray("ab"));
     file.record(StretchDib, {0x0020, 0x00CC, 0, 2, 2, 0, 0, 100, 100, 0, 100}, QByteArray("\x28\0\0\0\xFF\xFF", 6));
     file.record(RestoreDc, {-30});
     file.record(SelectObject, {400});
-    const QByteArray whole = file.finish();
-    QVERIFY(!MetafilePlayer::Render(whole).isNull());
-    QRandomGenerator random(99);
-    for (int round = 0; round < 300; ++round) {
-        QByteArray bytes = whole;
-        for (int c = 0; c < 6; ++c)
-            bytes[22 + random.bounded(int(bytes.size()) - 22)] = char(random.bounded(256));
-        bytes.truncate(std::max<qsizetype>(40, random.bounded(int(bytes.size()) + 1)));
-        const QImage image = MetafilePlayer::Render(bytes);
-        QVERIFY(image.isNull() || (image.width() <= MetafilePlayer::MaxSide && image.height() <= MetafilePlayer::MaxSide));
-    }
+    const QImage image = MetafilePlayer::Render(file.finish());
+    QVERIFY(near(image.pixel(30, 30), qRgb(1, 2, 3)));  // what came before the damage is there
 }
 
 // Inputs the fuzzer found: each once hung or crashed the player.

@@ -13,11 +13,8 @@ class StartupTest : public QObject {
     Q_OBJECT
 private slots:
     void firstStartWritesDefaultsAndShowsTheWindow();
-    void storedPreferencesAreRead();
-    void leftMargin_data();
-    void leftMargin();
-    void thumbnailSides_data();
-    void thumbnailSides();
+    void numericPreferences_data();
+    void numericPreferences();
     void secondInstanceIsRefusedWithoutTouchingSettings();
     void unusableSettingsAreReportedAndEndTheProgram();
     void aLockThatCannotBeMadeDoesNotBlockTheStart();
@@ -50,15 +47,10 @@ void StartupTest::firstStartWritesDefaultsAndShowsTheWindow()
     QCOMPARE(Globals::AppPath, home);
     QVERIFY(QFileInfo(home).isDir());
     QCOMPARE(Globals::LastOpenDirectory, home);
-    QCOMPARE(Globals::ThumbMaxWidth, 93);
-    QCOMPARE(Globals::ThumbMaxHeight, 97);
-    QCOMPARE(Globals::SiteImageDirectory, QStringLiteral("images"));
-    QCOMPARE(Globals::SiteThumbnailDirectory, QStringLiteral("images"));
     QCOMPARE(Globals::LocalImageDirectory, home);
     QCOMPARE(Globals::LocalThumbnailDirectory, home);
+    QCOMPARE(Globals::ThumbMaxWidth, 93);
     QCOMPARE(Globals::LeftMargin, 4);
-    QCOMPARE(Globals::RegistryBase, QStringLiteral("SOFTWARE\\Fennmoor Software\\Quillmere\\"));
-    QVERIFY(Globals::HelpFile.endsWith(QStringLiteral("Quillmere.hlp")));
 
     QSettings raw = environment.raw();
     QVERIFY(raw.childGroups().contains(QStringLiteral("Preferences")));
@@ -67,73 +59,31 @@ void StartupTest::firstStartWritesDefaultsAndShowsTheWindow()
     closeMainWindow();
 }
 
-void StartupTest::storedPreferencesAreRead()
+// Stored width, height and left margin, and what the preferences become.
+void StartupTest::numericPreferences_data()
 {
+    QTest::addColumn<QStringList>("stored");
+    QTest::addColumn<QList<int>>("expected");
+    QTest::newRow("numbers, halves to even") << QStringList{"120", "80.5", "4.5"} << QList<int>{120, 80, 4};
+    QTest::newRow("margin half up to even") << QStringList{"93", "97", "5.5"} << QList<int>{93, 97, 6};
+    QTest::newRow("leading numbers") << QStringList{"12px", "97", "7 pixels"} << QList<int>{93, 97, 7};
+    QTest::newRow("no numbers") << QStringList{"big", "tall", "wide"} << QList<int>{93, 97, 0};
+    QTest::newRow("not positive") << QStringList{"0", "-40", "4"} << QList<int>{93, 97, 4};
+}
+
+void StartupTest::numericPreferences()
+{
+    QFETCH(QStringList, stored);
+    QFETCH(QList<int>, expected);
     TestEnvironment environment;
     {
         QSettings raw = environment.raw();
-        raw.beginGroup(QStringLiteral("Preferences"));
-        raw.setValue(QStringLiteral("Last Open Directory"), QStringLiteral("/pictures/"));
-        raw.setValue(QStringLiteral("Web Site Images Directory"), QStringLiteral("photos"));
-        raw.setValue(QStringLiteral("Web Site Thumbnail Directory"), QStringLiteral("thumbs"));
-        raw.setValue(QStringLiteral("Local Image Directory"), QStringLiteral("/site/photos/"));
-        raw.setValue(QStringLiteral("Local Thumbnail Directory"), QStringLiteral("/site/thumbs/"));
-    }
-    Globals::AppPath = ResolveAppPath();
-    QVERIFY(LoadPreferences());
-    QCOMPARE(Globals::LastOpenDirectory, QStringLiteral("/pictures/"));
-    QCOMPARE(Globals::SiteImageDirectory, QStringLiteral("photos"));
-    QCOMPARE(Globals::SiteThumbnailDirectory, QStringLiteral("thumbs"));
-    QCOMPARE(Globals::LocalImageDirectory, QStringLiteral("/site/photos/"));
-    QCOMPARE(Globals::LocalThumbnailDirectory, QStringLiteral("/site/thumbs/"));
-}
-
-void StartupTest::leftMargin_data()
-{
-    QTest::addColumn<QString>("stored");
-    QTest::addColumn<int>("margin");
-    QTest::newRow("half goes down to even") << "4.5" << 4;
-    QTest::newRow("half goes up to even") << "5.5" << 6;
-    QTest::newRow("leading number") << "7 pixels" << 7;
-    QTest::newRow("no number") << "wide" << 0;
-}
-
-void StartupTest::leftMargin()
-{
-    QFETCH(QString, stored);
-    QFETCH(int, margin);
-    TestEnvironment environment;
-    environment.raw().setValue(QStringLiteral("Preferences/Left Margin"), stored);
-    QVERIFY(LoadPreferences());
-    QCOMPARE(Globals::LeftMargin, margin);
-}
-
-void StartupTest::thumbnailSides_data()
-{
-    QTest::addColumn<QString>("width");
-    QTest::addColumn<QString>("height");
-    QTest::addColumn<int>("expectedWidth");
-    QTest::addColumn<int>("expectedHeight");
-    QTest::newRow("numbers") << "120" << "80.5" << 120 << 80;
-    QTest::newRow("not numbers") << "big" << "12px" << 93 << 97;
-    QTest::newRow("not positive") << "0" << "-40" << 93 << 97;
-}
-
-void StartupTest::thumbnailSides()
-{
-    QFETCH(QString, width);
-    QFETCH(QString, height);
-    QFETCH(int, expectedWidth);
-    QFETCH(int, expectedHeight);
-    TestEnvironment environment;
-    {
-        QSettings raw = environment.raw();
-        raw.setValue(QStringLiteral("Preferences/Thumbnail Width"), width);
-        raw.setValue(QStringLiteral("Preferences/Thumbnail Height"), height);
+        raw.setValue(QStringLiteral("Preferences/Thumbnail Width"), stored[0]);
+        raw.setValue(QStringLiteral("Preferences/Thumbnail Height"), stored[1]);
+        raw.setValue(QStringLiteral("Preferences/Left Margin"), stored[2]);
     }
     QVERIFY(LoadPreferences());
-    QCOMPARE(Globals::ThumbMaxWidth, expectedWidth);
-    QCOMPARE(Globals::ThumbMaxHeight, expectedHeight);
+    QCOMPARE((QList<int>{Globals::ThumbMaxWidth, Globals::ThumbMaxHeight, Globals::LeftMargin}), expected);
 }
 
 void StartupTest::secondInstanceIsRefusedWithoutTouchingSettings()
