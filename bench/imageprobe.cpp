@@ -3,22 +3,22 @@
 // loader, "none" when nothing read it), width, height, colour depth.
 // With --thumb DIR it also writes the 93 x 97 thumbnail the program would make.
 
-#include "imagebuffer/ImageBuffer.h"
-#include "imagebuffer/PictureLoader.h"
+#include "imagebuffer/Picture.h"
 #include "thumbs/ImageLoading.h"
 #include "thumbs/ThumbnailImage.h"
 
-#include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QTextStream>
 
 int main(int argc, char *argv[])
 {
+    // Metafiles may draw text, which needs fonts: a headless GUI application.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    QStringList arguments = QApplication::arguments().mid(1);
+    QGuiApplication app(argc, argv);
+    QStringList arguments = QGuiApplication::arguments().mid(1);
     QString thumbDirectory;
     if (arguments.size() >= 2 && arguments.first() == QLatin1String("--thumb")) {
         thumbDirectory = arguments[1];
@@ -32,28 +32,19 @@ int main(int argc, char *argv[])
     QTextStream out(stdout);
     int unreadable = 0;
     for (const QString &path : arguments) {
-        ImageBuffer buffer;
-        QString code = QString::number(LoadImageFile(buffer, path));
-        if (code == QLatin1String("0")) {
-            const QImage picture = PictureLoader::Load(path);
-            if (picture.isNull())
-                code = QStringLiteral("none");
-            else
-                buffer.ImportPicture(picture);
-        }
-        out << path << ' ' << code << ' ' << buffer.ImageWidth() << ' ' << buffer.ImageHeight() << ' '
-            << buffer.ColorDepth() << Qt::endl;
-        if (code == QLatin1String("none")) {
+        Picture picture;
+        const std::optional<int> code = LoadAnyImageFile(picture, path);
+        out << path << ' ' << (code ? QString::number(*code) : QStringLiteral("none")) << ' ' << picture.width()
+            << ' ' << picture.height() << ' ' << picture.depth() << Qt::endl;
+        if (!code) {
             ++unreadable;
             continue;
         }
-        if (!thumbDirectory.isEmpty()) {
-            ImageBuffer thumbnail;
-            if (MakeThumbnailImage(buffer, thumbnail, QSize(93, 97))) {
-                thumbnail.setFileName(QDir(thumbDirectory).filePath(QFileInfo(path).fileName() + QStringLiteral(".png")));
-                thumbnail.setFileType(9);
-                thumbnail.Save();
-            }
+        Picture thumbnail;
+        if (!thumbDirectory.isEmpty() && MakeThumbnailImage(picture, thumbnail, QSize(93, 97))) {
+            const QString name = QDir(thumbDirectory).filePath(QFileInfo(path).fileName() + QStringLiteral(".png"));
+            if (!thumbnail.save(name, ImageFormat::Png, {}))
+                QTextStream(stderr) << name << ": " << thumbnail.errorString() << '\n';
         }
     }
     return unreadable ? 1 : 0;

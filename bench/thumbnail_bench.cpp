@@ -6,10 +6,10 @@
 // Each way runs in a process of its own so that its peak memory is its own.
 
 #include "imagebuffer/ColorQuantizer.h"
-#include "imagebuffer/ImageBuffer.h"
+#include "imagebuffer/Picture.h"
 #include "thumbs/ThumbnailImage.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QHash>
@@ -66,10 +66,8 @@ QImage reduced(const QString &path, QSize size)
 
 QImage buffer(const QString &path, QSize)
 {
-    ImageBuffer load, thumbnail;
-    load.setFileName(path);
-    load.setFileType(ImageFormat::Jpeg);
-    if (!load.Load() || !MakeThumbnailImage(load, thumbnail, Box))
+    Picture load, thumbnail;
+    if (!load.load(path, ImageFormat::Jpeg) || !MakeThumbnailImage(load, thumbnail, Box))
         return QImage();
     return thumbnail.image();
 }
@@ -111,8 +109,7 @@ qint64 measure(const char *name, Way way, const QString &photo, QSize size, cons
 
 int main(int argc, char *argv[])
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
+    QCoreApplication app(argc, argv);
     QTemporaryDir directory;
     const QString photo = directory.filePath(QStringLiteral("photo.jpg"));
     const QSize source(6000, 4000);

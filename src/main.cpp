@@ -1,4 +1,5 @@
 #include "frame/Startup.h"
+#include "frame/ToolbarPictures.h"
 
 #include <QApplication>
 
@@ -7,6 +8,8 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillmere"));
     QApplication::setOrganizationName(QStringLiteral("Fennmoor Software"));
+    // Before any window, so that even the start-up messages carry the program's icon.
+    QApplication::setWindowIcon(ToolbarPictures::ProgramIcon());
     InstanceLock lock;
     if (!StartProgram(lock))
         return 0;

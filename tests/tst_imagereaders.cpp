@@ -1,10 +1,10 @@
 #include "TestImages.h"
 
-#include "imagebuffer/ImageBuffer.h"
+#include "imagebuffer/Picture.h"
 #include "imagebuffer/ImageReaders.h"
-#include "imagebuffer/PictureLoader.h"
 #include "thumbs/ImageLoading.h"
 
+#include <QColorSpace>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -72,9 +72,10 @@ private slots:
     void targaAlphaThatSaysNothingIsIgnored();
     void pcx_data();
     void pcx();
-    void pcxEndingEarlyKeepsWhatIsThere();
+    void pcxFaultsKeepWhatIsThere();
     void iconTakesTheLargestEntry();
     void jpegOrientation();
+    void profiledPicturesAreConvertedToSrgb();
     void jpegReducedDecodeKeepsTheLook();
     void largePhotoDecodesInFull();
     void deepAndPalettePng();
@@ -94,16 +95,13 @@ void ImageReadersTest::aCodeReadsOnlyItsFormat()
         QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
     }
 
-    ImageBuffer buffer;
-    buffer.setFileName(jpegPath);
-    for (int code : ImageFormat::LoadOrder) {
-        buffer.setFileType(code);
-        QCOMPARE(buffer.Load(), code == ImageFormat::Jpeg);
-    }
-    QCOMPARE(LoadImageFile(buffer, jpegPath), int(ImageFormat::Jpeg));
-    QCOMPARE(LoadImageFile(buffer, textPath), 0);
-    QVERIFY(!buffer.hasImage());
-    QVERIFY(PictureLoader::Load(textPath).isNull());
+    Picture picture;
+    for (ImageFormat::Code code : ImageFormat::LoadOrder)
+        QCOMPARE(picture.load(jpegPath, code), code == ImageFormat::Jpeg);
+    QCOMPARE(LoadImageFile(picture, jpegPath), int(ImageFormat::Jpeg));
+    QCOMPARE(LoadImageFile(picture, textPath), 0);
+    QVERIFY(picture.isNull());
+    QVERIFY(!LoadAnyImageFile(picture, textPath));
 }
 
 void ImageReadersTest::targa_data()
@@ -187,7 +185,7 @@ void ImageReadersTest::pcx()
     QVERIFY(sameColours(decoded.image, source));
 }
 
-void ImageReadersTest::pcxEndingEarlyKeepsWhatIsThere()
+void ImageReadersTest::pcxFaultsKeepWhatIsThere()
 {
     const QImage source = pattern(20, 10);
     const QByteArray whole = TestImages::pcx(source, 8, 3, {}, true);
@@ -197,6 +195,13 @@ void ImageReadersTest::pcxEndingEarlyKeepsWhatIsThere()
     QCOMPARE(decoded.image.pixel(19, 9), qRgb(0, 0, 0));
     // Less than half of the pixels is too little.
     QVERIFY(!ImageReaders::Read(ImageFormat::Pcx, whole.left(128 + 200)).ok());
+
+    // A stored line length too short for the width is replaced by the width's.
+    QByteArray shortLines = TestImages::pcx(source, 8, 3, {});
+    qToLittleEndian<quint16>(3, shortLines.data() + 66);
+    const DecodedImage repaired = ImageReaders::Read(ImageFormat::Pcx, shortLines);
+    QVERIFY2(repaired.ok(), qPrintable(repaired.error));
+    QVERIFY(sameColours(repaired.image, source));
 }
 
 void ImageReadersTest::iconTakesTheLargestEntry()
@@ -211,24 +216,45 @@ void ImageReadersTest::iconTakesTheLargestEntry()
 
 void ImageReadersTest::jpegOrientation()
 {
-    // A red corner tells which way up the picture stands.
+    // A red corner tells which way up the picture stands: where the stored top-left
+    // corner of a 60 x 40 picture ends up for each orientation.
     QImage marked(60, 40, QImage::Format_RGB32);
     marked.fill(Qt::white);
     QPainter(&marked).fillRect(0, 0, 12, 12, Qt::red);
     const QByteArray plain = encode(marked, "jpeg", 95);
     auto isRed = [](QRgb c) { return qRed(c) > 200 && qGreen(c) < 60; };
-    for (bool asLong : {false, true}) {
-        const DecodedImage turned = ImageReaders::Read(ImageFormat::Jpeg, withOrientation(plain, 6, asLong));
-        QCOMPARE(turned.size(), QSize(40, 60));  // known before any decoding
-        const QImage upright = pixelsOf(turned);
-        QCOMPARE(upright.size(), QSize(40, 60));
-        QVERIFY(isRed(upright.pixel(35, 4)));
-    }
-    QVERIFY(isRed(pixelsOf(ImageReaders::Read(ImageFormat::Jpeg, withOrientation(plain, 3, false))).pixel(55, 35)));
-    const QImage transposed = pixelsOf(ImageReaders::Read(ImageFormat::Jpeg, withOrientation(plain, 5, false)));
-    QCOMPARE(transposed.size(), QSize(40, 60));
-    QVERIFY(isRed(transposed.pixel(4, 4)));
+    const QPoint corner[] = {{}, {4, 4}, {55, 4}, {55, 35}, {4, 35}, {4, 4}, {35, 4}, {35, 55}, {4, 55}};
+    for (int orientation = 1; orientation <= 8; ++orientation)
+        for (bool asLong : {false, true}) {
+            const DecodedImage decoded = ImageReaders::Read(ImageFormat::Jpeg, withOrientation(plain, orientation, asLong));
+            const QSize upright = orientation >= 5 ? QSize(40, 60) : QSize(60, 40);
+            QCOMPARE(decoded.size(), upright);  // known before any decoding
+            const QImage pixels = pixelsOf(decoded);
+            QCOMPARE(pixels.size(), upright);
+            QVERIFY2(isRed(pixels.pixel(corner[orientation])), qPrintable(QString::number(orientation)));
+            // The reduced decode turns the picture the same way.
+            QCOMPARE(decoded.deferred->decodeForTarget(QSize(4, 4)).size(), upright / 4);
+        }
     QCOMPARE(ImageReaders::Read(ImageFormat::Jpeg, encode(marked.convertToFormat(QImage::Format_Grayscale8), "jpeg")).depth, 8);
+}
+
+// A picture whose file carries a colour profile is shown in sRGB.
+void ImageReadersTest::profiledPicturesAreConvertedToSrgb()
+{
+    const QColorSpace wide(QColorSpace::ProPhotoRgb);
+    QImage source(8, 8, QImage::Format_RGB32);
+    source.fill(qRgb(200, 60, 40));
+    source.setColorSpace(wide);
+    const QRgb expected = wide.transformationToColorSpace(QColorSpace::SRgb).map(qRgb(200, 60, 40));
+    QVERIFY(expected != qRgb(200, 60, 40));
+    for (const char *format : {"png", "jpeg"}) {
+        const QByteArray bytes = encode(source, format, 100);
+        const DecodedImage decoded = ImageReaders::Read(QByteArray(format) == "png" ? ImageFormat::Png : ImageFormat::Jpeg, bytes);
+        const QImage pixels = pixelsOf(decoded);
+        QImage wanted(pixels.size(), QImage::Format_RGB32);
+        wanted.fill(expected);
+        QVERIFY2(sameColours(pixels, wanted, 3), format);
+    }
 }
 
 void ImageReadersTest::jpegReducedDecodeKeepsTheLook()
@@ -252,7 +278,6 @@ void ImageReadersTest::largePhotoDecodesInFull()
         flat.fill(qRgb(90, 140, 200));
         bytes = encode(flat, "jpeg", 50);
     }
-    QImageReader::setAllocationLimit(128);  // Qt's default, whatever ran before
     const QImage full = ImageReaders::Read(ImageFormat::Jpeg, bytes).deferred->decodeFull();
     QCOMPARE(full.size(), QSize(6000, 6000));
     QVERIFY(std::abs(qBlue(full.pixel(3000, 3000)) - 200) <= 4);
@@ -322,18 +347,16 @@ void ImageReadersTest::samplesReadRight()
         const QString folder = QFileInfo(path).dir().dirName();
         if (!codeOfFolder.contains(folder))
             continue;
-        ImageBuffer buffer;
-        const int code = LoadImageFile(buffer, path);
-        if (code == 0)
-            buffer.ImportPicture(PictureLoader::Load(path));
+        Picture picture;
+        const std::optional<int> code = LoadAnyImageFile(picture, path);
         QVERIFY2(code == codeOfFolder[folder], qPrintable(path));
-        QVERIFY2(buffer.hasImage() && !buffer.image().isNull(), qPrintable(path));
+        QVERIFY2(!picture.isNull() && !picture.image().isNull(), qPrintable(path));
         ++checked;
     }
     QVERIFY(checked > 50);
-    ImageBuffer rotated;
+    Picture rotated;
     QCOMPARE(LoadImageFile(rotated, root + QStringLiteral("/jpeg/orient6-photo-testrotate.jpg")), 7);
-    QCOMPARE(QSize(rotated.ImageWidth(), rotated.ImageHeight()), QSize(428, 640));
+    QCOMPARE(rotated.size(), QSize(428, 640));
 }
 
 QTEST_MAIN(ImageReadersTest)

@@ -5,11 +5,10 @@
 #include "frame/ListingPanel.h"
 #include "frame/MainForm.h"
 #include "imagebuffer/ImageBuffer.h"
-#include "ui/ScriptedPlatform.h"
+#include "ScriptedPlatform.h"
 #include "ui/Twips.h"
 
 #include <QFile>
-#include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -35,8 +34,9 @@ struct Frame {
         form->show();
     }
     QString stored(const QString &key) const { return environment.raw().value(key).toString(); }
-    bool enabled(const char *key) const { return form->button(QString::fromUtf8(key))->isEnabled(); }
-    bool visible(const char *key) const { return form->button(QString::fromUtf8(key))->isVisible(); }
+    QAction *action(const char *name) const { return form->findChild<QAction *>(QString::fromUtf8(name)); }
+    bool enabled(const char *key) const { return action(key)->isEnabled(); }
+    bool visible(const char *key) const { return action(key)->isVisible(); }
     void addRow() { new QTreeWidgetItem(form->listing()->list(), {QStringLiteral("a.jpg")}); }
     void open(const char *menu) { emit form->findChild<QMenu *>(QString::fromUtf8(menu))->aboutToShow(); }
     QMdiSubWindow *child(const QString &title)
@@ -54,11 +54,11 @@ class MainFormTest : public QObject {
     Q_OBJECT
 private slots:
     void firstStartOpensMaximisedWithTheListingOnTheRight();
-    void menusHaveNoShortcuts();
-    void toolbarButtons();
+    void toolbarButtonsRunTheirCommands();
     void generatePictureFollowsTheHour();
     void positionIsRestoredAndRepaired_data();
     void positionIsRestoredAndRepaired();
+    void aBadStoredSideDocksTheListingOnTheRight();
     void unloadStoresThePosition();
     void commandStates();
     void menusSetTheirItemsWhenOpened();
@@ -74,40 +74,30 @@ void MainFormTest::firstStartOpensMaximisedWithTheListingOnTheRight()
     Frame frame;
     QVERIFY(frame.form->isMaximized());
     QCOMPARE(frame.form->dockWidgetArea(frame.form->listing()), Qt::RightDockWidgetArea);
-    QCOMPARE(frame.form->findChild<QLabel *>(QStringLiteral("lblLogo"))->text(), QStringLiteral("Quillmere v 1.3"));
-    QCOMPARE(frame.form->thumbTemplate()->size(), QSize(93, 97));
     QCOMPARE(frame.stored(QStringLiteral("Preferences/Listing Alignment")), QStringLiteral("4"));
     QVERIFY(frame.form->findChild<QToolBar *>(QStringLiteral("picToolbar"))->isVisible());
     QVERIFY(frame.form->findChild<QStatusBar *>(QStringLiteral("StatusBar1"))->isVisible());
     QVERIFY(!frame.form->loadBuffer()->isVisible());
 }
 
-void MainFormTest::menusHaveNoShortcuts()
+void MainFormTest::toolbarButtonsRunTheirCommands()
 {
     Frame frame;
-    const QList<QAction *> items = frame.form->findChildren<QAction *>();
-    QVERIFY(items.size() > 30);
-    for (QAction *item : items)
-        QVERIFY2(item->shortcut().isEmpty(), qPrintable(item->objectName()));
-    QStringList bar;
-    for (QAction *menu : frame.form->menuBar()->actions())
-        bar << menu->text();
-    QCOMPARE(bar, (QStringList{"&File", "&HTML", "&Images", "&Listing", "&Windows", "H&elp"}));
-}
-
-void MainFormTest::toolbarButtons()
-{
-    Frame frame;
-    const QList<QAction *> actions = frame.form->toolbar()->actions();
-    QCOMPARE(actions.size(), 14);
-    for (int i = 0; i < actions.size(); ++i)
-        QCOMPARE(actions[i]->isSeparator(), i == 2 || i == 5 || i == 8 || i == 10);
-    for (QAction *action : actions)
-        QVERIFY(action->isSeparator() || !action->icon().isNull());
-    QCOMPARE(actions[4]->text(), QStringLiteral("Save Thumbs"));  // the one whose tag differs
-    QCOMPARE(actions[4]->property("tag").toString(), QStringLiteral("Save Thumbnails"));
+    QMdiSubWindow *first = frame.child(QStringLiteral("a.jpg"));
+    QMdiSubWindow *second = frame.child(QStringLiteral("b.png"));
+    first->setGeometry(0, 0, 100, 100);
+    second->setGeometry(0, 0, 100, 100);
+    frame.addRow();
+    frame.form->SetCommandStates(false);
+    frame.form->buttons().tile->trigger();
+    QVERIFY(!first->geometry().intersects(second->geometry()));
+    frame.form->buttons().cascade->trigger();
+    QVERIFY(first->geometry().topLeft() != second->geometry().topLeft());
+    QVERIFY(first->geometry().intersects(second->geometry()));
+    // Rebuilding the toolbar without buttons leaves none behind.
     frame.form->CreateToolbarButtons(false, {});
     QVERIFY(frame.form->toolbar()->actions().isEmpty());
+    QVERIFY(!frame.form->buttons().stop);
 }
 
 void MainFormTest::generatePictureFollowsTheHour()
@@ -115,7 +105,7 @@ void MainFormTest::generatePictureFollowsTheHour()
     const QList<QPair<QTime, QString>> cases = {
         {QTime(10, 59), "Generate1"}, {QTime(11, 0), "Generate2"}, {QTime(0, 30), "Generate1"}};
     for (const auto &[time, picture] : cases)
-        QCOMPARE(Frame(time).form->button("Generate Code")->property("image").toString(), picture);
+        QCOMPARE(Frame(time).form->buttons().generateCode->property("image").toString(), picture);
 }
 
 void MainFormTest::positionIsRestoredAndRepaired_data()
@@ -151,6 +141,18 @@ void MainFormTest::positionIsRestoredAndRepaired()
     QCOMPARE(form.pos(), QPoint(Twips::ToPixelsX(expectedLeft), Twips::ToPixelsY(expectedTop)));
 }
 
+void MainFormTest::aBadStoredSideDocksTheListingOnTheRight()
+{
+    for (const char *stored : {"7", "0", "left", "-1"}) {
+        TestEnvironment environment;
+        environment.raw().setValue(QStringLiteral("Preferences/Listing Alignment"), QString::fromUtf8(stored));
+        Ui::ScriptedPlatformScope scripted;
+        MainForm form;
+        QCOMPARE(form.dockWidgetArea(form.listing()), Qt::RightDockWidgetArea);
+        QCOMPARE(form.listing()->side(), int(ListingPanel::Right));
+    }
+}
+
 void MainFormTest::unloadStoresThePosition()
 {
     Frame frame;
@@ -163,8 +165,8 @@ void MainFormTest::unloadStoresThePosition()
     normal.form->move(40, 60);
     normal.form->close();
     QCOMPARE(normal.stored(QStringLiteral("Window Positions/MAINFORM/Window State")), QStringLiteral("0"));
-    QCOMPARE(normal.stored(QStringLiteral("Window Positions/MAINFORM/Top")), QStringLiteral("900"));
-    QCOMPARE(normal.stored(QStringLiteral("Window Positions/MAINFORM/Left")), QStringLiteral("600"));
+    QCOMPARE(normal.stored(QStringLiteral("Window Positions/MAINFORM/Top")).toDouble(), Twips::FromPixelsY(60));
+    QCOMPARE(normal.stored(QStringLiteral("Window Positions/MAINFORM/Left")).toDouble(), Twips::FromPixelsX(40));
     // The next start comes back there.
     MainForm again;
     QCOMPARE(again.pos(), QPoint(40, 60));
@@ -198,7 +200,7 @@ void MainFormTest::menusSetTheirItemsWhenOpened()
     Frame frame;
     auto enabledAfterOpening = [&frame](const char *menu, const char *item) {
         frame.open(menu);
-        return frame.form->menuItem(QString::fromUtf8(item))->isEnabled();
+        return frame.action(item)->isEnabled();
     };
     QVERIFY(!enabledAfterOpening("mnuFile", "mnuFileClearThumbnails"));
     frame.addRow();
@@ -206,8 +208,8 @@ void MainFormTest::menusSetTheirItemsWhenOpened()
     QVERIFY(!enabledAfterOpening("mnuHTML", "mnuHTMLGenerate"));
     QVERIFY(enabledAfterOpening("mnuHTML", "mnuHTMLEditor"));
     QVERIFY(!enabledAfterOpening("mnuImages", "mnuImagesSaveImages"));
-    Globals::Thumbs = {nullptr, nullptr};  // slot 1, since freed, still counts
-    Globals::ThumbFree = {0, -1};
+    ThumbCollection &thumbs = frame.form->thumbnails();
+    thumbs.release(thumbs.FindFreeThumb());  // slot 1, since freed, still counts
     QVERIFY(enabledAfterOpening("mnuHTML", "mnuHTMLGenerate"));
     QVERIFY(enabledAfterOpening("mnuImages", "mnuImagesSaveThumbnails"));
     QVERIFY(enabledAfterOpening("mnuImages", "mnuImagesSaveImages"));
@@ -217,8 +219,8 @@ void MainFormTest::menusSetTheirItemsWhenOpened()
 void MainFormTest::toolbarAndStatusBarToggle()
 {
     Frame frame;
-    QAction *toolbarItem = frame.form->menuItem("mnuWindowsToolbar");
-    QAction *statusItem = frame.form->menuItem("mnuWindowsStatusbar");
+    QAction *toolbarItem = frame.action("mnuWindowsToolbar");
+    QAction *statusItem = frame.action("mnuWindowsStatusbar");
     frame.open("mnuWindows");
     QVERIFY(toolbarItem->isChecked() && statusItem->isChecked());
     toolbarItem->trigger();
@@ -280,14 +282,18 @@ void MainFormTest::helpAndAbout()
 {
     Frame frame;
     Globals::HelpFile = QCoreApplication::applicationDirPath() + QStringLiteral("/../Quillmere.hlp");
-    frame.form->menuItem("mnuHelpContents")->trigger();
+    frame.action("mnuHelpContents")->trigger();
     QCOMPARE(frame.scripted->helpRequests.value(0).topic, 1003);
     QFile help(Globals::HelpFile);
     QVERIFY(help.open(QIODevice::ReadOnly) && help.readAll().contains("name=\"1003\""));
-    frame.form->menuItem("mnuHelpAbout")->trigger();
+    frame.action("mnuHelpAbout")->trigger();
     QCOMPARE(frame.scripted->dialogsShown, QStringList{QStringLiteral("ABOUT")});
     AboutBox about;
     about.show();
+    const QSize fixed = about.size();
+    about.resize(fixed * 2);
+    QCOMPARE(about.size(), fixed);
+    QVERIFY(!(about.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
     QTest::mouseClick(&about, Qt::LeftButton);
     QCOMPARE(about.result(), int(QDialog::Accepted));
 }
@@ -298,7 +304,7 @@ void MainFormTest::stopButtonEndsALoad()
     Frame frame;
     frame.form->SetCommandStates(true);
     QVERIFY(!Globals::StopLoading);
-    frame.form->button("Stop")->trigger();
+    frame.form->buttons().stop->trigger();
     QVERIFY(Globals::StopLoading);
 }
 

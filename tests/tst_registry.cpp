@@ -1,7 +1,6 @@
 #include "TestEnvironment.h"
 
 #include "settings/CRegistry.h"
-#include "ui/ScriptedPlatform.h"
 
 #include <QDir>
 #include <QFile>
@@ -173,19 +172,23 @@ void RegistryTest::keysThatCannotBeOpened()
     QCOMPARE(errorOf([&] { creating.setKey(QStringLiteral("SOFTWARE\\Clients")); }).number, CRegistry::ErrUnableToOpenKey);
 }
 
+// The store tells its caller, which decides what the user sees; without a handler
+// nothing is shown.
 void RegistryTest::indexOutsideTheCacheIsReported()
 {
     TestEnvironment environment;
-    Ui::ScriptedPlatformScope scripted;
     const auto registry = openKey(QStringLiteral("Preferences"));
+    QCOMPARE(registry->GetValue(qint16(5), QStringLiteral("d")), QString());
+    QStringList notices;
+    registry->setNoticeHandler([&notices](const QString &text, const QString &title) { notices << title + u':' + text; });
     registry->SetValue(QStringLiteral("Only"), QStringLiteral("one"));
     registry->Refresh();
     QCOMPARE(registry->GetValue(qint16(0), QStringLiteral("d")), QStringLiteral("one"));
-    QVERIFY(scripted->messages.isEmpty());
+    QVERIFY(notices.isEmpty());
     QCOMPARE(registry->GetValue(qint16(5), QStringLiteral("d")), QString());
-    QCOMPARE(scripted->messages.size(), 1);
-    QCOMPARE(scripted->messages[0].text, QStringLiteral("Subscript out of range"));
-    QCOMPARE(scripted->messages[0].buttons, Ui::MsgButtons::OK);
+    QCOMPARE(notices, QStringList{QStringLiteral("Quillmere:Subscript out of range")});
+    QCOMPARE(registry->Create(QStringLiteral("Sub"), QStringLiteral("Empty"), QString()), qint16(-1));
+    QCOMPARE(notices.value(1), QStringLiteral(":Could not set value"));
 }
 
 void RegistryTest::unwritableStoreFailsToOpen()

@@ -2,8 +2,9 @@
 
 #include "frame/MainForm.h"
 #include "frame/Startup.h"
-#include "ui/ScriptedPlatform.h"
+#include "ScriptedPlatform.h"
 
+#include <QAction>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -17,6 +18,8 @@ private slots:
     void numericPreferences();
     void secondInstanceIsRefusedWithoutTouchingSettings();
     void unusableSettingsAreReportedAndEndTheProgram();
+    void aFileThatIsNoIniFileIsLeftAsItWas();
+    void settingsLostWhileRunningAreReportedOnce();
     void aLockThatCannotBeMadeDoesNotBlockTheStart();
     void trailingSeparator();
 };
@@ -32,13 +35,19 @@ void closeMainWindow()
     }
 }
 
+QByteArray contentsOf(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 } // namespace
 
 void StartupTest::firstStartWritesDefaultsAndShowsTheWindow()
 {
     TestEnvironment environment;
     Ui::ScriptedPlatformScope scripted;
-    InstanceLock lock;
+    InstanceLock lock(environment.lockFile());
     QVERIFY(StartProgram(lock));
     QVERIFY(scripted->messages.isEmpty());
     QVERIFY(Globals::MainWindow && Globals::MainWindow->isVisible());
@@ -46,11 +55,13 @@ void StartupTest::firstStartWritesDefaultsAndShowsTheWindow()
     const QString home = QDir::toNativeSeparators(environment.path(QStringLiteral("app"))) + QDir::separator();
     QCOMPARE(Globals::AppPath, home);
     QVERIFY(QFileInfo(home).isDir());
-    QCOMPARE(Globals::LastOpenDirectory, home);
-    QCOMPARE(Globals::LocalImageDirectory, home);
-    QCOMPARE(Globals::LocalThumbnailDirectory, home);
-    QCOMPARE(Globals::ThumbMaxWidth, 93);
-    QCOMPARE(Globals::LeftMargin, 4);
+    const Preferences &preferences = Globals::Prefs;
+    QCOMPARE(preferences.lastOpenDirectory, home);
+    QCOMPARE(preferences.localImageDirectory, home);
+    QCOMPARE(preferences.localThumbnailDirectory, home);
+    QCOMPARE(preferences.thumbnailBox, QSize(93, 97));
+    QCOMPARE(preferences.siteImageDirectory, QStringLiteral("images"));
+    QCOMPARE(preferences.leftMargin, 4);
 
     QSettings raw = environment.raw();
     QVERIFY(raw.childGroups().contains(QStringLiteral("Preferences")));
@@ -59,7 +70,8 @@ void StartupTest::firstStartWritesDefaultsAndShowsTheWindow()
     closeMainWindow();
 }
 
-// Stored width, height and left margin, and what the preferences become.
+// Stored width, height and left margin, and what the preferences become: one
+// reading, with the fallback, for everything that uses the thumbnail box.
 void StartupTest::numericPreferences_data()
 {
     QTest::addColumn<QStringList>("stored");
@@ -67,7 +79,7 @@ void StartupTest::numericPreferences_data()
     QTest::newRow("numbers, halves to even") << QStringList{"120", "80.5", "4.5"} << QList<int>{120, 80, 4};
     QTest::newRow("margin half up to even") << QStringList{"93", "97", "5.5"} << QList<int>{93, 97, 6};
     QTest::newRow("leading numbers") << QStringList{"12px", "97", "7 pixels"} << QList<int>{93, 97, 7};
-    QTest::newRow("no numbers") << QStringList{"big", "tall", "wide"} << QList<int>{93, 97, 0};
+    QTest::newRow("no numbers") << QStringList{"abc", "tall", "wide"} << QList<int>{93, 97, 0};
     QTest::newRow("not positive") << QStringList{"0", "-40", "4"} << QList<int>{93, 97, 4};
 }
 
@@ -82,17 +94,21 @@ void StartupTest::numericPreferences()
         raw.setValue(QStringLiteral("Preferences/Thumbnail Height"), stored[1]);
         raw.setValue(QStringLiteral("Preferences/Left Margin"), stored[2]);
     }
-    QVERIFY(LoadPreferences());
-    QCOMPARE((QList<int>{Globals::ThumbMaxWidth, Globals::ThumbMaxHeight, Globals::LeftMargin}), expected);
+    Ui::ScriptedPlatformScope scripted;
+    InstanceLock lock(environment.lockFile());
+    QVERIFY(StartProgram(lock));
+    const Preferences &read = Globals::Prefs;
+    QCOMPARE((QList<int>{read.thumbnailBox.width(), read.thumbnailBox.height(), read.leftMargin}), expected);
+    closeMainWindow();
 }
 
 void StartupTest::secondInstanceIsRefusedWithoutTouchingSettings()
 {
     TestEnvironment environment;
     Ui::ScriptedPlatformScope scripted;
-    InstanceLock first;
+    InstanceLock first(environment.lockFile());
     QVERIFY(first.acquire());
-    InstanceLock second;
+    InstanceLock second(environment.lockFile());
     QVERIFY(!StartProgram(second));
     QCOMPARE(scripted->messages.size(), 1);
     QCOMPARE(scripted->messages[0].title, QStringLiteral("Previous Instance"));
@@ -108,12 +124,62 @@ void StartupTest::unusableSettingsAreReportedAndEndTheProgram()
     TestEnvironment environment;
     Ui::ScriptedPlatformScope scripted;
     QVERIFY(QDir().mkpath(environment.settingsFile()));
-    InstanceLock lock;
+    InstanceLock lock(environment.lockFile());
     QVERIFY(!StartProgram(lock));
     QCOMPARE(scripted->messages.size(), 1);
+    QCOMPARE(scripted->messages[0].title, QStringLiteral("Settings Error"));
     QCOMPARE(scripted->messages[0].icon, Ui::MsgIcon::Critical);
     QVERIFY(scripted->messages[0].text.contains(environment.settingsFile()));
     QVERIFY(!Globals::MainWindow);
+}
+
+void StartupTest::aFileThatIsNoIniFileIsLeftAsItWas()
+{
+    const QList<QByteArray> notIni = {
+        QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\x01\x02\x03\xff\xfe\0binary", 27),
+        QByteArray("[Preferences]\nThumbnail Width=120\nthis line is no setting\n"),
+    };
+    for (const QByteArray &junk : notIni) {
+        TestEnvironment environment;
+        Ui::ScriptedPlatformScope scripted;
+        QFile file(environment.settingsFile());
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(junk) == junk.size());
+        file.close();
+        InstanceLock lock(environment.lockFile());
+        QVERIFY(!StartProgram(lock));
+        QCOMPARE(scripted->messages.size(), 1);
+        QCOMPARE(scripted->messages[0].title, QStringLiteral("Settings Error"));
+        QCOMPARE(contentsOf(environment.settingsFile()), junk);
+    }
+    // An INI file as an editor may leave it (byte-order mark, comments, CR LF) is fine.
+    TestEnvironment environment;
+    Ui::ScriptedPlatformScope scripted;
+    QFile file(environment.settingsFile());
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("\xEF\xBB\xBF; kept by hand\r\n[Preferences]\r\nThumbnail%20Width=120\r\n\r\n");
+    file.close();
+    InstanceLock lock(environment.lockFile());
+    QVERIFY(StartProgram(lock));
+    QVERIFY(scripted->messages.isEmpty());
+    QCOMPARE(Globals::Prefs.thumbnailBox, QSize(120, 97));
+    closeMainWindow();
+}
+
+// Closing the window with a settings file that has become unusable ends the program
+// in order: one message, no abort.
+void StartupTest::settingsLostWhileRunningAreReportedOnce()
+{
+    TestEnvironment environment;
+    Ui::ScriptedPlatformScope scripted;
+    InstanceLock lock(environment.lockFile());
+    QVERIFY(StartProgram(lock));
+    QVERIFY(QFile::remove(environment.settingsFile()));
+    QVERIFY(QDir().mkpath(environment.settingsFile()));
+    Globals::MainWindow->findChild<QAction *>(QStringLiteral("mnuWindowsToolbar"))->trigger();
+    closeMainWindow();
+    QCOMPARE(scripted->messages.size(), 1);
+    QCOMPARE(scripted->messages[0].title, QStringLiteral("Settings Error"));
+    QVERIFY(scripted->messages[0].text.contains(environment.settingsFile()));
 }
 
 void StartupTest::aLockThatCannotBeMadeDoesNotBlockTheStart()

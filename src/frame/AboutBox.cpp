@@ -10,6 +10,8 @@ AboutBox::AboutBox(QWidget *parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("ABOUT"));
     setWindowTitle(QStringLiteral("About Quillmere"));
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
+                   | Qt::MSWindowsFixedSizeDialogHint);
     auto *layout = new QVBoxLayout(this);
     auto *picture = new QLabel(this);
     picture->setPixmap(ToolbarPictures::ProgramIcon().pixmap(64, 64));
@@ -32,6 +34,7 @@ AboutBox::AboutBox(QWidget *parent) : QDialog(parent)
     layout->addWidget(about);
     layout->addWidget(hint);
     layout->setContentsMargins(32, 24, 32, 24);
+    layout->setSizeConstraint(QLayout::SetFixedSize);  // neither resized, minimised nor maximised
 }
 
 QString AboutBox::VersionText()

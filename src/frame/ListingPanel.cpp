@@ -1,6 +1,6 @@
 #include "frame/ListingPanel.h"
 
-#include "frame/Globals.h"
+#include "settings/SettingsSection.h"
 
 #include <QMainWindow>
 #include <QTreeWidget>

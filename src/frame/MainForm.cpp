@@ -3,8 +3,9 @@
 #include "frame/AboutBox.h"
 #include "frame/CaptionFlasher.h"
 #include "frame/Globals.h"
+#include "settings/SettingsSection.h"
 #include "frame/ListingPanel.h"
-#include "frame/Numbers.h"
+#include "ui/Numbers.h"
 #include "frame/ToolbarPictures.h"
 #include "imagebuffer/ImageBuffer.h"
 #include "ui/Platform.h"
@@ -26,32 +27,40 @@ using Command = void (MainForm::*)();
 
 struct ToolbarButton {
     const char *key;       // nullptr for a separator
-    const char *image;
+    const char *image;     // nullptr: the Generate picture of the hour
     const char *caption;
     const char *tooltip;
     const char *tag;
+    QAction *MainForm::ToolbarButtons::*member;
+    Command command;
 };
 
-const ToolbarButton ToolbarButtons[] = {
+const ToolbarButton ToolbarLayout[] = {
     {"Open Directory", "Open Directory", "Open Directory", "Create Thumbnails For Images Within a Directory",
-     "Open Directory"},
-    {"Open File", "Open Image", "Open Image", "Create a Thumbnail From An Image", "Open Image"},
-    {nullptr, nullptr, nullptr, nullptr, nullptr},
-    {"Save Images", "Save Images", "Save Images", "Copy Full-Sized Images to a Directory", "Save Images"},
-    {"Save Thumbnails", "Save Thumbnails", "Save Thumbs", "Save Thumbnails to a Directory", "Save Thumbnails"},
-    {nullptr, nullptr, nullptr, nullptr, nullptr},
-    {"Generate Code", nullptr, "Generate Code", "Determine Options For And Create a Web Page", "Generate Code"},
-    {"Stop", "Stop", "Stop!", "Cancel Loading Images", "Stop!"},
-    {nullptr, nullptr, nullptr, nullptr, nullptr},
+     "Open Directory", &MainForm::ToolbarButtons::openDirectory, &MainForm::mnuFileOpenDir_Click},
+    {"Open File", "Open Image", "Open Image", "Create a Thumbnail From An Image", "Open Image",
+     &MainForm::ToolbarButtons::openFile, &MainForm::mnuFileOpenFile_Click},
+    {nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr},
+    {"Save Images", "Save Images", "Save Images", "Copy Full-Sized Images to a Directory", "Save Images",
+     &MainForm::ToolbarButtons::saveImages, &MainForm::mnuImagesSaveImages_Click},
+    {"Save Thumbnails", "Save Thumbnails", "Save Thumbs", "Save Thumbnails to a Directory", "Save Thumbnails",
+     &MainForm::ToolbarButtons::saveThumbnails, &MainForm::mnuImagesSaveThumbnails_Click},
+    {nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr},
+    {"Generate Code", nullptr, "Generate Code", "Determine Options For And Create a Web Page", "Generate Code",
+     &MainForm::ToolbarButtons::generateCode, &MainForm::mnuHTMLGenerate_Click},
+    {"Stop", "Stop", "Stop!", "Cancel Loading Images", "Stop!", &MainForm::ToolbarButtons::stop,
+     &MainForm::Stop_Click},
+    {nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr},
     {"Listing Align", "Listing", "Listing Align", "Cycle Through Possible Listing Docking Positions",
-     "Listing Align"},
-    {nullptr, nullptr, nullptr, nullptr, nullptr},
-    {"Cascade", "Cascade", "Cascade", "Cascade Arrange All Thumbnail Windows", "Cascade"},
-    {"Tile", "Tile", "Tile", "Tile Arrange All Thumbnail Windows", "Tile"},
-    {"Mosaic", "Mosaic", "Mosaic", "Mosaic Arrange All Thumbnail Windows", "Mosaic"},
+     "Listing Align", &MainForm::ToolbarButtons::listingAlign, nullptr},
+    {nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr},
+    {"Cascade", "Cascade", "Cascade", "Cascade Arrange All Thumbnail Windows", "Cascade",
+     &MainForm::ToolbarButtons::cascade, &MainForm::mnuWindowsCascade_Click},
+    {"Tile", "Tile", "Tile", "Tile Arrange All Thumbnail Windows", "Tile", &MainForm::ToolbarButtons::tile,
+     &MainForm::mnuWindowsTile_Click},
+    {"Mosaic", "Mosaic", "Mosaic", "Mosaic Arrange All Thumbnail Windows", "Mosaic",
+     &MainForm::ToolbarButtons::mosaic, &MainForm::mnuWindowsMosaic_Click},
 };
-
-const char *const KeyProperty = "key";
 
 // The picture of the Generate button changes with the hour it was made in.
 QString GenerateImage(const QTime &now)
@@ -92,7 +101,6 @@ MainForm::MainForm(QWidget *parent)
 {
     setObjectName(QStringLiteral("MAINFORM"));
     setWindowTitle(QStringLiteral("Quillmere"));
-    setWindowIcon(ToolbarPictures::ProgramIcon());
     setAttribute(Qt::WA_DeleteOnClose);
     setContextMenuPolicy(Qt::PreventContextMenu);
     resize(900, 640);
@@ -109,7 +117,6 @@ MainForm::MainForm(QWidget *parent)
     Toolbar1->setIconSize(QSize(32, 32));
     picToolbar->addWidget(Toolbar1);
     addToolBar(Qt::TopToolBarArea, picToolbar);
-    connect(Toolbar1, &QToolBar::actionTriggered, this, &MainForm::Toolbar1_ButtonClick);
 
     addDockWidget(Qt::RightDockWidgetArea, picListing);
 
@@ -137,7 +144,7 @@ MainForm::MainForm(QWidget *parent)
 
     buildMenus();
     buildWorkingControls();
-    MDIForm_Load();
+    GuardStore([this] { MDIForm_Load(); });
 }
 
 MainForm::~MainForm() = default;
@@ -149,19 +156,21 @@ void MainForm::buildMenus()
     addItem(file, this, "mnuFileOpenDir", "Open Image &Directory", &MainForm::mnuFileOpenDir_Click);
     addItem(file, this, "mnuFileOpenFile", "Open an &Image", &MainForm::mnuFileOpenFile_Click);
     addSeparator(file, "mnuFileSep1");
-    addItem(file, this, "mnuFileClearThumbnails", "&Clear All Thumbnails", &MainForm::mnuFileClearThumbnails_Click);
+    mnuFileClearThumbnails = addItem(file, this, "mnuFileClearThumbnails", "&Clear All Thumbnails",
+                                     &MainForm::mnuFileClearThumbnails_Click);
     addSeparator(file, "mnuFileSep2");
     addItem(file, this, "mnuFilePrefs", "&Preferences", &MainForm::mnuFilePrefs_Click);
     addSeparator(file, "mnuFileSep3");
     addItem(file, this, "mnuFileExit", "E&xit", &MainForm::mnuFileExit_Click);
 
     QMenu *html = addMenu(bar, this, "mnuHTML", "&HTML", &MainForm::mnuHTML_Click);
-    addItem(html, this, "mnuHTMLGenerate", "&Generate HTML Code...", &MainForm::mnuHTMLGenerate_Click);
-    addItem(html, this, "mnuHTMLEditor", "&Editor...", &MainForm::mnuHTMLEditor_Click);
+    mnuHTMLGenerate = addItem(html, this, "mnuHTMLGenerate", "&Generate HTML Code...", &MainForm::mnuHTMLGenerate_Click);
+    mnuHTMLEditor = addItem(html, this, "mnuHTMLEditor", "&Editor...", &MainForm::mnuHTMLEditor_Click);
 
     QMenu *images = addMenu(bar, this, "mnuImages", "&Images", &MainForm::mnuImages_Click);
-    addItem(images, this, "mnuImagesSaveThumbnails", "Save &Thumbnails", &MainForm::mnuImagesSaveThumbnails_Click);
-    addItem(images, this, "mnuImagesSaveImages", "Save &Images", &MainForm::mnuImagesSaveImages_Click);
+    mnuImagesSaveThumbnails =
+        addItem(images, this, "mnuImagesSaveThumbnails", "Save &Thumbnails", &MainForm::mnuImagesSaveThumbnails_Click);
+    mnuImagesSaveImages = addItem(images, this, "mnuImagesSaveImages", "Save &Images", &MainForm::mnuImagesSaveImages_Click);
 
     QMenu *listing = addMenu(bar, this, "mnuListing", "&Listing", nullptr);
     QMenu *alignment = listing->addMenu(QStringLiteral("&Alignment"));
@@ -179,9 +188,11 @@ void MainForm::buildMenus()
     addItem(mnuWindows, this, "mnuWindowsTile", "&Tile", &MainForm::mnuWindowsTile_Click);
     addItem(mnuWindows, this, "mnuWindowsMosaic", "&Mosaic", &MainForm::mnuWindowsMosaic_Click);
     addSeparator(mnuWindows, "mnuWindowsSep1");
-    addItem(mnuWindows, this, "mnuWindowsToolbar", "&Toolbar", &MainForm::mnuWindowsToolbar_Click)->setCheckable(true);
-    addItem(mnuWindows, this, "mnuWindowsStatusbar", "&Status Bar", &MainForm::mnuWindowsStatusbar_Click)
-        ->setCheckable(true);
+    mnuWindowsToolbar = addItem(mnuWindows, this, "mnuWindowsToolbar", "&Toolbar", &MainForm::mnuWindowsToolbar_Click);
+    mnuWindowsToolbar->setCheckable(true);
+    mnuWindowsStatusbar =
+        addItem(mnuWindows, this, "mnuWindowsStatusbar", "&Status Bar", &MainForm::mnuWindowsStatusbar_Click);
+    mnuWindowsStatusbar->setCheckable(true);
 
     QMenu *help = addMenu(bar, this, "mnuHelp", "H&elp", nullptr);
     addItem(help, this, "mnuHelpContents", "&Help Contents", &MainForm::mnuHelpContents_Click);
@@ -195,26 +206,11 @@ void MainForm::buildWorkingControls()
     picLoad->setObjectName(QStringLiteral("picLoad"));
     picIconLoad = new QLabel(this);
     picIconLoad->setObjectName(QStringLiteral("picIconLoad"));
-    picThumb = new ImageBuffer(this);
-    picThumb->setObjectName(QStringLiteral("picThumb"));
     picbufLoad = new ImageBuffer(this);
     picbufLoad->setObjectName(QStringLiteral("picbufLoad"));
     for (QWidget *hidden : {static_cast<QWidget *>(picLoad), static_cast<QWidget *>(picIconLoad),
-                            static_cast<QWidget *>(picThumb), static_cast<QWidget *>(picbufLoad)})
+                            static_cast<QWidget *>(picbufLoad)})
         hidden->hide();
-}
-
-QAction *MainForm::button(const QString &key) const
-{
-    for (QAction *action : Toolbar1->actions())
-        if (action->property(KeyProperty).toString() == key)
-            return action;
-    return nullptr;
-}
-
-QAction *MainForm::menuItem(const QString &name) const
-{
-    return findChild<QAction *>(name);
 }
 
 void MainForm::MDIForm_Load()
@@ -222,11 +218,6 @@ void MainForm::MDIForm_Load()
     Activated = false;
     RestoreWindowPosition();
     const SettingsSection preferences(QStringLiteral("Preferences"));
-    picThumb->resize(
-        int(Numbers::LeadingNumber(
-            preferences.GetValue(QStringLiteral("Thumbnail Width"), QString::number(Globals::ThumbMaxWidth)))),
-        int(Numbers::LeadingNumber(
-            preferences.GetValue(QStringLiteral("Thumbnail Height"), QString::number(Globals::ThumbMaxHeight)))));
     picListing->setSide(
         int(Numbers::LeadingNumber(preferences.GetValue(QStringLiteral("Listing Alignment"), QStringLiteral("4")))));
     lblLogo->setText(QStringLiteral("Quillmere v ") + AboutBox::VersionText());
@@ -286,12 +277,12 @@ void MainForm::MDIForm_Unload()
 void MainForm::showEvent(QShowEvent *event)
 {
     QMainWindow::showEvent(event);
-    MDIForm_Activate();
+    GuardStore([this] { MDIForm_Activate(); });
 }
 
 void MainForm::closeEvent(QCloseEvent *event)
 {
-    MDIForm_Unload();
+    GuardStore([this] { MDIForm_Unload(); });
     event->accept();
     // Help and other top-level windows end with the program.
     QCoreApplication::quit();
@@ -300,10 +291,11 @@ void MainForm::closeEvent(QCloseEvent *event)
 void MainForm::CreateToolbarButtons(bool Create, const QHash<QString, QIcon> &Images)
 {
     Toolbar1->clear();
+    toolbarButtons = ToolbarButtons();
     if (!Create)
         return;
     const QString generateImage = GenerateImage(Ui::platform().localTime());
-    for (const ToolbarButton &definition : ToolbarButtons) {
+    for (const ToolbarButton &definition : ToolbarLayout) {
         if (!definition.key) {
             Toolbar1->addSeparator();
             continue;
@@ -311,10 +303,12 @@ void MainForm::CreateToolbarButtons(bool Create, const QHash<QString, QIcon> &Im
         const QString image = definition.image ? QString::fromUtf8(definition.image) : generateImage;
         QAction *action = Toolbar1->addAction(Images.value(image), QString::fromUtf8(definition.caption));
         action->setObjectName(QString::fromUtf8(definition.key));
-        action->setProperty(KeyProperty, QString::fromUtf8(definition.key));
         action->setProperty("image", image);
         action->setProperty("tag", QString::fromUtf8(definition.tag));
         action->setToolTip(QString::fromUtf8(definition.tooltip));
+        if (definition.command)
+            connect(action, &QAction::triggered, this, definition.command);
+        toolbarButtons.*definition.member = action;
     }
 }
 
@@ -324,36 +318,35 @@ void MainForm::CreateToolbar()
     CreateToolbarButtons(true, ToolbarPictures::ImageList());
 }
 
+void MainForm::setButtonsEnabled(bool enabled)
+{
+    for (QAction *action : Toolbar1->actions())
+        action->setEnabled(enabled);
+}
+
 void MainForm::SetCommandStates(bool Loading)
 {
-    auto enable = [this](const QString &key, bool enabled) {
-        if (QAction *action = button(key))
-            action->setEnabled(enabled);
-    };
-    auto show = [this](const QString &key, bool visible) {
-        if (QAction *action = button(key))
-            action->setVisible(visible);
-    };
+    const ToolbarButtons &b = toolbarButtons;
+    if (!b.stop)
+        return;  // no toolbar before the first activation
     if (Loading) {
-        for (QAction *action : Toolbar1->actions())
-            action->setEnabled(false);
-        show(QStringLiteral("Generate Code"), false);
-        show(QStringLiteral("Stop"), true);
-        enable(QStringLiteral("Stop"), true);
+        setButtonsEnabled(false);
+        b.generateCode->setVisible(false);
+        b.stop->setVisible(true);
+        b.stop->setEnabled(true);
         return;
     }
     if (picListing->rowCount() > 0) {
-        for (QAction *action : Toolbar1->actions())
-            action->setEnabled(true);
+        setButtonsEnabled(true);
     } else {
         // "Listing Align" keeps whatever state it has.
-        for (const char *key : {"Open Directory", "Open File"})
-            enable(QString::fromUtf8(key), true);
-        for (const char *key : {"Save Thumbnails", "Save Images", "Generate Code", "Cascade", "Tile", "Mosaic"})
-            enable(QString::fromUtf8(key), false);
+        for (QAction *action : {b.openDirectory, b.openFile})
+            action->setEnabled(true);
+        for (QAction *action : {b.saveThumbnails, b.saveImages, b.generateCode, b.cascade, b.tile, b.mosaic})
+            action->setEnabled(false);
     }
-    show(QStringLiteral("Generate Code"), true);
-    show(QStringLiteral("Stop"), false);
+    b.generateCode->setVisible(true);
+    b.stop->setVisible(false);
 }
 
 void MainForm::SetPanelText(int panel, const QString &text)
@@ -373,26 +366,27 @@ void MainForm::ShowHelpContents()
 
 void MainForm::mnuFile_Click()
 {
-    menuItem(QStringLiteral("mnuFileClearThumbnails"))->setEnabled(picListing->rowCount() > 0);
+    mnuFileClearThumbnails->setEnabled(picListing->rowCount() > 0);
 }
 
+// A slot once handed out keeps these enabled, even after its thumbnail has gone.
 void MainForm::mnuHTML_Click()
 {
-    menuItem(QStringLiteral("mnuHTMLGenerate"))->setEnabled(Globals::ThumbUpperBound() != 0);
-    menuItem(QStringLiteral("mnuHTMLEditor"))->setEnabled(true);
+    mnuHTMLGenerate->setEnabled(thumbs.upperBound() != 0);
+    mnuHTMLEditor->setEnabled(true);
 }
 
 void MainForm::mnuImages_Click()
 {
-    const bool any = Globals::ThumbUpperBound() != 0;
-    menuItem(QStringLiteral("mnuImagesSaveThumbnails"))->setEnabled(any);
-    menuItem(QStringLiteral("mnuImagesSaveImages"))->setEnabled(any);
+    const bool any = thumbs.upperBound() != 0;
+    mnuImagesSaveThumbnails->setEnabled(any);
+    mnuImagesSaveImages->setEnabled(any);
 }
 
 void MainForm::mnuWindows_Click()
 {
-    menuItem(QStringLiteral("mnuWindowsToolbar"))->setChecked(picToolbar->isVisible());
-    menuItem(QStringLiteral("mnuWindowsStatusbar"))->setChecked(StatusBar1->isVisible());
+    mnuWindowsToolbar->setChecked(picToolbar->isVisible());
+    mnuWindowsStatusbar->setChecked(StatusBar1->isVisible());
     listChildWindows();
 }
 
@@ -449,14 +443,14 @@ void MainForm::mnuWindowsMosaic_Click() {}
 
 void MainForm::mnuWindowsToolbar_Click()
 {
-    picToolbar->setVisible(menuItem(QStringLiteral("mnuWindowsToolbar"))->isChecked());
-    picListing->ListingLayout(false, true);
+    picToolbar->setVisible(mnuWindowsToolbar->isChecked());
+    GuardStore([this] { picListing->ListingLayout(false, true); });
 }
 
 void MainForm::mnuWindowsStatusbar_Click()
 {
-    StatusBar1->setVisible(menuItem(QStringLiteral("mnuWindowsStatusbar"))->isChecked());
-    picListing->ListingLayout(false, true);
+    StatusBar1->setVisible(mnuWindowsStatusbar->isChecked());
+    GuardStore([this] { picListing->ListingLayout(false, true); });
 }
 
 void MainForm::mnuHelpContents_Click()
@@ -470,21 +464,7 @@ void MainForm::mnuHelpAbout_Click()
     Ui::platform().execDialog(about);
 }
 
-void MainForm::Toolbar1_ButtonClick(QAction *button)
+void MainForm::Stop_Click()
 {
-    static const QHash<QString, Command> commands = {
-        {QStringLiteral("Open Directory"), &MainForm::mnuFileOpenDir_Click},
-        {QStringLiteral("Open File"), &MainForm::mnuFileOpenFile_Click},
-        {QStringLiteral("Save Images"), &MainForm::mnuImagesSaveImages_Click},
-        {QStringLiteral("Save Thumbnails"), &MainForm::mnuImagesSaveThumbnails_Click},
-        {QStringLiteral("Generate Code"), &MainForm::mnuHTMLGenerate_Click},
-        {QStringLiteral("Cascade"), &MainForm::mnuWindowsCascade_Click},
-        {QStringLiteral("Tile"), &MainForm::mnuWindowsTile_Click},
-        {QStringLiteral("Mosaic"), &MainForm::mnuWindowsMosaic_Click},
-    };
-    const QString key = button->property(KeyProperty).toString();
-    if (key == QLatin1String("Stop"))
-        Globals::StopLoading = true;
-    else if (const Command command = commands.value(key))
-        (this->*command)();
+    Globals::StopLoading = true;
 }

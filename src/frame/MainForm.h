@@ -1,5 +1,7 @@
 #pragma once
 
+#include "thumbs/ThumbCollection.h"
+
 #include <QHash>
 #include <QIcon>
 #include <QMainWindow>
@@ -19,19 +21,31 @@ class QToolBar;
 class MainForm : public QMainWindow {
     Q_OBJECT
 public:
+    // The toolbar's buttons, made at the first activation; each is named by its key
+    // ("Open Directory", "Stop", ...).
+    struct ToolbarButtons {
+        QAction *openDirectory = nullptr;
+        QAction *openFile = nullptr;
+        QAction *saveImages = nullptr;
+        QAction *saveThumbnails = nullptr;
+        QAction *generateCode = nullptr;
+        QAction *stop = nullptr;
+        QAction *listingAlign = nullptr;
+        QAction *cascade = nullptr;
+        QAction *tile = nullptr;
+        QAction *mosaic = nullptr;
+    };
+
     explicit MainForm(QWidget *parent = nullptr);
     ~MainForm() override;
 
     QMdiArea *mdiArea() const { return mdi; }
     ListingPanel *listing() const { return picListing; }
     QToolBar *toolbar() const { return Toolbar1; }
+    const ToolbarButtons &buttons() const { return toolbarButtons; }
     CaptionFlasher &flasher() const { return *flash; }
-    ImageBuffer *thumbTemplate() const { return picThumb; }
     ImageBuffer *loadBuffer() const { return picbufLoad; }
-
-    // The toolbar button with a key ("Open Directory", "Stop", ...), or null.
-    QAction *button(const QString &key) const;
-    QAction *menuItem(const QString &name) const;
+    ThumbCollection &thumbnails() { return thumbs; }
 
     void CreateToolbarButtons(bool Create, const QHash<QString, QIcon> &Images);
     void CreateToolbar();
@@ -72,7 +86,7 @@ public slots:
     void mnuWindowsStatusbar_Click();
     void mnuHelpContents_Click();
     void mnuHelpAbout_Click();
-    void Toolbar1_ButtonClick(QAction *button);
+    void Stop_Click();
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -81,6 +95,7 @@ protected:
 private:
     void buildMenus();
     void buildWorkingControls();
+    void setButtonsEnabled(bool enabled);
     void listChildWindows();
     void RestoreWindowPosition();
     void StoreWindowPosition();
@@ -94,11 +109,19 @@ private:
     QStatusBar *StatusBar1;
     QLabel *panels[2];
     CaptionFlasher *flash;
-    ImageBuffer *picThumb;
     ImageBuffer *picbufLoad;
     QLabel *picLoad;
     QLabel *picIconLoad;
+    ToolbarButtons toolbarButtons;
     QMenu *mnuWindows = nullptr;
+    QAction *mnuFileClearThumbnails = nullptr;
+    QAction *mnuHTMLGenerate = nullptr;
+    QAction *mnuHTMLEditor = nullptr;
+    QAction *mnuImagesSaveThumbnails = nullptr;
+    QAction *mnuImagesSaveImages = nullptr;
+    QAction *mnuWindowsToolbar = nullptr;
+    QAction *mnuWindowsStatusbar = nullptr;
+    ThumbCollection thumbs;
     QList<QAction *> childWindowItems;
     bool Activated = false;
     bool unloaded = false;

@@ -2,12 +2,14 @@
 
 #include "frame/Globals.h"
 #include "frame/MainForm.h"
-#include "settings/SettingsStore.h"
+#include "settings/SettingsSection.h"
 #include "ui/Platform.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QStandardPaths>
+#include <memory>
+#include <utility>
 
 InstanceLock::InstanceLock(const QString &lockPath) : file(lockPath)
 {
@@ -29,22 +31,34 @@ QString InstanceLock::path()
 
 namespace {
 
-void ReportUnusableSettings()
+void ReportSettingsError(const QString &consequence)
 {
-    Ui::MsgBox(QStringLiteral("Quillmere cannot read or write its settings file:\n%1\n\n"
-                              "Make sure the file and its folder can be read and written, "
-                              "then start Quillmere again.")
-                   .arg(QDir::toNativeSeparators(SettingsStore::location())),
+    Ui::MsgBox(QStringLiteral("Quillmere cannot read or write its settings file:\n%1\n\n%2")
+                   .arg(QDir::toNativeSeparators(SettingsStore::location()), consequence),
                Ui::MsgButtons::OK, Ui::MsgIcon::Critical, QStringLiteral("Settings Error"));
 }
 
+// The settings file is checked before anything is written to it, so that a refused
+// start leaves it exactly as it was.
 bool PreferencesLoaded()
 {
     try {
-        return LoadPreferences();
+        return SettingsStore::fileUsable() && LoadPreferences();
     } catch (const RegistryError &) {
         return false;
     }
+}
+
+// A store that fails while the program runs is reported once; the program goes on
+// with the settings it has, and whatever it could not store is lost.
+void ReportStoreFailuresOnce()
+{
+    auto reported = std::make_shared<bool>(false);
+    SetStoreFailureReporter([reported](const RegistryError &) {
+        if (std::exchange(*reported, true))
+            return;
+        ReportSettingsError(QStringLiteral("Changes to the settings cannot be saved until this is put right."));
+    });
 }
 
 } // namespace
@@ -60,11 +74,12 @@ bool StartProgram(InstanceLock &lock)
     }
     HelpFile = WithTrailingSeparator(QDir::toNativeSeparators(QCoreApplication::applicationDirPath()))
                + QStringLiteral("Quillmere.hlp");
-    RegistryBase = DefaultRegistryBase;
     if (!PreferencesLoaded()) {
-        ReportUnusableSettings();
+        ReportSettingsError(QStringLiteral("Make sure the file and its folder can be read and written, "
+                                           "then start Quillmere again."));
         return false;
     }
+    ReportStoreFailuresOnce();
     MainWindow = new MainForm;
     MainWindow->show();
     return true;

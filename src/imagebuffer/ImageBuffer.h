@@ -1,95 +1,50 @@
 #pragma once
 
-#include "imagebuffer/ImageFormat.h"
+#include "imagebuffer/PictureView.h"
 
-#include <QAbstractScrollArea>
-#include <QColor>
-#include <QImage>
-
-// Holds one picture: reads it from a file as one format, makes blank pictures, scales
-// another buffer's picture into its own, reduces colours, writes JPEG and PNG, and
-// shows its picture (with scroll bars when the picture is larger than the control).
-// A JPEG is decoded only when its pixels are needed, and at a reduced scale when it
-// is only copied into a much smaller picture.
-class ImageBuffer : public QAbstractScrollArea {
+// The image-buffer control the forms work with: the operations they call by name,
+// each forwarding to the picture the control shows.
+class ImageBuffer : public PictureView {
     Q_OBJECT
 public:
-    explicit ImageBuffer(QWidget *parent = nullptr);
-    ~ImageBuffer() override;
+    using PictureView::PictureView;
 
     void setFileName(const QString &name) { fileName = name; }
     QString FileName() const { return fileName; }
-    void setFileType(int code) { fileType = code; }
-    int FileType() const { return fileType; }
+    void setFileType(ImageFormat::Code code) { fileType = code; }
+    ImageFormat::Code FileType() const { return fileType; }
 
-    // Reads FileName as FileType and nothing else. On failure the buffer is empty
-    // and LastError says why.
+    // Reads FileName as FileType and nothing else; on failure the buffer is empty.
     bool Load();
-    // Writes the picture to FileName as JPEG (7) or PNG (9).
+    // Writes the picture to FileName as JPEG or PNG with Quality and Progressive.
     bool Save();
-    QString LastError() const { return lastError; }
+    // Why the last Load or Save failed.
+    QString LastError() const { return picture().errorString(); }
 
     void setQuality(int value) { quality = value; }
     int Quality() const { return quality; }
     void setProgressive(int value) { progressive = value; }
     int Progressive() const { return progressive; }
 
-    int ColorDepth() const { return depth; }
-    // 24: true colour, transparency flattened onto white; 32: true colour with alpha.
+    int ColorDepth() const { return picture().depth(); }
     bool ConvertDepth(int bits);
-    // An adaptive palette of at most `count` colours.
-    bool ReduceColors(int count, bool dither = false, bool unused1 = false, bool unused2 = false);
+    bool ReduceColors(int count, bool dither = false);
     bool CreateImage(int bits, int width, int height, const QColor &fill);
-
-    void setResampleMode(int mode) { resampleMode = mode; }
-    int ResampleMode() const { return resampleMode; }
-    void setResampleFilter(int filter) { resampleFilter = filter; }
-    int ResampleFilter() const { return resampleFilter; }
-    // Draws the whole of the source's picture, resampled, into the whole of this one.
-    bool CopyScaled(bool unused1, const ImageBuffer &source, bool unused2, int mode);
-
-    void Clear(int what = 0);
-    int ImageWidth() const { return pictureSize.width(); }
-    int ImageHeight() const { return pictureSize.height(); }
-    bool hasImage() const { return pictureSize.isValid() && !pictureSize.isEmpty(); }
-
-    void setAutoSize(bool value);
-    bool AutoSize() const { return autoSize; }
-    // 0 none, 1 horizontal, 2 vertical, 3 both.
-    void setScrollBars(int which);
-    int ScrollBars() const { return scrollBars; }
-    void setBackColor(const QColor &colour);
-    QColor BackColor() const { return backColor; }
-
+    void setResampleMode(Resampling mode) { resampleMode = mode; }
+    Resampling ResampleMode() const { return resampleMode; }
+    bool CopyScaled(const ImageBuffer &source);
+    void Clear();
+    int ImageWidth() const { return picture().width(); }
+    int ImageHeight() const { return picture().height(); }
     // Takes over a picture made by the platform picture loader.
-    void ImportPicture(const QImage &picture);
-
-    // The picture's pixels, decoding a waiting JPEG in full if need be.
-    const QImage &image() const;
-
-protected:
-    void paintEvent(QPaintEvent *event) override;
-    void resizeEvent(QResizeEvent *event) override;
+    void ImportPicture(const QImage &image) { setPicture(Picture::fromImage(image)); }
 
 private:
-    void take(const DecodedImage &decoded);
-    void pictureChanged();
-    void updateScrollBars();
-    QImage sourceFor(QSize target) const;
+    bool changed(bool done);
 
     QString fileName;
-    int fileType = 0;
-    QString lastError;
+    ImageFormat::Code fileType = ImageFormat::None;
     int quality = 75;
     int progressive = 0;
-    int resampleMode = 0;
-    int resampleFilter = 0;
-    bool autoSize = false;
-    int scrollBars = 0;
-    QColor backColor = Qt::white;
-
-    mutable QImage picture;
-    mutable std::shared_ptr<const DeferredJpeg> deferred;
-    QSize pictureSize;
-    int depth = 0;
+    Resampling resampleMode = Resampling::Nearest;
 };

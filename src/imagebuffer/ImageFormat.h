@@ -12,7 +12,7 @@ namespace ImageFormat {
 enum Code : int { None = 0, Bmp = 1, Gif = 2, Tiff = 3, Targa = 4, Pcx = 5, Icon = 6, Jpeg = 7, Png = 9 };
 
 // The codes that loading tries, in order.
-inline constexpr int LoadOrder[] = {Bmp, Gif, Tiff, Targa, Pcx, Icon, Jpeg, Png};
+inline constexpr Code LoadOrder[] = {Bmp, Gif, Tiff, Targa, Pcx, Icon, Jpeg, Png};
 
 // Pictures up to this many pixels are read; a header that claims more is refused
 // before anything is allocated. Generous enough for 200-megapixel photos.

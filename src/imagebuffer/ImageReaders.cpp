@@ -2,10 +2,8 @@
 
 #include "imagebuffer/ByteReader.h"
 
-#include <QBuffer>
 #include <QColorSpace>
 #include <QtEndian>
-#include <QImageReader>
 
 namespace ImageFormat {
 
@@ -63,24 +61,17 @@ int depthOfImage(const QImage &image)
 // falling back to another format.
 DecodedImage readWithQt(const QByteArray &bytes, const char *format, int index = -1)
 {
-    RaiseQtAllocationLimit();
-    QBuffer buffer;
-    buffer.setData(bytes);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer, format);
-    reader.setAutoDetectImageFormat(false);
-    reader.setDecideFormatFromContent(false);
-    reader.setAutoTransform(true);
-    if (!reader.canRead())
+    BytesReader reader(bytes, format);
+    if (!reader->canRead())
         return DecodedImage::failure(QStringLiteral("not a %1 file").arg(QString::fromLatin1(format)));
-    if (index > 0 && !reader.jumpToImage(index))
+    if (index > 0 && !reader->jumpToImage(index))
         return DecodedImage::failure(QStringLiteral("missing entry"));
-    const QSize claimed = reader.size();
+    const QSize claimed = reader->size();
     if (claimed.isValid() && !ImageFormat::SizeAcceptable(claimed.width(), claimed.height()))
         return DecodedImage::failure(QStringLiteral("picture too large"));
     QImage image;
-    if (!reader.read(&image) || image.isNull())
-        return DecodedImage::failure(reader.errorString());
+    if (!reader->read(&image) || image.isNull())
+        return DecodedImage::failure(reader->errorString());
     if (!ImageFormat::SizeAcceptable(image.width(), image.height()))
         return DecodedImage::failure(QStringLiteral("picture too large"));
     DecodedImage result;
@@ -246,15 +237,12 @@ DecodedImage readJpeg(const QByteArray &bytes)
         return DecodedImage::failure(QStringLiteral("damaged or truncated JPEG"));
     if (!ImageFormat::SizeAcceptable(layout.width, layout.height))
         return DecodedImage::failure(QStringLiteral("picture too large"));
-    QBuffer buffer;
-    buffer.setData(bytes);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer, "jpeg");
-    reader.setAutoDetectImageFormat(false);
-    if (!reader.canRead() || reader.size() != QSize(layout.width, layout.height))
+    BytesReader reader(bytes, "jpeg");
+    const QSize stored(layout.width, layout.height);
+    if (!reader->canRead() || reader->size() != stored)
         return DecodedImage::failure(QStringLiteral("damaged JPEG header"));
     DecodedImage result;
-    result.deferred = std::make_shared<DeferredJpeg>(bytes, reader.size(), layout.orientation);
+    result.deferred = std::make_shared<DeferredJpeg>(bytes, stored, layout.orientation);
     result.depth = layout.components == 1 ? 8 : 24;
     return result;
 }
@@ -266,9 +254,24 @@ bool startsWith(const QByteArray &head, const char *signature, qsizetype length)
 
 } // namespace
 
-void RaiseQtAllocationLimit()
+BytesReader::BytesReader(const QByteArray &bytes, const char *format)
 {
-    QImageReader::setAllocationLimit(int(ImageFormat::MaxPixels * 8 / (1024 * 1024)) + 64);
+    // Qt's own allocation limit would refuse a large photo; the readers check sizes
+    // themselves, so Qt's is raised, once, to what the largest accepted picture needs.
+    static const bool limitRaised = [] {
+        QImageReader::setAllocationLimit(int(ImageFormat::MaxPixels * 8 / (1024 * 1024)) + 64);
+        return true;
+    }();
+    Q_UNUSED(limitRaised);
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    reader.setDevice(&buffer);
+    if (format) {
+        reader.setFormat(format);
+        reader.setAutoDetectImageFormat(false);
+        reader.setDecideFormatFromContent(false);
+    }
+    reader.setAutoTransform(true);
 }
 
 QImage Upright(const QImage &image, int exifOrientation)
@@ -347,17 +350,12 @@ QSize DeferredJpeg::size() const
 
 QImage DeferredJpeg::decode(QSize scaledStoredSize) const
 {
-    ImageReaders::RaiseQtAllocationLimit();
-    QBuffer buffer;
-    buffer.setData(bytes);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer, "jpeg");
-    reader.setAutoDetectImageFormat(false);
-    reader.setAutoTransform(false);
+    ImageReaders::BytesReader reader(bytes, "jpeg");
+    reader->setAutoTransform(false);  // the orientation is applied below, after scaling
     if (scaledStoredSize.isValid())
-        reader.setScaledSize(scaledStoredSize);
+        reader->setScaledSize(scaledStoredSize);
     QImage image;
-    if (!reader.read(&image))
+    if (!reader->read(&image))
         return QImage();
     return ImageReaders::InSrgb(ImageReaders::Upright(image, orientation));
 }

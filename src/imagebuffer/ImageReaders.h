@@ -2,6 +2,9 @@
 
 #include "imagebuffer/ImageFormat.h"
 
+#include <QBuffer>
+#include <QImageReader>
+
 // Readers for every format code. Each takes the file's bytes, checks that they are
 // of its format before anything else, and never reads past the data it was given.
 namespace ImageReaders {
@@ -19,15 +22,27 @@ DecodedImage ReadPcx(const QByteArray &bytes);
 bool SniffTarga(const QByteArray &head, qint64 fileSize);
 bool SniffPcx(const QByteArray &head, qint64 fileSize);
 
-// Qt's own allocation limit would refuse a large photo; the readers check sizes
-// themselves, so Qt's is raised to what the largest accepted picture needs.
-void RaiseQtAllocationLimit();
+// A Qt image reader on bytes in memory, set up the one way the program reads with
+// Qt: given a format, that format's handler only, never guessing from the content;
+// given none (the last-resort loader), Qt picks the handler from the content.
+// EXIF orientation is applied unless the caller turns it off.
+class BytesReader {
+public:
+    BytesReader(const QByteArray &bytes, const char *format);
+    BytesReader(const BytesReader &) = delete;
+    BytesReader &operator=(const BytesReader &) = delete;
+    QImageReader &operator*() { return reader; }
+    QImageReader *operator->() { return &reader; }
+
+private:
+    QBuffer buffer;
+    QImageReader reader;
+};
 
 // The stored pixels of a photo turned upright by its EXIF orientation (1 to 8).
 QImage Upright(const QImage &image, int exifOrientation);
 
 // The picture in sRGB, converted from the colour space its file declared.
 QImage InSrgb(QImage image);
-
 
 } // namespace ImageReaders

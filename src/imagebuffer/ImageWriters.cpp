@@ -1,5 +1,6 @@
 #include "imagebuffer/ImageWriters.h"
 
+#include <QBuffer>
 #include <QImageWriter>
 #include <QSaveFile>
 #include <png.h>
@@ -61,38 +62,46 @@ bool encodePng(const QImage &image, bool interlaced, QByteArray &out)
     return true;
 }
 
-bool writeFile(const QString &fileName, const QByteArray &data)
+// Writes atomically: the file appears complete or not at all.
+bool writeFile(const QString &fileName, const QByteArray &data, QString &why)
 {
     QSaveFile file(fileName);
-    return file.open(QIODevice::WriteOnly) && file.write(data) == data.size() && file.commit();
+    if (file.open(QIODevice::WriteOnly) && file.write(data) == data.size() && file.commit())
+        return true;
+    why = file.errorString();
+    return false;
 }
 
 } // namespace
 
-bool WriteJpeg(const QImage &image, const QString &fileName, int quality, bool progressive)
+bool WriteJpeg(const QImage &image, const QString &fileName, int quality, bool progressive, QString &why)
 {
-    if (image.isNull())
-        return false;
     const QImage bare = pixelsOnly(image, image.format() == QImage::Format_Grayscale8 ? QImage::Format_Grayscale8
                                                                                        : QImage::Format_RGB32);
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    QImageWriter writer(&file, "jpeg");
+    QByteArray encoded;
+    QBuffer buffer(&encoded);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "jpeg");
     writer.setQuality(std::clamp(quality, 1, 100));
     writer.setProgressiveScanWrite(progressive);
     writer.setOptimizedWrite(true);
-    return writer.write(bare) && file.commit();
+    if (!writer.write(bare)) {
+        why = writer.errorString();
+        return false;
+    }
+    return writeFile(fileName, encoded, why);
 }
 
-bool WritePng(const QImage &image, const QString &fileName, bool interlaced)
+bool WritePng(const QImage &image, const QString &fileName, bool interlaced, QString &why)
 {
-    if (image.isNull())
-        return false;
     const bool palette = image.format() == QImage::Format_Indexed8;
     const QImage bare = pixelsOnly(image, palette ? QImage::Format_Indexed8 : QImage::Format_RGB888);
     QByteArray encoded;
-    return encodePng(bare, interlaced, encoded) && writeFile(fileName, encoded);
+    if (!encodePng(bare, interlaced, encoded)) {
+        why = QStringLiteral("the PNG encoder failed");
+        return false;
+    }
+    return writeFile(fileName, encoded, why);
 }
 
 } // namespace ImageWriters

@@ -103,6 +103,23 @@ private:
     qsizetype count;
 };
 
+// Walks the records from `at` to the end-of-file record, handing each to `visit`
+// until it returns false. A record must hold at least its own header and lie wholly
+// within the data; the walk ends at the first that does not, and after MaxRecords.
+template <class Visit>
+void forEachRecord(const QByteArray &bytes, qsizetype at, Visit visit)
+{
+    for (int n = 0; n < MaxRecords && at + 6 <= bytes.size(); ++n) {
+        const qsizetype words = ByteReader::u32At(bytes, at);
+        const quint16 function = ByteReader::u16At(bytes, at + 4);
+        if (function == EndOfFile || words < 3 || words > (bytes.size() - at) / 2)
+            return;
+        if (!visit(function, RecordView(bytes, at, words), words))
+            return;
+        at += 2 * words;
+    }
+}
+
 // A bitmap stored in a record without its file header, read as the BMP it is.
 QImage dibImage(const QByteArray &dib)
 {
@@ -178,15 +195,10 @@ public:
     {
         const double area = double(pixelBounds.width()) * pixelBounds.height();
         paintBudget = std::clamp(64 * area, 1e8, 1e9);
-        qsizetype at = start;
-        for (int n = 0; n < MaxRecords && at + 6 <= bytes.size(); ++n) {
-            const qsizetype words = ByteReader::u32At(bytes, at);
-            const quint16 function = ByteReader::u16At(bytes, at + 4);
-            if (function == EndOfFile || words < 3 || words > (bytes.size() - at) / 2)
-                return;
-            perform(function, RecordView(bytes, at, words), words);
-            at += 2 * words;
-        }
+        forEachRecord(bytes, start, [this](quint16 function, const RecordView &r, qsizetype words) {
+            perform(function, r, words);
+            return true;
+        });
     }
 
 private:
@@ -697,20 +709,13 @@ bool standardHeader(const QByteArray &bytes, qsizetype at)
 // The window extent the metafile sets for itself, for a file without bounds.
 std::optional<QSizeF> firstWindowExtent(const QByteArray &bytes, qsizetype at)
 {
-    for (int n = 0; n < MaxRecords && at + 6 <= bytes.size(); ++n) {
-        const qsizetype words = ByteReader::u32At(bytes, at);
-        const quint16 function = ByteReader::u16At(bytes, at + 4);
-        if (function == EndOfFile || words < 3 || words > (bytes.size() - at) / 2)
-            break;
-        if (function == SetWindowExt && words >= 5) {
-            const double height = qint16(ByteReader::u16At(bytes, at + 6));
-            const double width = qint16(ByteReader::u16At(bytes, at + 8));
-            if (width && height)
-                return QSizeF(width, height);
-        }
-        at += 2 * words;
-    }
-    return std::nullopt;
+    std::optional<QSizeF> extent;
+    forEachRecord(bytes, at, [&extent](quint16 function, const RecordView &r, qsizetype words) {
+        if (function == SetWindowExt && words >= 5 && r.s(0) && r.s(1))
+            extent = QSizeF(r.s(1), r.s(0));
+        return !extent;
+    });
+    return extent;
 }
 
 std::optional<Layout> layoutOf(const QByteArray &bytes)

@@ -4,9 +4,7 @@
 #include "imagebuffer/ImageReaders.h"
 #include "imagebuffer/MetafilePlayer.h"
 
-#include <QBuffer>
 #include <QFile>
-#include <QImageReader>
 
 namespace PictureLoader {
 
@@ -14,17 +12,12 @@ QImage LoadBytes(const QByteArray &bytes)
 {
     if (MetafilePlayer::IsMetafile(bytes))
         return MetafilePlayer::Render(bytes);
-    ImageReaders::RaiseQtAllocationLimit();
-    QBuffer buffer;
-    buffer.setData(bytes);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer);
-    reader.setAutoTransform(true);
-    const QSize claimed = reader.size();
+    ImageReaders::BytesReader reader(bytes, nullptr);
+    const QSize claimed = reader->size();
     if (claimed.isValid() && !ImageFormat::SizeAcceptable(claimed.width(), claimed.height()))
         return QImage();
     QImage image;
-    if (!reader.read(&image) || !ImageFormat::SizeAcceptable(image.width(), image.height()))
+    if (!reader->read(&image) || !ImageFormat::SizeAcceptable(image.width(), image.height()))
         return QImage();
     return ImageReaders::InSrgb(image.convertToFormat(image.hasAlphaChannel() ? QImage::Format_ARGB32
                                                                               : QImage::Format_RGB32));

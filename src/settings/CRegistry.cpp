@@ -1,7 +1,5 @@
 #include "settings/CRegistry.h"
 
-#include "settings/SettingsStore.h"
-#include "ui/Platform.h"
 
 RegistryError::RegistryError(qint32 number, const QString &source, const QString &description)
     : std::runtime_error(description.toStdString()), number(number), source(source), description(description)
@@ -109,8 +107,8 @@ QString CRegistry::GetValue(const QString &name, const QString &defaultText) con
 QString CRegistry::GetValue(qint16 index, const QString &defaultText) const
 {
     if (index < 0 || index >= valueCache.size()) {
-        Ui::MsgBox(QStringLiteral("Subscript out of range"), Ui::MsgButtons::OK, Ui::MsgIcon::None,
-                   QStringLiteral("Quillmere"));
+        if (notice)
+            notice(QStringLiteral("Subscript out of range"), QStringLiteral("Quillmere"));
         return QString();
     }
     const QString &data = valueCache[index].second;
@@ -132,8 +130,8 @@ qint16 CRegistry::Create(const QString &subkey, const std::optional<QString> &va
     } catch (const RegistryError &) {
         return 0;
     }
-    if (valueName && !SetValue(*valueName, text))
-        Ui::MsgBox(QStringLiteral("Could not set value"), Ui::MsgButtons::OK, Ui::MsgIcon::None, QString());
+    if (valueName && !SetValue(*valueName, text) && notice)
+        notice(QStringLiteral("Could not set value"), QString());
     return -1;
 }
 

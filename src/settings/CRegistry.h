@@ -1,9 +1,12 @@
 #pragma once
 
+#include "settings/SettingsStore.h"
+
 #include <QList>
 #include <QPair>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <optional>
 #include <stdexcept>
 
@@ -19,12 +22,18 @@ public:
 // Access to one key of the settings store. Setting `key` reads every string value of
 // the key into a cache; GetValue serves from that cache, SetValue writes through to
 // the store without touching the cache.
+//
+// The store never shows anything itself: where it has something to tell the user
+// (a value Create could not set, an index outside the cache) it hands the text and
+// title to the notice handler its caller installed, if any.
 class CRegistry {
 public:
-    static constexpr quint32 HKEY_LOCAL_MACHINE = 0x80000002;
+    static constexpr quint32 HKEY_LOCAL_MACHINE = StoreKey::LocalMachine;
     static constexpr qint32 ErrUnableToOpenKey = qint32(0x80040201);
     static constexpr qint32 ErrLetNotAvailable = qint32(0x80040207);
     static constexpr qint32 ErrUnknown = qint32(0x80040209);
+
+    using NoticeHandler = std::function<void(const QString &text, const QString &title)>;
 
     CRegistry();
     CRegistry(const CRegistry &) = delete;
@@ -53,6 +62,7 @@ public:
     quint32 root() const { return rootHive; }
     qint16 SubKeyCount() const { return subKeyCount; }
     void setSubKeyCount(qint16 count) { subKeyCount = count; }
+    void setNoticeHandler(NoticeHandler handler) { notice = std::move(handler); }
 
 private:
     void GetKeyInfo();
@@ -66,4 +76,5 @@ private:
     qint16 valueCount = 0;
     QList<QPair<QString, QString>> valueCache;
     QStringList subkeyCache;
+    NoticeHandler notice;
 };

@@ -1,10 +1,11 @@
 #include "settings/SettingsStore.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QSettings>
 
 namespace {
 
-const QString ProgramKey = QStringLiteral("SOFTWARE\\Fennmoor Software\\Quillmere");
 // An empty key keeps this one marker value so that it survives in the file; it has
 // no string type and is never listed.
 const QString KeyMarker = QStringLiteral(".");
@@ -31,19 +32,46 @@ QString SettingsStore::location()
 
 std::optional<QString> SettingsStore::groupOf(quint32 root, const QString &keyPath)
 {
-    if (root != LocalMachine)
+    if (root != StoreKey::LocalMachine)
         return std::nullopt;
     QString path = keyPath;
     while (path.endsWith(u'\\'))
         path.chop(1);
-    if (path.compare(ProgramKey, Qt::CaseInsensitive) == 0)
+    if (path.compare(StoreKey::Program, Qt::CaseInsensitive) == 0)
         return QString();
-    if (!path.startsWith(ProgramKey + u'\\', Qt::CaseInsensitive))
+    if (!path.startsWith(StoreKey::Program + u'\\', Qt::CaseInsensitive))
         return std::nullopt;
-    const QStringList parts = path.mid(ProgramKey.size() + 1).split(u'\\');
+    const QStringList parts = path.mid(StoreKey::Program.size() + 1).split(u'\\');
     if (parts.contains(QString()))
         return std::nullopt;
     return parts.join(u'/');
+}
+
+// Every line of an INI file is blank, a comment, a [section] or a name=value pair; a
+// file with anything else (or with NUL bytes) is not one, although QSettings would
+// read what it can of it and write the rest away on its next save.
+bool SettingsStore::fileUsable()
+{
+    const QString path = location();
+    const QFileInfo info(path);
+    if (!info.exists())
+        return true;
+    QFile file(path);
+    if (!info.isFile() || !file.open(QIODevice::ReadOnly))
+        return false;
+    QByteArray content = file.readAll();
+    if (content.startsWith("\xEF\xBB\xBF"))  // a byte-order mark left by an editor
+        content.remove(0, 3);
+    if (content.contains('\0'))
+        return false;
+    for (QByteArray line : content.split('\n')) {
+        line = line.trimmed();
+        const bool fine = line.isEmpty() || line.startsWith(';') || line.startsWith('#')
+                          || (line.startsWith('[') && line.endsWith(']')) || line.contains('=');
+        if (!fine)
+            return false;
+    }
+    return QSettings(path, QSettings::IniFormat).status() == QSettings::NoError;
 }
 
 SettingsStore::SettingsStore()

@@ -9,6 +9,14 @@
 
 class QSettings;
 
+// Where the program's settings live: the hive and the key of the store, and the base
+// every section's key path starts with.
+namespace StoreKey {
+inline constexpr quint32 LocalMachine = 0x80000002;
+inline const QString Program = QStringLiteral("SOFTWARE\\Fennmoor Software\\Quillmere");
+inline const QString RegistryBase = Program + QLatin1Char('\\');
+} // namespace StoreKey
+
 // The hierarchical store of string values behind CRegistry: the program's key
 // "SOFTWARE\Fennmoor Software\Quillmere" under HKEY_LOCAL_MACHINE is the root of a
 // QSettings file, its subkeys are nested groups. Keys elsewhere do not exist here
@@ -16,13 +24,14 @@ class QSettings;
 // do in a registry.
 class SettingsStore {
 public:
-    static constexpr quint32 LocalMachine = 0x80000002;
-
     // Outcome of an operation that changes the store.
     enum class Status { Ok, Missing, Denied, Broken };
 
     // The file the settings live in: $QUILLMERE_SETTINGS, else the per-user file.
     static QString location();
+    // Whether the settings file can be used at all: missing (it will be made), or a
+    // readable INI file. Reads only; a file that fails is left exactly as it is.
+    static bool fileUsable();
 
     // The group path of a key below a root, or nothing for a key outside the program's.
     static std::optional<QString> groupOf(quint32 root, const QString &keyPath);

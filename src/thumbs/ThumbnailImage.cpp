@@ -1,7 +1,7 @@
 #include "thumbs/ThumbnailImage.h"
 
-#include "frame/Numbers.h"
-#include "imagebuffer/ImageBuffer.h"
+#include "ui/Numbers.h"
+#include "imagebuffer/Picture.h"
 
 QSize FitThumbnail(QSize box, QSize source)
 {
@@ -21,17 +21,13 @@ QSize FitThumbnail(QSize box, QSize source)
     return QSize(Numbers::RoundHalfEven(width), Numbers::RoundHalfEven(height));
 }
 
-bool MakeThumbnailImage(ImageBuffer &source, ImageBuffer &thumbnail, QSize box)
+bool MakeThumbnailImage(Picture &source, Picture &thumbnail, QSize box)
 {
-    const QSize size = FitThumbnail(box, QSize(source.ImageWidth(), source.ImageHeight()));
+    const QSize size = FitThumbnail(box, source.size());
     if (!size.isValid() || size.isEmpty())
         return false;
-    if (source.ColorDepth() < 24)
-        source.ConvertDepth(24);
-    thumbnail.setAutoSize(true);
-    if (!thumbnail.CreateImage(source.ColorDepth(), size.width(), size.height(), Qt::white))
-        return false;
-    thumbnail.setResampleMode(3);
-    thumbnail.setResampleFilter(3);
-    return thumbnail.CopyScaled(false, source, false, 0);
+    if (source.depth() < 24)
+        source.convertDepth(24);
+    return thumbnail.createBlank(source.depth(), size, Qt::white)
+           && thumbnail.copyScaled(source, Resampling::Smooth);
 }

@@ -2,7 +2,7 @@
 
 #include <QSize>
 
-class ImageBuffer;
+class Picture;
 
 // The size of a thumbnail: the source scaled proportionally so that one side meets
 // the box and the other stays within it (width first when the proportions agree),
@@ -10,6 +10,7 @@ class ImageBuffer;
 // without width or height.
 QSize FitThumbnail(QSize box, QSize source);
 
-// Makes the thumbnail picture of what `source` holds in `thumbnail`: true colour,
-// white behind transparent parts, the whole source resampled into the fitted size.
-bool MakeThumbnailImage(ImageBuffer &source, ImageBuffer &thumbnail, QSize box);
+// Makes the thumbnail of `source` in `thumbnail`: true colour, white behind
+// transparent parts, the whole source resampled into the fitted size. The source
+// is brought to true colour first when it is shallower.
+bool MakeThumbnailImage(Picture &source, Picture &thumbnail, QSize box);

@@ -13,6 +13,8 @@
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QProcess>
+#include <QScreen>
+#include <QShortcut>
 #include <QTextBrowser>
 #include <QUrl>
 
@@ -78,6 +80,51 @@ FileDialogAnswer runFileDialog(FileDialogFunction function, const FileDialogRequ
     return {name, QtFilterIndex(request.filter, selected)};
 }
 
+// One help window for the whole run: closing only hides it, so that it keeps its
+// size and place. Esc and the platform's close keys (Ctrl+W) close it.
+QTextBrowser *makeHelpWindow()
+{
+    auto *help = new QTextBrowser;
+    help->setObjectName(QStringLiteral("HELP"));
+    help->setOpenExternalLinks(true);
+    help->resize(640, 560);
+    QList<QKeySequence> closeKeys = QKeySequence::keyBindings(QKeySequence::Close);
+    closeKeys << QKeySequence(Qt::Key_Escape) << QKeySequence(Qt::CTRL | Qt::Key_W);
+    QList<QKeySequence> distinct;  // one shortcut per key: two would make it ambiguous
+    for (const QKeySequence &keys : closeKeys)
+        if (!distinct.contains(keys))
+            distinct << keys;
+    for (const QKeySequence &keys : distinct)
+        QObject::connect(new QShortcut(keys, help), &QShortcut::activated, help, &QWidget::close);
+    QObject::connect(qApp, &QCoreApplication::aboutToQuit, help, &QObject::deleteLater);
+    return help;
+}
+
+// To the right of the owner when it fits on the screen there, else to its left, else
+// centred on it; never beyond the screen's edges.
+void placeBeside(QWidget *window, const QWidget *owner)
+{
+    const QScreen *screen = owner ? owner->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect area = screen->availableGeometry();
+    QRect placed(QPoint(), window->size());
+    if (!owner) {
+        placed.moveCenter(area.center());
+    } else {
+        const QRect beside = owner->frameGeometry();
+        if (beside.right() + placed.width() < area.right())
+            placed.moveTopLeft(QPoint(beside.right() + 1, beside.top()));
+        else if (beside.left() - placed.width() > area.left())
+            placed.moveTopRight(QPoint(beside.left() - 1, beside.top()));
+        else
+            placed.moveCenter(beside.center());
+    }
+    placed.moveLeft(std::clamp(placed.left(), area.left(), std::max(area.left(), area.right() - placed.width())));
+    placed.moveTop(std::clamp(placed.top(), area.top(), std::max(area.top(), area.bottom() - placed.height())));
+    window->move(placed.topLeft());
+}
+
 } // namespace
 
 MsgResult DesktopPlatform::messageBox(const MessageBoxRequest &request)
@@ -132,17 +179,16 @@ void DesktopPlatform::showHelp(const HelpRequest &request)
                MsgButtons::OK, MsgIcon::Exclamation, QStringLiteral("Help"));
         return;
     }
-    if (!helpWindow) {
-        helpWindow = new QTextBrowser;
-        helpWindow->setAttribute(Qt::WA_DeleteOnClose);
-        helpWindow->setObjectName(QStringLiteral("HELP"));
-        helpWindow->setOpenExternalLinks(true);
-        helpWindow->resize(640, 560);
-    }
+    const bool firstShow = !helpWindow;
+    if (firstShow)
+        helpWindow = makeHelpWindow();
     QUrl topic = QUrl::fromLocalFile(request.helpFile);
     topic.setFragment(QString::number(request.topic));
     helpWindow->setSource(topic, QTextDocument::HtmlResource);
     helpWindow->setWindowTitle(helpWindow->documentTitle());
+    // Later showings come back where the user left the window, at the size given it.
+    if (firstShow)
+        placeBeside(helpWindow, QApplication::activeWindow());
     helpWindow->show();
     helpWindow->raise();
     helpWindow->activateWindow();

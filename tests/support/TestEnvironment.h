@@ -23,6 +23,9 @@ public:
     }
 
     QString settingsFile() const { return home.filePath(QStringLiteral("settings.ini")); }
+    // A lock of the test's own, so that a Quillmere running beside the tests is no
+    // "previous instance" to them.
+    QString lockFile() const { return home.filePath(QStringLiteral("quillmere.lock")); }
     QString path(const QString &name) const { return home.filePath(name); }
 
     // Direct access to the file behind the store, for setting up and checking.

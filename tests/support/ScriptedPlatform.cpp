@@ -1,4 +1,4 @@
-#include "ui/ScriptedPlatform.h"
+#include "ScriptedPlatform.h"
 
 #include <QDialog>
 

@@ -1,4 +1,4 @@
-#include "frame/Numbers.h"
+#include "ui/Numbers.h"
 
 #include <QLocale>
 #include <cmath>

@@ -1,0 +1,176 @@
+#include "imagebuffer/Picture.h"
+
+#include "imagebuffer/ColorQuantizer.h"
+#include "imagebuffer/ImageReaders.h"
+#include "imagebuffer/ImageWriters.h"
+
+#include <QFile>
+#include <QPainter>
+
+namespace {
+
+// Reads a file for one format: the first bytes decide whether it can be of that
+// format at all before the rest is read.
+DecodedImage readFile(const QString &path, ImageFormat::Code format)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return DecodedImage::failure(file.errorString());
+    const qint64 length = file.size();
+    if (length > ImageFormat::MaxFileBytes)
+        return DecodedImage::failure(QStringLiteral("file too large"));
+    if (!ImageReaders::Sniff(format, file.peek(4096), length))
+        return DecodedImage::failure(QStringLiteral("not of this format"));
+    const QByteArray bytes = file.readAll();
+    if (bytes.size() != length)
+        return DecodedImage::failure(QStringLiteral("could not read the whole file"));
+    return ImageReaders::Read(format, bytes);
+}
+
+QImage::Format formatForDepth(int bits)
+{
+    return bits == 32 ? QImage::Format_ARGB32 : QImage::Format_RGB32;
+}
+
+} // namespace
+
+Picture Picture::fromImage(const QImage &image)
+{
+    Picture picture;
+    if (image.isNull())
+        return picture;
+    DecodedImage made;
+    made.image = image;
+    made.depth = image.hasAlphaChannel() ? 32 : 24;
+    picture.take(made);
+    return picture;
+}
+
+bool Picture::load(const QString &path, ImageFormat::Code format)
+{
+    const DecodedImage decoded = readFile(path, format);
+    clear();
+    if (!decoded.ok()) {
+        lastError = decoded.error.isEmpty() ? QStringLiteral("unreadable") : decoded.error;
+        return false;
+    }
+    take(decoded);
+    return true;
+}
+
+void Picture::take(const DecodedImage &decoded)
+{
+    pixels = decoded.image;
+    deferred = decoded.deferred;
+    pictureSize = decoded.size();
+    bits = decoded.depth;
+    lastError.clear();
+}
+
+bool Picture::save(const QString &path, ImageFormat::Code format, const SaveOptions &options) const
+{
+    if (isNull() || image().isNull()) {
+        lastError = QStringLiteral("there is no picture to save");
+        return false;
+    }
+    QString why;
+    bool written = false;
+    switch (format) {
+    case ImageFormat::Jpeg: written = ImageWriters::WriteJpeg(pixels, path, options.quality, options.progressive, why); break;
+    case ImageFormat::Png: written = ImageWriters::WritePng(pixels, path, options.progressive, why); break;
+    default: why = QStringLiteral("pictures are saved as JPEG or PNG only"); break;
+    }
+    lastError = written ? QString() : why;
+    return written;
+}
+
+const QImage &Picture::image() const
+{
+    if (deferred && pixels.isNull())
+        pixels = deferred->decodeFull();
+    if (!pixels.isNull())
+        deferred.reset();
+    return pixels;
+}
+
+bool Picture::convertDepth(int depth)
+{
+    if (isNull() || (depth != 24 && depth != 32))
+        return false;
+    if (deferred && pixels.isNull()) {
+        bits = depth;  // a JPEG decodes to true colour anyway
+        return true;
+    }
+    QImage converted(pixels.size(), formatForDepth(depth));
+    if (converted.isNull())
+        return false;
+    if (depth == 24) {
+        converted.fill(Qt::white);
+        QPainter painter(&converted);
+        painter.drawImage(0, 0, pixels);
+    } else {
+        converted = pixels.convertToFormat(QImage::Format_ARGB32);
+    }
+    pixels = converted;
+    bits = depth;
+    return true;
+}
+
+bool Picture::reduceColors(int count, bool dither)
+{
+    if (isNull() || image().isNull())
+        return false;
+    const QImage reduced = ColorQuantizer::Reduce(pixels, count, dither);
+    if (reduced.isNull())
+        return false;
+    pixels = reduced;
+    bits = count <= 2 ? 1 : count <= 16 ? 4 : 8;
+    return true;
+}
+
+bool Picture::createBlank(int depth, QSize size, const QColor &fill)
+{
+    if (!ImageFormat::SizeAcceptable(size.width(), size.height()))
+        return false;
+    QImage blank(size, formatForDepth(depth));
+    if (blank.isNull())
+        return false;
+    blank.fill(fill);
+    DecodedImage made;
+    made.image = blank;
+    made.depth = depth == 32 ? 32 : 24;
+    take(made);
+    return true;
+}
+
+// The pixels for a copy of the given size: a waiting JPEG is decoded at the reduced
+// scale that still serves that size, and not kept.
+QImage Picture::pixelsFor(QSize target) const
+{
+    if (deferred && pixels.isNull())
+        return deferred->decodeForTarget(target);
+    return pixels;
+}
+
+bool Picture::copyScaled(const Picture &source, Resampling mode)
+{
+    if (isNull() || image().isNull() || source.isNull())
+        return false;
+    const QImage from = source.pixelsFor(pictureSize);
+    if (from.isNull())
+        return false;
+    const Qt::TransformationMode quality =
+        mode == Resampling::Nearest ? Qt::FastTransformation : Qt::SmoothTransformation;
+    const QImage scaled = from.size() == pictureSize ? from : from.scaled(pictureSize, Qt::IgnoreAspectRatio, quality);
+    QPainter painter(&pixels);
+    painter.drawImage(0, 0, scaled);
+    return true;
+}
+
+void Picture::clear()
+{
+    pixels = QImage();
+    deferred.reset();
+    pictureSize = QSize();
+    bits = 0;
+}
