@@ -303,7 +303,7 @@ void ImageReadersTest::damagedFilesFailCleanly()
     const QByteArray rawTga = TestImages::targa(source, 2, 24, false, false);
     const QByteArray jpeg = encode(photo(80, 60), "jpeg", 90);
     const QByteArray png = encode(source, "png");
-    const QList<QPair<int, QByteArray>> damaged = {
+    const QList<QPair<ImageFormat::Code, QByteArray>> damaged = {
         {ImageFormat::Targa, tga.left(tga.size() - 20)},      {ImageFormat::Targa, rawTga.left(rawTga.size() - 1)},
         {ImageFormat::Targa, tga.left(17)},                   {ImageFormat::Pcx, TestImages::pcx(source, 8, 3, {}).left(100)},
         {ImageFormat::Jpeg, jpeg.left(jpeg.size() / 2)},      {ImageFormat::Jpeg, jpeg.left(300)},

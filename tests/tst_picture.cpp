@@ -58,7 +58,6 @@ private slots:
     void downScalingDoesNotAlias();
     void thumbnailOfALargeJpegLooksLikeTheFullDecode();
     void transparencyIsFlattenedOntoWhite();
-    void fitFollowsTheBox();
     void jpegQualityAndProgressive();
     void pngHeadersSayWhatTheyAre();
     void savedFilesCarryNoSourceMetadata();
@@ -126,18 +125,6 @@ void PictureTest::transparencyIsFlattenedOntoWhite()
     QCOMPARE(source.image().pixel(0, 0), qRgb(255, 255, 255));
     QCOMPARE(source.image().pixel(3, 3), qRgb(255, 0, 0));
     QVERIFY(!source.convertDepth(12));
-}
-
-void PictureTest::fitFollowsTheBox()
-{
-    const QSize box(93, 97);
-    QCOMPARE(FitThumbnail(box, QSize(640, 480)), QSize(93, 70));
-    QCOMPARE(FitThumbnail(box, QSize(480, 640)), QSize(73, 97));
-    QCOMPARE(FitThumbnail(box, QSize(50, 40)), QSize(93, 74));
-    QCOMPARE(FitThumbnail(box, QSize(93, 97)), QSize(93, 97));
-    QCOMPARE(FitThumbnail(box, QSize(10, 200)), QSize(5, 97));
-    QCOMPARE(FitThumbnail(QSize(145, 100), QSize(200, 100)), QSize(145, 72));  // 72.5 goes to even
-    QVERIFY(!FitThumbnail(box, QSize(0, 40)).isValid());
 }
 
 void PictureTest::jpegQualityAndProgressive()

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QScreen>
 #include <QTextBrowser>
 #include <QTest>
 
@@ -40,6 +41,10 @@ void PlatformTest::desktopHelpShowsTheTopic()
     help.write("<html><head><title>Help</title></head><body><p>Intro</p>"
                "<h2><a name=\"1003\"></a>Contents</h2></body></html>");
     help.close();
+    QWidget owner;
+    owner.setGeometry(QRect(QGuiApplication::primaryScreen()->availableGeometry().topLeft(), QSize(100, 100)));
+    owner.show();
+    QApplication::setActiveWindow(&owner);
     DesktopPlatform desktop;
     desktop.showHelp({file, 1003});
     QTextBrowser *browser = nullptr;
@@ -50,6 +55,19 @@ void PlatformTest::desktopHelpShowsTheTopic()
     QCOMPARE(browser->windowTitle(), QStringLiteral("Help"));
     QCOMPARE(browser->source().fragment(), QStringLiteral("1003"));
     QVERIFY(browser->toPlainText().contains(QStringLiteral("Contents")));
+    // It opens beside the window it was asked from, not over its menus.
+    QVERIFY(!browser->frameGeometry().intersects(owner.frameGeometry()));
+
+    // Esc and Ctrl+W close it; it comes back where and as large as the user left it.
+    browser->setGeometry(150, 40, 300, 200);
+    for (const QKeyCombination keys : {QKeyCombination(Qt::Key_Escape), QKeyCombination(Qt::CTRL | Qt::Key_W)}) {
+        QApplication::setActiveWindow(browser);
+        QTest::keyClick(browser, keys.key(), keys.keyboardModifiers());
+        QVERIFY(!browser->isVisible());
+        desktop.showHelp({file, 1003});
+        QVERIFY(browser->isVisible());
+        QCOMPARE(browser->geometry(), QRect(150, 40, 300, 200));
+    }
     browser->close();
 }
 

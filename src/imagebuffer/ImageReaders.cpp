@@ -296,7 +296,7 @@ QImage InSrgb(QImage image)
     return image;
 }
 
-bool Sniff(int code, const QByteArray &head, qint64 fileSize)
+bool Sniff(ImageFormat::Code code, const QByteArray &head, qint64 fileSize)
 {
     switch (code) {
     case ImageFormat::Bmp: return startsWith(head, "BM", 2) && head.size() >= 26;
@@ -314,7 +314,7 @@ bool Sniff(int code, const QByteArray &head, qint64 fileSize)
     }
 }
 
-DecodedImage Read(int code, const QByteArray &bytes)
+DecodedImage Read(ImageFormat::Code code, const QByteArray &bytes)
 {
     if (!Sniff(code, bytes.left(4096), bytes.size()))
         return DecodedImage::failure(QStringLiteral("not of this format"));

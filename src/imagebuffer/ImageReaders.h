@@ -11,10 +11,10 @@ namespace ImageReaders {
 
 // Whether the first bytes of a file (and its length) can be of the format at all;
 // a cheap test that spares reading a whole file that is of another format.
-bool Sniff(int code, const QByteArray &head, qint64 fileSize);
+bool Sniff(ImageFormat::Code code, const QByteArray &head, qint64 fileSize);
 
 // Reads the bytes as the format of `code` and nothing else.
-DecodedImage Read(int code, const QByteArray &bytes);
+DecodedImage Read(ImageFormat::Code code, const QByteArray &bytes);
 
 // The project's own readers, for the formats Qt does not read completely.
 DecodedImage ReadTarga(const QByteArray &bytes);
