@@ -1,6 +1,7 @@
 #!/bin/sh
 # Builds the libFuzzer targets with clang, AddressSanitizer and UndefinedBehaviorSanitizer
-# and runs each for FUZZ_SECONDS (default 180). Not part of the tests. Inputs that make
+# and runs each for FUZZ_SECONDS (default 180); FUZZ_TARGETS names a few of them
+# (default all: targa pcx metafile bmp png tiff jpeg). Not part of the tests. Inputs that make
 # a target fail are left in build/fuzz/artifacts/; keep them in tests/data/fuzz/ once
 # the fault is fixed, where the test suites replay them.
 set -eu
@@ -12,16 +13,17 @@ for package in clang libclang-rt-14-dev; do
 done
 CXX=clang++ cmake -S . -B build/fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLMERE_FUZZ=ON \
     -DQUILLMERE_SANITIZE=ON -DQUILLMERE_TESTS=OFF
-cmake --build build/fuzz --parallel "$(nproc)" --target fuzz_targa fuzz_pcx fuzz_metafile
+targets="${FUZZ_TARGETS:-targa pcx metafile bmp png tiff jpeg}"
+cmake --build build/fuzz --parallel "$(nproc)" --target $(for t in $targets; do printf 'fuzz_%s ' "$t"; done)
 
 seconds="${FUZZ_SECONDS:-180}"
 mkdir -p build/fuzz/artifacts
 status=0
-for target in targa pcx metafile; do
+for target in $targets; do
     case $target in
         targa) samples=tga ;;
-        pcx) samples=pcx ;;
         metafile) samples=wmf ;;
+        *) samples=$target ;;
     esac
     corpus="build/fuzz/corpus/$target"
     mkdir -p "$corpus"

@@ -3,7 +3,7 @@
 set -eu
 
 PACKAGES="cmake g++ make qt6-base-dev qt6-image-formats-plugins fonts-dejavu-core \
-libjpeg-dev libpng-dev xvfb xauth"
+libjpeg-dev libpng-dev libtiff-dev xvfb xauth"
 
 missing=""
 for package in $PACKAGES; do

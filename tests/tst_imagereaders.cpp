@@ -1,5 +1,7 @@
 #include "TestImages.h"
 
+#include "imagebuffer/ByteReader.h"
+#include "imagebuffer/ColorQuantizer.h"
 #include "imagebuffer/Picture.h"
 #include "imagebuffer/ImageReaders.h"
 #include "thumbs/ImageLoading.h"
@@ -80,6 +82,14 @@ private slots:
     void largePhotoDecodesInFull();
     void deepAndPalettePng();
     void damagedFilesFailCleanly();
+    void damagedJpegsFollowOneRule();
+    void bmpHeadersAndMasks_data();
+    void bmpHeadersAndMasks();
+    void bmpAlphaInTheFourthByte();
+    void bmpRunLengthCodes();
+    void sixteenBitPngWithATransparencyKey();
+    void tiffSampleLayouts_data();
+    void tiffSampleLayouts();
     void hugeHeadersAreRefused();
     void samplesReadRight();
 };
@@ -306,7 +316,7 @@ void ImageReadersTest::damagedFilesFailCleanly()
     const QList<QPair<ImageFormat::Code, QByteArray>> damaged = {
         {ImageFormat::Targa, tga.left(tga.size() - 20)},      {ImageFormat::Targa, rawTga.left(rawTga.size() - 1)},
         {ImageFormat::Targa, tga.left(17)},                   {ImageFormat::Pcx, TestImages::pcx(source, 8, 3, {}).left(100)},
-        {ImageFormat::Jpeg, jpeg.left(jpeg.size() / 2)},      {ImageFormat::Jpeg, jpeg.left(300)},
+        {ImageFormat::Jpeg, jpeg.left(300)},
         {ImageFormat::Png, png.left(png.size() - 13)},        {ImageFormat::Bmp, encode(source, "bmp").left(40)},
         {ImageFormat::Icon, icon({pattern(16, 16)}, {false}).left(30)},
     };
@@ -315,6 +325,191 @@ void ImageReadersTest::damagedFilesFailCleanly()
         QVERIFY2(!decoded.ok(), qPrintable(QStringLiteral("code %1, %2 bytes").arg(code).arg(bytes.size())));
         QVERIFY(decoded.image.isNull() && !decoded.deferred);
     }
+}
+
+// A JPEG cut short shows what its scans hold, decoded by the JPEG reader alone; one
+// without any scan data is refused by every loader.
+void ImageReadersTest::damagedJpegsFollowOneRule()
+{
+    const QImage original = photo(160, 120);
+    const QByteArray baseline = encode(original, "jpeg", 90);
+    const DecodedImage cut = ImageReaders::Read(ImageFormat::Jpeg, baseline.left(baseline.size() * 3 / 10));
+    QVERIFY2(cut.ok(), qPrintable(cut.error));
+    QCOMPARE(cut.size(), QSize(160, 120));
+    const QImage shown = pixelsOf(cut);
+    QVERIFY(ColorQuantizer::Psnr(shown.copy(0, 0, 160, 16), original.copy(0, 0, 160, 16)) > 30);
+    QCOMPARE(cut.deferred->decodeForTarget(QSize(20, 15)).size(), QSize(40, 30));
+
+    // A progressive file cut at the start of its last scan: the earlier scans
+    // already cover the whole picture.
+    const QByteArray progressive = encode(original, "jpeg", 90, true);
+    const qsizetype lastScan = progressive.lastIndexOf(QByteArray("\xFF\xDA", 2));
+    QVERIFY(lastScan > progressive.indexOf(QByteArray("\xFF\xDA", 2)));
+    const DecodedImage early = ImageReaders::Read(ImageFormat::Jpeg, progressive.left(lastScan));
+    QVERIFY2(early.ok(), qPrintable(early.error));
+    QVERIFY(ColorQuantizer::Psnr(pixelsOf(early), original) > 22);
+
+    // Headers and a scan header, then the end: nothing to show.
+    const qsizetype scan = baseline.indexOf(QByteArray("\xFF\xDA", 2));
+    const int scanHeader = 2 + ((quint8(baseline[scan + 2]) << 8) | quint8(baseline[scan + 3]));
+    const QByteArray headersOnly = baseline.left(scan + scanHeader) + QByteArray("\xFF\xD9", 2);
+    QVERIFY(!ImageReaders::Read(ImageFormat::Jpeg, headersOnly).ok());
+    QTemporaryDir directory;
+    const QString path = directory.filePath(QStringLiteral("empty.jpg"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(headersOnly) == headersOnly.size());
+    file.close();
+    Picture picture;
+    QVERIFY(!LoadAnyImageFile(picture, path));
+    QVERIFY(picture.isNull());
+}
+
+void ImageReadersTest::bmpHeadersAndMasks_data()
+{
+    QTest::addColumn<int>("headerSize");
+    QTest::addColumn<int>("bits");
+    QTest::addColumn<int>("compression");
+    QTest::addColumn<QList<quint32>>("masks");
+    QTest::addColumn<bool>("topDown");
+    QTest::addColumn<int>("tolerance");
+    const QList<quint32> none;
+    const QList<quint32> rgb565{0xF800, 0x07E0, 0x001F, 0};
+    const QList<quint32> bgrx{0x0000FF00, 0x00FF0000, 0xFF000000, 0};
+    const QList<quint32> tenBits{0x3FF00000, 0x000FFC00, 0x000003FF, 0};
+    for (int header : {12, 40, 52, 56, 108, 124}) {
+        QTest::addRow("%d-byte header, 24 bits", header) << header << 24 << 0 << none << false << 0;
+        QTest::addRow("%d-byte header, 8-bit palette", header) << header << 8 << 0 << none << false << 0;
+        if (header == 12)
+            continue;
+        QTest::addRow("%d-byte header, 1-bit palette, top-down", header) << header << 1 << 0 << none << true << 0;
+        QTest::addRow("%d-byte header, 16 bits 5-5-5", header) << header << 16 << 0 << none << false << 4;
+        QTest::addRow("%d-byte header, 16 bits 5-6-5", header) << header << 16 << 3 << rgb565 << false << 4;
+        QTest::addRow("%d-byte header, 32 bits BGRX fields", header) << header << 32 << 3 << bgrx << true << 0;
+        QTest::addRow("%d-byte header, 10-bit fields", header) << header << 32 << 3 << tenBits << false << 0;
+    }
+}
+
+void ImageReadersTest::bmpHeadersAndMasks()
+{
+    QFETCH(int, headerSize);
+    QFETCH(int, bits);
+    QFETCH(int, compression);
+    QFETCH(QList<quint32>, masks);
+    QFETCH(bool, topDown);
+    QFETCH(int, tolerance);
+    const QList<QRgb> palette = bits == 1 ? QList<QRgb>{qRgb(0, 0, 0), qRgb(255, 255, 255)} : colours(256);
+    const QImage source = bits <= 8 ? paletted(13, 7, palette) : pattern(13, 7);
+    const QImage stored = bits <= 8 ? paletted(13, 7, palette, true) : source;
+    const DecodedImage decoded = ImageReaders::Read(
+        ImageFormat::Bmp, TestImages::bmp(stored, headerSize, bits, quint32(compression), masks, topDown, palette));
+    QVERIFY2(decoded.ok(), qPrintable(decoded.error));
+    QCOMPARE(decoded.depth, bits);
+    QVERIFY(!decoded.image.hasAlphaChannel());
+    QVERIFY(sameColours(decoded.image, source, tolerance));
+}
+
+// Alpha in a bit field from the 56-byte header on, or in the fourth byte of
+// uncompressed 32-bit pixels, unless it is zero everywhere.
+void ImageReadersTest::bmpAlphaInTheFourthByte()
+{
+    const QImage translucent = pattern(9, 5, true);
+    const QList<quint32> argb{0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000};
+    for (int header : {40, 56, 124}) {
+        const DecodedImage plain = ImageReaders::Read(ImageFormat::Bmp, TestImages::bmp(translucent, header, 32));
+        QVERIFY(plain.image.hasAlphaChannel());
+        QVERIFY(sameColours(plain.image, translucent, 0, true));
+    }
+    for (int header : {56, 108, 124}) {
+        const DecodedImage fields = ImageReaders::Read(ImageFormat::Bmp, TestImages::bmp(translucent, header, 32, 3, argb));
+        QVERIFY(sameColours(fields.image, translucent, 0, true));
+    }
+    QImage clear = pattern(9, 5, true);
+    for (int y = 0; y < 5; ++y)
+        for (int x = 0; x < 9; ++x)
+            clear.setPixel(x, y, clear.pixel(x, y) & 0x00FFFFFF);
+    const DecodedImage opaque = ImageReaders::Read(ImageFormat::Bmp, TestImages::bmp(clear, 40, 32));
+    QVERIFY(!opaque.image.hasAlphaChannel());
+    QCOMPARE(opaque.image.pixel(4, 2), clear.pixel(4, 2) | 0xFF000000);
+}
+
+// Runs, literal pixels, a jump and the end code; pixels jumped over keep entry 0.
+void ImageReadersTest::bmpRunLengthCodes()
+{
+    const QList<QRgb> palette = colours(8);
+    QImage blank(4, 3, QImage::Format_RGB32);
+    blank.fill(0);
+    QByteArray file = TestImages::bmp(blank, 40, 8, 0, {}, false, palette);
+    const qsizetype pixels = qsizetype(ByteReader::u32At(file, 10));
+    file[30] = 1;  // run-length coded 8-bit
+    const QByteArray codes("\x04\x01\x00\x00"                  // bottom row: four of 1
+                           "\x00\x03\x02\x03\x02\x00\x01\x04\x00\x00"  // 2 3 2 literally, then one 4
+                           "\x00\x02\x02\x00\x02\x05\x00\x01",       // jump two right, two of 5, end
+                           26);
+    file = file.left(pixels) + codes;
+    const DecodedImage decoded = ImageReaders::Read(ImageFormat::Bmp, file);
+    QVERIFY2(decoded.ok(), qPrintable(decoded.error));
+    const int expected[3][4] = {{0, 0, 5, 5}, {2, 3, 2, 4}, {1, 1, 1, 1}};
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 4; ++x)
+            QCOMPARE(decoded.image.pixel(x, y), palette[expected[y][x]]);
+    // Rows missing at the end are damage, not a picture.
+    QVERIFY(!ImageReaders::Read(ImageFormat::Bmp, file.left(pixels + 4)).ok());
+}
+
+// Qt 6.4 garbles these; every pixel must come out right.
+void ImageReadersTest::sixteenBitPngWithATransparencyKey()
+{
+    QImage deep(12, 6, QImage::Format_RGBX64);
+    const QRgba64 key = QRgba64::fromRgba64(0x1234, 0xABCD, 0x0F0F, 0xFFFF);
+    for (int y = 0; y < 6; ++y)
+        for (int x = 0; x < 12; ++x)
+            deep.setPixelColor(x, y, (x + y) % 3 ? QColor(QRgba64::fromRgba64(quint16(x * 5000), quint16(y * 9000), 0x8000, 0xFFFF))
+                                                 : QColor(key));
+    QByteArray trns;
+    for (quint16 v : {key.red(), key.green(), key.blue()})
+        trns.append(char(v >> 8)).append(char(v & 0xFF));
+    const DecodedImage decoded = ImageReaders::Read(ImageFormat::Png, withPngChunk(encode(deep, "png"), "tRNS", trns));
+    QVERIFY2(decoded.ok(), qPrintable(decoded.error));
+    QCOMPARE(decoded.depth, 48);
+    for (int y = 0; y < 6; ++y)
+        for (int x = 0; x < 12; ++x) {
+            const QRgb p = decoded.image.pixel(x, y);
+            if ((x + y) % 3 == 0) {
+                QCOMPARE(qAlpha(p), 0);
+                continue;
+            }
+            QCOMPARE(qAlpha(p), 255);
+            QCOMPARE(qRed(p), int(std::lround(x * 5000 / 257.0)));
+            QCOMPARE(qGreen(p), int(std::lround(y * 9000 / 257.0)));
+        }
+}
+
+void ImageReadersTest::tiffSampleLayouts_data()
+{
+    QTest::addColumn<int>("samples");
+    QTest::addColumn<int>("bits");
+    QTest::addColumn<bool>("floating");
+    QTest::addColumn<bool>("separate");
+    QTest::newRow("RGB, 32-bit floats") << 3 << 32 << true << false;
+    QTest::newRow("RGB, 64-bit floats, planes") << 3 << 64 << true << true;
+    QTest::newRow("grey, 64-bit floats") << 1 << 64 << true << false;
+    QTest::newRow("RGB, 16 bits, planes") << 3 << 16 << false << true;
+    QTest::newRow("RGB, 32-bit whole numbers") << 3 << 32 << false << false;
+}
+
+void ImageReadersTest::tiffSampleLayouts()
+{
+    QFETCH(int, samples);
+    QFETCH(int, bits);
+    QFETCH(bool, floating);
+    QFETCH(bool, separate);
+    QImage source = pattern(11, 7);
+    if (samples == 1)
+        source = source.convertToFormat(QImage::Format_Grayscale8).convertToFormat(QImage::Format_RGB32);
+    const DecodedImage decoded = ImageReaders::Read(ImageFormat::Tiff, TestImages::tiff(source, samples, bits, floating, separate));
+    QVERIFY2(decoded.ok(), qPrintable(decoded.error));
+    QCOMPARE(decoded.depth, samples * bits);
+    QVERIFY(sameColours(decoded.image, source));
 }
 
 void ImageReadersTest::hugeHeadersAreRefused()

@@ -80,18 +80,9 @@ DecodedImage readWithQt(const QByteArray &bytes, const char *format, int index =
     return result;
 }
 
-int bmpDepth(const QByteArray &bytes)
+int pngDepth(const QByteArray &bytes, qsizetype start)
 {
-    const quint32 headerSize = ByteReader::u32At(bytes, 14);
-    return ByteReader::u16At(bytes, headerSize == 12 ? 24 : 28);
-}
-
-int pngDepth(const QByteArray &bytes, qsizetype start = 0)
-{
-    const int bitDepth = ByteReader::at(bytes, start + 24);
-    static const int channels[] = {1, 0, 3, 1, 2, 0, 4};
-    const int colourType = ByteReader::at(bytes, start + 25);
-    return colourType <= 6 ? bitDepth * channels[colourType] : 0;
+    return PngBitsPerPixel(ByteReader::at(bytes, start + 24), ByteReader::at(bytes, start + 25));
 }
 
 int gifDepth(const QByteArray &bytes)
@@ -138,6 +129,14 @@ IconEntry bestIconEntry(const QByteArray &bytes)
     return best;
 }
 
+// Qt reads most TIFF files; the sample layouts it refuses or garbles are read by
+// our own reader.
+DecodedImage readTiff(const QByteArray &bytes)
+{
+    const DecodedImage own = ReadTiffSamples(bytes);
+    return own.ok() ? own : readWithQt(bytes, "tiff");
+}
+
 DecodedImage readIcon(const QByteArray &bytes)
 {
     const IconEntry best = bestIconEntry(bytes);
@@ -173,13 +172,17 @@ int exifOrientation(const QByteArray &bytes, qsizetype tiff)
     return 1;
 }
 
-// Walks a JPEG's markers from start to end, noting its size and orientation. A file
-// that stops before its end marker is truncated and is not read, rather than shown
-// half grey.
+// Walks a JPEG's markers from start to end, noting its size, its orientation and
+// whether any scan holds data. A file cut short inside a scan still shows what it
+// holds; one that ends before any scan data, or breaks its marker structure, does not.
 struct JpegLayout {
-    bool complete = false;
+    bool headersComplete = false;  // the frame header was read before the first scan
+    bool scanData = false;         // some scan holds entropy-coded data
+    bool broken = false;           // the marker structure is damaged
     int width = 0, height = 0, components = 0;
     int orientation = 1;
+
+    bool readable() const { return !broken && headersComplete && scanData && width > 0 && height > 0; }
 };
 
 JpegLayout jpegLayout(const QByteArray &bytes)
@@ -190,23 +193,27 @@ JpegLayout jpegLayout(const QByteArray &bytes)
     bool sawExif = false;
     qsizetype at = 2;
     while (at < size) {
-        if (data[at] != 0xFF)
+        if (data[at] != 0xFF) {
+            layout.broken = true;
             return layout;
+        }
         while (at < size && data[at] == 0xFF)
             ++at;
         if (at >= size)
             return layout;
         const quint8 marker = data[at++];
-        if (marker == 0xD9) {
-            layout.complete = layout.width > 0 && layout.height > 0;
+        if (marker == 0xD9)
             return layout;
-        }
         if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7))
             continue;
         if (at + 2 > size)
             return layout;
         const qsizetype length = (data[at] << 8) | data[at + 1];
-        if (length < 2 || at + length > size)
+        if (length < 2) {
+            layout.broken = true;
+            return layout;
+        }
+        if (at + length > size)
             return layout;
         const bool frame = marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
         if (frame && length >= 8) {
@@ -221,11 +228,13 @@ JpegLayout jpegLayout(const QByteArray &bytes)
         at += length;
         if (marker != 0xDA)
             continue;
+        layout.headersComplete = layout.headersComplete || layout.width > 0;
         // Entropy-coded data: a 0xFF in it is followed by 0 (stuffing) or a restart marker.
-        while (at + 1 < size && !(data[at] == 0xFF && data[at + 1] != 0x00 && (data[at + 1] < 0xD0 || data[at + 1] > 0xD7)))
+        const qsizetype scanStart = at;
+        while (at < size && !(data[at] == 0xFF && at + 1 < size && data[at + 1] != 0x00
+                              && (data[at + 1] < 0xD0 || data[at + 1] > 0xD7)))
             ++at;
-        if (at + 1 >= size)
-            return layout;
+        layout.scanData = layout.scanData || at > scanStart;
     }
     return layout;
 }
@@ -233,8 +242,9 @@ JpegLayout jpegLayout(const QByteArray &bytes)
 DecodedImage readJpeg(const QByteArray &bytes)
 {
     const JpegLayout layout = jpegLayout(bytes);
-    if (!layout.complete)
-        return DecodedImage::failure(QStringLiteral("damaged or truncated JPEG"));
+    if (!layout.readable())
+        return DecodedImage::failure(layout.scanData || layout.broken ? QStringLiteral("damaged JPEG")
+                                                                      : QStringLiteral("the JPEG holds no picture data"));
     if (!ImageFormat::SizeAcceptable(layout.width, layout.height))
         return DecodedImage::failure(QStringLiteral("picture too large"));
     BytesReader reader(bytes, "jpeg");
@@ -274,6 +284,12 @@ BytesReader::BytesReader(const QByteArray &bytes, const char *format)
     reader.setAutoTransform(true);
 }
 
+int PngBitsPerPixel(int bitDepth, int colourType)
+{
+    static const int channels[] = {1, 0, 3, 1, 2, 0, 4};
+    return colourType >= 0 && colourType <= 6 ? bitDepth * channels[colourType] : 0;
+}
+
 QImage Upright(const QImage &image, int exifOrientation)
 {
     switch (exifOrientation) {
@@ -299,7 +315,7 @@ QImage InSrgb(QImage image)
 bool Sniff(ImageFormat::Code code, const QByteArray &head, qint64 fileSize)
 {
     switch (code) {
-    case ImageFormat::Bmp: return startsWith(head, "BM", 2) && head.size() >= 26;
+    case ImageFormat::Bmp: return SniffBmp(head);
     case ImageFormat::Gif: return startsWith(head, "GIF87a", 6) || startsWith(head, "GIF89a", 6);
     case ImageFormat::Tiff:
         return startsWith(head, "II*\0", 4) || startsWith(head, "MM\0*", 4) || startsWith(head, "II+\0", 4)
@@ -319,14 +335,14 @@ DecodedImage Read(ImageFormat::Code code, const QByteArray &bytes)
     if (!Sniff(code, bytes.left(4096), bytes.size()))
         return DecodedImage::failure(QStringLiteral("not of this format"));
     switch (code) {
-    case ImageFormat::Bmp: return withDepth(readWithQt(bytes, "bmp"), bmpDepth(bytes));
+    case ImageFormat::Bmp: return ReadBmp(bytes);
     case ImageFormat::Gif: return withDepth(readWithQt(bytes, "gif"), gifDepth(bytes));
-    case ImageFormat::Tiff: return readWithQt(bytes, "tiff");
+    case ImageFormat::Tiff: return readTiff(bytes);
     case ImageFormat::Targa: return ReadTarga(bytes);
     case ImageFormat::Pcx: return ReadPcx(bytes);
     case ImageFormat::Icon: return readIcon(bytes);
     case ImageFormat::Jpeg: return readJpeg(bytes);
-    case ImageFormat::Png: return withDepth(readWithQt(bytes, "png"), pngDepth(bytes));
+    case ImageFormat::Png: return ReadPng(bytes);
     default: return DecodedImage::failure(QStringLiteral("unknown format code"));
     }
 }

@@ -17,8 +17,16 @@ bool Sniff(ImageFormat::Code code, const QByteArray &head, qint64 fileSize);
 DecodedImage Read(ImageFormat::Code code, const QByteArray &bytes);
 
 // The project's own readers, for the formats Qt does not read completely.
+DecodedImage ReadBmp(const QByteArray &bytes);
+DecodedImage ReadPng(const QByteArray &bytes);
+// The TIFF sample layouts Qt's reader refuses or garbles: grey or RGB, with or
+// without alpha, with floating-point samples (16, 32 and 64 bits, 0..1), 32-bit
+// whole numbers, or samples in separate planes; in strips or tiles. Fails for any
+// other layout.
+DecodedImage ReadTiffSamples(const QByteArray &bytes);
 DecodedImage ReadTarga(const QByteArray &bytes);
 DecodedImage ReadPcx(const QByteArray &bytes);
+bool SniffBmp(const QByteArray &head);
 bool SniffTarga(const QByteArray &head, qint64 fileSize);
 bool SniffPcx(const QByteArray &head, qint64 fileSize);
 
@@ -38,6 +46,9 @@ private:
     QBuffer buffer;
     QImageReader reader;
 };
+
+// Bits per pixel of a PNG with this bit depth and colour type, 0 for an unknown type.
+int PngBitsPerPixel(int bitDepth, int colourType);
 
 // The stored pixels of a photo turned upright by its EXIF orientation (1 to 8).
 QImage Upright(const QImage &image, int exifOrientation);

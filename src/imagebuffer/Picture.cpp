@@ -171,6 +171,6 @@ void Picture::clear()
 {
     pixels = QImage();
     deferred.reset();
-    pictureSize = QSize();
+    pictureSize = QSize(0, 0);
     bits = 0;
 }

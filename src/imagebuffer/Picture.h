@@ -39,7 +39,7 @@ public:
     // Why the last load or save failed; empty after a success.
     QString errorString() const { return lastError; }
 
-    bool isNull() const { return !pictureSize.isValid() || pictureSize.isEmpty(); }
+    bool isNull() const { return pictureSize.isEmpty(); }
     QSize size() const { return pictureSize; }
     int width() const { return pictureSize.width(); }
     int height() const { return pictureSize.height(); }
@@ -65,7 +65,7 @@ private:
 
     mutable QImage pixels;
     mutable std::shared_ptr<const DeferredJpeg> deferred;
-    QSize pictureSize;
+    QSize pictureSize{0, 0};
     int bits = 0;
     mutable QString lastError;
 };

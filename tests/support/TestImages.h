@@ -10,7 +10,9 @@
 #include <QList>
 #include <QPainter>
 #include <QRandomGenerator>
+#include <QtAlgorithms>
 #include <QtEndian>
+#include <cstring>
 #include <cmath>
 
 namespace TestImages {
@@ -243,6 +245,187 @@ inline QByteArray icon(const QList<QImage> &entries, const QList<bool> &png)
     }
     for (const QByteArray &d : data)
         out.append(d);
+    return out;
+}
+
+// A BMP file with an information header of `headerSize` bytes (12, 40, 52, 56, 108
+// or 124) and `bits` per pixel. Palette files (bits <= 8) take the indices from the
+// image's red channel and the colours from `palette`. 16- and 32-bit pixels are
+// packed with `masks` (red, green, blue, alpha), stored as bit fields when
+// `compression` is 3, else the default layout is used; 32-bit BI_RGB pixels keep
+// the image's alpha in their fourth byte.
+inline QByteArray bmp(const QImage &image, int headerSize, int bits, quint32 compression = 0,
+                      const QList<quint32> &masks = {}, bool topDown = false, const QList<QRgb> &palette = {})
+{
+    const bool core = headerSize == 12;
+    const int entryBytes = core ? 3 : 4;
+    const int paletteBytes = bits <= 8 ? int(palette.size()) * entryBytes : 0;
+    const int masksAfterHeader = compression == 3 && headerSize == 40 ? 12 : 0;
+    const int stride = (image.width() * bits + 31) / 32 * 4;
+    const quint32 pixelOffset = quint32(14 + headerSize + masksAfterHeader + paletteBytes);
+    QByteArray out("BM");
+    put32(out, pixelOffset + quint32(stride * image.height()));
+    put32(out, 0);
+    put32(out, pixelOffset);
+    QByteArray header;
+    put32(header, quint32(headerSize));
+    if (core) {
+        put16(header, image.width());
+        put16(header, image.height());
+        put16(header, 1);
+        put16(header, bits);
+    } else {
+        put32(header, quint32(image.width()));
+        put32(header, quint32(topDown ? -image.height() : image.height()));
+        put16(header, 1);
+        put16(header, bits);
+        put32(header, compression);
+        put32(header, quint32(stride * image.height()));
+        put32(header, 2835);
+        put32(header, 2835);
+        put32(header, quint32(bits <= 8 ? palette.size() : 0));
+        put32(header, 0);
+        for (int i = 0; i < 4 && header.size() < headerSize; ++i)
+            put32(header, compression == 3 ? masks.value(i) : 0);
+        header.append(QByteArray(headerSize - header.size(), '\0'));
+    }
+    out.append(header);
+    if (masksAfterHeader)
+        for (int i = 0; i < 3; ++i)
+            put32(out, masks.value(i));
+    for (QRgb c : palette) {
+        if (bits > 8)
+            break;
+        out.append(char(qBlue(c))).append(char(qGreen(c))).append(char(qRed(c)));
+        if (!core)
+            out.append('\0');
+    }
+    const QList<quint32> layout = compression == 3 ? masks
+                                  : bits == 16        ? QList<quint32>{0x7C00, 0x03E0, 0x001F, 0}
+                                                      : QList<quint32>{0xFF0000, 0xFF00, 0xFF, 0xFF000000};
+    auto pack = [](int value, quint32 mask) -> quint32 {
+        if (!mask)
+            return 0;
+        const int shift = qCountTrailingZeroBits(mask);
+        const quint64 maximum = mask >> shift;
+        return quint32(((quint64(value) * maximum + 127) / 255) << shift) & mask;
+    };
+    for (int row = 0; row < image.height(); ++row) {
+        const int y = topDown ? row : image.height() - 1 - row;
+        QByteArray line(stride, '\0');
+        for (int x = 0; x < image.width(); ++x) {
+            const QRgb c = image.pixel(x, y);
+            if (bits <= 8) {
+                const int bit = x * bits;
+                line[bit / 8] = char(quint8(line[bit / 8]) | (qRed(c) << (8 - bits - bit % 8)));
+            } else if (bits == 24) {
+                line[3 * x] = char(qBlue(c)), line[3 * x + 1] = char(qGreen(c)), line[3 * x + 2] = char(qRed(c));
+            } else {
+                const quint32 v = pack(qRed(c), layout.value(0)) | pack(qGreen(c), layout.value(1))
+                                  | pack(qBlue(c), layout.value(2)) | pack(qAlpha(c), layout.value(3));
+                for (int b = 0; b < bits / 8; ++b)
+                    line[bits / 8 * x + b] = char((v >> (8 * b)) & 0xFF);
+            }
+        }
+        out.append(line);
+    }
+    return out;
+}
+
+inline quint32 crc32(const QByteArray &data)
+{
+    quint32 crc = 0xFFFFFFFFu;
+    for (char byte : data) {
+        crc ^= quint8(byte);
+        for (int bit = 0; bit < 8; ++bit)
+            crc = crc & 1 ? (crc >> 1) ^ 0xEDB88320u : crc >> 1;
+    }
+    return ~crc;
+}
+
+// A PNG with one more chunk right after its header chunk.
+inline QByteArray withPngChunk(const QByteArray &png, const char *type, const QByteArray &data)
+{
+    QByteArray chunk;
+    putBig32(chunk, quint32(data.size()));
+    const QByteArray body = QByteArray(type) + data;
+    chunk.append(body);
+    putBig32(chunk, crc32(body));
+    return png.left(33) + chunk + png.mid(33);
+}
+
+// An uncompressed little-endian TIFF of one strip (or one strip per plane): RGB or
+// grey (when `samples` is 1) samples of `bits` bits, floating point when `floating`
+// (the image's 0..255 stored as 0..1), else whole numbers scaled to their range.
+inline QByteArray tiff(const QImage &image, int samples, int bits, bool floating, bool separatePlanes)
+{
+    const int width = image.width(), height = image.height(), bytes = bits / 8;
+    QList<QByteArray> planes(separatePlanes ? samples : 1);
+    for (int plane = 0; plane < planes.size(); ++plane)
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x)
+                for (int s = 0; s < samples; ++s) {
+                    if (separatePlanes && s != plane)
+                        continue;
+                    const QRgb c = image.pixel(x, y);
+                    const int value = samples == 1 ? qGray(c) : s == 0 ? qRed(c) : s == 1 ? qGreen(c) : qBlue(c);
+                    QByteArray sample(bytes, '\0');
+                    if (floating && bits == 32) {
+                        const float f = float(value / 255.0);
+                        memcpy(sample.data(), &f, 4);
+                    } else if (floating) {
+                        const double d = value / 255.0;
+                        memcpy(sample.data(), &d, 8);
+                    } else {
+                        const quint64 scaled = quint64(value) * ((quint64(1) << bits) - 1) / 255;
+                        for (int b = 0; b < bytes; ++b)
+                            sample[b] = char((scaled >> (8 * b)) & 0xFF);
+                    }
+                    planes[plane].append(sample);
+                }
+    // Entries: tag, type (3 short, 4 long), count, value or offset.
+    struct Entry { quint16 tag, type; quint32 count, value; };
+    const quint32 entriesAt = 8, entryCount = 11;
+    const quint32 extraAt = entriesAt + 2 + 12 * entryCount + 4;         // bits, then offsets, then counts
+    const quint32 dataAt = extraAt + 2 * samples + 8 * quint32(planes.size());
+    QByteArray extra;
+    for (int s = 0; s < samples; ++s)
+        put16(extra, bits);
+    quint32 offset = dataAt;
+    for (const QByteArray &plane : planes) {
+        put32(extra, offset);
+        offset += quint32(plane.size());
+    }
+    for (const QByteArray &plane : planes)
+        put32(extra, quint32(plane.size()));
+    const quint32 many = quint32(planes.size());
+    const QList<Entry> entries = {
+        {256, 4, 1, quint32(width)}, {257, 4, 1, quint32(height)},
+        {258, 3, quint32(samples), samples == 1 ? quint32(bits) : extraAt},
+        {259, 3, 1, 1}, {262, 3, 1, samples == 1 ? 1u : 2u},
+        {273, 4, many, many == 1 ? dataAt : extraAt + 2 * samples},
+        {277, 3, 1, quint32(samples)}, {278, 4, 1, quint32(height)},
+        {279, 4, many, many == 1 ? quint32(planes[0].size()) : extraAt + 2 * samples + 4 * many},
+        {284, 3, 1, separatePlanes ? 2u : 1u}, {339, 3, 1, floating ? 3u : 1u},
+    };
+    QByteArray out("II*\0", 4);
+    put32(out, entriesAt);
+    put16(out, int(entries.size()));
+    for (const Entry &e : entries) {
+        put16(out, e.tag);
+        put16(out, e.type);
+        put32(out, e.count);
+        if (e.type == 3 && e.count == 1) {
+            put16(out, int(e.value));
+            put16(out, 0);
+        } else {
+            put32(out, e.value);
+        }
+    }
+    put32(out, 0);
+    out.append(extra);
+    for (const QByteArray &plane : planes)
+        out.append(plane);
     return out;
 }
 
