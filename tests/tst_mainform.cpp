@@ -37,7 +37,7 @@ struct Frame {
     QAction *action(const char *name) const { return form->findChild<QAction *>(QString::fromUtf8(name)); }
     bool enabled(const char *key) const { return action(key)->isEnabled(); }
     bool visible(const char *key) const { return action(key)->isVisible(); }
-    void addRow() { new QTreeWidgetItem(form->listing()->list(), {QStringLiteral("a.jpg")}); }
+    void addRow() { form->listingRows().addRow(QStringLiteral("/pictures/a.jpg"), QStringLiteral("1K"), 0); }
     void open(const char *menu) { emit form->findChild<QMenu *>(QString::fromUtf8(menu))->aboutToShow(); }
     QMdiSubWindow *child(const QString &title)
     {

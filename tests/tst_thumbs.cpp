@@ -1,8 +1,80 @@
+#include "ScriptedPlatform.h"
+#include "TestImages.h"
+
+#include "imagebuffer/ImageBuffer.h"
+#include "settings/Preferences.h"
+#include "thumbs/ListingModel.h"
 #include "thumbs/ThumbCollection.h"
 #include "thumbs/ThumbnailImage.h"
+#include "thumbs/ThumbnailWindow.h"
+#include "thumbs/Thumbnails.h"
+#include "ui/FileIcons.h"
+#include "ui/Paths.h"
+#include "ui/Twips.h"
 
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QMdiArea>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
+
+namespace {
+
+// The main window as the thumbnails see it.
+struct Host : ThumbnailHost {
+    QMdiArea area;
+    QString totalText;
+    int commandStateCalls = 0;
+    QMdiArea &documentArea() override { return area; }
+    void SetPanelText(int panel, const QString &text) override
+    {
+        if (panel == 1)
+            totalText = text;
+    }
+    void SetCommandStates(bool) override { ++commandStateCalls; }
+};
+
+// A collection, a listing and a document area, and pictures to make thumbnails of.
+struct Fixture {
+    QTemporaryDir directory;
+    Ui::ScriptedPlatformScope scripted;
+    Preferences preferences;
+    ThumbCollection thumbs;
+    ListingModel listing;
+    Host host;
+    Thumbnails maker{thumbs, listing, preferences, host};
+
+    Fixture()
+    {
+        host.area.resize(800, 600);
+        host.area.show();
+    }
+    QString path(const QString &name) const { return QDir::toNativeSeparators(directory.filePath(name)); }
+    // Makes the thumbnail of a picture of that size, as if loaded from a file of
+    // that many bytes.
+    int make(const QString &name, QSize size, qint64 bytes = 100)
+    {
+        QFile file(path(name));
+        if (file.open(QIODevice::WriteOnly))
+            file.write(QByteArray(bytes, 'x'));
+        file.close();
+        Picture source = Picture::fromImage(size.isEmpty() ? QImage() : TestImages::pattern(size.width(), size.height()));
+        return maker.CreateThumbnail(source, path(name));
+    }
+    ThumbnailWindow *window(int slot) const { return qobject_cast<ThumbnailWindow *>(thumbs.window(slot)); }
+    QList<int> slotsInUse() const
+    {
+        QList<int> used;
+        for (int slot = 1; slot <= thumbs.upperBound(); ++slot)
+            if (!thumbs.isFree(slot))
+                used << slot;
+        return used;
+    }
+};
+
+} // namespace
 
 class ThumbsTest : public QObject {
     Q_OBJECT
@@ -10,6 +82,17 @@ private slots:
     void slotsAreReusedLowestFirst();
     void windowsStayWithTheirSlots();
     void fitFollowsTheBox();
+    void aThumbnailIsAWindowARowAndACount();
+    void narrowPicturesGetTheNarrowestWindow();
+    void failedCreationsLeaveNothingBehind();
+    void closingFreesTheSlotForTheNextThumbnail();
+    void sizeTexts();
+    void clearingAsksFirstAndKeepsTheSlots();
+    void freeMemoryClosesTheHighestTenth_data();
+    void freeMemoryClosesTheHighestTenth();
+    void pathRules();
+    void listingOrder();
+    void iconsArePerTypeButPerFileForIconsAndPrograms();
 };
 
 void ThumbsTest::slotsAreReusedLowestFirst()
@@ -66,6 +149,204 @@ void ThumbsTest::fitFollowsTheBox()
     QCOMPARE(FitThumbnail(box, QSize(10, 200)), QSize(5, 97));
     QCOMPARE(FitThumbnail(QSize(145, 100), QSize(200, 100)), QSize(145, 72));  // 72.5 goes to even
     QVERIFY(!FitThumbnail(box, QSize(0, 40)).isValid());
+}
+
+void ThumbsTest::aThumbnailIsAWindowARowAndACount()
+{
+    Fixture f;
+    QCOMPARE(f.make(QStringLiteral("sunset.jpg"), QSize(640, 480), 38000), 0);
+    ThumbnailWindow *window = f.window(1);
+    QVERIFY(window && window->isVisible());
+    QCOMPARE(f.host.area.subWindowList().size(), 1);
+    QCOMPARE(window->windowTitle(), QStringLiteral("sunset.jpg"));
+    QCOMPARE(window->Tag, QStringLiteral("1"));
+    QCOMPARE(window->sourcePath(), f.path(QStringLiteral("sunset.jpg")));
+    QCOMPARE(window->caption().text(), QStringLiteral("sunset.jpg\r\n640x480\r\n37K"));
+    QCOMPARE(window->picture().picture().size(), QSize(93, 70));
+    QCOMPARE(window->picture().size(), QSize(93, 70));
+    // Margin, picture, margin, caption: nothing of the caption is cut off.
+    QCOMPARE(window->picture().pos(), QPoint(4, 4));
+    QCOMPARE(window->caption().geometry(), QRect(0, 78, 101, 37));
+    QCOMPARE(window->widget()->size(), QSize(101, 115));
+    QCOMPARE(f.listing.rowCount(), 1);
+    QCOMPARE(f.listing.keyAt(0), f.path(QStringLiteral("sunset.jpg")));
+    QCOMPARE(f.listing.index(0, ListingModel::FileSizeColumn).data().toString(), QStringLiteral("37K"));
+    QCOMPARE(f.listing.index(0, ListingModel::PathColumn).data().toString(),
+             QDir::toNativeSeparators(f.directory.path()) + QDir::separator());
+    QVERIFY(!f.listing.index(0, 0).data(Qt::DecorationRole).value<QIcon>().isNull());
+    QCOMPARE(f.host.totalText, QStringLiteral("Total Thumbnails:  1"));
+    QCOMPARE(f.scripted->busyDepth, 0);
+}
+
+void ThumbsTest::narrowPicturesGetTheNarrowestWindow()
+{
+    Fixture f;
+    QCOMPARE(f.make(QStringLiteral("pole.png"), QSize(10, 200)), 0);
+    QCOMPARE(f.window(1)->picture().size(), QSize(5, 97));
+    QCOMPARE(f.window(1)->width(), Twips::ToPixelsX(780));
+    QCOMPARE(f.make(QStringLiteral("wide.png"), QSize(400, 300)), 0);
+    QVERIFY(f.window(2)->width() > Twips::ToPixelsX(780));
+}
+
+// No slot stays in use without a complete thumbnail, and no path is listed twice.
+void ThumbsTest::failedCreationsLeaveNothingBehind()
+{
+    Fixture f;
+    QCOMPARE(f.make(QStringLiteral("empty.png"), QSize(0, 40)), Thumbnails::ErrDivisionByZero);
+    QCOMPARE(f.thumbs.count(), 0);
+    QCOMPARE(f.listing.rowCount(), 0);
+    QVERIFY(f.host.area.subWindowList().isEmpty());
+    QCOMPARE(f.make(QStringLiteral("a.png"), QSize(40, 30)), 0);
+    QCOMPARE(f.make(QStringLiteral("a.png"), QSize(40, 30)), Thumbnails::ErrKeyNotUnique);
+    QCOMPARE(f.slotsInUse(), QList<int>{1});
+    QCOMPARE(f.listing.rowCount(), 1);
+    QCOMPARE(f.host.area.subWindowList().size(), 1);
+    QCOMPARE(f.scripted->busyDepth, 0);
+}
+
+void ThumbsTest::closingFreesTheSlotForTheNextThumbnail()
+{
+    Fixture f;
+    for (const char *name : {"a.png", "b.png", "c.png"})
+        QCOMPARE(f.make(QString::fromLatin1(name), QSize(30, 20)), 0);
+    const int callsBefore = f.host.commandStateCalls;
+    QVERIFY(f.window(2)->close());
+    QCOMPARE(f.slotsInUse(), (QList<int>{1, 3}));
+    QCOMPARE(f.listing.keys(), (QStringList{f.path(QStringLiteral("a.png")), f.path(QStringLiteral("c.png"))}));
+    QCOMPARE(f.host.totalText, QStringLiteral("Total Thumbnails:  2"));
+    QCOMPARE(f.host.commandStateCalls, callsBefore + 1);
+    QCOMPARE(f.make(QStringLiteral("d.png"), QSize(30, 20)), 0);
+    QCOMPARE(f.window(2)->windowTitle(), QStringLiteral("d.png"));
+    QCOMPARE(f.thumbs.upperBound(), 3);
+    QCOMPARE(f.maker.windowOf(f.path(QStringLiteral("d.png"))), f.window(2));
+}
+
+void ThumbsTest::sizeTexts()
+{
+    const QList<QPair<qint64, QString>> cases = {
+        {0, "0K"}, {511, "0K"}, {512, "1K"}, {1535, "1K"}, {1536, "2K"}, {38000, "37K"}};
+    for (const auto &[bytes, text] : cases)
+        QCOMPARE(Thumbnails::SizeText(bytes), text);
+}
+
+void ThumbsTest::clearingAsksFirstAndKeepsTheSlots()
+{
+    Fixture f;
+    f.maker.ClearThumbnails();  // nothing made yet: only the question and the command states
+    QCOMPARE(f.scripted->messages.size(), 1);
+    for (int i = 0; i < 5; ++i)
+        QCOMPARE(f.make(QStringLiteral("p%1.png").arg(i), QSize(30, 20)), 0);
+    f.scripted->messageAnswers << Ui::MsgResult::No;
+    f.maker.ClearThumbnails();
+    QCOMPARE(f.thumbs.count(), 5);
+    const Ui::MessageBoxRequest question = f.scripted->messages.last();
+    QCOMPARE(question.title, QStringLiteral("Clear Thumbnails?"));
+    QCOMPARE(question.text, QStringLiteral("Are You Sure You Wish the Remove All Thumbnail Images?"));
+    QCOMPARE(question.buttons, Ui::MsgButtons::YesNo);
+    QCOMPARE(question.icon, Ui::MsgIcon::Question);
+    f.scripted->messageAnswers << Ui::MsgResult::Yes;
+    f.maker.ClearThumbnails();
+    QCOMPARE(f.thumbs.count(), 0);
+    QCOMPARE(f.thumbs.upperBound(), 5);
+    QCOMPARE(f.listing.rowCount(), 0);
+    QCOMPARE(f.host.totalText, QStringLiteral("Total Thumbnails:  0"));
+    QCOMPARE(f.make(QStringLiteral("next.png"), QSize(30, 20)), 0);
+    QCOMPARE(f.slotsInUse(), QList<int>{1});
+}
+
+void ThumbsTest::freeMemoryClosesTheHighestTenth_data()
+{
+    QTest::addColumn<int>("made");
+    QTest::addColumn<int>("freedBefore");
+    QTest::addColumn<QList<int>>("closed");
+    QTest::newRow("3: one slot") << 3 << 0 << QList<int>{3};
+    QTest::newRow("10: two slots") << 10 << 0 << QList<int>{9, 10};
+    QTest::newRow("15: 1.5 rounds to 2") << 15 << 0 << QList<int>{13, 14, 15};
+    QTest::newRow("25: 2.5 rounds to 2") << 25 << 0 << QList<int>{23, 24, 25};
+    QTest::newRow("10, the highest already free") << 10 << 10 << QList<int>{9};
+}
+
+void ThumbsTest::freeMemoryClosesTheHighestTenth()
+{
+    QFETCH(int, made);
+    QFETCH(int, freedBefore);
+    QFETCH(QList<int>, closed);
+    Fixture f;
+    f.maker.FreeMemory();  // nothing made: only the first message
+    QCOMPARE(f.scripted->messages.size(), 1);
+    for (int i = 1; i <= made; ++i)
+        QCOMPARE(f.make(QStringLiteral("p%1.png").arg(i), QSize(30, 20)), 0);
+    if (freedBefore)
+        f.window(freedBefore)->close();
+    const QList<int> before = f.slotsInUse();
+    f.scripted->messages.clear();
+    f.maker.FreeMemory();
+    QList<int> gone;
+    for (int slot : before)
+        if (f.thumbs.isFree(slot))
+            gone << slot;
+    QCOMPARE(gone, closed);
+    QCOMPARE(f.scripted->messages.size(), 2);
+    QCOMPARE(f.scripted->messages[0].text, QStringLiteral("Quillmere Will Now Attempt to Free Some Memory"));
+    QCOMPARE(f.scripted->messages[1].text, QStringLiteral("Some Thumbnails Were Removed in Order to Free Memory"));
+    QCOMPARE(f.scripted->messages[1].icon, Ui::MsgIcon::Information);
+    // Every slot in use still holds its thumbnail, and the listing's first row is chosen.
+    for (int slot : f.slotsInUse())
+        QVERIFY(f.window(slot));
+    QCOMPARE(f.listing.rowCount(), f.thumbs.count());
+    QCOMPARE(f.listing.selectedRow(), 0);
+}
+
+void ThumbsTest::pathRules()
+{
+    const QString s = QDir::separator();
+    const QString photo = s + QStringLiteral("pics") + s + QStringLiteral("a.jpg");
+    QCOMPARE(Paths::FileNameOf(photo), QStringLiteral("a.jpg"));
+    QCOMPARE(Paths::DirectoryOf(photo), s + QStringLiteral("pics") + s);
+    QCOMPARE(Paths::FileNameOf(QStringLiteral("plain")), QStringLiteral("plain"));
+    QCOMPARE(Paths::DirectoryOf(QStringLiteral("plain")), QStringLiteral("plain"));
+    QCOMPARE(Paths::FileNameOf(QStringLiteral("pics") + s), QString());
+    const QList<QPair<QString, QString>> extensions = {
+        {"photo.Jpg", "JPG"}, {"a.b.", ""}, {"a.", ""}, {".profile", ".profile"}, {"README", "README"},
+        {"archive.tar.gz", "GZ"}};
+    for (const auto &[name, extension] : extensions)
+        QCOMPARE(Paths::ExtensionOf(name), extension);
+}
+
+void ThumbsTest::listingOrder()
+{
+    ListingModel listing;
+    const QString s = QDir::separator();
+    for (const char *name : {"IMG_10.jpg", "img_2.jpg", "IMG_1.jpg"})
+        QVERIFY(listing.addRow(s + QString::fromLatin1(name), QStringLiteral("1K"), 0));
+    QVERIFY(!listing.addRow(s + QStringLiteral("IMG_1.jpg"), QStringLiteral("1K"), 0));
+    listing.sortBy(ListingModel::FileNameColumn);
+    QCOMPARE(listing.keys(), (QStringList{s + "IMG_1.jpg", s + "img_2.jpg", s + "IMG_10.jpg"}));
+    QVERIFY(listing.moveRow(2, -1));
+    QCOMPARE(listing.selectedRow(), 1);
+    QCOMPARE(listing.keyAt(1), s + "IMG_10.jpg");
+    QVERIFY(!listing.moveRow(0, -1));
+    QVERIFY(!listing.moveRow(2, +1));
+    QCOMPARE(listing.findByName(QStringLiteral("IMG_2.JPG")), 2);
+    QCOMPARE(listing.rowOf(QStringLiteral("IMG_2.JPG"), s), -1);
+    QCOMPARE(listing.rowOf(QStringLiteral("img_2.jpg"), s), 2);
+    listing.setAutoSort(true);
+    QVERIFY(listing.addRow(s + QStringLiteral("IMG_3.jpg"), QStringLiteral("1K"), 0));
+    QCOMPARE(listing.keyAt(2), s + "IMG_3.jpg");
+}
+
+void ThumbsTest::iconsArePerTypeButPerFileForIconsAndPrograms()
+{
+    QCOMPARE(FileIcons::ImageKey(QStringLiteral("/a/b.jpg"), false), QStringLiteral("A*JPG"));
+    QCOMPARE(FileIcons::ImageKey(QStringLiteral("/a/b.JPG"), true), QStringLiteral("A*JPG=OPEN"));
+    QCOMPARE(FileIcons::ImageKey(QStringLiteral("/a/c.ico"), false), QStringLiteral("/a/c.ico"));
+    FileIcons icons;
+    const int jpeg = icons.GetFileIcon(FileIcons::Small, QStringLiteral("/x/one.jpg"), false);
+    QCOMPARE(icons.GetFileIcon(FileIcons::Small, QStringLiteral("/y/two.JPG"), false), jpeg);
+    const int first = icons.GetFileIcon(FileIcons::Small, QStringLiteral("/x/tool.exe"), false);
+    const int second = icons.GetFileIcon(FileIcons::Small, QStringLiteral("/x/other.exe"), false);
+    QVERIFY(first != second && first != jpeg);
+    QCOMPARE(icons.count(), 3);
 }
 
 QTEST_MAIN(ThumbsTest)

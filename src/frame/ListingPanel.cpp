@@ -1,25 +1,138 @@
 #include "frame/ListingPanel.h"
 
 #include "settings/SettingsSection.h"
+#include "thumbs/ListingModel.h"
+#include "ui/Numbers.h"
+#include "ui/Platform.h"
+#include "ui/Twips.h"
 
+#include <QBoxLayout>
+#include <QCheckBox>
+#include <QHeaderView>
 #include <QMainWindow>
-#include <QTreeWidget>
+#include <QMenu>
+#include <QResizeEvent>
+#include <QToolButton>
+#include <QTreeView>
 
-ListingPanel::ListingPanel(QWidget *parent) : QDockWidget(parent), lvwListing(new QTreeWidget(this))
+namespace {
+
+const QString Preferences = QStringLiteral("Preferences");
+const QString ColumnWidths = QStringLiteral("Window Positions\\LISTING");
+constexpr int Spacing = 4;  // 60 twips around the list and between it and the buttons
+
+QString columnName(int column)
+{
+    return QStringLiteral("ListView Column %1").arg(column + 1);
+}
+
+QAction *addPopupItem(QMenu *menu, const char *name, const char *caption)
+{
+    QAction *item = menu->addAction(QString::fromUtf8(caption));
+    item->setObjectName(QString::fromUtf8(name));
+    return item;
+}
+
+} // namespace
+
+ListingPopup::ListingPopup(QWidget *parent) : QWidget(parent), cxtListing(new QMenu(QStringLiteral("Listing"), this))
+{
+    setObjectName(QStringLiteral("POPUP"));
+    hide();
+    cxtListing->setObjectName(QStringLiteral("cxtListing"));
+    cxtListingViewFullSize = addPopupItem(cxtListing, "cxtListingViewFullSize", "&View Image at Full-Size");
+    cxtListingShowThumbnail = addPopupItem(cxtListing, "cxtListingShowThumbnail", "&Show Thumbnail");
+    cxtListing->addSeparator()->setObjectName(QStringLiteral("cxtListingSep1"));
+    cxtListingRemoveThumbnail = addPopupItem(cxtListing, "cxtListingRemoveThumbnail", "&Remove Thumbnail");
+    cxtListing->addSeparator()->setObjectName(QStringLiteral("cxtListingSep2"));
+    cxtListingProperties = addPopupItem(cxtListing, "cxtListingProperties", "&Properties");
+    cxtListing->addSeparator()->setObjectName(QStringLiteral("cxtListingSep3"));
+    cxtListingHideThisMenu = addPopupItem(cxtListing, "cxtListingHideThisMenu", "&Hide This Menu");
+}
+
+ListingPanel::ListingPanel(ListingModel &model, QMainWindow *frame)
+    : QDockWidget(frame), model(model), frame(frame), lvwListing(new QTreeView), fraSort(new QFrame),
+      cmdUp(new QToolButton(fraSort)), cmdDown(new QToolButton(fraSort)),
+      chkSort(new QCheckBox(QStringLiteral("Auto Sort"), fraSort)), layout(new QBoxLayout(QBoxLayout::TopToBottom)),
+      POPUP(new ListingPopup(this))
 {
     setObjectName(QStringLiteral("picListing"));
     setWindowTitle(QStringLiteral("Listing"));
     setFeatures(QDockWidget::NoDockWidgetFeatures);
     setTitleBarWidget(new QWidget(this));
+    buildControls();
+}
+
+void ListingPanel::buildControls()
+{
     lvwListing->setObjectName(QStringLiteral("lvwListing"));
+    lvwListing->setModel(&model);
+    lvwListing->setSelectionModel(&model.selection());
     lvwListing->setRootIsDecorated(false);
-    lvwListing->setHeaderLabels({QStringLiteral("File Name"), QStringLiteral("File Size"), QStringLiteral("Path")});
-    setWidget(lvwListing);
+    lvwListing->setUniformRowHeights(true);
+    lvwListing->setSelectionBehavior(QAbstractItemView::SelectRows);
+    lvwListing->setSelectionMode(QAbstractItemView::SingleSelection);
+    lvwListing->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    lvwListing->setContextMenuPolicy(Qt::CustomContextMenu);
+    lvwListing->header()->setSectionsClickable(true);
+    lvwListing->header()->setStretchLastSection(false);
+    connect(lvwListing->header(), &QHeaderView::sectionClicked, this, &ListingPanel::lvwListing_ColumnClick);
+    connect(lvwListing, &QTreeView::doubleClicked, this, &ListingPanel::lvwListing_DblClick);
+    connect(lvwListing, &QTreeView::customContextMenuRequested, this, &ListingPanel::showContextMenu);
+
+    fraSort->setObjectName(QStringLiteral("fraSort"));
+    cmdUp->setObjectName(QStringLiteral("cmdUp"));
+    cmdDown->setObjectName(QStringLiteral("cmdDown"));
+    chkSort->setObjectName(QStringLiteral("chkSort"));
+    static_cast<QToolButton *>(cmdUp)->setArrowType(Qt::UpArrow);
+    static_cast<QToolButton *>(cmdDown)->setArrowType(Qt::DownArrow);
+    cmdUp->setToolTip(QStringLiteral("Move the selected thumbnail up"));
+    cmdDown->setToolTip(QStringLiteral("Move the selected thumbnail down"));
+    auto *buttons = new QBoxLayout(QBoxLayout::LeftToRight, fraSort);
+    buttons->setContentsMargins(0, 0, 0, 0);
+    for (QWidget *control : {static_cast<QWidget *>(cmdUp), static_cast<QWidget *>(cmdDown),
+                             static_cast<QWidget *>(chkSort)})
+        buttons->addWidget(control, 0, Qt::AlignCenter);
+    connect(cmdUp, &QAbstractButton::clicked, this, &ListingPanel::cmdUp_Click);
+    connect(cmdDown, &QAbstractButton::clicked, this, &ListingPanel::cmdDown_Click);
+    connect(chkSort, &QAbstractButton::clicked, this, &ListingPanel::chkSort_Click);
+
+    auto *inside = new QWidget(this);
+    inside->setLayout(layout);
+    layout->setContentsMargins(Spacing, Spacing, Spacing, Spacing);
+    layout->setSpacing(Spacing);
+    layout->addWidget(lvwListing, 1);
+    layout->addWidget(fraSort, 0, Qt::AlignCenter);
+    setWidget(inside);
+
+    const ListingPopup &menu = *POPUP;
+    connect(menu.cxtListing, &QMenu::aboutToShow, this, [this] {
+        const bool selected = model.selectedRow() >= 0;
+        for (QAction *item : {POPUP->cxtListingViewFullSize, POPUP->cxtListingShowThumbnail,
+                              POPUP->cxtListingRemoveThumbnail})
+            item->setEnabled(selected);
+    });
+    connect(menu.cxtListingViewFullSize, &QAction::triggered, this, [this] {
+        if (const int row = model.selectedRow(); row >= 0)
+            emit viewFullSizeRequested(model.pathAt(row));
+    });
+    connect(menu.cxtListingShowThumbnail, &QAction::triggered, this, &ListingPanel::lvwListing_DblClick);
+    connect(menu.cxtListingRemoveThumbnail, &QAction::triggered, this, [this] {
+        if (const QString key = selectedKey(); !key.isEmpty())
+            emit removeThumbnailRequested(key);
+    });
+    connect(menu.cxtListingProperties, &QAction::triggered, this, &ListingPanel::cxtListingProperties_Click);
 }
 
 int ListingPanel::rowCount() const
 {
-    return lvwListing->topLevelItemCount();
+    return model.rowCount();
+}
+
+QString ListingPanel::selectedKey() const
+{
+    const int row = model.selectedRow();
+    return row >= 0 ? model.keyAt(row) : QString();
 }
 
 Qt::DockWidgetArea ListingPanel::areaOf(int side)
@@ -35,11 +148,166 @@ Qt::DockWidgetArea ListingPanel::areaOf(int side)
 void ListingPanel::setSide(int side)
 {
     dockSide = side >= Top && side <= Right ? side : Right;
-    if (auto *frame = qobject_cast<QMainWindow *>(parentWidget()))
-        frame->addDockWidget(areaOf(dockSide), this);
+    frame->addDockWidget(areaOf(dockSide), this);
 }
 
-void ListingPanel::ListingLayout(bool, bool)
+void ListingPanel::RotatePicListing()
 {
-    SettingsSection(QStringLiteral("Preferences")).SetValue(QStringLiteral("Listing Alignment"), QString::number(dockSide));
+    static const int next[] = {0, Right, Left, Top, Bottom};  // indexed by the current side
+    setSide(next[dockSide]);
+}
+
+double ListingPanel::size() const
+{
+    if (pending)
+        return *pending;
+    return horizontal() ? Twips::FromPixelsY(height()) : Twips::FromPixelsX(width());
+}
+
+double ListingPanel::clampedSize(double twips) const
+{
+    const QRect outer = frame->frameGeometry();
+    const double minimum = horizontal() ? MinimumHeight : MinimumWidth;
+    const double maximum = horizontal() ? Twips::FromPixelsY(outer.height()) / 2 : Twips::FromPixelsX(outer.width()) / 2;
+    if (twips < minimum)
+        return minimum;
+    return twips > maximum ? maximum : twips;
+}
+
+// The separator the user drags keeps to the same limits.
+void ListingPanel::updateLimits()
+{
+    const QRect outer = frame->frameGeometry();
+    if (horizontal()) {
+        const int minimum = Twips::ToPixelsY(MinimumHeight);
+        setMinimumSize(0, minimum);
+        setMaximumSize(QWIDGETSIZE_MAX, std::max(minimum, outer.height() / 2));
+    } else {
+        const int minimum = Twips::ToPixelsX(MinimumWidth);
+        setMinimumSize(minimum, 0);
+        setMaximumSize(std::max(minimum, outer.width() / 2), QWIDGETSIZE_MAX);
+    }
+}
+
+void ListingPanel::applySize(double twips)
+{
+    pending = twips;
+    frame->resizeDocks({this}, {horizontal() ? Twips::ToPixelsY(twips) : Twips::ToPixelsX(twips)},
+                       horizontal() ? Qt::Vertical : Qt::Horizontal);
+}
+
+void ListingPanel::ListingLayout(bool LoadSize, bool SaveSize)
+{
+    updateLimits();
+    const double current = size();
+    if (clampedSize(current) != current)
+        applySize(clampedSize(current));
+    SettingsSection preferences(Preferences);
+    const QString sizeName = horizontal() ? QStringLiteral("Listing Height") : QStringLiteral("Listing Width");
+    if (LoadSize)
+        applySize(clampedSize(
+            Numbers::LeadingNumber(preferences.GetValue(sizeName, horizontal() ? QStringLiteral("1200") : QStringLiteral("3510")))));
+    // Beside the list when docked at the top or bottom, below it at the sides.
+    layout->setDirection(horizontal() ? QBoxLayout::LeftToRight : QBoxLayout::TopToBottom);
+    static_cast<QBoxLayout *>(fraSort->layout())
+        ->setDirection(horizontal() ? QBoxLayout::TopToBottom : QBoxLayout::LeftToRight);
+    if (SaveSize)
+        preferences.SetValue(sizeName, QString::number(size(), 'g', 9));
+    preferences.SetValue(QStringLiteral("Listing Alignment"), QString::number(dockSide));
+}
+
+void ListingPanel::resizeEvent(QResizeEvent *event)
+{
+    QDockWidget::resizeEvent(event);
+    if (pending) {
+        pending.reset();  // the size asked for has arrived
+        return;
+    }
+    if (isVisible())
+        emit resizedByUser();
+}
+
+void ListingPanel::LoadListingItems()
+{
+    chkSort->setChecked(
+        Numbers::LeadingNumber(SettingsSection(Preferences).GetValue(QStringLiteral("Auto-Sort Enabled"), "1")) != 0);
+    chkSort_Click();
+    const SettingsSection widths(ColumnWidths);
+    storedColumnWidths.clear();
+    for (int column = 0; column < model.columnCount(); ++column) {
+        const double twips = Numbers::LeadingNumber(widths.GetValue(columnName(column), QStringLiteral("0")));
+        storedColumnWidths << twips;
+        if (twips > 0)
+            lvwListing->header()->resizeSection(column, Twips::ToPixelsX(twips));
+    }
+}
+
+void ListingPanel::applyDefaultColumnWidths()
+{
+    const int width = lvwListing->viewport()->width();
+    const int shares[] = {2, 4, 2};  // half, a quarter, half of the list
+    for (int column = 0; column < model.columnCount(); ++column)
+        if (storedColumnWidths.value(column) <= 0)
+            lvwListing->header()->resizeSection(column, width / shares[column]);
+}
+
+void ListingPanel::ListingUnload()
+{
+    SettingsSection widths(ColumnWidths);
+    for (int column = 0; column < model.columnCount(); ++column)
+        widths.SetValue(columnName(column),
+                        QString::number(Twips::FromPixelsX(lvwListing->header()->sectionSize(column)), 'g', 9));
+}
+
+void ListingPanel::chkSort_Click()
+{
+    const bool sorted = chkSort->isChecked();
+    cmdUp->setEnabled(!sorted);
+    cmdDown->setEnabled(!sorted);
+    model.setAutoSort(sorted);
+    if (sorted)
+        lvwListing->header()->setSortIndicator(model.sortColumn(), Qt::AscendingOrder);
+    lvwListing->header()->setSortIndicatorShown(sorted);
+    GuardStore([sorted] {
+        SettingsSection(Preferences).SetValue(QStringLiteral("Auto-Sort Enabled"), sorted ? "1" : "0");
+    });
+}
+
+void ListingPanel::lvwListing_ColumnClick(int column)
+{
+    model.sortBy(column);
+    lvwListing->header()->setSortIndicator(column, Qt::AscendingOrder);
+    lvwListing->header()->setSortIndicatorShown(true);
+}
+
+void ListingPanel::cmdUp_Click()
+{
+    model.moveRow(model.selectedRow(), -1);
+}
+
+void ListingPanel::cmdDown_Click()
+{
+    model.moveRow(model.selectedRow(), +1);
+}
+
+void ListingPanel::lvwListing_DblClick()
+{
+    if (const QString key = selectedKey(); !key.isEmpty())
+        emit showThumbnailRequested(key);
+}
+
+void ListingPanel::showContextMenu(const QPoint &position)
+{
+    const QModelIndex under = lvwListing->indexAt(position);
+    if (!under.isValid())
+        return;
+    model.selectRow(under.row());
+    POPUP->cxtListing->popup(lvwListing->viewport()->mapToGlobal(position));
+}
+
+void ListingPanel::cxtListingProperties_Click()
+{
+    const int row = model.selectedRow();
+    if (row < 0 || !Ui::platform().showFileProperties(model.pathAt(row)))
+        Ui::platform().beep();
 }

@@ -7,6 +7,8 @@
 #include "frame/ListingPanel.h"
 #include "ui/Numbers.h"
 #include "frame/ToolbarPictures.h"
+#include "frame/WindowArrangement.h"
+#include "thumbs/ThumbnailWindow.h"
 #include "imagebuffer/ImageBuffer.h"
 #include "ui/Platform.h"
 #include "ui/Twips.h"
@@ -52,7 +54,7 @@ const ToolbarButton ToolbarLayout[] = {
      &MainForm::Stop_Click},
     {nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr},
     {"Listing Align", "Listing", "Listing Align", "Cycle Through Possible Listing Docking Positions",
-     "Listing Align", &MainForm::ToolbarButtons::listingAlign, nullptr},
+     "Listing Align", &MainForm::ToolbarButtons::listingAlign, &MainForm::RotatePicListing},
     {nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr},
     {"Cascade", "Cascade", "Cascade", "Cascade Arrange All Thumbnail Windows", "Cascade",
      &MainForm::ToolbarButtons::cascade, &MainForm::mnuWindowsCascade_Click},
@@ -95,9 +97,9 @@ QMenu *addMenu(QMenuBar *bar, MainForm *form, const char *name, const char *capt
 
 MainForm::MainForm(QWidget *parent)
     : QMainWindow(parent), mdi(new QMdiArea(this)), picToolbar(new QToolBar(this)), Toolbar1(new QToolBar(picToolbar)),
-      picListing(new ListingPanel(this)), Picture1(new QToolBar(this)), lblLogo(new QLabel(Picture1)),
+      picListing(new ListingPanel(listingModel, this)), Picture1(new QToolBar(this)), lblLogo(new QLabel(Picture1)),
       StatusBar1(new QStatusBar(this)), panels{new QLabel(StatusBar1), new QLabel(StatusBar1)},
-      flash(new CaptionFlasher(this))
+      flash(new CaptionFlasher(this)), thumbnailMaker(thumbs, listingModel, Globals::Prefs, *this)
 {
     setObjectName(QStringLiteral("MAINFORM"));
     setWindowTitle(QStringLiteral("Quillmere"));
@@ -144,7 +146,43 @@ MainForm::MainForm(QWidget *parent)
 
     buildMenus();
     buildWorkingControls();
+    connectListing();
     GuardStore([this] { MDIForm_Load(); });
+}
+
+void MainForm::connectListing()
+{
+    connect(picListing, &ListingPanel::showThumbnailRequested, this, &MainForm::ShowThumbnail);
+    connect(picListing, &ListingPanel::removeThumbnailRequested, this, [this](const QString &path) {
+        if (ThumbnailWindow *window = thumbnailMaker.windowOf(path))
+            window->close();
+    });
+    connect(picListing, &ListingPanel::resizedByUser, this,
+            [this] { GuardStore([this] { picListing->ListingLayout(false, true); }); });
+}
+
+// Brings the thumbnail of a listing row to the front and flashes its caption.
+void MainForm::ShowThumbnail(const QString &path)
+{
+    ThumbnailWindow *window = thumbnailMaker.windowOf(path);
+    if (!window)
+        return;
+    mdi->setActiveSubWindow(window);
+    window->setFocus();
+    Globals::FlashTarget = window;
+    flash->start();
+}
+
+QMdiArea &MainForm::documentArea()
+{
+    return *mdi;
+}
+
+void MainForm::resizeEvent(QResizeEvent *event)
+{
+    QMainWindow::resizeEvent(event);
+    if (Activated)
+        GuardStore([this] { picListing->ListingLayout(false, true); });
 }
 
 MainForm::~MainForm() = default;
@@ -172,16 +210,23 @@ void MainForm::buildMenus()
         addItem(images, this, "mnuImagesSaveThumbnails", "Save &Thumbnails", &MainForm::mnuImagesSaveThumbnails_Click);
     mnuImagesSaveImages = addItem(images, this, "mnuImagesSaveImages", "Save &Images", &MainForm::mnuImagesSaveImages_Click);
 
-    QMenu *listing = addMenu(bar, this, "mnuListing", "&Listing", nullptr);
+    QMenu *listing = addMenu(bar, this, "mnuListing", "&Listing", &MainForm::mnuListing_Click);
     QMenu *alignment = listing->addMenu(QStringLiteral("&Alignment"));
     alignment->setObjectName(QStringLiteral("mnuListingAlignment"));
-    alignment->menuAction()->setObjectName(QStringLiteral("mnuListingAlignment"));
-    addItem(alignment, this, "mnuListingAlignmentTop", "&Top", &MainForm::mnuListingAlignmentTop_Click);
-    addItem(alignment, this, "mnuListingAlignmentRight", "&Right", &MainForm::mnuListingAlignmentRight_Click);
-    addItem(alignment, this, "mnuListingAlignmentBottom", "&Bottom", &MainForm::mnuListingAlignmentBottom_Click);
-    addItem(alignment, this, "mnuListingAlignmentLeft", "&Left", &MainForm::mnuListingAlignmentLeft_Click);
+    mnuListingAlignment = alignment->menuAction();
+    mnuListingAlignment->setObjectName(QStringLiteral("mnuListingAlignment"));
+    mnuListingAlignmentTop = addItem(alignment, this, "mnuListingAlignmentTop", "&Top", &MainForm::mnuListingAlignmentTop_Click);
+    mnuListingAlignmentRight =
+        addItem(alignment, this, "mnuListingAlignmentRight", "&Right", &MainForm::mnuListingAlignmentRight_Click);
+    mnuListingAlignmentBottom =
+        addItem(alignment, this, "mnuListingAlignmentBottom", "&Bottom", &MainForm::mnuListingAlignmentBottom_Click);
+    mnuListingAlignmentLeft =
+        addItem(alignment, this, "mnuListingAlignmentLeft", "&Left", &MainForm::mnuListingAlignmentLeft_Click);
+    for (QAction *side : {mnuListingAlignmentTop, mnuListingAlignmentRight, mnuListingAlignmentBottom, mnuListingAlignmentLeft})
+        side->setCheckable(true);
     addSeparator(listing, "mnuListingSep1");
-    addItem(listing, this, "mnuListingHide", "&Hide", &MainForm::mnuListingHide_Click);
+    mnuListingHide = addItem(listing, this, "mnuListingHide", "&Hide", &MainForm::mnuListingHide_Click);
+    mnuListingHide->setCheckable(true);
 
     mnuWindows = addMenu(bar, this, "mnuWindows", "&Windows", &MainForm::mnuWindows_Click);
     addItem(mnuWindows, this, "mnuWindowsCascade", "&Cascade", &MainForm::mnuWindowsCascade_Click);
@@ -220,6 +265,7 @@ void MainForm::MDIForm_Load()
     const SettingsSection preferences(QStringLiteral("Preferences"));
     picListing->setSide(
         int(Numbers::LeadingNumber(preferences.GetValue(QStringLiteral("Listing Alignment"), QStringLiteral("4")))));
+    picListing->LoadListingItems();
     lblLogo->setText(QStringLiteral("Quillmere v ") + AboutBox::VersionText());
 }
 
@@ -259,6 +305,7 @@ void MainForm::MDIForm_Activate()
         return;
     CreateToolbar();
     picListing->ListingLayout(true, false);
+    picListing->applyDefaultColumnWidths();
     Activated = true;
     SetCommandStates(false);
 }
@@ -269,9 +316,10 @@ void MainForm::MDIForm_Unload()
         return;
     unloaded = true;
     flash->timer().stop();
-    StoreWindowPosition();
     if (Globals::MainWindow == this)
         Globals::MainWindow = nullptr;
+    StoreWindowPosition();
+    picListing->ListingUnload();
 }
 
 void MainForm::showEvent(QShowEvent *event)
@@ -411,7 +459,10 @@ void MainForm::listChildWindows()
 
 void MainForm::mnuFileOpenDir_Click() {}
 void MainForm::mnuFileOpenFile_Click() {}
-void MainForm::mnuFileClearThumbnails_Click() {}
+void MainForm::mnuFileClearThumbnails_Click()
+{
+    thumbnailMaker.ClearThumbnails();
+}
 void MainForm::mnuFilePrefs_Click() {}
 
 void MainForm::mnuFileExit_Click()
@@ -423,11 +474,58 @@ void MainForm::mnuHTMLGenerate_Click() {}
 void MainForm::mnuHTMLEditor_Click() {}
 void MainForm::mnuImagesSaveThumbnails_Click() {}
 void MainForm::mnuImagesSaveImages_Click() {}
-void MainForm::mnuListingAlignmentTop_Click() {}
-void MainForm::mnuListingAlignmentRight_Click() {}
-void MainForm::mnuListingAlignmentBottom_Click() {}
-void MainForm::mnuListingAlignmentLeft_Click() {}
-void MainForm::mnuListingHide_Click() {}
+// The status bar stays along the bottom edge whatever the side: a main window's status
+// bar lies below every dock area.
+void MainForm::alignListing(int side)
+{
+    picListing->setSide(side);
+    GuardStore([this] { picListing->ListingLayout(true, true); });
+}
+
+void MainForm::mnuListingAlignmentTop_Click()
+{
+    alignListing(ListingPanel::Top);
+}
+
+void MainForm::mnuListingAlignmentRight_Click()
+{
+    alignListing(ListingPanel::Right);
+}
+
+void MainForm::mnuListingAlignmentBottom_Click()
+{
+    alignListing(ListingPanel::Bottom);
+}
+
+void MainForm::mnuListingAlignmentLeft_Click()
+{
+    alignListing(ListingPanel::Left);
+}
+
+void MainForm::RotatePicListing()
+{
+    picListing->RotatePicListing();
+    alignListing(picListing->side());
+}
+
+void MainForm::mnuListing_Click()
+{
+    mnuListingHide->setChecked(picListing->isHidden());
+    mnuListingAlignment->setEnabled(!picListing->isHidden());
+    const int side = picListing->side();
+    mnuListingAlignmentTop->setChecked(side == ListingPanel::Top);
+    mnuListingAlignmentRight->setChecked(side == ListingPanel::Right);
+    mnuListingAlignmentBottom->setChecked(side == ListingPanel::Bottom);
+    mnuListingAlignmentLeft->setChecked(side == ListingPanel::Left);
+}
+
+void MainForm::mnuListingHide_Click()
+{
+    const bool hidden = mnuListingHide->isChecked();
+    picListing->setVisible(!hidden);
+    if (toolbarButtons.listingAlign)
+        toolbarButtons.listingAlign->setEnabled(!hidden);
+}
 
 void MainForm::mnuWindowsCascade_Click()
 {
@@ -439,7 +537,10 @@ void MainForm::mnuWindowsTile_Click()
     mdi->tileSubWindows();
 }
 
-void MainForm::mnuWindowsMosaic_Click() {}
+void MainForm::mnuWindowsMosaic_Click()
+{
+    MosaicArrange(thumbs, *mdi);
+}
 
 void MainForm::mnuWindowsToolbar_Click()
 {

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "thumbs/ListingModel.h"
 #include "thumbs/ThumbCollection.h"
+#include "thumbs/Thumbnails.h"
 
 #include <QHash>
 #include <QIcon>
@@ -18,7 +20,7 @@ class QToolBar;
 
 // The program's frame: the document area of the thumbnail windows, the menus, the
 // toolbar, the listing, the status bar and the logo strip. Every command starts here.
-class MainForm : public QMainWindow {
+class MainForm : public QMainWindow, public ThumbnailHost {
     Q_OBJECT
 public:
     // The toolbar's buttons, made at the first activation; each is named by its key
@@ -46,13 +48,16 @@ public:
     CaptionFlasher &flasher() const { return *flash; }
     ImageBuffer *loadBuffer() const { return picbufLoad; }
     ThumbCollection &thumbnails() { return thumbs; }
+    ListingModel &listingRows() { return listingModel; }
+    Thumbnails &thumbnailMaking() { return thumbnailMaker; }
+    QMdiArea &documentArea() override;
 
     void CreateToolbarButtons(bool Create, const QHash<QString, QIcon> &Images);
     void CreateToolbar();
     // Loading: only Stop works. Idle: what the loaded thumbnails allow.
-    void SetCommandStates(bool Loading);
+    void SetCommandStates(bool Loading) override;
     void ShowHelpContents();
-    void SetPanelText(int panel, const QString &text);
+    void SetPanelText(int panel, const QString &text) override;
     QString PanelText(int panel) const;
 
     void MDIForm_Load();
@@ -64,6 +69,7 @@ public slots:
     void mnuHTML_Click();
     void mnuImages_Click();
     void mnuWindows_Click();
+    void mnuListing_Click();
 
     void mnuFileOpenDir_Click();
     void mnuFileOpenFile_Click();
@@ -87,19 +93,26 @@ public slots:
     void mnuHelpContents_Click();
     void mnuHelpAbout_Click();
     void Stop_Click();
+    void RotatePicListing();
+    void ShowThumbnail(const QString &path);
 
 protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
     void buildMenus();
     void buildWorkingControls();
     void setButtonsEnabled(bool enabled);
+    void connectListing();
+    void alignListing(int side);
     void listChildWindows();
     void RestoreWindowPosition();
     void StoreWindowPosition();
 
+    ThumbCollection thumbs;
+    ListingModel listingModel;
     QMdiArea *mdi;
     QToolBar *picToolbar;
     QToolBar *Toolbar1;
@@ -119,9 +132,15 @@ private:
     QAction *mnuHTMLEditor = nullptr;
     QAction *mnuImagesSaveThumbnails = nullptr;
     QAction *mnuImagesSaveImages = nullptr;
+    QAction *mnuListingAlignment = nullptr;
+    QAction *mnuListingAlignmentTop = nullptr;
+    QAction *mnuListingAlignmentRight = nullptr;
+    QAction *mnuListingAlignmentBottom = nullptr;
+    QAction *mnuListingAlignmentLeft = nullptr;
+    QAction *mnuListingHide = nullptr;
     QAction *mnuWindowsToolbar = nullptr;
     QAction *mnuWindowsStatusbar = nullptr;
-    ThumbCollection thumbs;
+    Thumbnails thumbnailMaker;
     QList<QAction *> childWindowItems;
     bool Activated = false;
     bool unloaded = false;

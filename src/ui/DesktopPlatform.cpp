@@ -4,6 +4,8 @@
 
 #include <QApplication>
 #include <QColorDialog>
+#include <QDBusConnection>
+#include <QDBusMessage>
 #include <QDesktopServices>
 #include <QDialog>
 #include <QDir>
@@ -235,6 +237,18 @@ int DesktopPlatform::startProgram(const QString &program, const QString &argumen
     if (!file.isExecutable())
         return 5;
     return QProcess::startDetached(file.absoluteFilePath(), {argument}) ? ShellSuccess : 0;
+}
+
+// The freedesktop file-manager interface; without a session bus or a file manager
+// that offers it, nothing answers.
+bool DesktopPlatform::showFileProperties(const QString &path)
+{
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("/org/freedesktop/FileManager1"),
+        QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("ShowItemProperties"));
+    call << QStringList{QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toString()} << QString();
+    const QDBusMessage reply = QDBusConnection::sessionBus().call(call, QDBus::Block, 3000);
+    return reply.type() == QDBusMessage::ReplyMessage;
 }
 
 } // namespace Ui

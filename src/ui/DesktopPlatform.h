@@ -27,6 +27,7 @@ public:
 
     int openDocument(const QString &path) override;
     int startProgram(const QString &program, const QString &argument) override;
+    bool showFileProperties(const QString &path) override;
 
 private:
     QPointer<QTextBrowser> helpWindow;

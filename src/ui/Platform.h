@@ -78,6 +78,8 @@ public:
 
     virtual int openDocument(const QString &path) = 0;
     virtual int startProgram(const QString &program, const QString &argument) = 0;
+    // Opens the desktop's property sheet of a file; false when nothing answered.
+    virtual bool showFileProperties(const QString &path) = 0;
 };
 
 // The platform in use; the desktop one unless a test installed another.

@@ -119,4 +119,10 @@ ScriptedPlatformScope::~ScriptedPlatformScope()
     setPlatform(std::move(previous));
 }
 
+bool ScriptedPlatform::showFileProperties(const QString &path)
+{
+    shellCalls << QStringLiteral("properties ") + path;
+    return takeOr(propertiesAnswers, true);
+}
+
 } // namespace Ui

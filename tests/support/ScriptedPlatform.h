@@ -21,6 +21,7 @@ public:
     QQueue<std::optional<QFont>> fontAnswers;
     QQueue<int> dialogAnswers;
     QQueue<int> shellAnswers;
+    QQueue<bool> propertiesAnswers;
     QTime clock = QTime(12, 0);
 
     // What was asked.
@@ -32,7 +33,7 @@ public:
     QList<QFont> fontRequests;
     QStringList dialogsShown;         // object names of the windows shown modally
     QList<HelpRequest> helpRequests;
-    QStringList shellCalls;           // "open <path>" or "start <program> <argument>"
+    QStringList shellCalls;           // "open <path>", "start <program> <argument>", "properties <path>"
     int busyDepth = 0;                // hourglass requests not yet undone
     int busyPeak = 0;
     int yields = 0;
@@ -54,6 +55,7 @@ public:
 
     int openDocument(const QString &path) override;
     int startProgram(const QString &program, const QString &argument) override;
+    bool showFileProperties(const QString &path) override;
 };
 
 // Installs a fresh ScriptedPlatform for as long as it lives and puts the earlier

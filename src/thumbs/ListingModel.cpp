@@ -1,0 +1,121 @@
+#include "thumbs/ListingModel.h"
+
+#include "ui/NaturalOrder.h"
+#include "ui/Paths.h"
+
+namespace {
+
+// Compares the way people read: letter case ignored, numbers by their value, so that
+// IMG_2 comes before IMG_10 and 9K before 10K.
+class ListingItem : public QStandardItem {
+public:
+    using QStandardItem::QStandardItem;
+    bool operator<(const QStandardItem &other) const override { return CompareNaturally(text(), other.text()) < 0; }
+};
+
+} // namespace
+
+ListingModel::ListingModel(QObject *parent) : QStandardItemModel(0, 3, parent), selectionModel(this)
+{
+    setHorizontalHeaderLabels({QStringLiteral("File Name"), QStringLiteral("File Size"), QStringLiteral("Path")});
+    setHeaderData(FileSizeColumn, Qt::Horizontal, int(Qt::AlignRight | Qt::AlignVCenter), Qt::TextAlignmentRole);
+}
+
+bool ListingModel::addRow(const QString &path, const QString &sizeText, int iconIndex)
+{
+    if (rowOfKey(path) >= 0)
+        return false;
+    auto *name = new ListingItem(fileIcons.icon(iconIndex), Paths::FileNameOf(path));
+    name->setData(path, KeyRole);
+    auto *size = new ListingItem(sizeText);
+    size->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    auto *directory = new ListingItem(Paths::DirectoryOf(path));
+    for (QStandardItem *item : {static_cast<QStandardItem *>(name), static_cast<QStandardItem *>(size),
+                                static_cast<QStandardItem *>(directory)})
+        item->setEditable(false);
+    appendRow({name, size, directory});
+    if (sorting)
+        sort(sortedBy);
+    return true;
+}
+
+QString ListingModel::keyAt(int row) const
+{
+    return index(row, FileNameColumn).data(KeyRole).toString();
+}
+
+QString ListingModel::pathAt(int row) const
+{
+    return index(row, PathColumn).data().toString() + index(row, FileNameColumn).data().toString();
+}
+
+int ListingModel::rowOfKey(const QString &path) const
+{
+    for (int row = 0; row < rowCount(); ++row)
+        if (keyAt(row) == path)
+            return row;
+    return -1;
+}
+
+int ListingModel::findByName(const QString &name) const
+{
+    for (int row = 0; row < rowCount(); ++row)
+        if (index(row, FileNameColumn).data().toString().compare(name, Qt::CaseInsensitive) == 0)
+            return row;
+    return -1;
+}
+
+int ListingModel::rowOf(const QString &name, const QString &directory) const
+{
+    for (int row = 0; row < rowCount(); ++row)
+        if (index(row, FileNameColumn).data().toString() == name && index(row, PathColumn).data().toString() == directory)
+            return row;
+    return -1;
+}
+
+QStringList ListingModel::keys() const
+{
+    QStringList all;
+    for (int row = 0; row < rowCount(); ++row)
+        all << keyAt(row);
+    return all;
+}
+
+int ListingModel::selectedRow() const
+{
+    const QModelIndex current = selectionModel.currentIndex();
+    return current.isValid() && selectionModel.isRowSelected(current.row()) ? current.row() : -1;
+}
+
+void ListingModel::selectRow(int row)
+{
+    if (row < 0 || row >= rowCount()) {
+        selectionModel.clear();
+        return;
+    }
+    selectionModel.setCurrentIndex(index(row, FileNameColumn),
+                                   QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+}
+
+bool ListingModel::moveRow(int row, int step)
+{
+    const int target = row + step;
+    if (row < 0 || row >= rowCount() || target < 0 || target >= rowCount())
+        return false;
+    insertRow(target, takeRow(row));
+    selectRow(target);
+    return true;
+}
+
+void ListingModel::sortBy(int column)
+{
+    sortedBy = column;
+    sort(column);
+}
+
+void ListingModel::setAutoSort(bool on)
+{
+    sorting = on;
+    if (on)
+        sort(sortedBy);
+}

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QMdiSubWindow>
+
+class ImageBuffer;
+class QLabel;
+
+// One thumbnail: a child window of the main window showing the scaled picture and,
+// under it, a three-line caption (file name, pixel size, size in kilobytes). Its
+// slot number and source path travel with it, as the other windows find it by them.
+class ThumbnailWindow : public QMdiSubWindow {
+    Q_OBJECT
+public:
+    explicit ThumbnailWindow(QWidget *parent = nullptr);
+
+    ImageBuffer &picture() const { return *picThumb; }
+    QLabel &caption() const { return *lblCaption; }
+
+    // The slot number as text ("Tag"); empty until the window is filled.
+    QString Tag;
+    // The full path of the source image (the caption label's tag).
+    QString sourcePath() const { return path; }
+    void setSourcePath(const QString &source) { path = source; }
+
+    // Lays out the interior: the picture at (margin, margin), the caption below it
+    // after another margin, the interior as large as both.
+    void arrange(int margin, int captionHeight);
+
+signals:
+    // The window is closing, whoever closed it: its thumbnail leaves the collection.
+    void unloading(ThumbnailWindow *window);
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    class Interior;
+    Interior *interior;
+    ImageBuffer *picThumb;
+    QLabel *lblCaption;
+    QString path;
+    bool unloaded = false;
+};

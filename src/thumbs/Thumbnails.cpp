@@ -1,0 +1,155 @@
+#include "thumbs/Thumbnails.h"
+
+#include "imagebuffer/ImageBuffer.h"
+#include "settings/Preferences.h"
+#include "thumbs/ListingModel.h"
+#include "thumbs/ThumbCollection.h"
+#include "thumbs/ThumbnailImage.h"
+#include "thumbs/ThumbnailWindow.h"
+#include "ui/Numbers.h"
+#include "ui/Paths.h"
+#include "ui/Platform.h"
+#include "ui/Twips.h"
+
+#include <QFileInfo>
+#include <QLabel>
+#include <QMdiArea>
+
+namespace {
+
+// The caption label's height: three lines of its small font.
+constexpr int CaptionHeight = 37;
+// No thumbnail window is narrower than this, in twips.
+constexpr double MinimumWindowWidth = 780;
+
+} // namespace
+
+Thumbnails::Thumbnails(ThumbCollection &thumbs, ListingModel &listing, const Preferences &preferences,
+                       ThumbnailHost &host, QObject *parent)
+    : QObject(parent), thumbs(thumbs), listing(listing), preferences(preferences), host(host)
+{
+}
+
+QString Thumbnails::SizeText(qint64 bytes)
+{
+    return Numbers::FormatWhole(double(bytes) / 1024) + u'K';
+}
+
+QString Thumbnails::totalText() const
+{
+    return QStringLiteral("Total Thumbnails:  %1").arg(listing.rowCount());
+}
+
+int Thumbnails::giveBack(int slot, ThumbnailWindow *window, int error)
+{
+    delete window;
+    thumbs.release(slot);
+    return error;
+}
+
+int Thumbnails::CreateThumbnail(Picture &source, const QString &path)
+{
+    Ui::BusyPointer busy;
+    const int slot = thumbs.FindFreeThumb();
+    if (FitThumbnail(preferences.thumbnailBox, source.size()).isEmpty())
+        return giveBack(slot, nullptr, ErrDivisionByZero);
+    if (listing.rowOfKey(path) >= 0)
+        return giveBack(slot, nullptr, ErrKeyNotUnique);
+    Picture scaled;
+    if (!MakeThumbnailImage(source, scaled, preferences.thumbnailBox))
+        return giveBack(slot, nullptr, ErrOutOfMemory);
+
+    auto *window = new ThumbnailWindow;
+    ImageBuffer &picture = window->picture();
+    picture.setAutoSize(true);
+    picture.setPicture(scaled);
+    picture.show();
+    window->caption().show();
+    // The picture sits at the margin, not at a fixed top, so that the caption's
+    // three lines fit in the interior the margins leave.
+    window->arrange(std::max(0, preferences.leftMargin), CaptionHeight);
+
+    const QString name = Paths::FileNameOf(path);
+    const QString size = SizeText(QFileInfo(path).size());
+    window->caption().setText(QStringLiteral("%1\r\n%2x%3\r\n%4").arg(name).arg(source.width()).arg(source.height()).arg(size));
+    window->setSourcePath(path);
+    window->Tag = QString::number(slot);
+    window->setWindowTitle(name);
+    thumbs.setWindow(slot, window);
+    connect(window, &ThumbnailWindow::unloading, this, [this](ThumbnailWindow *closing) { CloseThumbnail(*closing); });
+
+    host.documentArea().addSubWindow(window);
+    // The outer size is the interior's and the frame's: the title bar may not claim more.
+    const QMargins frame = window->contentsMargins();
+    window->resize(window->widget()->sizeHint().grownBy(frame));
+    if (Twips::FromPixelsX(window->width()) < MinimumWindowWidth)
+        window->resize(Twips::ToPixelsX(MinimumWindowWidth), window->height());
+    window->show();
+
+    listing.addRow(path, size, listing.icons().GetFileIcon(FileIcons::Small, path, false));
+    host.SetPanelText(1, totalText());
+    return 0;
+}
+
+void Thumbnails::CloseThumbnail(ThumbnailWindow &window)
+{
+    bool numbered = false;
+    const int slot = window.Tag.toInt(&numbered);
+    if (numbered)
+        thumbs.release(slot);
+    const QString path = window.sourcePath();
+    const int row = listing.rowOf(Paths::FileNameOf(path), Paths::DirectoryOf(path));
+    if (row >= 0)
+        listing.removeRow(row);
+    host.SetPanelText(1, totalText());
+    host.SetCommandStates(false);
+    Ui::platform().yieldEvents();
+}
+
+ThumbnailWindow *Thumbnails::windowOf(const QString &path) const
+{
+    for (int slot = 1; slot <= thumbs.upperBound(); ++slot)
+        if (auto *window = qobject_cast<ThumbnailWindow *>(thumbs.window(slot));
+            window && !thumbs.isFree(slot) && window->sourcePath() == path)
+            return window;
+    return nullptr;
+}
+
+// Closes the thumbnail of a slot in use; a free slot, or one without a window, is
+// passed over. The window's closing does the rest (CloseThumbnail).
+void Thumbnails::closeSlot(int slot)
+{
+    if (QWidget *window = thumbs.window(slot); window && !thumbs.isFree(slot))
+        window->close();
+}
+
+void Thumbnails::ClearThumbnails()
+{
+    if (Ui::MsgBox(QStringLiteral("Are You Sure You Wish the Remove All Thumbnail Images?"), Ui::MsgButtons::YesNo,
+                   Ui::MsgIcon::Question, QStringLiteral("Clear Thumbnails?"))
+        != Ui::MsgResult::Yes)
+        return;
+    if (thumbs.upperBound() >= 1) {
+        Ui::BusyPointer busy;
+        for (int slot = 1; slot <= thumbs.upperBound(); ++slot)
+            closeSlot(slot);
+    }
+    listing.removeRows(0, listing.rowCount());
+    host.SetCommandStates(false);
+}
+
+void Thumbnails::FreeMemory()
+{
+    const QString title = QStringLiteral("Free Memory");
+    Ui::MsgBox(QStringLiteral("Quillmere Will Now Attempt to Free Some Memory"), Ui::MsgButtons::OK,
+               Ui::MsgIcon::Information, title);
+    const int upper = thumbs.upperBound();
+    if (upper < 1)
+        return;
+    const int tenth = Numbers::RoundHalfEven(upper * 0.1);
+    for (int slot = upper; slot >= upper - tenth; --slot)
+        closeSlot(slot);
+    Ui::MsgBox(QStringLiteral("Some Thumbnails Were Removed in Order to Free Memory"), Ui::MsgButtons::OK,
+               Ui::MsgIcon::Information, title);
+    listing.selectRow(0);
+}

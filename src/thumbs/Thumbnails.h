@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+class ListingModel;
+class Picture;
+class QMdiArea;
+class ThumbCollection;
+class ThumbnailWindow;
+struct Preferences;
+
+// What the thumbnails need of the main window.
+class ThumbnailHost {
+public:
+    virtual ~ThumbnailHost() = default;
+    // Where thumbnail windows live.
+    virtual QMdiArea &documentArea() = 0;
+    virtual void SetPanelText(int panel, const QString &text) = 0;
+    virtual void SetCommandStates(bool Loading) = 0;
+};
+
+// Making and removing thumbnails: a window in a slot of the collection and a row of
+// the listing for each, kept in step.
+class Thumbnails : public QObject {
+    Q_OBJECT
+public:
+    // The run-time error numbers creation reports.
+    static constexpr int ErrOutOfMemory = 7;
+    static constexpr int ErrDivisionByZero = 11;  // a source without width or height
+    static constexpr int ErrKeyNotUnique = 35602; // the path is listed already
+
+    Thumbnails(ThumbCollection &thumbs, ListingModel &listing, const Preferences &preferences, ThumbnailHost &host,
+               QObject *parent = nullptr);
+
+    // Turns the loaded picture of the file at `path` into a thumbnail: 0 when made,
+    // else the error number. A failed creation leaves no slot in use and no window.
+    int CreateThumbnail(Picture &source, const QString &path);
+    // What closing a thumbnail window does to the collection, listing and status bar.
+    void CloseThumbnail(ThumbnailWindow &window);
+    // Asks, then closes every thumbnail and empties the listing.
+    void ClearThumbnails();
+    // Closes the thumbnails in the highest tenth of the slots, telling the user.
+    void FreeMemory();
+
+    // The window of the first slot in use whose thumbnail shows this file.
+    ThumbnailWindow *windowOf(const QString &path) const;
+
+    // "Total Thumbnails:  " and the number of listing rows.
+    QString totalText() const;
+    // The size of a file in whole kilobytes, halves rounded up, and "K".
+    static QString SizeText(qint64 bytes);
+
+private:
+    int giveBack(int slot, ThumbnailWindow *window, int error);
+    void closeSlot(int slot);
+
+    ThumbCollection &thumbs;
+    ListingModel &listing;
+    const Preferences &preferences;
+    ThumbnailHost &host;
+};

@@ -1,0 +1,28 @@
+#include "ui/Paths.h"
+
+#include <QDir>
+
+namespace Paths {
+
+QString FileNameOf(const QString &path)
+{
+    return path.mid(path.lastIndexOf(QDir::separator()) + 1);
+}
+
+QString DirectoryOf(const QString &path)
+{
+    const qsizetype cut = path.lastIndexOf(QDir::separator());
+    return cut < 0 ? path : path.left(cut + 1);
+}
+
+QString ExtensionOf(const QString &name)
+{
+    const qsizetype first = name.indexOf(u'.');
+    if (first < 1)
+        return name;
+    if (first == name.size() - 1)
+        return QString();
+    return name.mid(name.lastIndexOf(u'.') + 1).toUpper();
+}
+
+} // namespace Paths

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+
+// The program's path rules. They work on the text alone, with the platform's
+// directory separator, and never consult the file system.
+namespace Paths {
+
+// The text after the last separator; the whole text when it holds none, "" when it
+// ends with one.
+QString FileNameOf(const QString &path);
+
+// The text up to and including the last separator; the whole text when it holds none.
+QString DirectoryOf(const QString &path);
+
+// The extension in upper case: the text after the last "." when the first "." stands
+// at the second character or later; "" when that first "." ends the text; the text
+// itself, unchanged, when it holds no such ".".
+QString ExtensionOf(const QString &name);
+
+} // namespace Paths
