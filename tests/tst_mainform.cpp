@@ -1,4 +1,4 @@
-#include "TestEnvironment.h"
+#include "MainFormFixture.h"
 
 #include "frame/AboutBox.h"
 #include "frame/CaptionFlasher.h"
@@ -18,37 +18,6 @@
 #include <QToolBar>
 #include <QTreeWidget>
 
-namespace {
-
-// A main window made the way the start procedure makes it, shown and activated.
-struct Frame {
-    TestEnvironment environment;
-    Ui::ScriptedPlatformScope scripted;
-    std::unique_ptr<MainForm> form;
-
-    explicit Frame(QTime clock = QTime(12, 0))
-    {
-        scripted->clock = clock;
-        form.reset(new MainForm);
-        form->setAttribute(Qt::WA_DeleteOnClose, false);
-        form->show();
-    }
-    QString stored(const QString &key) const { return environment.raw().value(key).toString(); }
-    QAction *action(const char *name) const { return form->findChild<QAction *>(QString::fromUtf8(name)); }
-    bool enabled(const char *key) const { return action(key)->isEnabled(); }
-    bool visible(const char *key) const { return action(key)->isVisible(); }
-    void addRow() { form->listingRows().addRow(QStringLiteral("/pictures/a.jpg"), QStringLiteral("1K"), 0); }
-    void open(const char *menu) { emit form->findChild<QMenu *>(QString::fromUtf8(menu))->aboutToShow(); }
-    QMdiSubWindow *child(const QString &title)
-    {
-        QMdiSubWindow *window = form->mdiArea()->addSubWindow(new QWidget);
-        window->setWindowTitle(title);
-        window->show();
-        return window;
-    }
-};
-
-} // namespace
 
 class MainFormTest : public QObject {
     Q_OBJECT

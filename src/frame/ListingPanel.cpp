@@ -8,6 +8,7 @@
 
 #include <QBoxLayout>
 #include <QCheckBox>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QMainWindow>
 #include <QMenu>
@@ -189,31 +190,43 @@ void ListingPanel::updateLimits()
     }
 }
 
+// The frame may not make the panel smaller than its controls need.
 void ListingPanel::applySize(double twips)
 {
-    pending = twips;
-    frame->resizeDocks({this}, {horizontal() ? Twips::ToPixelsY(twips) : Twips::ToPixelsX(twips)},
-                       horizontal() ? Qt::Vertical : Qt::Horizontal);
+    const int pixels = horizontal() ? std::max(Twips::ToPixelsY(twips), minimumSizeHint().height())
+                                    : std::max(Twips::ToPixelsX(twips), minimumSizeHint().width());
+    pending = horizontal() ? Twips::FromPixelsY(pixels) : Twips::FromPixelsX(pixels);
+    // A panel that has just changed sides is placed by the frame from its own size,
+    // so it is given that size too.
+    resize(horizontal() ? QSize(width(), pixels) : QSize(pixels, height()));
+    frame->resizeDocks({this}, {pixels}, horizontal() ? Qt::Vertical : Qt::Horizontal);
 }
 
 void ListingPanel::ListingLayout(bool LoadSize, bool SaveSize)
 {
-    updateLimits();
-    const double current = size();
-    if (clampedSize(current) != current)
-        applySize(clampedSize(current));
-    SettingsSection preferences(Preferences);
-    const QString sizeName = horizontal() ? QStringLiteral("Listing Height") : QStringLiteral("Listing Width");
-    if (LoadSize)
-        applySize(clampedSize(
-            Numbers::LeadingNumber(preferences.GetValue(sizeName, horizontal() ? QStringLiteral("1200") : QStringLiteral("3510")))));
     // Beside the list when docked at the top or bottom, below it at the sides.
     layout->setDirection(horizontal() ? QBoxLayout::LeftToRight : QBoxLayout::TopToBottom);
     static_cast<QBoxLayout *>(fraSort->layout())
         ->setDirection(horizontal() ? QBoxLayout::TopToBottom : QBoxLayout::LeftToRight);
+    updateLimits();
+    SettingsSection preferences(Preferences);
+    const QString sizeName = horizontal() ? QStringLiteral("Listing Height") : QStringLiteral("Listing Width");
+    // The stored size too keeps to the limits: a panel too small to use, or one
+    // taking over the window, helps nobody.
+    const double wanted = LoadSize ? Numbers::LeadingNumber(preferences.GetValue(
+                                         sizeName, horizontal() ? QStringLiteral("1200") : QStringLiteral("3510")))
+                                   : size();
+    if (LoadSize || clampedSize(wanted) != wanted)
+        applySize(clampedSize(wanted));
     if (SaveSize)
-        preferences.SetValue(sizeName, QString::number(size(), 'g', 9));
+        storeSize(preferences);
     preferences.SetValue(QStringLiteral("Listing Alignment"), QString::number(dockSide));
+}
+
+void ListingPanel::storeSize(CRegistry &preferences) const
+{
+    preferences.SetValue(horizontal() ? QStringLiteral("Listing Height") : QStringLiteral("Listing Width"),
+                         QString::number(size(), 'g', 9));
 }
 
 void ListingPanel::resizeEvent(QResizeEvent *event)
@@ -223,7 +236,9 @@ void ListingPanel::resizeEvent(QResizeEvent *event)
         pending.reset();  // the size asked for has arrived
         return;
     }
-    if (isVisible())
+    // Only a drag of the separator changes the size with a button held; the frame
+    // moving the panel to another side does not count.
+    if (isVisible() && QGuiApplication::mouseButtons() != Qt::NoButton)
         emit resizedByUser();
 }
 
@@ -253,6 +268,9 @@ void ListingPanel::applyDefaultColumnWidths()
 
 void ListingPanel::ListingUnload()
 {
+    // The size too, in case the last drag of the edge ended outside the panel.
+    SettingsSection preferences(Preferences);
+    storeSize(preferences);
     SettingsSection widths(ColumnWidths);
     for (int column = 0; column < model.columnCount(); ++column)
         widths.SetValue(columnName(column),

@@ -3,6 +3,7 @@
 #include <QDockWidget>
 #include <optional>
 
+class CRegistry;
 class ListingModel;
 class QAbstractButton;
 class QBoxLayout;
@@ -63,7 +64,7 @@ public:
     void LoadListingItems();
     // Gives columns without a stored width their default share of the list.
     void applyDefaultColumnWidths();
-    // Stores the column widths (the main window's unload).
+    // Stores the column widths and the size (the main window's unload).
     void ListingUnload();
 
 signals:
@@ -91,6 +92,7 @@ private:
     QString selectedKey() const;
     bool horizontal() const { return dockSide == Top || dockSide == Bottom; }
     void applySize(double twips);
+    void storeSize(CRegistry &preferences) const;
     void updateLimits();
 
     ListingModel &model;

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "ScriptedPlatform.h"
+#include "TestEnvironment.h"
+
+#include "frame/MainForm.h"
+
+#include <QAction>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <memory>
+
+// A main window made the way the start procedure makes it, shown and activated, in
+// settings of its own, with the scripted platform.
+struct Frame {
+    TestEnvironment environment;
+    Ui::ScriptedPlatformScope scripted;
+    std::unique_ptr<MainForm> form;
+
+    explicit Frame(QTime clock = QTime(12, 0))
+    {
+        scripted->clock = clock;
+        form.reset(new MainForm);
+        form->setAttribute(Qt::WA_DeleteOnClose, false);
+        form->show();
+    }
+    QString stored(const QString &key) const { return environment.raw().value(key).toString(); }
+    QAction *action(const char *name) const { return form->findChild<QAction *>(QString::fromUtf8(name)); }
+    bool enabled(const char *key) const { return action(key)->isEnabled(); }
+    bool visible(const char *key) const { return action(key)->isVisible(); }
+    void addRow() { form->listingRows().addRow(QStringLiteral("/pictures/a.jpg"), QStringLiteral("1K"), 0); }
+    void open(const char *menu) { emit form->findChild<QMenu *>(QString::fromUtf8(menu))->aboutToShow(); }
+    QMdiSubWindow *child(const QString &title)
+    {
+        QMdiSubWindow *window = form->mdiArea()->addSubWindow(new QWidget);
+        window->setWindowTitle(title);
+        window->show();
+        return window;
+    }
+};

@@ -1,0 +1,258 @@
+#include "MainFormFixture.h"
+#include "TestImages.h"
+
+#include "frame/CaptionFlasher.h"
+#include "frame/ListingPanel.h"
+#include "frame/WindowArrangement.h"
+#include "imagebuffer/Picture.h"
+#include "thumbs/ThumbnailWindow.h"
+#include "ui/Twips.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QHeaderView>
+#include <QStatusBar>
+#include <QTest>
+#include <QToolButton>
+#include <QTreeView>
+
+namespace {
+
+// Lets the frame apply the dock sizes it was asked for.
+void settle()
+{
+    for (int i = 0; i < 5; ++i)
+        QCoreApplication::processEvents();
+}
+
+struct Listing : Frame {
+    ListingPanel &panel() const { return *form->listing(); }
+    // A thumbnail of a picture of that size, from a file that need not exist.
+    ThumbnailWindow *make(const QString &name, QSize size = QSize(60, 40))
+    {
+        Picture picture = Picture::fromImage(TestImages::pattern(size.width(), size.height()));
+        const QString path = QDir::toNativeSeparators(environment.path(name));
+        return form->thumbnailMaking().CreateThumbnail(picture, path) == 0 ? form->thumbnailMaking().windowOf(path)
+                                                                            : nullptr;
+    }
+    QString key(const QString &name) const { return QDir::toNativeSeparators(environment.path(name)); }
+    void select(int row) { form->listingRows().selectRow(row); }
+    QStringList names() const
+    {
+        QStringList all;
+        for (const QString &path : form->listingRows().keys())
+            all << QFileInfo(path).fileName();
+        return all;
+    }
+    double storedNumber(const char *key) const { return stored(QString::fromUtf8(key)).toDouble(); }
+};
+
+} // namespace
+
+class ListingTest : public QObject {
+    Q_OBJECT
+private slots:
+    void sizesAreStoredAndClamped();
+    void sidesTurnClockwiseAndTheStatusBarStaysAtTheBottom();
+    void hidingGreysTheAlignment();
+    void columnsAndAutoSortPersist();
+    void rowsAreOrderedByHeaderOrByHand();
+    void aRowBringsItsThumbnailForward();
+    void contextMenu();
+    void mosaicRows();
+    void mosaicArrangesTheThumbnailsInSlotOrder();
+};
+
+void ListingTest::sizesAreStoredAndClamped()
+{
+    Listing l;
+    settle();
+    // First activation takes the stored width (default 3510 twips).
+    QCOMPARE(l.panel().width(), Twips::ToPixelsX(3510));
+    const double half = Twips::FromPixelsX(l.form->frameGeometry().width()) / 2;
+    QCOMPARE(l.panel().clampedSize(100), ListingPanel::MinimumWidth);
+    QCOMPARE(l.panel().clampedSize(half + 500), half);
+    QCOMPARE(l.panel().clampedSize(3000), 3000.0);
+    // Docked at the top, the height counts, with its own default.
+    l.action("mnuListingAlignmentTop")->trigger();
+    settle();
+    // (never less than its controls need)
+    QCOMPARE(l.panel().height(), std::max(Twips::ToPixelsY(1200), l.panel().minimumSizeHint().height()));
+    QCOMPARE(l.stored(QStringLiteral("Preferences/Listing Alignment")), QStringLiteral("1"));
+    // The size the user gives it lasts.
+    l.form->resizeDocks({&l.panel()}, {Twips::ToPixelsY(2000)}, Qt::Vertical);
+    settle();
+    l.form->close();
+    QCOMPARE(l.storedNumber("Preferences/Listing Height"), Twips::FromPixelsY(Twips::ToPixelsY(2000)));
+
+    // A stored size beyond the limits comes back within them.
+    Listing wide;
+    wide.environment.raw().setValue(QStringLiteral("Preferences/Listing Width"), QStringLiteral("99999"));
+    wide.form->listing()->ListingLayout(true, true);
+    settle();
+    QCOMPARE(wide.panel().width(), wide.form->frameGeometry().width() / 2);
+}
+
+void ListingTest::sidesTurnClockwiseAndTheStatusBarStaysAtTheBottom()
+{
+    Listing l;
+    const QList<QPair<int, Qt::DockWidgetArea>> turns = {{ListingPanel::Bottom, Qt::BottomDockWidgetArea},
+                                                        {ListingPanel::Left, Qt::LeftDockWidgetArea},
+                                                        {ListingPanel::Top, Qt::TopDockWidgetArea},
+                                                        {ListingPanel::Right, Qt::RightDockWidgetArea}};
+    for (const auto &[side, area] : turns) {
+        l.form->buttons().listingAlign->trigger();
+        settle();
+        QCOMPARE(l.form->dockWidgetArea(&l.panel()), area);
+        QCOMPARE(l.stored(QStringLiteral("Preferences/Listing Alignment")), QString::number(side));
+        const QStatusBar *status = l.form->statusBar();
+        QCOMPARE(status->geometry().bottom(), l.form->rect().bottom());
+        QVERIFY(status->geometry().top() > l.panel().geometry().bottom());
+    }
+}
+
+void ListingTest::hidingGreysTheAlignment()
+{
+    Listing l;
+    l.open("mnuListing");
+    QVERIFY(!l.action("mnuListingHide")->isChecked());
+    QVERIFY(l.action("mnuListingAlignment")->isEnabled());
+    QVERIFY(l.action("mnuListingAlignmentRight")->isChecked());
+    QVERIFY(!l.action("mnuListingAlignmentLeft")->isChecked());
+    l.action("mnuListingHide")->trigger();
+    QVERIFY(l.panel().isHidden());
+    QVERIFY(!l.form->buttons().listingAlign->isEnabled());
+    l.open("mnuListing");
+    QVERIFY(l.action("mnuListingHide")->isChecked());
+    QVERIFY(!l.action("mnuListingAlignment")->isEnabled());
+    l.action("mnuListingHide")->trigger();
+    QVERIFY(l.panel().isVisible());
+    QVERIFY(l.form->buttons().listingAlign->isEnabled());
+}
+
+void ListingTest::columnsAndAutoSortPersist()
+{
+    Frame first;
+    {
+        QSettings raw = first.environment.raw();
+        raw.setValue(QStringLiteral("Window Positions/LISTING/ListView Column 1"), QStringLiteral("1500"));
+        raw.setValue(QStringLiteral("Preferences/Auto-Sort Enabled"), QStringLiteral("0"));
+    }
+    MainForm form;
+    form.show();
+    QTreeView *list = form.listing()->list();
+    QCOMPARE(list->header()->sectionSize(0), Twips::ToPixelsX(1500));
+    QCOMPARE(list->header()->sectionSize(1), list->viewport()->width() / 4);  // no stored width: a quarter
+    auto *autoSort = form.findChild<QCheckBox *>(QStringLiteral("chkSort"));
+    QVERIFY(!autoSort->isChecked());
+    QVERIFY(form.findChild<QToolButton *>(QStringLiteral("cmdUp"))->isEnabled());
+    autoSort->click();
+    QVERIFY(!form.findChild<QToolButton *>(QStringLiteral("cmdDown"))->isEnabled());
+    QCOMPARE(first.stored(QStringLiteral("Preferences/Auto-Sort Enabled")), QStringLiteral("1"));
+    list->header()->resizeSection(2, 90);
+    form.close();
+    QCOMPARE(first.stored(QStringLiteral("Window Positions/LISTING/ListView Column 3")).toDouble(),
+             Twips::FromPixelsX(90));
+}
+
+void ListingTest::rowsAreOrderedByHeaderOrByHand()
+{
+    Listing l;
+    l.form->findChild<QCheckBox *>(QStringLiteral("chkSort"))->click();  // auto sort off
+    for (const char *name : {"b10.png", "a.png", "b9.png"})
+        QVERIFY(l.make(QString::fromLatin1(name)));
+    QCOMPARE(l.names(), (QStringList{"b10.png", "a.png", "b9.png"}));
+    emit l.panel().list()->header()->sectionClicked(0);
+    QCOMPARE(l.names(), (QStringList{"a.png", "b9.png", "b10.png"}));
+    l.select(2);
+    l.form->findChild<QToolButton *>(QStringLiteral("cmdUp"))->click();
+    QCOMPARE(l.names(), (QStringList{"a.png", "b10.png", "b9.png"}));
+    l.form->findChild<QToolButton *>(QStringLiteral("cmdDown"))->click();
+    l.form->findChild<QToolButton *>(QStringLiteral("cmdDown"))->click();  // already last
+    QCOMPARE(l.names(), (QStringList{"a.png", "b9.png", "b10.png"}));
+    // With auto sort on, new rows take their sorted place.
+    l.form->findChild<QCheckBox *>(QStringLiteral("chkSort"))->click();
+    QVERIFY(l.make(QStringLiteral("b1.png")));
+    QCOMPARE(l.names(), (QStringList{"a.png", "b1.png", "b9.png", "b10.png"}));
+}
+
+void ListingTest::aRowBringsItsThumbnailForward()
+{
+    Listing l;
+    ThumbnailWindow *first = l.make(QStringLiteral("a.png"));
+    ThumbnailWindow *second = l.make(QStringLiteral("b.png"));
+    QVERIFY(first && second);
+    l.form->mdiArea()->setActiveSubWindow(second);
+    l.panel().lvwListing_DblClick();  // nothing selected: nothing happens
+    QVERIFY(!l.form->flasher().timer().isActive());
+    l.select(l.form->listingRows().rowOfKey(l.key(QStringLiteral("a.png"))));
+    l.panel().lvwListing_DblClick();
+    QCOMPARE(l.form->mdiArea()->activeSubWindow(), first);
+    QCOMPARE(Globals::FlashTarget.data(), first);
+    QVERIFY(l.form->flasher().timer().isActive());
+}
+
+void ListingTest::contextMenu()
+{
+    Listing l;
+    QVERIFY(l.make(QStringLiteral("a.png")));
+    QVERIFY(l.make(QStringLiteral("b.png")));
+    ListingPopup &popup = l.panel().popup();
+    QCOMPARE(popup.objectName(), QStringLiteral("POPUP"));
+    l.select(-1);
+    emit popup.cxtListing->aboutToShow();
+    QVERIFY(!popup.cxtListingViewFullSize->isEnabled() && !popup.cxtListingShowThumbnail->isEnabled()
+            && !popup.cxtListingRemoveThumbnail->isEnabled());
+    QVERIFY(popup.cxtListingProperties->isEnabled() && popup.cxtListingHideThisMenu->isEnabled());
+    popup.cxtListingProperties->trigger();  // no row: nothing to show
+    QCOMPARE(l.scripted->beeps, 1);
+
+    l.select(0);
+    emit popup.cxtListing->aboutToShow();
+    QVERIFY(popup.cxtListingRemoveThumbnail->isEnabled());
+    l.scripted->propertiesAnswers << true << false;
+    popup.cxtListingProperties->trigger();
+    popup.cxtListingProperties->trigger();
+    QCOMPARE(l.scripted->shellCalls.value(0), QStringLiteral("properties ") + l.key(QStringLiteral("a.png")));
+    QCOMPARE(l.scripted->beeps, 2);  // the second found no file manager
+
+    popup.cxtListingRemoveThumbnail->trigger();
+    QCOMPARE(l.names(), QStringList{"b.png"});
+    QCOMPARE(l.form->thumbnails().count(), 1);
+    QCOMPARE(l.form->PanelText(1), QStringLiteral("Total Thumbnails:  1"));
+}
+
+void ListingTest::mosaicRows()
+{
+    // Three 1500-twip windows in a 4000-twip area: two in the first row, the third
+    // below the taller of them.
+    QCOMPARE(MosaicPositions({{1500, 900}, {1500, 1200}, {1500, 700}}, 4000),
+             (QList<QPoint>{{0, 0}, {1500, 0}, {0, 1200}}));
+    // A window that exactly fills what is left stays in the row.
+    QCOMPARE(MosaicPositions({{1500, 900}, {2500, 900}, {10, 10}}, 4000),
+             (QList<QPoint>{{0, 0}, {1500, 0}, {0, 900}}));
+    // A window wider than the area still starts a row at the left edge.
+    QCOMPARE(MosaicPositions({{5000, 800}, {100, 100}}, 4000), (QList<QPoint>{{0, 0}, {0, 800}}));
+    QVERIFY(MosaicPositions({}, 4000).isEmpty());
+}
+
+void ListingTest::mosaicArrangesTheThumbnailsInSlotOrder()
+{
+    Listing l;
+    l.form->buttons().mosaic->trigger();  // nothing loaded: nothing happens
+    QList<ThumbnailWindow *> windows;
+    for (const char *name : {"a.png", "b.png", "c.png", "d.png"})
+        windows << l.make(QString::fromLatin1(name));
+    windows[1]->close();  // a free slot leaves no gap
+    windows[3]->showMinimized();
+    windows[0]->move(300, 200);
+    l.form->SetCommandStates(false);
+    l.form->buttons().mosaic->trigger();
+    QCOMPARE(windows[0]->pos(), QPoint(0, 0));
+    QCOMPARE(windows[2]->pos(), QPoint(windows[0]->width(), 0));
+    QVERIFY(!windows[3]->isMinimized());
+    QCOMPARE(windows[3]->pos(), QPoint(windows[0]->width() + windows[2]->width(), 0));
+}
+
+QTEST_MAIN(ListingTest)
+#include "tst_listing.moc"
