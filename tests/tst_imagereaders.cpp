@@ -441,10 +441,9 @@ void ImageReadersTest::bmpRunLengthCodes()
     QByteArray file = TestImages::bmp(blank, 40, 8, 0, {}, false, palette);
     const qsizetype pixels = qsizetype(ByteReader::u32At(file, 10));
     file[30] = 1;  // run-length coded 8-bit
-    const QByteArray codes("\x04\x01\x00\x00"                  // bottom row: four of 1
-                           "\x00\x03\x02\x03\x02\x00\x01\x04\x00\x00"  // 2 3 2 literally, then one 4
-                           "\x00\x02\x02\x00\x02\x05\x00\x01",       // jump two right, two of 5, end
-                           26);
+    const QByteArray codes = QByteArray::fromHex("0401 0000"            // bottom row: four of 1
+                                                 "0003 020302 00 0104 0000"  // 2 3 2 literally, one 4
+                                                 "0002 0200 0205 0001");     // jump two right, two of 5, end
     file = file.left(pixels) + codes;
     const DecodedImage decoded = ImageReaders::Read(ImageFormat::Bmp, file);
     QVERIFY2(decoded.ok(), qPrintable(decoded.error));
