@@ -272,9 +272,9 @@ void MainFormTest::stopButtonEndsALoad()
 {
     Frame frame;
     frame.form->SetCommandStates(true);
-    QVERIFY(!Globals::StopLoading);
+    QVERIFY(!frame.form->imageLoader().stopRequested());
     frame.form->buttons().stop->trigger();
-    QVERIFY(Globals::StopLoading);
+    QVERIFY(frame.form->imageLoader().stopRequested());
 }
 
 QTEST_MAIN(MainFormTest)

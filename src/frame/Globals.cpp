@@ -15,7 +15,6 @@ void Reset()
     AppPath.clear();
     HelpFile.clear();
     Prefs = Preferences();
-    StopLoading = false;
     FlashTarget = nullptr;
     MainWindow = nullptr;
 }

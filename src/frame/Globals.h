@@ -15,7 +15,6 @@ namespace Globals {
 inline QString AppPath;                 // ends with the directory separator
 inline QString HelpFile;
 inline Preferences Prefs;
-inline bool StopLoading = false;
 inline QPointer<QWidget> FlashTarget;   // the thumbnail window being flashed
 inline QPointer<MainForm> MainWindow;
 

@@ -2,6 +2,7 @@
 
 #include "frame/AboutBox.h"
 #include "frame/CaptionFlasher.h"
+#include "frame/CommandMenus.h"
 #include "frame/Globals.h"
 #include "settings/SettingsSection.h"
 #include "frame/ListingPanel.h"
@@ -20,6 +21,8 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QProgressBar>
+#include <QTimer>
 #include <QStatusBar>
 #include <QToolBar>
 
@@ -70,29 +73,6 @@ QString GenerateImage(const QTime &now)
     return now.hour() % 2 == 0 ? QStringLiteral("Generate1") : QStringLiteral("Generate2");
 }
 
-QAction *addItem(QMenu *menu, MainForm *form, const char *name, const char *caption, Command command)
-{
-    QAction *item = menu->addAction(QString::fromUtf8(caption));
-    item->setObjectName(QString::fromUtf8(name));
-    QObject::connect(item, &QAction::triggered, form, command);
-    return item;
-}
-
-void addSeparator(QMenu *menu, const char *name)
-{
-    menu->addSeparator()->setObjectName(QString::fromUtf8(name));
-}
-
-QMenu *addMenu(QMenuBar *bar, MainForm *form, const char *name, const char *caption, Command opened)
-{
-    QMenu *menu = bar->addMenu(QString::fromUtf8(caption));
-    menu->setObjectName(QString::fromUtf8(name));
-    menu->menuAction()->setObjectName(QString::fromUtf8(name));
-    if (opened)
-        QObject::connect(menu, &QMenu::aboutToShow, form, opened);
-    return menu;
-}
-
 } // namespace
 
 MainForm::MainForm(QWidget *parent)
@@ -134,6 +114,11 @@ MainForm::MainForm(QWidget *parent)
     addToolBar(Qt::BottomToolBarArea, Picture1);
 
     StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
+    loadProgress = new QProgressBar(StatusBar1);
+    loadProgress->setObjectName(QStringLiteral("prgLoad"));
+    loadProgress->setMaximumWidth(200);
+    loadProgress->hide();
+    StatusBar1->addPermanentWidget(loadProgress);
     const QString initial[] = {QStringLiteral("Total Thumbnails:"), QStringLiteral("Current Thumbnail:")};
     for (int i = 0; i < 2; ++i) {
         panels[i]->setObjectName(QStringLiteral("Panel%1").arg(i + 1));
@@ -144,14 +129,29 @@ MainForm::MainForm(QWidget *parent)
     }
     setStatusBar(StatusBar1);
 
-    buildMenus();
     buildWorkingControls();
+    buildMenus();
     connectListing();
+    connectThumbnails();
     GuardStore([this] { MDIForm_Load(); });
+}
+
+void MainForm::connectThumbnails()
+{
+    loader = new ImageLoader(thumbnailMaker, listingModel, Globals::Prefs, *picbufLoad, *this, this);
+    connect(loader, &ImageLoader::finished, this, [this] {
+        if (std::exchange(closeAfterLoad, false))
+            QTimer::singleShot(0, this, &QWidget::close);
+    });
+    connect(&thumbnailMaker, &Thumbnails::stopLoadingRequested, loader, &ImageLoader::stop);
+    // Each thumbnail window carries the main window's menus, shown while it is active.
+    connect(&thumbnailMaker, &Thumbnails::created, this,
+            [this](ThumbnailWindow *window) { new CommandMenus(*this, CommandMenus::ThumbnailWindow, window); });
 }
 
 void MainForm::connectListing()
 {
+    connect(picListing, &ListingPanel::viewFullSizeRequested, &thumbnailMaker, &Thumbnails::ViewFullSize);
     connect(picListing, &ListingPanel::showThumbnailRequested, this, &MainForm::ShowThumbnail);
     connect(picListing, &ListingPanel::removeThumbnailRequested, this, [this](const QString &path) {
         if (ThumbnailWindow *window = thumbnailMaker.windowOf(path))
@@ -185,64 +185,29 @@ void MainForm::resizeEvent(QResizeEvent *event)
         GuardStore([this] { picListing->ListingLayout(false, true); });
 }
 
-MainForm::~MainForm() = default;
+// The document area tells of its last active window going while the frame is half
+// destroyed; nothing of the frame may answer then.
+MainForm::~MainForm()
+{
+    mdi->disconnect(this);
+}
 
 void MainForm::buildMenus()
 {
+    menus = new CommandMenus(*this, CommandMenus::MainWindow, this);
+    showMenusOf(nullptr);
+    connect(mdi, &QMdiArea::subWindowActivated, this, &MainForm::showMenusOf);
+}
+
+// While a thumbnail window is active, the menu bar shows that window's menus.
+void MainForm::showMenusOf(QMdiSubWindow *active)
+{
+    auto *thumbnail = qobject_cast<ThumbnailWindow *>(active);
+    CommandMenus *shown = thumbnail ? thumbnail->findChild<CommandMenus *>() : nullptr;
     QMenuBar *bar = menuBar();
-    QMenu *file = addMenu(bar, this, "mnuFile", "&File", &MainForm::mnuFile_Click);
-    addItem(file, this, "mnuFileOpenDir", "Open Image &Directory", &MainForm::mnuFileOpenDir_Click);
-    addItem(file, this, "mnuFileOpenFile", "Open an &Image", &MainForm::mnuFileOpenFile_Click);
-    addSeparator(file, "mnuFileSep1");
-    mnuFileClearThumbnails = addItem(file, this, "mnuFileClearThumbnails", "&Clear All Thumbnails",
-                                     &MainForm::mnuFileClearThumbnails_Click);
-    addSeparator(file, "mnuFileSep2");
-    addItem(file, this, "mnuFilePrefs", "&Preferences", &MainForm::mnuFilePrefs_Click);
-    addSeparator(file, "mnuFileSep3");
-    addItem(file, this, "mnuFileExit", "E&xit", &MainForm::mnuFileExit_Click);
-
-    QMenu *html = addMenu(bar, this, "mnuHTML", "&HTML", &MainForm::mnuHTML_Click);
-    mnuHTMLGenerate = addItem(html, this, "mnuHTMLGenerate", "&Generate HTML Code...", &MainForm::mnuHTMLGenerate_Click);
-    mnuHTMLEditor = addItem(html, this, "mnuHTMLEditor", "&Editor...", &MainForm::mnuHTMLEditor_Click);
-
-    QMenu *images = addMenu(bar, this, "mnuImages", "&Images", &MainForm::mnuImages_Click);
-    mnuImagesSaveThumbnails =
-        addItem(images, this, "mnuImagesSaveThumbnails", "Save &Thumbnails", &MainForm::mnuImagesSaveThumbnails_Click);
-    mnuImagesSaveImages = addItem(images, this, "mnuImagesSaveImages", "Save &Images", &MainForm::mnuImagesSaveImages_Click);
-
-    QMenu *listing = addMenu(bar, this, "mnuListing", "&Listing", &MainForm::mnuListing_Click);
-    QMenu *alignment = listing->addMenu(QStringLiteral("&Alignment"));
-    alignment->setObjectName(QStringLiteral("mnuListingAlignment"));
-    mnuListingAlignment = alignment->menuAction();
-    mnuListingAlignment->setObjectName(QStringLiteral("mnuListingAlignment"));
-    mnuListingAlignmentTop = addItem(alignment, this, "mnuListingAlignmentTop", "&Top", &MainForm::mnuListingAlignmentTop_Click);
-    mnuListingAlignmentRight =
-        addItem(alignment, this, "mnuListingAlignmentRight", "&Right", &MainForm::mnuListingAlignmentRight_Click);
-    mnuListingAlignmentBottom =
-        addItem(alignment, this, "mnuListingAlignmentBottom", "&Bottom", &MainForm::mnuListingAlignmentBottom_Click);
-    mnuListingAlignmentLeft =
-        addItem(alignment, this, "mnuListingAlignmentLeft", "&Left", &MainForm::mnuListingAlignmentLeft_Click);
-    for (QAction *side : {mnuListingAlignmentTop, mnuListingAlignmentRight, mnuListingAlignmentBottom, mnuListingAlignmentLeft})
-        side->setCheckable(true);
-    addSeparator(listing, "mnuListingSep1");
-    mnuListingHide = addItem(listing, this, "mnuListingHide", "&Hide", &MainForm::mnuListingHide_Click);
-    mnuListingHide->setCheckable(true);
-
-    mnuWindows = addMenu(bar, this, "mnuWindows", "&Windows", &MainForm::mnuWindows_Click);
-    addItem(mnuWindows, this, "mnuWindowsCascade", "&Cascade", &MainForm::mnuWindowsCascade_Click);
-    addItem(mnuWindows, this, "mnuWindowsTile", "&Tile", &MainForm::mnuWindowsTile_Click);
-    addItem(mnuWindows, this, "mnuWindowsMosaic", "&Mosaic", &MainForm::mnuWindowsMosaic_Click);
-    addSeparator(mnuWindows, "mnuWindowsSep1");
-    mnuWindowsToolbar = addItem(mnuWindows, this, "mnuWindowsToolbar", "&Toolbar", &MainForm::mnuWindowsToolbar_Click);
-    mnuWindowsToolbar->setCheckable(true);
-    mnuWindowsStatusbar =
-        addItem(mnuWindows, this, "mnuWindowsStatusbar", "&Status Bar", &MainForm::mnuWindowsStatusbar_Click);
-    mnuWindowsStatusbar->setCheckable(true);
-
-    QMenu *help = addMenu(bar, this, "mnuHelp", "H&elp", nullptr);
-    addItem(help, this, "mnuHelpContents", "&Help Contents", &MainForm::mnuHelpContents_Click);
-    addSeparator(help, "mnuHelpSep");
-    addItem(help, this, "mnuHelpAbout", "&About...", &MainForm::mnuHelpAbout_Click);
+    bar->clear();
+    for (QMenu *menu : (shown ? shown : menus)->menus())
+        bar->addMenu(menu);
 }
 
 void MainForm::buildWorkingControls()
@@ -328,8 +293,15 @@ void MainForm::showEvent(QShowEvent *event)
     GuardStore([this] { MDIForm_Activate(); });
 }
 
+// Closing while a folder loads stops the load first; the window closes when it has.
 void MainForm::closeEvent(QCloseEvent *event)
 {
+    if (loader->loading()) {
+        loader->stop();
+        closeAfterLoad = true;
+        event->ignore();
+        return;
+    }
     GuardStore([this] { MDIForm_Unload(); });
     event->accept();
     // Help and other top-level windows end with the program.
@@ -412,53 +384,58 @@ void MainForm::ShowHelpContents()
     Ui::platform().showHelp({Globals::HelpFile, 1003});
 }
 
-void MainForm::mnuFile_Click()
-{
-    mnuFileClearThumbnails->setEnabled(picListing->rowCount() > 0);
-}
 
-// A slot once handed out keeps these enabled, even after its thumbnail has gone.
-void MainForm::mnuHTML_Click()
-{
-    mnuHTMLGenerate->setEnabled(thumbs.upperBound() != 0);
-    mnuHTMLEditor->setEnabled(true);
-}
 
-void MainForm::mnuImages_Click()
-{
-    const bool any = thumbs.upperBound() != 0;
-    mnuImagesSaveThumbnails->setEnabled(any);
-    mnuImagesSaveImages->setEnabled(any);
-}
 
-void MainForm::mnuWindows_Click()
-{
-    mnuWindowsToolbar->setChecked(picToolbar->isVisible());
-    mnuWindowsStatusbar->setChecked(StatusBar1->isVisible());
-    listChildWindows();
-}
 
-// The Windows menu ends with the open child windows, the active one checked.
-void MainForm::listChildWindows()
+
+// After a load the load buffer is emptied and the folder remembered for next time.
+void MainForm::mnuFileOpenDir_Click()
 {
-    qDeleteAll(childWindowItems);
-    childWindowItems.clear();
-    const QList<QMdiSubWindow *> windows = mdi->subWindowList();
-    if (windows.isEmpty())
+    if (loader->loading())
         return;
-    childWindowItems << mnuWindows->addSeparator();
-    for (qsizetype i = 0; i < windows.size(); ++i) {
-        QMdiSubWindow *window = windows[i];
-        QAction *item = mnuWindows->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(window->windowTitle()));
-        item->setCheckable(true);
-        item->setChecked(window == mdi->activeSubWindow());
-        connect(item, &QAction::triggered, mdi, [this, window] { mdi->setActiveSubWindow(window); });
-        childWindowItems << item;
+    GuardStore([this] {
+        if (!loader->LoadImageDirectory()) {
+            Ui::MsgBox(QStringLiteral("The Selected Directory Could Not Be Accessed!"), Ui::MsgButtons::OK,
+                       Ui::MsgIcon::Critical, QStringLiteral("File System Error"));
+            return;
+        }
+        picbufLoad->Clear();
+        picLoad->clear();
+        SettingsSection(QStringLiteral("Preferences"))
+            .SetValue(QStringLiteral("Last Open Directory"), Globals::Prefs.lastOpenDirectory);
+    });
+}
+
+void MainForm::mnuFileOpenFile_Click()
+{
+    if (loader->loading())
+        return;
+    GuardStore([this] {
+        loader->OpenImageFile();
+        picbufLoad->Clear();
+        picLoad->clear();
+        SettingsSection(QStringLiteral("Preferences"))
+            .SetValue(QStringLiteral("Last Open Directory"), Globals::Prefs.lastOpenDirectory);
+    });
+}
+
+void MainForm::arrangeWindows(int method)
+{
+    switch (method) {
+    case 0: mnuWindowsCascade_Click(); break;
+    case 1: mnuWindowsTile_Click(); break;
+    case 2: mnuWindowsMosaic_Click(); break;
+    default: break;
     }
 }
 
-void MainForm::mnuFileOpenDir_Click() {}
-void MainForm::mnuFileOpenFile_Click() {}
+void MainForm::showLoadProgress(int done, int total)
+{
+    loadProgress->setVisible(total > 0);
+    loadProgress->setRange(0, std::max(total, 1));
+    loadProgress->setValue(done);
+}
 void MainForm::mnuFileClearThumbnails_Click()
 {
     thumbnailMaker.ClearThumbnails();
@@ -508,20 +485,9 @@ void MainForm::RotatePicListing()
     alignListing(picListing->side());
 }
 
-void MainForm::mnuListing_Click()
-{
-    mnuListingHide->setChecked(picListing->isHidden());
-    mnuListingAlignment->setEnabled(!picListing->isHidden());
-    const int side = picListing->side();
-    mnuListingAlignmentTop->setChecked(side == ListingPanel::Top);
-    mnuListingAlignmentRight->setChecked(side == ListingPanel::Right);
-    mnuListingAlignmentBottom->setChecked(side == ListingPanel::Bottom);
-    mnuListingAlignmentLeft->setChecked(side == ListingPanel::Left);
-}
 
-void MainForm::mnuListingHide_Click()
+void MainForm::mnuListingHide_Click(bool hidden)
 {
-    const bool hidden = mnuListingHide->isChecked();
     picListing->setVisible(!hidden);
     if (toolbarButtons.listingAlign)
         toolbarButtons.listingAlign->setEnabled(!hidden);
@@ -542,15 +508,20 @@ void MainForm::mnuWindowsMosaic_Click()
     MosaicArrange(thumbs, *mdi);
 }
 
-void MainForm::mnuWindowsToolbar_Click()
+bool MainForm::toolbarShown() const
 {
-    picToolbar->setVisible(mnuWindowsToolbar->isChecked());
+    return picToolbar->isVisible();
+}
+
+void MainForm::mnuWindowsToolbar_Click(bool shown)
+{
+    picToolbar->setVisible(shown);
     GuardStore([this] { picListing->ListingLayout(false, true); });
 }
 
-void MainForm::mnuWindowsStatusbar_Click()
+void MainForm::mnuWindowsStatusbar_Click(bool shown)
 {
-    StatusBar1->setVisible(mnuWindowsStatusbar->isChecked());
+    StatusBar1->setVisible(shown);
     GuardStore([this] { picListing->ListingLayout(false, true); });
 }
 
@@ -567,5 +538,15 @@ void MainForm::mnuHelpAbout_Click()
 
 void MainForm::Stop_Click()
 {
-    Globals::StopLoading = true;
+    loader->stop();
+}
+
+void MainForm::LoadImageDirectory()
+{
+    GuardStore([this] { loader->LoadImageDirectory(); });
+}
+
+void MainForm::OpenImageFile()
+{
+    GuardStore([this] { loader->OpenImageFile(); });
 }

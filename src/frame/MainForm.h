@@ -1,5 +1,6 @@
 #pragma once
 
+#include "thumbs/ImageLoader.h"
 #include "thumbs/ListingModel.h"
 #include "thumbs/ThumbCollection.h"
 #include "thumbs/Thumbnails.h"
@@ -9,6 +10,9 @@
 #include <QMainWindow>
 
 class CaptionFlasher;
+class CommandMenus;
+class QMdiSubWindow;
+class QProgressBar;
 class ImageBuffer;
 class ListingPanel;
 class QAction;
@@ -20,7 +24,7 @@ class QToolBar;
 
 // The program's frame: the document area of the thumbnail windows, the menus, the
 // toolbar, the listing, the status bar and the logo strip. Every command starts here.
-class MainForm : public QMainWindow, public ThumbnailHost {
+class MainForm : public QMainWindow, public LoadHost {
     Q_OBJECT
 public:
     // The toolbar's buttons, made at the first activation; each is named by its key
@@ -50,7 +54,10 @@ public:
     ThumbCollection &thumbnails() { return thumbs; }
     ListingModel &listingRows() { return listingModel; }
     Thumbnails &thumbnailMaking() { return thumbnailMaker; }
+    ImageLoader &imageLoader() { return *loader; }
     QMdiArea &documentArea() override;
+    void arrangeWindows(int method) override;
+    void showLoadProgress(int done, int total) override;
 
     void CreateToolbarButtons(bool Create, const QHash<QString, QIcon> &Images);
     void CreateToolbar();
@@ -64,12 +71,9 @@ public:
     void MDIForm_Activate();
     void MDIForm_Unload();
 
+    bool toolbarShown() const;
+
 public slots:
-    void mnuFile_Click();
-    void mnuHTML_Click();
-    void mnuImages_Click();
-    void mnuWindows_Click();
-    void mnuListing_Click();
 
     void mnuFileOpenDir_Click();
     void mnuFileOpenFile_Click();
@@ -84,15 +88,18 @@ public slots:
     void mnuListingAlignmentRight_Click();
     void mnuListingAlignmentBottom_Click();
     void mnuListingAlignmentLeft_Click();
-    void mnuListingHide_Click();
+    void mnuListingHide_Click(bool hidden);
     void mnuWindowsCascade_Click();
     void mnuWindowsTile_Click();
     void mnuWindowsMosaic_Click();
-    void mnuWindowsToolbar_Click();
-    void mnuWindowsStatusbar_Click();
+    void mnuWindowsToolbar_Click(bool shown);
+    void mnuWindowsStatusbar_Click(bool shown);
     void mnuHelpContents_Click();
     void mnuHelpAbout_Click();
     void Stop_Click();
+    // The loads of a thumbnail window's File menu: without the main window's follow-up.
+    void LoadImageDirectory();
+    void OpenImageFile();
     void RotatePicListing();
     void ShowThumbnail(const QString &path);
 
@@ -103,11 +110,12 @@ protected:
 
 private:
     void buildMenus();
+    void showMenusOf(QMdiSubWindow *active);
     void buildWorkingControls();
     void setButtonsEnabled(bool enabled);
     void connectListing();
+    void connectThumbnails();
     void alignListing(int side);
-    void listChildWindows();
     void RestoreWindowPosition();
     void StoreWindowPosition();
 
@@ -126,22 +134,11 @@ private:
     QLabel *picLoad;
     QLabel *picIconLoad;
     ToolbarButtons toolbarButtons;
-    QMenu *mnuWindows = nullptr;
-    QAction *mnuFileClearThumbnails = nullptr;
-    QAction *mnuHTMLGenerate = nullptr;
-    QAction *mnuHTMLEditor = nullptr;
-    QAction *mnuImagesSaveThumbnails = nullptr;
-    QAction *mnuImagesSaveImages = nullptr;
-    QAction *mnuListingAlignment = nullptr;
-    QAction *mnuListingAlignmentTop = nullptr;
-    QAction *mnuListingAlignmentRight = nullptr;
-    QAction *mnuListingAlignmentBottom = nullptr;
-    QAction *mnuListingAlignmentLeft = nullptr;
-    QAction *mnuListingHide = nullptr;
-    QAction *mnuWindowsToolbar = nullptr;
-    QAction *mnuWindowsStatusbar = nullptr;
+    CommandMenus *menus = nullptr;
+    QProgressBar *loadProgress = nullptr;
+    ImageLoader *loader = nullptr;
+    bool closeAfterLoad = false;
     Thumbnails thumbnailMaker;
-    QList<QAction *> childWindowItems;
     bool Activated = false;
     bool unloaded = false;
 };

@@ -4,7 +4,10 @@
 
 #include <QCloseEvent>
 #include <QFontDatabase>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QMenu>
+#include <QMouseEvent>
 
 // The window's interior, as large as the picture and the caption with their margins.
 class ThumbnailWindow::Interior : public QWidget {
@@ -30,7 +33,7 @@ QFont captionFont()
 
 ThumbnailWindow::ThumbnailWindow(QWidget *parent)
     : QMdiSubWindow(parent), interior(new Interior), picThumb(new ImageBuffer(interior)),
-      lblCaption(new QLabel(interior))
+      lblCaption(new QLabel(interior)), mnuPopup(new QMenu(QStringLiteral("Popup"), this))
 {
     setObjectName(QStringLiteral("THUMBNAIL"));
     setWindowTitle(QStringLiteral("Loading..."));
@@ -42,6 +45,53 @@ ThumbnailWindow::ThumbnailWindow(QWidget *parent)
     picThumb->hide();
     lblCaption->hide();
     setWidget(interior);
+    for (QObject *clickable : {static_cast<QObject *>(picThumb->viewport()), static_cast<QObject *>(lblCaption)})
+        clickable->installEventFilter(this);
+
+    mnuPopup->setObjectName(QStringLiteral("mnuPopup"));
+    QAction *fullSize = mnuPopup->addAction(QStringLiteral("&View Image at Full Size"));
+    fullSize->setObjectName(QStringLiteral("mnuPopupFullSize"));
+    QAction *remove = mnuPopup->addAction(QStringLiteral("&Remove Thumbnail"));
+    remove->setObjectName(QStringLiteral("mnuPopupRemove"));
+    mnuPopup->addSeparator()->setObjectName(QStringLiteral("mnuPopupSep1"));
+    mnuPopup->addAction(QStringLiteral("&Hide This Menu"))->setObjectName(QStringLiteral("mnuPopupHide"));
+    connect(fullSize, &QAction::triggered, this, [this] { emit fullSizeRequested(path); });
+    connect(remove, &QAction::triggered, this, [this] { emit removeRequested(this); });
+    connect(this, &QMdiSubWindow::windowStateChanged, this, [this](Qt::WindowStates before, Qt::WindowStates now) {
+        if ((now & Qt::WindowActive) && !(before & Qt::WindowActive))
+            emit activated(path);
+    });
+}
+
+void ThumbnailWindow::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape)
+        emit escapePressed();
+    QMdiSubWindow::keyPressEvent(event);
+}
+
+// The left button alone on the picture or the caption shows the full-size picture;
+// the right button's release opens the context menu, or with Ctrl alone on the
+// picture closes the window.
+bool ThumbnailWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::MouseButtonPress) {
+        const auto *mouse = static_cast<QMouseEvent *>(event);
+        if (mouse->buttons() == Qt::LeftButton) {
+            emit fullSizeRequested(path);
+            return true;
+        }
+    } else if (event->type() == QEvent::MouseButtonRelease) {
+        const auto *mouse = static_cast<QMouseEvent *>(event);
+        if (mouse->button() == Qt::RightButton) {
+            if (watched != lblCaption && mouse->modifiers() == Qt::ControlModifier)
+                close();
+            else
+                mnuPopup->popup(mouse->globalPosition().toPoint());
+            return true;
+        }
+    }
+    return QMdiSubWindow::eventFilter(watched, event);
 }
 
 void ThumbnailWindow::arrange(int margin, int captionHeight)

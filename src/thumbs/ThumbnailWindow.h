@@ -4,6 +4,7 @@
 
 class ImageBuffer;
 class QLabel;
+class QMenu;
 
 // One thumbnail: a child window of the main window showing the scaled picture and,
 // under it, a three-line caption (file name, pixel size, size in kilobytes). Its
@@ -26,18 +27,31 @@ public:
     // after another margin, the interior as large as both.
     void arrange(int margin, int captionHeight);
 
+    // The context menu of the picture and the caption.
+    QMenu &popup() const { return *mnuPopup; }
+
 signals:
     // The window is closing, whoever closed it: its thumbnail leaves the collection.
     void unloading(ThumbnailWindow *window);
+    // The user asked for the picture at full size, or for the thumbnail's removal.
+    void fullSizeRequested(const QString &path);
+    void removeRequested(ThumbnailWindow *window);
+    // ESC: a running folder load is to stop.
+    void escapePressed();
+    // The window became the active one.
+    void activated(const QString &path);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     class Interior;
     Interior *interior;
     ImageBuffer *picThumb;
     QLabel *lblCaption;
+    QMenu *mnuPopup;
     QString path;
     bool unloaded = false;
 };

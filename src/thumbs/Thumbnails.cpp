@@ -2,6 +2,7 @@
 
 #include "imagebuffer/ImageBuffer.h"
 #include "settings/Preferences.h"
+#include "thumbs/FullSizeWindow.h"
 #include "thumbs/ListingModel.h"
 #include "thumbs/ThumbCollection.h"
 #include "thumbs/ThumbnailImage.h"
@@ -77,6 +78,11 @@ int Thumbnails::CreateThumbnail(Picture &source, const QString &path)
     window->setWindowTitle(name);
     thumbs.setWindow(slot, window);
     connect(window, &ThumbnailWindow::unloading, this, [this](ThumbnailWindow *closing) { CloseThumbnail(*closing); });
+    connect(window, &ThumbnailWindow::fullSizeRequested, this, &Thumbnails::ViewFullSize);
+    connect(window, &ThumbnailWindow::removeRequested, this, [this](ThumbnailWindow *removed) { RemoveThumbnail(*removed); });
+    connect(window, &ThumbnailWindow::escapePressed, this, &Thumbnails::stopLoadingRequested);
+    connect(window, &ThumbnailWindow::activated, this,
+            [this](const QString &source) { host.SetPanelText(2, QStringLiteral("Current Thumbnail:  ") + source); });
 
     host.documentArea().addSubWindow(window);
     // The outer size is the interior's and the frame's: the title bar may not claim more.
@@ -88,7 +94,28 @@ int Thumbnails::CreateThumbnail(Picture &source, const QString &path)
 
     listing.addRow(path, size, listing.icons().GetFileIcon(FileIcons::Small, path, false));
     host.SetPanelText(1, totalText());
+    emit created(window);
     return 0;
+}
+
+void Thumbnails::ViewFullSize(const QString &path)
+{
+    Ui::BusyPointer busy;
+    ShowFullSize(path, host.documentArea().window());
+}
+
+void Thumbnails::RemoveThumbnail(ThumbnailWindow &window)
+{
+    const QString path = window.sourcePath();
+    const int row = listing.findByName(Paths::FileNameOf(path));
+    listing.selectRow(row);
+    if (row < 0 || listing.index(row, ListingModel::PathColumn).data().toString() != Paths::DirectoryOf(path)) {
+        Ui::MsgBox(QStringLiteral("The Thumbnail Could Not Be Located.  Please Delete it by Right-Clicking "
+                                  "on the Thumbnail Name in the Thumbnail Listing Window."),
+                   Ui::MsgButtons::OK, Ui::MsgIcon::Exclamation, QStringLiteral("Cannot Find Thumbnail"));
+        return;
+    }
+    window.close();
 }
 
 void Thumbnails::CloseThumbnail(ThumbnailWindow &window)

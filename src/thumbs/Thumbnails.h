@@ -46,6 +46,19 @@ public:
     // The window of the first slot in use whose thumbnail shows this file.
     ThumbnailWindow *windowOf(const QString &path) const;
 
+    // The picture of a file at full size, modal, with the hourglass while it loads.
+    void ViewFullSize(const QString &path);
+    // "Remove Thumbnail" of a thumbnail window: closes it when the listing finds its
+    // row, else tells the user to remove it from the listing.
+    void RemoveThumbnail(ThumbnailWindow &window);
+
+signals:
+    // A thumbnail window was made and filled.
+    void created(ThumbnailWindow *window);
+    // ESC in a thumbnail window: a running folder load is to stop.
+    void stopLoadingRequested();
+
+public:
     // "Total Thumbnails:  " and the number of listing rows.
     QString totalText() const;
     // The size of a file in whole kilobytes, halves rounded up, and "K".

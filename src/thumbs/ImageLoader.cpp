@@ -1,0 +1,195 @@
+#include "thumbs/ImageLoader.h"
+
+#include "imagebuffer/ImageBuffer.h"
+#include "settings/Preferences.h"
+#include "settings/SettingsSection.h"
+#include "thumbs/ImageLoading.h"
+#include "thumbs/ListingModel.h"
+#include "ui/NaturalOrder.h"
+#include "ui/Numbers.h"
+#include "ui/Paths.h"
+#include "ui/Platform.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <algorithm>
+
+namespace {
+
+const QString OpenFilter = QStringLiteral(
+    "All Files (*.*)|*.*|"
+    "All Picture Files (*.jpg;*.bmp;*.gif;*.png;*.tif;*.tga;*.wmf;*.ico;*.pcx)"
+    "|*.jpg;*.bmp;*.gif;*.png;*.tif;*.tga;*.wmf;*.ico;*.pcx|"
+    "JPEGs (*.jpg)|*.jpg|Bitmaps (*.bmp)|*.bmp|GIFs (*.gif)|*.gif|PNGs (*.png)|*.png|TIFFs (*.tif)|*.tif|"
+    "Targas (*.tga)|*.tga|Windows Meta Files (*.wmf)|*.wmf|Icons (*.ico)|*.ico|ZSOFT Bitmap (*.pcx)|*.pcx");
+
+bool preference(const char *name, const char *fallback)
+{
+    const SettingsSection section(QStringLiteral("Preferences"));
+    return Numbers::ToBoolean(section.GetValue(QString::fromUtf8(name), QString::fromUtf8(fallback))).value_or(false);
+}
+
+// Marks a load as running for as long as it lives, and ends it on every way out.
+class Running {
+public:
+    Running(bool &flag, std::function<void()> end) : flag(flag), end(std::move(end)) { flag = true; }
+    ~Running()
+    {
+        flag = false;
+        end();
+    }
+
+private:
+    bool &flag;
+    std::function<void()> end;
+};
+
+} // namespace
+
+ImageLoader::ImageLoader(Thumbnails &thumbnails, ListingModel &listing, Preferences &preferences,
+                         ImageBuffer &loadBuffer, LoadHost &host, QObject *parent)
+    : QObject(parent), thumbnails(thumbnails), listing(listing), preferences(preferences), loadBuffer(loadBuffer),
+      host(host)
+{
+}
+
+std::optional<QStringList> ImageLoader::FilesOf(const QString &directory)
+{
+    const QDir folder(directory);
+    if (!folder.exists() || !QFileInfo(directory).isReadable())
+        return std::nullopt;
+    QStringList names = folder.entryList(QDir::Files | QDir::NoDotAndDotDot);
+    std::sort(names.begin(), names.end(),
+              [](const QString &a, const QString &b) { return CompareNaturally(a, b) < 0; });
+    return names;
+}
+
+bool ImageLoader::isDuplicate(const QString &name, const QString &directory) const
+{
+    for (int row = 0; row < listing.rowCount(); ++row)
+        if (listing.index(row, ListingModel::FileNameColumn).data().toString().compare(name, Qt::CaseInsensitive) == 0
+            && listing.index(row, ListingModel::PathColumn).data().toString() == directory)
+            return true;
+    return false;
+}
+
+bool ImageLoader::loadIntoBuffer(const QString &path)
+{
+    loadBuffer.Clear();
+    Picture picture;
+    if (!LoadAnyImageFile(picture, path))
+        return false;
+    loadBuffer.setPicture(picture);
+    return true;
+}
+
+void ImageLoader::makeThumbnail(const QString &path, bool inFolderLoad)
+{
+    Picture source = loadBuffer.picture();
+    const int error = thumbnails.CreateThumbnail(source, path);
+    if (error == 0)
+        return;
+    if (error == Thumbnails::ErrOutOfMemory) {
+        Ui::MsgBox(QStringLiteral("Memory is Running Low!"), Ui::MsgButtons::OK, Ui::MsgIcon::Exclamation,
+                   QStringLiteral("Too Many Images!"));
+        thumbnails.FreeMemory();
+    } else {
+        const QString text = QStringLiteral("An Error Occured (#%1) While Loading File %2.").arg(error).arg(Paths::FileNameOf(path));
+        Ui::MsgBox(inFolderLoad ? text + QStringLiteral("  Loading from this Directory Will Be Halted.") : text,
+                   Ui::MsgButtons::OK, Ui::MsgIcon::Exclamation, QStringLiteral("Error #%1").arg(error));
+    }
+    StopLoading = true;
+}
+
+void ImageLoader::arrangeAfterLoad()
+{
+    if (!preference("Auto Arrange After Directory Load", "True"))
+        return;
+    const SettingsSection section(QStringLiteral("Preferences"));
+    host.arrangeWindows(int(Numbers::LeadingNumber(section.GetValue(QStringLiteral("Auto Arrange Method"), "2"))));
+}
+
+void ImageLoader::endLoad()
+{
+    host.showLoadProgress(0, 0);
+    host.SetCommandStates(false);
+    StopLoading = false;
+    emit finished();
+}
+
+bool ImageLoader::LoadImageDirectory()
+{
+    if (running)
+        return true;
+    Ui::BusyPointer busy;
+    const QString chosen = Ui::platform().chooseFolder(
+        {QStringLiteral("Please Select a Directory From Which to Load Images..."), preferences.lastOpenDirectory});
+    if (chosen.isEmpty()) {
+        endLoad();
+        return true;
+    }
+    {
+        SettingsSection firstRun(QStringLiteral("First Run Information"));
+        if (Numbers::LeadingNumber(firstRun.GetValue(QStringLiteral("First Directory Load"), "0")) == 0) {
+            firstRun.SetValue(QStringLiteral("First Directory Load"), QStringLiteral("1"));
+            Ui::MsgBox(QStringLiteral("Images Loading from a Directory Can be Halted at any Time by Pressing the ESC Key."),
+                       Ui::MsgButtons::OK, Ui::MsgIcon::Information, QStringLiteral("Stop Loading Information"));
+        }
+    }
+    const QString directory = QDir::toNativeSeparators(chosen);
+    preferences.lastOpenDirectory = directory.endsWith(QDir::separator()) ? directory : directory + QDir::separator();
+    const std::optional<QStringList> names = FilesOf(preferences.lastOpenDirectory);
+    if (!names)
+        return false;
+
+    const Running run(running, [this] { endLoad(); });
+    host.SetCommandStates(true);
+    const bool notify = preference("Notify of Duplicate Images", "False");
+    // The folder is taken as it is now: files that arrive during the load wait for
+    // the next one.
+    const QString folder = preferences.lastOpenDirectory;
+    for (qsizetype i = 0; i < names->size(); ++i) {
+        const QString &name = names->at(i);
+        if (isDuplicate(name, folder)) {
+            if (notify
+                && Ui::MsgBox(QStringLiteral("The File %1 Has Already Been Loaded.  Do You Wish to Continue Loading "
+                                             "Images from this Directory?")
+                                  .arg(name),
+                              Ui::MsgButtons::YesNo, Ui::MsgIcon::Question,
+                              QStringLiteral("Duplicate Thumbnail; Continue?"))
+                       == Ui::MsgResult::No)
+                StopLoading = true;
+        } else if (loadIntoBuffer(folder + name)) {
+            makeThumbnail(folder + name, true);
+        }
+        host.showLoadProgress(int(i + 1), int(names->size()));
+        Ui::platform().yieldEvents();
+        if (StopLoading)
+            break;
+    }
+    arrangeAfterLoad();
+    return true;
+}
+
+void ImageLoader::OpenImageFile()
+{
+    if (running)
+        return;
+    Ui::BusyPointer busy;
+    const Ui::FileDialogAnswer answer = Ui::platform().openFile({QStringLiteral("Specify the Image File to Open"),
+                                                                 OpenFilter, 3, preferences.lastOpenDirectory,
+                                                                 QStringLiteral("*.jpg")});
+    if (answer.fileName.isEmpty())
+        return;
+    const Running run(running, [this] { endLoad(); });
+    const QString path = QDir::toNativeSeparators(answer.fileName);
+    preferences.lastOpenDirectory = Paths::DirectoryOf(path);
+    if (isDuplicate(Paths::FileNameOf(path), Paths::DirectoryOf(path))) {
+        if (preference("Notify of Duplicate Images", "False"))
+            Ui::MsgBox(QStringLiteral("The File %1 Has Already Been Loaded.").arg(path), Ui::MsgButtons::OK,
+                       Ui::MsgIcon::Exclamation, QStringLiteral("Duplicate Image"));
+    } else if (loadIntoBuffer(path)) {
+        makeThumbnail(path, false);
+    }
+    arrangeAfterLoad();
+}

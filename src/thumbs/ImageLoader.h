@@ -1,0 +1,63 @@
+#pragma once
+
+#include "thumbs/Thumbnails.h"
+
+#include <QObject>
+#include <QString>
+
+class ImageBuffer;
+class ListingModel;
+struct Preferences;
+
+// What loading needs of the main window besides what the thumbnails need.
+class LoadHost : public ThumbnailHost {
+public:
+    // 0 cascade, 1 tile, 2 mosaic.
+    virtual void arrangeWindows(int method) = 0;
+    // Files done of the folder's files; hidden when `total` is 0.
+    virtual void showLoadProgress(int done, int total) = 0;
+};
+
+// Brings pictures in: every readable file of a folder, or one chosen file, each
+// through the load buffer into a thumbnail. A folder load yields to the user
+// interface after every file and stops when asked.
+class ImageLoader : public QObject {
+    Q_OBJECT
+public:
+    ImageLoader(Thumbnails &thumbnails, ListingModel &listing, Preferences &preferences, ImageBuffer &loadBuffer,
+                LoadHost &host, QObject *parent = nullptr);
+
+    // Asks for a folder and loads it. False only when the chosen folder cannot be
+    // listed. Does nothing (and returns true) while a load runs.
+    bool LoadImageDirectory();
+    // Asks for one file and loads it. Does nothing while a load runs.
+    void OpenImageFile();
+
+    bool loading() const { return running; }
+    // Asks the running folder load to stop after its current file.
+    void stop() { StopLoading = true; }
+    bool stopRequested() const { return StopLoading; }
+
+    // The folder's files in the order they are loaded: by name as people read it,
+    // hidden files and folders left out. Nothing when the folder cannot be listed.
+    static std::optional<QStringList> FilesOf(const QString &directory);
+
+signals:
+    // A load has ended, whatever ended it.
+    void finished();
+
+private:
+    bool isDuplicate(const QString &name, const QString &directory) const;
+    bool loadIntoBuffer(const QString &path);
+    void makeThumbnail(const QString &path, bool inFolderLoad);
+    void arrangeAfterLoad();
+    void endLoad();
+
+    Thumbnails &thumbnails;
+    ListingModel &listing;
+    Preferences &preferences;
+    ImageBuffer &loadBuffer;
+    LoadHost &host;
+    bool StopLoading = false;
+    bool running = false;
+};
