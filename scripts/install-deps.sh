@@ -1,9 +1,13 @@
 #!/bin/sh
-# Installs the Debian packages Quillmere needs to build, run and test, when missing.
+# Installs the Debian packages Quillmere needs to build, run and test, when missing;
+# with the argument "bench", also the tools the benchmarks compare against.
 set -eu
 
 PACKAGES="cmake g++ make qt6-base-dev qt6-image-formats-plugins fonts-dejavu-core \
 libjpeg-dev libpng-dev libtiff-dev xvfb xauth"
+if [ "${1:-}" = "bench" ]; then
+    PACKAGES="$PACKAGES libvips-tools imagemagick"
+fi
 
 missing=""
 for package in $PACKAGES; do

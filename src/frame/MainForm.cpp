@@ -145,8 +145,11 @@ void MainForm::connectThumbnails()
     });
     connect(&thumbnailMaker, &Thumbnails::stopLoadingRequested, loader, &ImageLoader::stop);
     // Each thumbnail window carries the main window's menus, shown while it is active.
-    connect(&thumbnailMaker, &Thumbnails::created, this,
-            [this](ThumbnailWindow *window) { new CommandMenus(*this, CommandMenus::ThumbnailWindow, window); });
+    connect(&thumbnailMaker, &Thumbnails::created, this, [this](ThumbnailWindow *window) {
+        new CommandMenus(*this, CommandMenus::ThumbnailWindow, window);
+        if (mdi->activeSubWindow() == window)
+            showMenusOf(window);  // it became active before it had menus
+    });
 }
 
 void MainForm::connectListing()

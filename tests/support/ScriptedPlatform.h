@@ -11,7 +11,7 @@ namespace Ui {
 // The platform of the tests: every call is recorded, every answer comes from a queue
 // the test filled beforehand. With nothing prepared a message box answers with its
 // first button, a dialog is cancelled and a shell call succeeds.
-class ScriptedPlatform final : public Platform {
+class ScriptedPlatform : public Platform {
 public:
     // Prepared answers, used in order.
     QQueue<MsgResult> messageAnswers;

@@ -1,0 +1,432 @@
+#include "MainFormFixture.h"
+#include "TestImages.h"
+
+#include "frame/ListingPanel.h"
+#include "imagebuffer/ImageBuffer.h"
+#include "thumbs/FullSizeWindow.h"
+#include "thumbs/ImageLoader.h"
+#include "thumbs/ThumbnailWindow.h"
+#include "ui/Twips.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QSet>
+#include <QTest>
+
+namespace {
+
+// Runs what the test asks at each yield of a load, as the user would act then.
+class YieldingPlatform : public Ui::ScriptedPlatform {
+public:
+    std::function<void(int)> onYield;
+    void yieldEvents() override
+    {
+        ScriptedPlatform::yieldEvents();
+        if (onYield)
+            onYield(yields);
+    }
+};
+
+struct Loading : Frame {
+    YieldingPlatform *platform = new YieldingPlatform;
+    std::unique_ptr<Ui::Platform> previous = Ui::setPlatform(std::unique_ptr<Ui::Platform>(platform));
+
+    Loading() { setPreference("Auto Arrange After Directory Load", "False"); }
+    ~Loading()
+    {
+        form.reset();
+        Ui::setPlatform(std::move(previous));
+    }
+    void setPreference(const char *name, const char *value)
+    {
+        environment.raw().setValue(QStringLiteral("Preferences/") + QString::fromUtf8(name), QString::fromUtf8(value));
+    }
+    // A folder of pictures (and whatever else) made from name -> bytes.
+    QString folder(const QString &name, const QList<QPair<QString, QByteArray>> &files) const
+    {
+        const QString path = environment.path(name);
+        QDir().mkpath(path);
+        for (const auto &[file, bytes] : files) {
+            QFile out(QDir(path).filePath(file));
+            if (out.open(QIODevice::WriteOnly))
+                out.write(bytes);
+        }
+        return QDir::toNativeSeparators(path);
+    }
+    static QByteArray picture(int seed = 0) { return TestImages::encode(TestImages::pattern(40 + seed, 30), "png"); }
+    bool loadFolder(const QString &path)
+    {
+        platform->folderAnswers << path;
+        form->mnuFileOpenDir_Click();
+        return platform->messages.isEmpty() || platform->messages.last().title != QLatin1String("File System Error");
+    }
+    void openFile(const QString &path)
+    {
+        platform->fileAnswers << Ui::FileDialogAnswer{path, 3};
+        form->mnuFileOpenFile_Click();
+    }
+    QStringList names() const
+    {
+        QStringList all;
+        for (const QString &path : form->listingRows().keys())
+            all << QFileInfo(path).fileName();
+        return all;
+    }
+    QStringList titles() const
+    {
+        QStringList all;
+        for (const Ui::MessageBoxRequest &message : platform->messages)
+            all << message.title;
+        return all;
+    }
+    ThumbnailWindow *window(const QString &name) const
+    {
+        for (QMdiSubWindow *child : form->mdiArea()->subWindowList())
+            if (child->windowTitle() == name)
+                return qobject_cast<ThumbnailWindow *>(child);
+        return nullptr;
+    }
+};
+
+const QString Separator = QDir::separator();
+
+} // namespace
+
+class LoadingTest : public QObject {
+    Q_OBJECT
+private slots:
+    void cancellingTheFolderBrowserLoadsNothing();
+    void aFolderOfPicturesAndText();
+    void duplicatesAreNeverLoadedTwice();
+    void theSameNameInTwoFolders();
+    void escapeStopsAfterTheCurrentFile();
+    void singleFiles();
+    void arrangementAfterLoading();
+    void anUnlistableFolderIsReported();
+    void whatHappensDuringAYieldCannotBreakTheLoad();
+    void closingTheMainWindowStopsTheLoadFirst();
+    void fullSizeWindowFitsTheScreen();
+    void fullSizeWindowRemembersItsPlace();
+    void thumbnailWindowMouseAndKeys();
+    void removeThumbnailNeedsItsOwnRow();
+    void thumbnailMenusTakeTheMenuBar();
+};
+
+void LoadingTest::cancellingTheFolderBrowserLoadsNothing()
+{
+    Loading l;
+    l.form->mnuFileOpenDir_Click();
+    QCOMPARE(l.platform->folderRequests.size(), 1);
+    QCOMPARE(l.platform->folderRequests[0].title, QStringLiteral("Please Select a Directory From Which to Load Images..."));
+    QCOMPARE(l.platform->folderRequests[0].initialDirectory, Globals::Prefs.lastOpenDirectory);
+    QVERIFY(l.platform->messages.isEmpty());
+    QCOMPARE(l.form->listingRows().rowCount(), 0);
+    QVERIFY(!l.form->buttons().stop->isVisible() && l.form->buttons().generateCode->isVisible());
+    QCOMPARE(l.platform->busyDepth, 0);
+}
+
+void LoadingTest::aFolderOfPicturesAndText()
+{
+    Loading l;
+    const QString pictures = l.folder(QStringLiteral("pictures"), {{"IMG_10.png", Loading::picture(1)},
+                                                                   {"notes.txt", "not a picture"},
+                                                                   {".hidden.png", Loading::picture(2)},
+                                                                   {"IMG_2.png", Loading::picture(3)}});
+    QDir().mkpath(pictures + Separator + QStringLiteral("sub.png"));
+    int progressSeen = 0;
+    l.platform->onYield = [&](int) {
+        if (l.form->findChild<QProgressBar *>(QStringLiteral("prgLoad"))->isVisible())
+            ++progressSeen;
+    };
+    QVERIFY(l.loadFolder(pictures));
+    QCOMPARE(l.names(), (QStringList{"IMG_2.png", "IMG_10.png"}));
+    QCOMPARE(l.titles(), QStringList{QStringLiteral("Stop Loading Information")});  // the first load only
+    QCOMPARE(l.platform->yields, 3);  // one per listed file, the text file included
+    QCOMPARE(progressSeen, 3);
+    QVERIFY(!l.form->findChild<QProgressBar *>(QStringLiteral("prgLoad"))->isVisible());
+    QCOMPARE(l.stored(QStringLiteral("Preferences/Last Open Directory")), pictures + Separator);
+    QVERIFY(l.form->loadBuffer()->picture().isNull());
+    QCOMPARE(l.form->PanelText(1), QStringLiteral("Total Thumbnails:  2"));
+    QVERIFY(l.form->buttons().generateCode->isEnabled());
+    // A second folder: no second note.
+    QVERIFY(l.loadFolder(l.folder(QStringLiteral("more"), {{"x.png", Loading::picture()}})));
+    QCOMPARE(l.titles().size(), 1);
+    QCOMPARE(l.names().size(), 3);
+}
+
+void LoadingTest::duplicatesAreNeverLoadedTwice()
+{
+    Loading l;
+    const QString pictures =
+        l.folder(QStringLiteral("pictures"), {{"a.png", Loading::picture(1)}, {"b.png", Loading::picture(2)}});
+    QVERIFY(l.loadFolder(pictures));
+    l.platform->messages.clear();
+    QVERIFY(l.loadFolder(pictures));
+    QCOMPARE(l.names().size(), 2);
+    QVERIFY(l.platform->messages.isEmpty());
+
+    l.setPreference("Notify of Duplicate Images", "True");
+    l.platform->messageAnswers << Ui::MsgResult::No;
+    QVERIFY(l.loadFolder(pictures));
+    QCOMPARE(l.titles(), QStringList{QStringLiteral("Duplicate Thumbnail; Continue?")});
+    QCOMPARE(l.platform->messages[0].text, QStringLiteral("The File a.png Has Already Been Loaded.  Do You Wish to "
+                                                          "Continue Loading Images from this Directory?"));
+    QCOMPARE(l.platform->messages[0].buttons, Ui::MsgButtons::YesNo);
+    l.platform->messages.clear();
+    QVERIFY(l.loadFolder(pictures));  // answering Yes goes on: one question per file
+    QCOMPARE(l.titles().size(), 2);
+    QCOMPARE(l.names().size(), 2);
+}
+
+void LoadingTest::theSameNameInTwoFolders()
+{
+    Loading l;
+    QVERIFY(l.loadFolder(l.folder(QStringLiteral("one"), {{"a.png", Loading::picture(1)}})));
+    QVERIFY(l.loadFolder(l.folder(QStringLiteral("two"), {{"a.png", Loading::picture(2)}})));
+    QCOMPARE(l.names(), (QStringList{"a.png", "a.png"}));
+}
+
+void LoadingTest::escapeStopsAfterTheCurrentFile()
+{
+    Loading l;
+    const QString pictures = l.folder(QStringLiteral("pictures"), {{"a.png", Loading::picture(1)},
+                                                                   {"b.png", Loading::picture(2)},
+                                                                   {"c.png", Loading::picture(3)}});
+    l.platform->onYield = [&](int yield) {
+        if (yield == 1)
+            QTest::keyClick(l.window(QStringLiteral("a.png")), Qt::Key_Escape);
+    };
+    QVERIFY(l.loadFolder(pictures));
+    QCOMPARE(l.names(), QStringList{"a.png"});
+    QVERIFY(!l.form->imageLoader().stopRequested());  // reset when the load ends
+}
+
+void LoadingTest::singleFiles()
+{
+    Loading l;
+    const QString pictures = l.folder(QStringLiteral("pictures"), {{"a.png", Loading::picture()}, {"t.txt", "text"}});
+    l.openFile(pictures + Separator + QStringLiteral("a.png"));
+    const Ui::FileDialogRequest asked = l.platform->openRequests.value(0);
+    QCOMPARE(asked.title, QStringLiteral("Specify the Image File to Open"));
+    QCOMPARE(asked.filterIndex, 3);
+    QCOMPARE(asked.fileName, QStringLiteral("*.jpg"));
+    QVERIFY(asked.filter.startsWith(QStringLiteral("All Files (*.*)|*.*|All Picture Files (")));
+    QVERIFY(asked.filter.endsWith(QStringLiteral("|ZSOFT Bitmap (*.pcx)|*.pcx")));
+    QCOMPARE(l.names(), QStringList{"a.png"});
+    l.setPreference("Notify of Duplicate Images", "True");
+    l.openFile(pictures + Separator + QStringLiteral("a.png"));
+    QCOMPARE(l.titles(), QStringList{QStringLiteral("Duplicate Image")});
+    QCOMPARE(l.platform->messages[0].text,
+             QStringLiteral("The File %1 Has Already Been Loaded.").arg(pictures + Separator + QStringLiteral("a.png")));
+    l.openFile(pictures + Separator + QStringLiteral("t.txt"));  // unreadable: no thumbnail, no message
+    QCOMPARE(l.titles().size(), 1);
+    QCOMPARE(l.names().size(), 1);
+    QCOMPARE(l.stored(QStringLiteral("Preferences/Last Open Directory")), pictures + Separator);
+}
+
+void LoadingTest::arrangementAfterLoading()
+{
+    Loading l;
+    const QString pictures =
+        l.folder(QStringLiteral("pictures"), {{"a.png", Loading::picture(1)}, {"b.png", Loading::picture(2)}, {"t.txt", "x"}});
+    QVERIFY(l.loadFolder(pictures));
+    l.setPreference("Auto Arrange After Directory Load", "True");
+    ThumbnailWindow *first = l.window(QStringLiteral("a.png"));
+    const auto moveAway = [first] { first->move(250, 150); };
+    // Method 3 arranges nothing.
+    l.setPreference("Auto Arrange Method", "3");
+    moveAway();
+    l.openFile(pictures + Separator + QStringLiteral("t.txt"));
+    QCOMPARE(first->pos(), QPoint(250, 150));
+    // Even an unreadable single file ends with the arrangement; 1 tiles.
+    l.setPreference("Auto Arrange Method", "1");
+    l.openFile(pictures + Separator + QStringLiteral("t.txt"));
+    QVERIFY(first->pos() != QPoint(250, 150));
+    QVERIFY(!first->geometry().intersects(l.window(QStringLiteral("b.png"))->geometry()));
+    // The default, 2, is the mosaic.
+    l.setPreference("Auto Arrange Method", "2");
+    moveAway();
+    l.openFile(pictures + Separator + QStringLiteral("t.txt"));
+    QCOMPARE(first->pos(), QPoint(0, 0));
+}
+
+void LoadingTest::anUnlistableFolderIsReported()
+{
+    Loading l;
+    QVERIFY(!l.loadFolder(l.environment.path(QStringLiteral("no-such-folder"))));
+    QCOMPARE(l.platform->messages.last().text, QStringLiteral("The Selected Directory Could Not Be Accessed!"));
+    QCOMPARE(l.platform->messages.last().icon, Ui::MsgIcon::Critical);
+    QVERIFY(l.stored(QStringLiteral("Preferences/Last Open Directory")).isEmpty());
+    QCOMPARE(l.platform->busyDepth, 0);
+}
+
+// Closing windows, clearing, removing rows and asking for another load while a load
+// yields: nothing crashes, nothing is lost, and a second load does not start.
+void LoadingTest::whatHappensDuringAYieldCannotBreakTheLoad()
+{
+    Loading l;
+    QList<QPair<QString, QByteArray>> files;
+    for (int i = 1; i <= 6; ++i)
+        files << qMakePair(QStringLiteral("p%1.png").arg(i), Loading::picture(i));
+    const QString pictures = l.folder(QStringLiteral("pictures"), files);
+    // Each act once, when its file has just been made (closing yields too).
+    QSet<QString> done;
+    auto once = [&](const QString &file) { return l.window(file) && !done.contains(file) && (done << file, true); };
+    l.platform->onYield = [&](int) {
+        if (once(QStringLiteral("p1.png"))) {
+            l.window(QStringLiteral("p1.png"))->close();
+        } else if (once(QStringLiteral("p2.png"))) {
+            l.platform->folderAnswers << pictures;
+            l.form->mnuFileOpenDir_Click();  // ignored while loading
+            l.form->LoadImageDirectory();
+            l.form->mnuFileOpenFile_Click();
+        } else if (once(QStringLiteral("p3.png"))) {
+            l.platform->messageAnswers << Ui::MsgResult::Yes;
+            l.form->mnuFileClearThumbnails_Click();
+        } else if (once(QStringLiteral("p4.png"))) {
+            l.form->listingRows().selectRow(0);
+            l.form->listing()->popup().cxtListingRemoveThumbnail->trigger();
+        }
+    };
+    QVERIFY(l.loadFolder(pictures));
+    QCOMPARE(l.platform->folderRequests.size(), 1);
+    QVERIFY(l.platform->openRequests.isEmpty());
+    QCOMPARE(l.names(), (QStringList{"p5.png", "p6.png"}));
+    QCOMPARE(l.form->thumbnails().count(), 2);
+    QCOMPARE(l.form->mdiArea()->subWindowList().size(), 2);
+}
+
+void LoadingTest::closingTheMainWindowStopsTheLoadFirst()
+{
+    Loading l;
+    const QString pictures = l.folder(QStringLiteral("pictures"), {{"a.png", Loading::picture(1)},
+                                                                   {"b.png", Loading::picture(2)}});
+    bool closedAtOnce = true;
+    l.platform->onYield = [&](int yield) {
+        if (yield == 1)
+            closedAtOnce = l.form->close();
+    };
+    QVERIFY(l.loadFolder(pictures));
+    QVERIFY(!closedAtOnce);
+    QCOMPARE(l.names(), QStringList{"a.png"});
+    QTRY_VERIFY(!l.form->isVisible());
+    QCOMPARE(l.stored(QStringLiteral("Window Positions/MAINFORM/Window State")), QStringLiteral("2"));
+}
+
+void LoadingTest::fullSizeWindowFitsTheScreen()
+{
+    const QSize screen(1000, 800), frame(10, 30);
+    const int bar = 15;
+    using Fit = FullSizeWindow::Fit;
+    auto fit = [&](QSize picture) { return FullSizeWindow::FitOnScreen(picture, screen, frame, bar); };
+    const Fit small = fit(QSize(400, 300));
+    QCOMPARE(small.interior, QSize(400, 300));
+    QCOMPARE(small.scrollBars, 0);
+    const Fit wide = fit(QSize(3000, 300));
+    QCOMPARE(wide.interior, QSize(990, 315));
+    QCOMPARE(wide.scrollBars, 1);
+    const Fit tall = fit(QSize(400, 3000));
+    QCOMPARE(tall.interior, QSize(415, 770));
+    QCOMPARE(tall.scrollBars, 2);
+    const Fit both = fit(QSize(3000, 3000));
+    QCOMPARE(both.interior, QSize(990, 770));
+    QCOMPARE(both.scrollBars, 3);
+}
+
+void LoadingTest::fullSizeWindowRemembersItsPlace()
+{
+    Loading l;
+    const QString pictures = l.folder(QStringLiteral("pictures"), {{"a.png", Loading::picture()}, {"t.txt", "x"}});
+    l.environment.raw().setValue(QStringLiteral("Window Positions/WHOLE/Top"), QString::number(Twips::FromPixelsY(40)));
+    l.environment.raw().setValue(QStringLiteral("Window Positions/WHOLE/Left"), QStringLiteral("-500"));
+    ShowFullSize(pictures + Separator + QStringLiteral("a.png"), l.form.get());
+    QCOMPARE(l.platform->dialogsShown, QStringList{QStringLiteral("WHOLE")});
+    QCOMPARE(l.stored(QStringLiteral("Window Positions/WHOLE/Top")).toDouble(), Twips::FromPixelsY(40));
+    QCOMPARE(l.stored(QStringLiteral("Window Positions/WHOLE/Left")).toDouble(),
+             Twips::FromPixelsX(Twips::ToPixelsX(10)));  // off the screen: back to 10 twips
+    ShowFullSize(pictures + Separator + QStringLiteral("t.txt"), l.form.get());
+    QCOMPARE(l.platform->dialogsShown.size(), 1);
+    QCOMPARE(l.titles(), QStringList{QStringLiteral("Error")});
+    QCOMPARE(l.platform->messages[0].text, QStringLiteral("Picture Could Not Be Loaded."));
+    QCOMPARE(l.platform->messages[0].icon, Ui::MsgIcon::Critical);
+}
+
+void LoadingTest::thumbnailWindowMouseAndKeys()
+{
+    Loading l;
+    QVERIFY(l.loadFolder(l.folder(QStringLiteral("pictures"), {{"a.png", Loading::picture()}})));
+    ThumbnailWindow *window = l.window(QStringLiteral("a.png"));
+    QWidget *picture = window->picture().viewport();
+    QLabel *caption = &window->caption();
+    // Left alone shows the picture; left and right together do not.
+    QTest::mousePress(picture, Qt::LeftButton);
+    QCOMPARE(l.platform->dialogsShown, QStringList{QStringLiteral("WHOLE")});
+    QMouseEvent both(QEvent::MouseButtonPress, QPointF(5, 5), QPointF(5, 5), Qt::RightButton,
+                     Qt::LeftButton | Qt::RightButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(caption, &both);
+    QCOMPARE(l.platform->dialogsShown.size(), 1);
+    QTest::mousePress(caption, Qt::LeftButton);
+    QCOMPARE(l.platform->dialogsShown.size(), 2);
+    // Ctrl + right on the caption opens the menu; on the picture it closes the window.
+    QTest::mouseRelease(caption, Qt::RightButton, Qt::ControlModifier);
+    QVERIFY(window->popup().isVisible());
+    window->popup().hide();
+    l.form->mdiArea()->setActiveSubWindow(window);
+    QCOMPARE(l.form->PanelText(2), QStringLiteral("Current Thumbnail:  ") + window->sourcePath());
+    QPointer<ThumbnailWindow> closing = window;
+    QTest::mouseRelease(picture, Qt::RightButton, Qt::ControlModifier);
+    QTRY_VERIFY(!closing);
+    QCOMPARE(l.form->listingRows().rowCount(), 0);
+    QCOMPARE(l.form->PanelText(1), QStringLiteral("Total Thumbnails:  0"));
+}
+
+void LoadingTest::removeThumbnailNeedsItsOwnRow()
+{
+    Loading l;
+    QVERIFY(l.loadFolder(l.folder(QStringLiteral("one"), {{"a.png", Loading::picture(1)}})));
+    QVERIFY(l.loadFolder(l.folder(QStringLiteral("two"), {{"a.png", Loading::picture(2)}})));
+    const QList<QMdiSubWindow *> windows = l.form->mdiArea()->subWindowList();
+    auto *second = qobject_cast<ThumbnailWindow *>(windows[1]);
+    l.platform->messages.clear();
+    second->popup().findChild<QAction *>(QStringLiteral("mnuPopupRemove"))->trigger();
+    QCOMPARE(l.titles(), QStringList{QStringLiteral("Cannot Find Thumbnail")});
+    QCOMPARE(l.form->listingRows().rowCount(), 2);
+    auto *first = qobject_cast<ThumbnailWindow *>(windows[0]);
+    first->popup().findChild<QAction *>(QStringLiteral("mnuPopupRemove"))->trigger();
+    QTRY_COMPARE(l.form->listingRows().rowCount(), 1);
+    QCOMPARE(l.form->listingRows().keyAt(0), second->sourcePath());
+}
+
+void LoadingTest::thumbnailMenusTakeTheMenuBar()
+{
+    Loading l;
+    const QString pictures = l.folder(QStringLiteral("pictures"), {{"a.png", Loading::picture()}});
+    QVERIFY(l.loadFolder(pictures));
+    ThumbnailWindow *window = l.window(QStringLiteral("a.png"));
+    l.form->mdiArea()->setActiveSubWindow(window);
+    const QList<QAction *> shown = l.form->menuBar()->actions();
+    QCOMPARE(shown.size(), 6);
+    QCOMPARE(shown[0]->parent()->parent(), window);  // the thumbnail's own File menu
+    QVERIFY(window->findChild<QAction *>(QStringLiteral("mnuWindowsStatusBar")));
+    QCOMPARE(window->findChild<QAction *>(QStringLiteral("mnuWindowsCascade"))->text(), QStringLiteral("&Cascade Windows"));
+    // Its items run the main window's commands and set their own states.
+    emit window->findChild<QMenu *>(QStringLiteral("mnuListing"))->aboutToShow();
+    QVERIFY(window->findChild<QAction *>(QStringLiteral("mnuListingAlignmentRight"))->isChecked());
+    window->findChild<QAction *>(QStringLiteral("mnuListingAlignmentLeft"))->trigger();
+    QCOMPARE(l.form->listing()->side(), int(ListingPanel::Left));
+    // Its Open Image Directory loads without the main window's follow-up.
+    const QString more = l.folder(QStringLiteral("more"), {{"b.png", Loading::picture(2)}});
+    l.platform->folderAnswers << more;
+    window->findChild<QAction *>(QStringLiteral("mnuFileOpenDir"))->trigger();
+    QCOMPARE(l.names().size(), 2);
+    QCOMPARE(Globals::Prefs.lastOpenDirectory, more + Separator);
+    QCOMPARE(l.stored(QStringLiteral("Preferences/Last Open Directory")), pictures + Separator);
+    l.form->mdiArea()->setActiveSubWindow(nullptr);
+    QCOMPARE(l.form->menuBar()->actions()[0]->parent()->parent(), l.form.get());
+}
+
+QTEST_MAIN(LoadingTest)
+#include "tst_loading.moc"
