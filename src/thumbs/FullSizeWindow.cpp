@@ -97,7 +97,12 @@ void ShowFullSize(const QString &path, QWidget *owner)
 {
     FullSizeWindow window(owner);
     Picture picture;
-    if (!LoadAnyImageFile(picture, path)) {
+    bool loaded = false;
+    {
+        Ui::BusyPointer busy;  // while the picture loads, not while it is shown
+        loaded = LoadAnyImageFile(picture, path).has_value();
+    }
+    if (!loaded) {
         window.done(QDialog::Rejected);
         Ui::MsgBox(QStringLiteral("Picture Could Not Be Loaded."), Ui::MsgButtons::OK, Ui::MsgIcon::Critical,
                    QStringLiteral("Error"));

@@ -36,6 +36,6 @@ private:
     bool stored = false;
 };
 
-// Shows the picture of a file at full size, modal over `owner`; says so when no
-// loader can read the file.
+// Shows the picture of a file at full size, modal over `owner`, with the hourglass
+// while it loads; says so when no loader can read the file.
 void ShowFullSize(const QString &path, QWidget *owner);

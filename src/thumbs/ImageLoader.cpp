@@ -121,7 +121,6 @@ bool ImageLoader::LoadImageDirectory()
 {
     if (running)
         return true;
-    Ui::BusyPointer busy;
     const QString chosen = Ui::platform().chooseFolder(
         {QStringLiteral("Please Select a Directory From Which to Load Images..."), preferences.lastOpenDirectory});
     if (chosen.isEmpty()) {
@@ -143,6 +142,8 @@ bool ImageLoader::LoadImageDirectory()
         return false;
 
     const Running run(running, [this] { endLoad(); });
+    // The hourglass from here on: the dialogs before it are the user's to answer.
+    Ui::BusyPointer busy;
     host.SetCommandStates(true);
     const bool notify = preference("Notify of Duplicate Images", "False");
     // The folder is taken as it is now: files that arrive during the load wait for
@@ -175,13 +176,13 @@ void ImageLoader::OpenImageFile()
 {
     if (running)
         return;
-    Ui::BusyPointer busy;
     const Ui::FileDialogAnswer answer = Ui::platform().openFile({QStringLiteral("Specify the Image File to Open"),
                                                                  OpenFilter, 3, preferences.lastOpenDirectory,
                                                                  QStringLiteral("*.jpg")});
     if (answer.fileName.isEmpty())
         return;
     const Running run(running, [this] { endLoad(); });
+    Ui::BusyPointer busy;
     const QString path = QDir::toNativeSeparators(answer.fileName);
     preferences.lastOpenDirectory = Paths::DirectoryOf(path);
     if (isDuplicate(Paths::FileNameOf(path), Paths::DirectoryOf(path))) {

@@ -100,7 +100,6 @@ int Thumbnails::CreateThumbnail(Picture &source, const QString &path)
 
 void Thumbnails::ViewFullSize(const QString &path)
 {
-    Ui::BusyPointer busy;
     ShowFullSize(path, host.documentArea().window());
 }
 

@@ -46,7 +46,7 @@ public:
     // The window of the first slot in use whose thumbnail shows this file.
     ThumbnailWindow *windowOf(const QString &path) const;
 
-    // The picture of a file at full size, modal, with the hourglass while it loads.
+    // The picture of a file at full size, modal.
     void ViewFullSize(const QString &path);
     // "Remove Thumbnail" of a thumbnail window: closes it when the listing finds its
     // row, else tells the user to remove it from the listing.
