@@ -5,6 +5,7 @@
 #include "frame/CommandMenus.h"
 #include "frame/Globals.h"
 #include "settings/SettingsSection.h"
+#include "settings/WindowPosition.h"
 #include "frame/ListingPanel.h"
 #include "ui/Numbers.h"
 #include "frame/ToolbarPictures.h"
@@ -244,15 +245,8 @@ void MainForm::RestoreWindowPosition()
         setWindowState(Qt::WindowMaximized);
         return;
     }
-    double top = Numbers::LeadingNumber(positions.GetValue(QStringLiteral("Top"), QStringLiteral("100")));
-    double left = Numbers::LeadingNumber(positions.GetValue(QStringLiteral("Left"), QStringLiteral("100")));
-    // A window closed while minimised, or on a screen that is gone, comes back in view.
-    if (top < 0 || top > Twips::ScreenHeight())
-        top = 100;
-    if (left < 0 || left > Twips::ScreenWidth())
-        left = 100;
     setWindowState(Qt::WindowNoState);
-    move(Twips::ToPixelsX(left), Twips::ToPixelsY(top));
+    move(WindowPosition::Restored(positions, 100));
 }
 
 void MainForm::StoreWindowPosition()
@@ -263,8 +257,7 @@ void MainForm::StoreWindowPosition()
         return;
     }
     positions.SetValue(QStringLiteral("Window State"), QStringLiteral("0"));
-    positions.SetValue(QStringLiteral("Top"), QString::number(Twips::FromPixelsY(y()), 'g', 9));
-    positions.SetValue(QStringLiteral("Left"), QString::number(Twips::FromPixelsX(x()), 'g', 9));
+    WindowPosition::Store(positions, pos());
 }
 
 void MainForm::MDIForm_Activate()

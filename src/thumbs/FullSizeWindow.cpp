@@ -2,10 +2,9 @@
 
 #include "imagebuffer/ImageBuffer.h"
 #include "settings/SettingsSection.h"
+#include "settings/WindowPosition.h"
 #include "thumbs/ImageLoading.h"
-#include "ui/Numbers.h"
 #include "ui/Platform.h"
-#include "ui/Twips.h"
 
 #include <QDir>
 #include <QGuiApplication>
@@ -50,16 +49,7 @@ FullSizeWindow::FullSizeWindow(QWidget *parent) : QDialog(parent), picbufLoad(ne
 
 void FullSizeWindow::restorePosition()
 {
-    GuardStore([this] {
-        const SettingsSection positions(Positions);
-        double top = Numbers::LeadingNumber(positions.GetValue(QStringLiteral("Top"), QStringLiteral("10")));
-        double left = Numbers::LeadingNumber(positions.GetValue(QStringLiteral("Left"), QStringLiteral("10")));
-        if (top < 0 || top > Twips::ScreenHeight())
-            top = 10;
-        if (left < 0 || left > Twips::ScreenWidth())
-            left = 10;
-        move(Twips::ToPixelsX(left), Twips::ToPixelsY(top));
-    });
+    GuardStore([this] { move(WindowPosition::Restored(SettingsSection(Positions), 10)); });
 }
 
 void FullSizeWindow::storePosition()
@@ -68,8 +58,7 @@ void FullSizeWindow::storePosition()
         return;
     GuardStore([this] {
         SettingsSection positions(Positions);
-        positions.SetValue(QStringLiteral("Top"), QString::number(Twips::FromPixelsY(y()), 'g', 9));
-        positions.SetValue(QStringLiteral("Left"), QString::number(Twips::FromPixelsX(x()), 'g', 9));
+        WindowPosition::Store(positions, pos());
     });
 }
 
