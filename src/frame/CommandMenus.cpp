@@ -47,12 +47,10 @@ QMenu *CommandMenus::addMenu(QWidget *owner, const char *name, const char *capti
 void CommandMenus::build(Owner kind, QWidget *owner)
 {
     const bool thumbnail = kind == ThumbnailWindow;
-    auto run = [this](QAction *item, Command command) {
-        connect(item, &QAction::triggered, &form, [this, command] { (form.*command)(); });
-    };
+    auto run = [this](QAction *item, Command command) { connect(item, &QAction::triggered, &form, command); };
     auto toggle = [this](QAction *item, Toggle command) {
         item->setCheckable(true);
-        connect(item, &QAction::triggered, &form, [this, command](bool checked) { (form.*command)(checked); });
+        connect(item, &QAction::triggered, &form, command);
     };
 
     QMenu *file = addMenu(owner, "mnuFile", "&File", &CommandMenus::fileOpened);
