@@ -1,6 +1,7 @@
 #include "ui/Numbers.h"
 
 #include <QLocale>
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -89,6 +90,20 @@ std::optional<qint32> ToWhole(const QString &text)
     if (rounded > std::numeric_limits<qint32>::max() || rounded < std::numeric_limits<qint32>::min())
         return std::nullopt;
     return static_cast<qint32>(rounded);
+}
+
+QString PlainDecimal(double value)
+{
+    // Fifteen significant digits, as a double holds them, without an exponent.
+    const int digitsBeforePoint = value == 0 ? 1 : std::max(1, int(std::floor(std::log10(std::fabs(value)))) + 1);
+    QString text = QString::number(value, 'f', std::clamp(15 - digitsBeforePoint, 0, 15));
+    if (text.contains(u'.')) {
+        while (text.endsWith(u'0'))
+            text.chop(1);
+        if (text.endsWith(u'.'))
+            text.chop(1);
+    }
+    return text == QLatin1String("-0") ? QStringLiteral("0") : text;
 }
 
 QString FormatWhole(double value)

@@ -19,6 +19,10 @@ qint32 RoundHalfEven(double value);
 // number in the 32-bit range. It is then rounded half to even.
 std::optional<qint32> ToWhole(const QString &text);
 
+// A number in plain decimal: no exponent, a fraction with its decimal point and no
+// trailing zeros (3 -> "3", 2.5 -> "2.5", -0.25 -> "-0.25").
+QString PlainDecimal(double value);
+
 // Whole-number text of a value, halves rounded away from zero (2.5 -> "3", -2.5 -> "-3").
 QString FormatWhole(double value);
 

@@ -25,4 +25,11 @@ QString ExtensionOf(const QString &name)
     return name.mid(name.lastIndexOf(u'.') + 1).toUpper();
 }
 
+QString SavedThumbnailName(const QString &prefix, const QString &name, const QString &extension)
+{
+    const bool hasExtension = name.indexOf(u'.') >= 1;
+    const QString base = hasExtension ? name.left(name.size() - ExtensionOf(name).size()) : name + u'.';
+    return prefix + base + extension;
+}
+
 } // namespace Paths

@@ -18,4 +18,10 @@ QString DirectoryOf(const QString &path);
 // itself, unchanged, when it holds no such ".".
 QString ExtensionOf(const QString &name);
 
+// The name a thumbnail of the picture `name` is saved under, and the page refers to:
+// the prefix, the name up to and including its last dot, and the extension. A name
+// without an extension gets the dot before the extension, so that no two pictures
+// share a thumbnail name for want of one.
+QString SavedThumbnailName(const QString &prefix, const QString &name, const QString &extension);
+
 } // namespace Paths

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "webpage/PageOptions.h"
+
+#include <QList>
+#include <QString>
+
+// The values of one page position that the user may change per thumbnail.
+struct ThumbPageValues {
+    QString Link;        // the link's file is its file-name part; empty: no link
+    QString SourcePath;
+    QString Target;      // the link's target frame; empty: none
+    QString Caption;     // the image's alt text
+    qint16 Border = 0;
+    qint16 HSpace = 0;
+    qint16 VSpace = 0;
+};
+
+// A thumbnail as the page needs it: its window's three caption lines (file name,
+// image size, file size, joined by CR LF), its picture's size and its values.
+struct PageThumb {
+    QString caption;
+    int width = 0;
+    int height = 0;
+    ThumbPageValues values;
+};
+
+// Everything a page is made of.
+struct PageRequest {
+    QString prefix = QStringLiteral("QM_");       // of every thumbnail's file name
+    QString savedExtension = QStringLiteral("jpg");
+    qint32 imageNamesLower = 0;                   // nonzero: the background image's name in lower case
+    qint32 thumbNamesLower = 0;                   // 1: thumbnail and displayed file names in lower case
+    QString siteImageDirectory = QStringLiteral("images");
+    QString siteThumbnailDirectory = QStringLiteral("images");
+    PageOptions options;
+    QList<PageThumb> thumbs;                      // in page order
+};
+
+// The text of the page: a centred table of the thumbnails, each linking to its
+// full-size picture, with the caption lines the options ask for; CR LF line ends.
+QString GenerateHtml(const PageRequest &request);
+
+// Every space as "%20", nothing else changed.
+QString UrlSpaces(const QString &text);
+
+// RRGGBB in upper-case hexadecimal of a colour with red in the low byte.
+QString HtmlColorHex(quint32 colour);

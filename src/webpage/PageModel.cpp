@@ -1,0 +1,91 @@
+#include "webpage/PageModel.h"
+
+#include "thumbs/ListingModel.h"
+#include "thumbs/ThumbCollection.h"
+#include "thumbs/ThumbnailWindow.h"
+#include "imagebuffer/ImageBuffer.h"
+#include "ui/Numbers.h"
+
+#include <QHash>
+#include <QLabel>
+
+namespace {
+
+const ThumbnailWindow *windowIn(const ThumbCollection &thumbs, int slot)
+{
+    return qobject_cast<const ThumbnailWindow *>(thumbs.window(slot));
+}
+
+QString firstLine(const QString &caption)
+{
+    return caption.left(caption.indexOf(QStringLiteral("\r\n")));
+}
+
+} // namespace
+
+QList<int> PageOrder(const QStringList &paths, const ThumbCollection &thumbs)
+{
+    QHash<QString, int> firstSlot;
+    for (int slot = 1; slot <= thumbs.upperBound(); ++slot)
+        if (const ThumbnailWindow *window = windowIn(thumbs, slot);
+            window && !thumbs.isFree(slot) && !firstSlot.contains(window->sourcePath()))
+            firstSlot.insert(window->sourcePath(), slot);
+    QList<int> order;
+    order.reserve(paths.size());
+    for (const QString &path : paths)
+        if (const int slot = firstSlot.value(path))
+            order << slot;
+    return order;
+}
+
+qint16 RecordNumber(const QString &text)
+{
+    return qint16(std::clamp<qint32>(Numbers::RoundHalfEven(BoxValue(text)), -32768, 32767));
+}
+
+void PageModel::Load(const ListingModel &listing, const ThumbCollection &thumbs, const StoredValue &htmlPreferences,
+                     const StoredValue &preferences)
+{
+    collection = &thumbs;
+    QStringList paths;
+    for (int row = 0; row < listing.rowCount(); ++row)
+        paths << listing.pathAt(row);
+    PageThumbOrder = PageOrder(paths, thumbs);
+    options = PageOptions::FromStored(htmlPreferences);
+    DetermineThumbValues(htmlPreferences, preferences);
+    GenerateDialogLoaded = true;
+}
+
+void PageModel::DetermineThumbValues(const StoredValue &htmlPreferences, const StoredValue &preferences)
+{
+    const bool lower = BoxValue(preferences(QStringLiteral("Image File Name Lower Case"), QStringLiteral("0"))) != 0;
+    ThumbPageValues defaults;
+    defaults.HSpace = RecordNumber(htmlPreferences(QStringLiteral("Image Horizontal Spacing"), QStringLiteral("0")));
+    defaults.VSpace = RecordNumber(htmlPreferences(QStringLiteral("Image Vertical Spacing"), QStringLiteral("0")));
+    defaults.Border = RecordNumber(htmlPreferences(QStringLiteral("Cell Image Border"), QStringLiteral("0")));
+    defaults.Target = htmlPreferences(QStringLiteral("Default Target Frame"), QString()).trimmed();
+    PageThumbValues.clear();
+    for (int slot : PageThumbOrder) {
+        const ThumbnailWindow *window = windowIn(*collection, slot);
+        ThumbPageValues values = defaults;
+        const QString name = firstLine(window->caption().text());
+        values.Caption = lower ? name.toLower() : name;
+        values.Link = values.Caption;
+        values.SourcePath = window->sourcePath();
+        PageThumbValues << values;
+    }
+}
+
+PageRequest PageModel::request() const
+{
+    PageRequest page;
+    page.siteImageDirectory = siteImageDirectory;
+    page.siteThumbnailDirectory = siteThumbnailDirectory;
+    page.options = options;
+    for (qsizetype i = 0; i < PageThumbOrder.size(); ++i) {
+        const ThumbnailWindow *window = windowIn(*collection, PageThumbOrder[i]);
+        page.thumbs << PageThumb{window->caption().text(), window->picture().ImageWidth(), window->picture().ImageHeight(),
+                                 PageThumbValues.value(i)};
+    }
+    return page;
+}

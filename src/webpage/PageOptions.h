@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QList>
+#include <QPair>
+#include <QString>
+#include <functional>
+
+// The options of the page, as the Generate dialog's controls show them and the
+// section "HTML Preferences" keeps them: check boxes as booleans, colours as 24-bit
+// values (red in the low byte), and the text boxes as the text typed into them.
+struct PageOptions {
+    bool includePageCode = true;
+    bool defaultBackgroundColor = true;
+    quint32 tableBackgroundColor = 0xFFFFFF;
+    quint32 tableFontColor = 0;
+    bool defaultFontColor = true;
+    bool defaultBorderColor = false;
+    quint32 tableBorderColor = 0;
+    QString fontSize = QStringLiteral("3");
+    bool useDefaultFont = true;
+    QString nonDefaultFont = QStringLiteral("Arial");
+    bool useBackgroundImage = false;
+    QString backgroundImageFile;
+    QString tableColumns = QStringLiteral("4");
+    QString tableRows = QStringLiteral("4");
+    bool displayFileName = true;
+    bool displayImageSize = true;
+    bool displayFileSize = true;
+    QString tableBorder = QStringLiteral("0");
+    QString cellSpacing = QStringLiteral("1");
+    QString cellPadding = QStringLiteral("1");
+    QString horizontalSpacing = QStringLiteral("1");
+    QString verticalSpacing = QStringLiteral("1");
+    QString cellImageBorder = QStringLiteral("1");
+    QString defaultTargetFrame;
+    bool fontBold = false;  // never stored: every opening of the dialog starts without
+
+    // The stored value names, in the order the dialog reads them.
+    static const QStringList &ValueNames();
+
+    // Sets one option from its stored value name ("Table Rows", ...) and text, the
+    // way the dialog's control takes it: check boxes "0"/"1", colours as decimal
+    // text, boxes as typed. "Font Bold" sets the bold box. False for an unknown name.
+    bool set(const QString &name, const QString &text);
+    // The text an option is stored as; rows, columns and the cell image border as
+    // the decimal text of their value, an empty target frame as " ".
+    QString storedText(const QString &name) const;
+
+    // The options as stored, missing ones taking their defaults. Rows and columns
+    // come in through their spin boxes and so into 1..100.
+    static PageOptions FromStored(const std::function<QString(const QString &, const QString &)> &stored);
+};
+
+// The numeric value of a box's text: its leading number, 0 when it has none.
+double BoxValue(const QString &text);
+
+// What the cell count says about the thumbnails: missing cells, just enough, or
+// extra empty cells.
+QString DetermineCellAmount(const QString &rows, const QString &columns, int thumbnails);

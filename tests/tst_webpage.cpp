@@ -1,0 +1,304 @@
+#include "ScriptedPlatform.h"
+#include "TestImages.h"
+
+#include "imagebuffer/Picture.h"
+#include "settings/Preferences.h"
+#include "thumbs/ListingModel.h"
+#include "thumbs/ThumbCollection.h"
+#include "thumbs/Thumbnails.h"
+#include "ui/Paths.h"
+#include "webpage/HtmlGenerator.h"
+#include "webpage/PageModel.h"
+
+#include <QDir>
+#include <QHash>
+#include <QMdiArea>
+#include <QTest>
+
+namespace {
+
+const QString Blanks4 = QStringLiteral("    ");
+const QString Blanks8 = QStringLiteral("        ");
+
+QString lines(const QStringList &all)
+{
+    return all.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n");
+}
+
+PageThumb thumb(const QString &name, const QString &size, const QString &kilobytes, int width, int height)
+{
+    return PageThumb{name + QStringLiteral("\r\n") + size + QStringLiteral("\r\n") + kilobytes, width, height,
+                     ThumbPageValues{name, QString(), QString(), name, 1, 1, 1}};
+}
+
+// The worked example: Beach.jpg and Dog.gif, the defaults, one row of two columns.
+PageRequest example()
+{
+    PageRequest page;
+    page.options.tableRows = QStringLiteral("1");
+    page.options.tableColumns = QStringLiteral("2");
+    page.thumbs << thumb(QStringLiteral("Beach.jpg"), QStringLiteral("640x480"), QStringLiteral("57K"), 93, 70)
+                << thumb(QStringLiteral("Dog.gif"), QStringLiteral("300x400"), QStringLiteral("12K"), 73, 97);
+    return page;
+}
+
+QStringList cellLines(const QString &name, const QString &thumbName, const QString &size, const QString &kilobytes,
+                      int width, int height)
+{
+    return {Blanks8 + QStringLiteral("<td><p align=\"center\">"),
+            Blanks8 + QStringLiteral("<a href=\"images/%1\"><img").arg(name),
+            Blanks8 + QStringLiteral("src=\"images/%1\"").arg(thumbName),
+            Blanks8 + QStringLiteral("alt=\"%1\" border=\"1\" hspace=\"1\" vspace=\"1\"").arg(name),
+            Blanks8 + QStringLiteral("width=\"%1\" height=\"%2\"></a><br>").arg(width).arg(height),
+            Blanks8 + QStringLiteral("<font size=\"3\">%1<br>").arg(name),
+            Blanks8 + size + QStringLiteral("<br>"),
+            Blanks8 + kilobytes + QStringLiteral("</font></p>"),
+            Blanks8 + QStringLiteral("</td>")};
+}
+
+// The lines of the table tag of a page made with these option changes.
+QStringList tableTag(const QHash<QString, QString> &changes)
+{
+    PageRequest page = example();
+    page.options.includePageCode = false;
+    for (auto it = changes.begin(); it != changes.end(); ++it)
+        page.options.set(it.key(), it.value());
+    const QStringList all = GenerateHtml(page).split(QStringLiteral("\r\n"));
+    return all.mid(0, all.indexOf(Blanks4 + QStringLiteral("<tr>")));
+}
+
+} // namespace
+
+class WebPageTest : public QObject {
+    Q_OBJECT
+private slots:
+    void workedExample();
+    void tableTagCombinations();
+    void coloursAndNames();
+    void cellsAndCaptions();
+    void namesThatWouldBreakThePageAreEscaped();
+    void cellAmountMessages();
+    void storedOptions();
+    void pageOrderAndValuesFromTheThumbnails();
+    void tenThousandThumbnails();
+};
+
+void WebPageTest::workedExample()
+{
+    QStringList expected = {"<html>",
+                            "",
+                            "<head>",
+                            "<meta http-equiv=\"Content-Type\"",
+                            "content=\"text/html; charset=iso-8859-1\">",
+                            "<meta name=\"GENERATOR\" content=\"Fennmoor Software Quillmere 1.3.0\">",
+                            "<title>Quillmere Thumbnail Page</title>",
+                            "</head>",
+                            "",
+                            "<body>",
+                            "<div align=\"center\"><center>",
+                            "",
+                            "<table border=\"0\" cellspacing=\"1\">",
+                            Blanks4 + "<tr>"};
+    expected << cellLines("Beach.jpg", "QM_Beach.jpg", "640x480", "57K", 93, 70)
+             << cellLines("Dog.gif", "QM_Dog.jpg", "300x400", "12K", 73, 97);
+    expected << Blanks4 + "</tr>" << "</table>" << "</center></div>" << "</body>" << "</html>";
+    QCOMPARE(GenerateHtml(example()), lines(expected));
+
+    // Two rows: the second holds two empty cells.
+    PageRequest twoRows = example();
+    twoRows.options.tableRows = QStringLiteral("2");
+    expected.insert(expected.indexOf("</table>"), Blanks4 + "<tr>");
+    for (int i = 0; i < 2; ++i)
+        expected.insert(expected.indexOf("</table>"), Blanks8 + "<td>&nbsp;</td>");
+    expected.insert(expected.indexOf("</table>"), Blanks4 + "</tr>");
+    QCOMPARE(GenerateHtml(twoRows), lines(expected));
+
+    // Without the page code the text is the table alone.
+    twoRows.options.includePageCode = false;
+    const QString table = GenerateHtml(twoRows);
+    QVERIFY(table.startsWith(QStringLiteral("<table border=\"0\" cellspacing=\"1\">\r\n")));
+    QVERIFY(table.endsWith(QStringLiteral("\r\n</table>\r\n")));
+}
+
+void WebPageTest::tableTagCombinations()
+{
+    QCOMPARE(tableTag({}), QStringList{"<table border=\"0\" cellspacing=\"1\">"});
+    QCOMPARE(tableTag({{"Default Background Color", "0"}, {"Table Background Color", "255"}}),
+             (QStringList{"<table border=\"0\" cellspacing=\"1\"", "bgcolor=\"#FF0000\">"}));
+    QCOMPARE(tableTag({{"Table Border", "2"}, {"Table Default Border Color", "1"}}),
+             (QStringList{"<table border=\"2\" cellspacing=\"1\"", ">"}));
+    QCOMPARE(tableTag({{"Table Border", "2"}, {"Default Background Color", "0"}, {"Table Background Color", "16777215"}}),
+             (QStringList{"<table border=\"2\" cellspacing=\"1\"", "bgcolor=\"#FFFFFF\" bordercolor=\"#000000\">"}));
+    QCOMPARE(tableTag({{"Table Border", "2"}}),
+             (QStringList{"<table border=\"2\" cellspacing=\"1\"", "bordercolor=\"#000000\">"}));
+    QCOMPARE(tableTag({{"Table Cell Spacing", "0"}, {"Table Border", "2.5"}, {"Table Default Border Color", "1"}}),
+             (QStringList{"<table border=\"2.5\"", ">"}));
+    QCOMPARE(tableTag({{"Use Background Image", "1"}, {"Background Image File", "/pics/My Sky.GIF"}}),
+             (QStringList{"<table border=\"0\" cellspacing=\"1\"", "background=\"images/My%20Sky.GIF\"", ">"}));
+}
+
+void WebPageTest::coloursAndNames()
+{
+    QCOMPARE(HtmlColorHex(10 + 0 * 256 + 255 * 65536), QStringLiteral("0A00FF"));
+    QCOMPARE(HtmlColorHex(0), QStringLiteral("000000"));
+    QCOMPARE(UrlSpaces(QStringLiteral(" a  b/c\\d ")), QStringLiteral("%20a%20%20b/c\\d%20"));
+    QCOMPARE(Paths::SavedThumbnailName("QM_", "Sunset.GIF", "jpg"), QStringLiteral("QM_Sunset.jpg"));
+    QCOMPARE(Paths::SavedThumbnailName("QM_", "README", "png"), QStringLiteral("QM_README.png"));
+    QCOMPARE(Paths::SavedThumbnailName("", "a.b.", "jpg"), QStringLiteral("a.b.jpg"));
+
+    PageRequest page = example();
+    page.siteImageDirectory = page.siteThumbnailDirectory = QStringLiteral("my pics");
+    page.thumbs[0] = thumb(QStringLiteral("Summer Beach.JPG"), QStringLiteral("640x480"), QStringLiteral("57K"), 93, 70);
+    page.thumbNamesLower = 1;
+    page.options.set(QStringLiteral("Default Font Color"), QStringLiteral("0"));
+    page.options.set(QStringLiteral("Table Font Color"), QString::number(10 + 255 * 65536));
+    page.options.set(QStringLiteral("Use Default Font"), QStringLiteral("0"));
+    page.options.set(QStringLiteral("Non-Default Font"), QStringLiteral("Verdana"));
+    page.options.set(QStringLiteral("Font Bold"), QStringLiteral("1"));
+    const QString text = GenerateHtml(page);
+    QVERIFY(text.contains(Blanks8 + "<a href=\"my%20pics/Summer%20Beach.JPG\"><img\r\n"));
+    QVERIFY(text.contains(Blanks8 + "src=\"my%20pics/qm_summer beach.jpg\"\r\n"));  // the name keeps its space
+    QVERIFY(text.contains(Blanks8 + "<font color=\"#0A00FF\" size=\"3\" face=\"Verdana\"><strong>summer beach.jpg<br>\r\n"));
+    QVERIFY(text.contains(Blanks8 + "57K</strong></font></p>\r\n"));
+}
+
+void WebPageTest::cellsAndCaptions()
+{
+    PageRequest page = example();
+    page.options.includePageCode = false;
+    page.thumbs[0].values.Link.clear();
+    page.thumbs[1].values.Target = QStringLiteral("_blank");
+    page.options.set(QStringLiteral("Cell Image Border"), QStringLiteral("0"));
+    page.options.set(QStringLiteral("Image Vertical Spacing"), QStringLiteral("none"));
+    page.options.set(QStringLiteral("Display File Name"), QStringLiteral("0"));
+    page.options.set(QStringLiteral("Display Image Size"), QStringLiteral("0"));
+    QString text = GenerateHtml(page);
+    // No link: the image starts at the margin and no anchor closes.
+    QVERIFY(text.contains(QStringLiteral("<p align=\"center\">\r\n<img\r\n")));
+    QVERIFY(text.contains(Blanks8 + "width=\"93\" height=\"70\"><br>\r\n"));
+    QVERIFY(text.contains("<a href=\"images/Dog.gif\" target=\"_blank\"><img\r\n"));
+    QVERIFY(text.contains(Blanks8 + "alt=\"Beach.jpg\" hspace=\"1\"\r\n"));
+    // Only the file size: straight after the font tag.
+    QVERIFY(text.contains(Blanks8 + "<font size=\"3\">57K</font></p>\r\n"));
+    page.options.set(QStringLiteral("Display File Size"), QStringLiteral("0"));
+    text = GenerateHtml(page);
+    QVERIFY(text.contains(QStringLiteral("<br>\r\n") + Blanks8 + "</p>\r\n" + Blanks8 + "</td>\r\n"));
+    QVERIFY(!text.contains(QStringLiteral("<font")));
+    // Fewer cells than thumbnails: the first ones in page order.
+    page.options.tableColumns = QStringLiteral("1");
+    text = GenerateHtml(page);
+    QVERIFY(text.contains(QStringLiteral("Beach.jpg")) && !text.contains(QStringLiteral("Dog.gif")));
+    // A rows box holding text makes no rows.
+    page.options.tableRows = QStringLiteral("abc");
+    QCOMPARE(GenerateHtml(page), lines({"<table border=\"0\" cellspacing=\"1\">", "</table>"}));
+}
+
+// Names with &, ", <, >, %, # or ? stay intact in the page and its links.
+void WebPageTest::namesThatWouldBreakThePageAreEscaped()
+{
+    PageRequest page = example();
+    page.options.includePageCode = false;
+    page.options.tableColumns = QStringLiteral("1");
+    page.thumbs[0] = thumb(QStringLiteral("Tom & \"Jerry\" <1> #2 50%?.jpg"), QStringLiteral("640x480"),
+                           QStringLiteral("57K"), 93, 70);
+    page.thumbs[0].values.Target = QStringLiteral("a\"b");
+    page.options.set(QStringLiteral("Use Default Font"), QStringLiteral("0"));
+    page.options.set(QStringLiteral("Non-Default Font"), QStringLiteral("A&B"));
+    const QString text = GenerateHtml(page);
+    QVERIFY(text.contains("<a href=\"images/Tom%20&amp;%20%22Jerry%22%20&lt;1&gt;%20%232%2050%25%3F.jpg\" "
+                          "target=\"a&quot;b\"><img"));
+    QVERIFY(text.contains("src=\"images/QM_Tom &amp; %22Jerry%22 &lt;1&gt; %232 50%25%3F.jpg\""));
+    QVERIFY(text.contains("alt=\"Tom &amp; &quot;Jerry&quot; &lt;1&gt; #2 50%?.jpg\""));
+    QVERIFY(text.contains("face=\"A&amp;B\">Tom &amp; \"Jerry\" &lt;1&gt; #2 50%?.jpg<br>"));
+}
+
+void WebPageTest::cellAmountMessages()
+{
+    QCOMPARE(DetermineCellAmount("2", "3", 6), QStringLiteral("Enough cells are present for the 6 selected images."));
+    QCOMPARE(DetermineCellAmount("2", "2", 6),
+             QStringLiteral("2 additional cells are needed to display all of the selected thumbnail images."));
+    QCOMPARE(DetermineCellAmount("4", "4", 3),
+             QStringLiteral("13 extra cells are present.  These cells will contain no thumbnail images."));
+    QCOMPARE(DetermineCellAmount("rows", "4", 3).left(2), QStringLiteral("3 "));
+}
+
+void WebPageTest::storedOptions()
+{
+    QHash<QString, QString> stored = {{"Table Rows", "250"}, {"Table Columns", "2.5"}, {"Font Size", "x"},
+                                      {"Default Target Frame", " "}, {"Table Font Color", "65280"}};
+    const PageOptions options = PageOptions::FromStored(
+        [&](const QString &name, const QString &fallback) { return stored.value(name, fallback); });
+    QCOMPARE(options.tableRows, QStringLiteral("100"));  // through the spin box's range
+    QCOMPARE(options.tableColumns, QStringLiteral("2"));
+    QCOMPARE(options.fontSize, QStringLiteral("x"));
+    QCOMPARE(options.defaultTargetFrame, QString());
+    QCOMPARE(options.tableFontColor, 65280u);
+    QVERIFY(options.displayFileName && !options.defaultBorderColor && !options.fontBold);
+    QCOMPARE(options.storedText("Default Target Frame"), QStringLiteral(" "));
+    QCOMPARE(options.storedText("Cell Image Border"), QStringLiteral("1"));
+    PageOptions typed;
+    typed.set(QStringLiteral("Cell Image Border"), QStringLiteral("3.0abc"));
+    QCOMPARE(typed.storedText("Cell Image Border"), QStringLiteral("3"));
+    QCOMPARE(RecordNumber(QStringLiteral("99999")), qint16(32767));
+    QCOMPARE(RecordNumber(QStringLiteral("-99999")), qint16(-32768));
+    QCOMPARE(RecordNumber(QStringLiteral("2.5")), qint16(2));
+}
+
+void WebPageTest::pageOrderAndValuesFromTheThumbnails()
+{
+    struct Host : ThumbnailHost {
+        QMdiArea area;
+        QMdiArea &documentArea() override { return area; }
+        void SetPanelText(int, const QString &) override {}
+        void SetCommandStates(bool) override {}
+    } host;
+    Ui::ScriptedPlatformScope scripted;
+    Preferences preferences;
+    ThumbCollection thumbs;
+    ListingModel listing;
+    Thumbnails maker(thumbs, listing, preferences, host);
+    const QString s = QDir::separator();
+    for (const char *name : {"B.png", "A.png", "C.png"}) {
+        Picture picture = Picture::fromImage(TestImages::pattern(40, 30));
+        QCOMPARE(maker.CreateThumbnail(picture, s + QStringLiteral("pics") + s + QString::fromLatin1(name)), 0);
+    }
+    thumbs.window(1)->close();  // B goes; slot 1 is free
+    Picture picture = Picture::fromImage(TestImages::pattern(30, 40));
+    QCOMPARE(maker.CreateThumbnail(picture, s + QStringLiteral("pics") + s + QStringLiteral("D.png")), 0);  // slot 1
+    listing.moveRow(1, -1);
+    listing.moveRow(2, -1);  // the listing now reads C, D, A
+
+    const QHash<QString, QString> html = {{"Cell Image Border", "2"}, {"Default Target Frame", "  main "}};
+    PageModel model;
+    model.Load(
+        listing, thumbs, [&](const QString &name, const QString &fallback) { return html.value(name, fallback); },
+        [](const QString &name, const QString &fallback) {
+            return name == QLatin1String("Image File Name Lower Case") ? QStringLiteral("1") : fallback;
+        });
+    QVERIFY(model.GenerateDialogLoaded);
+    QCOMPARE(model.PageThumbOrder, (QList<int>{3, 1, 2}));
+    QCOMPARE(model.PageThumbValues[1].Caption, QStringLiteral("d.png"));
+    QCOMPARE(model.PageThumbValues[1].Link, QStringLiteral("d.png"));
+    QCOMPARE(model.PageThumbValues[1].Border, qint16(2));
+    QCOMPARE(model.PageThumbValues[1].HSpace, qint16(0));
+    QCOMPARE(model.PageThumbValues[2].Target, QStringLiteral("main"));
+    QCOMPARE(model.cellAmount(), QStringLiteral("13 extra cells are present.  These cells will contain no thumbnail images."));
+    const PageRequest page = model.request();
+    QCOMPARE(page.thumbs[1].width, 73);
+    QCOMPARE(page.thumbs[1].height, 97);
+    QVERIFY(page.thumbs[1].caption.startsWith(QStringLiteral("D.png\r\n30x40\r\n")));
+}
+
+void WebPageTest::tenThousandThumbnails()
+{
+    PageRequest page;
+    page.options.tableRows = page.options.tableColumns = QStringLiteral("100");
+    for (int i = 0; i < 10000; ++i)
+        page.thumbs << thumb(QStringLiteral("p%1.jpg").arg(i), "640x480", "57K", 93, 70);
+    const QString text = GenerateHtml(page);
+    QCOMPARE(text.count(QStringLiteral("<td><p")), 10000);
+    QVERIFY(text.contains(QStringLiteral("alt=\"p9999.jpg\"")));
+}
+
+QTEST_MAIN(WebPageTest)
+#include "tst_webpage.moc"
