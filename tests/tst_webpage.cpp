@@ -1,8 +1,10 @@
 #include "ScriptedPlatform.h"
+#include "TestEnvironment.h"
 #include "TestImages.h"
 
 #include "imagebuffer/Picture.h"
 #include "settings/Preferences.h"
+#include "settings/SettingsSection.h"
 #include "thumbs/ListingModel.h"
 #include "thumbs/ThumbCollection.h"
 #include "thumbs/Thumbnails.h"
@@ -239,6 +241,24 @@ void WebPageTest::storedOptions()
     PageOptions typed;
     typed.set(QStringLiteral("Cell Image Border"), QStringLiteral("3.0abc"));
     QCOMPARE(typed.storedText("Cell Image Border"), QStringLiteral("3"));
+    // Written back as stored, and read again the same.
+    TestEnvironment environment;
+    PageModel model;
+    model.options = options;
+    SettingsSection html(QStringLiteral("HTML Preferences"));
+    model.StoreOptions(html);
+    html.Refresh();
+    const PageOptions again = PageOptions::FromStored(
+        [&html](const QString &name, const QString &fallback) { return html.GetValue(name, fallback); });
+    QCOMPARE(again.tableRows, options.tableRows);
+    QCOMPARE(again.fontSize, QStringLiteral("x"));
+    QCOMPARE(environment.raw().value(QStringLiteral("HTML Preferences/Default Target Frame")).toString(), QStringLiteral(" "));
+    Preferences directories;
+    directories.siteImageDirectory = QStringLiteral("pics");
+    SettingsSection preferences(QStringLiteral("Preferences"));
+    model.Unload(preferences, directories);
+    QVERIFY(!model.GenerateDialogLoaded);
+    QCOMPARE(environment.raw().value(QStringLiteral("Preferences/Web Site Images Directory")).toString(), QStringLiteral("pics"));
     QCOMPARE(RecordNumber(QStringLiteral("99999")), qint16(32767));
     QCOMPARE(RecordNumber(QStringLiteral("-99999")), qint16(-32768));
     QCOMPARE(RecordNumber(QStringLiteral("2.5")), qint16(2));

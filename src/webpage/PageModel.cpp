@@ -1,5 +1,7 @@
 #include "webpage/PageModel.h"
 
+#include "settings/CRegistry.h"
+#include "settings/Preferences.h"
 #include "thumbs/ListingModel.h"
 #include "thumbs/ThumbCollection.h"
 #include "thumbs/ThumbnailWindow.h"
@@ -74,6 +76,21 @@ void PageModel::DetermineThumbValues(const StoredValue &htmlPreferences, const S
         values.SourcePath = window->sourcePath();
         PageThumbValues << values;
     }
+}
+
+void PageModel::Unload(CRegistry &preferences, const Preferences &directories)
+{
+    preferences.SetValue(QStringLiteral("Web Site Images Directory"), directories.siteImageDirectory);
+    preferences.SetValue(QStringLiteral("Web Site Thumbnail Directory"), directories.siteThumbnailDirectory);
+    preferences.SetValue(QStringLiteral("Local Image Directory"), directories.localImageDirectory);
+    preferences.SetValue(QStringLiteral("Local Thumbnail Directory"), directories.localThumbnailDirectory);
+    GenerateDialogLoaded = false;
+}
+
+void PageModel::StoreOptions(CRegistry &htmlPreferences) const
+{
+    for (const QString &name : PageOptions::ValueNames())
+        htmlPreferences.SetValue(name, options.storedText(name));
 }
 
 PageRequest PageModel::request() const

@@ -5,8 +5,10 @@
 #include <QList>
 #include <functional>
 
+class CRegistry;
 class ListingModel;
 class ThumbCollection;
+struct Preferences;
 
 // What the Generate dialog works on while it is open: the page options, the page
 // order of the thumbnails (the listing's row order when it opened) and the values
@@ -20,7 +22,10 @@ public:
     // `preferences` reads "Preferences".
     void Load(const ListingModel &listing, const ThumbCollection &thumbs, const StoredValue &htmlPreferences,
               const StoredValue &preferences);
-    void Unload() { GenerateDialogLoaded = false; }
+    // Writes the four directories of the page back to the section "Preferences".
+    void Unload(CRegistry &preferences, const Preferences &directories);
+    // Writes every option to the section "HTML Preferences" as it is stored.
+    void StoreOptions(CRegistry &htmlPreferences) const;
 
     // Fills the values of every page position from the thumbnails and the stored
     // defaults: the file name as caption and link (lower-cased when "Image File Name
