@@ -145,12 +145,6 @@ void MainForm::connectThumbnails()
             QTimer::singleShot(0, this, &QWidget::close);
     });
     connect(&thumbnailMaker, &Thumbnails::stopLoadingRequested, loader, &ImageLoader::stop);
-    // Each thumbnail window carries the main window's menus, shown while it is active.
-    connect(&thumbnailMaker, &Thumbnails::created, this, [this](ThumbnailWindow *window) {
-        new CommandMenus(*this, CommandMenus::ThumbnailWindow, window);
-        if (mdi->activeSubWindow() == window)
-            showMenusOf(window);  // it became active before it had menus
-    });
 }
 
 void MainForm::connectListing()
@@ -203,11 +197,15 @@ void MainForm::buildMenus()
     connect(mdi, &QMdiArea::subWindowActivated, this, &MainForm::showMenusOf);
 }
 
-// While a thumbnail window is active, the menu bar shows that window's menus.
+// While a thumbnail window is active, the menu bar shows that window's menus. A
+// window gets its menus the first time it is active, so that a folder of thousands
+// of pictures does not make thousands of menu bars.
 void MainForm::showMenusOf(QMdiSubWindow *active)
 {
     auto *thumbnail = qobject_cast<ThumbnailWindow *>(active);
-    CommandMenus *shown = thumbnail ? thumbnail->findChild<CommandMenus *>() : nullptr;
+    CommandMenus *shown = thumbnail ? thumbnail->findChild<CommandMenus *>(QString(), Qt::FindDirectChildrenOnly) : nullptr;
+    if (thumbnail && !shown)
+        shown = new CommandMenus(*this, CommandMenus::ThumbnailWindow, thumbnail);
     QMenuBar *bar = menuBar();
     bar->clear();
     for (QMenu *menu : (shown ? shown : menus)->menus())

@@ -94,7 +94,6 @@ int Thumbnails::CreateThumbnail(Picture &source, const QString &path)
 
     listing.addRow(path, size, listing.icons().GetFileIcon(FileIcons::Small, path, false));
     host.SetPanelText(1, totalText());
-    emit created(window);
     return 0;
 }
 

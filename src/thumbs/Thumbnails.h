@@ -53,8 +53,6 @@ public:
     void RemoveThumbnail(ThumbnailWindow &window);
 
 signals:
-    // A thumbnail window was made and filled.
-    void created(ThumbnailWindow *window);
     // ESC in a thumbnail window: a running folder load is to stop.
     void stopLoadingRequested();
 
