@@ -327,12 +327,18 @@ void ThumbsTest::listingOrder()
     QCOMPARE(listing.keyAt(1), s + "IMG_10.jpg");
     QVERIFY(!listing.moveRow(0, -1));
     QVERIFY(!listing.moveRow(2, +1));
+    // A moved row is still known by its path and its file.
+    QVERIFY(!listing.addRow(s + QStringLiteral("IMG_10.jpg"), QStringLiteral("1K"), 0));
+    QVERIFY(listing.containsFile(QStringLiteral("img_10.JPG"), s));
+    QVERIFY(!listing.containsFile(QStringLiteral("IMG_10.jpg"), s + QStringLiteral("other") + s));
     QCOMPARE(listing.findByName(QStringLiteral("IMG_2.JPG")), 2);
     QCOMPARE(listing.rowOf(QStringLiteral("IMG_2.JPG"), s), -1);
     QCOMPARE(listing.rowOf(QStringLiteral("img_2.jpg"), s), 2);
     listing.setAutoSort(true);
     QVERIFY(listing.addRow(s + QStringLiteral("IMG_3.jpg"), QStringLiteral("1K"), 0));
     QCOMPARE(listing.keyAt(2), s + "IMG_3.jpg");
+    listing.removeRows(0, listing.rowCount());
+    QVERIFY(!listing.containsKey(s + QStringLiteral("IMG_3.jpg")) && !listing.containsFile(QStringLiteral("IMG_1.jpg"), s));
 }
 
 void ThumbsTest::iconsArePerTypeButPerFileForIconsAndPrograms()

@@ -66,11 +66,7 @@ std::optional<QStringList> ImageLoader::FilesOf(const QString &directory)
 
 bool ImageLoader::isDuplicate(const QString &name, const QString &directory) const
 {
-    for (int row = 0; row < listing.rowCount(); ++row)
-        if (listing.index(row, ListingModel::FileNameColumn).data().toString().compare(name, Qt::CaseInsensitive) == 0
-            && listing.index(row, ListingModel::PathColumn).data().toString() == directory)
-            return true;
-    return false;
+    return listing.containsFile(name, directory);
 }
 
 bool ImageLoader::loadIntoBuffer(const QString &path)

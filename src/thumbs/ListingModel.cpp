@@ -19,11 +19,35 @@ ListingModel::ListingModel(QObject *parent) : QStandardItemModel(0, 3, parent), 
 {
     setHorizontalHeaderLabels({QStringLiteral("File Name"), QStringLiteral("File Size"), QStringLiteral("Path")});
     setHeaderData(FileSizeColumn, Qt::Horizontal, int(Qt::AlignRight | Qt::AlignVCenter), Qt::TextAlignmentRole);
+    connect(this, &QAbstractItemModel::rowsInserted, this,
+            [this](const QModelIndex &, int first, int last) { remember(first, last, true); });
+    connect(this, &QAbstractItemModel::rowsAboutToBeRemoved, this,
+            [this](const QModelIndex &, int first, int last) { remember(first, last, false); });
+}
+
+void ListingModel::remember(int first, int last, bool add)
+{
+    for (int row = first; row <= last; ++row) {
+        const QString name = index(row, FileNameColumn).data().toString().toLower();
+        const QString directory = index(row, PathColumn).data().toString();
+        if (add) {
+            keys_.insert(keyAt(row));
+            directoriesByName.insert(name, directory);
+        } else {
+            keys_.remove(keyAt(row));
+            directoriesByName.remove(name, directory);
+        }
+    }
+}
+
+bool ListingModel::containsFile(const QString &name, const QString &directory) const
+{
+    return directoriesByName.contains(name.toLower(), directory);
 }
 
 bool ListingModel::addRow(const QString &path, const QString &sizeText, int iconIndex)
 {
-    if (rowOfKey(path) >= 0)
+    if (containsKey(path))
         return false;
     auto *name = new ListingItem(fileIcons.icon(iconIndex), Paths::FileNameOf(path));
     name->setData(path, KeyRole);

@@ -3,6 +3,8 @@
 #include "ui/FileIcons.h"
 
 #include <QItemSelectionModel>
+#include <QMultiHash>
+#include <QSet>
 #include <QStandardItemModel>
 
 // The rows of the listing, one per thumbnail: file name, size text and directory,
@@ -27,6 +29,9 @@ public:
     // The row's directory and file name joined: the file the row stands for.
     QString pathAt(int row) const;
     int rowOfKey(const QString &path) const;
+    bool containsKey(const QString &path) const { return keys_.contains(path); }
+    // Whether a row shows this file name (letter case ignored) in exactly this directory.
+    bool containsFile(const QString &name, const QString &directory) const;
     // The first row showing this file name, letter case ignored; -1 when none.
     int findByName(const QString &name) const;
     // The row with exactly this file name in exactly this directory; -1 when none.
@@ -48,6 +53,12 @@ public:
     int sortColumn() const { return sortedBy; }
 
 private:
+    void remember(int first, int last, bool add);
+
+    // Every row's key and file, kept in step with the rows, so that a folder of
+    // thousands of pictures is not searched row by row for each new one.
+    QSet<QString> keys_;
+    QMultiHash<QString, QString> directoriesByName;  // lower-cased name -> directory
     QItemSelectionModel selectionModel;
     FileIcons fileIcons;
     bool sorting = false;

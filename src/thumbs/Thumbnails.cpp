@@ -41,9 +41,8 @@ QString Thumbnails::totalText() const
     return QStringLiteral("Total Thumbnails:  %1").arg(listing.rowCount());
 }
 
-int Thumbnails::giveBack(int slot, ThumbnailWindow *window, int error)
+int Thumbnails::giveBack(int slot, int error)
 {
-    delete window;
     thumbs.release(slot);
     return error;
 }
@@ -53,12 +52,12 @@ int Thumbnails::CreateThumbnail(Picture &source, const QString &path)
     Ui::BusyPointer busy;
     const int slot = thumbs.FindFreeThumb();
     if (FitThumbnail(preferences.thumbnailBox, source.size()).isEmpty())
-        return giveBack(slot, nullptr, ErrDivisionByZero);
-    if (listing.rowOfKey(path) >= 0)
-        return giveBack(slot, nullptr, ErrKeyNotUnique);
+        return giveBack(slot, ErrDivisionByZero);
+    if (listing.containsKey(path))
+        return giveBack(slot, ErrKeyNotUnique);
     Picture scaled;
     if (!MakeThumbnailImage(source, scaled, preferences.thumbnailBox))
-        return giveBack(slot, nullptr, ErrOutOfMemory);
+        return giveBack(slot, ErrOutOfMemory);
 
     auto *window = new ThumbnailWindow;
     ImageBuffer &picture = window->picture();

@@ -63,7 +63,7 @@ public:
     static QString SizeText(qint64 bytes);
 
 private:
-    int giveBack(int slot, ThumbnailWindow *window, int error);
+    int giveBack(int slot, int error);
     void closeSlot(int slot);
 
     ThumbCollection &thumbs;
