@@ -12,6 +12,8 @@
 #include "frame/WindowArrangement.h"
 #include "thumbs/ThumbnailWindow.h"
 #include "imagebuffer/ImageBuffer.h"
+#include "output/ImageCopying.h"
+#include "output/ThumbnailSaving.h"
 #include "ui/Platform.h"
 #include "ui/Twips.h"
 
@@ -443,8 +445,15 @@ void MainForm::mnuFileExit_Click()
 
 void MainForm::mnuHTMLGenerate_Click() {}
 void MainForm::mnuHTMLEditor_Click() {}
-void MainForm::mnuImagesSaveThumbnails_Click() {}
-void MainForm::mnuImagesSaveImages_Click() {}
+void MainForm::mnuImagesSaveThumbnails_Click()
+{
+    GuardStore([this] { SaveThumbnails(QString(), thumbs, Globals::Prefs, Globals::AppPath); });
+}
+
+void MainForm::mnuImagesSaveImages_Click()
+{
+    GuardStore([this] { CopyImages(QString(), false, thumbs, nullptr, Globals::Prefs, Globals::AppPath); });
+}
 // The status bar stays along the bottom edge whatever the side: a main window's status
 // bar lies below every dock area.
 void MainForm::alignListing(int side)

@@ -1,0 +1,223 @@
+#include "ScriptedPlatform.h"
+#include "TestEnvironment.h"
+#include "TestImages.h"
+
+#include "imagebuffer/ImageBuffer.h"
+#include "output/ImageCopying.h"
+#include "output/OutputFiles.h"
+#include "output/ThumbnailSaving.h"
+#include "thumbs/ListingModel.h"
+#include "thumbs/ThumbCollection.h"
+#include "thumbs/ThumbnailWindow.h"
+#include "thumbs/Thumbnails.h"
+#include "webpage/PageModel.h"
+
+#include <QDir>
+#include <QFile>
+#include <QMdiArea>
+#include <QTest>
+
+namespace {
+
+const QString S = QDir::separator();
+
+QByteArray contentsOf(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QByteArray records(const QStringList &lines)
+{
+    QByteArray all;
+    for (const QString &line : lines)
+        all += ('"' + line + "\"\r\n").toUtf8();
+    return all;
+}
+
+// Thumbnails made from real files in a folder, with settings and a program
+// directory of their own.
+struct Output {
+    TestEnvironment environment;
+    Ui::ScriptedPlatformScope scripted;
+    struct Host : ThumbnailHost {
+        QMdiArea area;
+        QMdiArea &documentArea() override { return area; }
+        void SetPanelText(int, const QString &) override {}
+        void SetCommandStates(bool) override {}
+    } host;
+    ThumbCollection thumbs;
+    ListingModel listing;
+    Thumbnails maker{thumbs, listing, Globals::Prefs, host};
+    QString appPath = QDir::toNativeSeparators(environment.path(QStringLiteral("app"))) + S;
+
+    Output() { QDir().mkpath(appPath); }
+    void setPreference(const char *name, const char *value)
+    {
+        environment.raw().setValue(QStringLiteral("Preferences/") + QString::fromUtf8(name), QString::fromUtf8(value));
+    }
+    QString source(const QString &relative, int seed = 0)
+    {
+        const QString path = QDir::toNativeSeparators(environment.path(relative));
+        QDir().mkpath(QFileInfo(path).path());
+        QFile file(path);
+        if (file.open(QIODevice::WriteOnly))
+            file.write(TestImages::encode(TestImages::photo(80 + seed, 60, seed), "png"));
+        file.close();
+        Picture picture;
+        picture.load(path, ImageFormat::Png);
+        maker.CreateThumbnail(picture, path);
+        return path;
+    }
+    QString target(const QString &name) const { return QDir::toNativeSeparators(environment.path(name)) + S; }
+    void save(const QString &directory) { SaveThumbnails(directory, thumbs, Globals::Prefs, appPath); }
+    void copy(const QString &directory, bool pageOnly, const PageModel *page = nullptr)
+    {
+        CopyImages(directory, pageOnly, thumbs, page, Globals::Prefs, appPath);
+    }
+    QByteArray log(const char *name) const { return contentsOf(appPath + QString::fromUtf8(name)); }
+};
+
+} // namespace
+
+class OutputTest : public QObject {
+    Q_OBJECT
+private slots:
+    void noThumbnailsStillMakeTheDirectory();
+    void pngInSlotOrderWithTheLog();
+    void namesAndTypes();
+    void aDirectoryThatCannotBeMadeStopsTheSave();
+    void copyingEveryImage();
+    void copyingThePageImages();
+};
+
+void OutputTest::noThumbnailsStillMakeTheDirectory()
+{
+    Output o;
+    o.save(QString());  // cancelled: nothing at all
+    QVERIFY(!QFile::exists(o.appPath + QStringLiteral("thumbnail.txt")));
+    const QString web = o.target(QStringLiteral("web/site/thumbs"));
+    o.scripted->fileAnswers << Ui::FileDialogAnswer{web + QStringLiteral("*.*"), 1};
+    o.save(QString());
+    QCOMPARE(o.scripted->saveRequests.value(0).title, QStringLiteral("Specify the Local Thumbnail Directory"));
+    QCOMPARE(o.scripted->saveRequests.value(0).fileName, QStringLiteral("*.*"));
+    QVERIFY(QFileInfo(web).isDir());  // three levels made
+    QCOMPARE(o.log("thumbnail.txt"), records({QStringLiteral("CreateDirectory -- %1: True").arg(web)}));
+    QCOMPARE(Globals::Prefs.localThumbnailDirectory, web);
+    QCOMPARE(o.environment.raw().value(QStringLiteral("Preferences/Local Thumbnail Directory")).toString(), web);
+}
+
+void OutputTest::pngInSlotOrderWithTheLog()
+{
+    Output o;
+    o.setPreference("Save Image File Type", "PNG");
+    o.setPreference("Save Image Color Depth", "1");
+    o.setPreference("Save Image Progressive", "1");
+    o.source(QStringLiteral("pics/b.png"), 1);
+    o.source(QStringLiteral("pics/a.png"), 2);
+    o.source(QStringLiteral("pics/c.png"), 3);
+    o.source(QStringLiteral("other/c.png"), 4);
+    o.thumbs.window(2)->close();  // a.png: a free slot is passed over
+    const QString web = o.target(QStringLiteral("web"));
+    o.save(web);
+    const QString b = web + QStringLiteral("QM_b.png"), c = web + QStringLiteral("QM_c.png");
+    // Slot order, not the listing's; the second c.png replaces the first.
+    QCOMPARE(o.log("thumbnail.txt"), records({QStringLiteral("CreateDirectory -- %1: True").arg(web), b, c, c}));
+    QVERIFY(!QFile::exists(web + QStringLiteral("QM_a.png")));
+    const QByteArray png = contentsOf(b);
+    QCOMPARE(quint8(png[24]), quint8(8));   // bit depth
+    QCOMPARE(quint8(png[25]), quint8(3));   // palette
+    QCOMPARE(quint8(png[28]), quint8(1));   // Adam7
+    QCOMPARE(QImage(b).size(), o.thumbs.window(1)->findChild<ImageBuffer *>()->picture().size());
+    // The thumbnail itself keeps the reduced colours, back at 24 bits.
+    const ImageBuffer &kept = qobject_cast<ThumbnailWindow *>(o.thumbs.window(1))->picture();
+    QCOMPARE(kept.ColorDepth(), 24);
+    QVERIFY(kept.picture().image().convertToFormat(QImage::Format_Indexed8, Qt::AvoidDither).colorCount() <= 256);
+}
+
+void OutputTest::namesAndTypes()
+{
+    Output o;
+    const QString photo = o.source(QStringLiteral("pics/Photo.PNG"));
+    QCOMPARE(SavedThumbnailPath(o.target("w"), photo, SaveSettings{}), o.target("w") + QStringLiteral("QM_Photo.jpg"));
+    SaveSettings lower;
+    lower.fileType = QStringLiteral("PNG");
+    lower.lowerCase = true;
+    QCOMPARE(SavedThumbnailPath(o.target("W"), photo, lower), o.target("W") + QStringLiteral("qm_photo.png"));
+    QCOMPARE(SavedThumbnailPath(o.target("w"), QStringLiteral("/x/README"), SaveSettings{}),
+             o.target("w") + QStringLiteral("QM_README.jpg"));
+
+    // "png" in lower case is not "PNG": JPEG, and no line for it in the log.
+    o.setPreference("Save Image File Type", "png");
+    o.setPreference("Save Image Compression Quality", "40");
+    const QString web = o.target(QStringLiteral("web"));
+    o.save(web);
+    const QByteArray jpeg = contentsOf(web + QStringLiteral("QM_Photo.jpg"));
+    QVERIFY(jpeg.startsWith("\xFF\xD8\xFF"));
+    QCOMPARE(o.log("thumbnail.txt"), records({QStringLiteral("CreateDirectory -- %1: True").arg(web)}));
+}
+
+void OutputTest::aDirectoryThatCannotBeMadeStopsTheSave()
+{
+    Output o;
+    o.source(QStringLiteral("pics/a.png"));
+    QFile blocker(o.environment.path(QStringLiteral("taken")));
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    const QString web = o.target(QStringLiteral("taken/web"));
+    QVERIFY(!OutputFiles::EnsureDirectory(web, true));
+    o.save(web);
+    QCOMPARE(o.log("thumbnail.txt"), records({QStringLiteral("CreateDirectory -- %1: False").arg(web)}));
+    QCOMPARE(o.scripted->messages.size(), 1);
+    QCOMPARE(o.scripted->messages[0].text, QStringLiteral("The Directory %1 Could Not Be Created.").arg(web));
+    QCOMPARE(o.scripted->messages[0].icon, Ui::MsgIcon::Critical);
+}
+
+void OutputTest::copyingEveryImage()
+{
+    Output o;
+    o.setPreference("Image File Name Lower Case", "1");
+    const QString sunset = o.source(QStringLiteral("pics/Sunset.PNG"));
+    const QString web = o.target(QStringLiteral("web/images"));
+    QDir().mkpath(web);
+    QFile old(web + QStringLiteral("sunset.png"));
+    QVERIFY(old.open(QIODevice::WriteOnly) && old.write("an older copy") > 0);
+    old.close();
+    o.scripted->fileAnswers << Ui::FileDialogAnswer{web + QStringLiteral("x.jpg"), 1};
+    o.copy(QString(), false);
+    QCOMPARE(o.scripted->saveRequests.value(0).title, QStringLiteral("Specify the Local Image Directory"));
+    QCOMPARE(contentsOf(web + QStringLiteral("sunset.png")), contentsOf(sunset));  // replaced, byte for byte
+    QCOMPARE(o.log("images.txt"), records({QStringLiteral("CreateDirectory -- %1: True").arg(web),
+                                           sunset + QStringLiteral(" to ") + web + QStringLiteral("Sunset.PNG")}));
+    QCOMPARE(Globals::Prefs.localImageDirectory, web);
+    QVERIFY(o.scripted->messages.isEmpty());
+}
+
+void OutputTest::copyingThePageImages()
+{
+    Output o;
+    o.setPreference("Image File Name Lower Case", "1");  // no lower case for page images
+    const QString a = o.source(QStringLiteral("pics/A.png"), 1);
+    const QString b = o.source(QStringLiteral("pics/B.png"), 2);
+    o.source(QStringLiteral("pics/C.png"), 3);
+    const QString sky = QDir::toNativeSeparators(o.environment.path(QStringLiteral("pics/Sky.GIF")));
+    QFile(a).copy(sky);
+    PageModel page;
+    page.PageThumbValues = {ThumbPageValues{QStringLiteral("Renamed.png"), b, {}, {}, 0, 0, 0},
+                            ThumbPageValues{QString(), a, {}, {}, 0, 0, 0}};
+    page.options.backgroundImageFile = sky;
+    const QString web = o.target(QStringLiteral("web"));
+    o.copy(web, true, &page);  // the dialog is not open: no background image
+    QCOMPARE(o.log("images.txt"), records({QStringLiteral("CreateDirectory -- %1: True").arg(web),
+                                           a + QStringLiteral(" to ") + web, b + QStringLiteral(" to ") + web + "Renamed.png"}));
+    QCOMPARE(contentsOf(web + QStringLiteral("Renamed.png")), contentsOf(b));
+    QVERIFY(!QFile::exists(web + QStringLiteral("C.png")));
+    page.GenerateDialogLoaded = true;
+    o.copy(web, true, &page);
+    QVERIFY(o.log("images.txt").endsWith(records({sky + QStringLiteral(" to ") + web + QStringLiteral("Sky.GIF")})));
+    QVERIFY(QFile::exists(web + QStringLiteral("sky.gif")));  // lower case applies to it
+    QVERIFY(o.scripted->messages.isEmpty());
+}
+
+QTEST_MAIN(OutputTest)
+#include "tst_output.moc"
