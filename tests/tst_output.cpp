@@ -3,9 +3,12 @@
 #include "TestImages.h"
 
 #include "imagebuffer/ImageBuffer.h"
+#include "output/Browsers.h"
 #include "output/ImageCopying.h"
 #include "output/OutputFiles.h"
+#include "output/ProfileFile.h"
 #include "output/ThumbnailSaving.h"
+#include "ui/FileIcons.h"
 #include "thumbs/ListingModel.h"
 #include "thumbs/ThumbCollection.h"
 #include "thumbs/ThumbnailWindow.h"
@@ -16,6 +19,7 @@
 #include <QFile>
 #include <QMdiArea>
 #include <QTest>
+#include <QTreeWidget>
 
 namespace {
 
@@ -89,6 +93,10 @@ private slots:
     void aDirectoryThatCannotBeMadeStopsTheSave();
     void copyingEveryImage();
     void copyingThePageImages();
+    void profileFilesKeepTheirLayout();
+    void theBrowserList();
+    void shellFailures();
+    void browserSelection();
 };
 
 void OutputTest::noThumbnailsStillMakeTheDirectory()
@@ -217,6 +225,122 @@ void OutputTest::copyingThePageImages()
     QVERIFY(o.log("images.txt").endsWith(records({sky + QStringLiteral(" to ") + web + QStringLiteral("Sky.GIF")})));
     QVERIFY(QFile::exists(web + QStringLiteral("sky.gif")));  // lower case applies to it
     QVERIFY(o.scripted->messages.isEmpty());
+}
+
+void OutputTest::profileFilesKeepTheirLayout()
+{
+    TestEnvironment environment;
+    const QString file = environment.path(QStringLiteral("Browsers.txt"));
+    QVERIFY(ProfileFile::WriteString(file, "/usr/bin/b", "Path", "/usr/bin/b"));
+    QVERIFY(ProfileFile::WriteString(file, "C:\\Tools\\view.exe", "Path", "C:\\Tools\\view.exe"));
+    QVERIFY(ProfileFile::WriteString(file, "/usr/bin/b", "Name", "b"));
+    QVERIFY(ProfileFile::WriteString(file, "/USR/BIN/B", "path", ""));  // names match without case
+    QCOMPARE(contentsOf(file), QByteArray("[/usr/bin/b]\r\nPath=\r\nName=b\r\n[C:\\Tools\\view.exe]\r\nPath=C:\\Tools\\view.exe\r\n"));
+    QCOMPARE(ProfileFile::GetString(file, "c:\\tools\\VIEW.exe", "PATH", "None"), QStringLiteral("C:\\Tools\\view.exe"));
+    QCOMPARE(ProfileFile::GetString(file, "/usr/bin/b", "Missing", "None"), QStringLiteral("None"));
+    // Far more sections than a small buffer would hold: every one is read, in order.
+    QStringList names;
+    for (int i = 0; i < 300; ++i) {
+        names << QStringLiteral("/opt/programs/browser number %1/bin/run").arg(i);
+        ProfileFile::WriteString(file, names.last(), "Path", names.last());
+    }
+    QCOMPARE(ProfileFile::SectionNames(file).mid(2), names);
+}
+
+void OutputTest::theBrowserList()
+{
+    TestEnvironment environment;
+    const QString data = environment.path(QStringLiteral("data"));
+    qputenv("XDG_DATA_HOME", data.toUtf8());
+    qputenv("XDG_DATA_DIRS", environment.path(QStringLiteral("none")).toUtf8());
+    const auto program = [&](const QString &name) {
+        const QString path = environment.path(name);
+        QFile file(path);
+        file.open(QIODevice::WriteOnly);
+        file.write("#!/bin/sh\n");
+        file.close();
+        file.setPermissions(file.permissions() | QFileDevice::ExeOwner);
+        return path;
+    };
+    const auto desktop = [&](const QString &name, const QByteArray &body) {
+        QDir().mkpath(data + QStringLiteral("/applications"));
+        QFile file(data + QStringLiteral("/applications/") + name);
+        file.open(QIODevice::WriteOnly);
+        file.write("[Desktop Entry]\nType=Application\n" + body);
+    };
+    const QString web = program(QStringLiteral("webby"));
+    desktop("webby.desktop", "Name=Webby Browser\nExec=\"" + web.toUtf8() + "\" %u\nMimeType=text/html;image/png;\n");
+    desktop("viewer.desktop", "Name=Viewer\nExec=" + web.toUtf8() + " %f\nMimeType=image/png;\n");
+    desktop("gone.desktop", "Name=Gone\nExec=/nowhere/gone %u\nMimeType=x-scheme-handler/http;\n");
+    const QString app = environment.path(QStringLiteral("app")) + S;
+    QDir().mkpath(app);
+    const QString mine = program(QStringLiteral("mine.bin"));
+    QVERIFY(Browsers::Add(app, mine));
+    QVERIFY(Browsers::Add(app, environment.path(QStringLiteral("deleted-later"))));
+    QVERIFY(Browsers::Remove(app, environment.path(QStringLiteral("deleted-later"))));
+    ProfileFile::WriteString(app + "Browsers.txt", "/nowhere/missing", "Path", "/nowhere/missing");
+    QTreeWidget list;
+    FileIcons icons;
+    Browsers::FillBrowserList(list, icons, app);
+    QCOMPARE(list.topLevelItemCount(), 2);
+    QCOMPARE(list.topLevelItem(0)->text(0), QStringLiteral("Webby Browser"));
+    QCOMPARE(list.topLevelItem(0)->text(1), web);
+    QCOMPARE(list.topLevelItem(1)->text(0), QStringLiteral("mine.bin"));
+    QVERIFY(!list.topLevelItem(1)->icon(0).isNull());
+    QVERIFY(ProfileFile::SectionNames(app + "Browsers.txt").contains(environment.path(QStringLiteral("deleted-later"))));
+    qunsetenv("XDG_DATA_HOME");
+    qunsetenv("XDG_DATA_DIRS");
+}
+
+void OutputTest::shellFailures()
+{
+    QCOMPARE(Browsers::ShellExecuteErrorText(0), QStringLiteral("The Operating System is Out of Memory or Resources."));
+    QCOMPARE(Browsers::ShellExecuteErrorText(32), QStringLiteral("The Specified Dynamic-Link Library Was Not Found."));
+    QCOMPARE(Browsers::ShellExecuteErrorText(1), QStringLiteral("An Unknown Error Occurred."));
+    QCOMPARE(Browsers::ShellExecuteErrorText(2.5), QStringLiteral("An Unknown Error Occurred."));
+    Ui::ScriptedPlatformScope scripted;
+    Browsers::ReportFailure(2);
+    QCOMPARE(scripted->messages.value(0).text, QStringLiteral("Error# 2; The Specified File Was Not Found."));
+    QCOMPARE(scripted->messages.value(0).title, QStringLiteral("Browser Failure"));
+    QCOMPARE(scripted->messages.value(0).icon, Ui::MsgIcon::Exclamation);
+}
+
+void OutputTest::browserSelection()
+{
+    TestEnvironment environment;
+    qputenv("XDG_DATA_HOME", environment.path(QStringLiteral("none")).toUtf8());
+    qputenv("XDG_DATA_DIRS", environment.path(QStringLiteral("none")).toUtf8());
+    Ui::ScriptedPlatformScope scripted;
+    const QString app = environment.path(QStringLiteral("my app")) + S;
+    QDir().mkpath(app);
+    const QString page = QDir::toNativeSeparators(app + QStringLiteral("Temporary/temp.html"));
+    {
+        // No browser: the default one opens the page, and a failure says why.
+        BrowserSelection empty(app);
+        scripted->shellAnswers << 31;
+        empty.Form_Activate();
+        QCOMPARE(scripted->messages.value(0).title, QStringLiteral("No Registered Web Browsers"));
+        QCOMPARE(scripted->shellCalls, QStringList{QStringLiteral("open ") + page});
+        QCOMPARE(scripted->messages.value(1).text,
+                 QStringLiteral("Error# 31; There is No Application Associated with the Given Filename Extension."));
+        empty.cmdSelect_Click();  // nothing to choose: nothing happens
+        QCOMPARE(scripted->shellCalls.size(), 1);
+    }
+    QFile program(environment.path(QStringLiteral("viewer")));
+    QVERIFY(program.open(QIODevice::WriteOnly));
+    program.close();
+    QVERIFY(Browsers::Add(app, program.fileName()));
+    BrowserSelection dialog(app);
+    QCOMPARE(dialog.objectName(), QStringLiteral("BROWSERS"));
+    QCOMPARE(dialog.list().currentItem()->text(1), program.fileName());
+    scripted->messages.clear();
+    scripted->shellAnswers << 2;
+    dialog.ListView1_DblClick();
+    QCOMPARE(scripted->shellCalls.last(), QStringLiteral("start %1 %2").arg(program.fileName(), page));  // unquoted
+    QCOMPARE(scripted->messages.value(0).text, QStringLiteral("Error# 2; The Specified File Was Not Found."));
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    qunsetenv("XDG_DATA_HOME");
+    qunsetenv("XDG_DATA_DIRS");
 }
 
 QTEST_MAIN(OutputTest)
