@@ -152,6 +152,8 @@ void OutputTest::namesAndTypes()
     lower.fileType = QStringLiteral("PNG");
     lower.lowerCase = true;
     QCOMPARE(SavedThumbnailPath(o.target("W"), photo, lower), o.target("W") + QStringLiteral("qm_photo.png"));
+    lower.lowerCase = false;
+    QCOMPARE(SavedThumbnailPath(o.target("W"), photo, lower), o.target("W") + QStringLiteral("QM_Photo.png"));
     QCOMPARE(SavedThumbnailPath(o.target("w"), QStringLiteral("/x/README"), SaveSettings{}),
              o.target("w") + QStringLiteral("QM_README.jpg"));
 
@@ -276,6 +278,7 @@ void OutputTest::theBrowserList()
     QDir().mkpath(app);
     const QString mine = program(QStringLiteral("mine.bin"));
     QVERIFY(Browsers::Add(app, mine));
+    ProfileFile::WriteString(app + "Browsers.txt", mine, "Name", "");  // no name: its file name shows
     QVERIFY(Browsers::Add(app, environment.path(QStringLiteral("deleted-later"))));
     QVERIFY(Browsers::Remove(app, environment.path(QStringLiteral("deleted-later"))));
     ProfileFile::WriteString(app + "Browsers.txt", "/nowhere/missing", "Path", "/nowhere/missing");
