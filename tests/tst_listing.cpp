@@ -185,7 +185,7 @@ void ListingTest::aRowBringsItsThumbnailForward()
     l.form->mdiArea()->setActiveSubWindow(second);
     l.panel().lvwListing_DblClick();  // nothing selected: nothing happens
     QVERIFY(!l.form->flasher().timer().isActive());
-    l.select(l.form->listingRows().rowOfKey(l.key(QStringLiteral("a.png"))));
+    l.select(int(l.form->listingRows().keys().indexOf(l.key(QStringLiteral("a.png")))));
     l.panel().lvwListing_DblClick();
     QCOMPARE(l.form->mdiArea()->activeSubWindow(), first);
     QCOMPARE(Globals::FlashTarget.data(), first);

@@ -73,14 +73,6 @@ QString ListingModel::pathAt(int row) const
     return index(row, PathColumn).data().toString() + index(row, FileNameColumn).data().toString();
 }
 
-int ListingModel::rowOfKey(const QString &path) const
-{
-    for (int row = 0; row < rowCount(); ++row)
-        if (keyAt(row) == path)
-            return row;
-    return -1;
-}
-
 int ListingModel::findByName(const QString &name) const
 {
     for (int row = 0; row < rowCount(); ++row)

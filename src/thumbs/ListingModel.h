@@ -28,7 +28,6 @@ public:
     QString keyAt(int row) const;
     // The row's directory and file name joined: the file the row stands for.
     QString pathAt(int row) const;
-    int rowOfKey(const QString &path) const;
     bool containsKey(const QString &path) const { return keys_.contains(path); }
     // Whether a row shows this file name (letter case ignored) in exactly this directory.
     bool containsFile(const QString &name, const QString &directory) const;
@@ -49,7 +48,6 @@ public:
     void sortBy(int column);
     // While on, the rows are kept sorted by the last sort column.
     void setAutoSort(bool on);
-    bool autoSort() const { return sorting; }
     int sortColumn() const { return sortedBy; }
 
 private:
