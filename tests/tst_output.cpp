@@ -1,6 +1,7 @@
 #include "ScriptedPlatform.h"
 #include "TestEnvironment.h"
 #include "TestImages.h"
+#include "ThumbnailHostStub.h"
 
 #include "imagebuffer/ImageBuffer.h"
 #include "output/Browsers.h"
@@ -44,12 +45,7 @@ QByteArray records(const QStringList &lines)
 struct Output {
     TestEnvironment environment;
     Ui::ScriptedPlatformScope scripted;
-    struct Host : ThumbnailHost {
-        QMdiArea area;
-        QMdiArea &documentArea() override { return area; }
-        void SetPanelText(int, const QString &) override {}
-        void SetCommandStates(bool) override {}
-    } host;
+    ThumbnailHostStub host;
     ThumbCollection thumbs;
     ListingModel listing;
     Thumbnails maker{thumbs, listing, Globals::Prefs, host};

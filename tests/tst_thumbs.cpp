@@ -1,5 +1,6 @@
 #include "ScriptedPlatform.h"
 #include "TestImages.h"
+#include "ThumbnailHostStub.h"
 
 #include "imagebuffer/ImageBuffer.h"
 #include "settings/Preferences.h"
@@ -22,20 +23,6 @@
 
 namespace {
 
-// The main window as the thumbnails see it.
-struct Host : ThumbnailHost {
-    QMdiArea area;
-    QString totalText;
-    int commandStateCalls = 0;
-    QMdiArea &documentArea() override { return area; }
-    void SetPanelText(int panel, const QString &text) override
-    {
-        if (panel == 1)
-            totalText = text;
-    }
-    void SetCommandStates(bool) override { ++commandStateCalls; }
-};
-
 // A collection, a listing and a document area, and pictures to make thumbnails of.
 struct Fixture {
     QTemporaryDir directory;
@@ -43,7 +30,7 @@ struct Fixture {
     Preferences preferences;
     ThumbCollection thumbs;
     ListingModel listing;
-    Host host;
+    ThumbnailHostStub host;
     Thumbnails maker{thumbs, listing, preferences, host};
 
     Fixture()

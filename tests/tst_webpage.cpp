@@ -1,6 +1,7 @@
 #include "ScriptedPlatform.h"
 #include "TestEnvironment.h"
 #include "TestImages.h"
+#include "ThumbnailHostStub.h"
 
 #include "imagebuffer/Picture.h"
 #include "settings/Preferences.h"
@@ -266,12 +267,7 @@ void WebPageTest::storedOptions()
 
 void WebPageTest::pageOrderAndValuesFromTheThumbnails()
 {
-    struct Host : ThumbnailHost {
-        QMdiArea area;
-        QMdiArea &documentArea() override { return area; }
-        void SetPanelText(int, const QString &) override {}
-        void SetCommandStates(bool) override {}
-    } host;
+    ThumbnailHostStub host;
     Ui::ScriptedPlatformScope scripted;
     Preferences preferences;
     ThumbCollection thumbs;

@@ -89,22 +89,15 @@ void CopyImages(const QString &directory, bool pageImagesOnly, const ThumbCollec
     SettingsSection section(QStringLiteral("Preferences"));
     const bool lowerCase =
         Numbers::RoundHalfEven(Numbers::LeadingNumber(section.GetValue(QStringLiteral("Image File Name Lower Case"), "0"))) != 0;
-    QString target = directory;
-    if (target.isEmpty()) {
-        target = OutputFiles::AskDirectory(QStringLiteral("Specify the Local Image Directory"), preferences.localImageDirectory);
-        if (target.isEmpty())
-            return;
-        preferences.localImageDirectory = target;
-        section.SetValue(QStringLiteral("Local Image Directory"), target);
-    }
+    const QString target = OutputFiles::TargetDirectory(directory, QStringLiteral("Specify the Local Image Directory"),
+                                                         preferences.localImageDirectory, section,
+                                                         QStringLiteral("Local Image Directory"));
+    if (target.isEmpty())
+        return;
     Ui::BusyPointer busy;
     OutputFiles::RecordLog log(appPath + QStringLiteral("images.txt"));
-    if (!log.isOpen())
-        return OutputFiles::ReportLogFailure(log.fileName(), Title);
-    const bool made = OutputFiles::EnsureDirectory(target, true);
-    log.write(QStringLiteral("CreateDirectory -- %1: %2").arg(OutputFiles::ToBackslashes(target), Numbers::BooleanText(made)));
-    if (!made)
-        return OutputFiles::ReportDirectoryFailure(target, Title);
+    if (!OutputFiles::BeginLog(log, target, Title))
+        return;
 
     Copier copier(target, lowerCase, log);
     for (int slot = 1; slot <= thumbs.upperBound(); ++slot) {

@@ -1,5 +1,6 @@
 #include "output/OutputFiles.h"
 
+#include "settings/CRegistry.h"
 #include "ui/Paths.h"
 #include "ui/Platform.h"
 
@@ -52,16 +53,32 @@ void RecordLog::write(const QString &record)
     file.write((u'"' + record + QStringLiteral("\"\r\n")).toUtf8());
 }
 
-void ReportDirectoryFailure(const QString &directory, const QString &title)
+QString TargetDirectory(const QString &directory, const QString &dialogTitle, QString &remembered, CRegistry &section,
+                        const QString &preferenceName)
 {
-    Ui::MsgBox(QStringLiteral("The Directory %1 Could Not Be Created.").arg(ToBackslashes(directory)), Ui::MsgButtons::OK,
-               Ui::MsgIcon::Critical, title);
+    if (!directory.isEmpty())
+        return directory;
+    const QString chosen = AskDirectory(dialogTitle, remembered);
+    if (!chosen.isEmpty()) {
+        remembered = chosen;
+        section.SetValue(preferenceName, chosen);
+    }
+    return chosen;
 }
 
-void ReportLogFailure(const QString &log, const QString &title)
+bool BeginLog(RecordLog &log, const QString &directory, const QString &title)
 {
-    Ui::MsgBox(QStringLiteral("The File %1 Could Not Be Written.").arg(ToBackslashes(log)), Ui::MsgButtons::OK,
-               Ui::MsgIcon::Critical, title);
+    if (!log.isOpen()) {
+        Ui::MsgBox(QStringLiteral("The File %1 Could Not Be Written.").arg(ToBackslashes(log.fileName())),
+                   Ui::MsgButtons::OK, Ui::MsgIcon::Critical, title);
+        return false;
+    }
+    const bool made = EnsureDirectory(directory, true);
+    log.write(QStringLiteral("CreateDirectory -- %1: %2").arg(ToBackslashes(directory), made ? "True" : "False"));
+    if (!made)
+        Ui::MsgBox(QStringLiteral("The Directory %1 Could Not Be Created.").arg(ToBackslashes(directory)),
+                   Ui::MsgButtons::OK, Ui::MsgIcon::Critical, title);
+    return made;
 }
 
 } // namespace OutputFiles

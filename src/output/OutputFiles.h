@@ -3,6 +3,8 @@
 #include <QFile>
 #include <QString>
 
+class CRegistry;
+
 // What saving thumbnails and copying images share: where they write, how they make
 // directories, how they ask for one, and their log files.
 namespace OutputFiles {
@@ -31,8 +33,15 @@ private:
     QFile file;
 };
 
-// Tells the user that a directory could not be made, or a log not written.
-void ReportDirectoryFailure(const QString &directory, const QString &title);
-void ReportLogFailure(const QString &log, const QString &title);
+// Where an output command writes: `directory` when given, else one the user picks
+// with `dialogTitle`, which is then kept in `remembered` and stored as
+// `preferenceName` in `section`. Empty when the user cancelled.
+QString TargetDirectory(const QString &directory, const QString &dialogTitle, QString &remembered, CRegistry &section,
+                        const QString &preferenceName);
+
+// Starts a command's log: makes the directory and records the outcome as the first
+// line. False, after telling the user under `title`, when the log cannot be
+// written or the directory cannot be made.
+bool BeginLog(RecordLog &log, const QString &directory, const QString &title);
 
 } // namespace OutputFiles

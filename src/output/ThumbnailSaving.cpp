@@ -47,23 +47,15 @@ void SaveThumbnails(const QString &directory, const ThumbCollection &thumbs, Pre
 {
     SettingsSection section(QStringLiteral("Preferences"));
     const SaveSettings settings = SaveSettings::Read(section);
-    QString target = directory;
-    if (target.isEmpty()) {
-        target = OutputFiles::AskDirectory(QStringLiteral("Specify the Local Thumbnail Directory"),
-                                           preferences.localThumbnailDirectory);
-        if (target.isEmpty())
-            return;
-        preferences.localThumbnailDirectory = target;
-        section.SetValue(QStringLiteral("Local Thumbnail Directory"), target);
-    }
+    const QString target = OutputFiles::TargetDirectory(directory, QStringLiteral("Specify the Local Thumbnail Directory"),
+                                                         preferences.localThumbnailDirectory, section,
+                                                         QStringLiteral("Local Thumbnail Directory"));
+    if (target.isEmpty())
+        return;
     Ui::BusyPointer busy;
     OutputFiles::RecordLog log(appPath + QStringLiteral("thumbnail.txt"));
-    if (!log.isOpen())
-        return OutputFiles::ReportLogFailure(log.fileName(), Title);
-    const bool made = OutputFiles::EnsureDirectory(target, true);
-    log.write(QStringLiteral("CreateDirectory -- %1: %2").arg(OutputFiles::ToBackslashes(target), Numbers::BooleanText(made)));
-    if (!made)
-        return OutputFiles::ReportDirectoryFailure(target, Title);
+    if (!OutputFiles::BeginLog(log, target, Title))
+        return;
 
     int failed = 0;
     for (int slot = 1; slot <= thumbs.upperBound(); ++slot) {

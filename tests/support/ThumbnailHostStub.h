@@ -1,0 +1,20 @@
+#pragma once
+
+#include "thumbs/Thumbnails.h"
+
+#include <QMdiArea>
+
+// The main window as the thumbnails see it: a document area, and what they report.
+struct ThumbnailHostStub : ThumbnailHost {
+    QMdiArea area;
+    QString totalText;
+    int commandStateCalls = 0;
+
+    QMdiArea &documentArea() override { return area; }
+    void SetPanelText(int panel, const QString &text) override
+    {
+        if (panel == 1)
+            totalText = text;
+    }
+    void SetCommandStates(bool) override { ++commandStateCalls; }
+};
