@@ -234,15 +234,15 @@ void OutputTest::profileFilesKeepTheirLayout()
     QVERIFY(ProfileFile::WriteString(file, "/usr/bin/b", "Name", "b"));
     QVERIFY(ProfileFile::WriteString(file, "/USR/BIN/B", "path", ""));  // names match without case
     QCOMPARE(contentsOf(file), QByteArray("[/usr/bin/b]\r\nPath=\r\nName=b\r\n[C:\\Tools\\view.exe]\r\nPath=C:\\Tools\\view.exe\r\n"));
-    QCOMPARE(ProfileFile::GetString(file, "c:\\tools\\VIEW.exe", "PATH", "None"), QStringLiteral("C:\\Tools\\view.exe"));
-    QCOMPARE(ProfileFile::GetString(file, "/usr/bin/b", "Missing", "None"), QStringLiteral("None"));
+    QCOMPARE(ProfileFile::Contents(file).value("c:\\tools\\VIEW.exe", "PATH", "None"), QStringLiteral("C:\\Tools\\view.exe"));
+    QCOMPARE(ProfileFile::Contents(file).value("/usr/bin/b", "Missing", "None"), QStringLiteral("None"));
     // Far more sections than a small buffer would hold: every one is read, in order.
     QStringList names;
     for (int i = 0; i < 300; ++i) {
         names << QStringLiteral("/opt/programs/browser number %1/bin/run").arg(i);
         ProfileFile::WriteString(file, names.last(), "Path", names.last());
     }
-    QCOMPARE(ProfileFile::SectionNames(file).mid(2), names);
+    QCOMPARE(ProfileFile::Contents(file).sectionNames().mid(2), names);
 }
 
 void OutputTest::theBrowserList()
@@ -286,7 +286,7 @@ void OutputTest::theBrowserList()
     QCOMPARE(list.topLevelItem(0)->text(1), web);
     QCOMPARE(list.topLevelItem(1)->text(0), QStringLiteral("mine.bin"));
     QVERIFY(!list.topLevelItem(1)->icon(0).isNull());
-    QVERIFY(ProfileFile::SectionNames(app + "Browsers.txt").contains(environment.path(QStringLiteral("deleted-later"))));
+    QVERIFY(ProfileFile::Contents(app + "Browsers.txt").sectionNames().contains(environment.path(QStringLiteral("deleted-later"))));
     qunsetenv("XDG_DATA_HOME");
     qunsetenv("XDG_DATA_DIRS");
 }

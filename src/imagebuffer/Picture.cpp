@@ -3,29 +3,11 @@
 #include "imagebuffer/ColorQuantizer.h"
 #include "imagebuffer/ImageReaders.h"
 #include "imagebuffer/ImageWriters.h"
+#include "imagebuffer/PictureFile.h"
 
-#include <QFile>
 #include <QPainter>
 
 namespace {
-
-// Reads a file for one format: the first bytes decide whether it can be of that
-// format at all before the rest is read.
-DecodedImage readFile(const QString &path, ImageFormat::Code format)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return DecodedImage::failure(file.errorString());
-    const qint64 length = file.size();
-    if (length > ImageFormat::MaxFileBytes)
-        return DecodedImage::failure(QStringLiteral("file too large"));
-    if (!ImageReaders::Sniff(format, file.peek(4096), length))
-        return DecodedImage::failure(QStringLiteral("not of this format"));
-    const QByteArray bytes = file.readAll();
-    if (bytes.size() != length)
-        return DecodedImage::failure(QStringLiteral("could not read the whole file"));
-    return ImageReaders::Read(format, bytes);
-}
 
 QImage::Format formatForDepth(int bits)
 {
@@ -48,7 +30,13 @@ Picture Picture::fromImage(const QImage &image)
 
 bool Picture::load(const QString &path, ImageFormat::Code format)
 {
-    const DecodedImage decoded = readFile(path, format);
+    PictureFile file(path);
+    return load(file, format);
+}
+
+bool Picture::load(PictureFile &file, ImageFormat::Code format)
+{
+    const DecodedImage decoded = file.read(format);
     clear();
     if (!decoded.ok()) {
         lastError = decoded.error.isEmpty() ? QStringLiteral("unreadable") : decoded.error;

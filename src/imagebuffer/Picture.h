@@ -8,6 +8,8 @@
 #include <QString>
 #include <memory>
 
+class PictureFile;
+
 // How a picture is resampled when it is drawn into another size. The numbers are
 // the ones the forms set.
 enum class Resampling : int { Nearest = 0, Smooth = 3 };
@@ -34,6 +36,8 @@ public:
     // Reads the file as `format` and nothing else. On failure the picture is empty
     // and errorString() says why.
     bool load(const QString &path, ImageFormat::Code format);
+    // The same from a file opened once for several formats.
+    bool load(PictureFile &file, ImageFormat::Code format);
     // Writes the picture as JPEG or PNG, leaving any earlier file intact on failure.
     bool save(const QString &path, ImageFormat::Code format, const SaveOptions &options) const;
     // Why the last load or save failed; empty after a success.

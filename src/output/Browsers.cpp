@@ -78,17 +78,16 @@ void addDesktopBrowsers(QList<BrowserEntry> &found)
             if (seen.contains(id))
                 continue;
             seen << id;
-            const QStringList types =
-                ProfileFile::GetString(file, Entry, QStringLiteral("MimeType"), QString()).split(u';');
+            const ProfileFile::Contents desktop(file);
+            const QStringList types = desktop.value(Entry, QStringLiteral("MimeType"), QString()).split(u';');
             const bool opensPages = types.contains(QStringLiteral("text/html"))
                                     || types.contains(QStringLiteral("x-scheme-handler/http"));
-            const bool hidden = ProfileFile::GetString(file, Entry, QStringLiteral("Hidden"), QString()) == QLatin1String("true");
+            const bool hidden = desktop.value(Entry, QStringLiteral("Hidden"), QString()) == QLatin1String("true");
             if (!opensPages || hidden)
                 continue;
-            const QString program = programOf(ProfileFile::GetString(file, Entry, QStringLiteral("Exec"), QString()));
+            const QString program = programOf(desktop.value(Entry, QStringLiteral("Exec"), QString()));
             if (!program.isEmpty())
-                addIfPresent(found, ProfileFile::GetString(file, Entry, QStringLiteral("Name"), QFileInfo(program).fileName()),
-                             program);
+                addIfPresent(found, desktop.value(Entry, QStringLiteral("Name"), QFileInfo(program).fileName()), program);
         }
     }
 }
@@ -122,12 +121,12 @@ QList<BrowserEntry> Detected()
 QList<BrowserEntry> Added(const QString &appPath)
 {
     QList<BrowserEntry> added;
-    const QString file = browsersFile(appPath);
-    for (const QString &section : ProfileFile::SectionNames(file)) {
-        const QString path = ProfileFile::GetString(file, section, QStringLiteral("Path"), None);
+    const ProfileFile::Contents browsers(browsersFile(appPath));
+    for (const QString &section : browsers.sectionNames()) {
+        const QString path = browsers.value(section, QStringLiteral("Path"), None);
         if (path == None || path.isEmpty() || !QFileInfo(path).isFile())
             continue;
-        QString name = ProfileFile::GetString(file, section, QStringLiteral("Name"), None);
+        QString name = browsers.value(section, QStringLiteral("Name"), None);
         if (name == None || name.isEmpty())
             name = Paths::FileNameOf(path);
         added << BrowserEntry{name, path};

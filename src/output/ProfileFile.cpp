@@ -46,26 +46,31 @@ std::optional<QPair<QString, QString>> entryOf(const QString &line)
 
 } // namespace
 
-QStringList SectionNames(const QString &file)
+Contents::Contents(const QString &file)
+{
+    for (const QString &line : linesOf(file)) {
+        if (const std::optional<QString> opened = sectionOf(line))
+            sections << Section{*opened, {}};
+        else if (const auto entry = entryOf(line); entry && !sections.isEmpty())
+            sections.last().entries << *entry;
+    }
+}
+
+QStringList Contents::sectionNames() const
 {
     QStringList names;
-    for (const QString &line : linesOf(file))
-        if (const std::optional<QString> section = sectionOf(line))
-            names << *section;
+    for (const Section &section : sections)
+        names << section.name;
     return names;
 }
 
-QString GetString(const QString &file, const QString &section, const QString &key, const QString &fallback)
+QString Contents::value(const QString &section, const QString &key, const QString &fallback) const
 {
-    bool inSection = false;
-    for (const QString &line : linesOf(file)) {
-        if (const std::optional<QString> opened = sectionOf(line)) {
-            inSection = sameName(*opened, section);
-            continue;
-        }
-        if (const auto entry = entryOf(line); inSection && entry && sameName(entry->first, key))
-            return entry->second;
-    }
+    for (const Section &candidate : sections)
+        if (sameName(candidate.name, section))
+            for (const auto &[name, text] : candidate.entries)
+                if (sameName(name, key))
+                    return text;
     return fallback;
 }
 

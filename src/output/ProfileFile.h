@@ -10,10 +10,21 @@
 // leaving the rest of the file as it was.
 namespace ProfileFile {
 
-// Every section name, in file order; all of them, however many there are.
-QStringList SectionNames(const QString &file);
+// A file's sections and values, read once.
+class Contents {
+public:
+    explicit Contents(const QString &file);
+    // Every section name, in file order; all of them, however many there are.
+    QStringList sectionNames() const;
+    QString value(const QString &section, const QString &key, const QString &fallback) const;
 
-QString GetString(const QString &file, const QString &section, const QString &key, const QString &fallback);
+private:
+    struct Section {
+        QString name;
+        QList<QPair<QString, QString>> entries;
+    };
+    QList<Section> sections;
+};
 
 // False when the file cannot be written.
 bool WriteString(const QString &file, const QString &section, const QString &key, const QString &value);

@@ -23,10 +23,14 @@ const QString OpenFilter = QStringLiteral(
     "JPEGs (*.jpg)|*.jpg|Bitmaps (*.bmp)|*.bmp|GIFs (*.gif)|*.gif|PNGs (*.png)|*.png|TIFFs (*.tif)|*.tif|"
     "Targas (*.tga)|*.tga|Windows Meta Files (*.wmf)|*.wmf|Icons (*.ico)|*.ico|ZSOFT Bitmap (*.pcx)|*.pcx");
 
-bool preference(const char *name, const char *fallback)
+bool flag(const CRegistry &section, const char *name, const char *fallback)
 {
-    const SettingsSection section(QStringLiteral("Preferences"));
     return Numbers::ToBoolean(section.GetValue(QString::fromUtf8(name), QString::fromUtf8(fallback))).value_or(false);
+}
+
+bool notifyOfDuplicates()
+{
+    return flag(SettingsSection(QStringLiteral("Preferences")), "Notify of Duplicate Images", "False");
 }
 
 // Marks a load as running for as long as it lives, and ends it on every way out.
@@ -64,11 +68,6 @@ std::optional<QStringList> ImageLoader::FilesOf(const QString &directory)
     return names;
 }
 
-bool ImageLoader::isDuplicate(const QString &name, const QString &directory) const
-{
-    return listing.containsFile(name, directory);
-}
-
 bool ImageLoader::loadIntoBuffer(const QString &path)
 {
     loadBuffer.Clear();
@@ -99,9 +98,9 @@ void ImageLoader::makeThumbnail(const QString &path, bool inFolderLoad)
 
 void ImageLoader::arrangeAfterLoad()
 {
-    if (!preference("Auto Arrange After Directory Load", "True"))
-        return;
     const SettingsSection section(QStringLiteral("Preferences"));
+    if (!flag(section, "Auto Arrange After Directory Load", "True"))
+        return;
     host.arrangeWindows(int(Numbers::LeadingNumber(section.GetValue(QStringLiteral("Auto Arrange Method"), "2"))));
 }
 
@@ -141,13 +140,13 @@ bool ImageLoader::LoadImageDirectory()
     // The hourglass from here on: the dialogs before it are the user's to answer.
     Ui::BusyPointer busy;
     host.SetCommandStates(true);
-    const bool notify = preference("Notify of Duplicate Images", "False");
+    const bool notify = notifyOfDuplicates();
     // The folder is taken as it is now: files that arrive during the load wait for
     // the next one.
     const QString folder = preferences.lastOpenDirectory;
     for (qsizetype i = 0; i < names->size(); ++i) {
         const QString &name = names->at(i);
-        if (isDuplicate(name, folder)) {
+        if (listing.containsFile(name, folder)) {
             if (notify
                 && Ui::MsgBox(QStringLiteral("The File %1 Has Already Been Loaded.  Do You Wish to Continue Loading "
                                              "Images from this Directory?")
@@ -181,8 +180,8 @@ void ImageLoader::OpenImageFile()
     Ui::BusyPointer busy;
     const QString path = QDir::toNativeSeparators(answer.fileName);
     preferences.lastOpenDirectory = Paths::DirectoryOf(path);
-    if (isDuplicate(Paths::FileNameOf(path), Paths::DirectoryOf(path))) {
-        if (preference("Notify of Duplicate Images", "False"))
+    if (listing.containsFile(Paths::FileNameOf(path), Paths::DirectoryOf(path))) {
+        if (notifyOfDuplicates())
             Ui::MsgBox(QStringLiteral("The File %1 Has Already Been Loaded.").arg(path), Ui::MsgButtons::OK,
                        Ui::MsgIcon::Exclamation, QStringLiteral("Duplicate Image"));
     } else if (loadIntoBuffer(path)) {

@@ -47,7 +47,6 @@ signals:
     void finished();
 
 private:
-    bool isDuplicate(const QString &name, const QString &directory) const;
     bool loadIntoBuffer(const QString &path);
     void makeThumbnail(const QString &path, bool inFolderLoad);
     void arrangeAfterLoad();

@@ -2,7 +2,8 @@
 
 #include "ui/Numbers.h"
 
-#include <QHash>
+#include <type_traits>
+#include <variant>
 
 namespace {
 
@@ -34,98 +35,113 @@ double BoxValue(const QString &text)
     return Numbers::LeadingNumber(text);
 }
 
+namespace {
+
+// Every option once: its stored name and the member that holds it. Check boxes are
+// booleans, colours 24-bit values, boxes the text typed into them.
+using Field = std::variant<bool PageOptions::*, quint32 PageOptions::*, QString PageOptions::*>;
+struct Option {
+    const char *name;
+    Field field;
+};
+
+const Option Options[] = {
+    {"Include Page Code", &PageOptions::includePageCode},
+    {"Default Background Color", &PageOptions::defaultBackgroundColor},
+    {"Table Background Color", &PageOptions::tableBackgroundColor},
+    {"Table Font Color", &PageOptions::tableFontColor},
+    {"Default Font Color", &PageOptions::defaultFontColor},
+    {"Table Default Border Color", &PageOptions::defaultBorderColor},
+    {"Table Border Color", &PageOptions::tableBorderColor},
+    {"Font Size", &PageOptions::fontSize},
+    {"Use Default Font", &PageOptions::useDefaultFont},
+    {"Non-Default Font", &PageOptions::nonDefaultFont},
+    {"Use Background Image", &PageOptions::useBackgroundImage},
+    {"Background Image File", &PageOptions::backgroundImageFile},
+    {"Table Columns", &PageOptions::tableColumns},
+    {"Table Rows", &PageOptions::tableRows},
+    {"Display File Name", &PageOptions::displayFileName},
+    {"Display Image Size", &PageOptions::displayImageSize},
+    {"Display File Size", &PageOptions::displayFileSize},
+    {"Table Border", &PageOptions::tableBorder},
+    {"Table Cell Spacing", &PageOptions::cellSpacing},
+    {"Table Cell Padding", &PageOptions::cellPadding},
+    {"Image Horizontal Spacing", &PageOptions::horizontalSpacing},
+    {"Image Vertical Spacing", &PageOptions::verticalSpacing},
+    {"Cell Image Border", &PageOptions::cellImageBorder},
+    {"Default Target Frame", &PageOptions::defaultTargetFrame},
+    {"Font Bold", &PageOptions::fontBold},  // never stored
+};
+
+const Option *optionNamed(const QString &name)
+{
+    for (const Option &option : Options)
+        if (name == QLatin1String(option.name))
+            return &option;
+    return nullptr;
+}
+
+// Stored as the decimal text of their value rather than as typed.
+bool storedAsValue(const QString &name)
+{
+    return name == QLatin1String("Table Rows") || name == QLatin1String("Table Columns")
+           || name == QLatin1String("Cell Image Border");
+}
+
+} // namespace
+
 const QStringList &PageOptions::ValueNames()
 {
-    static const QStringList names = {
-        "Include Page Code", "Default Background Color", "Table Background Color", "Table Font Color",
-        "Default Font Color", "Table Default Border Color", "Table Border Color", "Font Size", "Use Default Font",
-        "Non-Default Font", "Use Background Image", "Background Image File", "Table Columns", "Table Rows",
-        "Display File Name", "Display Image Size", "Display File Size", "Table Border", "Table Cell Spacing",
-        "Table Cell Padding", "Image Horizontal Spacing", "Image Vertical Spacing", "Cell Image Border",
-        "Default Target Frame"};
+    static const QStringList names = [] {
+        QStringList all;
+        for (const Option &option : Options)
+            if (QLatin1String(option.name) != QLatin1String("Font Bold"))
+                all << QString::fromLatin1(option.name);
+        return all;
+    }();
     return names;
 }
 
 bool PageOptions::set(const QString &name, const QString &text)
 {
-    struct Flag {
-        const char *name;
-        bool PageOptions::*field;
-    };
-    struct Colour {
-        const char *name;
-        quint32 PageOptions::*field;
-    };
-    struct Box {
-        const char *name;
-        QString PageOptions::*field;
-    };
-    static const Flag flags[] = {{"Include Page Code", &PageOptions::includePageCode},
-                                 {"Default Background Color", &PageOptions::defaultBackgroundColor},
-                                 {"Default Font Color", &PageOptions::defaultFontColor},
-                                 {"Table Default Border Color", &PageOptions::defaultBorderColor},
-                                 {"Use Default Font", &PageOptions::useDefaultFont},
-                                 {"Use Background Image", &PageOptions::useBackgroundImage},
-                                 {"Display File Name", &PageOptions::displayFileName},
-                                 {"Display Image Size", &PageOptions::displayImageSize},
-                                 {"Display File Size", &PageOptions::displayFileSize},
-                                 {"Font Bold", &PageOptions::fontBold}};
-    static const Colour colours[] = {{"Table Background Color", &PageOptions::tableBackgroundColor},
-                                     {"Table Font Color", &PageOptions::tableFontColor},
-                                     {"Table Border Color", &PageOptions::tableBorderColor}};
-    static const Box boxes[] = {{"Font Size", &PageOptions::fontSize},
-                                {"Non-Default Font", &PageOptions::nonDefaultFont},
-                                {"Background Image File", &PageOptions::backgroundImageFile},
-                                {"Table Columns", &PageOptions::tableColumns},
-                                {"Table Rows", &PageOptions::tableRows},
-                                {"Table Border", &PageOptions::tableBorder},
-                                {"Table Cell Spacing", &PageOptions::cellSpacing},
-                                {"Table Cell Padding", &PageOptions::cellPadding},
-                                {"Image Horizontal Spacing", &PageOptions::horizontalSpacing},
-                                {"Image Vertical Spacing", &PageOptions::verticalSpacing},
-                                {"Cell Image Border", &PageOptions::cellImageBorder},
-                                {"Default Target Frame", &PageOptions::defaultTargetFrame}};
-    for (const Flag &f : flags)
-        if (name == QLatin1String(f.name))
-            return this->*f.field = isSet(text), true;
-    for (const Colour &c : colours)
-        if (name == QLatin1String(c.name))
-            return this->*c.field = colour(text), true;
-    for (const Box &b : boxes)
-        if (name == QLatin1String(b.name))
-            return this->*b.field = text, true;
-    return false;
+    const Option *option = optionNamed(name);
+    if (!option)
+        return false;
+    std::visit(
+        [this, &text](auto member) {
+            using Value = std::decay_t<decltype(this->*member)>;
+            if constexpr (std::is_same_v<Value, bool>)
+                this->*member = isSet(text);
+            else if constexpr (std::is_same_v<Value, quint32>)
+                this->*member = colour(text);
+            else
+                this->*member = text;
+        },
+        option->field);
+    return true;
 }
 
 QString PageOptions::storedText(const QString &name) const
 {
-    const QHash<QString, QString> texts = {
-        {"Include Page Code", flag(includePageCode)},
-        {"Default Background Color", flag(defaultBackgroundColor)},
-        {"Table Background Color", QString::number(tableBackgroundColor)},
-        {"Table Font Color", QString::number(tableFontColor)},
-        {"Default Font Color", flag(defaultFontColor)},
-        {"Table Default Border Color", flag(defaultBorderColor)},
-        {"Table Border Color", QString::number(tableBorderColor)},
-        {"Font Size", fontSize},
-        {"Use Default Font", flag(useDefaultFont)},
-        {"Non-Default Font", nonDefaultFont},
-        {"Use Background Image", flag(useBackgroundImage)},
-        {"Background Image File", backgroundImageFile},
-        {"Table Columns", Numbers::PlainDecimal(BoxValue(tableColumns))},
-        {"Table Rows", Numbers::PlainDecimal(BoxValue(tableRows))},
-        {"Display File Name", flag(displayFileName)},
-        {"Display Image Size", flag(displayImageSize)},
-        {"Display File Size", flag(displayFileSize)},
-        {"Table Border", tableBorder},
-        {"Table Cell Spacing", cellSpacing},
-        {"Table Cell Padding", cellPadding},
-        {"Image Horizontal Spacing", horizontalSpacing},
-        {"Image Vertical Spacing", verticalSpacing},
-        {"Cell Image Border", Numbers::PlainDecimal(BoxValue(cellImageBorder))},
-        {"Default Target Frame", defaultTargetFrame.isEmpty() ? QStringLiteral(" ") : defaultTargetFrame},
-    };
-    return texts.value(name);
+    const Option *option = optionNamed(name);
+    if (!option)
+        return QString();
+    const QString text = std::visit(
+        [this](auto member) -> QString {
+            using Value = std::decay_t<decltype(this->*member)>;
+            if constexpr (std::is_same_v<Value, bool>)
+                return flag(this->*member);
+            else if constexpr (std::is_same_v<Value, quint32>)
+                return QString::number(this->*member);
+            else
+                return this->*member;
+        },
+        option->field);
+    if (storedAsValue(name))
+        return Numbers::PlainDecimal(BoxValue(text));
+    if (name == QLatin1String("Default Target Frame") && text.isEmpty())
+        return QStringLiteral(" ");  // an empty text is never stored
+    return text;
 }
 
 PageOptions PageOptions::FromStored(const std::function<QString(const QString &, const QString &)> &stored)
