@@ -13,38 +13,8 @@ using namespace TestImages;
 class ImageBufferTest : public QObject {
     Q_OBJECT
 private slots:
-    void operationsChangeWhatIsShown();
     void autoSizeAndScrollBars();
 };
-
-void ImageBufferTest::operationsChangeWhatIsShown()
-{
-    QTemporaryDir directory;
-    ImageBuffer source, thumbnail;
-    source.ImportPicture(pattern(60, 40));
-    thumbnail.setAutoSize(true);
-    QVERIFY(thumbnail.CreateImage(24, 30, 20, Qt::white));
-    QCOMPARE(thumbnail.size(), QSize(30, 20));
-    thumbnail.setResampleMode(Resampling::Smooth);
-    QVERIFY(thumbnail.CopyScaled(source));
-    thumbnail.show();
-    QCOMPARE(thumbnail.grab().toImage().pixel(15, 10), thumbnail.picture().image().pixel(15, 10));
-
-    thumbnail.setFileName(directory.filePath(QStringLiteral("t.png")));
-    thumbnail.setFileType(ImageFormat::Png);
-    QVERIFY(thumbnail.Save());
-    ImageBuffer reloaded;
-    reloaded.setFileName(thumbnail.FileName());
-    reloaded.setFileType(ImageFormat::Gif);
-    QVERIFY(!reloaded.Load());
-    QVERIFY(!reloaded.LastError().isEmpty());
-    reloaded.setFileType(ImageFormat::Png);
-    QVERIFY(reloaded.Load());
-    QCOMPARE(QSize(reloaded.ImageWidth(), reloaded.ImageHeight()), QSize(30, 20));
-    QCOMPARE(reloaded.ColorDepth(), 24);
-    reloaded.Clear();
-    QVERIFY(reloaded.picture().isNull());
-}
 
 void ImageBufferTest::autoSizeAndScrollBars()
 {

@@ -23,16 +23,13 @@ class MainFormTest : public QObject {
     Q_OBJECT
 private slots:
     void firstStartOpensMaximisedWithTheListingOnTheRight();
-    void toolbarButtonsRunTheirCommands();
     void generatePictureFollowsTheHour();
     void positionIsRestoredAndRepaired_data();
     void positionIsRestoredAndRepaired();
     void aBadStoredSideDocksTheListingOnTheRight();
-    void unloadStoresThePosition();
     void commandStates();
     void menusSetTheirItemsWhenOpened();
     void toolbarAndStatusBarToggle();
-    void windowsMenuListsTheChildWindows();
     void flashRestartsForASecondWindow();
     void helpAndAbout();
     void stopButtonEndsALoad();
@@ -47,26 +44,6 @@ void MainFormTest::firstStartOpensMaximisedWithTheListingOnTheRight()
     QVERIFY(frame.form->findChild<QToolBar *>(QStringLiteral("picToolbar"))->isVisible());
     QVERIFY(frame.form->findChild<QStatusBar *>(QStringLiteral("StatusBar1"))->isVisible());
     QVERIFY(!frame.form->loadBuffer()->isVisible());
-}
-
-void MainFormTest::toolbarButtonsRunTheirCommands()
-{
-    Frame frame;
-    QMdiSubWindow *first = frame.child(QStringLiteral("a.jpg"));
-    QMdiSubWindow *second = frame.child(QStringLiteral("b.png"));
-    first->setGeometry(0, 0, 100, 100);
-    second->setGeometry(0, 0, 100, 100);
-    frame.addRow();
-    frame.form->SetCommandStates(false);
-    frame.form->buttons().tile->trigger();
-    QVERIFY(!first->geometry().intersects(second->geometry()));
-    frame.form->buttons().cascade->trigger();
-    QVERIFY(first->geometry().topLeft() != second->geometry().topLeft());
-    QVERIFY(first->geometry().intersects(second->geometry()));
-    // Rebuilding the toolbar without buttons leaves none behind.
-    frame.form->CreateToolbarButtons(false, {});
-    QVERIFY(frame.form->toolbar()->actions().isEmpty());
-    QVERIFY(!frame.form->buttons().stop);
 }
 
 void MainFormTest::generatePictureFollowsTheHour()
@@ -120,25 +97,6 @@ void MainFormTest::aBadStoredSideDocksTheListingOnTheRight()
         QCOMPARE(form.dockWidgetArea(form.listing()), Qt::RightDockWidgetArea);
         QCOMPARE(form.listing()->side(), int(ListingPanel::Right));
     }
-}
-
-void MainFormTest::unloadStoresThePosition()
-{
-    Frame frame;
-    frame.form->close();
-    QCOMPARE(frame.stored(QStringLiteral("Window Positions/MAINFORM/Window State")), QStringLiteral("2"));
-    QVERIFY(!frame.environment.raw().contains(QStringLiteral("Window Positions/MAINFORM/Top")));
-
-    Frame normal;
-    normal.form->setWindowState(Qt::WindowNoState);
-    normal.form->move(40, 60);
-    normal.form->close();
-    QCOMPARE(normal.stored(QStringLiteral("Window Positions/MAINFORM/Window State")), QStringLiteral("0"));
-    QCOMPARE(normal.stored(QStringLiteral("Window Positions/MAINFORM/Top")).toDouble(), Twips::FromPixelsY(60));
-    QCOMPARE(normal.stored(QStringLiteral("Window Positions/MAINFORM/Left")).toDouble(), Twips::FromPixelsX(40));
-    // The next start comes back there.
-    MainForm again;
-    QCOMPARE(again.pos(), QPoint(40, 60));
 }
 
 void MainFormTest::commandStates()
@@ -200,25 +158,6 @@ void MainFormTest::toolbarAndStatusBarToggle()
     QVERIFY(!toolbarItem->isChecked() && !statusItem->isChecked());
 }
 
-
-void MainFormTest::windowsMenuListsTheChildWindows()
-{
-    Frame frame;
-    QMenu *windows = frame.form->findChild<QMenu *>(QStringLiteral("mnuWindows"));
-    const qsizetype fixed = windows->actions().size();
-    QMdiSubWindow *first = frame.child(QStringLiteral("a.jpg"));
-    QMdiSubWindow *second = frame.child(QStringLiteral("b.png"));
-    frame.form->mdiArea()->setActiveSubWindow(second);
-    frame.open("mnuWindows");
-    frame.open("mnuWindows");  // opening again does not list the windows twice
-    const QList<QAction *> actions = windows->actions();
-    QCOMPARE(actions.size(), fixed + 3);
-    QCOMPARE(actions[fixed + 1]->text(), QStringLiteral("&1 a.jpg"));
-    QCOMPARE(actions[fixed + 2]->text(), QStringLiteral("&2 b.png"));
-    QVERIFY(actions[fixed + 2]->isChecked());
-    actions[fixed + 1]->trigger();
-    QCOMPARE(frame.form->mdiArea()->activeSubWindow(), first);
-}
 
 void MainFormTest::flashRestartsForASecondWindow()
 {

@@ -71,16 +71,6 @@ bool near(QRgb actual, QRgb expected, int tolerance = 24)
            && std::abs(qBlue(actual) - qBlue(expected)) <= tolerance;
 }
 
-// A 200 x 100 picture whose records set up a mapping and then fill the logical
-// rectangle from (0, 0) to (100, 100) with black.
-QImage blackSquare(const QList<QPair<int, QList<int>>> &mapping)
-{
-    Metafile file(QRect(QPoint(0, 0), QPoint(200, 100)), 96);
-    for (const auto &[function, parameters] : mapping)
-        file.record(function, parameters);
-    return MetafilePlayer::Render(file.fill(qRgb(0, 0, 0)).record(Rectangle, {100, 100, 0, 0}).finish());
-}
-
 } // namespace
 
 class MetafileTest : public QObject {
@@ -88,10 +78,7 @@ class MetafileTest : public QObject {
 private slots:
     void placeableHeaderGivesTheSize();
     void shapesFillWhereTheyShould();
-    void windowViewportAndMapMode();
-    void clippingAndSavedStates();
     void textAndBitmaps();
-    void withoutBoundsTheWindowExtentGivesTheSize();
     void damagedRecordsAreSkipped();
     void fuzzFindingsPlayToTheEnd();
 };
@@ -127,36 +114,6 @@ void MetafileTest::shapesFillWhereTheyShould()
     QVERIFY(near(image.pixel(72, 15), qRgb(255, 255, 255)));
 }
 
-void MetafileTest::windowViewportAndMapMode()
-{
-    const QRgb black = qRgb(0, 0, 0), white = qRgb(255, 255, 255);
-    // The window runs from (-100, 200) to (100, 0): the square is the lower right quarter.
-    const QImage flipped = blackSquare({{SetWindowOrg, {200, -100}}, {SetWindowExt, {-200, 200}}});
-    QVERIFY(near(flipped.pixel(150, 75), black) && near(flipped.pixel(150, 25), white) && near(flipped.pixel(50, 75), white));
-    // Window 0..100 square onto a viewport 100 pixels wide starting at x = 50.
-    const QImage shifted = blackSquare({{SetWindowOrg, {0, 0}}, {SetWindowExt, {100, 100}},
-                                        {SetViewportOrg, {0, 50}}, {SetViewportExt, {100, 100}}});
-    QVERIFY(near(shifted.pixel(25, 50), white) && near(shifted.pixel(100, 50), black) && near(shifted.pixel(175, 50), white));
-    // Isotropic: a square window on a wide picture stays square.
-    const QImage kept = blackSquare({{SetMapMode, {7}}, {SetWindowOrg, {0, 0}}, {SetWindowExt, {100, 100}}});
-    QVERIFY(near(kept.pixel(50, 50), black) && near(kept.pixel(150, 50), white));
-}
-
-void MetafileTest::clippingAndSavedStates()
-{
-    Metafile file(QRect(QPoint(0, 0), QPoint(100, 100)), 96);
-    file.fill(qRgb(0, 0, 0));
-    file.record(SaveDc, {});
-    file.record(IntersectClipRect, {50, 50, 0, 0});
-    file.record(Rectangle, {100, 100, 0, 0});  // only the clipped quarter is painted
-    file.record(RestoreDc, {-1});
-    file.record(Rectangle, {100, 100, 90, 90});
-    const QImage image = MetafilePlayer::Render(file.finish());
-    QVERIFY(near(image.pixel(25, 25), qRgb(0, 0, 0)));
-    QVERIFY(near(image.pixel(75, 25), qRgb(255, 255, 255)));
-    QVERIFY(near(image.pixel(95, 95), qRgb(0, 0, 0)));  // drawn after the clip was restored away
-}
-
 void MetafileTest::textAndBitmaps()
 {
     Metafile file(QRect(QPoint(0, 0), QPoint(200, 100)), 96);
@@ -184,24 +141,6 @@ void MetafileTest::textAndBitmaps()
     QVERIFY(near(image.pixel(125, 25), qRgb(0, 0, 255), 40));
     QVERIFY(near(image.pixel(175, 75), qRgb(0, 255, 0), 40));
     QVERIFY(near(image.pixel(125, 75), qRgb(255, 0, 0), 40));
-}
-
-void MetafileTest::withoutBoundsTheWindowExtentGivesTheSize()
-{
-    Metafile file(QRect(), 0, false);
-    file.record(SetWindowExt, {300, 400});
-    file.fill(qRgb(255, 0, 0)).record(Rectangle, {300, 200, 0, 0});
-    const QByteArray bytes = file.finish();
-    QVERIFY(MetafilePlayer::IsMetafile(bytes));
-    const QImage image = PictureLoader::LoadBytes(bytes);
-    QCOMPARE(image.size(), QSize(400, 300));
-    QVERIFY(near(image.pixel(100, 150), qRgb(255, 0, 0)));
-    QVERIFY(near(image.pixel(300, 150), qRgb(255, 255, 255)));
-
-    Metafile huge(QRect(), 0, false);
-    huge.record(SetWindowExt, {30000, 32000});
-    const QImage capped = MetafilePlayer::Render(huge.finish());
-    QCOMPARE(std::max(capped.width(), capped.height()), MetafilePlayer::MaxSide);
 }
 
 void MetafileTest::damagedRecordsAreSkipped()

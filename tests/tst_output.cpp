@@ -91,7 +91,6 @@ private slots:
     void copyingThePageImages();
     void profileFilesKeepTheirLayout();
     void theBrowserList();
-    void shellFailures();
     void browserSelection();
 };
 
@@ -150,8 +149,6 @@ void OutputTest::namesAndTypes()
     QCOMPARE(SavedThumbnailPath(o.target("W"), photo, lower), o.target("W") + QStringLiteral("qm_photo.png"));
     lower.lowerCase = false;
     QCOMPARE(SavedThumbnailPath(o.target("W"), photo, lower), o.target("W") + QStringLiteral("QM_Photo.png"));
-    QCOMPARE(SavedThumbnailPath(o.target("w"), QStringLiteral("/x/README"), SaveSettings{}),
-             o.target("w") + QStringLiteral("QM_README.jpg"));
 
     // "png" in lower case is not "PNG": JPEG, and no line for it in the log.
     o.setPreference("Save Image File Type", "png");
@@ -289,19 +286,6 @@ void OutputTest::theBrowserList()
     QVERIFY(ProfileFile::Contents(app + "Browsers.txt").sectionNames().contains(environment.path(QStringLiteral("deleted-later"))));
     qunsetenv("XDG_DATA_HOME");
     qunsetenv("XDG_DATA_DIRS");
-}
-
-void OutputTest::shellFailures()
-{
-    QCOMPARE(Browsers::ShellExecuteErrorText(0), QStringLiteral("The Operating System is Out of Memory or Resources."));
-    QCOMPARE(Browsers::ShellExecuteErrorText(32), QStringLiteral("The Specified Dynamic-Link Library Was Not Found."));
-    QCOMPARE(Browsers::ShellExecuteErrorText(1), QStringLiteral("An Unknown Error Occurred."));
-    QCOMPARE(Browsers::ShellExecuteErrorText(2.5), QStringLiteral("An Unknown Error Occurred."));
-    Ui::ScriptedPlatformScope scripted;
-    Browsers::ReportFailure(2);
-    QCOMPARE(scripted->messages.value(0).text, QStringLiteral("Error# 2; The Specified File Was Not Found."));
-    QCOMPARE(scripted->messages.value(0).title, QStringLiteral("Browser Failure"));
-    QCOMPARE(scripted->messages.value(0).icon, Ui::MsgIcon::Exclamation);
 }
 
 void OutputTest::browserSelection()

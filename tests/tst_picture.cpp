@@ -55,13 +55,11 @@ class PictureTest : public QObject {
     Q_OBJECT
 private slots:
     void createAndCopyScaled();
-    void downScalingDoesNotAlias();
     void thumbnailOfALargeJpegLooksLikeTheFullDecode();
     void transparencyIsFlattenedOntoWhite();
     void jpegQualityAndProgressive();
     void pngHeadersSayWhatTheyAre();
     void savedFilesCarryNoSourceMetadata();
-    void quantizerReachesPhotoQuality();
     void failuresSayWhyAndLeaveNothing();
     void thumbnailsAreMadeOnWorkerThreads();
 };
@@ -84,20 +82,6 @@ void PictureTest::createAndCopyScaled()
     QVERIFY(target.createBlank(24, QSize(100, 80), Qt::white));
     QVERIFY(target.copyScaled(source, Resampling::Nearest));
     QCOMPARE(target.image().pixel(21, 41), pattern(50, 40).pixel(10, 20));
-}
-
-void PictureTest::downScalingDoesNotAlias()
-{
-    // One-pixel stripes: any sampling without averaging shows them as black or white.
-    QImage stripes(6000, 400, QImage::Format_RGB32);
-    for (int x = 0; x < stripes.width(); ++x)
-        for (int y = 0; y < stripes.height(); ++y)
-            stripes.setPixel(x, y, x % 2 ? qRgb(255, 255, 255) : qRgb(0, 0, 0));
-    Picture target;
-    QVERIFY(target.createBlank(24, QSize(93, 6), Qt::white));
-    QVERIFY(target.copyScaled(Picture::fromImage(stripes), Resampling::Smooth));
-    for (int x = 0; x < 93; ++x)
-        QVERIFY2(std::abs(qGray(target.image().pixel(x, 3)) - 128) <= 8, qPrintable(QString::number(x)));
 }
 
 void PictureTest::thumbnailOfALargeJpegLooksLikeTheFullDecode()
@@ -182,25 +166,6 @@ void PictureTest::savedFilesCarryNoSourceMetadata()
     QVERIFY(!hasMarker(readAll(jpeg), 0xFE));  // no comment segment
     QVERIFY(!readAll(png).contains("secret camera notes"));
     QVERIFY(!readAll(png).contains("tEXt"));
-}
-
-void PictureTest::quantizerReachesPhotoQuality()
-{
-    const QImage source = photo(300, 200, 11);
-    const QImage plain = ColorQuantizer::Reduce(source, 256, false);
-    const QImage dithered = ColorQuantizer::Reduce(source, 256, true);
-    QCOMPARE(plain.format(), QImage::Format_Indexed8);
-    QVERIFY(plain.colorCount() <= 256);
-    QVERIFY(ColorQuantizer::Psnr(plain, source) >= 35);
-    QVERIFY(ColorQuantizer::Psnr(dithered, source) >= 30);
-    // A naive fixed colour cube is far worse on the same picture.
-    QVERIFY(ColorQuantizer::Psnr(source.convertToFormat(QImage::Format_Indexed8, Qt::ThresholdDither), source)
-            < ColorQuantizer::Psnr(plain, source) - 5);
-    // A picture with few colours keeps them exactly.
-    QImage few(10, 10, QImage::Format_RGB32);
-    few.fill(qRgb(12, 34, 56));
-    few.setPixel(2, 2, qRgb(200, 100, 0));
-    QCOMPARE(ColorQuantizer::Psnr(ColorQuantizer::Reduce(few, 16, true), few), 100.0);
 }
 
 void PictureTest::failuresSayWhyAndLeaveNothing()

@@ -37,11 +37,7 @@ class RegistryTest : public QObject {
 private slots:
     void firstReadCreatesTheEmptyKey();
     void missingEmptyAndForeignTypedValuesReadAsDefault();
-    void namesMatchWithoutCase();
     void setValueRefusesEmptyTextAndLeavesTheCache();
-    void createExtendsTheKeyPath();
-    void deleteKeyRemovesEverythingBelow();
-    void deleteValue();
     void keysThatCannotBeOpened();
     void indexOutsideTheCacheIsReported();
     void unwritableStoreFailsToOpen();
@@ -78,19 +74,6 @@ void RegistryTest::missingEmptyAndForeignTypedValuesReadAsDefault()
     QCOMPARE(registry->GetName(0) + registry->GetName(1) + registry->GetName(2), QStringLiteral("EmptyText"));
 }
 
-void RegistryTest::namesMatchWithoutCase()
-{
-    TestEnvironment environment;
-    openKey(QStringLiteral("Preferences"))->SetValue(QStringLiteral("Thumbnail Width"), QStringLiteral("120"));
-    const auto lower = openKey(QStringLiteral("preferences"));
-    QCOMPARE(lower->GetValue(QStringLiteral("thumbnail width"), QStringLiteral("93")), QStringLiteral("120"));
-    // Writing under another case replaces the value instead of adding a second one.
-    lower->SetValue(QStringLiteral("THUMBNAIL WIDTH"), QStringLiteral("130"));
-    const auto again = openKey(QStringLiteral("Preferences"));
-    QCOMPARE(again->ValueCount(), qint16(1));
-    QCOMPARE(again->GetValue(QStringLiteral("Thumbnail Width"), QString()), QStringLiteral("130"));
-}
-
 void RegistryTest::setValueRefusesEmptyTextAndLeavesTheCache()
 {
     TestEnvironment environment;
@@ -104,53 +87,6 @@ void RegistryTest::setValueRefusesEmptyTextAndLeavesTheCache()
     QCOMPARE(registry->GetValue(QStringLiteral("X"), QStringLiteral("d")), QStringLiteral("3"));
     registry->setKey(registry->key());
     QCOMPARE(registry->GetValue(QStringLiteral("X"), QStringLiteral("d")), QStringLiteral("5"));
-}
-
-void RegistryTest::createExtendsTheKeyPath()
-{
-    TestEnvironment environment;
-    CRegistry registry;
-    registry.setRoot(CRegistry::HKEY_LOCAL_MACHINE);
-    registry.setKey(Base + QStringLiteral("Window Positions"));
-    QCOMPARE(registry.Create(QStringLiteral("WHOLE"), QStringLiteral("Top"), QStringLiteral("300")), qint16(-1));
-    QCOMPARE(registry.key(), Base + QStringLiteral("Window Positions\\WHOLE"));
-    QVERIFY(registry.SetValue(QStringLiteral("Left"), QStringLiteral("200")));
-    const auto whole = openKey(QStringLiteral("Window Positions\\WHOLE"));
-    QCOMPARE(whole->GetValue(QStringLiteral("Top"), QString()), QStringLiteral("300"));
-    QCOMPARE(whole->GetValue(QStringLiteral("Left"), QString()), QStringLiteral("200"));
-    const auto parent = openKey(QStringLiteral("Window Positions"));
-    QCOMPARE(parent->SubKeyCount(), qint16(1));
-    QCOMPARE(parent->GetSubKey(0), QStringLiteral("WHOLE"));
-}
-
-void RegistryTest::deleteKeyRemovesEverythingBelow()
-{
-    TestEnvironment environment;
-    openKey(QStringLiteral("Window Positions\\MAINFORM"))->SetValue(QStringLiteral("Top"), QStringLiteral("1"));
-    openKey(QStringLiteral("Window Positions\\MAINFORM\\Deeper"))->SetValue(QStringLiteral("A"), QStringLiteral("2"));
-    openKey(QStringLiteral("Window Positions\\LISTING"));
-    const auto root = openKey(QStringLiteral("Window Positions"));
-    QVERIFY(root->DeleteKey(QStringLiteral("MAINFORM")));
-    QVERIFY(!root->DeleteKey(QStringLiteral("MAINFORM")));
-    QVERIFY_THROWS_EXCEPTION(RegistryError, openKey(QStringLiteral("Window Positions\\MAINFORM\\Deeper"), false));
-    root->Refresh();
-    QCOMPARE(root->SubKeyCount(), qint16(1));
-    QCOMPARE(root->GetSubKey(0), QStringLiteral("LISTING"));
-    // Deleting the last subkey leaves the parent in place.
-    QVERIFY(root->DeleteKey(QStringLiteral("LISTING")));
-    QCOMPARE(openKey(QStringLiteral("Window Positions"), false)->SubKeyCount(), qint16(0));
-}
-
-void RegistryTest::deleteValue()
-{
-    TestEnvironment environment;
-    const auto registry = openKey(QStringLiteral("Path"));
-    registry->SetValue(QStringLiteral("EXE Path"), QStringLiteral("/opt/q/"));
-    QVERIFY(registry->DeleteValue(QStringLiteral("exe path")));
-    QCOMPARE(registry->ValueCount(), qint16(0));
-    QVERIFY(!registry->DeleteValue(QStringLiteral("EXE Path")));
-    // The emptied key still exists.
-    QCOMPARE(openKey(QStringLiteral("Path"), false)->ValueCount(), qint16(0));
 }
 
 void RegistryTest::keysThatCannotBeOpened()

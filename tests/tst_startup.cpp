@@ -21,7 +21,6 @@ private slots:
     void aFileThatIsNoIniFileIsLeftAsItWas();
     void settingsLostWhileRunningAreReportedOnce();
     void aLockThatCannotBeMadeDoesNotBlockTheStart();
-    void trailingSeparator();
 };
 
 namespace {
@@ -195,14 +194,6 @@ void StartupTest::aLockThatCannotBeMadeDoesNotBlockTheStart()
     InstanceLock second(environment.path(QStringLiteral("held.lock")));
     QVERIFY(first.acquire());
     QVERIFY(!second.acquire());
-}
-
-void StartupTest::trailingSeparator()
-{
-    const QString separator = QDir::separator();
-    QCOMPARE(WithTrailingSeparator(separator), separator);
-    QCOMPARE(WithTrailingSeparator(QStringLiteral("opt") + separator + QStringLiteral("q")),
-             QStringLiteral("opt") + separator + QStringLiteral("q") + separator);
 }
 
 QTEST_MAIN(StartupTest)

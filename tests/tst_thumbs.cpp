@@ -66,14 +66,11 @@ struct Fixture {
 class ThumbsTest : public QObject {
     Q_OBJECT
 private slots:
-    void slotsAreReusedLowestFirst();
-    void windowsStayWithTheirSlots();
     void fitFollowsTheBox();
     void aThumbnailIsAWindowARowAndACount();
     void narrowPicturesGetTheNarrowestWindow();
     void failedCreationsLeaveNothingBehind();
     void closingFreesTheSlotForTheNextThumbnail();
-    void sizeTexts();
     void clearingAsksFirstAndKeepsTheSlots();
     void freeMemoryClosesTheHighestTenth_data();
     void freeMemoryClosesTheHighestTenth();
@@ -81,50 +78,6 @@ private slots:
     void listingOrder();
     void iconsArePerTypeButPerFileForIconsAndPrograms();
 };
-
-void ThumbsTest::slotsAreReusedLowestFirst()
-{
-    ThumbCollection thumbs;
-    QSignalSpy counts(&thumbs, &ThumbCollection::countChanged);
-    QCOMPARE(thumbs.upperBound(), 0);
-    QVERIFY(thumbs.isFree(1));
-    for (int expected = 1; expected <= 3; ++expected)
-        QCOMPARE(thumbs.FindFreeThumb(), expected);
-    thumbs.release(2);
-    thumbs.release(2);  // a free slot is freed once
-    QCOMPARE(thumbs.count(), 2);
-    QCOMPARE(thumbs.upperBound(), 3);
-    QCOMPARE(thumbs.FindFreeThumb(), 2);
-    QCOMPARE(thumbs.FindFreeThumb(), 4);
-    thumbs.releaseAll();
-    QCOMPARE(thumbs.upperBound(), 4);
-    QCOMPARE(thumbs.count(), 0);
-    QCOMPARE(thumbs.FindFreeThumb(), 1);
-    QList<int> seen;
-    for (const QList<QVariant> &signal : counts)
-        seen << signal.first().toInt();
-    QCOMPARE(seen, (QList<int>{1, 2, 3, 2, 3, 4, 0, 1}));
-}
-
-void ThumbsTest::windowsStayWithTheirSlots()
-{
-    ThumbCollection thumbs;
-    QWidget first, second;
-    const int a = thumbs.FindFreeThumb(), b = thumbs.FindFreeThumb();
-    thumbs.setWindow(a, &first);
-    {
-        QWidget gone;
-        thumbs.setWindow(b, &gone);
-        QCOMPARE(thumbs.window(b), &gone);
-    }
-    QCOMPARE(thumbs.window(b), nullptr);  // a closed window leaves no dangling pointer
-    thumbs.release(a);
-    QCOMPARE(thumbs.window(a), &first);  // a freed slot keeps its window until reused
-    thumbs.setWindow(a, &second);         // a free slot takes no window
-    QCOMPARE(thumbs.window(a), &first);
-    QCOMPARE(thumbs.window(0), nullptr);
-    QCOMPARE(thumbs.window(9), nullptr);
-}
 
 void ThumbsTest::fitFollowsTheBox()
 {
@@ -206,14 +159,6 @@ void ThumbsTest::closingFreesTheSlotForTheNextThumbnail()
     QCOMPARE(f.window(2)->windowTitle(), QStringLiteral("d.png"));
     QCOMPARE(f.thumbs.upperBound(), 3);
     QCOMPARE(f.maker.windowOf(f.path(QStringLiteral("d.png"))), f.window(2));
-}
-
-void ThumbsTest::sizeTexts()
-{
-    const QList<QPair<qint64, QString>> cases = {
-        {0, "0K"}, {511, "0K"}, {512, "1K"}, {1535, "1K"}, {1536, "2K"}, {38000, "37K"}};
-    for (const auto &[bytes, text] : cases)
-        QCOMPARE(Thumbnails::SizeText(bytes), text);
 }
 
 void ThumbsTest::clearingAsksFirstAndKeepsTheSlots()

