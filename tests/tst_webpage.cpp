@@ -285,10 +285,10 @@ void WebPageTest::pageOrderAndValuesFromTheThumbnails()
     QCOMPARE(model.PageThumbValues[1].Caption, QStringLiteral("d.png"));
     QCOMPARE(model.PageThumbValues[1].Link, QStringLiteral("d.png"));
     QCOMPARE(model.PageThumbValues[1].Border, qint16(2));
-    QCOMPARE(model.PageThumbValues[1].HSpace, qint16(0));
+    QCOMPARE(model.PageThumbValues[1].HSpace, qint16(1));  // the box's default
     QCOMPARE(model.PageThumbValues[2].Target, QStringLiteral("main"));
     QCOMPARE(model.cellAmount(), QStringLiteral("13 extra cells are present.  These cells will contain no thumbnail images."));
-    const PageRequest page = model.request();
+    const PageRequest page = model.request(preferences);
     QCOMPARE(page.thumbs[1].width, 73);
     QCOMPARE(page.thumbs[1].height, 97);
     QVERIFY(page.thumbs[1].caption.startsWith(QStringLiteral("D.png\r\n30x40\r\n")));

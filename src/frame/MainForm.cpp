@@ -12,10 +12,13 @@
 #include "frame/WindowArrangement.h"
 #include "thumbs/ThumbnailWindow.h"
 #include "imagebuffer/ImageBuffer.h"
+#include "output/HtmlEditor.h"
 #include "output/ImageCopying.h"
+#include "output/PreferencesDialog.h"
 #include "output/ThumbnailSaving.h"
 #include "ui/Platform.h"
 #include "ui/Twips.h"
+#include "webpage/GenerateDialog.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -436,15 +439,37 @@ void MainForm::mnuFileClearThumbnails_Click()
 {
     thumbnailMaker.ClearThumbnails();
 }
-void MainForm::mnuFilePrefs_Click() {}
+void MainForm::mnuFilePrefs_Click()
+{
+    PreferencesDialog dialog(Globals::Prefs, Globals::AppPath, this);
+    Ui::platform().execDialog(dialog);
+}
 
 void MainForm::mnuFileExit_Click()
 {
     close();
 }
 
-void MainForm::mnuHTMLGenerate_Click() {}
-void MainForm::mnuHTMLEditor_Click() {}
+// The dialog's page needs at least one thumbnail in the listing.
+void MainForm::mnuHTMLGenerate_Click()
+{
+    if (listingModel.rowCount() == 0 || loader->loading())
+        return;
+    const auto showCode = [this](const QString &html, const PageModel &page, QWidget *owner) {
+        HtmlEditor editor({thumbs, Globals::Prefs, Globals::AppPath, &page}, owner);
+        editor.setHtml(html);
+        Ui::platform().execDialog(editor);
+    };
+    GenerateDialog dialog({listingModel, thumbs, Globals::Prefs, showCode}, this);
+    Ui::platform().execDialog(dialog);
+}
+
+void MainForm::mnuHTMLEditor_Click()
+{
+    HtmlEditor editor({thumbs, Globals::Prefs, Globals::AppPath}, this);
+    editor.setHtml(QString());
+    Ui::platform().execDialog(editor);
+}
 void MainForm::mnuImagesSaveThumbnails_Click()
 {
     GuardStore([this] { SaveThumbnails(QString(), thumbs, Globals::Prefs, Globals::AppPath); });

@@ -1,5 +1,6 @@
 #include "output/Browsers.h"
 
+#include "output/PreviewTree.h"
 #include "output/ProfileFile.h"
 #include "settings/CRegistry.h"
 #include "ui/FileIcons.h"
@@ -232,7 +233,7 @@ void BrowserSelection::showEvent(QShowEvent *event)
 
 QString BrowserSelection::page() const
 {
-    return QDir::toNativeSeparators(appPath + QStringLiteral("Temporary/temp.html"));
+    return PreviewTree::PagePath(appPath);
 }
 
 // Nothing to choose from: the page opens with the desktop's default browser, and the

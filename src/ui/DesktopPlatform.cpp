@@ -163,7 +163,8 @@ std::optional<QColor> DesktopPlatform::chooseColor(const QColor &initial)
 std::optional<QFont> DesktopPlatform::chooseFont(const QFont &initial)
 {
     bool accepted = false;
-    const QFont chosen = QFontDialog::getFont(&accepted, initial, QApplication::activeWindow());
+    const QFont chosen = QFontDialog::getFont(&accepted, initial, QApplication::activeWindow(), QString(),
+                                               QFontDialog::ScalableFonts);
     if (!accepted)
         return std::nullopt;
     return chosen;

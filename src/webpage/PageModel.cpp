@@ -54,18 +54,18 @@ void PageModel::Load(const ListingModel &listing, const ThumbCollection &thumbs,
         paths << listing.pathAt(row);
     PageThumbOrder = PageOrder(paths, thumbs);
     options = PageOptions::FromStored(htmlPreferences);
-    DetermineThumbValues(htmlPreferences, preferences);
+    DetermineThumbValues(preferences);
     GenerateDialogLoaded = true;
 }
 
-void PageModel::DetermineThumbValues(const StoredValue &htmlPreferences, const StoredValue &preferences)
+void PageModel::DetermineThumbValues(const StoredValue &preferences)
 {
     const bool lower = BoxValue(preferences(QStringLiteral("Image File Name Lower Case"), QStringLiteral("0"))) != 0;
     ThumbPageValues defaults;
-    defaults.HSpace = RecordNumber(htmlPreferences(QStringLiteral("Image Horizontal Spacing"), QStringLiteral("0")));
-    defaults.VSpace = RecordNumber(htmlPreferences(QStringLiteral("Image Vertical Spacing"), QStringLiteral("0")));
-    defaults.Border = RecordNumber(htmlPreferences(QStringLiteral("Cell Image Border"), QStringLiteral("0")));
-    defaults.Target = htmlPreferences(QStringLiteral("Default Target Frame"), QString()).trimmed();
+    defaults.HSpace = RecordNumber(options.horizontalSpacing);
+    defaults.VSpace = RecordNumber(options.verticalSpacing);
+    defaults.Border = RecordNumber(options.cellImageBorder);
+    defaults.Target = options.defaultTargetFrame.trimmed();
     PageThumbValues.clear();
     for (int slot : PageThumbOrder) {
         const ThumbnailWindow *window = windowIn(*collection, slot);
@@ -93,11 +93,11 @@ void PageModel::StoreOptions(CRegistry &htmlPreferences) const
         htmlPreferences.SetValue(name, options.storedText(name));
 }
 
-PageRequest PageModel::request() const
+PageRequest PageModel::request(const Preferences &directories) const
 {
     PageRequest page;
-    page.siteImageDirectory = siteImageDirectory;
-    page.siteThumbnailDirectory = siteThumbnailDirectory;
+    page.siteImageDirectory = directories.siteImageDirectory;
+    page.siteThumbnailDirectory = directories.siteThumbnailDirectory;
     page.options = options;
     for (qsizetype i = 0; i < PageThumbOrder.size(); ++i) {
         const ThumbnailWindow *window = windowIn(*collection, PageThumbOrder[i]);

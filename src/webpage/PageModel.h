@@ -27,24 +27,24 @@ public:
     // Writes every option to the section "HTML Preferences" as it is stored.
     void StoreOptions(CRegistry &htmlPreferences) const;
 
-    // Fills the values of every page position from the thumbnails and the stored
-    // defaults: the file name as caption and link (lower-cased when "Image File Name
-    // Lower Case" is on), the stored border and spacings, the default target frame.
-    void DetermineThumbValues(const StoredValue &htmlPreferences, const StoredValue &preferences);
+    // Fills the values of every page position from the thumbnails and the options
+    // (which the dialog keeps equal to what is stored): the file name as caption and
+    // link (lower-cased when "Image File Name Lower Case" is on), the cell image
+    // border, the image spacings and the default target frame.
+    void DetermineThumbValues(const StoredValue &preferences);
 
     int PageThumbCount() const { return int(PageThumbOrder.size()); }
     // The message about the table's cells for the options' rows and columns.
     QString cellAmount() const { return DetermineCellAmount(options.tableRows, options.tableColumns, PageThumbCount()); }
 
-    // The page as the generator needs it, from the thumbnails' windows.
-    PageRequest request() const;
+    // The page as the generator needs it, from the thumbnails' windows, with the web
+    // site's directories of `directories`.
+    PageRequest request(const Preferences &directories) const;
 
     PageOptions options;
     QList<int> PageThumbOrder;            // slot of the thumbnail at each page position
     QList<ThumbPageValues> PageThumbValues;
     bool GenerateDialogLoaded = false;
-    QString siteImageDirectory;
-    QString siteThumbnailDirectory;
 
 private:
     const ThumbCollection *collection = nullptr;

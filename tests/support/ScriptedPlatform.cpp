@@ -66,7 +66,17 @@ std::optional<QFont> ScriptedPlatform::chooseFont(const QFont &initial)
 int ScriptedPlatform::execDialog(QDialog &dialog)
 {
     dialogsShown << dialog.objectName();
-    return takeOr(dialogAnswers, int(QDialog::Rejected));
+    bool finished = false;
+    const QMetaObject::Connection watch =
+        QObject::connect(&dialog, &QDialog::finished, [&finished] { finished = true; });
+    if (!dialogScripts.isEmpty())
+        dialogScripts.dequeue()(dialog);
+    // A window the script did not close is closed with the prepared answer, which
+    // runs its unload as the user's closing would.
+    if (!finished)
+        dialog.done(takeOr(dialogAnswers, int(QDialog::Rejected)));
+    QObject::disconnect(watch);
+    return dialog.result();
 }
 
 void ScriptedPlatform::showHelp(const HelpRequest &request)

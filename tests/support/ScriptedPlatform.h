@@ -5,6 +5,7 @@
 #include <QList>
 #include <QQueue>
 #include <QStringList>
+#include <functional>
 
 namespace Ui {
 
@@ -20,6 +21,8 @@ public:
     QQueue<std::optional<QColor>> colorAnswers;
     QQueue<std::optional<QFont>> fontAnswers;
     QQueue<int> dialogAnswers;
+    // Run on a window shown modally, in place of the user, before it is answered.
+    QQueue<std::function<void(QDialog &)>> dialogScripts;
     QQueue<int> shellAnswers;
     QQueue<bool> propertiesAnswers;
     QTime clock = QTime(12, 0);

@@ -1,0 +1,76 @@
+#include "ui/Controls.h"
+
+#include "ui/Numbers.h"
+
+#include <QBoxLayout>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QTimer>
+#include <QToolButton>
+
+namespace {
+
+class SelectAllOnFocus : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        // After the event: a mouse press that gave the focus would place the cursor.
+        if (event->type() == QEvent::FocusIn)
+            if (auto *box = qobject_cast<QLineEdit *>(watched))
+                QTimer::singleShot(0, box, &QLineEdit::selectAll);
+        return false;
+    }
+};
+
+QToolButton *arrow(Qt::ArrowType direction, QWidget *parent)
+{
+    auto *button = new QToolButton(parent);
+    button->setArrowType(direction);
+    button->setAutoRepeat(true);
+    button->setFocusPolicy(Qt::NoFocus);
+    button->setFixedSize(16, 11);
+    return button;
+}
+
+} // namespace
+
+void SelectAllText(QLineEdit *box)
+{
+    box->installEventFilter(new SelectAllOnFocus(box));
+}
+
+UpDown::UpDown(QLineEdit *buddy, int minimum, int maximum, QWidget *parent)
+    : QWidget(parent), box(buddy), lowest(minimum), highest(maximum)
+{
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    QToolButton *up = arrow(Qt::UpArrow, this);
+    QToolButton *down = arrow(Qt::DownArrow, this);
+    layout->addWidget(up);
+    layout->addWidget(down);
+    connect(up, &QToolButton::clicked, this, [this] { stepBy(1); });
+    connect(down, &QToolButton::clicked, this, [this] { stepBy(-1); });
+    box->installEventFilter(this);
+}
+
+void UpDown::stepBy(int steps)
+{
+    const int value = std::clamp(Numbers::RoundHalfEven(Numbers::LeadingNumber(box->text())), lowest, highest);
+    box->setText(QString::number(std::clamp(value + steps, lowest, highest)));
+}
+
+bool UpDown::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == box && event->type() == QEvent::KeyPress && isEnabled()) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Up || key == Qt::Key_Down) {
+            stepBy(key == Qt::Key_Up ? 1 : -1);
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QWidget>
+#include <utility>
+
+class QLineEdit;
+
+// A control made with its name, which code and tests find it by.
+template <typename Widget, typename... Arguments>
+Widget *Named(const char *name, Arguments &&...arguments)
+{
+    auto *widget = new Widget(std::forward<Arguments>(arguments)...);
+    widget->setObjectName(QString::fromUtf8(name));
+    return widget;
+}
+
+// Selects a box's whole text whenever it gets the focus, by keyboard or by mouse.
+void SelectAllText(QLineEdit *box);
+
+// Two arrow buttons bound to a text box beside it: each press takes the box's
+// numeric value, steps it by one within the range and writes it back into the box.
+// The box itself still accepts any text; the Up and Down keys in it step as well.
+class UpDown : public QWidget {
+    Q_OBJECT
+public:
+    UpDown(QLineEdit *buddy, int minimum, int maximum, QWidget *parent = nullptr);
+
+    int minimum() const { return lowest; }
+    int maximum() const { return highest; }
+    QLineEdit *buddy() const { return box; }
+    void stepBy(int steps);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    QLineEdit *box;
+    int lowest;
+    int highest;
+};
