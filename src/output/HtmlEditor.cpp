@@ -55,6 +55,7 @@ QPushButton *button(const char *name, const char *caption, QWidget *parent)
     auto *made = new QPushButton(QString::fromUtf8(caption), parent);
     made->setObjectName(QString::fromUtf8(name));
     made->setAutoDefault(false);
+    made->resize(std::max(made->sizeHint().width(), Twips::ToPixelsX(1095)), made->sizeHint().height());
     return made;
 }
 
@@ -95,8 +96,7 @@ HtmlEditor::HtmlEditor(const EditorContext &context, QWidget *parent)
     body->installEventFilter(this);
     const int margin = Twips::ToPixelsX(120);
     const int row = cmdSave->sizeHint().height();
-    const int buttons = cmdClose->sizeHint().width() + cmdOpen->sizeHint().width() + cmdSave->sizeHint().width()
-                        + cmdView->sizeHint().width();
+    const int buttons = cmdClose->width() + cmdOpen->width() + cmdSave->width() + cmdView->width();
     // The smallest body that holds the button row and a few lines of text.
     body->setMinimumSize(buttons + 5 * margin, row + 3 * margin + 4 * txtHTML->fontMetrics().lineSpacing());
     resize(Twips::ToPixelsX(9600), Twips::ToPixelsY(7200));
@@ -263,7 +263,7 @@ void HtmlEditor::cmdView_Click()
 
 void HtmlEditor::cmdClose_Click()
 {
-    close();
+    reject();
 }
 
 void HtmlEditor::done(int result)

@@ -89,12 +89,14 @@ QByteArray Encode(const QString &text)
 
 QString Decode(const QByteArray &bytes)
 {
+    // Stateless: bytes cut short at the end count, rather than waiting for more.
+    constexpr auto whole = QStringConverter::Flag::Stateless;
     if (const auto marked = QStringConverter::encodingForData(bytes))
-        return QStringDecoder(*marked).decode(bytes);
+        return QStringDecoder(*marked, whole).decode(bytes);
     const QString declared = charsetIn(QString::fromLatin1(bytes.left(DeclarationWindow)));
-    if (QStringDecoder decoder(declared.toLatin1().constData()); !declared.isEmpty() && decoder.isValid())
+    if (QStringDecoder decoder(declared.toLatin1().constData(), whole); !declared.isEmpty() && decoder.isValid())
         return decoder.decode(bytes);
-    QStringDecoder utf8(QStringConverter::Utf8);
+    QStringDecoder utf8(QStringConverter::Utf8, whole);
     const QString text = utf8.decode(bytes);
     return utf8.hasError() ? QString::fromLatin1(bytes) : text;
 }

@@ -82,6 +82,7 @@ PreferencesDialog::PreferencesDialog(Preferences &preferences, const QString &ap
     setObjectName(QStringLiteral("PREFS"));
     setWindowTitle(QStringLiteral("Thumbnail Preferences"));
     cmdClose = Named<QPushButton>("cmdClose", QStringLiteral("&Close"));
+    cmdClose->setDefault(true);
     auto *left = new QVBoxLayout;
     left->addWidget(buildThumbnails());
     left->addWidget(buildDirectoryLoad());

@@ -59,8 +59,10 @@ UpDown::UpDown(QLineEdit *buddy, int minimum, int maximum, QWidget *parent)
 
 void UpDown::stepBy(int steps)
 {
-    const int value = std::clamp(Numbers::RoundHalfEven(Numbers::LeadingNumber(box->text())), lowest, highest);
-    box->setText(QString::number(std::clamp(value + steps, lowest, highest)));
+    // A value outside the range first comes to its nearer end.
+    const int value = Numbers::RoundHalfEven(Numbers::LeadingNumber(box->text()));
+    const int stepped = value < lowest || value > highest ? value : value + steps;
+    box->setText(QString::number(std::clamp(stepped, lowest, highest)));
 }
 
 bool UpDown::eventFilter(QObject *watched, QEvent *event)

@@ -18,7 +18,8 @@ Widget *Named(const char *name, Arguments &&...arguments)
 void SelectAllText(QLineEdit *box);
 
 // Two arrow buttons bound to a text box beside it: each press takes the box's
-// numeric value, steps it by one within the range and writes it back into the box.
+// numeric value, steps it by one within the range (a value outside the range goes
+// to its nearer end) and writes it back into the box.
 // The box itself still accepts any text; the Up and Down keys in it step as well.
 class UpDown : public QWidget {
     Q_OBJECT

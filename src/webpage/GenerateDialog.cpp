@@ -157,9 +157,10 @@ QGroupBox *GenerateDialog::buildParameters()
 QGroupBox *GenerateDialog::buildOptions()
 {
     auto *frame = Named<QGroupBox>("fraOptions", QStringLiteral("Options"));
-    frame->setFixedSize(Twips::ToPixelsX(7155), Twips::ToPixelsY(3615));
+    frame->setMinimumSize(Twips::ToPixelsX(7155), Twips::ToPixelsY(3615));
     chkPageCode = Named<QCheckBox>("chkPageCode", QStringLiteral("Include Full Page Code when Generating HTML Code"));
     TabStrip1 = Named<QTabBar>("TabStrip1");
+    TabStrip1->setUsesScrollButtons(false);
     for (const char *tab : {"Table Properties", "Background", "Font Properties", "Thumbnail Properties"})
         TabStrip1->addTab(QString::fromUtf8(tab));
     frames[0] = buildTableTab();
@@ -168,7 +169,7 @@ QGroupBox *GenerateDialog::buildOptions()
     frames[3] = buildThumbnailTab();
     auto *pages = new QGridLayout;
     for (QFrame *page : frames) {
-        pages->addWidget(page, 0, 0, Qt::AlignTop | Qt::AlignLeft);
+        pages->addWidget(page, 0, 0);
         page->hide();
     }
     auto *layout = new QVBoxLayout(frame);

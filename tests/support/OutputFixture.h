@@ -1,0 +1,72 @@
+#pragma once
+
+#include "ScriptedPlatform.h"
+#include "TestEnvironment.h"
+#include "TestImages.h"
+#include "ThumbnailHostStub.h"
+
+#include "imagebuffer/Picture.h"
+#include "output/ImageCopying.h"
+#include "output/ThumbnailSaving.h"
+#include "thumbs/ListingModel.h"
+#include "thumbs/ThumbCollection.h"
+#include "thumbs/Thumbnails.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+inline const QString S = QDir::separator();
+
+inline QByteArray contentsOf(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+inline QByteArray records(const QStringList &lines)
+{
+    QByteArray all;
+    for (const QString &line : lines)
+        all += ('"' + line + "\"\r\n").toUtf8();
+    return all;
+}
+
+// Thumbnails made from real files in a folder, with settings and a program
+// directory of their own.
+struct Output {
+    TestEnvironment environment;
+    Ui::ScriptedPlatformScope scripted;
+    ThumbnailHostStub host;
+    ThumbCollection thumbs;
+    ListingModel listing;
+    Thumbnails maker{thumbs, listing, Globals::Prefs, host};
+    QString appPath = QDir::toNativeSeparators(environment.path(QStringLiteral("app"))) + S;
+
+    Output() { QDir().mkpath(appPath); }
+    void setPreference(const char *name, const char *value)
+    {
+        environment.raw().setValue(QStringLiteral("Preferences/") + QString::fromUtf8(name), QString::fromUtf8(value));
+    }
+    QString source(const QString &relative, int seed = 0)
+    {
+        const QString path = QDir::toNativeSeparators(environment.path(relative));
+        QDir().mkpath(QFileInfo(path).path());
+        QFile file(path);
+        if (file.open(QIODevice::WriteOnly))
+            file.write(TestImages::encode(TestImages::photo(80 + seed, 60, seed), "png"));
+        file.close();
+        Picture picture;
+        picture.load(path, ImageFormat::Png);
+        maker.CreateThumbnail(picture, path);
+        return path;
+    }
+    QString target(const QString &name) const { return QDir::toNativeSeparators(environment.path(name)) + S; }
+    void save(const QString &directory) { SaveThumbnails(directory, thumbs, Globals::Prefs, appPath); }
+    void copy(const QString &directory, bool pageOnly, const PageModel *page = nullptr)
+    {
+        CopyImages(directory, pageOnly, thumbs, page, Globals::Prefs, appPath);
+    }
+    QByteArray log(const char *name) const { return contentsOf(appPath + QString::fromUtf8(name)); }
+};
+
