@@ -31,7 +31,7 @@ private slots:
     void menusSetTheirItemsWhenOpened();
     void toolbarAndStatusBarToggle();
     void flashRestartsForASecondWindow();
-    void helpAndAbout();
+    void helpAboutAndDialogs();
     void stopButtonEndsALoad();
 };
 
@@ -186,7 +186,7 @@ void MainFormTest::flashRestartsForASecondWindow()
 }
 
 
-void MainFormTest::helpAndAbout()
+void MainFormTest::helpAboutAndDialogs()
 {
     Frame frame;
     Globals::HelpFile = QCoreApplication::applicationDirPath() + QStringLiteral("/../Quillmere.hlp");
@@ -195,7 +195,13 @@ void MainFormTest::helpAndAbout()
     QFile help(Globals::HelpFile);
     QVERIFY(help.open(QIODevice::ReadOnly) && help.readAll().contains("name=\"1003\""));
     frame.action("mnuHelpAbout")->trigger();
-    QCOMPARE(frame.scripted->dialogsShown, QStringList{QStringLiteral("ABOUT")});
+    frame.action("mnuFilePrefs")->trigger();
+    frame.action("mnuHTMLEditor")->trigger();
+    ThumbCollection &thumbs = frame.form->thumbnails();
+    thumbs.release(thumbs.FindFreeThumb());  // the menu item is enabled, the listing empty
+    frame.action("mnuHTMLGenerate")->trigger();
+    QCOMPARE(frame.scripted->dialogsShown,
+             (QStringList{QStringLiteral("ABOUT"), QStringLiteral("PREFS"), QStringLiteral("HTML")}));
     AboutBox about;
     about.show();
     const QSize fixed = about.size();
