@@ -439,10 +439,17 @@ void MainForm::mnuFileClearThumbnails_Click()
 {
     thumbnailMaker.ClearThumbnails();
 }
+// The hourglass shows while a dialog gathers what it shows, not over the dialog.
+template <typename Dialog, typename... Arguments>
+static std::unique_ptr<Dialog> madeBusy(Arguments &&...arguments)
+{
+    Ui::BusyPointer busy;
+    return std::make_unique<Dialog>(std::forward<Arguments>(arguments)...);
+}
+
 void MainForm::mnuFilePrefs_Click()
 {
-    PreferencesDialog dialog(Globals::Prefs, Globals::AppPath, this);
-    Ui::platform().execDialog(dialog);
+    Ui::platform().execDialog(*madeBusy<PreferencesDialog>(Globals::Prefs, Globals::AppPath, this));
 }
 
 void MainForm::mnuFileExit_Click()
@@ -460,8 +467,8 @@ void MainForm::mnuHTMLGenerate_Click()
         editor.setHtml(html);
         Ui::platform().execDialog(editor);
     };
-    GenerateDialog dialog({listingModel, thumbs, Globals::Prefs, showCode}, this);
-    Ui::platform().execDialog(dialog);
+    Ui::platform().execDialog(
+        *madeBusy<GenerateDialog>(GenerateContext{listingModel, thumbs, Globals::Prefs, showCode}, this));
 }
 
 void MainForm::mnuHTMLEditor_Click()

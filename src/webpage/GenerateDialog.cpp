@@ -167,8 +167,13 @@ QGroupBox *GenerateDialog::buildOptions()
     frames[1] = buildBackgroundTab();
     frames[2] = buildFontTab();
     frames[3] = buildThumbnailTab();
+    // Every tab as large as the largest, so that the dialog keeps its size.
+    QSize largest;
+    for (QFrame *page : frames)
+        largest = largest.expandedTo(page->sizeHint());
     auto *pages = new QGridLayout;
     for (QFrame *page : frames) {
+        page->setMinimumSize(largest);
         pages->addWidget(page, 0, 0);
         page->hide();
     }
@@ -202,6 +207,7 @@ QFrame *GenerateDialog::buildTableTab()
     lblCellAmount->setWordWrap(true);
     grid->addWidget(lblCellAmount, 2, 3, 3, 2, Qt::AlignTop);
     grid->setColumnStretch(4, 1);
+    grid->setRowStretch(5, 1);
     return frame;
 }
 
@@ -239,6 +245,7 @@ QFrame *GenerateDialog::buildBackgroundTab()
     grid->addWidget(picBackgroundImage, 4, 0);
     grid->addWidget(lblImageFile, 4, 1, 1, 2, Qt::AlignTop);
     grid->setColumnStretch(1, 1);
+    grid->setRowStretch(5, 1);
     return frame;
 }
 
@@ -284,6 +291,7 @@ QFrame *GenerateDialog::buildFontTab()
         display->addWidget(box);
     grid->addLayout(display, 2, 4, 2, 2);
     grid->setColumnStretch(6, 1);
+    grid->setRowStretch(4, 1);
     return frame;
 }
 
@@ -322,6 +330,7 @@ QFrame *GenerateDialog::buildThumbnailTab()
     auto *layout = new QVBoxLayout(frame);
     layout->addWidget(hscThumb);
     layout->addLayout(row);
+    layout->addStretch();
     return frame;
 }
 
