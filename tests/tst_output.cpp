@@ -185,31 +185,14 @@ void OutputTest::profileFilesKeepTheirLayout()
 void OutputTest::theBrowserList()
 {
     TestEnvironment environment;
-    const QString data = environment.path(QStringLiteral("data"));
-    qputenv("XDG_DATA_HOME", data.toUtf8());
-    qputenv("XDG_DATA_DIRS", environment.path(QStringLiteral("none")).toUtf8());
-    const auto program = [&](const QString &name) {
-        const QString path = environment.path(name);
-        QFile file(path);
-        file.open(QIODevice::WriteOnly);
-        file.write("#!/bin/sh\n");
-        file.close();
-        file.setPermissions(file.permissions() | QFileDevice::ExeOwner);
-        return path;
-    };
-    const auto desktop = [&](const QString &name, const QByteArray &body) {
-        QDir().mkpath(data + QStringLiteral("/applications"));
-        QFile file(data + QStringLiteral("/applications/") + name);
-        file.open(QIODevice::WriteOnly);
-        file.write("[Desktop Entry]\nType=Application\n" + body);
-    };
-    const QString web = program(QStringLiteral("webby"));
-    desktop("webby.desktop", "Name=Webby Browser\nExec=\"" + web.toUtf8() + "\" %u\nMimeType=text/html;image/png;\n");
-    desktop("viewer.desktop", "Name=Viewer\nExec=" + web.toUtf8() + " %f\nMimeType=image/png;\n");
-    desktop("gone.desktop", "Name=Gone\nExec=/nowhere/gone %u\nMimeType=x-scheme-handler/http;\n");
+    const DesktopApplications applications(environment);
+    const QString web = applications.program(QStringLiteral("webby"));
+    applications.entry("webby.desktop", "Name=Webby Browser\nExec=\"" + web.toUtf8() + "\" %u\nMimeType=text/html;image/png;\n");
+    applications.entry("viewer.desktop", "Name=Viewer\nExec=" + web.toUtf8() + " %f\nMimeType=image/png;\n");
+    applications.entry("gone.desktop", "Name=Gone\nExec=/nowhere/gone %u\nMimeType=x-scheme-handler/http;\n");
     const QString app = environment.path(QStringLiteral("app")) + S;
     QDir().mkpath(app);
-    const QString mine = program(QStringLiteral("mine.bin"));
+    const QString mine = applications.program(QStringLiteral("mine.bin"));
     QVERIFY(Browsers::Add(app, mine));
     ProfileFile::WriteString(app + "Browsers.txt", mine, "Name", "");  // no name: its file name shows
     QVERIFY(Browsers::Add(app, environment.path(QStringLiteral("deleted-later"))));
@@ -224,15 +207,12 @@ void OutputTest::theBrowserList()
     QCOMPARE(list.topLevelItem(1)->text(0), QStringLiteral("mine.bin"));
     QVERIFY(!list.topLevelItem(1)->icon(0).isNull());
     QVERIFY(ProfileFile::Contents(app + "Browsers.txt").sectionNames().contains(environment.path(QStringLiteral("deleted-later"))));
-    qunsetenv("XDG_DATA_HOME");
-    qunsetenv("XDG_DATA_DIRS");
 }
 
 void OutputTest::browserSelection()
 {
     TestEnvironment environment;
-    qputenv("XDG_DATA_HOME", environment.path(QStringLiteral("none")).toUtf8());
-    qputenv("XDG_DATA_DIRS", environment.path(QStringLiteral("none")).toUtf8());
+    const DesktopApplications none(environment);
     Ui::ScriptedPlatformScope scripted;
     const QString app = environment.path(QStringLiteral("my app")) + S;
     QDir().mkpath(app);
@@ -249,21 +229,17 @@ void OutputTest::browserSelection()
         empty.cmdSelect_Click();  // nothing to choose: nothing happens
         QCOMPARE(scripted->shellCalls.size(), 1);
     }
-    QFile program(environment.path(QStringLiteral("viewer")));
-    QVERIFY(program.open(QIODevice::WriteOnly));
-    program.close();
-    QVERIFY(Browsers::Add(app, program.fileName()));
+    const QString program = none.program(QStringLiteral("viewer"));
+    QVERIFY(Browsers::Add(app, program));
     BrowserSelection dialog(app);
     QCOMPARE(dialog.objectName(), QStringLiteral("BROWSERS"));
-    QCOMPARE(dialog.list().currentItem()->text(1), program.fileName());
+    QCOMPARE(dialog.list().currentItem()->text(1), program);
     scripted->messages.clear();
     scripted->shellAnswers << 2;
     dialog.ListView1_DblClick();
-    QCOMPARE(scripted->shellCalls.last(), QStringLiteral("start %1 %2").arg(program.fileName(), page));  // unquoted
+    QCOMPARE(scripted->shellCalls.last(), QStringLiteral("start %1 %2").arg(program, page));  // unquoted
     QCOMPARE(scripted->messages.value(0).text, QStringLiteral("Error# 2; The Specified File Was Not Found."));
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
-    qunsetenv("XDG_DATA_HOME");
-    qunsetenv("XDG_DATA_DIRS");
 }
 
 QTEST_MAIN(OutputTest)

@@ -70,3 +70,38 @@ struct Output {
     QByteArray log(const char *name) const { return contentsOf(appPath + QString::fromUtf8(name)); }
 };
 
+
+// Desktop entries and programs of the test's own: the only applications the program
+// finds while it lives.
+struct DesktopApplications {
+    const TestEnvironment &environment;
+    QString data = environment.path(QStringLiteral("data"));
+
+    explicit DesktopApplications(const TestEnvironment &environment) : environment(environment)
+    {
+        qputenv("XDG_DATA_HOME", data.toUtf8());
+        qputenv("XDG_DATA_DIRS", environment.path(QStringLiteral("none")).toUtf8());
+    }
+    ~DesktopApplications()
+    {
+        qunsetenv("XDG_DATA_HOME");
+        qunsetenv("XDG_DATA_DIRS");
+    }
+    QString program(const QString &name) const
+    {
+        const QString path = environment.path(name);
+        QFile file(path);
+        file.open(QIODevice::WriteOnly);
+        file.write("#!/bin/sh\n");
+        file.close();
+        file.setPermissions(file.permissions() | QFileDevice::ExeOwner);
+        return path;
+    }
+    void entry(const QString &name, const QByteArray &body) const
+    {
+        QDir().mkpath(data + QStringLiteral("/applications"));
+        QFile file(data + QStringLiteral("/applications/") + name);
+        file.open(QIODevice::WriteOnly);
+        file.write("[Desktop Entry]\nType=Application\n" + body);
+    }
+};
