@@ -3,7 +3,9 @@
 # vipsthumbnail (one process over all files) and ImageMagick's convert (one process
 # per file), all making thumbnails in the same 93 x 97 box. Without a folder it uses
 # 200 generated photos of 12 to 24 megapixels, kept in a cache folder between runs.
-# Not part of the tests.
+# With "memory" as the second argument it also loads 250, 500 and 1,000 thumbnails
+# of 24-megapixel photos and 250 of 6-megapixel ones (links to a few generated
+# photos) and prints the peak memory of each load. Not part of the tests.
 set -eu
 cd "$(dirname "$0")/.."
 sh scripts/install-deps.sh bench
@@ -11,9 +13,10 @@ cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build/bench --parallel "$(nproc)" --target load_bench >/dev/null
 bench=./build/bench/bench/load_bench
 
+cache="${XDG_CACHE_HOME:-$HOME/.cache}/quillmere-bench"
 folder="${1:-}"
 if [ -z "$folder" ]; then
-    folder="${XDG_CACHE_HOME:-$HOME/.cache}/quillmere-bench/photos"
+    folder="$cache/photos"
     echo "generating photos in $folder (once)" >&2
     "$bench" generate "$folder" 200
 fi
@@ -45,3 +48,27 @@ awk -v n="$loaded" -v ls="$load_seconds" -v f="$files" -v vs="$vips_seconds" -v 
     x = n / ls; y = f / vs; z = f / cs
     printf "load: %d images, %.1f img/s; vipsthumbnail %.1f img/s; convert %.1f img/s; ratio X/Y %.2f; peak RSS %d MB; largest UI gap %d ms\n", n, x, y, z, x / y, peak, gap
 }'
+
+[ "${2:-}" = "memory" ] || exit 0
+
+# A folder of COUNT links, taken in turn from the photos of SOURCE.
+links() {
+    source=$1 count=$2 target=$3
+    rm -rf "$target" && mkdir -p "$target"
+    set -- "$source"/*.jpg
+    i=0
+    while [ "$i" -lt "$count" ]; do
+        eval "file=\${$((i % $# + 1))}"
+        ln -s "$file" "$target/$(printf 'photo-%05d.jpg' "$i")"
+        i=$((i + 1))
+    done
+}
+"$bench" generate "$cache/24mp" 20 24
+"$bench" generate "$cache/6mp" 20 6
+echo "memory: thumbnails  photo MP  peak RSS MB  largest UI gap ms"
+for run in "1000 24mp" "500 24mp" "250 24mp" "250 6mp"; do
+    set -- $run
+    links "$cache/$2" "$1" "$out/links"
+    set -- "$1" "$2" $("$bench" load "$out/links")
+    printf 'memory: %10d  %8s  %11d  %17d\n' "$1" "${2%mp}" "$5" "$6"
+done

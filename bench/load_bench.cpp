@@ -4,7 +4,8 @@
 // its longest interval is how long the user interface went without handling events.
 //
 //   load_bench load DIR             prints "N IMAGES SECONDS PEAK_MB GAP_MS"
-//   load_bench generate DIR COUNT   writes COUNT photo-like JPEGs of 12 to 24 megapixels
+//   load_bench generate DIR COUNT [MP]   writes COUNT photo-like JPEGs of 12 to 24
+//                                        megapixels, or of MP megapixels each
 
 #include "ScriptedPlatform.h"
 
@@ -67,7 +68,7 @@ QImage photo(int width, int height, quint32 seed)
     return image;
 }
 
-int generate(const QString &directory, int count)
+int generate(const QString &directory, int count, double fixedMegapixels)
 {
     QDir().mkpath(directory);
     auto work = [&](int first, int step) {
@@ -76,7 +77,7 @@ int generate(const QString &directory, int count)
             if (QFileInfo::exists(path))
                 continue;
             QRandomGenerator random(quint32(i) * 7919u + 17u);
-            const double megapixels = 12 + random.bounded(12.0);
+            const double megapixels = fixedMegapixels > 0 ? fixedMegapixels : 12 + random.bounded(12.0);
             const int width = int(std::sqrt(megapixels * 1e6 * 1.5));
             QImageWriter writer(path + QStringLiteral(".part"), "jpeg");
             writer.setQuality(90);
@@ -144,8 +145,8 @@ int main(int argc, char *argv[])
     const QStringList arguments = QApplication::arguments();
     if (arguments.size() == 3 && arguments[1] == QLatin1String("load"))
         return load(arguments[2]);
-    if (arguments.size() == 4 && arguments[1] == QLatin1String("generate"))
-        return generate(arguments[2], arguments[3].toInt());
-    QTextStream(stderr) << "usage: load_bench load DIR | load_bench generate DIR COUNT\n";
+    if ((arguments.size() == 4 || arguments.size() == 5) && arguments[1] == QLatin1String("generate"))
+        return generate(arguments[2], arguments[3].toInt(), arguments.value(4).toDouble());
+    QTextStream(stderr) << "usage: load_bench load DIR | load_bench generate DIR COUNT [MEGAPIXELS]\n";
     return 2;
 }

@@ -5,6 +5,8 @@
 #include "imagebuffer/ImageBuffer.h"
 #include "thumbs/FullSizeWindow.h"
 #include "thumbs/ImageLoader.h"
+#include "thumbs/ImageLoading.h"
+#include "thumbs/ThumbnailImage.h"
 #include "thumbs/ThumbnailWindow.h"
 #include "ui/Twips.h"
 
@@ -112,6 +114,7 @@ private slots:
     void thumbnailWindowMouseAndKeys();
     void removeThumbnailNeedsItsOwnRow();
     void thumbnailMenusTakeTheMenuBar();
+    void threadedLoadMatchesTheOneThreadPath();
 };
 
 void LoadingTest::cancellingTheFolderBrowserLoadsNothing()
@@ -390,21 +393,68 @@ void LoadingTest::thumbnailMenusTakeTheMenuBar()
     l.form->mdiArea()->setActiveSubWindow(window);
     const QList<QAction *> shown = l.form->menuBar()->actions();
     QCOMPARE(shown.size(), 6);
-    QCOMPARE(shown[0]->parent()->parent(), window);  // the thumbnail's own File menu
-    QVERIFY(window->findChild<QAction *>(QStringLiteral("mnuWindowsStatusBar")));
-    QCOMPARE(window->findChild<QAction *>(QStringLiteral("mnuWindowsCascade"))->text(), QStringLiteral("&Cascade Windows"));
+    const auto item = [&shown](const char *name) {
+        for (QAction *menu : shown)
+            for (QAction *action : menu->menu()->findChildren<QAction *>(QString::fromUtf8(name)))
+                return action;
+        return static_cast<QAction *>(nullptr);
+    };
+    QVERIFY(item("mnuWindowsStatusBar"));
+    QCOMPARE(item("mnuWindowsCascade")->text(), QStringLiteral("&Cascade Windows"));  // the thumbnail window's captions
     // Its items run the main window's commands.
-    window->findChild<QAction *>(QStringLiteral("mnuListingAlignmentLeft"))->trigger();
+    item("mnuListingAlignmentLeft")->trigger();
     QCOMPARE(l.form->listing()->side(), int(ListingPanel::Left));
     // Its Open Image Directory loads without the main window's follow-up.
     const QString more = l.folder(QStringLiteral("more"), {{"b.png", Loading::picture(2)}});
     l.platform->folderAnswers << more;
-    window->findChild<QAction *>(QStringLiteral("mnuFileOpenDir"))->trigger();
+    item("mnuFileOpenDir")->trigger();
     QCOMPARE(l.names().size(), 2);
     QCOMPARE(Globals::Prefs.lastOpenDirectory, more + Separator);
     QCOMPARE(l.stored(QStringLiteral("Preferences/Last Open Directory")), pictures + Separator);
     l.form->mdiArea()->setActiveSubWindow(nullptr);
-    QCOMPARE(l.form->menuBar()->actions()[0]->parent()->parent(), l.form.get());
+    QCOMPARE(l.form->menuBar()->actions().size(), 6);
+    QVERIFY(l.form->menuBar()->actions()[0] != shown[0]);  // the main window's own again
+}
+
+// Thumbnails made ahead on worker threads are the ones the user-interface thread
+// would have made, file by file: the same pixels, order and messages, also when the
+// thumbnail box changes and when the load is stopped in the middle.
+void LoadingTest::threadedLoadMatchesTheOneThreadPath()
+{
+    Loading l;
+    QList<QPair<QString, QByteArray>> files;
+    for (int i = 0; i < 14; ++i)
+        files.append({QStringLiteral("p%1.%2").arg(i).arg(i % 3 ? "jpg" : "png"),
+                      TestImages::encode(TestImages::photo(900 + 37 * i, 700 - 23 * i, i), i % 3 ? "jpg" : "png")});
+    files.append({QStringLiteral("p3b.jpg"), files[3].second.left(200)});  // headers only: unreadable
+    files.append({QStringLiteral("p5b.txt"), "no picture"});
+    const QString pictures = l.folder(QStringLiteral("photos"), files);
+    l.openFile(pictures + Separator + QStringLiteral("p2.jpg"));  // listed before: a duplicate
+    l.setPreference("Notify of Duplicate Images", "True");
+    l.platform->messages.clear();
+    l.platform->onYield = [&](int yield) {
+        if (yield == 6)
+            Globals::Prefs.thumbnailBox = QSize(60, 120);
+        if (yield == 12)
+            l.form->imageLoader().stop();
+    };
+    QVERIFY(l.loadFolder(pictures));
+    QCOMPARE(l.titles(),
+             (QStringList{QStringLiteral("Stop Loading Information"), QStringLiteral("Duplicate Thumbnail; Continue?")}));
+    // Files taken in order up to the stop; the text and the unreadable file make none.
+    QStringList made;
+    for (int slot = 1; slot <= l.form->thumbnails().upperBound(); ++slot)
+        made << l.form->thumbnails().window(slot)->windowTitle();
+    QCOMPARE(made, (QStringList{"p2.jpg", "p0.png", "p1.jpg", "p3.png", "p4.jpg", "p5.jpg", "p6.png", "p7.jpg",
+                                "p8.jpg", "p9.png"}));
+    for (const QString &name : made) {
+        Picture source;
+        QVERIFY(LoadAnyImageFile(source, pictures + Separator + name));
+        Picture expected;
+        const bool laterBox = name >= QStringLiteral("p5") && name != QStringLiteral("p2.jpg");
+        QVERIFY(MakeThumbnailImage(source, expected, laterBox ? QSize(60, 120) : QSize(93, 97)));
+        QCOMPARE(l.window(name)->picture().picture().image(), expected.image());
+    }
 }
 
 QTEST_MAIN(LoadingTest)

@@ -202,18 +202,24 @@ void MainForm::buildMenus()
     connect(mdi, &QMdiArea::subWindowActivated, this, &MainForm::showMenusOf);
 }
 
-// While a thumbnail window is active, the menu bar shows that window's menus. A
-// window gets its menus the first time it is active, so that a folder of thousands
-// of pictures does not make thousands of menu bars.
+// While a thumbnail window is active, the menu bar shows the thumbnail windows'
+// menus. Their items all act on the main window, so every thumbnail window shares
+// one set, made the first time one is active: a folder of thousands of pictures
+// makes no menus of its own, and the bar changes only when the kind of window does.
 void MainForm::showMenusOf(QMdiSubWindow *active)
 {
-    auto *thumbnail = qobject_cast<ThumbnailWindow *>(active);
-    CommandMenus *shown = thumbnail ? thumbnail->findChild<CommandMenus *>(QString(), Qt::FindDirectChildrenOnly) : nullptr;
-    if (thumbnail && !shown)
-        shown = new CommandMenus(*this, CommandMenus::ThumbnailWindow, thumbnail);
+    CommandMenus *shown = menus;
+    if (qobject_cast<ThumbnailWindow *>(active)) {
+        if (!thumbnailMenus)
+            thumbnailMenus = new CommandMenus(*this, CommandMenus::ThumbnailWindow, this);
+        shown = thumbnailMenus;
+    }
+    if (shown == menusShown)
+        return;
+    menusShown = shown;
     QMenuBar *bar = menuBar();
     bar->clear();
-    for (QMenu *menu : (shown ? shown : menus)->menus())
+    for (QMenu *menu : shown->menus())
         bar->addMenu(menu);
 }
 

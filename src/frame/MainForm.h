@@ -135,6 +135,8 @@ private:
     QLabel *picIconLoad;
     ToolbarButtons toolbarButtons;
     CommandMenus *menus = nullptr;
+    CommandMenus *thumbnailMenus = nullptr;  // shared by every thumbnail window
+    CommandMenus *menusShown = nullptr;
     QProgressBar *loadProgress = nullptr;
     ImageLoader *loader = nullptr;
     bool closeAfterLoad = false;

@@ -5,14 +5,19 @@
 #include "settings/SettingsSection.h"
 #include "thumbs/ImageLoading.h"
 #include "thumbs/ListingModel.h"
+#include "thumbs/ThumbnailPipeline.h"
+#include "thumbs/ThumbnailWindow.h"
 #include "ui/NaturalOrder.h"
 #include "ui/Numbers.h"
 #include "ui/Paths.h"
 #include "ui/Platform.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QMdiArea>
 #include <QFileInfo>
 #include <algorithm>
+#include <thread>
 
 namespace {
 
@@ -81,7 +86,11 @@ bool ImageLoader::loadIntoBuffer(const QString &path)
 void ImageLoader::makeThumbnail(const QString &path, bool inFolderLoad)
 {
     Picture source = loadBuffer.picture();
-    const int error = thumbnails.CreateThumbnail(source, path);
+    reportFailure(thumbnails.CreateThumbnail(source, path), path, inFolderLoad);
+}
+
+void ImageLoader::reportFailure(int error, const QString &path, bool inFolderLoad)
+{
     if (error == 0)
         return;
     if (error == Thumbnails::ErrOutOfMemory) {
@@ -96,6 +105,25 @@ void ImageLoader::makeThumbnail(const QString &path, bool inFolderLoad)
     StopLoading = true;
 }
 
+// The thumbnail of file `index`, letting window events run while it is still being
+// made so that the window stays responsive; nothing when a stop came first. One
+// made for another box (the preferences changed meanwhile), or not made ahead (the
+// file was listed when the load began), is made here.
+std::optional<PreparedThumbnail> ImageLoader::awaitThumbnail(ThumbnailPipeline &pipeline, int index, bool ahead)
+{
+    if (ahead) {
+        while (!pipeline.waitFor(index, 10)) {
+            QCoreApplication::processEvents();
+            if (StopLoading)
+                return std::nullopt;
+        }
+        PreparedThumbnail prepared = pipeline.take(index);
+        if (prepared.box == preferences.thumbnailBox)
+            return prepared;
+    }
+    return PreparedThumbnail::Prepare(pipeline.path(index), preferences.thumbnailBox);
+}
+
 void ImageLoader::arrangeAfterLoad()
 {
     const SettingsSection section(QStringLiteral("Preferences"));
@@ -106,6 +134,8 @@ void ImageLoader::arrangeAfterLoad()
 
 void ImageLoader::endLoad()
 {
+    if (ThumbnailWindow *made = thumbnails.newest(); made && made != newestBefore)
+        host.documentArea().setActiveSubWindow(made);
     host.showLoadProgress(0, 0);
     host.SetCommandStates(false);
     StopLoading = false;
@@ -136,14 +166,24 @@ bool ImageLoader::LoadImageDirectory()
     if (!names)
         return false;
 
+    newestBefore = thumbnails.newest();
     const Running run(running, [this] { endLoad(); });
     // The hourglass from here on: the dialogs before it are the user's to answer.
     Ui::BusyPointer busy;
     host.SetCommandStates(true);
     const bool notify = notifyOfDuplicates();
     // The folder is taken as it is now: files that arrive during the load wait for
-    // the next one.
+    // the next one. Worker threads make the thumbnails of the files not yet listed
+    // ahead of this loop, which takes them in order and makes windows and rows.
     const QString folder = preferences.lastOpenDirectory;
+    QStringList paths;
+    std::vector<bool> wanted;
+    for (const QString &name : *names) {
+        paths << folder + name;
+        wanted.push_back(!listing.containsFile(name, folder));
+    }
+    const int threads = int(std::max(1u, std::thread::hardware_concurrency()));
+    ThumbnailPipeline pipeline(paths, wanted, preferences.thumbnailBox, threads, 2 * threads + 2);
     for (qsizetype i = 0; i < names->size(); ++i) {
         const QString &name = names->at(i);
         if (listing.containsFile(name, folder)) {
@@ -155,8 +195,12 @@ bool ImageLoader::LoadImageDirectory()
                               QStringLiteral("Duplicate Thumbnail; Continue?"))
                        == Ui::MsgResult::No)
                 StopLoading = true;
-        } else if (loadIntoBuffer(folder + name)) {
-            makeThumbnail(folder + name, true);
+        } else {
+            const std::optional<PreparedThumbnail> prepared = awaitThumbnail(pipeline, int(i), wanted[size_t(i)]);
+            if (!prepared)
+                break;
+            if (prepared->loaded)
+                reportFailure(thumbnails.AddThumbnail(*prepared, paths[i]), paths[i], true);
         }
         host.showLoadProgress(int(i + 1), int(names->size()));
         Ui::platform().yieldEvents();
@@ -176,6 +220,7 @@ void ImageLoader::OpenImageFile()
                                                                  QStringLiteral("*.jpg")});
     if (answer.fileName.isEmpty())
         return;
+    newestBefore = thumbnails.newest();
     const Running run(running, [this] { endLoad(); });
     Ui::BusyPointer busy;
     const QString path = QDir::toNativeSeparators(answer.fileName);

@@ -3,9 +3,14 @@
 #include "thumbs/Thumbnails.h"
 
 #include <QObject>
+#include <QPointer>
 #include <QString>
+#include <optional>
 
 class ImageBuffer;
+class ThumbnailPipeline;
+class ThumbnailWindow;
+struct PreparedThumbnail;
 class ListingModel;
 struct Preferences;
 
@@ -49,6 +54,8 @@ signals:
 private:
     bool loadIntoBuffer(const QString &path);
     void makeThumbnail(const QString &path, bool inFolderLoad);
+    void reportFailure(int error, const QString &path, bool inFolderLoad);
+    std::optional<PreparedThumbnail> awaitThumbnail(ThumbnailPipeline &pipeline, int index, bool ahead);
     void arrangeAfterLoad();
     void endLoad();
 
@@ -57,6 +64,7 @@ private:
     Preferences &preferences;
     ImageBuffer &loadBuffer;
     LoadHost &host;
+    QPointer<ThumbnailWindow> newestBefore;  // activated at the end when a newer one was made
     bool StopLoading = false;
     bool running = false;
 };

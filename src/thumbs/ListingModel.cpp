@@ -57,10 +57,36 @@ bool ListingModel::addRow(const QString &path, const QString &sizeText, int icon
     for (QStandardItem *item : {static_cast<QStandardItem *>(name), static_cast<QStandardItem *>(size),
                                 static_cast<QStandardItem *>(directory)})
         item->setEditable(false);
-    appendRow({name, size, directory});
-    if (sorting)
-        sort(sortedBy);
+    const QList<QStandardItem *> items{name, size, directory};
+    // Sorted: straight to its place, after the rows that sort equal to it, where a
+    // sort after appending it would put it.
+    insertRow(sorting ? sortedRowFor(*items[sortedBy]) : rowCount(), items);
     return true;
+}
+
+int ListingModel::sortedRowFor(const QStandardItem &item) const
+{
+    int low = 0, high = rowCount();
+    while (low < high) {
+        const int middle = low + (high - low) / 2;
+        if (item < *this->item(middle, sortedBy))
+            high = middle;
+        else
+            low = middle + 1;
+    }
+    return low;
+}
+
+void ListingModel::removeKeys(const QSet<QString> &paths)
+{
+    for (int row = rowCount() - 1; row >= 0;) {
+        int first = row;
+        while (first >= 0 && paths.contains(keyAt(first)))
+            --first;
+        if (first < row)
+            removeRows(first + 1, row - first);
+        row = first - 1;
+    }
 }
 
 QString ListingModel::keyAt(int row) const

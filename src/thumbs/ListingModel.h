@@ -25,6 +25,8 @@ public:
 
     // Adds the row of a thumbnail; a path already listed is never listed twice.
     bool addRow(const QString &path, const QString &sizeText, int iconIndex);
+    // Removes the rows of these source paths, in one pass.
+    void removeKeys(const QSet<QString> &paths);
     QString keyAt(int row) const;
     // The row's directory and file name joined: the file the row stands for.
     QString pathAt(int row) const;
@@ -51,6 +53,7 @@ public:
     int sortColumn() const { return sortedBy; }
 
 private:
+    int sortedRowFor(const QStandardItem &item) const;
     void remember(int first, int last, bool add);
 
     // Every row's key and file, kept in step with the rows, so that a folder of

@@ -33,7 +33,7 @@ QFont captionFont()
 
 ThumbnailWindow::ThumbnailWindow(QWidget *parent)
     : QMdiSubWindow(parent), interior(new Interior), picThumb(new ImageBuffer(interior)),
-      lblCaption(new QLabel(interior)), mnuPopup(new QMenu(QStringLiteral("Popup"), this))
+      lblCaption(new QLabel(interior))
 {
     setObjectName(QStringLiteral("THUMBNAIL"));
     setWindowTitle(QStringLiteral("Loading..."));
@@ -48,6 +48,18 @@ ThumbnailWindow::ThumbnailWindow(QWidget *parent)
     for (QObject *clickable : {static_cast<QObject *>(picThumb->viewport()), static_cast<QObject *>(lblCaption)})
         clickable->installEventFilter(this);
 
+    connect(this, &QMdiSubWindow::windowStateChanged, this, [this](Qt::WindowStates before, Qt::WindowStates now) {
+        if ((now & Qt::WindowActive) && !(before & Qt::WindowActive))
+            emit activated(path);
+    });
+}
+
+// Made when first wanted: a folder of thousands of thumbnails makes no menus.
+QMenu &ThumbnailWindow::popup()
+{
+    if (mnuPopup)
+        return *mnuPopup;
+    mnuPopup = new QMenu(QStringLiteral("Popup"), this);
     mnuPopup->setObjectName(QStringLiteral("mnuPopup"));
     QAction *fullSize = mnuPopup->addAction(QStringLiteral("&View Image at Full Size"));
     fullSize->setObjectName(QStringLiteral("mnuPopupFullSize"));
@@ -57,10 +69,7 @@ ThumbnailWindow::ThumbnailWindow(QWidget *parent)
     mnuPopup->addAction(QStringLiteral("&Hide This Menu"))->setObjectName(QStringLiteral("mnuPopupHide"));
     connect(fullSize, &QAction::triggered, this, [this] { emit fullSizeRequested(path); });
     connect(remove, &QAction::triggered, this, [this] { emit removeRequested(this); });
-    connect(this, &QMdiSubWindow::windowStateChanged, this, [this](Qt::WindowStates before, Qt::WindowStates now) {
-        if ((now & Qt::WindowActive) && !(before & Qt::WindowActive))
-            emit activated(path);
-    });
+    return *mnuPopup;
 }
 
 void ThumbnailWindow::keyPressEvent(QKeyEvent *event)
@@ -87,7 +96,7 @@ bool ThumbnailWindow::eventFilter(QObject *watched, QEvent *event)
             if (watched != lblCaption && mouse->modifiers() == Qt::ControlModifier)
                 close();
             else
-                mnuPopup->popup(mouse->globalPosition().toPoint());
+                popup().popup(mouse->globalPosition().toPoint());
             return true;
         }
     }

@@ -28,7 +28,7 @@ public:
     void arrange(int margin, int captionHeight);
 
     // The context menu of the picture and the caption.
-    QMenu &popup() const { return *mnuPopup; }
+    QMenu &popup();
 
 signals:
     // The window is closing, whoever closed it: its thumbnail leaves the collection.
@@ -51,7 +51,7 @@ private:
     Interior *interior;
     ImageBuffer *picThumb;
     QLabel *lblCaption;
-    QMenu *mnuPopup;
+    QMenu *mnuPopup = nullptr;
     QString path;
     bool unloaded = false;
 };

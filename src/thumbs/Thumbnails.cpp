@@ -6,6 +6,7 @@
 #include "thumbs/ListingModel.h"
 #include "thumbs/ThumbCollection.h"
 #include "thumbs/ThumbnailImage.h"
+#include "thumbs/ThumbnailPipeline.h"
 #include "thumbs/ThumbnailWindow.h"
 #include "ui/Numbers.h"
 #include "ui/Paths.h"
@@ -15,6 +16,8 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QMdiArea>
+#include <QScopedValueRollback>
+#include <QSet>
 
 namespace {
 
@@ -49,15 +52,27 @@ int Thumbnails::giveBack(int slot, int error)
 
 int Thumbnails::CreateThumbnail(Picture &source, const QString &path)
 {
+    PreparedThumbnail prepared;
+    prepared.loaded = true;
+    prepared.sourceSize = source.size();
+    prepared.box = preferences.thumbnailBox;
+    if (!FitThumbnail(prepared.box, source.size()).isEmpty() && !listing.containsKey(path))
+        prepared.made = MakeThumbnailImage(source, prepared.thumbnail, prepared.box);
+    return AddThumbnail(prepared, path);
+}
+
+int Thumbnails::AddThumbnail(const PreparedThumbnail &prepared, const QString &path)
+{
     Ui::BusyPointer busy;
     const int slot = thumbs.FindFreeThumb();
-    if (FitThumbnail(preferences.thumbnailBox, source.size()).isEmpty())
+    if (FitThumbnail(prepared.box, prepared.sourceSize).isEmpty())
         return giveBack(slot, ErrDivisionByZero);
     if (listing.containsKey(path))
         return giveBack(slot, ErrKeyNotUnique);
-    Picture scaled;
-    if (!MakeThumbnailImage(source, scaled, preferences.thumbnailBox))
+    if (!prepared.made)
         return giveBack(slot, ErrOutOfMemory);
+    const Picture &scaled = prepared.thumbnail;
+    const QSize source = prepared.sourceSize;
 
     auto *window = new ThumbnailWindow;
     ImageBuffer &picture = window->picture();
@@ -83,6 +98,10 @@ int Thumbnails::CreateThumbnail(Picture &source, const QString &path)
     connect(window, &ThumbnailWindow::activated, this,
             [this](const QString &source) { host.SetPanelText(2, QStringLiteral("Current Thumbnail:  ") + source); });
 
+    // Shown without being activated: activating a window deactivates every other one,
+    // which makes each new window cost as much as all the open ones together. The
+    // loads activate the newest window once they end.
+    window->setEnabled(false);
     host.documentArea().addSubWindow(window);
     // The outer size is the interior's and the frame's: the title bar may not claim more.
     const QMargins frame = window->contentsMargins();
@@ -90,10 +109,17 @@ int Thumbnails::CreateThumbnail(Picture &source, const QString &path)
     if (Twips::FromPixelsX(window->width()) < MinimumWindowWidth)
         window->resize(Twips::ToPixelsX(MinimumWindowWidth), window->height());
     window->show();
+    window->setEnabled(true);
+    newestWindow = window;
 
     listing.addRow(path, size, listing.icons().GetFileIcon(FileIcons::Small, path, false));
     host.SetPanelText(1, totalText());
     return 0;
+}
+
+ThumbnailWindow *Thumbnails::newest() const
+{
+    return newestWindow;
 }
 
 void Thumbnails::ViewFullSize(const QString &path)
@@ -121,6 +147,8 @@ void Thumbnails::CloseThumbnail(ThumbnailWindow &window)
     const int slot = window.Tag.toInt(&numbered);
     if (numbered)
         thumbs.release(slot);
+    if (closingInBulk)
+        return;  // the rows, the count and the yield follow once for all
     const QString path = window.sourcePath();
     const int row = listing.rowOf(Paths::FileNameOf(path), Paths::DirectoryOf(path));
     if (row >= 0)
@@ -139,12 +167,25 @@ ThumbnailWindow *Thumbnails::windowOf(const QString &path) const
     return nullptr;
 }
 
-// Closes the thumbnail of a slot in use; a free slot, or one without a window, is
-// passed over. The window's closing does the rest (CloseThumbnail).
-void Thumbnails::closeSlot(int slot)
+// Closes the thumbnails of the slots in use from `first` to `last`; free slots, and
+// slots without a window, are passed over. Their rows go in one pass afterwards, and
+// no window is activated in between, so that closing thousands stays linear.
+void Thumbnails::closeSlots(int first, int last)
 {
-    if (QWidget *window = thumbs.window(slot); window && !thumbs.isFree(slot))
-        window->close();
+    QSet<QString> closed;
+    {
+        const QScopedValueRollback<bool> bulk(closingInBulk, true);
+        host.documentArea().setActiveSubWindow(nullptr);
+        for (int slot = std::max(1, first); slot <= last; ++slot)
+            if (auto *window = qobject_cast<ThumbnailWindow *>(thumbs.window(slot)); window && !thumbs.isFree(slot)) {
+                closed.insert(window->sourcePath());
+                window->close();
+            }
+    }
+    listing.removeKeys(closed);
+    host.SetPanelText(1, totalText());
+    host.SetCommandStates(false);
+    Ui::platform().yieldEvents();
 }
 
 void Thumbnails::ClearThumbnails()
@@ -155,8 +196,7 @@ void Thumbnails::ClearThumbnails()
         return;
     if (thumbs.upperBound() >= 1) {
         Ui::BusyPointer busy;
-        for (int slot = 1; slot <= thumbs.upperBound(); ++slot)
-            closeSlot(slot);
+        closeSlots(1, thumbs.upperBound());
     }
     listing.removeRows(0, listing.rowCount());
     host.SetCommandStates(false);
@@ -171,8 +211,7 @@ void Thumbnails::FreeMemory()
     if (upper < 1)
         return;
     const int tenth = Numbers::RoundHalfEven(upper * 0.1);
-    for (int slot = upper; slot >= upper - tenth; --slot)
-        closeSlot(slot);
+    closeSlots(upper - tenth, upper);
     Ui::MsgBox(QStringLiteral("Some Thumbnails Were Removed in Order to Free Memory"), Ui::MsgButtons::OK,
                Ui::MsgIcon::Information, title);
     listing.selectRow(0);

@@ -1,10 +1,12 @@
 #pragma once
 
 #include <QObject>
+#include <QPointer>
 #include <QString>
 
 class ListingModel;
 class Picture;
+struct PreparedThumbnail;
 class QMdiArea;
 class ThumbCollection;
 class ThumbnailWindow;
@@ -36,12 +38,18 @@ public:
     // Turns the loaded picture of the file at `path` into a thumbnail: 0 when made,
     // else the error number. A failed creation leaves no slot in use and no window.
     int CreateThumbnail(Picture &source, const QString &path);
+    // The same for a thumbnail already made from the file (off this thread); the
+    // checks and their error numbers are the same.
+    int AddThumbnail(const PreparedThumbnail &prepared, const QString &path);
     // What closing a thumbnail window does to the collection, listing and status bar.
     void CloseThumbnail(ThumbnailWindow &window);
     // Asks, then closes every thumbnail and empties the listing.
     void ClearThumbnails();
     // Closes the thumbnails in the highest tenth of the slots, telling the user.
     void FreeMemory();
+
+    // The window made last, while it is open.
+    ThumbnailWindow *newest() const;
 
     // The window of the first slot in use whose thumbnail shows this file.
     ThumbnailWindow *windowOf(const QString &path) const;
@@ -64,10 +72,12 @@ public:
 
 private:
     int giveBack(int slot, int error);
-    void closeSlot(int slot);
+    void closeSlots(int first, int last);
 
     ThumbCollection &thumbs;
     ListingModel &listing;
     const Preferences &preferences;
     ThumbnailHost &host;
+    bool closingInBulk = false;
+    QPointer<ThumbnailWindow> newestWindow;
 };

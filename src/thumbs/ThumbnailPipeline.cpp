@@ -1,0 +1,88 @@
+#include "thumbs/ThumbnailPipeline.h"
+
+#include "thumbs/ImageLoading.h"
+#include "thumbs/ThumbnailImage.h"
+
+#include <chrono>
+#include <new>
+
+PreparedThumbnail PreparedThumbnail::Prepare(const QString &path, QSize box)
+{
+    PreparedThumbnail prepared;
+    prepared.box = box;
+    try {
+        Picture source;
+        if (!LoadAnyImageFile(source, path))
+            return prepared;
+        prepared.loaded = true;
+        prepared.sourceSize = source.size();
+        if (FitThumbnail(box, source.size()).isEmpty())
+            return prepared;  // the creation reports it
+        prepared.made = MakeThumbnailImage(source, prepared.thumbnail, box);
+    } catch (const std::bad_alloc &) {
+        prepared.made = false;
+    }
+    return prepared;
+}
+
+ThumbnailPipeline::ThumbnailPipeline(QStringList paths, std::vector<bool> wanted, QSize box, int threads, int ahead)
+    : paths(std::move(paths)), wanted(std::move(wanted)), box(box), ahead(std::max(1, ahead))
+{
+    for (int i = 0; i < std::max(1, threads); ++i)
+        workers.emplace_back(&ThumbnailPipeline::work, this);
+}
+
+ThumbnailPipeline::~ThumbnailPipeline()
+{
+    {
+        const std::lock_guard<std::mutex> guard(lock);
+        stopping = true;
+    }
+    changed.notify_all();
+    for (std::thread &worker : workers)
+        worker.join();
+}
+
+void ThumbnailPipeline::work()
+{
+    std::unique_lock<std::mutex> guard(lock);
+    for (;;) {
+        // Files not wanted are passed over; the others wait until they are within
+        // reach of the one being taken.
+        changed.wait(guard, [this] {
+            while (next < paths.size() && !wanted[size_t(next)])
+                ++next;
+            return stopping || next >= paths.size() || next < consumer + ahead;
+        });
+        if (stopping || next >= paths.size())
+            return;
+        const int index = next++;
+        guard.unlock();
+        PreparedThumbnail prepared = PreparedThumbnail::Prepare(paths[index], box);
+        guard.lock();
+        ready.emplace(index, std::move(prepared));
+        changed.notify_all();
+    }
+}
+
+bool ThumbnailPipeline::waitFor(int index, int milliseconds)
+{
+    std::unique_lock<std::mutex> guard(lock);
+    if (consumer != index) {
+        consumer = index;
+        changed.notify_all();
+    }
+    if (index < 0 || index >= paths.size() || !wanted[size_t(index)])
+        return false;
+    return changed.wait_for(guard, std::chrono::milliseconds(milliseconds),
+                            [this, index] { return ready.count(index) > 0; });
+}
+
+PreparedThumbnail ThumbnailPipeline::take(int index)
+{
+    std::unique_lock<std::mutex> guard(lock);
+    changed.wait(guard, [this, index] { return ready.count(index) > 0; });
+    PreparedThumbnail prepared = std::move(ready.at(index));
+    ready.erase(index);
+    return prepared;
+}

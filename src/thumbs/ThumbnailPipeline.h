@@ -1,0 +1,58 @@
+#pragma once
+
+#include "imagebuffer/Picture.h"
+
+#include <QSize>
+#include <QStringList>
+#include <condition_variable>
+#include <map>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+// A thumbnail made away from the user-interface thread: the picture read as every
+// loading path reads it, then scaled into the box.
+struct PreparedThumbnail {
+    bool loaded = false;     // some loader read the file
+    bool made = false;       // the thumbnail could be made (false: out of memory)
+    QSize sourceSize;
+    QSize box;               // the box it was made for
+    Picture thumbnail;
+
+    static PreparedThumbnail Prepare(const QString &path, QSize box);
+};
+
+// Makes the thumbnails of a list of files on worker threads, a bounded number ahead
+// of the one that takes them, which takes them strictly in list order. Only the
+// scaled thumbnails are kept, so memory does not grow with the pictures' sizes.
+// Dropping the pipeline drops every decode not yet taken.
+class ThumbnailPipeline {
+public:
+    // `wanted[i]` false: file i is not prepared (it is already loaded).
+    ThumbnailPipeline(QStringList paths, std::vector<bool> wanted, QSize box, int threads, int ahead);
+    ~ThumbnailPipeline();
+    ThumbnailPipeline(const ThumbnailPipeline &) = delete;
+    ThumbnailPipeline &operator=(const ThumbnailPipeline &) = delete;
+
+    // Waits at most `milliseconds` for file `index` (indices only ever increase);
+    // true when it is ready to take. A file not wanted is never ready.
+    bool waitFor(int index, int milliseconds);
+    // The thumbnail of a file waitFor() found ready.
+    PreparedThumbnail take(int index);
+    const QString &path(int index) const { return paths[index]; }
+
+private:
+    void work();
+
+    const QStringList paths;
+    const std::vector<bool> wanted;
+    const QSize box;
+    const int ahead;
+    std::mutex lock;
+    std::condition_variable changed;
+    int next = 0;       // the next file to start
+    int consumer = 0;   // the file being taken
+    bool stopping = false;
+    std::map<int, PreparedThumbnail> ready;
+    std::vector<std::thread> workers;
+};
