@@ -15,6 +15,7 @@ bench=./build/bench/bench/load_bench
 
 cache="${XDG_CACHE_HOME:-$HOME/.cache}/quillmere-bench"
 folder="${1:-}"
+mode="${2:-}"
 if [ -z "$folder" ]; then
     folder="$cache/photos"
     echo "generating photos in $folder (once)" >&2
@@ -49,7 +50,7 @@ awk -v n="$loaded" -v ls="$load_seconds" -v f="$files" -v vs="$vips_seconds" -v 
     printf "load: %d images, %.1f img/s; vipsthumbnail %.1f img/s; convert %.1f img/s; ratio X/Y %.2f; peak RSS %d MB; largest UI gap %d ms\n", n, x, y, z, x / y, peak, gap
 }'
 
-[ "${2:-}" = "memory" ] || exit 0
+[ "$mode" = "memory" ] || exit 0
 
 # A folder of COUNT links, taken in turn from the photos of SOURCE.
 links() {
