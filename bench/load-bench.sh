@@ -48,6 +48,8 @@ awk -v n="$loaded" -v ls="$load_seconds" -v f="$files" -v vs="$vips_seconds" -v 
     -v peak="$peak" -v gap="$gap" 'BEGIN {
     x = n / ls; y = f / vs; z = f / cs
     printf "load: %d images, %.1f img/s; vipsthumbnail %.1f img/s; convert %.1f img/s; ratio X/Y %.2f; peak RSS %d MB; largest UI gap %d ms\n", n, x, y, z, x / y, peak, gap
+    printf "target 1, throughput at least 1.5 x vipsthumbnail: %s (%.2f x vipsthumbnail, %.2f x convert)\n", (x / y >= 1.5 ? "met" : "NOT met"), x / y, x / z
+    printf "target 3, largest UI gap at most 100 ms: %s (%d ms)\n", (gap <= 100 ? "met" : "NOT met"), gap
 }'
 
 [ "$mode" = "memory" ] || exit 0
@@ -72,4 +74,10 @@ for run in "1000 24mp" "500 24mp" "250 24mp" "250 6mp"; do
     links "$cache/$2" "$1" "$out/links"
     set -- "$1" "$2" $("$bench" load "$out/links")
     printf 'memory: %10d  %8s  %11d  %17d\n' "$1" "${2%mp}" "$5" "$6"
+    if [ "$1" = 1000 ]; then
+        verdict="NOT met"; [ "$5" -le 300 ] && verdict=met
+        thousand="target 2, 1,000 thumbnails of 24-megapixel photos in at most 300 MB: $verdict ($5 MB)"
+    fi
 done
+echo "$thousand"
+

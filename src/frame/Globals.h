@@ -27,8 +27,13 @@ void Reset();
 QString WithTrailingSeparator(const QString &path);
 
 // The program's own directory for its files: $QUILLMERE_HOME, else the directory of
-// the executable when it can be written, else the per-user data directory.
+// the executable when it can be written and is no installed prefix, else the
+// per-user data directory.
 QString ResolveAppPath();
+
+// The help file: beside the executable (a build tree or a portable install), else in
+// the installed program's share/quillmere.
+QString ResolveHelpFile();
 
 // Fills the preferences from the settings store and records where the program lives
 // ("EXE Path"). Throws RegistryError when the store cannot be opened; returns false

@@ -72,8 +72,7 @@ bool StartProgram(InstanceLock &lock)
                    QStringLiteral("Previous Instance"));
         return false;
     }
-    HelpFile = WithTrailingSeparator(QDir::toNativeSeparators(QCoreApplication::applicationDirPath()))
-               + QStringLiteral("Quillmere.hlp");
+    HelpFile = ResolveHelpFile();
     if (!PreferencesLoaded()) {
         ReportSettingsError(QStringLiteral("Make sure the file and its folder can be read and written, "
                                            "then start Quillmere again."));

@@ -13,19 +13,23 @@ namespace {
 using Drawing = std::function<void(QPainter &)>;
 
 // Every picture is drawn on a 64 x 64 canvas and scaled to the sizes Qt asks for.
+// A drawing on a 64 x 64 canvas, at `size` pixels a side.
+QImage drawn(const Drawing &draw, int size)
+{
+    QImage picture(size, size, QImage::Format_ARGB32_Premultiplied);
+    picture.fill(Qt::transparent);
+    QPainter painter(&picture);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.scale(size / 64.0, size / 64.0);
+    draw(painter);
+    return picture;
+}
+
 QIcon render(const Drawing &draw)
 {
     QIcon icon;
-    for (int size : {16, 24, 32, 48, 64}) {
-        QPixmap pixmap(size, size);
-        pixmap.fill(Qt::transparent);
-        QPainter painter(&pixmap);
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.scale(size / 64.0, size / 64.0);
-        draw(painter);
-        painter.end();
-        icon.addPixmap(pixmap);
-    }
+    for (int size : {16, 24, 32, 48, 64})
+        icon.addPixmap(QPixmap::fromImage(drawn(draw, size)));
     return icon;
 }
 
@@ -218,19 +222,32 @@ QHash<QString, QIcon> ImageList()
     return images;
 }
 
+namespace {
+
+// Two photos and a quill; resources/desktop/quillmere.svg is the same drawing.
+void drawProgram(QPainter &p)
+{
+    photo(p, QRectF(10, 4, 50, 40));
+    photo(p, QRectF(4, 20, 40, 32));
+    QPainterPath quill;
+    quill.moveTo(58, 22);
+    quill.cubicTo(48, 30, 38, 46, 30, 62);
+    quill.cubicTo(40, 50, 56, 40, 58, 22);
+    p.setPen(QPen(QColor(90, 60, 30), 1.5));
+    p.setBrush(QColor(245, 240, 225));
+    p.drawPath(quill);
+}
+
+} // namespace
+
 QIcon ProgramIcon()
 {
-    return render([](QPainter &p) {
-        photo(p, QRectF(10, 4, 50, 40));
-        photo(p, QRectF(4, 20, 40, 32));
-        QPainterPath quill;
-        quill.moveTo(58, 22);
-        quill.cubicTo(48, 30, 38, 46, 30, 62);
-        quill.cubicTo(40, 50, 56, 40, 58, 22);
-        p.setPen(QPen(QColor(90, 60, 30), 1.5));
-        p.setBrush(QColor(245, 240, 225));
-        p.drawPath(quill);
-    });
+    return render(drawProgram);
+}
+
+QImage ProgramPicture(int size)
+{
+    return drawn(drawProgram, size);
 }
 
 } // namespace ToolbarPictures

@@ -2,6 +2,7 @@
 
 #include <QHash>
 #include <QIcon>
+#include <QImage>
 #include <QString>
 
 // The program's own pictures, drawn in code so that they stay sharp at any size.
@@ -12,7 +13,8 @@ namespace ToolbarPictures {
 // and "Mosaic".
 QHash<QString, QIcon> ImageList();
 
-// The program's window icon.
+// The program's window icon, and its picture at any size (the installed icons).
 QIcon ProgramIcon();
+QImage ProgramPicture(int size);
 
 } // namespace ToolbarPictures
