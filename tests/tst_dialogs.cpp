@@ -1,7 +1,9 @@
+#include "Accessibility.h"
 #include "OutputFixture.h"
 
 #include "imagebuffer/ImageBuffer.h"
 #include "output/HtmlEditor.h"
+#include "output/Browsers.h"
 #include "output/HtmlFile.h"
 #include "output/PreferencesDialog.h"
 #include "output/PreviewTree.h"
@@ -82,6 +84,7 @@ private slots:
     void preferencesLoadAndUnload();
     void preferenceBoxes();
     void preferenceBrowsers();
+    void everyControlHasAName();
 };
 
 void DialogsTest::savingKeepsTheTextAndItsLineEnds()
@@ -501,6 +504,20 @@ void DialogsTest::preferenceBrowsers()
     dialog.cmdDeleteBrowser_Click();  // detected: its section is emptied, it stays listed
     QCOMPARE(list->topLevelItemCount(), 1);
     QVERIFY(contentsOf(o.appPath + QStringLiteral("Browsers.txt")).contains("Path=\r\n"));
+}
+
+void DialogsTest::everyControlHasAName()
+{
+    Output o;
+    o.source(QStringLiteral("pics/a.png"));
+    Generate g(o);
+    Editor e(o);
+    PreferencesDialog preferences(Globals::Prefs, o.appPath);
+    BrowserSelection browsers(o.appPath);
+    for (const QWidget *window : {static_cast<QWidget *>(&g.dialog), static_cast<QWidget *>(&e.editor),
+                                  static_cast<QWidget *>(&preferences), static_cast<QWidget *>(&browsers)})
+        QCOMPARE(UnnamedControls(*window).join(", "), QString());
+    QCOMPARE(control<QWidget>(g.dialog, "picBackgroundImage")->focusPolicy(), Qt::StrongFocus);  // Enter shows it
 }
 
 QTEST_MAIN(DialogsTest)

@@ -1,3 +1,4 @@
+#include "Accessibility.h"
 #include "MainFormFixture.h"
 #include "TestImages.h"
 
@@ -16,6 +17,8 @@
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QSet>
+#include <QSignalSpy>
+#include <QToolBar>
 #include <QTest>
 
 namespace {
@@ -115,6 +118,7 @@ private slots:
     void removeThumbnailNeedsItsOwnRow();
     void thumbnailMenusTakeTheMenuBar();
     void threadedLoadMatchesTheOneThreadPath();
+    void everyControlHasANameAndTheKeyboardReachesTheCommands();
 };
 
 void LoadingTest::cancellingTheFolderBrowserLoadsNothing()
@@ -455,6 +459,22 @@ void LoadingTest::threadedLoadMatchesTheOneThreadPath()
         QVERIFY(MakeThumbnailImage(source, expected, laterBox ? QSize(60, 120) : QSize(93, 97)));
         QCOMPARE(l.window(name)->picture().picture().image(), expected.image());
     }
+}
+
+void LoadingTest::everyControlHasANameAndTheKeyboardReachesTheCommands()
+{
+    Loading l;
+    QVERIFY(l.loadFolder(l.folder(QStringLiteral("pictures"), {{"a.png", Loading::picture()}})));
+    QCOMPARE(UnnamedControls(*l.form).join(", "), QString());
+    QCOMPARE(l.form->toolbar()->widgetForAction(l.form->buttons().mosaic)->accessibleName(),
+             l.form->buttons().mosaic->toolTip());
+    ThumbnailWindow *window = l.window(QStringLiteral("a.png"));
+    QSignalSpy fullSize(window, &ThumbnailWindow::fullSizeRequested);
+    QTest::keyClick(window, Qt::Key_Return);
+    QCOMPARE(fullSize.size(), 1);
+    QTest::keyClick(window, Qt::Key_Menu);
+    QVERIFY(window->popup().isVisible());
+    window->popup().hide();
 }
 
 QTEST_MAIN(LoadingTest)

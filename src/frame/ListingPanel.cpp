@@ -67,6 +67,7 @@ ListingPanel::ListingPanel(ListingModel &model, QMainWindow *frame)
 void ListingPanel::buildControls()
 {
     lvwListing->setObjectName(QStringLiteral("lvwListing"));
+    lvwListing->setAccessibleName(QStringLiteral("Thumbnail listing"));
     lvwListing->setModel(&model);
     lvwListing->setSelectionModel(&model.selection());
     lvwListing->setRootIsDecorated(false);
@@ -89,6 +90,8 @@ void ListingPanel::buildControls()
     static_cast<QToolButton *>(cmdDown)->setArrowType(Qt::DownArrow);
     cmdUp->setToolTip(QStringLiteral("Move the selected thumbnail up"));
     cmdDown->setToolTip(QStringLiteral("Move the selected thumbnail down"));
+    for (QWidget *button : {static_cast<QWidget *>(cmdUp), static_cast<QWidget *>(cmdDown)})
+        button->setAccessibleName(button->toolTip());
     auto *buttons = new QBoxLayout(QBoxLayout::LeftToRight, fraSort);
     buttons->setContentsMargins(0, 0, 0, 0);
     for (QWidget *control : {static_cast<QWidget *>(cmdUp), static_cast<QWidget *>(cmdDown),

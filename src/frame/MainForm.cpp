@@ -231,6 +231,7 @@ void MainForm::buildWorkingControls()
     picIconLoad->setObjectName(QStringLiteral("picIconLoad"));
     picbufLoad = new ImageBuffer(this);
     picbufLoad->setObjectName(QStringLiteral("picbufLoad"));
+    picbufLoad->setAccessibleName(QStringLiteral("Picture being loaded"));
     for (QWidget *hidden : {static_cast<QWidget *>(picLoad), static_cast<QWidget *>(picIconLoad),
                             static_cast<QWidget *>(picbufLoad)})
         hidden->hide();
@@ -334,6 +335,9 @@ void MainForm::CreateToolbarButtons(bool Create, const QHash<QString, QIcon> &Im
         if (definition.command)
             connect(action, &QAction::triggered, this, definition.command);
         toolbarButtons.*definition.member = action;
+        // Screen readers announce a button by what its tooltip says it does.
+        if (QWidget *button = Toolbar1->widgetForAction(action))
+            button->setAccessibleName(action->toolTip());
     }
 }
 

@@ -199,6 +199,7 @@ BrowserSelection::BrowserSelection(const QString &appPath, QWidget *parent)
     setWindowTitle(QStringLiteral("Browser Selection"));
     Label1->setObjectName(QStringLiteral("Label1"));
     ListView1->setObjectName(QStringLiteral("ListView1"));
+    ListView1->setAccessibleName(QStringLiteral("Registered browsers"));
     cmdSelect->setObjectName(QStringLiteral("cmdSelect"));
     cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
     ListView1->setRootIsDecorated(false);

@@ -83,6 +83,7 @@ HtmlEditor::HtmlEditor(const EditorContext &context, QWidget *parent)
     setWindowTitle(QStringLiteral("Generated HTML Code"));
     setWindowFlags(windowFlags() | Qt::WindowMinMaxButtonsHint);
     txtHTML->setObjectName(QStringLiteral("txtHTML"));
+    txtHTML->setAccessibleName(QStringLiteral("HTML code"));
     txtHTML->setFont(editorFont());
     txtHTML->setLineWrapMode(QPlainTextEdit::NoWrap);
     txtHTML->setPlainText(QStringLiteral("Generating HTML Code..."));

@@ -119,10 +119,10 @@ QWidget *PreferencesDialog::buildThumbnails()
     txtHeight = digitsBox("txtHeight", box);
     auto *grid = new QGridLayout(box);
     grid->addWidget(new QLabel(QStringLiteral("Maximum Thumbnail Size:")), 0, 0, 1, 3);
-    grid->addWidget(new QLabel(QStringLiteral("Width:")), 1, 0);
+    grid->addWidget(LabelFor(QStringLiteral("Width:"), txtWidth), 1, 0);
     grid->addWidget(txtWidth, 1, 1);
     grid->addWidget(Named<UpDown>("UpDown2", txtWidth, 30, 300), 1, 2, Qt::AlignLeft);
-    grid->addWidget(new QLabel(QStringLiteral("Height:")), 2, 0);
+    grid->addWidget(LabelFor(QStringLiteral("Height:"), txtHeight), 2, 0);
     grid->addWidget(txtHeight, 2, 1);
     grid->addWidget(Named<UpDown>("UpDown3", txtHeight, 30, 300), 2, 2, Qt::AlignLeft);
     grid->setColumnStretch(3, 1);
@@ -180,10 +180,12 @@ QWidget *PreferencesDialog::buildSave()
     lblQuality = Named<QLabel>("lblQuality", QStringLiteral("Quality (Compression):"));
     txtQuality = digitsBox("txtQuality", box);
     updQuality = Named<UpDown>("updQuality", txtQuality, 5, 100);
+    lblColorDepth->setBuddy(cboColorDepth);
+    lblQuality->setBuddy(txtQuality);
     auto *grid = new QGridLayout(box);
-    grid->addWidget(new QLabel(QStringLiteral("Save Thumbnails as:")), 0, 0);
+    grid->addWidget(LabelFor(QStringLiteral("Save Thumbnails as:"), cboSave), 0, 0);
     grid->addWidget(cboSave, 0, 1);
-    grid->addWidget(new QLabel(QStringLiteral("File Name Prefix:")), 1, 0);
+    grid->addWidget(LabelFor(QStringLiteral("File Name Prefix:"), txtFileNamePrefix), 1, 0);
     grid->addWidget(txtFileNamePrefix, 1, 1);
     grid->addWidget(chkProgressive, 2, 0, Qt::AlignLeft);
     grid->addWidget(lblColorDepth, 3, 0);
@@ -204,6 +206,7 @@ QWidget *PreferencesDialog::buildBrowsers()
     optBrowser[1] = Named<QRadioButton>("optBrowser", QStringLiteral("Select a Browser/Application upon Viewing Web Page(s)"));
     ListView1 = Named<QTreeWidget>("ListView1");
     ListView1->setRootIsDecorated(false);
+    ListView1->setAccessibleName(QStringLiteral("Registered browsers"));
     ListView1->setMinimumWidth(320);
     cmdAddBrowser = Named<QPushButton>("cmdAddBrowser", QStringLiteral("&Add a Browser"));
     cmdDeleteBrowser = Named<QPushButton>("cmdDeleteBrowser", QStringLiteral("&Delete Selected Browser"));

@@ -42,6 +42,7 @@ FullSizeWindow::FullSizeWindow(QWidget *parent) : QDialog(parent), picbufLoad(ne
     setWindowTitle(QStringLiteral("Whole"));
     setAttribute(Qt::WA_DeleteOnClose, false);
     picbufLoad->setObjectName(QStringLiteral("picbufLoad"));
+    picbufLoad->setAccessibleName(QStringLiteral("Picture at full size"));
     picbufLoad->move(0, 0);
     picbufLoad->viewport()->installEventFilter(this);
     restorePosition();

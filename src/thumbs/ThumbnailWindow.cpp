@@ -72,10 +72,20 @@ QMenu &ThumbnailWindow::popup()
     return *mnuPopup;
 }
 
+// ESC stops a folder load; Enter shows the picture at full size and the menu key
+// opens the context menu, as the mouse does.
 void ThumbnailWindow::keyPressEvent(QKeyEvent *event)
 {
     if (event->key() == Qt::Key_Escape)
         emit escapePressed();
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        emit fullSizeRequested(path);
+        return;
+    }
+    if (event->key() == Qt::Key_Menu) {
+        popup().popup(mapToGlobal(rect().center()));
+        return;
+    }
     QMdiSubWindow::keyPressEvent(event);
 }
 

@@ -90,6 +90,7 @@ int Thumbnails::AddThumbnail(const PreparedThumbnail &prepared, const QString &p
     window->setSourcePath(path);
     window->Tag = QString::number(slot);
     window->setWindowTitle(name);
+    picture.setAccessibleName(QStringLiteral("Thumbnail of ") + name);
     thumbs.setWindow(slot, window);
     connect(window, &ThumbnailWindow::unloading, this, [this](ThumbnailWindow *closing) { CloseThumbnail(*closing); });
     connect(window, &ThumbnailWindow::fullSizeRequested, this, &Thumbnails::ViewFullSize);

@@ -4,6 +4,7 @@
 
 #include <QBoxLayout>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QTimer>
 #include <QToolButton>
@@ -28,6 +29,7 @@ protected:
 QToolButton *arrow(Qt::ArrowType direction, QWidget *parent)
 {
     auto *button = new QToolButton(parent);
+    button->setAccessibleName(direction == Qt::UpArrow ? QStringLiteral("Increase") : QStringLiteral("Decrease"));
     button->setArrowType(direction);
     button->setAutoRepeat(true);
     button->setFocusPolicy(Qt::NoFocus);
@@ -36,6 +38,13 @@ QToolButton *arrow(Qt::ArrowType direction, QWidget *parent)
 }
 
 } // namespace
+
+QLabel *LabelFor(const QString &caption, QWidget *control)
+{
+    auto *label = new QLabel(caption);
+    label->setBuddy(control);
+    return label;
+}
 
 void SelectAllText(QLineEdit *box)
 {

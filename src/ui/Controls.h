@@ -3,6 +3,7 @@
 #include <QWidget>
 #include <utility>
 
+class QLabel;
 class QLineEdit;
 
 // A control made with its name, which code and tests find it by.
@@ -13,6 +14,9 @@ Widget *Named(const char *name, Arguments &&...arguments)
     widget->setObjectName(QString::fromUtf8(name));
     return widget;
 }
+
+// A label that names its control, for screen readers as for the eye.
+QLabel *LabelFor(const QString &caption, QWidget *control);
 
 // Selects a box's whole text whenever it gets the focus, by keyboard or by mouse.
 void SelectAllText(QLineEdit *box);

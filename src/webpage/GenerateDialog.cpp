@@ -21,6 +21,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
@@ -71,6 +72,7 @@ QToolButton *colourButton(const char *name)
     if (button->icon().isNull())
         button->setText(QStringLiteral("..."));
     button->setToolTip(QStringLiteral("Choose a Color"));
+    button->setAccessibleName(button->toolTip());
     return button;
 }
 
@@ -80,7 +82,7 @@ QLineEdit *numberRow(QGridLayout *grid, int row, const char *caption, const char
 {
     auto *box = Named<QLineEdit>(boxName);
     box->setMaximumWidth(Twips::ToPixelsX(735));
-    grid->addWidget(label(caption), row, 0);
+    grid->addWidget(LabelFor(QString::fromUtf8(caption), box), row, 0);
     grid->addWidget(box, row, 1);
     grid->addWidget(Named<UpDown>(upDownName, box, minimum, maximum), row, 2, Qt::AlignLeft);
     return box;
@@ -131,6 +133,8 @@ GenerateDialog::GenerateDialog(const GenerateContext &context, QWidget *parent) 
     for (QLineEdit *box : {txtWebImages, txtSiteThumbs})
         box->installEventFilter(this);
     picBackgroundImage->viewport()->installEventFilter(this);
+    picBackgroundImage->installEventFilter(this);
+    picBackgroundImage->setFocusPolicy(Qt::StrongFocus);
     connect(cmdCode, &QPushButton::clicked, this, &GenerateDialog::cmdCode_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(TabStrip1, &QTabBar::currentChanged, this, &GenerateDialog::TabStrip1_Click);
@@ -147,9 +151,9 @@ QGroupBox *GenerateDialog::buildParameters()
     auto *grid = new QGridLayout(frame);
     txtWebImages = Named<QLineEdit>("txtWebImages");
     txtSiteThumbs = Named<QLineEdit>("txtSiteThumbs");
-    grid->addWidget(label("Web Site Image Directory:"), 0, 0);
+    grid->addWidget(LabelFor(QStringLiteral("Web Site Image Directory:"), txtWebImages), 0, 0);
     grid->addWidget(txtWebImages, 0, 1);
-    grid->addWidget(label("Web Site Thumbnail Directory:"), 1, 0);
+    grid->addWidget(LabelFor(QStringLiteral("Web Site Thumbnail Directory:"), txtSiteThumbs), 1, 0);
     grid->addWidget(txtSiteThumbs, 1, 1);
     return frame;
 }
@@ -201,7 +205,7 @@ QFrame *GenerateDialog::buildTableTab()
     border->addWidget(picBorderColor);
     border->addWidget(cmdBorderColor);
     border->addStretch();
-    grid->addWidget(label("Border Color:"), 0, 3);
+    grid->addWidget(LabelFor(QStringLiteral("Border Color:"), chkBorderColor), 0, 3);
     grid->addLayout(border, 0, 4);
     lblCellAmount = Named<QLabel>("lblCellAmount");
     lblCellAmount->setWordWrap(true);
@@ -220,11 +224,14 @@ QFrame *GenerateDialog::buildBackgroundTab()
     cmdBackgroundColor = colourButton("cmdBackgroundColor");
     chkBackgroundImage = Named<QCheckBox>("chkBackgroundImage", QStringLiteral("Use Background Image"));
     txtBackgroundImage = Named<QLineEdit>("txtBackgroundImage");
+    txtBackgroundImage->setAccessibleName(QStringLiteral("Background image file"));
     cmdBackgroundImage = Named<QPushButton>("cmdBackgroundImage", QStringLiteral("..."));
     cmdBackgroundImage->setFixedWidth(Twips::ToPixelsX(375));
     picBackgroundImage = Named<ImageBuffer>("picBackgroundImage");
     picBackgroundImage->setFixedSize(Twips::ToPixelsX(2415), Twips::ToPixelsY(1455));
     picBackgroundImage->setToolTip(QStringLiteral("Click to see the image at full size"));
+    picBackgroundImage->setAccessibleName(QStringLiteral("Background image preview"));
+    picBackgroundImage->setAccessibleDescription(picBackgroundImage->toolTip());
     lblImageFile = Named<QLabel>(
         "lblImageFile",
         QStringLiteral("This Image File Should Be Placed in the Web Site Image Directory For Correct Loading."));
@@ -269,6 +276,8 @@ QFrame *GenerateDialog::buildFontTab()
     auto *otherColour = Named<QLabel>("lblDefaultFontColor", QStringLiteral("Other:"));
 
     auto *grid = new QGridLayout(frame);
+    chkFontColorDefault->setAccessibleName(QStringLiteral("Default font color"));
+    chkDefaultFontType->setAccessibleName(QStringLiteral("Default font type"));
     grid->addWidget(label("Font Color:"), 0, 0);
     grid->addWidget(label("Default:"), 0, 1);
     grid->addWidget(chkFontColorDefault, 0, 2);
@@ -281,7 +290,7 @@ QFrame *GenerateDialog::buildFontTab()
     grid->addWidget(label("Other:"), 1, 3);
     grid->addWidget(lblOtherFontType, 1, 4);
     grid->addWidget(cmdFontType, 1, 5);
-    grid->addWidget(label("Font Bold:"), 2, 0);
+    grid->addWidget(LabelFor(QStringLiteral("Font Bold:"), chkFontBold), 2, 0);
     grid->addWidget(chkFontBold, 2, 2);
     auto *size = new QGridLayout;
     txtFontSize = numberRow(size, 0, "Font Size:", "txtFontSize", "updFontSize", 1, 7);
@@ -307,16 +316,18 @@ QFrame *GenerateDialog::buildThumbnailTab()
     picDisplayThumb->setFrameShape(QFrame::NoFrame);
     picDisplayThumb->setGeometry(picContainer->rect());
     picDisplayThumb->setBackColor(palette().color(QPalette::Button));
+    picDisplayThumb->setAccessibleName(QStringLiteral("Thumbnail of the page position"));
+    hscThumb->setAccessibleName(QStringLiteral("Page position"));
 
     auto *grid = new QGridLayout;
     txtCaption = Named<QLineEdit>("txtCaption");
     txtLink = Named<QLineEdit>("txtLink");
     txtDefaultFrame = Named<QLineEdit>("txtDefaultFrame");
-    grid->addWidget(label("Caption:"), 0, 0);
+    grid->addWidget(LabelFor(QStringLiteral("Caption:"), txtCaption), 0, 0);
     grid->addWidget(txtCaption, 0, 1, 1, 2);
-    grid->addWidget(label("Link:"), 1, 0);
+    grid->addWidget(LabelFor(QStringLiteral("Link:"), txtLink), 1, 0);
     grid->addWidget(txtLink, 1, 1, 1, 2);
-    grid->addWidget(label("Default Frame:"), 2, 0);
+    grid->addWidget(LabelFor(QStringLiteral("Default Frame:"), txtDefaultFrame), 2, 0);
     grid->addWidget(txtDefaultFrame, 2, 1, 1, 2);
     auto *numbers = new QGridLayout;
     txtThumbBorder = numberRow(numbers, 0, "Border:", "txtThumbBorder", "updThumbBorder", 0, 100);
@@ -690,8 +701,13 @@ bool GenerateDialog::eventFilter(QObject *watched, QEvent *event)
         if (endsWithSeparator(box->text()))
             box->setText(box->text().chopped(1));
     }
-    if (watched == picBackgroundImage->viewport() && event->type() == QEvent::MouseButtonRelease
-        && !picBackgroundImage->picture().isNull())
+    // A click on the preview, or Enter or Space while it has the focus, shows the
+    // background image at full size.
+    const auto key = [event] { return static_cast<QKeyEvent *>(event)->key(); };
+    const bool asked = (watched == picBackgroundImage->viewport() && event->type() == QEvent::MouseButtonRelease)
+                       || (watched == picBackgroundImage && event->type() == QEvent::KeyPress
+                           && (key() == Qt::Key_Return || key() == Qt::Key_Enter || key() == Qt::Key_Space));
+    if (asked && !picBackgroundImage->picture().isNull())
         ShowFullSize(QDir::toNativeSeparators(txtBackgroundImage->text()), this);
     return QDialog::eventFilter(watched, event);
 }
