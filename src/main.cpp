@@ -11,7 +11,7 @@ int main(int argc, char *argv[])
     // Before any window, so that even the start-up messages carry the program's icon.
     QApplication::setWindowIcon(ToolbarPictures::ProgramIcon());
     InstanceLock lock;
-    if (!StartProgram(lock))
+    if (!StartProgram(lock, QApplication::arguments().mid(1)))
         return 0;
     return QApplication::exec();
 }

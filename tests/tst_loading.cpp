@@ -17,7 +17,9 @@
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QSet>
+#include <QMimeData>
 #include <QSignalSpy>
+#include <QUrl>
 #include <QToolBar>
 #include <QTest>
 
@@ -119,6 +121,7 @@ private slots:
     void thumbnailMenusTakeTheMenuBar();
     void threadedLoadMatchesTheOneThreadPath();
     void everyControlHasANameAndTheKeyboardReachesTheCommands();
+    void droppedFilesAndFoldersOpenAsIfChosen();
 };
 
 void LoadingTest::cancellingTheFolderBrowserLoadsNothing()
@@ -475,6 +478,33 @@ void LoadingTest::everyControlHasANameAndTheKeyboardReachesTheCommands()
     QTest::keyClick(window, Qt::Key_Menu);
     QVERIFY(window->popup().isVisible());
     window->popup().hide();
+}
+
+void LoadingTest::droppedFilesAndFoldersOpenAsIfChosen()
+{
+    Loading l;
+    const QString pictures = l.folder(QStringLiteral("pictures"), {{"a.png", Loading::picture(1)}, {"b.png", Loading::picture(2)}});
+    const QString single = l.folder(QStringLiteral("single"), {{"c.png", Loading::picture(3)}});
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(pictures), QUrl::fromLocalFile(single + Separator + QStringLiteral("c.png"))});
+    const auto drag = [&] {
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(l.form.get(), &enter);
+        return enter.isAccepted();
+    };
+    bool refusedWhileLoading = false;
+    l.platform->onYield = [&](int) { refusedWhileLoading = !drag(); };
+    QVERIFY(drag());
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(l.form.get(), &drop);
+    QTRY_COMPARE(l.names().size(), 3);
+    QVERIFY(refusedWhileLoading);
+    QCOMPARE(Globals::Prefs.lastOpenDirectory, single + Separator);  // as the open dialog leaves it
+    QMimeData web;
+    web.setUrls({QUrl(QStringLiteral("https://example.org/a.png"))});
+    QDragEnterEvent remote(QPoint(10, 10), Qt::CopyAction, &web, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(l.form.get(), &remote);
+    QVERIFY(!remote.isAccepted());
 }
 
 QTEST_MAIN(LoadingTest)

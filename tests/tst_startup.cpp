@@ -8,7 +8,10 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QTest>
+
+#include "TestImages.h"
 
 class StartupTest : public QObject {
     Q_OBJECT
@@ -21,6 +24,7 @@ private slots:
     void aFileThatIsNoIniFileIsLeftAsItWas();
     void settingsLostWhileRunningAreReportedOnce();
     void aLockThatCannotBeMadeDoesNotBlockTheStart();
+    void pathsFromTheCommandLineAndFromASecondStart();
 };
 
 namespace {
@@ -194,6 +198,44 @@ void StartupTest::aLockThatCannotBeMadeDoesNotBlockTheStart()
     InstanceLock second(environment.path(QStringLiteral("held.lock")));
     QVERIFY(first.acquire());
     QVERIFY(!second.acquire());
+}
+
+// The first start opens its folder once the window shows; a second start (another
+// process) hands its folder to the first and ends without a message.
+void StartupTest::pathsFromTheCommandLineAndFromASecondStart()
+{
+    TestEnvironment environment;
+    Ui::ScriptedPlatformScope scripted;
+    const QString runtime = environment.path(QStringLiteral("run"));
+    QDir().mkpath(runtime);
+    QFile::setPermissions(runtime, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    qputenv("XDG_RUNTIME_DIR", runtime.toUtf8());
+    const auto folder = [&](const QString &name) {
+        const QString path = environment.path(name);
+        QDir().mkpath(path);
+        QFile file(path + QStringLiteral("/") + name + QStringLiteral(".png"));
+        file.open(QIODevice::WriteOnly);
+        file.write(TestImages::encode(TestImages::pattern(40, 30), "png"));
+        return path;
+    };
+    const QString first = folder(QStringLiteral("first")), second = folder(QStringLiteral("second"));
+    InstanceLock lock(InstanceLock::path());
+    QVERIFY(StartProgram(lock, {first}));
+    QTRY_COMPARE(Globals::MainWindow->listingRows().rowCount(), 1);
+
+    QProcess start;
+    QProcessEnvironment variables = QProcessEnvironment::systemEnvironment();
+    variables.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    start.setProcessEnvironment(variables);
+    start.setWorkingDirectory(environment.path(QString()));
+    start.start(QStringLiteral(QUILLMERE_PROGRAM), {QStringLiteral("second")});  // relative to its directory
+    QTRY_COMPARE_WITH_TIMEOUT(Globals::MainWindow->listingRows().rowCount(), 2, 20000);
+    QVERIFY(start.waitForFinished(20000));
+    QCOMPARE(start.exitCode(), 0);
+    QCOMPARE(Globals::MainWindow->listingRows().pathAt(1), QDir::toNativeSeparators(second + QStringLiteral("/second.png")));
+    QCOMPARE(scripted->messages.size(), 1);  // the first-run note, once
+    closeMainWindow();
+    qunsetenv("XDG_RUNTIME_DIR");
 }
 
 QTEST_MAIN(StartupTest)

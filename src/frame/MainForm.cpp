@@ -21,6 +21,11 @@
 #include "webpage/GenerateDialog.h"
 
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QFileInfo>
+#include <QMimeData>
+#include <QScopedValueRollback>
+#include <QUrl>
 #include <QCoreApplication>
 #include <QLabel>
 #include <QMdiArea>
@@ -91,6 +96,7 @@ MainForm::MainForm(QWidget *parent)
     setWindowTitle(QStringLiteral("Quillmere"));
     setAttribute(Qt::WA_DeleteOnClose);
     setContextMenuPolicy(Qt::PreventContextMenu);
+    setAcceptDrops(true);
     resize(900, 640);
 
     mdi->setObjectName(QStringLiteral("mdiArea"));
@@ -148,6 +154,8 @@ void MainForm::connectThumbnails()
     connect(loader, &ImageLoader::finished, this, [this] {
         if (std::exchange(closeAfterLoad, false))
             QTimer::singleShot(0, this, &QWidget::close);
+        else if (!pendingPaths.isEmpty() && !openingPaths)
+            QTimer::singleShot(0, this, [this] { OpenPaths({}); });
     });
     connect(&thumbnailMaker, &Thumbnails::stopLoadingRequested, loader, &ImageLoader::stop);
 }
@@ -393,40 +401,107 @@ void MainForm::ShowHelpContents()
     Ui::platform().showHelp({Globals::HelpFile, 1003});
 }
 
-
-
-
-
-
-// After a load the load buffer is emptied and the folder remembered for next time.
-void MainForm::mnuFileOpenDir_Click()
+// A folder load and its follow-up: a folder that cannot be listed is reported;
+// otherwise the load buffer is emptied and the folder remembered for next time.
+void MainForm::openDirectory(const std::function<bool()> &load)
 {
     if (loader->loading())
         return;
-    GuardStore([this] {
-        if (!loader->LoadImageDirectory()) {
+    GuardStore([this, &load] {
+        if (!load()) {
             Ui::MsgBox(QStringLiteral("The Selected Directory Could Not Be Accessed!"), Ui::MsgButtons::OK,
                        Ui::MsgIcon::Critical, QStringLiteral("File System Error"));
             return;
         }
-        picbufLoad->Clear();
-        picLoad->clear();
-        SettingsSection(QStringLiteral("Preferences"))
-            .SetValue(QStringLiteral("Last Open Directory"), Globals::Prefs.lastOpenDirectory);
+        forgetLoad();
     });
+}
+
+// A single file's load and its follow-up, always.
+void MainForm::openFile(const std::function<void()> &load)
+{
+    if (loader->loading())
+        return;
+    GuardStore([this, &load] {
+        load();
+        forgetLoad();
+    });
+}
+
+void MainForm::forgetLoad()
+{
+    picbufLoad->Clear();
+    picLoad->clear();
+    SettingsSection(QStringLiteral("Preferences"))
+        .SetValue(QStringLiteral("Last Open Directory"), Globals::Prefs.lastOpenDirectory);
+}
+
+void MainForm::mnuFileOpenDir_Click()
+{
+    openDirectory([this] { return loader->LoadImageDirectory(); });
 }
 
 void MainForm::mnuFileOpenFile_Click()
 {
-    if (loader->loading())
+    openFile([this] { loader->OpenImageFile(); });
+}
+
+// Folders and files from outside (the command line, another start, a drop), each
+// opened as if it had been chosen in the folder browser or the open dialog. Paths
+// that arrive during a load wait for it to end.
+void MainForm::OpenPaths(const QStringList &paths)
+{
+    pendingPaths << paths;
+    if (loader->loading() || openingPaths)
         return;
-    GuardStore([this] {
-        loader->OpenImageFile();
-        picbufLoad->Clear();
-        picLoad->clear();
-        SettingsSection(QStringLiteral("Preferences"))
-            .SetValue(QStringLiteral("Last Open Directory"), Globals::Prefs.lastOpenDirectory);
-    });
+    const QScopedValueRollback<bool> opening(openingPaths, true);
+    while (!pendingPaths.isEmpty() && !unloaded) {
+        const QString path = QFileInfo(pendingPaths.takeFirst()).absoluteFilePath();
+        if (QFileInfo(path).isDir())
+            openDirectory([this, &path] { return loader->LoadDirectory(path); });
+        else
+            openFile([this, &path] { loader->OpenFile(path); });
+    }
+}
+
+bool MainForm::acceptsDrop(const QMimeData *data) const
+{
+    if (loader->loading() || !data->hasUrls())
+        return false;
+    for (const QUrl &url : data->urls())
+        if (!url.isLocalFile())
+            return false;
+    return !data->urls().isEmpty();
+}
+
+void MainForm::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (acceptsDrop(event->mimeData()))
+        event->acceptProposedAction();
+    else
+        event->ignore();  // the pointer shows the drop is refused
+}
+
+void MainForm::dragMoveEvent(QDragMoveEvent *event)
+{
+    if (acceptsDrop(event->mimeData()))
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void MainForm::dropEvent(QDropEvent *event)
+{
+    if (!acceptsDrop(event->mimeData())) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+    QStringList paths;
+    for (const QUrl &url : event->mimeData()->urls())
+        paths << url.toLocalFile();
+    // After the drop has returned to the file manager: the loads yield and ask.
+    QTimer::singleShot(0, this, [this, paths] { OpenPaths(paths); });
 }
 
 void MainForm::arrangeWindows(int method)

@@ -8,10 +8,12 @@
 #include <QHash>
 #include <QIcon>
 #include <QMainWindow>
+#include <functional>
 
 class CaptionFlasher;
 class CommandMenus;
 class QMdiSubWindow;
+class QMimeData;
 class QProgressBar;
 class ImageBuffer;
 class ListingPanel;
@@ -102,14 +104,22 @@ public slots:
     void OpenImageFile();
     void RotatePicListing();
     void ShowThumbnail(const QString &path);
+    void OpenPaths(const QStringList &paths);
 
 protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private:
     void buildMenus();
+    void openDirectory(const std::function<bool()> &load);
+    void openFile(const std::function<void()> &load);
+    void forgetLoad();
+    bool acceptsDrop(const QMimeData *data) const;
     void showMenusOf(QMdiSubWindow *active);
     void buildWorkingControls();
     void setButtonsEnabled(bool enabled);
@@ -140,6 +150,8 @@ private:
     QProgressBar *loadProgress = nullptr;
     ImageLoader *loader = nullptr;
     bool closeAfterLoad = false;
+    QStringList pendingPaths;
+    bool openingPaths = false;
     Thumbnails thumbnailMaker;
     bool Activated = false;
     bool unloaded = false;

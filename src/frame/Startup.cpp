@@ -1,17 +1,20 @@
 #include "frame/Startup.h"
 
 #include "frame/Globals.h"
+#include "frame/InstanceChannel.h"
 #include "frame/MainForm.h"
 #include "settings/SettingsSection.h"
 #include "ui/Platform.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
+#include <QTimer>
 #include <QStandardPaths>
 #include <memory>
 #include <utility>
 
-InstanceLock::InstanceLock(const QString &lockPath) : file(lockPath)
+InstanceLock::InstanceLock(const QString &lockPath) : where(lockPath), file(lockPath)
 {
     file.setStaleLockTime(0);  // only a lock whose owner has died is stale
 }
@@ -63,11 +66,17 @@ void ReportStoreFailuresOnce()
 
 } // namespace
 
-bool StartProgram(InstanceLock &lock)
+bool StartProgram(InstanceLock &lock, const QStringList &paths)
 {
     using namespace Globals;
     AppPath = ResolveAppPath();
+    const QString channel = InstanceChannel::NameFor(lock.lockPath());
     if (!lock.acquire()) {
+        QStringList absolute;
+        for (const QString &path : paths)
+            absolute << QFileInfo(path).absoluteFilePath();
+        if (!paths.isEmpty() && InstanceChannel::Send(channel, absolute))
+            return false;
         Ui::MsgBox(QStringLiteral("Quillmere is Already Running."), Ui::MsgButtons::OK, Ui::MsgIcon::Critical,
                    QStringLiteral("Previous Instance"));
         return false;
@@ -81,5 +90,14 @@ bool StartProgram(InstanceLock &lock)
     ReportStoreFailuresOnce();
     MainWindow = new MainForm;
     MainWindow->show();
+    auto *listener = new InstanceChannel::Listener(channel, MainWindow);
+    QObject::connect(listener, &InstanceChannel::Listener::pathsArrived, MainWindow, [](const QStringList &arrived) {
+        MainWindow->showNormal();
+        MainWindow->raise();
+        MainWindow->activateWindow();
+        MainWindow->OpenPaths(arrived);
+    });
+    if (!paths.isEmpty())
+        QTimer::singleShot(0, MainWindow, [paths] { MainWindow->OpenPaths(paths); });
     return true;
 }

@@ -152,6 +152,13 @@ bool ImageLoader::LoadImageDirectory()
         endLoad();
         return true;
     }
+    return LoadDirectory(chosen);
+}
+
+bool ImageLoader::LoadDirectory(const QString &chosen)
+{
+    if (running)
+        return true;
     {
         SettingsSection firstRun(QStringLiteral("First Run Information"));
         if (Numbers::LeadingNumber(firstRun.GetValue(QStringLiteral("First Directory Load"), "0")) == 0) {
@@ -218,12 +225,18 @@ void ImageLoader::OpenImageFile()
     const Ui::FileDialogAnswer answer = Ui::platform().openFile({QStringLiteral("Specify the Image File to Open"),
                                                                  OpenFilter, 3, preferences.lastOpenDirectory,
                                                                  QStringLiteral("*.jpg")});
-    if (answer.fileName.isEmpty())
+    if (!answer.fileName.isEmpty())
+        OpenFile(answer.fileName);
+}
+
+void ImageLoader::OpenFile(const QString &chosen)
+{
+    if (running)
         return;
     newestBefore = thumbnails.newest();
     const Running run(running, [this] { endLoad(); });
     Ui::BusyPointer busy;
-    const QString path = QDir::toNativeSeparators(answer.fileName);
+    const QString path = QDir::toNativeSeparators(chosen);
     preferences.lastOpenDirectory = Paths::DirectoryOf(path);
     if (listing.containsFile(Paths::FileNameOf(path), Paths::DirectoryOf(path))) {
         if (notifyOfDuplicates())

@@ -37,6 +37,9 @@ public:
     bool LoadImageDirectory();
     // Asks for one file and loads it. Does nothing while a load runs.
     void OpenImageFile();
+    // The same for a folder or a file chosen elsewhere (the command line, a drop).
+    bool LoadDirectory(const QString &folder);
+    void OpenFile(const QString &path);
 
     bool loading() const { return running; }
     // Asks the running folder load to stop after its current file.
