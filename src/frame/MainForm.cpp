@@ -152,9 +152,10 @@ void MainForm::connectThumbnails()
 {
     loader = new ImageLoader(thumbnailMaker, listingModel, Globals::Prefs, *picbufLoad, *this, this);
     connect(loader, &ImageLoader::finished, this, [this] {
-        if (std::exchange(closeAfterLoad, false))
+        if (std::exchange(closeAfterLoad, false)) {
+            pendingPaths.clear();  // the window is closing: nothing more opens
             QTimer::singleShot(0, this, &QWidget::close);
-        else if (!pendingPaths.isEmpty() && !openingPaths)
+        } else if (!pendingPaths.isEmpty() && !openingPaths)
             QTimer::singleShot(0, this, [this] { OpenPaths({}); });
     });
     connect(&thumbnailMaker, &Thumbnails::stopLoadingRequested, loader, &ImageLoader::stop);
