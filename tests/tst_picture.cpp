@@ -61,7 +61,6 @@ private slots:
     void pngHeadersSayWhatTheyAre();
     void savedFilesCarryNoSourceMetadata();
     void failuresSayWhyAndLeaveNothing();
-    void thumbnailsAreMadeOnWorkerThreads();
 };
 
 void PictureTest::createAndCopyScaled()
@@ -193,35 +192,6 @@ void PictureTest::failuresSayWhyAndLeaveNothing()
     QVERIFY(!saveAs(picture, directory.filePath(QStringLiteral("empty.png")), ImageFormat::Png));
 }
 
-// Pictures are plain values: several threads load and scale at once, each its own,
-// and get exactly what the main thread gets.
-void PictureTest::thumbnailsAreMadeOnWorkerThreads()
-{
-    QTemporaryDir directory;
-    QStringList paths;
-    for (int i = 0; i < 4; ++i)
-        paths << writeFile(directory, QStringLiteral("p%1.jpg").arg(i), encode(photo(900 + 100 * i, 700, i), "jpeg", 85));
-    auto thumbnailOf = [](const QString &path) {
-        Picture load, thumbnail;
-        return load.load(path, ImageFormat::Jpeg) && MakeThumbnailImage(load, thumbnail, QSize(93, 97))
-                   ? thumbnail.image()
-                   : QImage();
-    };
-    QList<QImage> made(paths.size());
-    QList<QThread *> workers;
-    for (qsizetype i = 0; i < paths.size(); ++i)
-        workers << QThread::create([&, i] { made[i] = thumbnailOf(paths[i]); });
-    for (QThread *worker : workers)
-        worker->start();
-    for (QThread *worker : workers) {
-        QVERIFY(worker->wait(60000));
-        delete worker;
-    }
-    for (qsizetype i = 0; i < paths.size(); ++i) {
-        QVERIFY(!made[i].isNull());
-        QCOMPARE(made[i], thumbnailOf(paths[i]));
-    }
-}
 
 QTEST_GUILESS_MAIN(PictureTest)
 #include "tst_picture.moc"

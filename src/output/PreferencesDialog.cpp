@@ -269,11 +269,8 @@ void PreferencesDialog::cboSave_Click()
     const bool jpeg = cboSave->currentText() == QLatin1String("JPG");
     if (jpeg)
         cboColorDepth->setCurrentIndex(0);
-    for (QWidget *widget : {static_cast<QWidget *>(cboColorDepth), static_cast<QWidget *>(lblColorDepth)})
-        widget->setEnabled(!jpeg);
-    for (QWidget *widget : {static_cast<QWidget *>(txtQuality), static_cast<QWidget *>(updQuality),
-                            static_cast<QWidget *>(lblQuality)})
-        widget->setEnabled(jpeg);
+    SetEnabled({cboColorDepth, lblColorDepth}, !jpeg);
+    SetEnabled({txtQuality, updQuality, lblQuality}, jpeg);
 }
 
 void PreferencesDialog::chkArrange_Click()

@@ -8,20 +8,33 @@
 
 PreparedThumbnail PreparedThumbnail::Prepare(const QString &path, QSize box)
 {
-    PreparedThumbnail prepared;
-    prepared.box = box;
     try {
         Picture source;
-        if (!LoadAnyImageFile(source, path))
-            return prepared;
-        prepared.loaded = true;
-        prepared.sourceSize = source.size();
-        if (FitThumbnail(box, source.size()).isEmpty())
-            return prepared;  // the creation reports it
-        prepared.made = MakeThumbnailImage(source, prepared.thumbnail, box);
+        if (LoadAnyImageFile(source, path))
+            return FromPicture(source, box);
     } catch (const std::bad_alloc &) {
-        prepared.made = false;
+        // Out of memory while reading or scaling: the creation reports error 7 (the
+        // box stands in for the unknown size, which must not read as empty).
+        PreparedThumbnail tooLarge;
+        tooLarge.loaded = true;
+        tooLarge.sourceSize = box;
+        tooLarge.box = box;
+        return tooLarge;
     }
+    PreparedThumbnail unreadable;
+    unreadable.box = box;
+    return unreadable;
+}
+
+PreparedThumbnail PreparedThumbnail::FromPicture(Picture &source, QSize box)
+{
+    PreparedThumbnail prepared;
+    prepared.loaded = true;
+    prepared.box = box;
+    prepared.sourceSize = source.size();
+    // A source without width or height is for the creation to report.
+    if (!FitThumbnail(box, source.size()).isEmpty())
+        prepared.made = MakeThumbnailImage(source, prepared.thumbnail, box);
     return prepared;
 }
 

@@ -20,6 +20,8 @@ struct PreparedThumbnail {
     Picture thumbnail;
 
     static PreparedThumbnail Prepare(const QString &path, QSize box);
+    // The thumbnail of a picture already read.
+    static PreparedThumbnail FromPicture(Picture &source, QSize box);
 };
 
 // Makes the thumbnails of a list of files on worker threads, a bounded number ahead

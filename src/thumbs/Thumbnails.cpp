@@ -52,13 +52,7 @@ int Thumbnails::giveBack(int slot, int error)
 
 int Thumbnails::CreateThumbnail(Picture &source, const QString &path)
 {
-    PreparedThumbnail prepared;
-    prepared.loaded = true;
-    prepared.sourceSize = source.size();
-    prepared.box = preferences.thumbnailBox;
-    if (!FitThumbnail(prepared.box, source.size()).isEmpty() && !listing.containsKey(path))
-        prepared.made = MakeThumbnailImage(source, prepared.thumbnail, prepared.box);
-    return AddThumbnail(prepared, path);
+    return AddThumbnail(PreparedThumbnail::FromPicture(source, preferences.thumbnailBox), path);
 }
 
 int Thumbnails::AddThumbnail(const PreparedThumbnail &prepared, const QString &path)

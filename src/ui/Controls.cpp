@@ -46,6 +46,12 @@ QLabel *LabelFor(const QString &caption, QWidget *control)
     return label;
 }
 
+void SetEnabled(std::initializer_list<QWidget *> controls, bool enabled)
+{
+    for (QWidget *control : controls)
+        control->setEnabled(enabled);
+}
+
 void SelectAllText(QLineEdit *box)
 {
     box->installEventFilter(new SelectAllOnFocus(box));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QWidget>
+#include <initializer_list>
 #include <utility>
 
 class QLabel;
@@ -17,6 +18,9 @@ Widget *Named(const char *name, Arguments &&...arguments)
 
 // A label that names its control, for screen readers as for the eye.
 QLabel *LabelFor(const QString &caption, QWidget *control);
+
+// Enables or disables every one of the controls.
+void SetEnabled(std::initializer_list<QWidget *> controls, bool enabled);
 
 // Selects a box's whole text whenever it gets the focus, by keyboard or by mouse.
 void SelectAllText(QLineEdit *box);

@@ -88,6 +88,16 @@ QLineEdit *numberRow(QGridLayout *grid, int row, const char *caption, const char
     return box;
 }
 
+// Controls side by side from the left.
+QHBoxLayout *row(std::initializer_list<QWidget *> controls)
+{
+    auto *layout = new QHBoxLayout;
+    for (QWidget *control : controls)
+        layout->addWidget(control);
+    layout->addStretch();
+    return layout;
+}
+
 QFrame *tabFrame(const char *name)
 {
     auto *frame = Named<QFrame>(name);
@@ -200,13 +210,8 @@ QFrame *GenerateDialog::buildTableTab()
     chkBorderColor = Named<QCheckBox>("chkBorderColor", QStringLiteral("Default"));
     picBorderColor = swatch("picBorderColor");
     cmdBorderColor = colourButton("cmdBorderColor");
-    auto *border = new QHBoxLayout;
-    border->addWidget(chkBorderColor);
-    border->addWidget(picBorderColor);
-    border->addWidget(cmdBorderColor);
-    border->addStretch();
     grid->addWidget(LabelFor(QStringLiteral("Border Color:"), chkBorderColor), 0, 3);
-    grid->addLayout(border, 0, 4);
+    grid->addLayout(row({chkBorderColor, picBorderColor, cmdBorderColor}), 0, 4);
     lblCellAmount = Named<QLabel>("lblCellAmount");
     lblCellAmount->setWordWrap(true);
     grid->addWidget(lblCellAmount, 2, 3, 3, 2, Qt::AlignTop);
@@ -240,12 +245,7 @@ QFrame *GenerateDialog::buildBackgroundTab()
 
     auto *grid = new QGridLayout(frame);
     grid->addWidget(chkDefaultBackgroundColor, 0, 0, 1, 3);
-    auto *colour = new QHBoxLayout;
-    colour->addWidget(lblBackgroundColor);
-    colour->addWidget(picBackgroundColor);
-    colour->addWidget(cmdBackgroundColor);
-    colour->addStretch();
-    grid->addLayout(colour, 1, 0, 1, 3);
+    grid->addLayout(row({lblBackgroundColor, picBackgroundColor, cmdBackgroundColor}), 1, 0, 1, 3);
     grid->addWidget(chkBackgroundImage, 2, 0, 1, 3);
     grid->addWidget(txtBackgroundImage, 3, 0, 1, 2);
     grid->addWidget(cmdBackgroundImage, 3, 2);
@@ -423,8 +423,9 @@ void GenerateDialog::connectOptions()
 void GenerateDialog::Form_Load()
 {
     GuardStore([this] {
-        const SettingsSection html(QStringLiteral("HTML Preferences"));
+        htmlPreferences.emplace(QStringLiteral("HTML Preferences"));
         const SettingsSection preferences(QStringLiteral("Preferences"));
+        const CRegistry &html = *htmlPreferences;
         model.Load(
             context.listing, context.thumbs,
             [&html](const QString &name, const QString &fallback) { return html.GetValue(name, fallback); },
@@ -437,8 +438,8 @@ void GenerateDialog::Form_Load()
     txtSiteThumbs->setText(context.preferences.siteThumbnailDirectory);
     showOptions();
     GuardStore([this] {
-        SettingsSection html(QStringLiteral("HTML Preferences"));
-        model.StoreOptions(html);
+        if (htmlPreferences)
+            model.StoreOptions(*htmlPreferences);
     });
     TabStrip1_Click(0);
     DetermineCellAmount();
@@ -487,18 +488,11 @@ void GenerateDialog::showOptions()
 
 void GenerateDialog::updateEnabledStates()
 {
-    for (QWidget *widget : {static_cast<QWidget *>(picBorderColor), static_cast<QWidget *>(cmdBorderColor)})
-        widget->setEnabled(!chkBorderColor->isChecked());
-    for (QWidget *widget : {static_cast<QWidget *>(lblBackgroundColor), static_cast<QWidget *>(cmdBackgroundColor),
-                            static_cast<QWidget *>(picBackgroundColor)})
-        widget->setEnabled(!chkDefaultBackgroundColor->isChecked());
-    for (QWidget *widget : {static_cast<QWidget *>(cmdFontColor), static_cast<QWidget *>(picFontColor)})
-        widget->setEnabled(!chkFontColorDefault->isChecked());
-    for (QWidget *widget : {static_cast<QWidget *>(cmdFontType), static_cast<QWidget *>(lblOtherFontType)})
-        widget->setEnabled(!chkDefaultFontType->isChecked());
-    for (QWidget *widget : {static_cast<QWidget *>(cmdBackgroundImage), static_cast<QWidget *>(txtBackgroundImage),
-                            static_cast<QWidget *>(lblImageFile)})
-        widget->setEnabled(chkBackgroundImage->isChecked());
+    SetEnabled({picBorderColor, cmdBorderColor}, !chkBorderColor->isChecked());
+    SetEnabled({lblBackgroundColor, cmdBackgroundColor, picBackgroundColor}, !chkDefaultBackgroundColor->isChecked());
+    SetEnabled({cmdFontColor, picFontColor}, !chkFontColorDefault->isChecked());
+    SetEnabled({cmdFontType, lblOtherFontType}, !chkDefaultFontType->isChecked());
+    SetEnabled({cmdBackgroundImage, txtBackgroundImage, lblImageFile}, chkBackgroundImage->isChecked());
 }
 
 void GenerateDialog::typed(const QString &name, const QString &text)
@@ -511,7 +505,9 @@ void GenerateDialog::typed(const QString &name, const QString &text)
 void GenerateDialog::store(const QString &name)
 {
     GuardStore([this, &name] {
-        SettingsSection(QStringLiteral("HTML Preferences")).SetValue(name, model.options.storedText(name));
+        if (!htmlPreferences)
+            htmlPreferences.emplace(QStringLiteral("HTML Preferences"));
+        htmlPreferences->SetValue(name, model.options.storedText(name));
     });
 }
 

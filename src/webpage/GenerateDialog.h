@@ -1,9 +1,11 @@
 #pragma once
 
+#include "settings/SettingsSection.h"
 #include "webpage/PageModel.h"
 
 #include <QDialog>
 #include <functional>
+#include <optional>
 
 class ImageBuffer;
 class ListingModel;
@@ -76,6 +78,7 @@ private:
 
     GenerateContext context;
     PageModel model;
+    std::optional<SettingsSection> htmlPreferences;  // opened once, written as options change
     bool unloaded = false;
 
     QLineEdit *txtWebImages;
