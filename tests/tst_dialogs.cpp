@@ -36,6 +36,13 @@ Widget *control(const QWidget &form, const char *name)
     return found;
 }
 
+// The focus leaves a box, as when the user tabs away.
+void leave(QWidget *box)
+{
+    QFocusEvent out(QEvent::FocusOut);
+    QCoreApplication::sendEvent(box, &out);
+}
+
 QString stored(const Output &o, const char *section, const char *name)
 {
     return o.environment.raw().value(QString::fromUtf8(section) + u'/' + QString::fromUtf8(name)).toString();
@@ -265,7 +272,7 @@ void DialogsTest::generateDialogLoadsAndStores()
         o.source(QString::fromUtf8(name));
     {
         Generate g(o);
-            QCOMPARE(stored(o, "HTML Preferences", "Table Rows"), QStringLiteral("4"));  // written back at load
+        QCOMPARE(stored(o, "HTML Preferences", "Table Rows"), QStringLiteral("4"));  // written back at load
         QCOMPARE(stored(o, "HTML Preferences", "Default Target Frame"), QStringLiteral(" "));
         QCOMPARE(control<QLabel>(g.dialog, "lblCellAmount")->text(),
                  QStringLiteral("13 extra cells are present.  These cells will contain no thumbnail images."));
@@ -284,12 +291,11 @@ void DialogsTest::generateDialogLoadsAndStores()
         g.check("chkBorderColor")->setChecked(true);
         QVERIFY(!control<QLabel>(g.dialog, "picBorderColor")->isEnabled());
 
-        QLineEdit *images = g.box("txtWebImages");
-        images->setText(QStringLiteral("images//"));
-        QCoreApplication::sendEvent(images, new QFocusEvent(QEvent::FocusOut));
-        QCOMPARE(images->text(), QStringLiteral("images/"));
+        g.box("txtWebImages")->setText(QStringLiteral("images//"));
+        leave(g.box("txtWebImages"));
+        QCOMPARE(g.box("txtWebImages")->text(), QStringLiteral("images/"));
         g.box("txtSiteThumbs")->setText(QStringLiteral("thumbs\\"));
-        QCoreApplication::sendEvent(g.box("txtSiteThumbs"), new QFocusEvent(QEvent::FocusOut));
+        leave(g.box("txtSiteThumbs"));
         QCOMPARE(Globals::Prefs.siteThumbnailDirectory, QStringLiteral("thumbs"));
 
         control<QPushButton>(g.dialog, "cmdCode")->click();
@@ -444,17 +450,17 @@ void DialogsTest::preferenceBoxes()
     PreferencesDialog dialog(Globals::Prefs, o.appPath);
     QLineEdit *width = control(dialog, "txtWidth");
     QLineEdit *quality = control(dialog, "txtQuality");
-    const auto leave = [&](QLineEdit *box, const QString &typed) {
+    const auto typeAndLeave = [&](QLineEdit *box, const QString &typed) {
         box->clear();
         QTest::keyClicks(box, typed);
-        QCoreApplication::sendEvent(box, new QFocusEvent(QEvent::FocusOut));
+        ::leave(box);
         return box->text();
     };
-    QCOMPARE(leave(width, QStringLiteral("500")), QStringLiteral("300"));
-    QCOMPARE(leave(width, QStringLiteral("5")), QStringLiteral("30"));
-    QCOMPARE(leave(control(dialog, "txtHeight"), QString()), QStringLiteral("30"));
-    QCOMPARE(leave(quality, QStringLiteral("0")), QStringLiteral("5"));
-    QCOMPARE(leave(quality, QStringLiteral("250")), QStringLiteral("100"));
+    QCOMPARE(typeAndLeave(width, QStringLiteral("500")), QStringLiteral("300"));
+    QCOMPARE(typeAndLeave(width, QStringLiteral("5")), QStringLiteral("30"));
+    QCOMPARE(typeAndLeave(control(dialog, "txtHeight"), QString()), QStringLiteral("30"));
+    QCOMPARE(typeAndLeave(quality, QStringLiteral("0")), QStringLiteral("5"));
+    QCOMPARE(typeAndLeave(quality, QStringLiteral("250")), QStringLiteral("100"));
     width->clear();
     QTest::keyClicks(width, QStringLiteral("1a2-3.4"));
     QCOMPARE(width->text(), QStringLiteral("123"));  // digits only, three at most
@@ -465,7 +471,7 @@ void DialogsTest::preferenceBoxes()
 
     QLineEdit *prefix = control(dialog, "txtFileNamePrefix");
     prefix->clear();
-    QCoreApplication::sendEvent(prefix, new QFocusEvent(QEvent::FocusOut));
+    leave(prefix);
     QCOMPARE(o.scripted->messages.value(0).title, QStringLiteral("Thumbnail File Name Prefix"));
     QCOMPARE(o.scripted->messages.value(0).icon, Ui::MsgIcon::Information);
     QCOMPARE(prefix->text(), QStringLiteral("QM_"));
