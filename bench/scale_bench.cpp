@@ -81,10 +81,11 @@ Figures measure(int count)
     auto *header = form.listing()->findChild<QTreeView *>(QStringLiteral("lvwListing"))->header();
     figures.sort = seconds([&] { emit header->sectionClicked(1); });
     figures.generate = seconds([&] {
+        const auto defaults = [](const QString &, const QString &fallback) { return fallback; };
         PageModel page;
-        page.Load(form.listingRows(), form.thumbnails(), [](const QString &, const QString &fallback) { return fallback; },
-                  [](const QString &, const QString &fallback) { return fallback; });
-        const QString html = GenerateHtml(page.request(Globals::Prefs));
+        page.Load(PageSourcesOf(PageOrder(form.listingRows(), form.thumbnails()), form.thumbnails()), defaults,
+                  defaults);
+        const QString html = GenerateHtml(page.request(Globals::Prefs, defaults));
         if (html.isEmpty())
             qFatal("no page");
     });

@@ -274,21 +274,25 @@ void WebPageTest::pageOrderAndValuesFromTheThumbnails()
     listing.moveRow(2, -1);  // the listing now reads C, D, A
 
     const QHash<QString, QString> html = {{"Cell Image Border", "2"}, {"Default Target Frame", "  main "}};
+    const QList<int> order = PageOrder(listing, thumbs);
+    QCOMPARE(order, (QList<int>{3, 1, 2}));
     PageModel model;
     model.Load(
-        listing, thumbs, [&](const QString &name, const QString &fallback) { return html.value(name, fallback); },
+        PageSourcesOf(order, thumbs), [&](const QString &name, const QString &fallback) { return html.value(name, fallback); },
         [](const QString &name, const QString &fallback) {
             return name == QLatin1String("Image File Name Lower Case") ? QStringLiteral("1") : fallback;
         });
     QVERIFY(model.GenerateDialogLoaded);
-    QCOMPARE(model.PageThumbOrder, (QList<int>{3, 1, 2}));
     QCOMPARE(model.PageThumbValues[1].Caption, QStringLiteral("d.png"));
     QCOMPARE(model.PageThumbValues[1].Link, QStringLiteral("d.png"));
     QCOMPARE(model.PageThumbValues[1].Border, qint16(2));
     QCOMPARE(model.PageThumbValues[1].HSpace, qint16(1));  // the box's default
     QCOMPARE(model.PageThumbValues[2].Target, QStringLiteral("main"));
     QCOMPARE(model.cellAmount(), QStringLiteral("13 extra cells are present.  These cells will contain no thumbnail images."));
-    const PageRequest page = model.request(preferences);
+    const PageRequest page = model.request(preferences, [](const QString &name, const QString &fallback) {
+        return name == QLatin1String("Save Image File Type") ? QStringLiteral("PNG") : fallback;
+    });
+    QCOMPARE(page.savedExtension, QStringLiteral("png"));
     QCOMPARE(page.thumbs[1].width, 73);
     QCOMPARE(page.thumbs[1].height, 97);
     QVERIFY(page.thumbs[1].caption.startsWith(QStringLiteral("D.png\r\n30x40\r\n")));

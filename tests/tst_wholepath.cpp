@@ -3,6 +3,7 @@
 
 #include "output/HtmlEditor.h"
 #include "output/HtmlFile.h"
+#include "settings/SettingsSection.h"
 #include "webpage/GenerateDialog.h"
 
 #include <QCheckBox>
@@ -129,8 +130,8 @@ void WholePathTest::fromAFolderToAPageInTheBrowser()
         dialog.findChild<QScrollBar *>(QStringLiteral("hscThumb"))->setValue(2);
         dialog.findChild<QLineEdit *>(QStringLiteral("txtCaption"))->setText(QStringLiteral("A café \"by\" the sea"));
         const PageModel &page = static_cast<GenerateDialog &>(dialog).page();
-        PageRequest request = page.request(Globals::Prefs);
-        generated = GenerateHtml(request);
+        const SettingsSection preferences(QStringLiteral("Preferences"));
+        generated = GenerateHtml(page.request(Globals::Prefs, StoredValues(preferences)));
         dialog.findChild<QPushButton *>(QStringLiteral("cmdCode"))->click();
     };
     f.scripted->dialogScripts << [&](QDialog &dialog) {

@@ -17,14 +17,6 @@ namespace {
 
 const QString Title = QStringLiteral("Save Images");
 
-// A plain byte copy that replaces an existing file.
-bool copyReplacing(const QString &source, const QString &destination)
-{
-    if (QFileInfo(destination).isFile())
-        QFile::remove(destination);
-    return QFile::copy(source, destination);
-}
-
 class Copier {
 public:
     Copier(const QString &directory, bool lowerCase, OutputFiles::RecordLog &log)
@@ -35,9 +27,8 @@ public:
     // as it was.
     void underOwnName(const QString &source)
     {
-        const QString name = Paths::FileNameOf(source);
-        const QString logged = OutputFiles::ToBackslashes(directory + name);
-        copy(source, OutputFiles::ToBackslashes(directory + (lowerCase ? name.toLower() : name)), logged);
+        const QString logged = OutputFiles::ToBackslashes(directory + Paths::FileNameOf(source));
+        copy(source, OutputFiles::ToBackslashes(directory + OwnCopyName(source, lowerCase)), logged);
     }
     // A page position without a link names no file: nothing to copy, only the log line.
     void underName(const QString &source, const QString &name)
@@ -53,7 +44,7 @@ public:
 private:
     void copy(const QString &source, const QString &destination, const QString &logged)
     {
-        if (!copyReplacing(source, destination))
+        if (!CopyReplacing(source, destination))
             ++failed;
         log.write(source + QStringLiteral(" to ") + logged);
     }
@@ -83,12 +74,42 @@ bool existingFile(const QString &path)
 
 } // namespace
 
+bool ImageNamesLowerCase(const CRegistry &preferences)
+{
+    return Numbers::RoundHalfEven(
+               Numbers::LeadingNumber(preferences.GetValue(QStringLiteral("Image File Name Lower Case"), "0")))
+           != 0;
+}
+
+QString OwnCopyName(const QString &source, bool lowerCase)
+{
+    const QString name = Paths::FileNameOf(source);
+    return lowerCase ? name.toLower() : name;
+}
+
+QString LinkedCopyName(const ThumbPageValues &values)
+{
+    return Paths::FileNameOf(OutputFiles::ToBackslashes(values.Link));
+}
+
+QString BackgroundImageOf(const PageModel &page)
+{
+    const QString background = OutputFiles::ToBackslashes(page.options.backgroundImageFile);
+    return page.GenerateDialogLoaded && existingFile(background) ? background : QString();
+}
+
+bool CopyReplacing(const QString &source, const QString &destination)
+{
+    if (QFileInfo(destination).isFile())
+        QFile::remove(destination);
+    return QFile::copy(source, destination);
+}
+
 void CopyImages(const QString &directory, bool pageImagesOnly, const ThumbCollection &thumbs, const PageModel *page,
                 Preferences &preferences, const QString &appPath)
 {
     SettingsSection section(QStringLiteral("Preferences"));
-    const bool lowerCase =
-        Numbers::RoundHalfEven(Numbers::LeadingNumber(section.GetValue(QStringLiteral("Image File Name Lower Case"), "0"))) != 0;
+    const bool lowerCase = ImageNamesLowerCase(section);
     const QString target = OutputFiles::TargetDirectory(directory, QStringLiteral("Specify the Local Image Directory"),
                                                          preferences.localImageDirectory, section,
                                                          QStringLiteral("Local Image Directory"));
@@ -113,13 +134,11 @@ void CopyImages(const QString &directory, bool pageImagesOnly, const ThumbCollec
         if (page)
             for (const ThumbPageValues &values : page->PageThumbValues)
                 if (values.SourcePath == source)
-                    copier.underName(source, Paths::FileNameOf(OutputFiles::ToBackslashes(values.Link)));
+                    copier.underName(source, LinkedCopyName(values));
     }
-    if (page && page->GenerateDialogLoaded) {
-        const QString background = OutputFiles::ToBackslashes(page->options.backgroundImageFile);
-        if (existingFile(background))
+    if (page)
+        if (const QString background = BackgroundImageOf(*page); !background.isEmpty())
             copier.underOwnName(background);
-    }
     if (copier.failures())
         Ui::MsgBox(QStringLiteral("%1 of the Images Could Not Be Copied.").arg(copier.failures()), Ui::MsgButtons::OK,
                    Ui::MsgIcon::Exclamation, Title);

@@ -2,9 +2,25 @@
 
 #include <QString>
 
+class CRegistry;
 class PageModel;
 class ThumbCollection;
 struct Preferences;
+struct ThumbPageValues;
+
+// Whether copies take lower-case names ("Image File Name Lower Case").
+bool ImageNamesLowerCase(const CRegistry &preferences);
+// The name a picture is copied under when no page link names it: its own,
+// lower-cased when asked.
+QString OwnCopyName(const QString &source, bool lowerCase);
+// The name a page position's link gives the copy of its picture; empty when the
+// position has no link.
+QString LinkedCopyName(const ThumbPageValues &values);
+// The background image of a page the Generate dialog holds, when it names an
+// existing file; else empty.
+QString BackgroundImageOf(const PageModel &page);
+// A plain byte copy that replaces an existing file.
+bool CopyReplacing(const QString &source, const QString &destination);
 
 // Copies the full-size pictures into `directory` (asked for when empty, and then
 // remembered): every loaded picture, or with `pageImagesOnly` those on the page

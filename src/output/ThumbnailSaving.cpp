@@ -42,6 +42,18 @@ QString SavedThumbnailPath(const QString &directory, const QString &source, cons
     return OutputFiles::ToBackslashes(directory + name);
 }
 
+bool WriteThumbnail(Picture &thumbnail, const QString &path, const SaveSettings &settings)
+{
+    const bool reduce = settings.png() && settings.reducedColours;
+    if (reduce)
+        thumbnail.reduceColors(256);
+    const bool written = thumbnail.save(path, settings.png() ? ImageFormat::Png : ImageFormat::Jpeg,
+                                        {settings.png() ? 0 : settings.quality, settings.progressive});
+    if (reduce)
+        thumbnail.convertDepth(24);
+    return written;
+}
+
 void SaveThumbnails(const QString &directory, const ThumbCollection &thumbs, Preferences &preferences,
                     const QString &appPath)
 {
@@ -65,18 +77,10 @@ void SaveThumbnails(const QString &directory, const ThumbCollection &thumbs, Pre
         const QString path = SavedThumbnailPath(target, window->sourcePath(), settings);
         if (settings.png())
             log.write(path);  // before the save, so that a failed one is logged too
-        ImageBuffer &picture = window->picture();
-        picture.setFileName(path);
-        picture.setFileType(settings.png() ? ImageFormat::Png : ImageFormat::Jpeg);
-        picture.setQuality(settings.png() ? 0 : settings.quality);
-        picture.setProgressive(settings.progressive ? 1 : 0);
-        const bool reduce = settings.png() && settings.reducedColours;
-        if (reduce)
-            picture.ReduceColors(256);
-        if (!picture.Save())
+        Picture thumbnail = window->picture().picture();
+        if (!WriteThumbnail(thumbnail, path, settings))
             ++failed;
-        if (reduce)
-            picture.ConvertDepth(24);  // the thumbnail keeps the reduced colours
+        window->picture().setPicture(thumbnail);
     }
     if (failed)
         Ui::MsgBox(QStringLiteral("%1 of the Thumbnails Could Not Be Saved.").arg(failed), Ui::MsgButtons::OK,

@@ -3,6 +3,7 @@
 #include <QString>
 
 class CRegistry;
+class Picture;
 class ThumbCollection;
 struct Preferences;
 
@@ -23,6 +24,10 @@ struct SaveSettings {
 // The path a thumbnail of `source` is saved under in `directory`: the name the page
 // uses for it, lower-cased (prefix and name, not the directory) when asked.
 QString SavedThumbnailPath(const QString &directory, const QString &source, const SaveSettings &settings);
+
+// Writes one thumbnail to `path` as the settings say. A 256-colour PNG leaves the
+// thumbnail with the reduced colours, as it was written.
+bool WriteThumbnail(Picture &thumbnail, const QString &path, const SaveSettings &settings);
 
 // Writes every thumbnail, in slot order, into `directory` (asked for when empty, and
 // then remembered), and logs it in `thumbnail.txt` of the program's directory. A

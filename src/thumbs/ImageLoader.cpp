@@ -7,7 +7,6 @@
 #include "thumbs/ListingModel.h"
 #include "thumbs/ThumbnailPipeline.h"
 #include "thumbs/ThumbnailWindow.h"
-#include "ui/NaturalOrder.h"
 #include "ui/Numbers.h"
 #include "ui/Paths.h"
 #include "ui/Platform.h"
@@ -15,7 +14,6 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QMdiArea>
-#include <QFileInfo>
 #include <algorithm>
 #include <thread>
 
@@ -60,17 +58,6 @@ ImageLoader::ImageLoader(Thumbnails &thumbnails, ListingModel &listing, Preferen
     : QObject(parent), thumbnails(thumbnails), listing(listing), preferences(preferences), loadBuffer(loadBuffer),
       host(host)
 {
-}
-
-std::optional<QStringList> ImageLoader::FilesOf(const QString &directory)
-{
-    const QDir folder(directory);
-    if (!folder.exists() || !QFileInfo(directory).isReadable())
-        return std::nullopt;
-    QStringList names = folder.entryList(QDir::Files | QDir::NoDotAndDotDot);
-    std::sort(names.begin(), names.end(),
-              [](const QString &a, const QString &b) { return CompareNaturally(a, b) < 0; });
-    return names;
 }
 
 bool ImageLoader::loadIntoBuffer(const QString &path)
@@ -169,7 +156,7 @@ bool ImageLoader::LoadDirectory(const QString &chosen)
     }
     const QString directory = QDir::toNativeSeparators(chosen);
     preferences.lastOpenDirectory = directory.endsWith(QDir::separator()) ? directory : directory + QDir::separator();
-    const std::optional<QStringList> names = FilesOf(preferences.lastOpenDirectory);
+    const std::optional<QStringList> names = FolderFiles(preferences.lastOpenDirectory);
     if (!names)
         return false;
 

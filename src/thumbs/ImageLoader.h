@@ -46,10 +46,6 @@ public:
     void stop() { StopLoading = true; }
     bool stopRequested() const { return StopLoading; }
 
-    // The folder's files in the order they are loaded: by name as people read it,
-    // hidden files and folders left out. Nothing when the folder cannot be listed.
-    static std::optional<QStringList> FilesOf(const QString &directory);
-
 signals:
     // A load has ended, whatever ended it.
     void finished();

@@ -3,6 +3,12 @@
 #include "imagebuffer/Picture.h"
 #include "imagebuffer/PictureFile.h"
 #include "imagebuffer/PictureLoader.h"
+#include "ui/NaturalOrder.h"
+#include "ui/Paths.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <algorithm>
 
 namespace {
 
@@ -50,4 +56,24 @@ std::optional<int> LoadAnyImageFile(Picture &picture, const QString &path)
     if (picture.isNull())
         return std::nullopt;
     return 0;
+}
+
+std::optional<QStringList> FolderFiles(const QString &directory)
+{
+    const QDir folder(directory);
+    if (!folder.exists() || !QFileInfo(directory).isReadable())
+        return std::nullopt;
+    QStringList names = folder.entryList(QDir::Files | QDir::NoDotAndDotDot);
+    std::sort(names.begin(), names.end(),
+              [](const QString &a, const QString &b) { return CompareNaturally(a, b) < 0; });
+    return names;
+}
+
+bool HasPictureExtension(const QString &path)
+{
+    static const QStringList extensions = {QStringLiteral("jpg"), QStringLiteral("jpeg"), QStringLiteral("jpe"),
+                                           QStringLiteral("bmp"), QStringLiteral("gif"),  QStringLiteral("png"),
+                                           QStringLiteral("tif"), QStringLiteral("tiff"), QStringLiteral("tga"),
+                                           QStringLiteral("wmf"), QStringLiteral("ico"),  QStringLiteral("pcx")};
+    return extensions.contains(QFileInfo(path).suffix(), Qt::CaseInsensitive);
 }

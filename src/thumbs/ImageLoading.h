@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 class Picture;
@@ -13,3 +14,11 @@ int LoadImageFile(Picture &picture, const QString &path);
 // turn, then the picture loader of last resort. Returns the code that read it (0 for
 // the last-resort loader), or nothing when no loader could.
 std::optional<int> LoadAnyImageFile(Picture &picture, const QString &path);
+
+// The folder's files in the order a folder load takes them: by name as people read
+// it, hidden files and folders left out. Nothing when the folder cannot be listed.
+std::optional<QStringList> FolderFiles(const QString &directory);
+
+// Whether the file's name ends with the extension of a picture type the program
+// reads (what the open dialog's picture filter lists, and their longer spellings).
+bool HasPictureExtension(const QString &path);

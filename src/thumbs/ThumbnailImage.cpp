@@ -1,7 +1,8 @@
 #include "thumbs/ThumbnailImage.h"
 
-#include "ui/Numbers.h"
 #include "imagebuffer/Picture.h"
+#include "ui/Numbers.h"
+#include "ui/Paths.h"
 
 QSize FitThumbnail(QSize box, QSize source)
 {
@@ -30,4 +31,18 @@ bool MakeThumbnailImage(Picture &source, Picture &thumbnail, QSize box)
         source.convertDepth(24);
     return thumbnail.createBlank(source.depth(), size, Qt::white)
            && thumbnail.copyScaled(source, Resampling::Smooth);
+}
+
+QString FileSizeText(qint64 bytes)
+{
+    return Numbers::FormatWhole(double(bytes) / 1024) + u'K';
+}
+
+QString ThumbnailCaption(const QString &path, QSize source, qint64 bytes)
+{
+    return QStringLiteral("%1\r\n%2x%3\r\n%4")
+        .arg(Paths::FileNameOf(path))
+        .arg(source.width())
+        .arg(source.height())
+        .arg(FileSizeText(bytes));
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QSize>
+#include <QString>
 
 class Picture;
 
@@ -14,3 +15,10 @@ QSize FitThumbnail(QSize box, QSize source);
 // transparent parts, the whole source resampled into the fitted size. The source
 // is brought to true colour first when it is shallower.
 bool MakeThumbnailImage(Picture &source, Picture &thumbnail, QSize box);
+
+// The size of a file in whole kilobytes, halves rounded up, and "K".
+QString FileSizeText(qint64 bytes);
+
+// A thumbnail's three caption lines, joined by CR LF: the file name, the source's
+// pixel size and the file's size.
+QString ThumbnailCaption(const QString &path, QSize source, qint64 bytes);

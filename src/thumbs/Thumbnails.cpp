@@ -34,11 +34,6 @@ Thumbnails::Thumbnails(ThumbCollection &thumbs, ListingModel &listing, const Pre
 {
 }
 
-QString Thumbnails::SizeText(qint64 bytes)
-{
-    return Numbers::FormatWhole(double(bytes) / 1024) + u'K';
-}
-
 QString Thumbnails::totalText() const
 {
     return QStringLiteral("Total Thumbnails:  %1").arg(listing.rowCount());
@@ -79,8 +74,8 @@ int Thumbnails::AddThumbnail(const PreparedThumbnail &prepared, const QString &p
     window->arrange(std::max(0, preferences.leftMargin), CaptionHeight);
 
     const QString name = Paths::FileNameOf(path);
-    const QString size = SizeText(QFileInfo(path).size());
-    window->caption().setText(QStringLiteral("%1\r\n%2x%3\r\n%4").arg(name).arg(source.width()).arg(source.height()).arg(size));
+    const qint64 bytes = QFileInfo(path).size();
+    window->caption().setText(ThumbnailCaption(path, source, bytes));
     window->setSourcePath(path);
     window->Tag = QString::number(slot);
     window->setWindowTitle(name);
@@ -107,7 +102,7 @@ int Thumbnails::AddThumbnail(const PreparedThumbnail &prepared, const QString &p
     window->setEnabled(true);
     newestWindow = window;
 
-    listing.addRow(path, size, listing.icons().GetFileIcon(FileIcons::Small, path, false));
+    listing.addRow(path, FileSizeText(bytes), listing.icons().GetFileIcon(FileIcons::Small, path, false));
     host.SetPanelText(1, totalText());
     return 0;
 }

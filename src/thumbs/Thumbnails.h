@@ -67,8 +67,6 @@ signals:
 public:
     // "Total Thumbnails:  " and the number of listing rows.
     QString totalText() const;
-    // The size of a file in whole kilobytes, halves rounded up, and "K".
-    static QString SizeText(qint64 bytes);
 
 private:
     int giveBack(int slot, int error);

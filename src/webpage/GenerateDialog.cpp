@@ -426,12 +426,8 @@ void GenerateDialog::Form_Load()
         htmlPreferences.emplace(QStringLiteral("HTML Preferences"));
         const SettingsSection preferences(QStringLiteral("Preferences"));
         const CRegistry &html = *htmlPreferences;
-        model.Load(
-            context.listing, context.thumbs,
-            [&html](const QString &name, const QString &fallback) { return html.GetValue(name, fallback); },
-            [&preferences](const QString &name, const QString &fallback) {
-                return preferences.GetValue(name, fallback);
-            });
+        pageSlots = PageOrder(context.listing, context.thumbs);
+        model.Load(PageSourcesOf(pageSlots, context.thumbs), StoredValues(html), StoredValues(preferences));
     });
     hscThumb->setRange(1, std::max(1, model.PageThumbCount()));
     txtWebImages->setText(context.preferences.siteImageDirectory);
@@ -537,7 +533,7 @@ void GenerateDialog::DisplayThumbnail(int position)
     picDisplayThumb->Clear();
     if (position < 1 || position > model.PageThumbCount())
         return;
-    const auto *window = qobject_cast<const ThumbnailWindow *>(context.thumbs.window(model.PageThumbOrder[position - 1]));
+    const auto *window = qobject_cast<const ThumbnailWindow *>(context.thumbs.window(pageSlots[position - 1]));
     if (!window)
         return;
     const ImageBuffer &thumbnail = window->picture();
@@ -657,17 +653,7 @@ void GenerateDialog::cmdCode_Click()
     const bool generated = GuardStore([this, &html] {
         Ui::BusyPointer busy;
         const SettingsSection preferences(QStringLiteral("Preferences"));
-        const auto number = [&preferences](const char *name) {
-            return Numbers::RoundHalfEven(
-                Numbers::LeadingNumber(preferences.GetValue(QString::fromUtf8(name), QStringLiteral("0"))));
-        };
-        PageRequest request = model.request(context.preferences);
-        request.imageNamesLower = number("Image File Name Lower Case");
-        request.thumbNamesLower = number("Thumbnail File Name Lower Case");
-        request.prefix = preferences.GetValue(QStringLiteral("Save Image File Name Prefix"), QStringLiteral("QM_"));
-        request.savedExtension =
-            preferences.GetValue(QStringLiteral("Save Image File Type"), QStringLiteral("JPG")).toLower();
-        html = GenerateHtml(request);
+        html = GenerateHtml(model.request(context.preferences, StoredValues(preferences)));
     });
     if (generated && context.showCode)
         context.showCode(html, model, this);

@@ -78,6 +78,7 @@ private:
 
     GenerateContext context;
     PageModel model;
+    QList<int> pageSlots;  // the thumbnail window at each page position
     std::optional<SettingsSection> htmlPreferences;  // opened once, written as options change
     bool unloaded = false;
 

@@ -25,6 +25,26 @@ QString firstLine(const QString &caption)
 
 } // namespace
 
+QList<int> PageOrder(const ListingModel &listing, const ThumbCollection &thumbs)
+{
+    QStringList paths;
+    for (int row = 0; row < listing.rowCount(); ++row)
+        paths << listing.pathAt(row);
+    return PageOrder(paths, thumbs);
+}
+
+QList<PageSource> PageSourcesOf(const QList<int> &pageSlots, const ThumbCollection &thumbs)
+{
+    QList<PageSource> sources;
+    sources.reserve(pageSlots.size());
+    for (int slot : pageSlots) {
+        const ThumbnailWindow *window = windowIn(thumbs, slot);
+        sources << PageSource{window->sourcePath(), window->caption().text(),
+                              QSize(window->picture().ImageWidth(), window->picture().ImageHeight())};
+    }
+    return sources;
+}
+
 QList<int> PageOrder(const QStringList &paths, const ThumbCollection &thumbs)
 {
     QHash<QString, int> firstSlot;
@@ -40,19 +60,19 @@ QList<int> PageOrder(const QStringList &paths, const ThumbCollection &thumbs)
     return order;
 }
 
+PageModel::StoredValue StoredValues(const CRegistry &section)
+{
+    return [&section](const QString &name, const QString &fallback) { return section.GetValue(name, fallback); };
+}
+
 qint16 RecordNumber(const QString &text)
 {
     return qint16(std::clamp<qint32>(Numbers::RoundHalfEven(BoxValue(text)), -32768, 32767));
 }
 
-void PageModel::Load(const ListingModel &listing, const ThumbCollection &thumbs, const StoredValue &htmlPreferences,
-                     const StoredValue &preferences)
+void PageModel::Load(QList<PageSource> sources, const StoredValue &htmlPreferences, const StoredValue &preferences)
 {
-    collection = &thumbs;
-    QStringList paths;
-    for (int row = 0; row < listing.rowCount(); ++row)
-        paths << listing.pathAt(row);
-    PageThumbOrder = PageOrder(paths, thumbs);
+    PageSources = std::move(sources);
     options = PageOptions::FromStored(htmlPreferences);
     DetermineThumbValues(preferences);
     GenerateDialogLoaded = true;
@@ -67,13 +87,12 @@ void PageModel::DetermineThumbValues(const StoredValue &preferences)
     defaults.Border = RecordNumber(options.cellImageBorder);
     defaults.Target = options.defaultTargetFrame.trimmed();
     PageThumbValues.clear();
-    for (int slot : PageThumbOrder) {
-        const ThumbnailWindow *window = windowIn(*collection, slot);
+    for (const PageSource &source : PageSources) {
         ThumbPageValues values = defaults;
-        const QString name = firstLine(window->caption().text());
+        const QString name = firstLine(source.caption);
         values.Caption = lower ? name.toLower() : name;
         values.Link = values.Caption;
-        values.SourcePath = window->sourcePath();
+        values.SourcePath = source.sourcePath;
         PageThumbValues << values;
     }
 }
@@ -93,16 +112,22 @@ void PageModel::StoreOptions(CRegistry &htmlPreferences) const
         htmlPreferences.SetValue(name, options.storedText(name));
 }
 
-PageRequest PageModel::request(const Preferences &directories) const
+PageRequest PageModel::request(const Preferences &directories, const StoredValue &preferences) const
 {
+    const auto number = [&preferences](const QString &name) {
+        return Numbers::RoundHalfEven(Numbers::LeadingNumber(preferences(name, QStringLiteral("0"))));
+    };
     PageRequest page;
+    page.imageNamesLower = number(QStringLiteral("Image File Name Lower Case"));
+    page.thumbNamesLower = number(QStringLiteral("Thumbnail File Name Lower Case"));
+    page.prefix = preferences(QStringLiteral("Save Image File Name Prefix"), QStringLiteral("QM_"));
+    page.savedExtension = preferences(QStringLiteral("Save Image File Type"), QStringLiteral("JPG")).toLower();
     page.siteImageDirectory = directories.siteImageDirectory;
     page.siteThumbnailDirectory = directories.siteThumbnailDirectory;
     page.options = options;
-    for (qsizetype i = 0; i < PageThumbOrder.size(); ++i) {
-        const ThumbnailWindow *window = windowIn(*collection, PageThumbOrder[i]);
-        page.thumbs << PageThumb{window->caption().text(), window->picture().ImageWidth(), window->picture().ImageHeight(),
-                                 PageThumbValues.value(i)};
+    for (qsizetype i = 0; i < PageSources.size(); ++i) {
+        const PageSource &source = PageSources[i];
+        page.thumbs << PageThumb{source.caption, source.size.width(), source.size.height(), PageThumbValues.value(i)};
     }
     return page;
 }

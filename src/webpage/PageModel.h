@@ -3,6 +3,7 @@
 #include "webpage/HtmlGenerator.h"
 
 #include <QList>
+#include <QSize>
 #include <functional>
 
 class CRegistry;
@@ -10,18 +11,25 @@ class ListingModel;
 class ThumbCollection;
 struct Preferences;
 
-// What the Generate dialog works on while it is open: the page options, the page
-// order of the thumbnails (the listing's row order when it opened) and the values
-// of each page position.
+// A thumbnail as the page shows it, apart from any window: its source file, its
+// three caption lines and its picture's size.
+struct PageSource {
+    QString sourcePath;
+    QString caption;
+    QSize size;
+};
+
+// What a page is made from: the page options, the thumbnails in page order and the
+// values of each page position. The Generate dialog works on one while it is open,
+// the batch build on one of the whole folder.
 class PageModel {
 public:
     using StoredValue = std::function<QString(const QString &name, const QString &fallback)>;
 
-    // Takes the page order from the listing and fills the options and the values
-    // from the stored settings: `htmlPreferences` reads "HTML Preferences",
-    // `preferences` reads "Preferences".
-    void Load(const ListingModel &listing, const ThumbCollection &thumbs, const StoredValue &htmlPreferences,
-              const StoredValue &preferences);
+    // Takes the thumbnails in page order and fills the options and the values from
+    // the stored settings: `htmlPreferences` reads "HTML Preferences", `preferences`
+    // reads "Preferences".
+    void Load(QList<PageSource> sources, const StoredValue &htmlPreferences, const StoredValue &preferences);
     // Writes the four directories of the page back to the section "Preferences".
     void Unload(CRegistry &preferences, const Preferences &directories);
     // Writes every option to the section "HTML Preferences" as it is stored.
@@ -33,26 +41,31 @@ public:
     // border, the image spacings and the default target frame.
     void DetermineThumbValues(const StoredValue &preferences);
 
-    int PageThumbCount() const { return int(PageThumbOrder.size()); }
+    int PageThumbCount() const { return int(PageSources.size()); }
     // The message about the table's cells for the options' rows and columns.
     QString cellAmount() const { return DetermineCellAmount(options.tableRows, options.tableColumns, PageThumbCount()); }
 
-    // The page as the generator needs it, from the thumbnails' windows, with the web
-    // site's directories of `directories`.
-    PageRequest request(const Preferences &directories) const;
+    // The page as the generator needs it, with the web site's directories of
+    // `directories` and the thumbnails' names as `preferences` ("Preferences") says
+    // they are saved.
+    PageRequest request(const Preferences &directories, const StoredValue &preferences) const;
 
     PageOptions options;
-    QList<int> PageThumbOrder;            // slot of the thumbnail at each page position
+    QList<PageSource> PageSources;        // in page order
     QList<ThumbPageValues> PageThumbValues;
     bool GenerateDialogLoaded = false;
-
-private:
-    const ThumbCollection *collection = nullptr;
 };
 
 // For each path, the first slot in use whose thumbnail shows that file; paths
 // without one are left out. One pass over the slots, one look-up per path.
 QList<int> PageOrder(const QStringList &paths, const ThumbCollection &thumbs);
+// The slots of the listing's thumbnails in its row order.
+QList<int> PageOrder(const ListingModel &listing, const ThumbCollection &thumbs);
+// What the page needs of the thumbnails in these slots.
+QList<PageSource> PageSourcesOf(const QList<int> &pageSlots, const ThumbCollection &thumbs);
+
+// An opened section's values as the model reads them; the section must outlive it.
+PageModel::StoredValue StoredValues(const CRegistry &section);
 
 // A value typed for a border or a spacing, as the 16 bits a record holds: rounded
 // half to even, and kept within the range instead of wrapping round.
