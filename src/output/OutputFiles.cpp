@@ -14,6 +14,15 @@ QString ToBackslashes(const QString &path)
     return QDir::toNativeSeparators(path);
 }
 
+std::optional<QString> SiteDirectoryBelow(const QString &root, const QString &siteDirectory)
+{
+    const QString top = QDir::cleanPath(QDir::fromNativeSeparators(root));
+    const QString path = QDir::cleanPath(top + QLatin1Char('/') + QDir::fromNativeSeparators(siteDirectory));
+    if (path != top && !path.startsWith(top + QLatin1Char('/')))
+        return std::nullopt;
+    return QDir::toNativeSeparators(path + QLatin1Char('/'));
+}
+
 bool EnsureDirectory(const QString &path, bool create)
 {
     QString directory = ToBackslashes(path);

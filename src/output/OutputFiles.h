@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QString>
+#include <optional>
 
 class CRegistry;
 
@@ -15,6 +16,10 @@ QString ToBackslashes(const QString &path);
 // Whether the directory exists; with `create`, makes every missing level from the
 // left first. False when a level could not be made.
 bool EnsureDirectory(const QString &path, bool create);
+
+// Where a web site directory (relative to the page) lies below `root`, ending with
+// the separator; nothing when it leads out of `root` ("..", for one).
+std::optional<QString> SiteDirectoryBelow(const QString &root, const QString &siteDirectory);
 
 // Asks for a directory with a save dialog opened at `current`: the directory part
 // of the name the user confirms, ending with the separator; empty when cancelled.

@@ -33,11 +33,7 @@ QString PreviewTree::root() const
 
 QString PreviewTree::inside(const QString &siteDirectory) const
 {
-    const QString top = QDir::cleanPath(QDir::fromNativeSeparators(root()));
-    const QString path = QDir::cleanPath(top + QLatin1Char('/') + QDir::fromNativeSeparators(siteDirectory));
-    if (path != top && !path.startsWith(top + QLatin1Char('/')))
-        return root();
-    return QDir::toNativeSeparators(path + QLatin1Char('/'));
+    return OutputFiles::SiteDirectoryBelow(root(), siteDirectory).value_or(root());
 }
 
 void PreviewTree::Create() const
