@@ -134,6 +134,13 @@ void OutputTest::copyingEveryImage()
                                            sunset + QStringLiteral(" to ") + web + QStringLiteral("Sunset.PNG")}));
     QCOMPARE(Globals::Prefs.localImageDirectory, web);
     QVERIFY(o.scripted->messages.isEmpty());
+
+    // Into the pictures' own folder: every picture stays as it was.
+    const QByteArray picture = contentsOf(sunset);
+    o.setPreference("Image File Name Lower Case", "0");
+    o.copy(QFileInfo(sunset).path() + S, false);
+    QCOMPARE(contentsOf(sunset), picture);
+    QVERIFY(o.scripted->messages.isEmpty());
 }
 
 void OutputTest::copyingThePageImages()

@@ -100,6 +100,11 @@ QString BackgroundImageOf(const PageModel &page)
 
 bool CopyReplacing(const QString &source, const QString &destination)
 {
+    // Copying a picture onto itself (its own folder chosen as the target) would
+    // delete it before the copy.
+    const QString original = QFileInfo(source).canonicalFilePath();
+    if (!original.isEmpty() && original == QFileInfo(destination).canonicalFilePath())
+        return true;
     if (QFileInfo(destination).isFile())
         QFile::remove(destination);
     return QFile::copy(source, destination);

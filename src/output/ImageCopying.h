@@ -19,7 +19,8 @@ QString LinkedCopyName(const ThumbPageValues &values);
 // The background image of a page the Generate dialog holds, when it names an
 // existing file; else empty.
 QString BackgroundImageOf(const PageModel &page);
-// A plain byte copy that replaces an existing file.
+// A plain byte copy that replaces an existing file; a file copied onto itself stays
+// as it is.
 bool CopyReplacing(const QString &source, const QString &destination);
 
 // Copies the full-size pictures into `directory` (asked for when empty, and then
