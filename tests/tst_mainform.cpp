@@ -15,6 +15,7 @@
 #include <QMenuBar>
 #include <QStatusBar>
 #include <QTest>
+#include <QTreeView>
 #include <QToolBar>
 #include <QTreeWidget>
 
@@ -215,11 +216,23 @@ void MainFormTest::helpAboutAndDialogs()
 
 void MainFormTest::stopButtonEndsALoad()
 {
-    Frame frame;
-    frame.form->SetCommandStates(true);
-    QVERIFY(!frame.form->imageLoader().stopRequested());
-    frame.form->buttons().stop->trigger();
-    QVERIFY(frame.form->imageLoader().stopRequested());
+    {
+        Frame frame;
+        frame.form->SetCommandStates(true);
+        QVERIFY(!frame.form->imageLoader().stopRequested());
+        frame.form->buttons().stop->trigger();
+        QVERIFY(frame.form->imageLoader().stopRequested());
+    }
+    // Esc does the same from anywhere in the window, but only while a load runs.
+    Frame keyboard;
+    keyboard.form->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(keyboard.form.get()));
+    auto *listing = keyboard.form->findChild<QTreeView *>(QStringLiteral("lvwListing"));
+    QTest::keyClick(listing, Qt::Key_Escape);
+    QVERIFY(!keyboard.form->imageLoader().stopRequested());
+    keyboard.form->SetCommandStates(true);
+    QTest::keyClick(listing, Qt::Key_Escape);
+    QVERIFY(keyboard.form->imageLoader().stopRequested());
 }
 
 QTEST_MAIN(MainFormTest)

@@ -35,6 +35,7 @@
 #include <QProgressBar>
 #include <QTimer>
 #include <QStatusBar>
+#include <QShortcut>
 #include <QToolBar>
 
 namespace {
@@ -159,6 +160,9 @@ void MainForm::connectThumbnails()
             QTimer::singleShot(0, this, [this] { OpenPaths({}); });
     });
     connect(&thumbnailMaker, &Thumbnails::stopLoadingRequested, loader, &ImageLoader::stop);
+    // The toolbar's Stop from the keyboard, wherever the focus is in the window.
+    escapeStops = new QShortcut(QKeySequence(Qt::Key_Escape), this, loader, &ImageLoader::stop);
+    escapeStops->setEnabled(false);
 }
 
 void MainForm::connectListing()
@@ -364,6 +368,7 @@ void MainForm::setButtonsEnabled(bool enabled)
 
 void MainForm::SetCommandStates(bool Loading)
 {
+    escapeStops->setEnabled(Loading);
     const ToolbarButtons &b = toolbarButtons;
     if (!b.stop)
         return;  // no toolbar before the first activation

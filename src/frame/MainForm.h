@@ -22,6 +22,7 @@ class QLabel;
 class QMdiArea;
 class QMenu;
 class QStatusBar;
+class QShortcut;
 class QToolBar;
 
 // The program's frame: the document area of the thumbnail windows, the menus, the
@@ -149,6 +150,7 @@ private:
     CommandMenus *menusShown = nullptr;
     QProgressBar *loadProgress = nullptr;
     ImageLoader *loader = nullptr;
+    QShortcut *escapeStops = nullptr;  // Esc anywhere in the window, while a load runs
     bool closeAfterLoad = false;
     QStringList pendingPaths;
     bool openingPaths = false;
