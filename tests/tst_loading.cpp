@@ -21,6 +21,8 @@
 #include <QSignalSpy>
 #include <QUrl>
 #include <QToolBar>
+#include <QTreeView>
+#include <QContextMenuEvent>
 #include <QTest>
 
 namespace {
@@ -478,6 +480,21 @@ void LoadingTest::everyControlHasANameAndTheKeyboardReachesTheCommands()
     QTest::keyClick(window, Qt::Key_Menu);
     QVERIFY(window->popup().isVisible());
     window->popup().hide();
+
+    // The listing's row: Enter shows its thumbnail, the menu key opens its menu.
+    auto *rows = l.form->listing()->findChild<QTreeView *>(QStringLiteral("lvwListing"));
+    QSignalSpy shown(l.form->listing(), &ListingPanel::showThumbnailRequested);
+    l.form->listingRows().selectRow(0);
+    rows->setCurrentIndex(l.form->listingRows().index(0, 0));
+    QTest::keyClick(rows, Qt::Key_Return);
+    QCOMPARE(shown.value(0).value(0).toString(), window->sourcePath());
+    // The desktop turns the menu key into a request at the current row.
+    const QPoint at = rows->visualRect(rows->currentIndex()).center();
+    QContextMenuEvent request(QContextMenuEvent::Keyboard, at, rows->viewport()->mapToGlobal(at));
+    QCoreApplication::sendEvent(rows, &request);
+    auto *menu = l.form->listing()->findChild<QMenu *>(QStringLiteral("cxtListing"));
+    QVERIFY(menu->isVisible());
+    menu->hide();
 }
 
 void LoadingTest::droppedFilesAndFoldersOpenAsIfChosen()

@@ -10,6 +10,7 @@
 #include <QCheckBox>
 #include <QGuiApplication>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMainWindow>
 #include <QMenu>
 #include <QResizeEvent>
@@ -81,6 +82,7 @@ void ListingPanel::buildControls()
     connect(lvwListing->header(), &QHeaderView::sectionClicked, this, &ListingPanel::lvwListing_ColumnClick);
     connect(lvwListing, &QTreeView::doubleClicked, this, &ListingPanel::lvwListing_DblClick);
     connect(lvwListing, &QTreeView::customContextMenuRequested, this, &ListingPanel::showContextMenu);
+    lvwListing->installEventFilter(this);
 
     fraSort->setObjectName(QStringLiteral("fraSort"));
     cmdUp->setObjectName(QStringLiteral("cmdUp"));
@@ -315,6 +317,19 @@ void ListingPanel::lvwListing_DblClick()
 {
     if (const QString key = selectedKey(); !key.isEmpty())
         emit showThumbnailRequested(key);
+}
+
+// Enter on a row does what a double click does.
+bool ListingPanel::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == lvwListing && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            lvwListing_DblClick();
+            return true;
+        }
+    }
+    return QDockWidget::eventFilter(watched, event);
 }
 
 void ListingPanel::showContextMenu(const QPoint &position)
