@@ -20,7 +20,6 @@
 #include <QFileInfo>
 #include <QTextStream>
 #include <algorithm>
-#include <thread>
 
 namespace BatchBuild {
 namespace {
@@ -107,7 +106,7 @@ public:
         loadPage();
         copyImages();
         writePage();
-        if (!(manifest == previous) && !manifest.write(request.output + ManifestName))
+        if (manifest != previous && !manifest.write(request.output + ManifestName))
             failed << request.output + ManifestName;
         summarize();
         return unreadable.isEmpty() && failed.isEmpty() ? Complete : SomeSkipped;
@@ -115,7 +114,11 @@ public:
 
 private:
     Problem prepare();
+    Problem readSettings();
+    Problem makeOutputDirectories();
+    const BuiltThumbnail *keptThumbnail(const QString &path, const QFileInfo &source) const;
     void makeThumbnails();
+    void writeThumbnail(PreparedThumbnail prepared, const QString &path, const QFileInfo &source);
     void addThumbnail(const QString &path, const QFileInfo &source, QSize sourceSize, QSize thumbnailSize);
     void skip(const QString &path);
     void loadPage();
@@ -151,6 +154,23 @@ private:
 
 Problem SiteBuild::prepare()
 {
+    const std::optional<QStringList> files = FolderFiles(request.folder);
+    if (!files)
+        return QStringLiteral("The folder %1 cannot be read.").arg(request.folder);
+    names = *files;
+    if (const Problem problem = readSettings(); !problem.isEmpty())
+        return problem;
+    if (const Problem problem = makeOutputDirectories(); !problem.isEmpty())
+        return problem;
+    if (!request.force)
+        previous = BuildManifest::Read(request.output + ManifestName);
+    manifest.settings = thumbnailSettings(preferences.thumbnailBox, save);
+    return {};
+}
+
+// The stored preferences and page options, from the file given or the program's own.
+Problem SiteBuild::readSettings()
+{
     if (!request.settingsFile.isEmpty()) {
         if (!QFileInfo(request.settingsFile).isFile())
             return QStringLiteral("The settings file %1 does not exist.").arg(request.settingsFile);
@@ -158,18 +178,21 @@ Problem SiteBuild::prepare()
     }
     if (!SettingsStore::fileUsable())
         return QStringLiteral("The settings file %1 cannot be read.").arg(SettingsStore::location());
-    const std::optional<QStringList> files = FolderFiles(request.folder);
-    if (!files)
-        return QStringLiteral("The folder %1 cannot be read.").arg(request.folder);
-    names = *files;
     try {
         preferencesSection.emplace(QStringLiteral("Preferences"));
         htmlSection.emplace(QStringLiteral("HTML Preferences"));
     } catch (const RegistryError &error) {
         return QStringLiteral("The settings in %1 cannot be used: %2").arg(SettingsStore::location(), error.description);
     }
-    preferences = Preferences::read(*preferencesSection, request.output);
+    preferences = Preferences::read(*preferencesSection, QString());
     save = SaveSettings::Read(*preferencesSection);
+    return {};
+}
+
+// The output folder and the web site's directories below it, so that every link of
+// the page resolves inside the output.
+Problem SiteBuild::makeOutputDirectories()
+{
     const std::optional<QString> thumbnails =
         OutputFiles::SiteDirectoryBelow(request.output, preferences.siteThumbnailDirectory);
     const std::optional<QString> images = OutputFiles::SiteDirectoryBelow(request.output, preferences.siteImageDirectory);
@@ -181,10 +204,16 @@ Problem SiteBuild::prepare()
     for (const QString &directory : {request.output, thumbnailDirectory, imageDirectory})
         if (!OutputFiles::EnsureDirectory(directory, true) || !QFileInfo(directory).isWritable())
             return QStringLiteral("The output folder %1 cannot be written.").arg(directory);
-    if (!request.force)
-        previous = BuildManifest::Read(request.output + ManifestName);
-    manifest.settings = thumbnailSettings(preferences.thumbnailBox, save);
     return {};
+}
+
+// What an earlier build made of a source, when its thumbnail can be kept: made with
+// the same settings from the source as it is now, and newer than it.
+const BuiltThumbnail *SiteBuild::keptThumbnail(const QString &path, const QFileInfo &source) const
+{
+    const BuiltThumbnail *made = previous.unchanged(path, manifest.settings, source.size(), modifiedMs(source));
+    const QFileInfo thumbnail(SavedThumbnailPath(thumbnailDirectory, path, save));
+    return made && thumbnail.isFile() && thumbnail.lastModified() > source.lastModified() ? made : nullptr;
 }
 
 // Every file of the folder in its order: thumbnails still up to date are kept as
@@ -196,16 +225,12 @@ void SiteBuild::makeThumbnails()
     QList<const BuiltThumbnail *> kept;
     for (const QString &name : names) {
         const QString path = request.folder + name;
-        const QFileInfo source(path);
-        const BuiltThumbnail *made = previous.unchanged(path, manifest.settings, source.size(), modifiedMs(source));
-        if (made && QFileInfo(SavedThumbnailPath(thumbnailDirectory, path, save)).lastModified() <= source.lastModified())
-            made = nullptr;
+        const BuiltThumbnail *made = keptThumbnail(path, QFileInfo(path));
         paths << path;
         kept << made;
         wanted.push_back(!made);
     }
-    const int threads = int(std::max(1u, std::thread::hardware_concurrency()));
-    ThumbnailPipeline pipeline(paths, wanted, preferences.thumbnailBox, threads, 2 * threads + 2);
+    ThumbnailPipeline pipeline(paths, wanted, preferences.thumbnailBox);
     for (int i = 0; i < paths.size(); ++i) {
         const QString &path = paths[i];
         const QFileInfo source(path);
@@ -215,18 +240,23 @@ void SiteBuild::makeThumbnails()
         } else {
             while (!pipeline.waitFor(i, 1000)) {
             }
-            PreparedThumbnail prepared = pipeline.take(i);
-            if (!prepared.loaded || FitThumbnail(prepared.box, prepared.sourceSize).isEmpty()) {
-                skip(path);
-            } else if (!prepared.made || !WriteThumbnail(prepared.thumbnail, SavedThumbnailPath(thumbnailDirectory, path, save), save)) {
-                failed << path;
-                line(QStringLiteral("Not written: thumbnail of %1").arg(path));
-            } else {
-                ++thumbnailsMade;
-                addThumbnail(path, source, prepared.sourceSize, prepared.thumbnail.size());
-            }
+            writeThumbnail(pipeline.take(i), path, source);
         }
         progress(QStringLiteral("Thumbnails"), i + 1, int(paths.size()));
+    }
+}
+
+void SiteBuild::writeThumbnail(PreparedThumbnail prepared, const QString &path, const QFileInfo &source)
+{
+    if (!prepared.loaded || FitThumbnail(prepared.box, prepared.sourceSize).isEmpty()) {
+        skip(path);
+    } else if (!prepared.made
+               || !WriteThumbnail(prepared.thumbnail, SavedThumbnailPath(thumbnailDirectory, path, save), save)) {
+        failed << path;
+        line(QStringLiteral("Not written: thumbnail of %1").arg(path));
+    } else {
+        ++thumbnailsMade;
+        addThumbnail(path, source, prepared.sourceSize, prepared.thumbnail.size());
     }
 }
 

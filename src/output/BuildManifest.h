@@ -37,4 +37,5 @@ public:
     {
         return settings == other.settings && thumbnails == other.thumbnails;
     }
+    bool operator!=(const BuildManifest &other) const { return !(*this == other); }
 };

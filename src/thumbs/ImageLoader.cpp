@@ -15,7 +15,6 @@
 #include <QDir>
 #include <QMdiArea>
 #include <algorithm>
-#include <thread>
 
 namespace {
 
@@ -176,8 +175,7 @@ bool ImageLoader::LoadDirectory(const QString &chosen)
         paths << folder + name;
         wanted.push_back(!listing.containsFile(name, folder));
     }
-    const int threads = int(std::max(1u, std::thread::hardware_concurrency()));
-    ThumbnailPipeline pipeline(paths, wanted, preferences.thumbnailBox, threads, 2 * threads + 2);
+    ThumbnailPipeline pipeline(paths, wanted, preferences.thumbnailBox);
     for (qsizetype i = 0; i < names->size(); ++i) {
         const QString &name = names->at(i);
         if (listing.containsFile(name, folder)) {

@@ -3,6 +3,7 @@
 #include "thumbs/ImageLoading.h"
 #include "thumbs/ThumbnailImage.h"
 
+#include <algorithm>
 #include <chrono>
 #include <new>
 
@@ -38,10 +39,19 @@ PreparedThumbnail PreparedThumbnail::FromPicture(Picture &source, QSize box)
     return prepared;
 }
 
-ThumbnailPipeline::ThumbnailPipeline(QStringList paths, std::vector<bool> wanted, QSize box, int threads, int ahead)
-    : paths(std::move(paths)), wanted(std::move(wanted)), box(box), ahead(std::max(1, ahead))
+namespace {
+
+int workerCount()
 {
-    for (int i = 0; i < std::max(1, threads); ++i)
+    return int(std::max(1u, std::thread::hardware_concurrency()));
+}
+
+} // namespace
+
+ThumbnailPipeline::ThumbnailPipeline(QStringList paths, std::vector<bool> wanted, QSize box)
+    : paths(std::move(paths)), wanted(std::move(wanted)), box(box), ahead(2 * workerCount() + 2)
+{
+    for (int i = 0; i < workerCount(); ++i)
         workers.emplace_back(&ThumbnailPipeline::work, this);
 }
 

@@ -30,8 +30,9 @@ struct PreparedThumbnail {
 // Dropping the pipeline drops every decode not yet taken.
 class ThumbnailPipeline {
 public:
-    // `wanted[i]` false: file i is not prepared (it is already loaded).
-    ThumbnailPipeline(QStringList paths, std::vector<bool> wanted, QSize box, int threads, int ahead);
+    // `wanted[i]` false: file i is not prepared (it is already loaded). One worker
+    // per core, at most twice as many files plus two ahead of the taker.
+    ThumbnailPipeline(QStringList paths, std::vector<bool> wanted, QSize box);
     ~ThumbnailPipeline();
     ThumbnailPipeline(const ThumbnailPipeline &) = delete;
     ThumbnailPipeline &operator=(const ThumbnailPipeline &) = delete;
