@@ -9,6 +9,12 @@
 
 namespace {
 
+const char Help[] = "Usage: quillmere [FILE|FOLDER]...\n"
+                    "       quillmere --batch FOLDER --output DIR [--settings FILE] [--force]\n"
+                    "\n"
+                    "Opens the pictures and folders given; with --batch, builds the thumbnail page of\n"
+                    "FOLDER into DIR without any window (--force makes every file again).\n";
+
 void nameProgram()
 {
     QCoreApplication::setApplicationName(QStringLiteral("Quillmere"));
@@ -32,6 +38,14 @@ int main(int argc, char *argv[])
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
+    if (arguments.contains(QLatin1String("--help")) || arguments.contains(QLatin1String("-h"))) {
+        std::fputs(Help, stdout);
+        return 0;
+    }
+    if (arguments.contains(QLatin1String("--version"))) {
+        std::printf("Quillmere %d.%d\n", QUILLMERE_VERSION_MAJOR, QUILLMERE_VERSION_MINOR);
+        return 0;
+    }
     if (BatchBuild::Requested(arguments))
         return buildSite(argc, argv);
 

@@ -19,6 +19,7 @@ const QString S = QDir::separator();
 struct Outcome {
     int status = -1;
     QString report;
+    QString output;
 };
 
 // The program run as a script would run it: no display, and no settings but those given.
@@ -32,7 +33,8 @@ Outcome build(const QStringList &arguments)
     program.start(QStringLiteral(QUILLMERE_PROGRAM), arguments);
     if (!program.waitForFinished(60000) || program.exitStatus() != QProcess::NormalExit)
         return {};
-    return {program.exitCode(), QString::fromLocal8Bit(program.readAllStandardError())};
+    return {program.exitCode(), QString::fromLocal8Bit(program.readAllStandardError()),
+            QString::fromLocal8Bit(program.readAllStandardOutput())};
 }
 
 // Every file below a directory, hidden ones too, by path relative to it, with its
@@ -218,6 +220,11 @@ void BatchTest::refusesAFolderOrOutputItCannotUse()
     QCOMPARE(outside.status, 2);
     QVERIFY(outside.report.contains(QStringLiteral("must lie below the output folder")));
     QVERIFY(!QFile::exists(environment.path(QStringLiteral("elsewhere"))));
+
+    // Asked how it is used, it says so and starts nothing.
+    const Outcome help = build({"--help"});
+    QCOMPARE(help.status, 0);
+    QVERIFY(help.output.contains(QStringLiteral("quillmere --batch FOLDER --output DIR")));
 }
 
 QTEST_MAIN(BatchTest)
