@@ -58,11 +58,17 @@ int mapNothing(thandle_t, void **, toff_t *)
 
 void unmapNothing(thandle_t, void *, toff_t) {}
 
-// libtiff's messages about unusual files are not the user's concern: the reader
-// reports failure its own way.
-int quiet(TIFF *, void *, const char *, const char *, va_list)
+// libtiff's messages about unusual files are not the user's concern: the readers
+// report failure their own way. The handlers are the library's, so this silences
+// Qt's TIFF plugin (the fallback reader) as well.
+void silenceLibtiff()
 {
-    return 1;
+    static const bool silenced = [] {
+        TIFFSetWarningHandler(nullptr);
+        TIFFSetErrorHandler(nullptr);
+        return true;
+    }();
+    Q_UNUSED(silenced);
 }
 
 struct TiffCloser {
@@ -72,13 +78,9 @@ using TiffHandle = std::unique_ptr<TIFF, TiffCloser>;
 
 TiffHandle openInMemory(MemoryFile &file)
 {
-    TIFFOpenOptions *options = TIFFOpenOptionsAlloc();
-    TIFFOpenOptionsSetErrorHandlerExtR(options, quiet, nullptr);
-    TIFFOpenOptionsSetWarningHandlerExtR(options, quiet, nullptr);
-    TIFF *tiff = TIFFClientOpenExt("memory", "rm", &file, readMemory, writeNothing, seekMemory, closeNothing,
-                                   sizeOfMemory, mapNothing, unmapNothing, options);
-    TIFFOpenOptionsFree(options);
-    return TiffHandle(tiff);
+    silenceLibtiff();
+    return TiffHandle(TIFFClientOpen("memory", "rm", &file, readMemory, writeNothing, seekMemory, closeNothing,
+                                     sizeOfMemory, mapNothing, unmapNothing));
 }
 
 // How the samples of one pixel are stored.
