@@ -2,6 +2,7 @@
 
 #include "frame/ListingPanel.h"
 #include "frame/MainForm.h"
+#include "ui/Controls.h"
 
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -13,18 +14,6 @@ namespace {
 
 using Command = void (MainForm::*)();
 using Toggle = void (MainForm::*)(bool);
-
-QAction *addItem(QMenu *menu, const char *name, const char *caption)
-{
-    QAction *item = menu->addAction(QString::fromUtf8(caption));
-    item->setObjectName(QString::fromUtf8(name));
-    return item;
-}
-
-void addSeparator(QMenu *menu, const char *name)
-{
-    menu->addSeparator()->setObjectName(QString::fromUtf8(name));
-}
 
 } // namespace
 
@@ -55,28 +44,28 @@ void CommandMenus::build(Owner kind, QWidget *owner)
 
     QMenu *file = addMenu(owner, "mnuFile", "&File", &CommandMenus::fileOpened);
     // A thumbnail window's open commands load, without the main window's follow-up.
-    run(addItem(file, "mnuFileOpenDir", "Open Image &Directory"),
+    run(NamedItem(file, "mnuFileOpenDir", "Open Image &Directory"),
         thumbnail ? &MainForm::LoadImageDirectory : &MainForm::mnuFileOpenDir_Click);
-    run(addItem(file, "mnuFileOpenFile", "Open an &Image"),
+    run(NamedItem(file, "mnuFileOpenFile", "Open an &Image"),
         thumbnail ? &MainForm::OpenImageFile : &MainForm::mnuFileOpenFile_Click);
-    addSeparator(file, "mnuFileSep1");
-    clearThumbnails = addItem(file, "mnuFileClearThumbnails", "&Clear All Thumbnails");
+    NamedSeparator(file, "mnuFileSep1");
+    clearThumbnails = NamedItem(file, "mnuFileClearThumbnails", "&Clear All Thumbnails");
     run(clearThumbnails, &MainForm::mnuFileClearThumbnails_Click);
-    addSeparator(file, "mnuFileSep2");
-    run(addItem(file, "mnuFilePrefs", "&Preferences"), &MainForm::mnuFilePrefs_Click);
-    addSeparator(file, "mnuFileSep3");
-    run(addItem(file, "mnuFileExit", "E&xit"), &MainForm::mnuFileExit_Click);
+    NamedSeparator(file, "mnuFileSep2");
+    run(NamedItem(file, "mnuFilePrefs", "&Preferences"), &MainForm::mnuFilePrefs_Click);
+    NamedSeparator(file, "mnuFileSep3");
+    run(NamedItem(file, "mnuFileExit", "E&xit"), &MainForm::mnuFileExit_Click);
 
     QMenu *html = addMenu(owner, "mnuHTML", "&HTML", &CommandMenus::htmlOpened);
-    generate = addItem(html, "mnuHTMLGenerate", "&Generate HTML Code...");
+    generate = NamedItem(html, "mnuHTMLGenerate", "&Generate HTML Code...");
     run(generate, &MainForm::mnuHTMLGenerate_Click);
-    editor = addItem(html, "mnuHTMLEditor", "&Editor...");
+    editor = NamedItem(html, "mnuHTMLEditor", "&Editor...");
     run(editor, &MainForm::mnuHTMLEditor_Click);
 
     QMenu *images = addMenu(owner, "mnuImages", "&Images", &CommandMenus::imagesOpened);
-    saveThumbnails = addItem(images, "mnuImagesSaveThumbnails", "Save &Thumbnails");
+    saveThumbnails = NamedItem(images, "mnuImagesSaveThumbnails", "Save &Thumbnails");
     run(saveThumbnails, &MainForm::mnuImagesSaveThumbnails_Click);
-    saveImages = addItem(images, "mnuImagesSaveImages", "Save &Images");
+    saveImages = NamedItem(images, "mnuImagesSaveImages", "Save &Images");
     run(saveImages, &MainForm::mnuImagesSaveImages_Click);
 
     QMenu *listing = addMenu(owner, "mnuListing", "&Listing", &CommandMenus::listingOpened);
@@ -84,36 +73,36 @@ void CommandMenus::build(Owner kind, QWidget *owner)
     sides->setObjectName(QStringLiteral("mnuListingAlignment"));
     alignment = sides->menuAction();
     alignment->setObjectName(QStringLiteral("mnuListingAlignment"));
-    alignmentTop = addItem(sides, "mnuListingAlignmentTop", "&Top");
-    alignmentRight = addItem(sides, "mnuListingAlignmentRight", "&Right");
-    alignmentBottom = addItem(sides, "mnuListingAlignmentBottom", "&Bottom");
-    alignmentLeft = addItem(sides, "mnuListingAlignmentLeft", "&Left");
+    alignmentTop = NamedItem(sides, "mnuListingAlignmentTop", "&Top");
+    alignmentRight = NamedItem(sides, "mnuListingAlignmentRight", "&Right");
+    alignmentBottom = NamedItem(sides, "mnuListingAlignmentBottom", "&Bottom");
+    alignmentLeft = NamedItem(sides, "mnuListingAlignmentLeft", "&Left");
     run(alignmentTop, &MainForm::mnuListingAlignmentTop_Click);
     run(alignmentRight, &MainForm::mnuListingAlignmentRight_Click);
     run(alignmentBottom, &MainForm::mnuListingAlignmentBottom_Click);
     run(alignmentLeft, &MainForm::mnuListingAlignmentLeft_Click);
     for (QAction *side : {alignmentTop, alignmentRight, alignmentBottom, alignmentLeft})
         side->setCheckable(true);
-    addSeparator(listing, "mnuListingSep1");
-    hideListing = addItem(listing, "mnuListingHide", "&Hide");
+    NamedSeparator(listing, "mnuListingSep1");
+    hideListing = NamedItem(listing, "mnuListingHide", "&Hide");
     toggle(hideListing, &MainForm::mnuListingHide_Click);
 
     windows = addMenu(owner, "mnuWindows", "&Windows", &CommandMenus::windowsOpened);
-    run(addItem(windows, "mnuWindowsCascade", thumbnail ? "&Cascade Windows" : "&Cascade"),
+    run(NamedItem(windows, "mnuWindowsCascade", thumbnail ? "&Cascade Windows" : "&Cascade"),
         &MainForm::mnuWindowsCascade_Click);
-    run(addItem(windows, "mnuWindowsTile", "&Tile"), &MainForm::mnuWindowsTile_Click);
-    run(addItem(windows, "mnuWindowsMosaic", "&Mosaic"), &MainForm::mnuWindowsMosaic_Click);
-    addSeparator(windows, "mnuWindowsSep1");
-    toolbar = addItem(windows, "mnuWindowsToolbar", "&Toolbar");
+    run(NamedItem(windows, "mnuWindowsTile", "&Tile"), &MainForm::mnuWindowsTile_Click);
+    run(NamedItem(windows, "mnuWindowsMosaic", "&Mosaic"), &MainForm::mnuWindowsMosaic_Click);
+    NamedSeparator(windows, "mnuWindowsSep1");
+    toolbar = NamedItem(windows, "mnuWindowsToolbar", "&Toolbar");
     toggle(toolbar, &MainForm::mnuWindowsToolbar_Click);
-    statusBar = addItem(windows, thumbnail ? "mnuWindowsStatusBar" : "mnuWindowsStatusbar", "&Status Bar");
+    statusBar = NamedItem(windows, thumbnail ? "mnuWindowsStatusBar" : "mnuWindowsStatusbar", "&Status Bar");
     toggle(statusBar, &MainForm::mnuWindowsStatusbar_Click);
 
     QMenu *help = addMenu(owner, "mnuHelp", "H&elp", nullptr);
-    run(addItem(help, thumbnail ? "mnuHelpHelpContents" : "mnuHelpContents", "&Help Contents"),
+    run(NamedItem(help, thumbnail ? "mnuHelpHelpContents" : "mnuHelpContents", "&Help Contents"),
         &MainForm::mnuHelpContents_Click);
-    addSeparator(help, thumbnail ? "mnuAboutSep" : "mnuHelpSep");
-    run(addItem(help, "mnuHelpAbout", "&About..."), &MainForm::mnuHelpAbout_Click);
+    NamedSeparator(help, thumbnail ? "mnuAboutSep" : "mnuHelpSep");
+    run(NamedItem(help, "mnuHelpAbout", "&About..."), &MainForm::mnuHelpAbout_Click);
 }
 
 void CommandMenus::fileOpened()

@@ -2,6 +2,7 @@
 
 #include "settings/SettingsSection.h"
 #include "thumbs/ListingModel.h"
+#include "ui/Controls.h"
 #include "ui/Numbers.h"
 #include "ui/Platform.h"
 #include "ui/Twips.h"
@@ -28,13 +29,6 @@ QString columnName(int column)
     return QStringLiteral("ListView Column %1").arg(column + 1);
 }
 
-QAction *addPopupItem(QMenu *menu, const char *name, const char *caption)
-{
-    QAction *item = menu->addAction(QString::fromUtf8(caption));
-    item->setObjectName(QString::fromUtf8(name));
-    return item;
-}
-
 } // namespace
 
 ListingPopup::ListingPopup(QWidget *parent) : QWidget(parent), cxtListing(new QMenu(QStringLiteral("Listing"), this))
@@ -42,14 +36,14 @@ ListingPopup::ListingPopup(QWidget *parent) : QWidget(parent), cxtListing(new QM
     setObjectName(QStringLiteral("POPUP"));
     hide();
     cxtListing->setObjectName(QStringLiteral("cxtListing"));
-    cxtListingViewFullSize = addPopupItem(cxtListing, "cxtListingViewFullSize", "&View Image at Full-Size");
-    cxtListingShowThumbnail = addPopupItem(cxtListing, "cxtListingShowThumbnail", "&Show Thumbnail");
-    cxtListing->addSeparator()->setObjectName(QStringLiteral("cxtListingSep1"));
-    cxtListingRemoveThumbnail = addPopupItem(cxtListing, "cxtListingRemoveThumbnail", "&Remove Thumbnail");
-    cxtListing->addSeparator()->setObjectName(QStringLiteral("cxtListingSep2"));
-    cxtListingProperties = addPopupItem(cxtListing, "cxtListingProperties", "&Properties");
-    cxtListing->addSeparator()->setObjectName(QStringLiteral("cxtListingSep3"));
-    cxtListingHideThisMenu = addPopupItem(cxtListing, "cxtListingHideThisMenu", "&Hide This Menu");
+    cxtListingViewFullSize = NamedItem(cxtListing, "cxtListingViewFullSize", "&View Image at Full-Size");
+    cxtListingShowThumbnail = NamedItem(cxtListing, "cxtListingShowThumbnail", "&Show Thumbnail");
+    NamedSeparator(cxtListing, "cxtListingSep1");
+    cxtListingRemoveThumbnail = NamedItem(cxtListing, "cxtListingRemoveThumbnail", "&Remove Thumbnail");
+    NamedSeparator(cxtListing, "cxtListingSep2");
+    cxtListingProperties = NamedItem(cxtListing, "cxtListingProperties", "&Properties");
+    NamedSeparator(cxtListing, "cxtListingSep3");
+    cxtListingHideThisMenu = NamedItem(cxtListing, "cxtListingHideThisMenu", "&Hide This Menu");
 }
 
 ListingPanel::ListingPanel(ListingModel &model, QMainWindow *frame)

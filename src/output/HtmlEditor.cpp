@@ -7,6 +7,7 @@
 #include "output/ThumbnailSaving.h"
 #include "settings/Preferences.h"
 #include "settings/SettingsSection.h"
+#include "ui/Controls.h"
 #include "ui/Numbers.h"
 #include "ui/Paths.h"
 #include "ui/Platform.h"
@@ -59,19 +60,6 @@ QPushButton *button(const char *name, const char *caption, QWidget *parent)
     return made;
 }
 
-QAction *item(QMenu *menu, const char *name, const char *caption, const QKeySequence &keys = {})
-{
-    QAction *action = menu->addAction(QString::fromUtf8(caption));
-    action->setObjectName(QString::fromUtf8(name));
-    action->setShortcut(keys);
-    return action;
-}
-
-void separator(QMenu *menu, const char *name)
-{
-    menu->addSeparator()->setObjectName(QString::fromUtf8(name));
-}
-
 } // namespace
 
 HtmlEditor::HtmlEditor(const EditorContext &context, QWidget *parent)
@@ -112,21 +100,21 @@ void HtmlEditor::buildMenus(QMenuBar *bar)
 {
     QMenu *file = bar->addMenu(QStringLiteral("&File"));
     file->setObjectName(QStringLiteral("mnuFile"));
-    connect(item(file, "mnuFileOpen", "&Open", QKeySequence::Open), &QAction::triggered, this,
+    connect(NamedItem(file, "mnuFileOpen", "&Open", QKeySequence::Open), &QAction::triggered, this,
             &HtmlEditor::cmdOpen_Click);
-    connect(item(file, "mnuFileSave", "&Save", QKeySequence::Save), &QAction::triggered, this,
+    connect(NamedItem(file, "mnuFileSave", "&Save", QKeySequence::Save), &QAction::triggered, this,
             &HtmlEditor::cmdSave_Click);
-    separator(file, "mnuFileSep1");
-    connect(item(file, "mnuFileView", "&View Current"), &QAction::triggered, this, &HtmlEditor::cmdView_Click);
-    separator(file, "mnuFileSep2");
-    connect(item(file, "mnuFileClose", "&Close"), &QAction::triggered, this, &HtmlEditor::cmdClose_Click);
+    NamedSeparator(file, "mnuFileSep1");
+    connect(NamedItem(file, "mnuFileView", "&View Current"), &QAction::triggered, this, &HtmlEditor::cmdView_Click);
+    NamedSeparator(file, "mnuFileSep2");
+    connect(NamedItem(file, "mnuFileClose", "&Close"), &QAction::triggered, this, &HtmlEditor::cmdClose_Click);
 
     QMenu *edit = bar->addMenu(QStringLiteral("&Edit"));
     edit->setObjectName(QStringLiteral("mnuEdit"));
     // The text box handles its own editing keys; the items show them.
-    mnuEditCut = item(edit, "mnuEditCut", "Cu&t", QKeySequence::Cut);
-    mnuEditCopy = item(edit, "mnuEditCopy", "&Copy", QKeySequence::Copy);
-    mnuEditPaste = item(edit, "mnuEditPaste", "&Paste", QKeySequence::Paste);
+    mnuEditCut = NamedItem(edit, "mnuEditCut", "Cu&t", QKeySequence::Cut);
+    mnuEditCopy = NamedItem(edit, "mnuEditCopy", "&Copy", QKeySequence::Copy);
+    mnuEditPaste = NamedItem(edit, "mnuEditPaste", "&Paste", QKeySequence::Paste);
     for (QAction *action : {mnuEditCut, mnuEditCopy, mnuEditPaste})
         action->setShortcutContext(Qt::WidgetShortcut);
     connect(edit, &QMenu::aboutToShow, this, &HtmlEditor::mnuEdit_Click);

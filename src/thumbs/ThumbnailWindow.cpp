@@ -1,6 +1,7 @@
 #include "thumbs/ThumbnailWindow.h"
 
 #include "imagebuffer/ImageBuffer.h"
+#include "ui/Controls.h"
 
 #include <QCloseEvent>
 #include <QFontDatabase>
@@ -61,12 +62,10 @@ QMenu &ThumbnailWindow::popup()
         return *mnuPopup;
     mnuPopup = new QMenu(QStringLiteral("Popup"), this);
     mnuPopup->setObjectName(QStringLiteral("mnuPopup"));
-    QAction *fullSize = mnuPopup->addAction(QStringLiteral("&View Image at Full Size"));
-    fullSize->setObjectName(QStringLiteral("mnuPopupFullSize"));
-    QAction *remove = mnuPopup->addAction(QStringLiteral("&Remove Thumbnail"));
-    remove->setObjectName(QStringLiteral("mnuPopupRemove"));
-    mnuPopup->addSeparator()->setObjectName(QStringLiteral("mnuPopupSep1"));
-    mnuPopup->addAction(QStringLiteral("&Hide This Menu"))->setObjectName(QStringLiteral("mnuPopupHide"));
+    QAction *fullSize = NamedItem(mnuPopup, "mnuPopupFullSize", "&View Image at Full Size");
+    QAction *remove = NamedItem(mnuPopup, "mnuPopupRemove", "&Remove Thumbnail");
+    NamedSeparator(mnuPopup, "mnuPopupSep1");
+    NamedItem(mnuPopup, "mnuPopupHide", "&Hide This Menu");
     connect(fullSize, &QAction::triggered, this, [this] { emit fullSizeRequested(path); });
     connect(remove, &QAction::triggered, this, [this] { emit removeRequested(this); });
     return *mnuPopup;

@@ -1,5 +1,7 @@
 #include "ui/Controls.h"
 
+#include <QMenu>
+
 #include "ui/Numbers.h"
 
 #include <QBoxLayout>
@@ -38,6 +40,19 @@ QToolButton *arrow(Qt::ArrowType direction, QWidget *parent)
 }
 
 } // namespace
+
+QAction *NamedItem(QMenu *menu, const char *name, const char *caption, const QKeySequence &keys)
+{
+    QAction *item = menu->addAction(QString::fromUtf8(caption));
+    item->setObjectName(QString::fromUtf8(name));
+    item->setShortcut(keys);
+    return item;
+}
+
+void NamedSeparator(QMenu *menu, const char *name)
+{
+    menu->addSeparator()->setObjectName(QString::fromUtf8(name));
+}
 
 QLabel *LabelFor(const QString &caption, QWidget *control)
 {

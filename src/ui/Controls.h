@@ -1,11 +1,14 @@
 #pragma once
 
+#include <QKeySequence>
 #include <QWidget>
 #include <initializer_list>
 #include <utility>
 
+class QAction;
 class QLabel;
 class QLineEdit;
+class QMenu;
 
 // A control made with its name, which code and tests find it by.
 template <typename Widget, typename... Arguments>
@@ -15,6 +18,10 @@ Widget *Named(const char *name, Arguments &&...arguments)
     widget->setObjectName(QString::fromUtf8(name));
     return widget;
 }
+
+// A menu item and a separator made with their names.
+QAction *NamedItem(QMenu *menu, const char *name, const char *caption, const QKeySequence &keys = {});
+void NamedSeparator(QMenu *menu, const char *name);
 
 // A label that names its control, for screen readers as for the eye.
 QLabel *LabelFor(const QString &caption, QWidget *control);
