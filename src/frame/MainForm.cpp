@@ -482,10 +482,7 @@ bool MainForm::acceptsDrop(const QMimeData *data) const
 
 void MainForm::dragEnterEvent(QDragEnterEvent *event)
 {
-    if (acceptsDrop(event->mimeData()))
-        event->acceptProposedAction();
-    else
-        event->ignore();  // the pointer shows the drop is refused
+    dragMoveEvent(event);
 }
 
 void MainForm::dragMoveEvent(QDragMoveEvent *event)
@@ -493,7 +490,7 @@ void MainForm::dragMoveEvent(QDragMoveEvent *event)
     if (acceptsDrop(event->mimeData()))
         event->acceptProposedAction();
     else
-        event->ignore();
+        event->ignore();  // the pointer shows the drop is refused
 }
 
 void MainForm::dropEvent(QDropEvent *event)

@@ -18,7 +18,6 @@
 #include <QClipboard>
 #include <QDir>
 #include <QEvent>
-#include <QFile>
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QGuiApplication>
@@ -214,14 +213,8 @@ QString HtmlEditor::previewPage()
     }
     if (pageLoaded()) {
         SaveThumbnails(tree.thumbnails(), context.thumbs, context.preferences, context.appPath);
+        // The page's background image comes along with the pictures.
         CopyImages(tree.images(), true, context.thumbs, context.page, context.preferences, context.appPath);
-        const PageOptions &options = context.page->options;
-        if (options.useBackgroundImage) {
-            const QString background = QDir::toNativeSeparators(options.backgroundImageFile);
-            const QString copy = tree.images() + Paths::FileNameOf(background);
-            QFile::remove(copy);
-            QFile::copy(background, copy);
-        }
         QPointer<HtmlEditor> self(this);
         Ui::platform().yieldEvents();
         if (!self)
