@@ -1,4 +1,5 @@
 #include "MainFormFixture.h"
+#include "PageFiles.h"
 #include "TestImages.h"
 
 #include "output/ImageCopying.h"
@@ -50,12 +51,6 @@ QMap<QString, QDateTime> filesBelow(const QString &directory)
     return files;
 }
 
-QByteArray contentsOf(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 void setModified(const QString &path, const QDateTime &when)
 {
     QFile file(path);
@@ -104,11 +99,8 @@ void BatchTest::buildsTheSiteTheSaveCommandsWould()
         {QStringLiteral("broken & co.jpg"), QByteArray("not a picture at all")},
         {QStringLiteral("notes.txt"), QByteArray("captions to write")},
     };
-    for (auto file = files.cbegin(); file != files.cend(); ++file) {
-        QFile out(folder + file.key());
-        QVERIFY(out.open(QIODevice::WriteOnly));
-        out.write(file.value());
-    }
+    for (auto file = files.cbegin(); file != files.cend(); ++file)
+        QVERIFY(writeFile(folder + file.key(), file.value()));
     const QString site = f.environment.path(QStringLiteral("site")) + S;
     const QStringList arguments = {QStringLiteral("--batch"), folder, QStringLiteral("--output"), site,
                                    QStringLiteral("--settings"), f.environment.settingsFile()};
@@ -150,10 +142,7 @@ void BatchTest::buildsTheSiteTheSaveCommandsWould()
     }
     QVERIFY(QFile::exists(site + QStringLiteral("images") + S + QStringLiteral("r&d chart.png")));
     // Every picture and link of the page is in the site, in folder order.
-    QStringList referred;
-    const QRegularExpression reference(QStringLiteral("(?:src|href)=\"([^\"]+)\""));
-    for (auto match = reference.globalMatch(index); match.hasNext();)
-        referred << QUrl::fromPercentEncoding(match.next().captured(1).replace(QStringLiteral("&amp;"), QStringLiteral("&")).toUtf8());
+    const QStringList referred = referencedFiles(index);
     QCOMPARE(referred.size(), 8);
     for (const QString &target : referred)
         QVERIFY2(QFile::exists(site + target), qPrintable(target));
@@ -189,11 +178,7 @@ void BatchTest::refusesAFolderOrOutputItCannotUse()
 {
     TestEnvironment environment;
     const QString folder = environment.path(QStringLiteral("pictures"));
-    QDir().mkpath(folder);
-    QFile picture(folder + S + QStringLiteral("a.png"));
-    QVERIFY(picture.open(QIODevice::WriteOnly));
-    picture.write(TestImages::encode(TestImages::pattern(20, 20), "png"));
-    picture.close();
+    QVERIFY(writeFile(folder + S + QStringLiteral("a.png"), TestImages::encode(TestImages::pattern(20, 20), "png")));
     const QString notAFolder = folder + S + QStringLiteral("a.png");
     const QString site = environment.path(QStringLiteral("site"));
     const QString settings = environment.settingsFile();

@@ -155,11 +155,7 @@ void DialogsTest::openingAndFailures()
     Output o;
     Editor e(o);
     const QString file = o.target(QStringLiteral("in")) + QStringLiteral("page.htm");
-    QDir().mkpath(QFileInfo(file).path());
-    QFile out(file);
-    QVERIFY(out.open(QIODevice::WriteOnly));
-    out.write("<p>caf\xE9</p>\n");  // not UTF-8: read as Latin-1
-    out.close();
+    QVERIFY(writeFile(file, "<p>caf\xE9</p>\n"));  // not UTF-8: read as Latin-1
     Globals::Prefs.lastOpenDirectory = o.target(QStringLiteral("in"));
     o.scripted->fileAnswers << Ui::FileDialogAnswer{file, 2} << Ui::FileDialogAnswer{file + QStringLiteral(".gone"), 2};
     e.editor.cmdOpen_Click();
@@ -195,9 +191,7 @@ void DialogsTest::viewingWithoutTheGenerateDialog()
         e.editor.cmdView_Click();
         QCOMPARE(o.scripted->dialogsShown, QStringList{QStringLiteral("BROWSERS")});
         QCOMPARE(o.scripted->shellCalls.size(), 1);  // the editor opened nothing itself
-        QFile left(e.preview(QStringLiteral("images/left.jpg")));
-        QVERIFY(left.open(QIODevice::WriteOnly));
-        left.close();
+        QVERIFY(writeFile(e.preview(QStringLiteral("images/left.jpg"))));
         e.editor.cmdClose_Click();
         QVERIFY(!QFile::exists(e.preview(QStringLiteral("temp.html"))));
         QVERIFY(!QFile::exists(e.preview(QStringLiteral("images/left.jpg"))));
@@ -209,16 +203,13 @@ void DialogsTest::thePreviewTreeStaysInside()
 {
     TestEnvironment environment;
     const QString app = environment.path(QStringLiteral("app")) + S;
-    QDir().mkpath(app);
-    QFile keep(app + QStringLiteral("Browsers.txt"));
-    QVERIFY(keep.open(QIODevice::WriteOnly));
-    keep.close();
+    QVERIFY(writeFile(app + QStringLiteral("Browsers.txt")));
     const PreviewTree escaping(app, QStringLiteral("../.."), QStringLiteral("a/../../b"));
     QCOMPARE(escaping.thumbnails(), app + QStringLiteral("Temporary") + S);
     QCOMPARE(escaping.images(), app + QStringLiteral("Temporary") + S);
     escaping.Create();
     escaping.Empty();
-    QVERIFY(keep.exists());  // the program's own files are never touched
+    QVERIFY(QFile::exists(app + QStringLiteral("Browsers.txt")));  // the program's own files are never touched
     const PreviewTree same(app, QStringLiteral("/images/"), QStringLiteral("images"));
     QCOMPARE(same.thumbnails(), same.images());
     QCOMPARE(same.images(), app + QStringLiteral("Temporary") + S + QStringLiteral("images") + S);
@@ -379,10 +370,7 @@ void DialogsTest::backgroundImage()
     Output o;
     const QString picture = o.source(QStringLiteral("pics/a.png"));
     const QString junk = o.target(QStringLiteral("pics")) + QStringLiteral("junk.png");
-    QFile file(junk);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("not a picture");
-    file.close();
+    QVERIFY(writeFile(junk, "not a picture"));
     Generate g(o);
     const auto *preview = control<ImageBuffer>(g.dialog, "picBackgroundImage");
     const auto *hint = control<QLabel>(g.dialog, "lblImageFile");

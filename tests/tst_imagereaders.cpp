@@ -1,3 +1,4 @@
+#include "TestEnvironment.h"
 #include "TestImages.h"
 
 #include "imagebuffer/ByteReader.h"
@@ -281,9 +282,7 @@ void ImageReadersTest::damagedJpegsFollowOneRule()
     QVERIFY(!ImageReaders::Read(ImageFormat::Jpeg, headersOnly).ok());
     QTemporaryDir directory;
     const QString path = directory.filePath(QStringLiteral("empty.jpg"));
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(headersOnly) == headersOnly.size());
-    file.close();
+    QVERIFY(writeFile(path, headersOnly));
     Picture picture;
     QVERIFY(!LoadAnyImageFile(picture, path));
     QVERIFY(picture.isNull());

@@ -58,11 +58,8 @@ struct Loading : Frame {
     {
         const QString path = environment.path(name);
         QDir().mkpath(path);
-        for (const auto &[file, bytes] : files) {
-            QFile out(QDir(path).filePath(file));
-            if (out.open(QIODevice::WriteOnly))
-                out.write(bytes);
-        }
+        for (const auto &[file, bytes] : files)
+            writeFile(QDir(path).filePath(file), bytes);
         return QDir::toNativeSeparators(path);
     }
     static QByteArray picture(int seed = 0) { return TestImages::encode(TestImages::pattern(40 + seed, 30), "png"); }

@@ -104,9 +104,7 @@ void OutputTest::aDirectoryThatCannotBeMadeStopsTheSave()
 {
     Output o;
     o.source(QStringLiteral("pics/a.png"));
-    QFile blocker(o.environment.path(QStringLiteral("taken")));
-    QVERIFY(blocker.open(QIODevice::WriteOnly));
-    blocker.close();
+    QVERIFY(writeFile(o.environment.path(QStringLiteral("taken"))));
     const QString web = o.target(QStringLiteral("taken/web"));
     QVERIFY(!OutputFiles::EnsureDirectory(web, true));
     o.save(web);
@@ -122,10 +120,7 @@ void OutputTest::copyingEveryImage()
     o.setPreference("Image File Name Lower Case", "1");
     const QString sunset = o.source(QStringLiteral("pics/Sunset.PNG"));
     const QString web = o.target(QStringLiteral("web/images"));
-    QDir().mkpath(web);
-    QFile old(web + QStringLiteral("sunset.png"));
-    QVERIFY(old.open(QIODevice::WriteOnly) && old.write("an older copy") > 0);
-    old.close();
+    QVERIFY(writeFile(web + QStringLiteral("sunset.png"), "an older copy"));
     o.scripted->fileAnswers << Ui::FileDialogAnswer{web + QStringLiteral("x.jpg"), 1};
     o.copy(QString(), false);
     QCOMPARE(o.scripted->saveRequests.value(0).title, QStringLiteral("Specify the Local Image Directory"));

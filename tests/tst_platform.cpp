@@ -1,3 +1,5 @@
+#include "TestEnvironment.h"
+
 #include "ui/DesktopPlatform.h"
 #include "ui/FileFilter.h"
 
@@ -36,11 +38,8 @@ void PlatformTest::desktopHelpShowsTheTopic()
 {
     QTemporaryDir directory;
     const QString file = directory.filePath(QStringLiteral("Quillmere.hlp"));
-    QFile help(file);
-    QVERIFY(help.open(QIODevice::WriteOnly));
-    help.write("<html><head><title>Help</title></head><body><p>Intro</p>"
-               "<h2><a name=\"1003\"></a>Contents</h2></body></html>");
-    help.close();
+    QVERIFY(writeFile(file, "<html><head><title>Help</title></head><body><p>Intro</p>"
+                            "<h2><a name=\"1003\"></a>Contents</h2></body></html>"));
     QWidget owner;
     owner.setGeometry(QRect(QGuiApplication::primaryScreen()->availableGeometry().topLeft(), QSize(100, 100)));
     owner.show();
@@ -77,10 +76,9 @@ void PlatformTest::desktopShellReportsFailures()
     DesktopPlatform desktop;
     QCOMPARE(desktop.openDocument(directory.filePath(QStringLiteral("missing.html"))), 2);
     QCOMPARE(desktop.startProgram(directory.filePath(QStringLiteral("missing")), QStringLiteral("a b")), 2);
-    QFile plain(directory.filePath(QStringLiteral("not-a-program")));
-    QVERIFY(plain.open(QIODevice::WriteOnly));
-    plain.close();
-    QCOMPARE(desktop.startProgram(plain.fileName(), QString()), 5);
+    const QString plain = directory.filePath(QStringLiteral("not-a-program"));
+    QVERIFY(writeFile(plain));
+    QCOMPARE(desktop.startProgram(plain, QString()), 5);
 }
 
 QTEST_MAIN(PlatformTest)

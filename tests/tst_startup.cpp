@@ -38,12 +38,6 @@ void closeMainWindow()
     }
 }
 
-QByteArray contentsOf(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 } // namespace
 
 void StartupTest::firstStartWritesDefaultsAndShowsTheWindow()
@@ -145,9 +139,7 @@ void StartupTest::aFileThatIsNoIniFileIsLeftAsItWas()
     for (const QByteArray &junk : notIni) {
         TestEnvironment environment;
         Ui::ScriptedPlatformScope scripted;
-        QFile file(environment.settingsFile());
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(junk) == junk.size());
-        file.close();
+        QVERIFY(writeFile(environment.settingsFile(), junk));
         InstanceLock lock(environment.lockFile());
         QVERIFY(!StartProgram(lock));
         QCOMPARE(scripted->messages.size(), 1);
@@ -157,10 +149,7 @@ void StartupTest::aFileThatIsNoIniFileIsLeftAsItWas()
     // An INI file as an editor may leave it (byte-order mark, comments, CR LF) is fine.
     TestEnvironment environment;
     Ui::ScriptedPlatformScope scripted;
-    QFile file(environment.settingsFile());
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("\xEF\xBB\xBF; kept by hand\r\n[Preferences]\r\nThumbnail%20Width=120\r\n\r\n");
-    file.close();
+    QVERIFY(writeFile(environment.settingsFile(), "\xEF\xBB\xBF; kept by hand\r\n[Preferences]\r\nThumbnail%20Width=120\r\n\r\n"));
     InstanceLock lock(environment.lockFile());
     QVERIFY(StartProgram(lock));
     QVERIFY(scripted->messages.isEmpty());
@@ -188,10 +177,9 @@ void StartupTest::settingsLostWhileRunningAreReportedOnce()
 void StartupTest::aLockThatCannotBeMadeDoesNotBlockTheStart()
 {
     TestEnvironment environment;
-    QFile notADirectory(environment.path(QStringLiteral("plain-file")));
-    QVERIFY(notADirectory.open(QIODevice::WriteOnly));
-    notADirectory.close();
-    InstanceLock lock(notADirectory.fileName() + QStringLiteral("/quillmere.lock"));
+    const QString notADirectory = environment.path(QStringLiteral("plain-file"));
+    QVERIFY(writeFile(notADirectory));
+    InstanceLock lock(notADirectory + QStringLiteral("/quillmere.lock"));
     QVERIFY(lock.acquire());
     // A lock that is really held still refuses.
     InstanceLock first(environment.path(QStringLiteral("held.lock")));
@@ -212,10 +200,7 @@ void StartupTest::pathsFromTheCommandLineAndFromASecondStart()
     qputenv("XDG_RUNTIME_DIR", runtime.toUtf8());
     const auto folder = [&](const QString &name) {
         const QString path = environment.path(name);
-        QDir().mkpath(path);
-        QFile file(path + QStringLiteral("/") + name + QStringLiteral(".png"));
-        file.open(QIODevice::WriteOnly);
-        file.write(TestImages::encode(TestImages::pattern(40, 30), "png"));
+        writeFile(path + QStringLiteral("/") + name + QStringLiteral(".png"), TestImages::encode(TestImages::pattern(40, 30), "png"));
         return path;
     };
     const QString first = folder(QStringLiteral("first")), second = folder(QStringLiteral("second"));

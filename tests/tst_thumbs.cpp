@@ -1,4 +1,5 @@
 #include "ScriptedPlatform.h"
+#include "TestEnvironment.h"
 #include "TestImages.h"
 #include "ThumbnailHostStub.h"
 
@@ -43,10 +44,7 @@ struct Fixture {
     // that many bytes.
     int make(const QString &name, QSize size, qint64 bytes = 100)
     {
-        QFile file(path(name));
-        if (file.open(QIODevice::WriteOnly))
-            file.write(QByteArray(bytes, 'x'));
-        file.close();
+        writeFile(path(name), QByteArray(bytes, 'x'));
         Picture source = Picture::fromImage(size.isEmpty() ? QImage() : TestImages::pattern(size.width(), size.height()));
         return maker.CreateThumbnail(source, path(name));
     }

@@ -1,4 +1,5 @@
 #include "MainFormFixture.h"
+#include "PageFiles.h"
 #include "TestImages.h"
 
 #include "output/HtmlEditor.h"
@@ -21,25 +22,6 @@
 namespace {
 
 const QString S = QDir::separator();
-
-// The files a page refers to (image sources, links, background), as paths relative
-// to the page: character references and percent-escapes undone.
-QStringList referencedFiles(const QString &html)
-{
-    static const QRegularExpression reference(QStringLiteral(R"re(\b(?:src|href|background)="([^"]*)")re"));
-    static const QRegularExpression numeric(QStringLiteral("&#([0-9]+);"));
-    QStringList files;
-    for (auto match = reference.globalMatch(html); match.hasNext();) {
-        QString value = match.next().captured(1);
-        for (auto character = numeric.match(value); character.hasMatch(); character = numeric.match(value)) {
-            const char32_t code = character.captured(1).toUInt();
-            value.replace(character.captured(0), QString::fromUcs4(&code, 1));
-        }
-        value.replace(QStringLiteral("&quot;"), QStringLiteral("\"")).replace(QStringLiteral("&amp;"), QStringLiteral("&"));
-        files << QUrl::fromPercentEncoding(value.toUtf8());
-    }
-    return files;
-}
 
 // Opens a page in headless Chromium beside its own copy that reports, once loaded,
 // every image that did not load and every link whose target could not be loaded
@@ -107,11 +89,9 @@ void WholePathTest::fromAFolderToAPageInTheBrowser()
     QDir().mkpath(photos);
     const QStringList names = {QStringLiteral("Beach Day.png"), QStringLiteral("café #2.jpg"), QStringLiteral("Łódź.png"),
                                QStringLiteral("R&D.png")};
-    for (int i = 0; i < names.size(); ++i) {
-        QFile file(photos + S + names[i]);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(TestImages::encode(TestImages::photo(120 + 10 * i, 90, i), names[i].endsWith("jpg") ? "jpg" : "png"));
-    }
+    for (int i = 0; i < names.size(); ++i)
+        QVERIFY(writeFile(photos + S + names[i],
+                          TestImages::encode(TestImages::photo(120 + 10 * i, 90, i), names[i].endsWith("jpg") ? "jpg" : "png")));
     f.scripted->folderAnswers << photos;
     f.form->mnuFileOpenDir_Click();
     QCOMPARE(f.form->listingRows().rowCount(), 4);

@@ -18,12 +18,6 @@
 
 inline const QString S = QDir::separator();
 
-inline QByteArray contentsOf(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 inline QByteArray records(const QStringList &lines)
 {
     QByteArray all;

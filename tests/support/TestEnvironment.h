@@ -2,9 +2,26 @@
 
 #include "frame/Globals.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QtGlobal>
+
+// Writes a file whole, making its folder first; false when it could not.
+inline bool writeFile(const QString &path, const QByteArray &bytes = {})
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+inline QByteArray contentsOf(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
 
 // A settings file and a program directory of the test's own, fresh for each test.
 class TestEnvironment {

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QRegularExpression>
+#include <QStringList>
+#include <QUrl>
+
+// The files a page refers to (image sources, links, background), as paths relative
+// to the page: character references and percent-escapes undone.
+inline QStringList referencedFiles(const QString &html)
+{
+    static const QRegularExpression reference(QStringLiteral(R"re(\b(?:src|href|background)="([^"]*)")re"));
+    static const QRegularExpression numeric(QStringLiteral("&#([0-9]+);"));
+    QStringList files;
+    for (auto match = reference.globalMatch(html); match.hasNext();) {
+        QString value = match.next().captured(1);
+        for (auto character = numeric.match(value); character.hasMatch(); character = numeric.match(value)) {
+            const char32_t code = character.captured(1).toUInt();
+            value.replace(character.captured(0), QString::fromUcs4(&code, 1));
+        }
+        value.replace(QStringLiteral("&quot;"), QStringLiteral("\"")).replace(QStringLiteral("&amp;"), QStringLiteral("&"));
+        files << QUrl::fromPercentEncoding(value.toUtf8());
+    }
+    return files;
+}
