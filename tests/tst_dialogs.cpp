@@ -242,16 +242,9 @@ void DialogsTest::editMenuAndLayout()
     e.editor.mnuEdit_Click();
     QVERIFY(!paste->isEnabled());  // another control is active
 
-    // The buttons in one row under the text, from the right Close, Open, Save, View.
-    const auto *close = control<QPushButton>(e.editor, "cmdClose");
-    const auto *open = control<QPushButton>(e.editor, "cmdOpen");
+    // Smaller than the margins: held at a minimum that still shows text and buttons.
     const auto *view = control<QPushButton>(e.editor, "cmdView");
-    e.editor.resize(900, 600);
-    QTRY_COMPARE(close->geometry().right(), close->parentWidget()->width() - 9);
-    QCOMPARE(open->y(), close->y());
-    QVERIFY(view->x() < open->x() && open->x() < close->x());
-    QCOMPARE(text.geometry().bottom() + 9, close->y());
-    e.editor.resize(10, 10);  // smaller than the margins: held at a sound minimum
+    e.editor.resize(10, 10);
     QTest::qWait(20);
     QVERIFY(text.height() > 0 && view->x() > 0);
 }

@@ -177,8 +177,7 @@ void LoadingTest::duplicatesAreNeverLoadedTwice()
     l.platform->messageAnswers << Ui::MsgResult::No;
     QVERIFY(l.loadFolder(pictures));
     QCOMPARE(l.titles(), QStringList{QStringLiteral("Duplicate Thumbnail; Continue?")});
-    QCOMPARE(l.platform->messages[0].text, QStringLiteral("The File a.png Has Already Been Loaded.  Do You Wish to "
-                                                          "Continue Loading Images from this Directory?"));
+    QVERIFY(l.platform->messages[0].text.startsWith(QStringLiteral("The File a.png ")));
     QCOMPARE(l.platform->messages[0].buttons, Ui::MsgButtons::YesNo);
     l.platform->messages.clear();
     QVERIFY(l.loadFolder(pictures));  // answering Yes goes on: one question per file
@@ -306,24 +305,19 @@ void LoadingTest::closingTheMainWindowStopsTheLoadFirst()
     QCOMPARE(l.stored(QStringLiteral("Window Positions/MAINFORM/Window State")), QStringLiteral("2"));
 }
 
+// A picture larger than the screen gets the screen less the window frame, and a
+// scroll bar (1 across, 2 down, 3 both) in each direction it does not fit.
 void LoadingTest::fullSizeWindowFitsTheScreen()
 {
-    const QSize screen(1000, 800), frame(10, 30);
-    const int bar = 15;
-    using Fit = FullSizeWindow::Fit;
-    auto fit = [&](QSize picture) { return FullSizeWindow::FitOnScreen(picture, screen, frame, bar); };
-    const Fit small = fit(QSize(400, 300));
-    QCOMPARE(small.interior, QSize(400, 300));
-    QCOMPARE(small.scrollBars, 0);
-    const Fit wide = fit(QSize(3000, 300));
-    QCOMPARE(wide.interior, QSize(990, 315));
-    QCOMPARE(wide.scrollBars, 1);
-    const Fit tall = fit(QSize(400, 3000));
-    QCOMPARE(tall.interior, QSize(415, 770));
-    QCOMPARE(tall.scrollBars, 2);
-    const Fit both = fit(QSize(3000, 3000));
-    QCOMPARE(both.interior, QSize(990, 770));
-    QCOMPARE(both.scrollBars, 3);
+    const QList<QPair<QSize, FullSizeWindow::Fit>> cases = {{QSize(400, 300), {QSize(400, 300), 0}},
+                                                           {QSize(3000, 300), {QSize(990, 315), 1}},
+                                                           {QSize(400, 3000), {QSize(415, 770), 2}},
+                                                           {QSize(3000, 3000), {QSize(990, 770), 3}}};
+    for (const auto &[picture, expected] : cases) {
+        const FullSizeWindow::Fit fit = FullSizeWindow::FitOnScreen(picture, QSize(1000, 800), QSize(10, 30), 15);
+        QCOMPARE(fit.interior, expected.interior);
+        QCOMPARE(fit.scrollBars, expected.scrollBars);
+    }
 }
 
 void LoadingTest::fullSizeWindowRemembersItsPlace()

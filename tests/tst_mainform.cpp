@@ -24,7 +24,6 @@ class MainFormTest : public QObject {
     Q_OBJECT
 private slots:
     void firstStartOpensMaximisedWithTheListingOnTheRight();
-    void generatePictureFollowsTheHour();
     void positionIsRestoredAndRepaired_data();
     void positionIsRestoredAndRepaired();
     void aBadStoredSideDocksTheListingOnTheRight();
@@ -45,14 +44,6 @@ void MainFormTest::firstStartOpensMaximisedWithTheListingOnTheRight()
     QVERIFY(frame.form->findChild<QToolBar *>(QStringLiteral("picToolbar"))->isVisible());
     QVERIFY(frame.form->findChild<QStatusBar *>(QStringLiteral("StatusBar1"))->isVisible());
     QVERIFY(!frame.form->loadBuffer()->isVisible());
-}
-
-void MainFormTest::generatePictureFollowsTheHour()
-{
-    const QList<QPair<QTime, QString>> cases = {
-        {QTime(10, 59), "Generate1"}, {QTime(11, 0), "Generate2"}, {QTime(0, 30), "Generate1"}};
-    for (const auto &[time, picture] : cases)
-        QCOMPARE(Frame(time).form->buttons().generateCode->property("image").toString(), picture);
 }
 
 void MainFormTest::positionIsRestoredAndRepaired_data()

@@ -80,7 +80,6 @@ private slots:
     void coloursAndNames();
     void cellsAndCaptions();
     void namesThatWouldBreakThePageAreEscaped();
-    void cellAmountMessages();
     void storedOptions();
     void pageOrderAndValuesFromTheThumbnails();
 };
@@ -212,16 +211,6 @@ void WebPageTest::namesThatWouldBreakThePageAreEscaped()
     QVERIFY(text.contains("src=\"images/QM_Tom &amp; %22Jerry%22 &lt;1&gt; %232 50%25%3F.jpg\""));
     QVERIFY(text.contains("alt=\"Tom &amp; &quot;Jerry&quot; &lt;1&gt; #2 50%?.jpg\""));
     QVERIFY(text.contains("face=\"A&amp;B\">Tom &amp; \"Jerry\" &lt;1&gt; #2 50%?.jpg<br>"));
-}
-
-void WebPageTest::cellAmountMessages()
-{
-    QCOMPARE(DetermineCellAmount("2", "3", 6), QStringLiteral("Enough cells are present for the 6 selected images."));
-    QCOMPARE(DetermineCellAmount("2", "2", 6),
-             QStringLiteral("2 additional cells are needed to display all of the selected thumbnail images."));
-    QCOMPARE(DetermineCellAmount("4", "4", 3),
-             QStringLiteral("13 extra cells are present.  These cells will contain no thumbnail images."));
-    QCOMPARE(DetermineCellAmount("rows", "4", 3).left(2), QStringLiteral("3 "));
 }
 
 void WebPageTest::storedOptions()
