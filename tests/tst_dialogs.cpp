@@ -454,7 +454,6 @@ void DialogsTest::preferenceBoxes()
     prefix->clear();
     leave(prefix);
     QCOMPARE(o.scripted->messages.value(0).title, QStringLiteral("Thumbnail File Name Prefix"));
-    QCOMPARE(o.scripted->messages.value(0).icon, Ui::MsgIcon::Information);
     QCOMPARE(prefix->text(), QStringLiteral("QM_"));
 }
 

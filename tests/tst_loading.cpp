@@ -247,7 +247,6 @@ void LoadingTest::anUnlistableFolderIsReported()
     Loading l;
     QVERIFY(!l.loadFolder(l.environment.path(QStringLiteral("no-such-folder"))));
     QCOMPARE(l.platform->messages.last().text, QStringLiteral("The Selected Directory Could Not Be Accessed!"));
-    QCOMPARE(l.platform->messages.last().icon, Ui::MsgIcon::Critical);
     QVERIFY(l.stored(QStringLiteral("Preferences/Last Open Directory")).isEmpty());
     QCOMPARE(l.platform->busyDepth, 0);
 }
@@ -335,7 +334,6 @@ void LoadingTest::fullSizeWindowRemembersItsPlace()
     QCOMPARE(l.platform->dialogsShown.size(), 1);
     QCOMPARE(l.titles(), QStringList{QStringLiteral("Error")});
     QCOMPARE(l.platform->messages[0].text, QStringLiteral("Picture Could Not Be Loaded."));
-    QCOMPARE(l.platform->messages[0].icon, Ui::MsgIcon::Critical);
 }
 
 void LoadingTest::thumbnailWindowMouseAndKeys()

@@ -111,7 +111,6 @@ void OutputTest::aDirectoryThatCannotBeMadeStopsTheSave()
     QCOMPARE(o.log("thumbnail.txt"), records({QStringLiteral("CreateDirectory -- %1: False").arg(web)}));
     QCOMPARE(o.scripted->messages.size(), 1);
     QCOMPARE(o.scripted->messages[0].text, QStringLiteral("The Directory %1 Could Not Be Created.").arg(web));
-    QCOMPARE(o.scripted->messages[0].icon, Ui::MsgIcon::Critical);
 }
 
 void OutputTest::copyingEveryImage()

@@ -110,7 +110,6 @@ void StartupTest::secondInstanceIsRefusedWithoutTouchingSettings()
     QCOMPARE(scripted->messages.size(), 1);
     QCOMPARE(scripted->messages[0].title, QStringLiteral("Previous Instance"));
     QCOMPARE(scripted->messages[0].text, QStringLiteral("Quillmere is Already Running."));
-    QCOMPARE(scripted->messages[0].icon, Ui::MsgIcon::Critical);
     QCOMPARE(scripted->messages[0].buttons, Ui::MsgButtons::OK);
     QVERIFY(!QFileInfo::exists(environment.settingsFile()));
     QVERIFY(!Globals::MainWindow);
@@ -125,7 +124,6 @@ void StartupTest::unusableSettingsAreReportedAndEndTheProgram()
     QVERIFY(!StartProgram(lock));
     QCOMPARE(scripted->messages.size(), 1);
     QCOMPARE(scripted->messages[0].title, QStringLiteral("Settings Error"));
-    QCOMPARE(scripted->messages[0].icon, Ui::MsgIcon::Critical);
     QVERIFY(scripted->messages[0].text.contains(environment.settingsFile()));
     QVERIFY(!Globals::MainWindow);
 }
