@@ -205,6 +205,7 @@ void StartupTest::pathsFromTheCommandLineAndFromASecondStart()
     InstanceLock lock(InstanceLock::path());
     QVERIFY(StartProgram(lock, {first}));
     QTRY_COMPARE(Globals::MainWindow->listingRows().rowCount(), 1);
+    QVERIFY(Globals::MainWindow->isMaximized());
 
     QProcess start;
     QProcessEnvironment variables = QProcessEnvironment::systemEnvironment();
@@ -218,6 +219,7 @@ void StartupTest::pathsFromTheCommandLineAndFromASecondStart()
     QCOMPARE(start.exitStatus(), QProcess::NormalExit);
     QCOMPARE(start.exitCode(), 0);
     QCOMPARE(Globals::MainWindow->listingRows().pathAt(1), QDir::toNativeSeparators(second + QStringLiteral("/second.png")));
+    QVERIFY(Globals::MainWindow->isMaximized());  // raised, not restored to a smaller size
     QCOMPARE(scripted->messages.size(), 1);  // the first-run note, once
     closeMainWindow();
     qunsetenv("XDG_RUNTIME_DIR");

@@ -92,7 +92,8 @@ bool StartProgram(InstanceLock &lock, const QStringList &paths)
     MainWindow->show();
     auto *listener = new InstanceChannel::Listener(channel, MainWindow);
     QObject::connect(listener, &InstanceChannel::Listener::pathsArrived, MainWindow, [](const QStringList &arrived) {
-        MainWindow->showNormal();
+        // Brought forward as it was: out of the task bar, but a maximised window stays maximised.
+        MainWindow->setWindowState(MainWindow->windowState() & ~Qt::WindowMinimized);
         MainWindow->raise();
         MainWindow->activateWindow();
         MainWindow->OpenPaths(arrived);
