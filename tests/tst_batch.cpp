@@ -128,8 +128,9 @@ void BatchTest::buildsTheSiteTheSaveCommandsWould()
     const QString saved = f.environment.path(QStringLiteral("saved")) + S;
     const QString app = f.environment.path(QStringLiteral("app")) + S;  // where the commands log
     QVERIFY(QDir().mkpath(app));
-    SaveThumbnails(saved + QStringLiteral("thumbs") + S, f.form->thumbnails(), directories, app);
-    CopyImages(saved + QStringLiteral("images") + S, true, f.form->thumbnails(), &page, directories, app);
+    const SiteNames names = page.siteNames(directories);
+    SaveThumbnails(saved + QStringLiteral("thumbs") + S, f.form->thumbnails(), names, directories, app);
+    CopyImages(saved + QStringLiteral("images") + S, true, f.form->thumbnails(), &page, names, directories, app);
     QCOMPARE(f.scripted->messages.size(), 1);  // only the first folder load's note
 
     const QString index = QString::fromUtf8(contentsOf(site + QStringLiteral("index.html")));

@@ -64,8 +64,17 @@ void OutputTest::pngInSlotOrderWithTheLog()
     const QString web = o.target(QStringLiteral("web"));
     o.save(web);
     const QString b = web + QStringLiteral("QM_b.png"), c = web + QStringLiteral("QM_c.png");
-    // Slot order, not the listing's; the second c.png replaces the first.
-    QCOMPARE(o.log("thumbnail.txt"), records({QStringLiteral("CreateDirectory -- %1: True").arg(web), b, c, c}));
+    const QString otherC = web + QStringLiteral("QM_c (2).png");
+    // Slot order, not the listing's; the second c.png takes a name of its own, and
+    // a line says why.
+    const QString renamed = QStringLiteral("The thumbnail of %1 is named \"QM_c (2).png\": \"QM_c.png\" is the "
+                                           "thumbnail of %2.")
+                                .arg(o.environment.path("other/c.png"), o.environment.path("pics/c.png"));
+    QCOMPARE(o.log("thumbnail.txt"),
+             records({QStringLiteral("CreateDirectory -- %1: True").arg(web), b, c, otherC, renamed}));
+    QCOMPARE(o.scripted->messages.size(), 1);
+    QVERIFY(o.scripted->messages[0].text.endsWith(renamed));
+    QVERIFY(contentsOf(c) != contentsOf(otherC));
     QVERIFY(!QFile::exists(web + QStringLiteral("QM_a.png")));
     const QByteArray png = contentsOf(b);
     QCOMPARE(quint8(png[24]), quint8(8));   // bit depth
@@ -81,14 +90,17 @@ void OutputTest::pngInSlotOrderWithTheLog()
 void OutputTest::namesAndTypes()
 {
     Output o;
-    const QString photo = o.source(QStringLiteral("pics/Photo.PNG"));
-    QCOMPARE(SavedThumbnailPath(o.target("w"), photo, SaveSettings{}), o.target("w") + QStringLiteral("QM_Photo.jpg"));
-    SaveSettings lower;
-    lower.fileType = QStringLiteral("PNG");
-    lower.lowerCase = true;
-    QCOMPARE(SavedThumbnailPath(o.target("W"), photo, lower), o.target("W") + QStringLiteral("qm_photo.png"));
-    lower.lowerCase = false;
-    QCOMPARE(SavedThumbnailPath(o.target("W"), photo, lower), o.target("W") + QStringLiteral("QM_Photo.png"));
+    o.source(QStringLiteral("pics/Photo.PNG"));
+    const auto savedNames = [&o](const char *directory) {
+        o.save(o.target(QString::fromUtf8(directory)));
+        return QDir(o.target(QString::fromUtf8(directory))).entryList(QDir::Files);
+    };
+    QCOMPARE(savedNames("plain"), QStringList{QStringLiteral("QM_Photo.jpg")});
+    o.setPreference("Save Image File Type", "PNG");
+    o.setPreference("Thumbnail File Name Lower Case", "1");
+    QCOMPARE(savedNames("lower"), QStringList{QStringLiteral("qm_photo.png")});
+    o.setPreference("Thumbnail File Name Lower Case", "0");
+    QCOMPARE(savedNames("png"), QStringList{QStringLiteral("QM_Photo.png")});
 
     // "png" in lower case is not "PNG": JPEG, and no line for it in the log.
     o.setPreference("Save Image File Type", "png");
@@ -147,6 +159,7 @@ void OutputTest::copyingThePageImages()
     const QString sky = QDir::toNativeSeparators(o.environment.path(QStringLiteral("pics/Sky.GIF")));
     QFile(a).copy(sky);
     PageModel page;
+    page.PageSources = {PageSource{b, QStringLiteral("B.png"), {}}, PageSource{a, QStringLiteral("A.png"), {}}};
     page.PageThumbValues = {ThumbPageValues{QStringLiteral("Renamed.png"), b, {}, {}, 0, 0, 0},
                             ThumbPageValues{QString(), a, {}, {}, 0, 0, 0}};
     page.options.backgroundImageFile = sky;
@@ -167,10 +180,10 @@ void OutputTest::profileFilesKeepTheirLayout()
 {
     TestEnvironment environment;
     const QString file = environment.path(QStringLiteral("Browsers.txt"));
-    QVERIFY(ProfileFile::WriteString(file, "/usr/bin/b", "Path", "/usr/bin/b"));
-    QVERIFY(ProfileFile::WriteString(file, "C:\\Tools\\view.exe", "Path", "C:\\Tools\\view.exe"));
-    QVERIFY(ProfileFile::WriteString(file, "/usr/bin/b", "Name", "b"));
-    QVERIFY(ProfileFile::WriteString(file, "/USR/BIN/B", "path", ""));  // names match without case
+    QVERIFY(ProfileFile::WriteString(file, "/usr/bin/b", "Path", "/usr/bin/b").isEmpty());
+    QVERIFY(ProfileFile::WriteString(file, "C:\\Tools\\view.exe", "Path", "C:\\Tools\\view.exe").isEmpty());
+    QVERIFY(ProfileFile::WriteString(file, "/usr/bin/b", "Name", "b").isEmpty());
+    QVERIFY(ProfileFile::WriteString(file, "/USR/BIN/B", "path", "").isEmpty());  // names match without case
     QCOMPARE(contentsOf(file), QByteArray("[/usr/bin/b]\r\nPath=\r\nName=b\r\n[C:\\Tools\\view.exe]\r\nPath=C:\\Tools\\view.exe\r\n"));
     QCOMPARE(ProfileFile::Contents(file).value("c:\\tools\\VIEW.exe", "PATH", "None"), QStringLiteral("C:\\Tools\\view.exe"));
     QCOMPARE(ProfileFile::Contents(file).value("/usr/bin/b", "Missing", "None"), QStringLiteral("None"));
@@ -194,10 +207,10 @@ void OutputTest::theBrowserList()
     const QString app = environment.path(QStringLiteral("app")) + S;
     QDir().mkpath(app);
     const QString mine = applications.program(QStringLiteral("mine.bin"));
-    QVERIFY(Browsers::Add(app, mine));
+    QVERIFY(Browsers::Add(app, mine).isEmpty());
     ProfileFile::WriteString(app + "Browsers.txt", mine, "Name", "");  // no name: its file name shows
-    QVERIFY(Browsers::Add(app, environment.path(QStringLiteral("deleted-later"))));
-    QVERIFY(Browsers::Remove(app, environment.path(QStringLiteral("deleted-later"))));
+    QVERIFY(Browsers::Add(app, environment.path(QStringLiteral("deleted-later"))).isEmpty());
+    QVERIFY(Browsers::Remove(app, environment.path(QStringLiteral("deleted-later"))).isEmpty());
     ProfileFile::WriteString(app + "Browsers.txt", "/nowhere/missing", "Path", "/nowhere/missing");
     QTreeWidget list;
     FileIcons icons;
@@ -231,7 +244,7 @@ void OutputTest::browserSelection()
         QCOMPARE(scripted->shellCalls.size(), 1);
     }
     const QString program = none.program(QStringLiteral("viewer"));
-    QVERIFY(Browsers::Add(app, program));
+    QVERIFY(Browsers::Add(app, program).isEmpty());
     BrowserSelection dialog(app);
     QCOMPARE(dialog.objectName(), QStringLiteral("BROWSERS"));
     QCOMPARE(dialog.list().currentItem()->text(1), program);

@@ -11,21 +11,25 @@
 #include "thumbs/ThumbnailImage.h"
 #include "thumbs/ThumbnailPipeline.h"
 #include "ui/Numbers.h"
+#include "ui/Paths.h"
 #include "webpage/PageModel.h"
 
 #include <QCommandLineParser>
-#include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QLockFile>
 #include <QTextStream>
 #include <algorithm>
+#include <memory>
 
 namespace BatchBuild {
 namespace {
 
 const QString Usage = QStringLiteral("Usage: quillmere --batch FOLDER --output DIR [--settings FILE] [--force]");
 const QString ManifestName = QStringLiteral(".quillmere-build.json");
+const QString LockName = QStringLiteral(".quillmere-build.lock");
+const QString PageName = QStringLiteral("index.html");
 
 struct Request {
     QString folder;   // ends with the separator
@@ -64,18 +68,6 @@ Problem parse(const QStringList &arguments, Request &request)
     return {};
 }
 
-qint64 modifiedMs(const QFileInfo &file)
-{
-    return file.lastModified().toMSecsSinceEpoch();
-}
-
-// A copy that an earlier build made and the source has not changed since.
-bool copyUpToDate(const QFileInfo &source, const QString &destination)
-{
-    const QFileInfo copy(destination);
-    return copy.isFile() && copy.size() == source.size() && copy.lastModified() >= source.lastModified();
-}
-
 // What the thumbnails' files depend on besides their sources.
 QString thumbnailSettings(QSize box, const SaveSettings &save)
 {
@@ -86,6 +78,27 @@ QString thumbnailSettings(QSize box, const SaveSettings &save)
         .arg(save.quality)
         .arg(int(save.progressive))
         .arg(int(save.reducedColours));
+}
+
+// Why the settings file cannot be read, in the system's words; empty when it can
+// (a missing file that was not named reads as every default).
+Problem settingsFileProblem(const QString &path, bool named)
+{
+    const QFileInfo file(path);
+    if (!file.exists())
+        return named ? QStringLiteral("The settings file %1 does not exist.").arg(path) : Problem();
+    if (file.isDir())
+        return QStringLiteral("The settings file %1 is a folder.").arg(path);
+    if (QFile reading(path); !reading.open(QIODevice::ReadOnly))
+        return QStringLiteral("The settings file %1 cannot be read: %2.").arg(path, reading.errorString());
+    if (!SettingsStore::fileUsable())
+        return QStringLiteral("The settings file %1 cannot be read: it is not a settings file.").arg(path);
+    return {};
+}
+
+bool sameFolder(const QString &a, const QString &b)
+{
+    return Paths::FileNameKey(QDir::cleanPath(a)) == Paths::FileNameKey(QDir::cleanPath(b));
 }
 
 class SiteBuild {
@@ -99,15 +112,13 @@ public:
     {
         clock.start();
         if (const Problem problem = prepare(); !problem.isEmpty()) {
-            report << problem << '\n';
+            report << Paths::Printable(problem) << '\n';
             return Unusable;
         }
         makeThumbnails();
-        loadPage();
         copyImages();
         writePage();
-        if (manifest != previous && !manifest.write(request.output + ManifestName))
-            failed << request.output + ManifestName;
+        writeRecord();
         summarize();
         return unreadable.isEmpty() && failed.isEmpty() ? Complete : SomeSkipped;
     }
@@ -116,15 +127,20 @@ private:
     Problem prepare();
     Problem readSettings();
     Problem makeOutputDirectories();
-    const BuiltThumbnail *keptThumbnail(const QString &path, const QFileInfo &source) const;
+    Problem lockOutput();
+    void takeFolder(const QStringList &files);
+    PageRequest pageRequest() const;
     void makeThumbnails();
-    void writeThumbnail(PreparedThumbnail prepared, const QString &path, const QFileInfo &source);
-    void addThumbnail(const QString &path, const QFileInfo &source, QSize sourceSize, QSize thumbnailSize);
-    void skip(const QString &path);
-    void loadPage();
+    int addToPage(const QString &path, const QFileInfo &source, QSize sourceSize, QSize thumbnailSize);
+    void writeThumbnail(Picture thumbnail, int position, const QString &path, const SourceState &source);
+    void skip(const QString &path, const PreparedThumbnail &prepared);
     void copyImages();
-    void copy(const QString &source, const QString &destination);
+    void copy(const QString &source, const QString &name);
     void writePage();
+    void writeRecord();
+    void record(const QString &file, const QString &source, const SourceState &state);
+    QString recordKey(const QString &file) const { return QDir(request.output).relativeFilePath(file); }
+    void fail(const QString &problem);
     void progress(const QString &what, int done, int total);
     void line(const QString &text);
     void summarize();
@@ -134,19 +150,23 @@ private:
     const bool terminal;
     QElapsedTimer clock;
 
-    std::optional<SettingsSection> preferencesSection;
-    std::optional<SettingsSection> htmlSection;
+    std::optional<StoredSection> preferencesSection;
+    std::optional<StoredSection> htmlSection;
     Preferences preferences;
     SaveSettings save;
     QString thumbnailDirectory;
     QString imageDirectory;
+    std::unique_ptr<QLockFile> lock;
     QStringList names;
+    QList<SiteFile> present;
+    FileWriting::ProtectedFiles pictures;
     BuildManifest previous;
     BuildManifest manifest;
-    QList<PageSource> sources;
     PageModel page;
+    std::optional<SiteNames> siteNames;
+    qsizetype renamingsTold = 0;
 
-    int thumbnailsMade = 0, thumbnailsKept = 0, copiesMade = 0, copiesKept = 0, otherFiles = 0;
+    int thumbnailsMade = 0, thumbnailsKept = 0, copiesMade = 0, copiesKept = 0, otherFiles = 0, unreadableNames = 0;
     QStringList unreadable;
     QStringList failed;
     QString pageOutcome = QStringLiteral("unchanged");
@@ -157,27 +177,31 @@ Problem SiteBuild::prepare()
     const std::optional<QStringList> files = FolderFiles(request.folder);
     if (!files)
         return QStringLiteral("The folder %1 cannot be read.").arg(request.folder);
-    names = *files;
-    if (const Problem problem = readSettings(); !problem.isEmpty())
+    if (Problem problem = readSettings(); !problem.isEmpty())
         return problem;
-    if (const Problem problem = makeOutputDirectories(); !problem.isEmpty())
+    if (Problem problem = makeOutputDirectories(); !problem.isEmpty())
         return problem;
-    if (!request.force)
-        previous = BuildManifest::Read(request.output + ManifestName);
+    if (Problem problem = lockOutput(); !problem.isEmpty())
+        return problem;
+    // Read even with --force: it names the files earlier builds made, which are not
+    // pictures of the folder when the site is built into the folder itself.
+    previous = BuildManifest::Read(request.output + ManifestName);
     manifest.settings = thumbnailSettings(preferences.thumbnailBox, save);
+    page.Load({}, StoredValues(*htmlSection), StoredValues(*preferencesSection));
+    takeFolder(*files);
+    siteNames.emplace(pageRequest());
     return {};
 }
 
-// The stored preferences and page options, from the file given or the program's own.
+// The stored preferences and page options, from the file given or the program's
+// own, read without changing a byte of it.
 Problem SiteBuild::readSettings()
 {
-    if (!request.settingsFile.isEmpty()) {
-        if (!QFileInfo(request.settingsFile).isFile())
-            return QStringLiteral("The settings file %1 does not exist.").arg(request.settingsFile);
+    if (!request.settingsFile.isEmpty())
         qputenv("QUILLMERE_SETTINGS", request.settingsFile.toUtf8());
-    }
-    if (!SettingsStore::fileUsable())
-        return QStringLiteral("The settings file %1 cannot be read.").arg(SettingsStore::location());
+    if (const Problem problem = settingsFileProblem(SettingsStore::location(), !request.settingsFile.isEmpty());
+        !problem.isEmpty())
+        return problem;
     try {
         preferencesSection.emplace(QStringLiteral("Preferences"));
         htmlSection.emplace(QStringLiteral("HTML Preferences"));
@@ -186,6 +210,10 @@ Problem SiteBuild::readSettings()
     }
     preferences = Preferences::read(*preferencesSection, QString());
     save = SaveSettings::Read(*preferencesSection);
+    if (!Paths::UsablePrefix(save.prefix))
+        return QStringLiteral("The setting \"Save Image File Name Prefix\" (\"%1\") cannot be used: a prefix may not "
+                              "hold a path separator, \"..\" or a control character.")
+            .arg(save.prefix);
     return {};
 }
 
@@ -207,13 +235,51 @@ Problem SiteBuild::makeOutputDirectories()
     return {};
 }
 
-// What an earlier build made of a source, when its thumbnail can be kept: made with
-// the same settings from the source as it is now, and newer than it.
-const BuiltThumbnail *SiteBuild::keptThumbnail(const QString &path, const QFileInfo &source) const
+// One build at a time writes into a folder; a lock left by a build that ended
+// without removing it is taken over.
+Problem SiteBuild::lockOutput()
 {
-    const BuiltThumbnail *made = previous.unchanged(path, manifest.settings, source.size(), modifiedMs(source));
-    const QFileInfo thumbnail(SavedThumbnailPath(thumbnailDirectory, path, save));
-    return made && thumbnail.isFile() && thumbnail.lastModified() > source.lastModified() ? made : nullptr;
+    lock = std::make_unique<QLockFile>(request.output + LockName);
+    lock->setStaleLockTime(0);  // a long build is not stale while it runs
+    if (lock->tryLock(0))
+        return {};
+    if (lock->error() == QLockFile::LockFailedError)
+        return QStringLiteral("Another build is writing into %1; try again when it has ended.").arg(request.output);
+    return QStringLiteral("The output folder %1 cannot be written.").arg(request.output);
+}
+
+// The folder's files but for the ones earlier builds made in it, which are protected
+// from every write of this build, and keep their names on the site when they lie
+// in one of its folders.
+void SiteBuild::takeFolder(const QStringList &files)
+{
+    QSet<QString> made{request.output + PageName, request.output + ManifestName};
+    for (auto file = previous.files.cbegin(); file != previous.files.cend(); ++file)
+        made.insert(QDir::toNativeSeparators(QDir::cleanPath(request.output + file.key())));
+    for (const QString &name : files) {
+        const QString path = request.folder + name;
+        if (made.contains(path))
+            continue;
+        names << name;
+        pictures.add(path);
+        if (sameFolder(request.folder, thumbnailDirectory))
+            present << SiteFile{true, name, path};
+        if (sameFolder(request.folder, imageDirectory))
+            present << SiteFile{false, name, path};
+    }
+    pictures.add(BackgroundImageOf(page));
+    for (const QString &name : UndecodableNames(request.folder)) {
+        ++unreadableNames;
+        unreadable << request.folder + name;
+        line(QStringLiteral("Unreadable name, skipped: %1%2").arg(request.folder, name));
+    }
+}
+
+PageRequest SiteBuild::pageRequest() const
+{
+    PageRequest made = page.request(preferences, StoredValues(*preferencesSection));
+    made.present = present;
+    return made;
 }
 
 // Every file of the folder in its order: thumbnails still up to date are kept as
@@ -222,112 +288,172 @@ void SiteBuild::makeThumbnails()
 {
     QStringList paths;
     std::vector<bool> wanted;
-    QList<const BuiltThumbnail *> kept;
+    QList<const BuiltThumbnail *> recorded;
     for (const QString &name : names) {
         const QString path = request.folder + name;
-        const BuiltThumbnail *made = keptThumbnail(path, QFileInfo(path));
+        const BuiltThumbnail *made =
+            request.force ? nullptr : previous.unchanged(path, manifest.settings, SourceState::Of(QFileInfo(path)));
         paths << path;
-        kept << made;
+        recorded << made;
         wanted.push_back(!made);
     }
     ThumbnailPipeline pipeline(paths, wanted, preferences.thumbnailBox);
     for (int i = 0; i < paths.size(); ++i) {
         const QString &path = paths[i];
         const QFileInfo source(path);
-        if (const BuiltThumbnail *made = kept[i]) {
-            ++thumbnailsKept;
-            addThumbnail(path, source, made->sourceSize, made->thumbnailSize);
+        const SourceState state = SourceState::Of(source);
+        if (const BuiltThumbnail *made = recorded[i]) {
+            const int position = addToPage(path, source, made->sourceSize, made->thumbnailSize);
+            const QString file = thumbnailDirectory + siteNames->thumbnail(position);
+            if (previous.upToDate(recordKey(file), file, path, state)) {
+                ++thumbnailsKept;
+                record(file, path, state);
+            } else {  // gone, cut short or renamed since: made again
+                writeThumbnail(PreparedThumbnail::Prepare(path, preferences.thumbnailBox).thumbnail, position, path,
+                               state);
+            }
         } else {
             while (!pipeline.waitFor(i, 1000)) {
             }
-            writeThumbnail(pipeline.take(i), path, source);
+            PreparedThumbnail prepared = pipeline.take(i);
+            if (!prepared.loaded || FitThumbnail(prepared.box, prepared.sourceSize).isEmpty())
+                skip(path, prepared);
+            else if (!prepared.made)
+                fail(QStringLiteral("Not made: thumbnail of %1 (out of memory)").arg(path));
+            else
+                writeThumbnail(prepared.thumbnail,
+                               addToPage(path, source, prepared.sourceSize, prepared.thumbnail.size()), path, state);
         }
         progress(QStringLiteral("Thumbnails"), i + 1, int(paths.size()));
     }
 }
 
-void SiteBuild::writeThumbnail(PreparedThumbnail prepared, const QString &path, const QFileInfo &source)
+// Puts a picture on the page, which gives its files their names; tells of every
+// name that was taken. Returns its position.
+int SiteBuild::addToPage(const QString &path, const QFileInfo &source, QSize sourceSize, QSize thumbnailSize)
 {
-    if (!prepared.loaded || FitThumbnail(prepared.box, prepared.sourceSize).isEmpty()) {
-        skip(path);
-    } else if (!prepared.made
-               || !WriteThumbnail(prepared.thumbnail, SavedThumbnailPath(thumbnailDirectory, path, save), save)) {
-        failed << path;
-        line(QStringLiteral("Not written: thumbnail of %1").arg(path));
-    } else {
-        ++thumbnailsMade;
-        addThumbnail(path, source, prepared.sourceSize, prepared.thumbnail.size());
+    page.Append(PageSource{path, ThumbnailCaption(path, sourceSize, source.size()), thumbnailSize});
+    siteNames->add(PageThumb{page.PageSources.constLast().caption, thumbnailSize.width(), thumbnailSize.height(),
+                             page.PageThumbValues.constLast()});
+    for (; renamingsTold < siteNames->renamed().size(); ++renamingsTold)
+        line(SiteNames::Describe(siteNames->renamed().at(renamingsTold)));
+    manifest.thumbnails.insert(path, {SourceState::Of(source), sourceSize, thumbnailSize});
+    return page.PageThumbCount() - 1;
+}
+
+void SiteBuild::writeThumbnail(Picture thumbnail, int position, const QString &path, const SourceState &source)
+{
+    const QString name = siteNames->thumbnail(position);
+    QString why;
+    if (const std::optional<QString> file = OutputFiles::Destination(thumbnailDirectory, name, pictures, why)) {
+        if (WriteThumbnail(thumbnail, *file, save)) {
+            ++thumbnailsMade;
+            record(*file, path, source);
+            return;
+        }
+        why = thumbnail.errorString();
     }
+    fail(QStringLiteral("Not written: thumbnail of %1 as %2 (%3)").arg(path, thumbnailDirectory + name, why));
 }
 
-void SiteBuild::addThumbnail(const QString &path, const QFileInfo &source, QSize sourceSize, QSize thumbnailSize)
+// A file no loader reads: a picture that is damaged or too large, or a file of
+// another kind.
+void SiteBuild::skip(const QString &path, const PreparedThumbnail &prepared)
 {
-    sources << PageSource{path, ThumbnailCaption(path, sourceSize, source.size()), thumbnailSize};
-    manifest.thumbnails.insert(path, {source.size(), modifiedMs(source), sourceSize, thumbnailSize});
-}
-
-// A file no loader reads: a picture that is damaged, or a file of another kind.
-void SiteBuild::skip(const QString &path)
-{
-    if (!HasPictureExtension(path)) {
+    if (!prepared.refusedSize.isEmpty()) {
+        unreadable << path;
+        line(QStringLiteral("Too large, skipped: %1 (%2 x %3 pixels)")
+                 .arg(path, QString::number(prepared.refusedSize.width()), QString::number(prepared.refusedSize.height())));
+    } else if (!HasPictureExtension(path)) {
         ++otherFiles;
-        return;
+    } else {
+        unreadable << path;
+        line(QStringLiteral("Unreadable, skipped: %1").arg(path)
+             + (prepared.failure.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(prepared.failure)));
     }
-    unreadable << path;
-    line(QStringLiteral("Unreadable, skipped: %1").arg(path));
-}
-
-// The page of every thumbnail in folder order, in a table of the stored columns and
-// as many rows as they need (or the stored rows when there are more).
-void SiteBuild::loadPage()
-{
-    page.Load(sources, StoredValues(*htmlSection), StoredValues(*preferencesSection));
-    const qint32 columns = std::max(1, Numbers::RoundHalfEven(BoxValue(page.options.tableColumns)));
-    const qint32 needed = qint32((sources.size() + columns - 1) / columns);
-    const qint32 stored = Numbers::RoundHalfEven(BoxValue(page.options.tableRows));
-    page.options.tableRows = QString::number(std::max(stored, needed));
 }
 
 // Every picture under the name its link on the page uses, and the page's background.
 void SiteBuild::copyImages()
 {
-    const int total = int(page.PageThumbValues.size());
+    const int total = page.PageThumbCount();
     for (int i = 0; i < total; ++i) {
-        const ThumbPageValues &values = page.PageThumbValues[i];
-        if (const QString name = LinkedCopyName(values); !name.isEmpty())
-            copy(values.SourcePath, imageDirectory + name);
+        if (const QString name = siteNames->copy(i); !name.isEmpty())
+            copy(page.PageThumbValues[i].SourcePath, name);
         progress(QStringLiteral("Images"), i + 1, total);
     }
     if (const QString background = BackgroundImageOf(page); !background.isEmpty())
-        copy(background, imageDirectory + OwnCopyName(background, ImageNamesLowerCase(*preferencesSection)));
+        copy(background, siteNames->background());
 }
 
-void SiteBuild::copy(const QString &source, const QString &destination)
+void SiteBuild::copy(const QString &source, const QString &name)
 {
-    if (!request.force && copyUpToDate(QFileInfo(source), destination)) {
+    const SourceState state = SourceState::Of(QFileInfo(source));
+    QString why;
+    const std::optional<QString> file = OutputFiles::Destination(imageDirectory, name, pictures, why, source);
+    if (!file) {
+        fail(QStringLiteral("Not copied: %1 to %2 (%3)").arg(source, imageDirectory + name, why));
+    } else if (FileWriting::IdentityOf(*file) == FileWriting::IdentityOf(source)) {
+        ++copiesKept;  // the picture is its own copy
+    } else if (!request.force && previous.upToDate(recordKey(*file), *file, source, state)) {
         ++copiesKept;
-    } else if (CopyReplacing(source, destination)) {
+        record(*file, source, state);
+    } else if (why = CopyReplacing(source, *file); why.isEmpty()) {
         ++copiesMade;
+        record(*file, source, state);
     } else {
-        failed << destination;
-        line(QStringLiteral("Not copied: %1").arg(source));
+        fail(QStringLiteral("Not copied: %1 to %2 (%3)").arg(source, *file, why));
     }
 }
 
+// The page of every thumbnail in folder order, in a table of the stored columns and
+// as many rows as they need (or the stored rows when there are more).
 void SiteBuild::writePage()
 {
-    const QString html = GenerateHtml(page.request(preferences, StoredValues(*preferencesSection)));
-    const QString path = request.output + QStringLiteral("index.html");
-    QFile existing(path);
-    if (!request.force && existing.open(QIODevice::ReadOnly) && existing.readAll() == HtmlFile::Encode(html))
-        return;
-    if (const QString error = HtmlFile::Write(path, html); !error.isEmpty()) {
-        failed << path;
-        pageOutcome = QStringLiteral("not written");
-        line(QStringLiteral("Not written: %1 (%2)").arg(path, error));
-        return;
+    const qint32 columns = std::max(1, Numbers::RoundHalfEven(BoxValue(page.options.tableColumns)));
+    const qint32 needed = qint32((page.PageThumbCount() + columns - 1) / columns);
+    const qint32 stored = Numbers::RoundHalfEven(BoxValue(page.options.tableRows));
+    page.options.tableRows = QString::number(std::max(stored, needed));
+
+    const QString html = GenerateHtml(pageRequest());
+    QString why;
+    const std::optional<QString> path = OutputFiles::Destination(request.output, PageName, pictures, why);
+    if (path) {
+        QFile existing(*path);
+        if (!request.force && existing.open(QIODevice::ReadOnly) && existing.readAll() == HtmlFile::Encode(html))
+            return;
+        if (why = HtmlFile::Write(*path, html); why.isEmpty()) {
+            pageOutcome = QStringLiteral("written");
+            return;
+        }
     }
-    pageOutcome = QStringLiteral("written");
+    pageOutcome = QStringLiteral("not written");
+    fail(QStringLiteral("Not written: %1 (%2)").arg(request.output + PageName, why));
+}
+
+void SiteBuild::writeRecord()
+{
+    const QString path = request.output + ManifestName;
+    const QByteArray contents = manifest.contents();
+    if (QFile existing(path); !request.force && existing.open(QIODevice::ReadOnly) && existing.readAll() == contents)
+        return;
+    QString why;
+    if (OutputFiles::Destination(request.output, ManifestName, pictures, why))
+        why = FileWriting::WriteWhole(path, contents);
+    if (!why.isEmpty())
+        fail(QStringLiteral("Not written: %1 (%2)").arg(path, why));
+}
+
+// What this build leaves in the output, to be kept by the next one.
+void SiteBuild::record(const QString &file, const QString &source, const SourceState &state)
+{
+    manifest.files.insert(recordKey(file), BuiltFile{source, state, QFileInfo(file).size()});
+}
+
+void SiteBuild::fail(const QString &problem)
+{
+    failed << problem;
+    line(problem);
 }
 
 // On a terminal one line, rewritten for every file; in a log a line for every
@@ -342,11 +468,12 @@ void SiteBuild::progress(const QString &what, int done, int total)
     report.flush();
 }
 
+// A line of the report; names in it cannot move the cursor or break the line.
 void SiteBuild::line(const QString &text)
 {
     if (terminal)
         report << "\r\x1b[K";
-    report << text << '\n';
+    report << Paths::Printable(text) << '\n';
     report.flush();
 }
 
@@ -354,7 +481,7 @@ void SiteBuild::summarize()
 {
     line(QStringLiteral("%1 files: %2 thumbnails (%3 made, %4 kept), %5 images (%6 copied, %7 kept), page %8; "
                         "skipped %9 unreadable and %10 not pictures; %11 failed; %12 s")
-             .arg(names.size())
+             .arg(names.size() + unreadableNames)
              .arg(thumbnailsMade + thumbnailsKept)
              .arg(thumbnailsMade)
              .arg(thumbnailsKept)
@@ -381,7 +508,7 @@ int Run(const QStringList &arguments, QTextStream &report, bool terminal)
 {
     Request request;
     if (const Problem problem = parse(arguments, request); !problem.isEmpty()) {
-        report << problem << '\n' << Usage << '\n';
+        report << Paths::Printable(problem) << '\n' << Usage << '\n';
         return Unusable;
     }
     return SiteBuild(request, report, terminal).run();

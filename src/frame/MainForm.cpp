@@ -19,6 +19,7 @@
 #include "ui/Platform.h"
 #include "ui/Twips.h"
 #include "webpage/GenerateDialog.h"
+#include "webpage/PageModel.h"
 
 #include <QCloseEvent>
 #include <QDragEnterEvent>
@@ -567,12 +568,18 @@ void MainForm::mnuHTMLEditor_Click()
 }
 void MainForm::mnuImagesSaveThumbnails_Click()
 {
-    GuardStore([this] { SaveThumbnails(QString(), thumbs, Globals::Prefs, Globals::AppPath); });
+    GuardStore([this] {
+        SaveThumbnails(QString(), thumbs, ListingSiteNames(listingModel, thumbs, Globals::Prefs), Globals::Prefs,
+                       Globals::AppPath);
+    });
 }
 
 void MainForm::mnuImagesSaveImages_Click()
 {
-    GuardStore([this] { CopyImages(QString(), false, thumbs, nullptr, Globals::Prefs, Globals::AppPath); });
+    GuardStore([this] {
+        CopyImages(QString(), false, thumbs, nullptr, ListingSiteNames(listingModel, thumbs, Globals::Prefs),
+                   Globals::Prefs, Globals::AppPath);
+    });
 }
 // The status bar stays along the bottom edge whatever the side: a main window's status
 // bar lies below every dock area.

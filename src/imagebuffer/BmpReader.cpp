@@ -112,7 +112,7 @@ std::optional<BmpHeader> headerOf(const QByteArray &bytes)
 
 bool consistent(const BmpHeader &h)
 {
-    if (!ImageFormat::SizeAcceptable(h.width, h.rows()))
+    if (h.width <= 0 || h.rows() <= 0)
         return false;
     switch (h.compression) {
     case Rgb: return h.bitCount == 1 || h.bitCount == 2 || h.bitCount == 4 || h.bitCount == 8 || h.bitCount == 16
@@ -275,6 +275,8 @@ DecodedImage ReadBmp(const QByteArray &bytes)
     const std::optional<BmpHeader> header = headerOf(bytes);
     if (!header || !consistent(*header))
         return DecodedImage::failure(QStringLiteral("unsupported or damaged BMP header"));
+    if (!ImageFormat::Admit(header->width, header->rows()))
+        return DecodedImage::tooLarge(header->width, header->rows());
     if (header->compression == Rle8 || header->compression == Rle4)
         return readRunLength(bytes, *header);
     return readPixels(bytes, *header);

@@ -4,6 +4,8 @@
 #include <QImage>
 #include <QSize>
 #include <QString>
+#include <algorithm>
+#include <climits>
 #include <memory>
 
 // The picture types the image buffer reads, numbered by their format codes.
@@ -21,6 +23,13 @@ inline constexpr qint64 MaxPixels = 260'000'000;
 inline constexpr qint64 MaxFileBytes = qint64(1) << 31;
 
 bool SizeAcceptable(qint64 width, qint64 height);
+// Whether a picture of that size may be read now: acceptable, and within the memory
+// budget for decoding, which is reserved for the thread's decoding scope.
+bool Admit(qint64 width, qint64 height);
+
+// A JPEG with more scans than this is refused as damaged: decoding work grows with
+// every scan, and no camera or editor writes more than a few dozen.
+inline constexpr int MaxJpegScans = 256;
 
 } // namespace ImageFormat
 
@@ -28,8 +37,9 @@ bool SizeAcceptable(qint64 width, qint64 height);
 // can be decoded at a fraction of its size when it is only shown small.
 class DeferredJpeg {
 public:
-    // `exifOrientation` (1 to 8) says how the stored pixels are turned to stand upright.
-    DeferredJpeg(QByteArray data, QSize storedSize, int exifOrientation);
+    // `exifOrientation` (1 to 8) says how the stored pixels are turned to stand upright;
+    // `coefficientBytes` is what the decoder holds for the whole picture at any scale.
+    DeferredJpeg(QByteArray data, QSize storedSize, int exifOrientation, qint64 coefficientBytes = 0);
 
     // The size it shows at, upright.
     QSize size() const;
@@ -48,6 +58,7 @@ private:
     QByteArray bytes;
     QSize stored;
     int orientation;
+    qint64 coefficientBytes;
 };
 
 // A picture as a reader made it: either decoded, or a JPEG ready to decode.
@@ -56,6 +67,7 @@ struct DecodedImage {
     std::shared_ptr<const DeferredJpeg> deferred;
     int depth = 0;          // bits per pixel of the file's own pixels
     QString error;          // why reading failed; empty on success
+    QSize refusedSize;      // the picture's size, when it was refused as too large
 
     bool ok() const { return error.isEmpty() && (!image.isNull() || deferred); }
     QSize size() const { return deferred ? deferred->size() : image.size(); }
@@ -64,6 +76,12 @@ struct DecodedImage {
     {
         DecodedImage result;
         result.error = why;
+        return result;
+    }
+    static DecodedImage tooLarge(qint64 width, qint64 height)
+    {
+        DecodedImage result = failure(QStringLiteral("too large (%1 x %2 pixels)").arg(width).arg(height));
+        result.refusedSize = QSize(int(std::min<qint64>(width, INT_MAX)), int(std::min<qint64>(height, INT_MAX)));
         return result;
     }
 };

@@ -1,6 +1,7 @@
 #include "imagebuffer/ImageReaders.h"
 
 #include "imagebuffer/ByteReader.h"
+#include "imagebuffer/DecodeBudget.h"
 
 #include <QColorSpace>
 #include <QtEndian>
@@ -10,6 +11,11 @@ namespace ImageFormat {
 bool SizeAcceptable(qint64 width, qint64 height)
 {
     return width > 0 && height > 0 && width <= 65535 && height <= 65535 && width * height <= MaxPixels;
+}
+
+bool Admit(qint64 width, qint64 height)
+{
+    return SizeAcceptable(width, height) && DecodeBudget::Reserve(width * height * DecodeBudget::BytesPerPixel);
 }
 
 } // namespace ImageFormat
@@ -67,13 +73,13 @@ DecodedImage readWithQt(const QByteArray &bytes, const char *format, int index =
     if (index > 0 && !reader->jumpToImage(index))
         return DecodedImage::failure(QStringLiteral("missing entry"));
     const QSize claimed = reader->size();
-    if (claimed.isValid() && !ImageFormat::SizeAcceptable(claimed.width(), claimed.height()))
-        return DecodedImage::failure(QStringLiteral("picture too large"));
+    if (claimed.isValid() && !ImageFormat::Admit(claimed.width(), claimed.height()))
+        return DecodedImage::tooLarge(claimed.width(), claimed.height());
     QImage image;
     if (!reader->read(&image) || image.isNull())
         return DecodedImage::failure(reader->errorString());
-    if (!ImageFormat::SizeAcceptable(image.width(), image.height()))
-        return DecodedImage::failure(QStringLiteral("picture too large"));
+    if (!ImageFormat::Admit(image.width(), image.height()))
+        return DecodedImage::tooLarge(image.width(), image.height());
     DecodedImage result;
     result.image = InSrgb(toEightBits(image));
     result.depth = depthOfImage(image);
@@ -181,9 +187,33 @@ struct JpegLayout {
     bool broken = false;           // the marker structure is damaged
     int width = 0, height = 0, components = 0;
     int orientation = 1;
+    int scans = 0;
+    bool progressive = false;
+    double samplesPerPixel = 0;    // over every component, after subsampling
 
     bool readable() const { return !broken && headersComplete && scanData && width > 0 && height > 0; }
+    // The memory the decoder holds for the whole picture while it reads it: the DCT
+    // coefficients of every component, two bytes each, when the picture comes in
+    // more than one scan (progressive, or a component at a time).
+    qint64 coefficientBytes() const
+    {
+        return progressive || scans > 1 ? qint64(2 * samplesPerPixel * width * height) : 0;
+    }
 };
+
+// Samples per pixel of a frame's components, from their sampling factors.
+double samplesPerPixel(const quint8 *components, int count)
+{
+    int maxH = 1, maxV = 1;
+    for (int i = 0; i < count; ++i) {
+        maxH = std::max(maxH, components[3 * i + 1] >> 4);
+        maxV = std::max(maxV, components[3 * i + 1] & 0x0F);
+    }
+    double samples = 0;
+    for (int i = 0; i < count; ++i)
+        samples += double(components[3 * i + 1] >> 4) * (components[3 * i + 1] & 0x0F) / (maxH * maxV);
+    return samples;
+}
 
 JpegLayout jpegLayout(const QByteArray &bytes)
 {
@@ -220,6 +250,8 @@ JpegLayout jpegLayout(const QByteArray &bytes)
             layout.height = (data[at + 3] << 8) | data[at + 4];
             layout.width = (data[at + 5] << 8) | data[at + 6];
             layout.components = data[at + 7];
+            layout.progressive = marker == 0xC2 || marker == 0xC6 || marker == 0xCA || marker == 0xCE;
+            layout.samplesPerPixel = samplesPerPixel(data + at + 8, std::min(layout.components, int((length - 8) / 3)));
         }
         if (marker == 0xE1 && !sawExif && bytes.mid(at + 2, 6) == QByteArray("Exif\0\0", 6)) {
             sawExif = true;
@@ -229,6 +261,7 @@ JpegLayout jpegLayout(const QByteArray &bytes)
         if (marker != 0xDA)
             continue;
         layout.headersComplete = layout.headersComplete || layout.width > 0;
+        ++layout.scans;
         // Entropy-coded data: a 0xFF in it is followed by 0 (stuffing) or a restart marker.
         const qsizetype scanStart = at;
         while (at < size && !(data[at] == 0xFF && at + 1 < size && data[at + 1] != 0x00
@@ -245,14 +278,19 @@ DecodedImage readJpeg(const QByteArray &bytes)
     if (!layout.readable())
         return DecodedImage::failure(layout.scanData || layout.broken ? QStringLiteral("damaged JPEG")
                                                                       : QStringLiteral("the JPEG holds no picture data"));
-    if (!ImageFormat::SizeAcceptable(layout.width, layout.height))
-        return DecodedImage::failure(QStringLiteral("picture too large"));
+    if (layout.scans > ImageFormat::MaxJpegScans)
+        return DecodedImage::failure(QStringLiteral("damaged JPEG: %1 scans").arg(layout.scans));
+    // The least it can take is its coefficients and the smallest scaled picture.
+    const qint64 leastBytes = layout.coefficientBytes()
+                              + qint64(layout.width / 8 + 1) * (layout.height / 8 + 1) * DecodeBudget::BytesPerPixel;
+    if (!ImageFormat::SizeAcceptable(layout.width, layout.height) || leastBytes > DecodeBudget::Total())
+        return DecodedImage::tooLarge(layout.width, layout.height);
     BytesReader reader(bytes, "jpeg");
     const QSize stored(layout.width, layout.height);
     if (!reader->canRead() || reader->size() != stored)
         return DecodedImage::failure(QStringLiteral("damaged JPEG header"));
     DecodedImage result;
-    result.deferred = std::make_shared<DeferredJpeg>(bytes, stored, layout.orientation);
+    result.deferred = std::make_shared<DeferredJpeg>(bytes, stored, layout.orientation, layout.coefficientBytes());
     result.depth = layout.components == 1 ? 8 : 24;
     return result;
 }
@@ -349,8 +387,8 @@ DecodedImage Read(ImageFormat::Code code, const QByteArray &bytes)
 
 } // namespace ImageReaders
 
-DeferredJpeg::DeferredJpeg(QByteArray data, QSize storedSize, int exifOrientation)
-    : bytes(std::move(data)), stored(storedSize), orientation(exifOrientation)
+DeferredJpeg::DeferredJpeg(QByteArray data, QSize storedSize, int exifOrientation, qint64 coefficientBytes)
+    : bytes(std::move(data)), stored(storedSize), orientation(exifOrientation), coefficientBytes(coefficientBytes)
 {
 }
 
@@ -366,6 +404,10 @@ QSize DeferredJpeg::size() const
 
 QImage DeferredJpeg::decode(QSize scaledStoredSize) const
 {
+    const QSize output = scaledStoredSize.isValid() ? scaledStoredSize : stored;
+    if (!DecodeBudget::Reserve(coefficientBytes
+                               + qint64(output.width()) * output.height() * DecodeBudget::BytesPerPixel))
+        return QImage();
     ImageReaders::BytesReader reader(bytes, "jpeg");
     reader->setAutoTransform(false);  // the orientation is applied below, after scaling
     if (scaledStoredSize.isValid())

@@ -1,8 +1,9 @@
 #include "imagebuffer/ImageWriters.h"
 
+#include "ui/FileWriting.h"
+
 #include <QBuffer>
 #include <QImageWriter>
-#include <QSaveFile>
 #include <png.h>
 #include <vector>
 
@@ -62,14 +63,11 @@ bool encodePng(const QImage &image, bool interlaced, QByteArray &out)
     return true;
 }
 
-// Writes atomically: the file appears complete or not at all.
+// The file appears complete or not at all.
 bool writeFile(const QString &fileName, const QByteArray &data, QString &why)
 {
-    QSaveFile file(fileName);
-    if (file.open(QIODevice::WriteOnly) && file.write(data) == data.size() && file.commit())
-        return true;
-    why = file.errorString();
-    return false;
+    why = FileWriting::WriteWhole(fileName, data);
+    return why.isEmpty();
 }
 
 } // namespace

@@ -760,7 +760,7 @@ bool IsMetafile(const QByteArray &bytes)
 QImage Render(const QByteArray &bytes)
 {
     const std::optional<Layout> layout = layoutOf(bytes);
-    if (!layout || !ImageFormat::SizeAcceptable(layout->pixels.width(), layout->pixels.height()))
+    if (!layout || !ImageFormat::Admit(layout->pixels.width(), layout->pixels.height()))
         return QImage();
     QImage image(layout->pixels, QImage::Format_RGB32);
     if (image.isNull())

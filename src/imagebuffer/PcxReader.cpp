@@ -192,8 +192,8 @@ DecodedImage ReadPcx(const QByteArray &bytes)
     const PcxHeader h = headerOf(bytes);
     if (!plausible(h, bytes.size()))
         return DecodedImage::failure(QStringLiteral("not a PCX file"));
-    if (!ImageFormat::SizeAcceptable(h.width(), h.height()))
-        return DecodedImage::failure(QStringLiteral("picture too large"));
+    if (!ImageFormat::Admit(h.width(), h.height()))
+        return DecodedImage::tooLarge(h.width(), h.height());
 
     const bool paletteAtEnd = h.vgaPalette() && bytes.size() >= HeaderSize + VgaPaletteSize
                               && ByteReader::at(bytes, bytes.size() - VgaPaletteSize) == 0x0C;

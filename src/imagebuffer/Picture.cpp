@@ -40,6 +40,7 @@ bool Picture::load(PictureFile &file, ImageFormat::Code format)
     clear();
     if (!decoded.ok()) {
         lastError = decoded.error.isEmpty() ? QStringLiteral("unreadable") : decoded.error;
+        refused = decoded.refusedSize;
         return false;
     }
     take(decoded);
@@ -53,6 +54,7 @@ void Picture::take(const DecodedImage &decoded)
     pictureSize = decoded.size();
     bits = decoded.depth;
     lastError.clear();
+    refused = QSize();
 }
 
 bool Picture::save(const QString &path, ImageFormat::Code format, const SaveOptions &options) const
@@ -118,7 +120,7 @@ bool Picture::reduceColors(int count, bool dither)
 
 bool Picture::createBlank(int depth, QSize size, const QColor &fill)
 {
-    if (!ImageFormat::SizeAcceptable(size.width(), size.height()))
+    if (!ImageFormat::Admit(size.width(), size.height()))
         return false;
     QImage blank(size, formatForDepth(depth));
     if (blank.isNull())

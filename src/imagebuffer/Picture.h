@@ -42,6 +42,8 @@ public:
     bool save(const QString &path, ImageFormat::Code format, const SaveOptions &options) const;
     // Why the last load or save failed; empty after a success.
     QString errorString() const { return lastError; }
+    // The size of a picture the last load refused as too large; empty otherwise.
+    QSize refusedSize() const { return refused; }
 
     bool isNull() const { return pictureSize.isEmpty(); }
     QSize size() const { return pictureSize; }
@@ -72,4 +74,5 @@ private:
     QSize pictureSize{0, 0};
     int bits = 0;
     mutable QString lastError;
+    QSize refused;
 };

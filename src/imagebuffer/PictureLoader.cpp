@@ -14,10 +14,10 @@ QImage LoadBytes(const QByteArray &bytes)
         return MetafilePlayer::Render(bytes);
     ImageReaders::BytesReader reader(bytes, nullptr);
     const QSize claimed = reader->size();
-    if (claimed.isValid() && !ImageFormat::SizeAcceptable(claimed.width(), claimed.height()))
+    if (claimed.isValid() && !ImageFormat::Admit(claimed.width(), claimed.height()))
         return QImage();
     QImage image;
-    if (!reader->read(&image) || !ImageFormat::SizeAcceptable(image.width(), image.height()))
+    if (!reader->read(&image) || !ImageFormat::Admit(image.width(), image.height()))
         return QImage();
     return ImageReaders::InSrgb(image.convertToFormat(image.hasAlphaChannel() ? QImage::Format_ARGB32
                                                                               : QImage::Format_RGB32));

@@ -65,8 +65,6 @@ bool readHeader(PngSession &s, PngHeader &h)
     png_read_info(s.png, s.info);
     int interlace = 0;
     png_get_IHDR(s.png, s.info, &h.width, &h.height, &h.bitDepth, &h.colourType, &interlace, nullptr, nullptr);
-    if (!ImageFormat::SizeAcceptable(h.width, h.height))
-        png_error(s.png, "picture too large");
     h.alpha = (h.colourType & PNG_COLOR_MASK_ALPHA) || png_get_valid(s.png, s.info, PNG_INFO_tRNS);
     png_charp name = nullptr;
     int compression = 0;
@@ -137,6 +135,8 @@ DecodedImage ReadPng(const QByteArray &bytes)
     PngHeader header;
     if (!readHeader(session, header))
         return DecodedImage::failure(QString::fromLatin1(session.error));
+    if (!ImageFormat::Admit(header.width, header.height))
+        return DecodedImage::tooLarge(header.width, header.height);
     QImage image(int(header.width), int(header.height), QImage::Format_RGBA8888);
     if (image.isNull())
         return DecodedImage::failure(QStringLiteral("out of memory"));

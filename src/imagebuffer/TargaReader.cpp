@@ -189,8 +189,8 @@ DecodedImage ReadTarga(const QByteArray &bytes)
     const TargaHeader h = headerOf(bytes);
     if (!plausible(h, bytes.size()))
         return DecodedImage::failure(QStringLiteral("not a Targa file"));
-    if (!ImageFormat::SizeAcceptable(h.width, h.height))
-        return DecodedImage::failure(QStringLiteral("picture too large"));
+    if (!ImageFormat::Admit(h.width, h.height))
+        return DecodedImage::tooLarge(h.width, h.height);
 
     ByteReader in(bytes, 18 + h.idLength);
     QList<QRgb> map;

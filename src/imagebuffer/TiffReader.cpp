@@ -242,8 +242,10 @@ DecodedImage ReadTiffSamples(const QByteArray &bytes)
     // Compressed strips may hold far more pixels than bytes, but not without limit: a
     // small file may not claim an enormous picture.
     const qint64 pixelBytes = qint64(l.width) * l.height * l.samples * l.bytesPerSample();
-    if (!ImageFormat::SizeAcceptable(l.width, l.height) || pixelBytes > (qint64(1) << 24) + qint64(bytes.size()) * 2048)
-        return DecodedImage::failure(QStringLiteral("picture too large"));
+    if (pixelBytes > (qint64(1) << 24) + qint64(bytes.size()) * 2048)
+        return DecodedImage::failure(QStringLiteral("damaged TIFF: more pixels than its data can hold"));
+    if (!ImageFormat::Admit(l.width, l.height))
+        return DecodedImage::tooLarge(l.width, l.height);
     QImage image(int(l.width), int(l.height),
                  l.premultiplied ? QImage::Format_RGBA8888_Premultiplied : QImage::Format_RGBA8888);
     if (image.isNull())

@@ -135,18 +135,27 @@ QList<BrowserEntry> Added(const QString &appPath)
     return added;
 }
 
-bool Add(const QString &appPath, const QString &program)
+namespace {
+
+QString writeBrowser(const QString &appPath, const QString &program, const QString &path, const QString &name)
 {
     const QString file = browsersFile(appPath);
-    return ProfileFile::WriteString(file, program, QStringLiteral("Path"), program)
-           && ProfileFile::WriteString(file, program, QStringLiteral("Name"), Paths::FileNameOf(program));
+    QString why = ProfileFile::WriteString(file, program, QStringLiteral("Path"), path);
+    if (why.isEmpty())
+        why = ProfileFile::WriteString(file, program, QStringLiteral("Name"), name);
+    return why.isEmpty() ? why : QDir::toNativeSeparators(file) + QStringLiteral(": ") + why;
 }
 
-bool Remove(const QString &appPath, const QString &program)
+} // namespace
+
+QString Add(const QString &appPath, const QString &program)
 {
-    const QString file = browsersFile(appPath);
-    return ProfileFile::WriteString(file, program, QStringLiteral("Path"), QString())
-           && ProfileFile::WriteString(file, program, QStringLiteral("Name"), QString());
+    return writeBrowser(appPath, program, program, Paths::FileNameOf(program));
+}
+
+QString Remove(const QString &appPath, const QString &program)
+{
+    return writeBrowser(appPath, program, QString(), QString());
 }
 
 void FillBrowserList(QTreeWidget &list, FileIcons &icons, const QString &appPath)

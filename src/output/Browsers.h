@@ -25,9 +25,10 @@ QList<BrowserEntry> Detected();
 // order; entries without a path, or whose program is gone, are left out.
 QList<BrowserEntry> Added(const QString &appPath);
 // Adds a program to `Browsers.txt` under its full path, named by its file name.
-bool Add(const QString &appPath, const QString &program);
+// Both return empty on success, else the file and why it could not be written.
+QString Add(const QString &appPath, const QString &program);
 // Empties a program's entry; its section stays in the file.
-bool Remove(const QString &appPath, const QString &program);
+QString Remove(const QString &appPath, const QString &program);
 
 // Fills a list of two columns (name, path) with every browser, each with its
 // program's icon from `icons`.

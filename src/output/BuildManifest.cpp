@@ -1,10 +1,11 @@
 #include "output/BuildManifest.h"
 
+#include <QDateTime>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
 
 namespace {
 
@@ -19,12 +20,37 @@ QSize sizeOf(const QJsonValue &value)
     return QSize(pair.at(0).toInt(), pair.at(1).toInt());
 }
 
+qint64 number(const QJsonObject &object, const char *key)
+{
+    return qint64(object.value(QLatin1String(key)).toDouble());
+}
+
+SourceState stateIn(const QJsonObject &object)
+{
+    return {number(object, "bytes"), number(object, "modified")};
+}
+
+void putState(QJsonObject &object, const SourceState &state)
+{
+    object.insert(QStringLiteral("bytes"), double(state.bytes));
+    object.insert(QStringLiteral("modified"), double(state.modified));
+}
+
 } // namespace
+
+SourceState SourceState::Of(const QFileInfo &file)
+{
+    return {file.size(), file.lastModified().toMSecsSinceEpoch()};
+}
 
 bool BuiltThumbnail::operator==(const BuiltThumbnail &other) const
 {
-    return sourceBytes == other.sourceBytes && sourceModified == other.sourceModified
-           && sourceSize == other.sourceSize && thumbnailSize == other.thumbnailSize;
+    return source == other.source && sourceSize == other.sourceSize && thumbnailSize == other.thumbnailSize;
+}
+
+bool BuiltFile::operator==(const BuiltFile &other) const
+{
+    return source == other.source && state == other.state && bytes == other.bytes;
 }
 
 BuildManifest BuildManifest::Read(const QString &path)
@@ -38,35 +64,54 @@ BuildManifest BuildManifest::Read(const QString &path)
     const QJsonObject sources = root.value(QStringLiteral("thumbnails")).toObject();
     for (auto entry = sources.begin(); entry != sources.end(); ++entry) {
         const QJsonObject made = entry.value().toObject();
-        manifest.thumbnails.insert(
-            entry.key(), BuiltThumbnail{qint64(made.value(QStringLiteral("bytes")).toDouble()),
-                                        qint64(made.value(QStringLiteral("modified")).toDouble()),
-                                        sizeOf(made.value(QStringLiteral("source"))),
-                                        sizeOf(made.value(QStringLiteral("thumbnail")))});
+        manifest.thumbnails.insert(entry.key(), BuiltThumbnail{stateIn(made), sizeOf(made.value(QStringLiteral("source"))),
+                                                               sizeOf(made.value(QStringLiteral("thumbnail")))});
+    }
+    const QJsonObject files = root.value(QStringLiteral("files")).toObject();
+    for (auto entry = files.begin(); entry != files.end(); ++entry) {
+        const QJsonObject made = entry.value().toObject();
+        manifest.files.insert(entry.key(), BuiltFile{made.value(QStringLiteral("from")).toString(), stateIn(made),
+                                                     number(made, "size")});
     }
     return manifest;
 }
 
-bool BuildManifest::write(const QString &path) const
+QByteArray BuildManifest::contents() const
 {
     QJsonObject sources;
-    for (auto entry = thumbnails.cbegin(); entry != thumbnails.cend(); ++entry)
-        sources.insert(entry.key(), QJsonObject{{QStringLiteral("bytes"), double(entry->sourceBytes)},
-                                                {QStringLiteral("modified"), double(entry->sourceModified)},
-                                                {QStringLiteral("source"), sizeArray(entry->sourceSize)},
-                                                {QStringLiteral("thumbnail"), sizeArray(entry->thumbnailSize)}});
-    const QJsonObject root{{QStringLiteral("settings"), settings}, {QStringLiteral("thumbnails"), sources}};
-    QSaveFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(QJsonDocument(root).toJson()) >= 0 && file.commit();
+    for (auto entry = thumbnails.cbegin(); entry != thumbnails.cend(); ++entry) {
+        QJsonObject made{{QStringLiteral("source"), sizeArray(entry->sourceSize)},
+                         {QStringLiteral("thumbnail"), sizeArray(entry->thumbnailSize)}};
+        putState(made, entry->source);
+        sources.insert(entry.key(), made);
+    }
+    QJsonObject written;
+    for (auto entry = files.cbegin(); entry != files.cend(); ++entry) {
+        QJsonObject made{{QStringLiteral("from"), entry->source}, {QStringLiteral("size"), double(entry->bytes)}};
+        putState(made, entry->state);
+        written.insert(entry.key(), made);
+    }
+    return QJsonDocument(QJsonObject{{QStringLiteral("settings"), settings},
+                                     {QStringLiteral("thumbnails"), sources},
+                                     {QStringLiteral("files"), written}})
+        .toJson();
 }
 
-const BuiltThumbnail *BuildManifest::unchanged(const QString &source, const QString &thumbnailSettings, qint64 bytes,
-                                               qint64 modified) const
+const BuiltThumbnail *BuildManifest::unchanged(const QString &source, const QString &thumbnailSettings,
+                                               const SourceState &now) const
 {
     if (thumbnailSettings != settings)
         return nullptr;
     const auto made = thumbnails.constFind(source);
-    if (made == thumbnails.cend() || made->sourceBytes != bytes || made->sourceModified != modified)
-        return nullptr;
-    return &*made;
+    return made == thumbnails.cend() || made->source != now ? nullptr : &*made;
+}
+
+bool BuildManifest::upToDate(const QString &key, const QString &path, const QString &source,
+                             const SourceState &now) const
+{
+    const auto made = files.constFind(key);
+    if (made == files.cend() || made->source != source || made->state != now)
+        return false;
+    const QFileInfo file(path);
+    return file.isFile() && file.size() == made->bytes;
 }

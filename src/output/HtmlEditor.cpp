@@ -171,11 +171,13 @@ void HtmlEditor::cmdSave_Click()
         if (Ui::MsgBox(QStringLiteral("Do You Wish to Save the Thumbnail Images?"), Ui::MsgButtons::YesNo,
                        Ui::MsgIcon::Question, QStringLiteral("Save Thumbnails?"))
             == Ui::MsgResult::Yes)
-            SaveThumbnails(QString(), context.thumbs, context.preferences, context.appPath);
+            SaveThumbnails(QString(), context.thumbs, context.page->siteNames(context.preferences), context.preferences,
+                           context.appPath);
         if (Ui::MsgBox(QStringLiteral("Do You Wish to Save the Selected Actual Images in Another Directory?"),
                        Ui::MsgButtons::YesNo, Ui::MsgIcon::Question, QStringLiteral("Copy Full-Sized Images?"))
             == Ui::MsgResult::Yes)
-            CopyImages(QString(), true, context.thumbs, context.page, context.preferences, context.appPath);
+            CopyImages(QString(), true, context.thumbs, context.page, context.page->siteNames(context.preferences),
+                       context.preferences, context.appPath);
     });
 }
 
@@ -212,9 +214,10 @@ QString HtmlEditor::previewPage()
         return QString();
     }
     if (pageLoaded()) {
-        SaveThumbnails(tree.thumbnails(), context.thumbs, context.preferences, context.appPath);
+        const SiteNames names = context.page->siteNames(context.preferences);
+        SaveThumbnails(tree.thumbnails(), context.thumbs, names, context.preferences, context.appPath);
         // The page's background image comes along with the pictures.
-        CopyImages(tree.images(), true, context.thumbs, context.page, context.preferences, context.appPath);
+        CopyImages(tree.images(), true, context.thumbs, context.page, names, context.preferences, context.appPath);
         QPointer<HtmlEditor> self(this);
         Ui::platform().yieldEvents();
         if (!self)

@@ -1,8 +1,9 @@
 #include "output/HtmlFile.h"
 
+#include "ui/FileWriting.h"
+
 #include <QFile>
 #include <QRegularExpression>
-#include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
 #include <utility>
@@ -103,11 +104,8 @@ QString Decode(const QByteArray &bytes)
 
 QString Write(const QString &path, const QString &text)
 {
-    QSaveFile file(path);
-    file.setDirectWriteFallback(true);  // a writable file in a directory that is not
-    if (!file.open(QIODevice::WriteOnly) || file.write(Encode(text)) < 0 || !file.commit())
-        return file.errorString();
-    return QString();
+    // A writable page in a directory that is not is written in place.
+    return FileWriting::WriteWhole(path, Encode(text), true);
 }
 
 QString Read(const QString &path, QString &text)

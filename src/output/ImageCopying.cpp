@@ -19,46 +19,43 @@ const QString Title = QStringLiteral("Save Images");
 
 class Copier {
 public:
-    Copier(const QString &directory, bool lowerCase, OutputFiles::RecordLog &log)
-        : directory(directory), lowerCase(lowerCase), log(log)
+    Copier(const QString &directory, OutputFiles::RecordLog &log, const FileWriting::ProtectedFiles &pictures,
+           OutputFiles::CommandOutcome &outcome)
+        : directory(directory), log(log), pictures(pictures), outcome(outcome)
     {
     }
-    // Copies under the source's own name (lower-cased when asked); the log names it
-    // as it was.
-    void underOwnName(const QString &source)
+    // Copies under the picture's own name (lower-cased when asked); the log names
+    // it as it was, unless it had to take another name.
+    void underOwnName(const QString &source, const QString &name)
     {
-        const QString logged = OutputFiles::ToBackslashes(directory + Paths::FileNameOf(source));
-        copy(source, OutputFiles::ToBackslashes(directory + OwnCopyName(source, lowerCase)), logged);
+        const QString own = Paths::FileNameOf(source);
+        copy(source, name, name.compare(own, Qt::CaseInsensitive) == 0 ? own : name);
     }
     // A page position without a link names no file: nothing to copy, only the log line.
     void underName(const QString &source, const QString &name)
     {
-        const QString destination = OutputFiles::ToBackslashes(directory + name);
         if (name.isEmpty())
-            log.write(source + QStringLiteral(" to ") + destination);
+            log.write(source + QStringLiteral(" to ") + OutputFiles::ToBackslashes(directory));
         else
-            copy(source, destination, destination);
+            copy(source, name, name);
     }
-    int failures() const { return failed; }
 
 private:
-    void copy(const QString &source, const QString &destination, const QString &logged)
+    void copy(const QString &source, const QString &name, const QString &logged)
     {
-        if (!CopyReplacing(source, destination))
-            ++failed;
-        log.write(source + QStringLiteral(" to ") + logged);
+        log.write(source + QStringLiteral(" to ") + OutputFiles::ToBackslashes(directory + logged));
+        QString why;
+        if (const std::optional<QString> path = OutputFiles::Destination(directory, name, pictures, why, source))
+            why = CopyReplacing(source, *path);
+        if (!why.isEmpty())
+            outcome.failed(OutputFiles::ToBackslashes(directory + name), why);
     }
 
     QString directory;
-    bool lowerCase;
     OutputFiles::RecordLog &log;
-    int failed = 0;
+    const FileWriting::ProtectedFiles &pictures;
+    OutputFiles::CommandOutcome &outcome;
 };
-
-const ThumbnailWindow *thumbnailIn(const ThumbCollection &thumbs, int slot)
-{
-    return thumbs.isFree(slot) ? nullptr : qobject_cast<const ThumbnailWindow *>(thumbs.window(slot));
-}
 
 // Whether the path names an existing file, its name compared without regard to case.
 bool existingFile(const QString &path)
@@ -81,40 +78,26 @@ bool ImageNamesLowerCase(const CRegistry &preferences)
            != 0;
 }
 
-QString OwnCopyName(const QString &source, bool lowerCase)
-{
-    const QString name = Paths::FileNameOf(source);
-    return lowerCase ? name.toLower() : name;
-}
-
-QString LinkedCopyName(const ThumbPageValues &values)
-{
-    return Paths::FileNameOf(OutputFiles::ToBackslashes(values.Link));
-}
-
 QString BackgroundImageOf(const PageModel &page)
 {
     const QString background = OutputFiles::ToBackslashes(page.options.backgroundImageFile);
     return page.GenerateDialogLoaded && existingFile(background) ? background : QString();
 }
 
-bool CopyReplacing(const QString &source, const QString &destination)
+QString CopyReplacing(const QString &source, const QString &destination)
 {
-    // Copying a picture onto itself (its own folder chosen as the target) would
-    // delete it before the copy.
-    const QString original = QFileInfo(source).canonicalFilePath();
-    if (!original.isEmpty() && original == QFileInfo(destination).canonicalFilePath())
-        return true;
-    if (QFileInfo(destination).isFile())
-        QFile::remove(destination);
-    return QFile::copy(source, destination);
+    // Copying a picture onto itself (its own folder chosen as the target) leaves it
+    // as it is.
+    const QString original = FileWriting::IdentityOf(source);
+    if (!original.isEmpty() && original == FileWriting::IdentityOf(destination))
+        return QString();
+    return FileWriting::CopyWhole(source, destination);
 }
 
 void CopyImages(const QString &directory, bool pageImagesOnly, const ThumbCollection &thumbs, const PageModel *page,
-                Preferences &preferences, const QString &appPath)
+                const SiteNames &names, Preferences &preferences, const QString &appPath)
 {
     SettingsSection section(QStringLiteral("Preferences"));
-    const bool lowerCase = ImageNamesLowerCase(section);
     const QString target = OutputFiles::TargetDirectory(directory, QStringLiteral("Specify the Local Image Directory"),
                                                          preferences.localImageDirectory, section,
                                                          QStringLiteral("Local Image Directory"));
@@ -125,26 +108,29 @@ void CopyImages(const QString &directory, bool pageImagesOnly, const ThumbCollec
     if (!OutputFiles::BeginLog(log, target, Title))
         return;
 
-    Copier copier(target, lowerCase, log);
+    const QString background = page ? BackgroundImageOf(*page) : QString();
+    FileWriting::ProtectedFiles pictures(SourcePaths(thumbs));
+    pictures.add(background);
+    OutputFiles::CommandOutcome outcome;
+    Copier copier(target, log, pictures, outcome);
     for (int slot = 1; slot <= thumbs.upperBound(); ++slot) {
-        const ThumbnailWindow *window = thumbnailIn(thumbs, slot);
+        const ThumbnailWindow *window = ThumbnailIn(thumbs, slot);
         if (!window)
             continue;
         const QString source = window->sourcePath();
         if (!pageImagesOnly) {
-            copier.underOwnName(source);
+            copier.underOwnName(source, names.copy(names.positionOf(source)));
             continue;
         }
         // Once for every page position showing it, under the name its link uses.
         if (page)
-            for (const ThumbPageValues &values : page->PageThumbValues)
-                if (values.SourcePath == source)
-                    copier.underName(source, LinkedCopyName(values));
+            for (int position = 0; position < page->PageThumbValues.size(); ++position)
+                if (page->PageThumbValues[position].SourcePath == source)
+                    copier.underName(source, names.copy(position));
     }
-    if (page)
-        if (const QString background = BackgroundImageOf(*page); !background.isEmpty())
-            copier.underOwnName(background);
-    if (copier.failures())
-        Ui::MsgBox(QStringLiteral("%1 of the Images Could Not Be Copied.").arg(copier.failures()), Ui::MsgButtons::OK,
-                   Ui::MsgIcon::Exclamation, Title);
+    if (!background.isEmpty())
+        copier.underOwnName(background, names.background());
+    outcome.renamed(names, SiteNames::Kind::Copy, log);
+    log.finish(Title);
+    outcome.report(QStringLiteral("%1 of the Images Could Not Be Copied."), Title);
 }

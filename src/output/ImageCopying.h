@@ -4,30 +4,26 @@
 
 class CRegistry;
 class PageModel;
+class SiteNames;
 class ThumbCollection;
 struct Preferences;
-struct ThumbPageValues;
 
 // Whether copies take lower-case names ("Image File Name Lower Case").
 bool ImageNamesLowerCase(const CRegistry &preferences);
-// The name a picture is copied under when no page link names it: its own,
-// lower-cased when asked.
-QString OwnCopyName(const QString &source, bool lowerCase);
-// The name a page position's link gives the copy of its picture; empty when the
-// position has no link.
-QString LinkedCopyName(const ThumbPageValues &values);
 // The background image of a page the Generate dialog holds, when it names an
 // existing file; else empty.
 QString BackgroundImageOf(const PageModel &page);
-// A plain byte copy that replaces an existing file; a file copied onto itself stays
-// as it is.
-bool CopyReplacing(const QString &source, const QString &destination);
+// A byte copy that replaces an existing file only with a complete copy; a file
+// copied onto itself stays as it is. Empty on success, else why it failed.
+QString CopyReplacing(const QString &source, const QString &destination);
 
 // Copies the full-size pictures into `directory` (asked for when empty, and then
-// remembered): every loaded picture, or with `pageImagesOnly` those on the page
-// under the names its links use; while the Generate dialog is open (`page` not
+// remembered) under the names `names` gives them: every loaded picture, or with
+// `pageImagesOnly` those on the page; while the Generate dialog is open (`page` not
 // null) also the page's background image. Logs every copy in `images.txt` of the
 // program's directory. A directory that cannot be made or a log that cannot be
-// written stops it with a message; copies that failed are reported at the end.
+// written stops it with a message. No copy replaces another of the pictures; copies
+// that failed are reported with the reason at the end, as are the ones given other
+// names.
 void CopyImages(const QString &directory, bool pageImagesOnly, const ThumbCollection &thumbs, const PageModel *page,
-                Preferences &preferences, const QString &appPath);
+                const SiteNames &names, Preferences &preferences, const QString &appPath);

@@ -3,6 +3,7 @@
 #include "settings/CRegistry.h"
 #include "ui/Paths.h"
 #include "ui/Platform.h"
+#include "webpage/SiteNames.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -51,15 +52,71 @@ QString AskDirectory(const QString &title, const QString &current)
     return Paths::DirectoryOf(ToBackslashes(answer.fileName));
 }
 
-RecordLog::RecordLog(const QString &path) : file(path)
+namespace {
+
+// The lines of a report, at most a screenful of them.
+QString listed(const QStringList &lines)
 {
-    QFile::remove(path);
-    file.open(QIODevice::WriteOnly);
+    constexpr int Shown = 12;
+    QString text = lines.mid(0, Shown).join(u'\n');
+    if (lines.size() > Shown)
+        text += QStringLiteral("\n(and %1 more)").arg(lines.size() - Shown);
+    return text;
+}
+
+} // namespace
+
+RecordLog::RecordLog(const QString &path) : path(path), file(path)
+{
+    QFile::remove(path);  // a log that cannot be written anew leaves none behind
 }
 
 void RecordLog::write(const QString &record)
 {
     file.write((u'"' + record + QStringLiteral("\"\r\n")).toUtf8());
+}
+
+bool RecordLog::finish(const QString &title)
+{
+    const QString why = file.commit();
+    if (!why.isEmpty())
+        Ui::MsgBox(QStringLiteral("The File %1 Could Not Be Written.\n%2").arg(ToBackslashes(path), why),
+                   Ui::MsgButtons::OK, Ui::MsgIcon::Critical, title);
+    return why.isEmpty();
+}
+
+void CommandOutcome::renamed(const SiteNames &names, SiteNames::Kind kind, RecordLog &log)
+{
+    for (const SiteNames::Renamed &file : names.renamed())
+        if (file.kind == kind) {
+            renamings << SiteNames::Describe(file);
+            log.write(renamings.last());
+        }
+}
+
+void CommandOutcome::report(const QString &failedText, const QString &title) const
+{
+    QStringList parts;
+    if (!failures.isEmpty())
+        parts << failedText.arg(failures.size()) + u'\n' + listed(failures);
+    if (!renamings.isEmpty())
+        parts << QStringLiteral("Files Whose Names Were Taken Were Given Others:\n") + listed(renamings);
+    if (!parts.isEmpty())
+        Ui::MsgBox(parts.join(QStringLiteral("\n\n")), Ui::MsgButtons::OK,
+                   failures.isEmpty() ? Ui::MsgIcon::Information : Ui::MsgIcon::Exclamation, title);
+}
+
+std::optional<QString> Destination(const QString &directory, const QString &name,
+                                   const FileWriting::ProtectedFiles &pictures, QString &why, const QString &own)
+{
+    const std::optional<QString> path = FileWriting::FileIn(directory, name);
+    if (!path)
+        why = QStringLiteral("the name \"%1\" leads out of the folder").arg(name);
+    else if (pictures.contains(*path) && FileWriting::IdentityOf(*path) != FileWriting::IdentityOf(own))
+        why = QStringLiteral("it would replace one of the pictures");
+    else
+        return path;
+    return std::nullopt;
 }
 
 QString TargetDirectory(const QString &directory, const QString &dialogTitle, QString &remembered, CRegistry &section,
@@ -84,7 +141,7 @@ bool BeginLog(RecordLog &log, const QString &directory, const QString &title)
     }
     const bool made = EnsureDirectory(directory, true);
     log.write(QStringLiteral("CreateDirectory -- %1: %2").arg(ToBackslashes(directory), made ? "True" : "False"));
-    if (!made)
+    if (!made && log.finish(title))
         Ui::MsgBox(QStringLiteral("The Directory %1 Could Not Be Created.").arg(ToBackslashes(directory)),
                    Ui::MsgButtons::OK, Ui::MsgIcon::Critical, title);
     return made;

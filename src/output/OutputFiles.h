@@ -1,7 +1,10 @@
 #pragma once
 
-#include <QFile>
+#include "ui/FileWriting.h"
+#include "webpage/SiteNames.h"
+
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 class CRegistry;
@@ -26,17 +29,46 @@ std::optional<QString> SiteDirectoryBelow(const QString &root, const QString &si
 QString AskDirectory(const QString &title, const QString &current);
 
 // A log of one command in the program's directory, written anew: each record a line
-// in double quotes ending with CR LF.
+// in double quotes ending with CR LF. It takes the place of the earlier log only
+// once it is complete.
 class RecordLog {
 public:
     explicit RecordLog(const QString &path);
-    bool isOpen() const { return file.isOpen(); }
-    QString fileName() const { return file.fileName(); }
+    bool isOpen() const { return file.openError().isEmpty(); }
+    QString fileName() const { return path; }
     void write(const QString &record);
+    // Puts the log in place; false, after telling the user under `title`, when it
+    // could not be written.
+    bool finish(const QString &title);
 
 private:
-    QFile file;
+    QString path;
+    FileWriting::CheckedFile file;
 };
+
+// What one save command could not do, and the files it gave other names, told the
+// user at its end with each file's name and the reason.
+class CommandOutcome {
+public:
+    void failed(const QString &path, const QString &why) { failures << path + QStringLiteral(": ") + why; }
+    int failureCount() const { return int(failures.size()); }
+    // Records the renamed files of `kind` in the log, to be told at the end too.
+    void renamed(const SiteNames &names, SiteNames::Kind kind, RecordLog &log);
+    // `failedText` holds the count as %1.
+    void report(const QString &failedText, const QString &title) const;
+
+private:
+    QStringList failures;
+    QStringList renamings;
+};
+
+// Where a command may write the file `name` in `directory`: nothing, with the reason
+// in `why`, when the name would lead out of the directory or the file there is one
+// of the pictures the command reads from, which it never replaces (but for `own`,
+// the picture a copy is made of, which a copy onto itself leaves as it is).
+std::optional<QString> Destination(const QString &directory, const QString &name,
+                                   const FileWriting::ProtectedFiles &pictures, QString &why,
+                                   const QString &own = QString());
 
 // Where an output command writes: `directory` when given, else one the user picks
 // with `dialogTitle`, which is then kept in `remembered` and stored as

@@ -69,6 +69,14 @@ bool storedBoolean(const CRegistry &section, const QString &name, bool fallback)
     return Numbers::ToBoolean(section.GetValue(name, Numbers::BooleanText(fallback))).value_or(fallback);
 }
 
+// The browser list could not be written: nothing changed, and the user is told why.
+void reportListFailure(const QString &why)
+{
+    if (!why.isEmpty())
+        Ui::MsgBox(QStringLiteral("The Browser List Could Not Be Saved.\n") + why, Ui::MsgButtons::OK,
+                   Ui::MsgIcon::Exclamation, QStringLiteral("Browsers"));
+}
+
 QGroupBox *frame(const char *name, const char *caption)
 {
     return Named<QGroupBox>(name, QString::fromUtf8(caption));
@@ -294,7 +302,7 @@ void PreferencesDialog::cmdAddBrowser_Click()
          pattern});
     if (answer.fileName.isEmpty())
         return;
-    Browsers::Add(appPath, QDir::toNativeSeparators(answer.fileName));
+    reportListFailure(Browsers::Add(appPath, QDir::toNativeSeparators(answer.fileName)));
     refillBrowsers();
 }
 
@@ -305,7 +313,7 @@ void PreferencesDialog::cmdDeleteBrowser_Click()
         Ui::platform().beep();
         return;
     }
-    Browsers::Remove(appPath, selected->text(1));
+    reportListFailure(Browsers::Remove(appPath, selected->text(1)));
     refillBrowsers();
 }
 

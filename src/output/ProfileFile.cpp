@@ -1,7 +1,8 @@
 #include "output/ProfileFile.h"
 
+#include "ui/FileWriting.h"
+
 #include <QFile>
-#include <QSaveFile>
 #include <optional>
 
 namespace ProfileFile {
@@ -74,7 +75,7 @@ QString Contents::value(const QString &section, const QString &key, const QStrin
     return fallback;
 }
 
-bool WriteString(const QString &file, const QString &section, const QString &key, const QString &value)
+QString WriteString(const QString &file, const QString &section, const QString &key, const QString &value)
 {
     QStringList lines = linesOf(file);
     const QString entry = key + u'=' + value;
@@ -101,9 +102,7 @@ bool WriteString(const QString &file, const QString &section, const QString &key
         lines << u'[' + section + u']' << entry;
     else if (insertAt >= 0)
         lines.insert(insertAt, entry);
-    QSaveFile out(file);
-    return out.open(QIODevice::WriteOnly) && out.write((lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")).toUtf8()) >= 0
-           && out.commit();
+    return FileWriting::WriteWhole(file, (lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")).toUtf8());
 }
 
 } // namespace ProfileFile

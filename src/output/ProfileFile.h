@@ -26,7 +26,7 @@ private:
     QList<Section> sections;
 };
 
-// False when the file cannot be written.
-bool WriteString(const QString &file, const QString &section, const QString &key, const QString &value);
+// Empty on success, else why the file could not be written.
+QString WriteString(const QString &file, const QString &section, const QString &key, const QString &value);
 
 } // namespace ProfileFile

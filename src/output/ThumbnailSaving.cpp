@@ -9,6 +9,7 @@
 #include "ui/Numbers.h"
 #include "ui/Paths.h"
 #include "ui/Platform.h"
+#include "webpage/SiteNames.h"
 
 namespace {
 
@@ -34,14 +35,6 @@ SaveSettings SaveSettings::Read(const CRegistry &preferences)
     return settings;
 }
 
-QString SavedThumbnailPath(const QString &directory, const QString &source, const SaveSettings &settings)
-{
-    QString name = Paths::SavedThumbnailName(settings.prefix, Paths::FileNameOf(source), settings.extension());
-    if (settings.lowerCase)
-        name = name.toLower();
-    return OutputFiles::ToBackslashes(directory + name);
-}
-
 bool WriteThumbnail(Picture &thumbnail, const QString &path, const SaveSettings &settings)
 {
     const bool reduce = settings.png() && settings.reducedColours;
@@ -54,11 +47,24 @@ bool WriteThumbnail(Picture &thumbnail, const QString &path, const SaveSettings 
     return written;
 }
 
-void SaveThumbnails(const QString &directory, const ThumbCollection &thumbs, Preferences &preferences,
-                    const QString &appPath)
+bool PrefixUsable(const SaveSettings &settings, const QString &title)
+{
+    if (Paths::UsablePrefix(settings.prefix))
+        return true;
+    Ui::MsgBox(QStringLiteral("The Thumbnail File Name Prefix \"%1\" Cannot Be Used: a Prefix May Not Hold a Path "
+                              "Separator, \"..\" or a Control Character.  Please Choose Another in the Preferences.")
+                   .arg(Paths::Printable(settings.prefix)),
+               Ui::MsgButtons::OK, Ui::MsgIcon::Exclamation, title);
+    return false;
+}
+
+void SaveThumbnails(const QString &directory, const ThumbCollection &thumbs, const SiteNames &names,
+                    Preferences &preferences, const QString &appPath)
 {
     SettingsSection section(QStringLiteral("Preferences"));
     const SaveSettings settings = SaveSettings::Read(section);
+    if (!PrefixUsable(settings, Title))
+        return;
     const QString target = OutputFiles::TargetDirectory(directory, QStringLiteral("Specify the Local Thumbnail Directory"),
                                                          preferences.localThumbnailDirectory, section,
                                                          QStringLiteral("Local Thumbnail Directory"));
@@ -69,20 +75,28 @@ void SaveThumbnails(const QString &directory, const ThumbCollection &thumbs, Pre
     if (!OutputFiles::BeginLog(log, target, Title))
         return;
 
-    int failed = 0;
+    const FileWriting::ProtectedFiles pictures(SourcePaths(thumbs));
+    OutputFiles::CommandOutcome outcome;
     for (int slot = 1; slot <= thumbs.upperBound(); ++slot) {
-        auto *window = qobject_cast<ThumbnailWindow *>(thumbs.window(slot));
-        if (!window || thumbs.isFree(slot))
+        ThumbnailWindow *window = ThumbnailIn(thumbs, slot);
+        if (!window)
             continue;
-        const QString path = SavedThumbnailPath(target, window->sourcePath(), settings);
+        // Every thumbnail is on the page the names were given for.
+        const QString name = names.thumbnail(names.positionOf(window->sourcePath()));
+        QString why;
+        const std::optional<QString> path = OutputFiles::Destination(target, name, pictures, why);
         if (settings.png())
-            log.write(path);  // before the save, so that a failed one is logged too
+            log.write(OutputFiles::ToBackslashes(target + name));  // before the save, so that a failed one is logged too
+        if (!path) {
+            outcome.failed(target + name, why);
+            continue;
+        }
         Picture thumbnail = window->picture().picture();
-        if (!WriteThumbnail(thumbnail, path, settings))
-            ++failed;
+        if (!WriteThumbnail(thumbnail, *path, settings))
+            outcome.failed(*path, thumbnail.errorString());
         window->picture().setPicture(thumbnail);
     }
-    if (failed)
-        Ui::MsgBox(QStringLiteral("%1 of the Thumbnails Could Not Be Saved.").arg(failed), Ui::MsgButtons::OK,
-                   Ui::MsgIcon::Exclamation, Title);
+    outcome.renamed(names, SiteNames::Kind::Thumbnail, log);
+    log.finish(Title);
+    outcome.report(QStringLiteral("%1 of the Thumbnails Could Not Be Saved."), Title);
 }

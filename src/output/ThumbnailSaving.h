@@ -4,6 +4,7 @@
 
 class CRegistry;
 class Picture;
+class SiteNames;
 class ThumbCollection;
 struct Preferences;
 
@@ -21,17 +22,20 @@ struct SaveSettings {
     static SaveSettings Read(const CRegistry &preferences);
 };
 
-// The path a thumbnail of `source` is saved under in `directory`: the name the page
-// uses for it, lower-cased (prefix and name, not the directory) when asked.
-QString SavedThumbnailPath(const QString &directory, const QString &source, const SaveSettings &settings);
-
 // Writes one thumbnail to `path` as the settings say. A 256-colour PNG leaves the
-// thumbnail with the reduced colours, as it was written.
+// thumbnail with the reduced colours, as it was written. On failure the thumbnail's
+// errorString() says why.
 bool WriteThumbnail(Picture &thumbnail, const QString &path, const SaveSettings &settings);
 
+// Tells the user that the stored prefix cannot be used; false then.
+bool PrefixUsable(const SaveSettings &settings, const QString &title);
+
 // Writes every thumbnail, in slot order, into `directory` (asked for when empty, and
-// then remembered), and logs it in `thumbnail.txt` of the program's directory. A
+// then remembered) under the name `names` gives it, and logs it in `thumbnail.txt`
+// of the program's directory. A prefix that would lead out of the directory, a
 // directory that cannot be made or a log that cannot be written stops it with a
-// message; thumbnails that could not be saved are counted and reported at the end.
-void SaveThumbnails(const QString &directory, const ThumbCollection &thumbs, Preferences &preferences,
-                    const QString &appPath);
+// message. No thumbnail replaces one of the pictures. Thumbnails that could not be
+// saved are counted and reported with the reason at the end, as are the ones
+// given other names.
+void SaveThumbnails(const QString &directory, const ThumbCollection &thumbs, const SiteNames &names,
+                    Preferences &preferences, const QString &appPath);

@@ -7,6 +7,17 @@ SettingsSection::SettingsSection(const QString &section)
     setKey(StoreKey::RegistryBase + section);
 }
 
+StoredSection::StoredSection(const QString &section)
+{
+    setAutoCreate(false);
+    setRoot(HKEY_LOCAL_MACHINE);
+    const QString key = StoreKey::RegistryBase + section;
+    const std::optional<QString> group = SettingsStore::groupOf(HKEY_LOCAL_MACHINE, key);
+    const SettingsStore store;
+    if (group && store.readable() && store.exists(*group))
+        setKey(key);
+}
+
 namespace {
 
 std::function<void(const RegistryError &)> &failureReporter()

@@ -11,6 +11,13 @@ public:
     explicit SettingsSection(const QString &section);
 };
 
+// A section read as it is stored, creating and changing nothing: a section that is
+// not there reads as all defaults.
+class StoredSection : public CRegistry {
+public:
+    explicit StoredSection(const QString &section);
+};
+
 // Runs work that reaches the settings store at the boundary of an event handler or
 // slot: a store failure ends that work and goes to the reporter the program
 // installed, instead of leaving the handler as an exception. Returns whether the

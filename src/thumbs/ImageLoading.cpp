@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <algorithm>
+#include <filesystem>
 
 namespace {
 
@@ -66,6 +67,29 @@ std::optional<QStringList> FolderFiles(const QString &directory)
     QStringList names = folder.entryList(QDir::Files | QDir::NoDotAndDotDot);
     std::sort(names.begin(), names.end(),
               [](const QString &a, const QString &b) { return CompareNaturally(a, b) < 0; });
+    return names;
+}
+
+QStringList UndecodableNames(const QString &directory)
+{
+    QStringList names;
+#ifndef Q_OS_WIN  // names there are always text
+    std::error_code failed;
+    for (std::filesystem::directory_iterator entry(QFile::encodeName(directory).toStdString(), failed), end;
+         !failed && entry != end; entry.increment(failed)) {
+        const QByteArray name = QByteArray::fromStdString(entry->path().filename().native());
+        std::error_code notAFolder;
+        if (name.startsWith('.') || entry->is_directory(notAFolder) || QFile::encodeName(QFile::decodeName(name)) == name)
+            continue;
+        QString shown;
+        for (const char byte : name)
+            shown += byte >= 0x20 && byte < 0x7F ? QString(QLatin1Char(byte))
+                                                 : QStringLiteral("\\x%1").arg(quint8(byte), 2, 16, QLatin1Char('0'));
+        names << shown;
+    }
+#else
+    Q_UNUSED(directory);
+#endif
     return names;
 }
 

@@ -19,6 +19,11 @@ std::optional<int> LoadAnyImageFile(Picture &picture, const QString &path);
 // it, hidden files and folders left out. Nothing when the folder cannot be listed.
 std::optional<QStringList> FolderFiles(const QString &directory);
 
+// The folder's files whose names the file system holds as bytes that are not text
+// in its encoding, which no listing above names: each as its bytes, those that are
+// not printable written as "\xE9". Hidden files are left out.
+QStringList UndecodableNames(const QString &directory);
+
 // Whether the file's name ends with the extension of a picture type the program
 // reads (what the open dialog's picture filter lists, and their longer spellings).
 bool HasPictureExtension(const QString &path);

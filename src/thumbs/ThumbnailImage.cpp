@@ -40,9 +40,8 @@ QString FileSizeText(qint64 bytes)
 
 QString ThumbnailCaption(const QString &path, QSize source, qint64 bytes)
 {
+    // One pass over the pattern: a "%" in the name is the name's own.
     return QStringLiteral("%1\r\n%2x%3\r\n%4")
-        .arg(Paths::FileNameOf(path))
-        .arg(source.width())
-        .arg(source.height())
-        .arg(FileSizeText(bytes));
+        .arg(Paths::FileNameOf(path), QString::number(source.width()), QString::number(source.height()),
+             FileSizeText(bytes));
 }

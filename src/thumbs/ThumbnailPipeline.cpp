@@ -1,5 +1,6 @@
 #include "thumbs/ThumbnailPipeline.h"
 
+#include "imagebuffer/DecodeBudget.h"
 #include "thumbs/ImageLoading.h"
 #include "thumbs/ThumbnailImage.h"
 
@@ -9,10 +10,15 @@
 
 PreparedThumbnail PreparedThumbnail::Prepare(const QString &path, QSize box)
 {
+    PreparedThumbnail unreadable;
+    unreadable.box = box;
     try {
+        const DecodeBudget::Scope decoding;
         Picture source;
         if (LoadAnyImageFile(source, path))
             return FromPicture(source, box);
+        unreadable.failure = source.errorString();
+        unreadable.refusedSize = source.refusedSize();
     } catch (const std::bad_alloc &) {
         // Out of memory while reading or scaling: the creation reports error 7 (the
         // box stands in for the unknown size, which must not read as empty).
@@ -22,8 +28,6 @@ PreparedThumbnail PreparedThumbnail::Prepare(const QString &path, QSize box)
         tooLarge.box = box;
         return tooLarge;
     }
-    PreparedThumbnail unreadable;
-    unreadable.box = box;
     return unreadable;
 }
 

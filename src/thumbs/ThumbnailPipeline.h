@@ -11,13 +11,16 @@
 #include <vector>
 
 // A thumbnail made away from the user-interface thread: the picture read as every
-// loading path reads it, then scaled into the box.
+// loading path reads it, then scaled into the box, within the memory budget that
+// every thread decoding pictures shares.
 struct PreparedThumbnail {
     bool loaded = false;     // some loader read the file
     bool made = false;       // the thumbnail could be made (false: out of memory)
     QSize sourceSize;
     QSize box;               // the box it was made for
     Picture thumbnail;
+    QString failure;         // why no loader read it
+    QSize refusedSize;       // the picture's size, when it was refused as too large
 
     static PreparedThumbnail Prepare(const QString &path, QSize box);
     // The thumbnail of a picture already read.

@@ -1,5 +1,7 @@
 #include "thumbs/ThumbnailWindow.h"
 
+#include "thumbs/ThumbCollection.h"
+
 #include "imagebuffer/ImageBuffer.h"
 #include "ui/Controls.h"
 
@@ -126,4 +128,18 @@ void ThumbnailWindow::closeEvent(QCloseEvent *event)
     QMdiSubWindow::closeEvent(event);
     if (event->isAccepted() && !std::exchange(unloaded, true))
         emit unloading(this);
+}
+
+ThumbnailWindow *ThumbnailIn(const ThumbCollection &thumbs, int slot)
+{
+    return thumbs.isFree(slot) ? nullptr : qobject_cast<ThumbnailWindow *>(thumbs.window(slot));
+}
+
+QStringList SourcePaths(const ThumbCollection &thumbs)
+{
+    QStringList paths;
+    for (int slot = 1; slot <= thumbs.upperBound(); ++slot)
+        if (const ThumbnailWindow *window = ThumbnailIn(thumbs, slot))
+            paths << window->sourcePath();
+    return paths;
 }

@@ -1,10 +1,12 @@
 #pragma once
 
 #include <QMdiSubWindow>
+#include <QStringList>
 
 class ImageBuffer;
 class QLabel;
 class QMenu;
+class ThumbCollection;
 
 // One thumbnail: a child window of the main window showing the scaled picture and,
 // under it, a three-line caption (file name, pixel size, size in kilobytes). Its
@@ -55,3 +57,8 @@ private:
     QString path;
     bool unloaded = false;
 };
+
+// The thumbnail window of a slot in use; null for a free slot or one without a window.
+ThumbnailWindow *ThumbnailIn(const ThumbCollection &thumbs, int slot);
+// The source paths of every thumbnail, in slot order.
+QStringList SourcePaths(const ThumbCollection &thumbs);

@@ -151,8 +151,7 @@ void Thumbnails::CloseThumbnail(ThumbnailWindow &window)
 ThumbnailWindow *Thumbnails::windowOf(const QString &path) const
 {
     for (int slot = 1; slot <= thumbs.upperBound(); ++slot)
-        if (auto *window = qobject_cast<ThumbnailWindow *>(thumbs.window(slot));
-            window && !thumbs.isFree(slot) && window->sourcePath() == path)
+        if (ThumbnailWindow *window = ThumbnailIn(thumbs, slot); window && window->sourcePath() == path)
             return window;
     return nullptr;
 }
@@ -167,7 +166,7 @@ void Thumbnails::closeSlots(int first, int last)
         const QScopedValueRollback<bool> bulk(closingInBulk, true);
         host.documentArea().setActiveSubWindow(nullptr);
         for (int slot = std::max(1, first); slot <= last; ++slot)
-            if (auto *window = qobject_cast<ThumbnailWindow *>(thumbs.window(slot)); window && !thumbs.isFree(slot)) {
+            if (ThumbnailWindow *window = ThumbnailIn(thumbs, slot)) {
                 closed.insert(window->sourcePath());
                 window->close();
             }

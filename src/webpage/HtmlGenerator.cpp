@@ -1,9 +1,8 @@
 #include "webpage/HtmlGenerator.h"
 
 #include "ui/Numbers.h"
-#include "ui/Paths.h"
+#include "webpage/SiteNames.h"
 
-#include <QDir>
 
 namespace {
 
@@ -28,14 +27,27 @@ QString content(QString text)
     return text.replace(u'&', QLatin1String("&amp;")).replace(u'<', QLatin1String("&lt;")).replace(u'>', QLatin1String("&gt;"));
 }
 
-// A piece of a URL: the characters a browser would take for something else are
-// percent-encoded (spaces only where the page has always encoded them), then the
-// whole made fit for an attribute value.
-QString url(QString text, bool spaces)
+// A piece of a URL: the characters a browser would take for something else (an
+// escape, a fragment, a query, a separator) or drop (control characters) are
+// percent-encoded, spaces only where the page has always encoded them; then the
+// whole is made fit for an attribute value.
+QString url(const QString &text, bool spaces)
 {
-    text.replace(u'%', QLatin1String("%25")).replace(u'#', QLatin1String("%23")).replace(u'?', QLatin1String("%3F"))
-        .replace(u'"', QLatin1String("%22"));
-    return attribute(spaces ? UrlSpaces(text) : text);
+    QString encoded;
+    encoded.reserve(text.size());
+    for (const QChar character : text) {
+        const char16_t code = character.unicode();
+        const bool unsafe = code < 0x20 || (code >= 0x7F && code < 0xA0) || character == u'%' || character == u'#'
+                            || character == u'?' || character == u'"' || character == u'\\'
+                            || (spaces && character == u' ');
+        if (!unsafe) {
+            encoded += character;
+            continue;
+        }
+        for (const char byte : QString(character).toUtf8())
+            encoded += QStringLiteral("%%1").arg(quint8(byte), 2, 16, QLatin1Char('0')).toUpper();
+    }
+    return attribute(encoded);
 }
 
 QString quoted(const QString &text)
@@ -65,7 +77,7 @@ QString head()
         .arg(QUILLMERE_VERSION_MINOR);
 }
 
-QString tableTag(const PageRequest &request)
+QString tableTag(const PageRequest &request, const SiteNames &names)
 {
     const PageOptions &o = request.options;
     const double border = BoxValue(o.tableBorder);
@@ -76,13 +88,9 @@ QString tableTag(const PageRequest &request)
     if (!o.useBackgroundImage && o.defaultBackgroundColor && border == 0)
         return tag + u'>' + CrLf;
     tag += CrLf;
-    if (o.useBackgroundImage) {
-        QString file = Paths::FileNameOf(QDir::toNativeSeparators(o.backgroundImageFile));
-        if (request.imageNamesLower != 0)
-            file = file.toLower();
+    if (o.useBackgroundImage)
         tag += QStringLiteral("background=")
-               + quoted(url(request.siteImageDirectory, true) + u'/' + url(file, true)) + CrLf;
-    }
+               + quoted(url(request.siteImageDirectory, true) + u'/' + url(names.background(), true)) + CrLf;
     const bool background = !o.defaultBackgroundColor;
     if (background)
         tag += QStringLiteral("bgcolor=") + colour(o.tableBackgroundColor);
@@ -129,27 +137,25 @@ QString captionBlock(const PageOptions &o, const CaptionLines &lines)
     return block + QStringLiteral("</font></p>") + CrLf;
 }
 
-QString cell(const PageRequest &request, const PageThumb &thumb)
+QString cell(const PageRequest &request, const PageThumb &thumb, const SiteNames &names, int position)
 {
     const PageOptions &o = request.options;
     const ThumbPageValues &v = thumb.values;
     CaptionLines lines = split(thumb.caption);
-    QString thumbName = Paths::SavedThumbnailName(request.prefix, lines.name, request.savedExtension);
-    if (request.thumbNamesLower == 1) {
-        thumbName = thumbName.toLower();
+    if (request.thumbNamesLower == 1)
         lines.name = lines.name.toLower();
-    }
     QString text = QStringLiteral("<p align=\"center\">") + CrLf;
     if (!v.Link.isEmpty()) {
         text += Indent + QStringLiteral("<a href=")
-                + quoted(url(request.siteImageDirectory + u'/' + Paths::FileNameOf(QDir::toNativeSeparators(v.Link)), true));
+                + quoted(url(request.siteImageDirectory + u'/' + names.copy(position), true));
         if (!v.Target.isEmpty())
             text += QStringLiteral(" target=") + quoted(attribute(v.Target));
         text += QStringLiteral("><img") + CrLf;
     } else {
         text += QStringLiteral("<img") + CrLf;
     }
-    text += Indent + QStringLiteral("src=") + quoted(url(request.siteThumbnailDirectory, true) + u'/' + url(thumbName, false))
+    text += Indent + QStringLiteral("src=")
+            + quoted(url(request.siteThumbnailDirectory, true) + u'/' + url(names.thumbnail(position), false))
             + CrLf;
     text += Indent + QStringLiteral("alt=") + quoted(attribute(v.Caption));
     if (BoxValue(o.cellImageBorder) > 0)
@@ -183,11 +189,12 @@ QString HtmlColorHex(quint32 colour)
 QString GenerateHtml(const PageRequest &request)
 {
     const PageOptions &o = request.options;
+    const SiteNames names = SiteNamesOf(request);
     QString page;
     page.reserve(512 + 400 * request.thumbs.size());
     if (o.includePageCode)
         page += head();
-    page += tableTag(request);
+    page += tableTag(request, names);
     const qint32 rows = Numbers::RoundHalfEven(BoxValue(o.tableRows));
     const qint32 columns = Numbers::RoundHalfEven(BoxValue(o.tableColumns));
     qint64 k = 0;
@@ -196,7 +203,7 @@ QString GenerateHtml(const PageRequest &request)
         for (qint32 column = 0; column < columns; ++column) {
             page += Indent + QStringLiteral("<td>");
             if (k < request.thumbs.size())
-                page += cell(request, request.thumbs[k]);
+                page += cell(request, request.thumbs[k], names, int(k));
             else
                 page += QStringLiteral("&nbsp;</td>") + CrLf;
             ++k;

@@ -25,6 +25,15 @@ struct PageThumb {
     ThumbPageValues values;
 };
 
+// A file already in one of the site's folders that belongs to one of its pictures
+// (the picture itself, when the pictures' folder is a folder of the site): its name
+// is taken before any other.
+struct SiteFile {
+    bool inThumbnailFolder = false;  // else in the images' folder
+    QString name;
+    QString source;
+};
+
 // Everything a page is made of.
 struct PageRequest {
     QString prefix = QStringLiteral("QM_");       // of every thumbnail's file name
@@ -35,6 +44,7 @@ struct PageRequest {
     QString siteThumbnailDirectory = QStringLiteral("images");
     PageOptions options;
     QList<PageThumb> thumbs;                      // in page order
+    QList<SiteFile> present;                      // pictures already in the site's folders
 };
 
 // The text of the page: a centred table of the thumbnails, each linking to its

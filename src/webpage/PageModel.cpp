@@ -1,7 +1,7 @@
 #include "webpage/PageModel.h"
 
-#include "settings/CRegistry.h"
 #include "settings/Preferences.h"
+#include "settings/SettingsSection.h"
 #include "thumbs/ListingModel.h"
 #include "thumbs/ThumbCollection.h"
 #include "thumbs/ThumbnailWindow.h"
@@ -12,11 +12,6 @@
 #include <QLabel>
 
 namespace {
-
-const ThumbnailWindow *windowIn(const ThumbCollection &thumbs, int slot)
-{
-    return qobject_cast<const ThumbnailWindow *>(thumbs.window(slot));
-}
 
 QString firstLine(const QString &caption)
 {
@@ -38,7 +33,7 @@ QList<PageSource> PageSourcesOf(const QList<int> &pageSlots, const ThumbCollecti
     QList<PageSource> sources;
     sources.reserve(pageSlots.size());
     for (int slot : pageSlots) {
-        const ThumbnailWindow *window = windowIn(thumbs, slot);
+        const ThumbnailWindow *window = ThumbnailIn(thumbs, slot);
         sources << PageSource{window->sourcePath(), window->caption().text(),
                               QSize(window->picture().ImageWidth(), window->picture().ImageHeight())};
     }
@@ -49,8 +44,7 @@ QList<int> PageOrder(const QStringList &paths, const ThumbCollection &thumbs)
 {
     QHash<QString, int> firstSlot;
     for (int slot = 1; slot <= thumbs.upperBound(); ++slot)
-        if (const ThumbnailWindow *window = windowIn(thumbs, slot);
-            window && !thumbs.isFree(slot) && !firstSlot.contains(window->sourcePath()))
+        if (const ThumbnailWindow *window = ThumbnailIn(thumbs, slot); window && !firstSlot.contains(window->sourcePath()))
             firstSlot.insert(window->sourcePath(), slot);
     QList<int> order;
     order.reserve(paths.size());
@@ -80,21 +74,30 @@ void PageModel::Load(QList<PageSource> sources, const StoredValue &htmlPreferenc
 
 void PageModel::DetermineThumbValues(const StoredValue &preferences)
 {
-    const bool lower = BoxValue(preferences(QStringLiteral("Image File Name Lower Case"), QStringLiteral("0"))) != 0;
-    ThumbPageValues defaults;
-    defaults.HSpace = RecordNumber(options.horizontalSpacing);
-    defaults.VSpace = RecordNumber(options.verticalSpacing);
-    defaults.Border = RecordNumber(options.cellImageBorder);
-    defaults.Target = options.defaultTargetFrame.trimmed();
+    linksLowerCase = BoxValue(preferences(QStringLiteral("Image File Name Lower Case"), QStringLiteral("0"))) != 0;
     PageThumbValues.clear();
-    for (const PageSource &source : PageSources) {
-        ThumbPageValues values = defaults;
-        const QString name = firstLine(source.caption);
-        values.Caption = lower ? name.toLower() : name;
-        values.Link = values.Caption;
-        values.SourcePath = source.sourcePath;
-        PageThumbValues << values;
-    }
+    for (const PageSource &source : PageSources)
+        PageThumbValues << startingValues(source);
+}
+
+void PageModel::Append(const PageSource &source)
+{
+    PageSources << source;
+    PageThumbValues << startingValues(source);
+}
+
+ThumbPageValues PageModel::startingValues(const PageSource &source) const
+{
+    ThumbPageValues values;
+    values.HSpace = RecordNumber(options.horizontalSpacing);
+    values.VSpace = RecordNumber(options.verticalSpacing);
+    values.Border = RecordNumber(options.cellImageBorder);
+    values.Target = options.defaultTargetFrame.trimmed();
+    const QString name = firstLine(source.caption);
+    values.Caption = linksLowerCase ? name.toLower() : name;
+    values.Link = values.Caption;
+    values.SourcePath = source.sourcePath;
+    return values;
 }
 
 void PageModel::Unload(CRegistry &preferences, const Preferences &directories)
@@ -121,7 +124,10 @@ PageRequest PageModel::request(const Preferences &directories, const StoredValue
     page.imageNamesLower = number(QStringLiteral("Image File Name Lower Case"));
     page.thumbNamesLower = number(QStringLiteral("Thumbnail File Name Lower Case"));
     page.prefix = preferences(QStringLiteral("Save Image File Name Prefix"), QStringLiteral("QM_"));
-    page.savedExtension = preferences(QStringLiteral("Save Image File Type"), QStringLiteral("JPG")).toLower();
+    // Only exactly "PNG" saves PNG files; the page names what is saved.
+    page.savedExtension = preferences(QStringLiteral("Save Image File Type"), QStringLiteral("JPG")) == QLatin1String("PNG")
+                              ? QStringLiteral("png")
+                              : QStringLiteral("jpg");
     page.siteImageDirectory = directories.siteImageDirectory;
     page.siteThumbnailDirectory = directories.siteThumbnailDirectory;
     page.options = options;
@@ -130,4 +136,19 @@ PageRequest PageModel::request(const Preferences &directories, const StoredValue
         page.thumbs << PageThumb{source.caption, source.size.width(), source.size.height(), PageThumbValues.value(i)};
     }
     return page;
+}
+
+SiteNames PageModel::siteNames(const Preferences &directories) const
+{
+    const SettingsSection preferences(QStringLiteral("Preferences"));
+    return SiteNamesOf(request(directories, StoredValues(preferences)));
+}
+
+SiteNames ListingSiteNames(const ListingModel &listing, const ThumbCollection &thumbs, const Preferences &directories)
+{
+    const SettingsSection html(QStringLiteral("HTML Preferences"));
+    const SettingsSection preferences(QStringLiteral("Preferences"));
+    PageModel page;
+    page.Load(PageSourcesOf(PageOrder(listing, thumbs), thumbs), StoredValues(html), StoredValues(preferences));
+    return page.siteNames(directories);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "webpage/HtmlGenerator.h"
+#include "webpage/SiteNames.h"
 
 #include <QList>
 #include <QSize>
@@ -40,6 +41,8 @@ public:
     // link (lower-cased when "Image File Name Lower Case" is on), the cell image
     // border, the image spacings and the default target frame.
     void DetermineThumbValues(const StoredValue &preferences);
+    // Adds a thumbnail at the end of the page, with the values a position starts with.
+    void Append(const PageSource &source);
 
     int PageThumbCount() const { return int(PageSources.size()); }
     // The message about the table's cells for the options' rows and columns.
@@ -49,11 +52,18 @@ public:
     // `directories` and the thumbnails' names as `preferences` ("Preferences") says
     // they are saved.
     PageRequest request(const Preferences &directories, const StoredValue &preferences) const;
+    // The names of the page's files, as the stored preferences name them now.
+    SiteNames siteNames(const Preferences &directories) const;
 
     PageOptions options;
     QList<PageSource> PageSources;        // in page order
     QList<ThumbPageValues> PageThumbValues;
     bool GenerateDialogLoaded = false;
+
+private:
+    ThumbPageValues startingValues(const PageSource &source) const;
+
+    bool linksLowerCase = false;
 };
 
 // For each path, the first slot in use whose thumbnail shows that file; paths
@@ -63,6 +73,9 @@ QList<int> PageOrder(const QStringList &paths, const ThumbCollection &thumbs);
 QList<int> PageOrder(const ListingModel &listing, const ThumbCollection &thumbs);
 // What the page needs of the thumbnails in these slots.
 QList<PageSource> PageSourcesOf(const QList<int> &pageSlots, const ThumbCollection &thumbs);
+// The names of the files of the page the listing would make now: its thumbnails in
+// its order, with the stored options and the values every position starts with.
+SiteNames ListingSiteNames(const ListingModel &listing, const ThumbCollection &thumbs, const Preferences &directories);
 
 // An opened section's values as the model reads them; the section must outlive it.
 PageModel::StoredValue StoredValues(const CRegistry &section);

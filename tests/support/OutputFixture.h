@@ -11,6 +11,7 @@
 #include "thumbs/ListingModel.h"
 #include "thumbs/ThumbCollection.h"
 #include "thumbs/Thumbnails.h"
+#include "webpage/PageModel.h"
 
 #include <QDir>
 #include <QFile>
@@ -56,10 +57,17 @@ struct Output {
         return path;
     }
     QString target(const QString &name) const { return QDir::toNativeSeparators(environment.path(name)) + S; }
-    void save(const QString &directory) { SaveThumbnails(directory, thumbs, Globals::Prefs, appPath); }
+    // As the main window's commands name the files: by the page the listing makes.
+    void save(const QString &directory)
+    {
+        SaveThumbnails(directory, thumbs, ListingSiteNames(listing, thumbs, Globals::Prefs), Globals::Prefs, appPath);
+    }
+    // With a page, as the editor's commands name them.
     void copy(const QString &directory, bool pageOnly, const PageModel *page = nullptr)
     {
-        CopyImages(directory, pageOnly, thumbs, page, Globals::Prefs, appPath);
+        CopyImages(directory, pageOnly, thumbs, page,
+                   page ? page->siteNames(Globals::Prefs) : ListingSiteNames(listing, thumbs, Globals::Prefs),
+                   Globals::Prefs, appPath);
     }
     QByteArray log(const char *name) const { return contentsOf(appPath + QString::fromUtf8(name)); }
 };

@@ -1,0 +1,76 @@
+#pragma once
+
+#include "webpage/HtmlGenerator.h"
+
+#include <QHash>
+#include <QList>
+#include <QString>
+
+// The names of a site's files: every page position's thumbnail and copy, and the
+// background image. The page, the save commands, the preview and the batch build all
+// take their names from here, so that the files and the page's links agree.
+//
+// Names are given in page order: the pictures already in the site's folders keep
+// theirs, then the background image (it stands in the table's tag), then each
+// position's copy and thumbnail. A name that an earlier file of another picture
+// already took in the same folder gets " (2)" before its extension, or " (3)" and so
+// on, the first that is free. Copies of one picture share a name, with the picture
+// itself too.
+class SiteNames {
+public:
+    enum class Kind { Thumbnail, Copy, Picture };
+
+    // A file that did not get the name it wanted, and the file that has that name.
+    struct Renamed {
+        Kind kind;
+        QString source;
+        QString wanted;
+        QString given;
+        Kind holderKind;
+        QString holderSource;
+    };
+
+    // Names for a page made as `request` says: its prefix, thumbnail type, name case,
+    // web directories and background image; positions are added one by one.
+    explicit SiteNames(const PageRequest &request);
+
+    // Gives the names of the next page position.
+    void add(const PageThumb &thumb);
+
+    int count() const { return int(positions.size()); }
+    QString thumbnail(int position) const { return positions.value(position).thumbnail; }
+    // Empty when the position links to no file.
+    QString copy(int position) const { return positions.value(position).copy; }
+    // Empty when the page has no background image.
+    QString background() const { return backgroundName; }
+    // The first position showing the picture; -1 when none does.
+    int positionOf(const QString &source) const { return firstPosition.value(source, -1); }
+
+    const QList<Renamed> &renamed() const { return renamedFiles; }
+    // One line naming both pictures.
+    static QString Describe(const Renamed &renamed);
+
+private:
+    struct Names {
+        QString thumbnail, copy;
+    };
+    struct Holder {
+        Kind kind;
+        QString source;
+    };
+    QString give(Kind kind, const QString &source, const QString &wanted);
+    QHash<QString, Holder> &folderOf(bool thumbnail);
+
+    QString prefix, thumbnailExtension;
+    bool thumbnailsLower;
+    bool oneFolder;
+    QHash<QString, Holder> takenThumbnails;  // by name key, in the thumbnails' folder
+    QHash<QString, Holder> takenCopies;      // in the images' folder
+    QString backgroundName;
+    QList<Names> positions;
+    QHash<QString, int> firstPosition;
+    QList<Renamed> renamedFiles;
+};
+
+// The names of every file of the page `request` describes.
+SiteNames SiteNamesOf(const PageRequest &request);
