@@ -90,6 +90,7 @@ private slots:
     void backgroundImage();
     void preferencesLoadAndUnload();
     void preferenceBoxes();
+    void preferencesStoreEveryValueOnClosing();
     void preferenceBrowsers();
     void everyControlHasAName();
 };
@@ -450,11 +451,54 @@ void DialogsTest::preferenceBoxes()
     control<UpDown>(dialog, "UpDown2")->stepBy(1);
     QCOMPARE(width->text(), QStringLiteral("30"));
 
+    // A prefix that is empty or would put thumbnails elsewhere is refused on leaving.
     QLineEdit *prefix = control(dialog, "txtFileNamePrefix");
-    prefix->clear();
+    for (const QString &refused : {QString(), QStringLiteral("../../"), QStringLiteral("web/t_"), QStringLiteral("a\\b"),
+                                   QStringLiteral("x..y"), QStringLiteral("t\tb")}) {
+        o.scripted->messages.clear();
+        prefix->setText(refused);
+        leave(prefix);
+        QCOMPARE(o.scripted->messages.value(0).title, QStringLiteral("Thumbnail File Name Prefix"));
+        QCOMPARE(prefix->text(), QStringLiteral("QM_"));
+    }
+    o.scripted->messages.clear();
+    prefix->setText(QStringLiteral("thumb.v2_"));
     leave(prefix);
-    QCOMPARE(o.scripted->messages.value(0).title, QStringLiteral("Thumbnail File Name Prefix"));
-    QCOMPARE(prefix->text(), QStringLiteral("QM_"));
+    QVERIFY(o.scripted->messages.isEmpty());
+}
+
+// Every value the dialog shows is written when it closes, whatever it was before.
+void DialogsTest::preferencesStoreEveryValueOnClosing()
+{
+    Output o;
+    {
+        PreferencesDialog dialog(Globals::Prefs, o.appPath);
+        control(dialog, "txtWidth")->setText(QStringLiteral("111"));
+        control(dialog, "txtHeight")->setText(QStringLiteral("122"));
+        dialog.findChildren<QRadioButton *>(QStringLiteral("optArrange")).value(1)->setChecked(true);
+        control<QCheckBox>(dialog, "chkArrange")->setChecked(false);
+        control<QCheckBox>(dialog, "chkDuplicateImages")->setChecked(true);
+        control<QComboBox>(dialog, "cboSave")->setCurrentIndex(1);
+        control<QComboBox>(dialog, "cboColorDepth")->setCurrentIndex(1);
+        control(dialog, "txtFileNamePrefix")->setText(QStringLiteral("../"));  // closed before leaving the box
+        control<QCheckBox>(dialog, "chkProgressive")->setChecked(true);
+        control(dialog, "txtQuality")->setText(QStringLiteral("42"));
+        dialog.findChildren<QRadioButton *>(QStringLiteral("optBrowser")).value(1)->setChecked(true);
+        control<QCheckBox>(dialog, "chkThumbnailCase")->setChecked(true);
+        control<QCheckBox>(dialog, "chkImageCase")->setChecked(true);
+        dialog.accept();
+    }
+    const QList<QPair<const char *, const char *>> expected = {
+        {"Thumbnail Width", "111"},         {"Thumbnail Height", "122"},
+        {"Auto Arrange After Directory Load", "False"}, {"Auto Arrange Method", "1"},
+        {"Notify of Duplicate Images", "True"}, {"Save Image File Type", "PNG"},
+        {"Save Image File Name Prefix", "QM_"}, {"Save Image Progressive", "1"},
+        {"Save Image Color Depth", "1"},    {"Save Image Compression Quality", "42"},
+        {"Use Specific Browser", "1"},      {"Thumbnail File Name Lower Case", "1"},
+        {"Image File Name Lower Case", "1"},
+    };
+    for (const auto &[name, value] : expected)
+        QCOMPARE(stored(o, "Preferences", name), QString::fromUtf8(value));
 }
 
 void DialogsTest::preferenceBrowsers()

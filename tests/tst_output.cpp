@@ -1,7 +1,9 @@
+#include "FullDisk.h"
 #include "OutputFixture.h"
 
 #include "imagebuffer/ImageBuffer.h"
 #include "output/Browsers.h"
+#include "output/HtmlFile.h"
 #include "output/ImageCopying.h"
 #include "output/OutputFiles.h"
 #include "output/ProfileFile.h"
@@ -19,6 +21,10 @@
 #include <QTest>
 #include <QTreeWidget>
 
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
+
 
 class OutputTest : public QObject {
     Q_OBJECT
@@ -27,6 +33,9 @@ private slots:
     void pngInSlotOrderWithTheLog();
     void namesAndTypes();
     void aDirectoryThatCannotBeMadeStopsTheSave();
+    void aPrefixThatLeadsElsewhereWritesNothing();
+    void noWriteReplacesAPicture();
+    void aWriteThatFailsIsAFailure();
     void copyingEveryImage();
     void copyingThePageImages();
     void profileFilesKeepTheirLayout();
@@ -104,12 +113,16 @@ void OutputTest::namesAndTypes()
 
     // "png" in lower case is not "PNG": JPEG, and no line for it in the log.
     o.setPreference("Save Image File Type", "png");
-    o.setPreference("Save Image Compression Quality", "40");
+    o.setPreference("Save Image Compression Quality", "20");
     const QString web = o.target(QStringLiteral("web"));
     o.save(web);
     const QByteArray jpeg = contentsOf(web + QStringLiteral("QM_Photo.jpg"));
     QVERIFY(jpeg.startsWith("\xFF\xD8\xFF"));
     QCOMPARE(o.log("thumbnail.txt"), records({QStringLiteral("CreateDirectory -- %1: True").arg(web)}));
+    // The quality is the one the JPEG is written with.
+    o.setPreference("Save Image Compression Quality", "95");
+    o.save(web);
+    QVERIFY(contentsOf(web + QStringLiteral("QM_Photo.jpg")).size() > jpeg.size() * 3 / 2);
 }
 
 void OutputTest::aDirectoryThatCannotBeMadeStopsTheSave()
@@ -123,6 +136,94 @@ void OutputTest::aDirectoryThatCannotBeMadeStopsTheSave()
     QCOMPARE(o.log("thumbnail.txt"), records({QStringLiteral("CreateDirectory -- %1: False").arg(web)}));
     QCOMPARE(o.scripted->messages.size(), 1);
     QCOMPARE(o.scripted->messages[0].text, QStringLiteral("The Directory %1 Could Not Be Created.").arg(web));
+}
+
+void OutputTest::aPrefixThatLeadsElsewhereWritesNothing()
+{
+    Output o;
+    o.source(QStringLiteral("pics/a.png"));
+    o.setPreference("Save Image File Name Prefix", "../../");
+    const QString web = o.target(QStringLiteral("site/web"));
+    o.save(web);
+    QCOMPARE(o.scripted->messages.size(), 1);
+    QVERIFY(o.scripted->messages[0].text.startsWith(QStringLiteral("The Thumbnail File Name Prefix \"../../\" Cannot Be Used")));
+    QVERIFY(!QFileInfo::exists(o.environment.path(QStringLiteral("site"))));
+    QVERIFY(!QFileInfo::exists(o.environment.path(QStringLiteral("a.jpg"))));
+    QVERIFY(!QFileInfo::exists(o.appPath + QStringLiteral("thumbnail.txt")));
+}
+
+// Saved into the pictures' own folder, or onto a link to one of them, a thumbnail
+// that would take a picture's name is not written, and the user is told.
+void OutputTest::noWriteReplacesAPicture()
+{
+    Output o;
+    o.setPreference("Save Image File Type", "PNG");
+    const QString a = o.source(QStringLiteral("pics/a.png"), 1);
+    const QString thumbnailNamed = o.source(QStringLiteral("pics/QM_a.png"), 2);
+    const QByteArray pictureA = contentsOf(a), picture = contentsOf(thumbnailNamed);
+    const QString pics = o.target(QStringLiteral("pics"));
+    o.save(pics);
+    QCOMPARE(contentsOf(thumbnailNamed), picture);
+    QVERIFY(QFileInfo(pics + QStringLiteral("QM_QM_a.png")).size() > 0);  // the other one is saved
+    QCOMPARE(o.scripted->messages.value(0).text.section(u'\n', 0, 1),
+             QStringLiteral("1 of the Thumbnails Could Not Be Saved.\n%1QM_a.png: it would replace one of the pictures")
+                 .arg(pics));
+
+    const QString web = o.target(QStringLiteral("web"));
+    QVERIFY(QDir().mkpath(web));
+    QVERIFY(QFile::link(a, web + QStringLiteral("QM_a.png")));
+    int links = 1;
+#ifdef Q_OS_UNIX
+    QCOMPARE(::link(QFile::encodeName(thumbnailNamed).constData(), QFile::encodeName(web + "QM_QM_a.png").constData()), 0);
+    ++links;
+#endif
+    o.scripted->messages.clear();
+    o.save(web);
+    QCOMPARE(contentsOf(a), pictureA);
+    QCOMPARE(contentsOf(thumbnailNamed), picture);
+    QVERIFY(o.scripted->messages.value(0).text.startsWith(
+        QStringLiteral("%1 of the Thumbnails Could Not Be Saved.").arg(links)));
+}
+
+// A write that the disk does not take is reported with the file and the reason, and
+// leaves no file, nor part of one, under the name it was for.
+void OutputTest::aWriteThatFailsIsAFailure()
+{
+#ifndef QUILLMERE_FULL_DISK
+    QSKIP("Needs a limit on file sizes.");
+#else
+    Output o;
+    o.source(QStringLiteral("pics/a.png"), 1);
+    const QString web = o.target(QStringLiteral("web"));
+    QVERIFY(writeFile(web + QStringLiteral("QM_a.jpg"), "an earlier thumbnail"));
+    QString page, browsers;
+    {
+        const FullDisk full(400);  // the logs fit, a thumbnail or a picture does not
+        o.save(web);
+        o.copy(web, false);
+        page = HtmlFile::Write(web + QStringLiteral("page.htm"), QString(2000, u'x'));
+        browsers = Browsers::Add(o.appPath, QString(500, u'p'));
+    }
+    QCOMPARE(contentsOf(web + QStringLiteral("QM_a.jpg")), QByteArray("an earlier thumbnail"));
+    QCOMPARE(QDir(web).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("QM_a.jpg")});
+    QCOMPARE(o.scripted->messages.value(0).text,
+             QStringLiteral("1 of the Thumbnails Could Not Be Saved.\n%1QM_a.jpg: File too large").arg(web));
+    QCOMPARE(o.scripted->messages.value(1).text,
+             QStringLiteral("1 of the Images Could Not Be Copied.\n%1a.png: File too large").arg(web));
+    QCOMPARE(page, QStringLiteral("File too large"));
+    QCOMPARE(browsers, o.appPath + QStringLiteral("Browsers.txt: File too large"));
+    QVERIFY(!QFile::exists(o.appPath + QStringLiteral("Browsers.txt")));
+
+    // A log that cannot be written is no log at all.
+    o.scripted->messages.clear();
+    {
+        const FullDisk full(8);
+        o.save(web);
+    }
+    QVERIFY(!QFile::exists(o.appPath + QStringLiteral("thumbnail.txt")));
+    QCOMPARE(o.scripted->messages.value(0).text,
+             QStringLiteral("The File %1thumbnail.txt Could Not Be Written.\nFile too large").arg(o.appPath));
+#endif
 }
 
 void OutputTest::copyingEveryImage()

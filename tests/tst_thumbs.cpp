@@ -233,9 +233,23 @@ void ThumbsTest::pathRules()
     QCOMPARE(Paths::FileNameOf(QStringLiteral("pics") + s), QString());
     const QList<QPair<QString, QString>> extensions = {
         {"photo.Jpg", "JPG"}, {"a.b.", ""}, {"a.", ""}, {".profile", ".profile"}, {"README", "README"},
-        {"archive.tar.gz", "GZ"}};
+        {"archive.tar.gz", "GZ"}, {".hidden.png", "PNG"}};
     for (const auto &[name, extension] : extensions)
         QCOMPARE(Paths::ExtensionOf(name), extension);
+    // The thumbnail's name: the extension replaced, or a dot and one added.
+    const QList<QPair<QString, QString>> thumbnails = {
+        {"Sunset.GIF", "QM_Sunset.jpg"}, {".hidden.png", "QM_.hidden.jpg"}, {".profile", "QM_.profile.jpg"},
+        {"README", "QM_README.jpg"}, {"a.b.", "QM_a.b.jpg"}};
+    for (const auto &[name, thumbnail] : thumbnails)
+        QCOMPARE(Paths::SavedThumbnailName(QStringLiteral("QM_"), name, QStringLiteral("jpg")), thumbnail);
+    for (const QString prefix : {"QM_", "thumb.v2-", " "})
+        QVERIFY2(Paths::UsablePrefix(prefix), qPrintable(prefix));
+    for (const QString prefix : {"../", "a/b", "a\\b", "..", "x\ny", "\x1b[2J", "a\u0085"})
+        QVERIFY2(!Paths::UsablePrefix(prefix), qPrintable(prefix));
+    QCOMPARE(Paths::Printable(QStringLiteral("a\nb\tc\x1b[31m\u0085d\\e")), QStringLiteral("a\\nb\\tc\\x1b[31m\\x85d\\e"));
+    // A caption holds the name exactly, "%" and all.
+    QCOMPARE(ThumbnailCaption(s + QStringLiteral("100%1 %2e%2e.png"), QSize(4, 3), 2048),
+             QStringLiteral("100%1 %2e%2e.png\r\n4x3\r\n2K"));
 }
 
 void ThumbsTest::listingOrder()

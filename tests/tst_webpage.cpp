@@ -12,6 +12,7 @@
 #include "ui/Paths.h"
 #include "webpage/HtmlGenerator.h"
 #include "webpage/PageModel.h"
+#include "webpage/SiteNames.h"
 
 #include <QDir>
 #include <QHash>
@@ -80,6 +81,7 @@ private slots:
     void coloursAndNames();
     void cellsAndCaptions();
     void namesThatWouldBreakThePageAreEscaped();
+    void clashingNamesGetNamesOfTheirOwn();
     void storedOptions();
     void pageOrderAndValuesFromTheThumbnails();
 };
@@ -211,6 +213,57 @@ void WebPageTest::namesThatWouldBreakThePageAreEscaped()
     QVERIFY(text.contains("src=\"images/QM_Tom &amp; %22Jerry%22 &lt;1&gt; %232 50%25%3F.jpg\""));
     QVERIFY(text.contains("alt=\"Tom &amp; &quot;Jerry&quot; &lt;1&gt; #2 50%?.jpg\""));
     QVERIFY(text.contains("face=\"A&amp;B\">Tom &amp; \"Jerry\" &lt;1&gt; #2 50%?.jpg<br>"));
+    // Control characters and backslashes, which browsers drop or take for a slash.
+    page.thumbs[0] = thumb(QStringLiteral("a\\b\tc\nd\x1b.jpg"), QStringLiteral("1x1"), QStringLiteral("1K"), 1, 1);
+    QVERIFY(GenerateHtml(page).contains("<a href=\"images/a%5Cb%09c%0Ad%1B.jpg\"><img"));
+}
+
+// Two pictures whose files would take one name in one folder: the later one, in
+// page order, takes " (2)" before the extension, in its files and in the page.
+void WebPageTest::clashingNamesGetNamesOfTheirOwn()
+{
+    const auto picture = [](const QString &folder, const QString &name) {
+        PageThumb made = thumb(name, QStringLiteral("1x1"), QStringLiteral("1K"), 1, 1);
+        made.values.SourcePath = folder + name;
+        return made;
+    };
+    PageRequest page;
+    page.thumbs << picture("/a/", "x.jpg") << picture("/a/", "x.png") << picture("/a/", "QM_x.jpg")
+                << picture("/b/", "x.jpg");
+    page.options.useBackgroundImage = true;
+    page.options.backgroundImageFile = QStringLiteral("/c/x.png");
+    SiteNames names = SiteNamesOf(page);
+    // One folder for both: the background first, then each copy and thumbnail.
+    QCOMPARE(names.background(), QStringLiteral("x.png"));
+    const QStringList copies = {names.copy(0), names.copy(1), names.copy(2), names.copy(3)};
+    const QStringList thumbnails = {names.thumbnail(0), names.thumbnail(1), names.thumbnail(2), names.thumbnail(3)};
+    QCOMPARE(copies, QStringList({"x.jpg", "x (2).png", "QM_x (3).jpg", "x (2).jpg"}));
+    QCOMPARE(thumbnails, QStringList({"QM_x.jpg", "QM_x (2).jpg", "QM_QM_x.jpg", "QM_x (4).jpg"}));
+    QCOMPARE(SiteNames::Describe(names.renamed().value(0)),
+             QStringLiteral("The copy of /a/x.png is named \"x (2).png\": \"x.png\" is the copy of /c/x.png."));
+    const QString text = GenerateHtml(page);
+    QVERIFY(text.contains("background=\"images/x.png\""));
+    QVERIFY(text.contains("href=\"images/x%20(2).png\"") && text.contains("src=\"images/QM_x (2).jpg\""));
+
+    // Folders of their own: thumbnails clash only with thumbnails; copies of one
+    // picture share their name, with the background too.
+    page.siteThumbnailDirectory = QStringLiteral("thumbs/");
+    page.options.backgroundImageFile = QStringLiteral("/a/x.png");
+    names = SiteNamesOf(page);
+    QCOMPARE(QStringList({names.copy(0), names.copy(1), names.copy(2), names.copy(3)}),
+             QStringList({"x.jpg", "x.png", "QM_x.jpg", "x (2).jpg"}));
+    QCOMPARE(QStringList({names.thumbnail(0), names.thumbnail(1), names.thumbnail(2), names.thumbnail(3)}),
+             QStringList({"QM_x.jpg", "QM_x (2).jpg", "QM_QM_x.jpg", "QM_x (3).jpg"}));
+    QCOMPARE(names.positionOf(QStringLiteral("/b/x.jpg")), 3);
+
+    // A picture already in the site's folder keeps its name; a copy of it is itself.
+    page.siteThumbnailDirectory = QStringLiteral("images");
+    page.thumbs = {picture("/site/", "a.jpg"), picture("/site/", "QM_a.jpg")};
+    page.present = {SiteFile{false, QStringLiteral("QM_a.jpg"), QStringLiteral("/site/QM_a.jpg")},
+                    SiteFile{false, QStringLiteral("a.jpg"), QStringLiteral("/site/a.jpg")}};
+    names = SiteNamesOf(page);
+    QCOMPARE(QStringList({names.copy(0), names.thumbnail(0), names.copy(1), names.thumbnail(1)}),
+             QStringList({"a.jpg", "QM_a (2).jpg", "QM_a.jpg", "QM_QM_a.jpg"}));
 }
 
 void WebPageTest::storedOptions()

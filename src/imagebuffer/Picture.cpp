@@ -87,8 +87,10 @@ bool Picture::convertDepth(int depth)
 {
     if (isNull() || (depth != 24 && depth != 32))
         return false;
-    if (deferred && pixels.isNull()) {
-        bits = depth;  // a JPEG decodes to true colour anyway
+    // A JPEG decodes to true colour anyway, and opaque true-colour pixels are
+    // already what 24 bits means: no copy of a large picture.
+    if ((deferred && pixels.isNull()) || (depth == 24 && pixels.format() == QImage::Format_RGB32)) {
+        bits = depth;
         return true;
     }
     QImage converted(pixels.size(), formatForDepth(depth));

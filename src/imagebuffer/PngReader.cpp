@@ -146,7 +146,7 @@ DecodedImage ReadPng(const QByteArray &bytes)
     if (!readRows(session, rows.data()))
         return DecodedImage::failure(QString::fromLatin1(session.error));
 
-    image = image.convertToFormat(header.alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+    image.convertTo(header.alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);  // in place: no second copy
     image.setColorSpace(colourSpaceOf(header));
     DecodedImage result;
     result.image = InSrgb(image);

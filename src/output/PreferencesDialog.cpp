@@ -6,6 +6,7 @@
 #include "ui/Controls.h"
 #include "ui/FileIcons.h"
 #include "ui/Numbers.h"
+#include "ui/Paths.h"
 #include "ui/Platform.h"
 
 #include <QBoxLayout>
@@ -29,6 +30,9 @@ namespace {
 const QString PrefixMessage = QStringLiteral(
     "When the Thumbnail Images Are Saved, They Must Possess a Prefix to Adequately Differentiate Them from the "
     "Actual, Full-Sized Images.  Please Provide a Prefix.  This Prefix is Only Applied to Thumbnail Images.");
+const QString UnusablePrefixMessage = QStringLiteral(
+    "The Prefix May Not Hold a Path Separator, \"..\" or a Control Character: the Thumbnails Would Be Saved "
+    "Outside Their Directory.  Please Provide Another Prefix.");
 
 // A box for whole numbers: digits only, at most three of them.
 QLineEdit *digitsBox(const char *name, QWidget *parent)
@@ -332,11 +336,15 @@ void PreferencesDialog::txtQuality_LostFocus()
     holdWithin(txtQuality, 5, 100);
 }
 
+// An empty prefix, or one that would put thumbnails elsewhere, is refused with a
+// message and replaced by the default.
 void PreferencesDialog::txtFileNamePrefix_LostFocus()
 {
-    if (!txtFileNamePrefix->text().isEmpty())
+    const QString prefix = txtFileNamePrefix->text();
+    if (!prefix.isEmpty() && Paths::UsablePrefix(prefix))
         return;
-    Ui::MsgBox(PrefixMessage, Ui::MsgButtons::OK, Ui::MsgIcon::Information, QStringLiteral("Thumbnail File Name Prefix"));
+    Ui::MsgBox(prefix.isEmpty() ? PrefixMessage : UnusablePrefixMessage, Ui::MsgButtons::OK, Ui::MsgIcon::Information,
+               QStringLiteral("Thumbnail File Name Prefix"));
     txtFileNamePrefix->setText(QStringLiteral("QM_"));
     txtFileNamePrefix->setFocus();
 }
@@ -372,7 +380,7 @@ void PreferencesDialog::Form_Unload()
     txtWidth_LostFocus();
     txtHeight_LostFocus();
     txtQuality_LostFocus();
-    if (txtFileNamePrefix->text().isEmpty())
+    if (txtFileNamePrefix->text().isEmpty() || !Paths::UsablePrefix(txtFileNamePrefix->text()))
         txtFileNamePrefix->setText(QStringLiteral("QM_"));
     preferences.thumbnailBox = QSize(Numbers::RoundHalfEven(Numbers::LeadingNumber(txtWidth->text())),
                                      Numbers::RoundHalfEven(Numbers::LeadingNumber(txtHeight->text())));
