@@ -3,6 +3,7 @@
 
 #include "imagebuffer/ByteReader.h"
 #include "imagebuffer/ColorQuantizer.h"
+#include "imagebuffer/DecodeBudget.h"
 #include "imagebuffer/Picture.h"
 #include "imagebuffer/ImageReaders.h"
 #include "thumbs/ImageLoading.h"
@@ -13,7 +14,11 @@
 #include <QFile>
 #include <QImageReader>
 #include <QTemporaryDir>
+#include <QScopeGuard>
 #include <QTest>
+#include <atomic>
+#include <optional>
+#include <thread>
 
 using namespace TestImages;
 
@@ -86,7 +91,11 @@ private slots:
     void sixteenBitPngWithATransparencyKey();
     void tiffSampleLayouts_data();
     void tiffSampleLayouts();
+    void tiffAlpha_data();
+    void tiffAlpha();
     void hugeHeadersAreRefused();
+    void jpegScansAreBounded();
+    void decodingStaysWithinTheBudget();
     void samplesReadRight();
 };
 
@@ -435,20 +444,98 @@ void ImageReadersTest::tiffSampleLayouts()
     QVERIFY(sameColours(decoded.image, source));
 }
 
+// Alpha stored with the colours premultiplied (associated) or apart from them: the
+// picture read is the same.
+void ImageReadersTest::tiffAlpha_data()
+{
+    QTest::addColumn<int>("bits");
+    QTest::addColumn<bool>("floating");
+    QTest::addColumn<int>("alpha");
+    for (int alpha : {1, 2}) {
+        const char *kind = alpha == 1 ? "premultiplied" : "straight";
+        QTest::addRow("8 bits, %s", kind) << 8 << false << alpha;
+        QTest::addRow("16 bits, %s", kind) << 16 << false << alpha;
+        QTest::addRow("32-bit floats, %s", kind) << 32 << true << alpha;
+    }
+}
+
+void ImageReadersTest::tiffAlpha()
+{
+    QFETCH(int, bits);
+    QFETCH(bool, floating);
+    QFETCH(int, alpha);
+    QImage source = pattern(9, 5).convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < source.height(); ++y)
+        for (int x = 0; x < source.width(); ++x) {
+            const QRgb colour = source.pixel(x, y);
+            source.setPixel(x, y, qRgba(qRed(colour), qGreen(colour), qBlue(colour), 128 + 127 * x / 8));
+        }
+    const DecodedImage decoded =
+        ImageReaders::Read(ImageFormat::Tiff, TestImages::tiff(source, 4, bits, floating, false, alpha));
+    QVERIFY2(decoded.ok(), qPrintable(decoded.error));
+    // Within what premultiplying (ours, or libtiff's for Qt's reader) rounds away.
+    QVERIFY(sameColours(decoded.image, source, 2, true));
+}
+
 void ImageReadersTest::hugeHeadersAreRefused()
 {
     QByteArray tga = TestImages::targa(pattern(4, 4), 10, 24, false, false);
     qToLittleEndian<quint16>(65535, tga.data() + 12);
     qToLittleEndian<quint16>(65535, tga.data() + 14);
     QVERIFY(!ImageReaders::Read(ImageFormat::Targa, tga).ok());
+    const QByteArray jpeg = TestImages::withClaimedSize(encode(pattern(16, 16), "jpg"), 30000, 30000);
+    QCOMPARE(ImageReaders::Read(ImageFormat::Jpeg, jpeg).refusedSize, QSize(30000, 30000));
     QByteArray pcx = TestImages::pcx(pattern(4, 4), 8, 3, {});
     qToLittleEndian<quint16>(65534, pcx.data() + 8);
     qToLittleEndian<quint16>(65534, pcx.data() + 10);
     QVERIFY(!ImageReaders::Read(ImageFormat::Pcx, pcx).ok());
     QByteArray bmp = encode(pattern(4, 4), "bmp");
     qToLittleEndian<qint32>(200000, bmp.data() + 18);
-    QVERIFY(!ImageReaders::Read(ImageFormat::Bmp, bmp).ok());
+    const DecodedImage refused = ImageReaders::Read(ImageFormat::Bmp, bmp);
+    QCOMPARE(refused.error, QStringLiteral("too large (200000 x 4 pixels)"));
+    QCOMPARE(refused.refusedSize, QSize(200000, 4));
     QVERIFY(ImageFormat::SizeAcceptable(17320, 11547));  // a genuine 200-megapixel photo
+}
+
+// Each scan of a progressive JPEG is more work: a file with more than any camera or
+// editor writes is refused as damaged before it is decoded.
+void ImageReadersTest::jpegScansAreBounded()
+{
+    const QByteArray progressive = encode(TestImages::photo(64, 48), "jpg", 80, true);
+    const DecodedImage refused = ImageReaders::Read(ImageFormat::Jpeg, TestImages::withRepeatedLastScan(progressive, 300));
+    QVERIFY(refused.error.startsWith(QStringLiteral("damaged JPEG: ")));
+    QVERIFY(refused.refusedSize.isEmpty());
+    const DecodedImage read = ImageReaders::Read(ImageFormat::Jpeg, TestImages::withRepeatedLastScan(progressive, 20));
+    QVERIFY2(read.ok(), qPrintable(read.error));
+    QCOMPARE(read.size(), QSize(64, 48));
+}
+
+// Pictures need memory in proportion to their pixels; what the budget cannot hold
+// is refused as too large, and a thread whose picture does not fit beside another's
+// waits until that one is done.
+void ImageReadersTest::decodingStaysWithinTheBudget()
+{
+    const qint64 budget = DecodeBudget::Total();
+    const auto restore = qScopeGuard([budget] { DecodeBudget::SetTotal(budget); });
+    DecodeBudget::SetTotal(1'000'000);
+    const QByteArray large = encode(pattern(400, 400), "png"), small = encode(pattern(300, 300), "png");
+    const DecodedImage refused = ImageReaders::Read(ImageFormat::Png, large);
+    QCOMPARE(refused.refusedSize, QSize(400, 400));
+    QVERIFY(ImageReaders::Read(ImageFormat::Png, small).ok());
+
+    std::atomic<bool> secondHasIt{false};
+    std::optional<DecodeBudget::Scope> first;
+    first.emplace();
+    QVERIFY(ImageReaders::Read(ImageFormat::Png, small).ok());  // held until the scope ends
+    std::thread second([&] {
+        const DecodeBudget::Scope scope;
+        secondHasIt = ImageReaders::Read(ImageFormat::Png, small).ok();
+    });
+    QTest::qWait(100);
+    QVERIFY(!secondHasIt);
+    first.reset();
+    second.join();
+    QVERIFY(secondHasIt);
 }
 
 // The real files of shared/samples, when that folder is there.

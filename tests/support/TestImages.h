@@ -318,9 +318,13 @@ inline QByteArray withPngChunk(const QByteArray &png, const char *type, const QB
 // An uncompressed little-endian TIFF of one strip (or one strip per plane): RGB or
 // grey (when `samples` is 1) samples of `bits` bits, floating point when `floating`
 // (the image's 0..255 stored as 0..1), else whole numbers scaled to their range.
-inline QByteArray tiff(const QImage &image, int samples, int bits, bool floating, bool separatePlanes)
+// With `alpha` 1 (associated: the colours premultiplied) or 2 (unassociated), the
+// image's alpha follows the three colour samples as a fourth.
+inline QByteArray tiff(const QImage &image, int samples, int bits, bool floating, bool separatePlanes, int alpha = 0)
 {
     const int width = image.width(), height = image.height(), bytes = bits / 8;
+    if (alpha)
+        samples = 4;
     QList<QByteArray> planes(separatePlanes ? samples : 1);
     for (int plane = 0; plane < planes.size(); ++plane)
         for (int y = 0; y < height; ++y)
@@ -328,8 +332,8 @@ inline QByteArray tiff(const QImage &image, int samples, int bits, bool floating
                 for (int s = 0; s < samples; ++s) {
                     if (separatePlanes && s != plane)
                         continue;
-                    const QRgb c = image.pixel(x, y);
-                    const int value = samples == 1 ? qGray(c) : s == 0 ? qRed(c) : s == 1 ? qGreen(c) : qBlue(c);
+                    const QRgb c = alpha == 1 ? qPremultiply(image.pixel(x, y)) : image.pixel(x, y);
+                    const int value = samples == 1 ? qGray(c) : s == 0 ? qRed(c) : s == 1 ? qGreen(c) : s == 2 ? qBlue(c) : qAlpha(c);
                     QByteArray sample(bytes, '\0');
                     if (floating && bits == 32) {
                         const float f = float(value / 255.0);
@@ -346,7 +350,7 @@ inline QByteArray tiff(const QImage &image, int samples, int bits, bool floating
                 }
     // Entries: tag, type (3 short, 4 long), count, value or offset.
     struct Entry { quint16 tag, type; quint32 count, value; };
-    const quint32 entriesAt = 8, entryCount = 11;
+    const quint32 entriesAt = 8, entryCount = alpha ? 12 : 11;
     const quint32 extraAt = entriesAt + 2 + 12 * entryCount + 4;         // bits, then offsets, then counts
     const quint32 dataAt = extraAt + 2 * samples + 8 * quint32(planes.size());
     QByteArray extra;
@@ -360,7 +364,7 @@ inline QByteArray tiff(const QImage &image, int samples, int bits, bool floating
     for (const QByteArray &plane : planes)
         put32(extra, quint32(plane.size()));
     const quint32 many = quint32(planes.size());
-    const QList<Entry> entries = {
+    QList<Entry> entries = {
         {256, 4, 1, quint32(width)}, {257, 4, 1, quint32(height)},
         {258, 3, quint32(samples), samples == 1 ? quint32(bits) : extraAt},
         {259, 3, 1, 1}, {262, 3, 1, samples == 1 ? 1u : 2u},
@@ -369,6 +373,8 @@ inline QByteArray tiff(const QImage &image, int samples, int bits, bool floating
         {279, 4, many, many == 1 ? quint32(planes[0].size()) : extraAt + 2 * samples + 4 * many},
         {284, 3, 1, separatePlanes ? 2u : 1u}, {339, 3, 1, floating ? 3u : 1u},
     };
+    if (alpha)
+        entries.insert(entries.size() - 1, Entry{338, 3, 1, quint32(alpha)});
     QByteArray out("II*\0", 4);
     put32(out, entriesAt);
     put16(out, int(entries.size()));
@@ -409,6 +415,24 @@ inline QByteArray withOrientation(const QByteArray &jpeg, int orientation, bool 
     const int length = 2 + 6 + int(tiff.size());
     segment.append(char(length >> 8)).append(char(length & 0xFF)).append(QByteArray("Exif\0\0", 6)).append(tiff);
     return jpeg.left(2) + segment + jpeg.mid(2);
+}
+
+// A progressive JPEG with its last scan repeated `times` more times, as a damaged or
+// hostile file may hold it.
+inline QByteArray withRepeatedLastScan(const QByteArray &jpeg, int times)
+{
+    const qsizetype last = jpeg.lastIndexOf("\xFF\xDA");
+    const QByteArray scan = jpeg.mid(last, jpeg.size() - 2 - last);
+    return jpeg.left(jpeg.size() - 2) + scan.repeated(times) + QByteArray("\xFF\xD9");
+}
+
+// A baseline JPEG whose frame header claims another size.
+inline QByteArray withClaimedSize(QByteArray jpeg, int width, int height)
+{
+    const qsizetype frame = jpeg.indexOf("\xFF\xC0");
+    qToBigEndian<quint16>(quint16(height), jpeg.data() + frame + 5);
+    qToBigEndian<quint16>(quint16(width), jpeg.data() + frame + 7);
+    return jpeg;
 }
 
 } // namespace TestImages
