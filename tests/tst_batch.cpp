@@ -1,3 +1,4 @@
+#include "FullDisk.h"
 #include "MainFormFixture.h"
 #include "PageFiles.h"
 #include "TestImages.h"
@@ -8,6 +9,8 @@
 #include "webpage/PageModel.h"
 
 #include <QDirIterator>
+#include <QLockFile>
+#include <cstdio>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTest>
@@ -23,10 +26,17 @@ struct Outcome {
     QString output;
 };
 
-// The program run as a script would run it: no display, and no settings but those given.
-Outcome build(const QStringList &arguments)
+// The program run as a script would run it: no display, and no settings but those
+// given; with `diskBytes`, no file it writes may grow beyond that, as on a full disk.
+Outcome build(const QStringList &arguments, qint64 diskBytes = 0)
 {
     QProcess program;
+#ifdef QUILLMERE_FULL_DISK
+    if (diskBytes > 0)
+        program.setChildProcessModifier([diskBytes] { FullDisk::LimitChild(rlim_t(diskBytes)); });
+#else
+    Q_UNUSED(diskBytes);
+#endif
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "QUILLMERE_SETTINGS"})
         environment.remove(QString::fromLatin1(name));
@@ -64,6 +74,45 @@ QString summaryOf(const Outcome &outcome)
     return lines.isEmpty() ? QString() : lines.constLast();
 }
 
+QStringList arguments(const QString &folder, const QString &site, const QString &settings)
+{
+    return {QStringLiteral("--batch"), folder, QStringLiteral("--output"), site, QStringLiteral("--settings"), settings};
+}
+
+// Every file the page refers to is there, and every thumbnail it shows is one.
+void pageIsWhole(const QString &site, int thumbnails)
+{
+    const QStringList referred = referencedFiles(QString::fromUtf8(contentsOf(site + QStringLiteral("index.html"))));
+    QCOMPARE(referred.size(), 2 * thumbnails);
+    for (const QString &file : referred)
+        QVERIFY2(QFileInfo(site + file).isFile(), qPrintable(file));
+    for (int i = 1; i < referred.size(); i += 2)
+        QVERIFY2(QImage(site + referred[i]).width() <= 93, qPrintable(referred[i]));
+}
+
+struct Folder {
+    TestEnvironment environment;
+    QString path = environment.path(QStringLiteral("pictures")) + S;
+    QString site = environment.path(QStringLiteral("site")) + S;
+
+    Folder() { writeFile(environment.settingsFile()); }
+    void add(const QString &name, const QByteArray &bytes) const { QVERIFY(writeFile(path + name, bytes)); }
+    void set(const QString &key, const QString &value) const
+    {
+        QSettings raw = environment.raw();
+        raw.setValue(key, value);
+    }
+    Outcome build(const QStringList &more = {}, qint64 diskBytes = 0) const
+    {
+        return ::build(arguments(path, site, environment.settingsFile()) + more, diskBytes);
+    }
+};
+
+QByteArray jpeg(int seed)
+{
+    return TestImages::encode(TestImages::photo(160, 120, quint32(seed)), "jpg");
+}
+
 } // namespace
 
 class BatchTest : public QObject {
@@ -71,6 +120,13 @@ class BatchTest : public QObject {
 private slots:
     void buildsTheSiteTheSaveCommandsWould();
     void refusesAFolderOrOutputItCannotUse();
+    void theSiteMayBeTheFolderItself();
+    void theSettingsAreReadNeverWritten();
+    void aFullDiskIsAFailureTheNextBuildMends();
+    void whatChangedOrWentIsMadeAgain();
+    void aLastRowThatIsNotFull();
+    void awkwardNamesAndPictures();
+    void oneBuildAtATime();
 };
 
 // A folder of several picture types, a damaged picture and a text file is built into
@@ -211,6 +267,197 @@ void BatchTest::refusesAFolderOrOutputItCannotUse()
     const Outcome help = build({"--help"});
     QCOMPARE(help.status, 0);
     QVERIFY(help.output.contains(QStringLiteral("quillmere --batch FOLDER --output DIR")));
+}
+
+// Built into the folder of the pictures, with both web directories "."; a picture
+// named like another's thumbnail keeps its name and its bytes, and a re-run takes
+// none of the thumbnails for pictures.
+void BatchTest::theSiteMayBeTheFolderItself()
+{
+    Folder f;
+    f.set(QStringLiteral("Preferences/Web Site Images Directory"), QStringLiteral("."));
+    f.set(QStringLiteral("Preferences/Web Site Thumbnail Directory"), QStringLiteral("."));
+    QMap<QString, QByteArray> pictures = {{"a.jpg", jpeg(1)}, {"QM_a.jpg", jpeg(2)}, {"x.jpg", jpeg(3)},
+                                          {"x.png", TestImages::encode(TestImages::photo(90, 60), "png")}};
+    for (auto picture = pictures.cbegin(); picture != pictures.cend(); ++picture)
+        f.add(picture.key(), picture.value());
+    const QStringList run = arguments(f.path, f.path, f.environment.settingsFile());
+    const Outcome first = build(run);
+    QCOMPARE(first.status, 0);
+    QVERIFY2(first.report.contains(QStringLiteral("The thumbnail of %1a.jpg is named \"QM_a (2).jpg\": \"QM_a.jpg\" is "
+                                                  "the picture %1QM_a.jpg.")
+                                       .arg(f.path)),
+             qPrintable(first.report));
+    QVERIFY(first.report.contains(QStringLiteral("The thumbnail of %1x.png is named \"QM_x (2).jpg\": \"QM_x.jpg\" is "
+                                                 "the thumbnail of %1x.jpg.")
+                                      .arg(f.path)));
+    for (auto picture = pictures.cbegin(); picture != pictures.cend(); ++picture)
+        QVERIFY2(contentsOf(f.path + picture.key()) == picture.value(), qPrintable(picture.key()));
+    pageIsWhole(f.path, 4);
+
+    const QMap<QString, QDateTime> built = filesBelow(f.path);
+    const Outcome second = build(run);
+    QVERIFY2(summaryOf(second).startsWith(QStringLiteral("4 files: 4 thumbnails (0 made, 4 kept), 4 images (0 copied, 4 kept), "
+                                                         "page unchanged;")),
+             qPrintable(summaryOf(second)));
+    QCOMPARE(filesBelow(f.path), built);
+}
+
+// A build reads its settings file and changes nothing in it; settings it cannot use
+// stop it before anything is written, saying which and why.
+void BatchTest::theSettingsAreReadNeverWritten()
+{
+    Folder f;
+    f.add(QStringLiteral("a.png"), TestImages::encode(TestImages::pattern(20, 20), "png"));
+    const QString settings = f.environment.path(QStringLiteral("mine.ini"));
+    const QByteArray text = "; my site\r\n[Preferences]\r\nThumbnail Width=40\r\n";
+    QVERIFY(writeFile(settings, text));
+    QFile(settings).setPermissions(QFileDevice::ReadOwner);
+    QCOMPARE(build(arguments(f.path, f.site, settings)).status, 0);
+    QCOMPARE(contentsOf(settings), text);
+    QCOMPARE(QImage(f.site + QStringLiteral("images/QM_a.jpg")).width(), 40);
+
+    QVERIFY(writeFile(settings, "[Preferences]\r\nSave Image File Name Prefix=../../\r\n"));
+    const QString other = f.environment.path(QStringLiteral("other")) + S;
+    const Outcome prefix = build(arguments(f.path, other, settings));
+    QCOMPARE(prefix.status, 2);
+    QVERIFY2(prefix.report.contains(QStringLiteral("The setting \"Save Image File Name Prefix\" (\"../../\") cannot be used")),
+             qPrintable(prefix.report));
+    QVERIFY(!QFileInfo::exists(other));
+    const Outcome folder = build(arguments(f.path, other, f.environment.path(QStringLiteral("pictures"))));
+    QCOMPARE(folder.status, 2);
+    QVERIFY(folder.report.contains(QStringLiteral("is a folder")));
+}
+
+// On a full disk nothing is counted as done, no file is left cut short, and the
+// next build makes all that is missing.
+void BatchTest::aFullDiskIsAFailureTheNextBuildMends()
+{
+#ifndef QUILLMERE_FULL_DISK
+    QSKIP("Needs a limit on file sizes.");
+#else
+    Folder f;
+    for (int i = 1; i <= 3; ++i)
+        f.add(QStringLiteral("photo %1.jpg").arg(i), jpeg(i));
+    const Outcome full = f.build({}, 1024);
+    QCOMPARE(full.status, 1);
+    QVERIFY2(summaryOf(full).startsWith(QStringLiteral("3 files: 0 thumbnails (0 made, 0 kept), 0 images (0 copied, 0 kept), "
+                                                       "page not written; skipped 0 unreadable and 0 not pictures; 7 failed;")),
+             qPrintable(summaryOf(full)));
+    QVERIFY(full.report.contains(QStringLiteral("Not written: thumbnail of %1photo 1.jpg as %2images/QM_photo 1.jpg (File too large)")
+                                     .arg(f.path, f.site)));
+    // Only the record, which fits: it holds nothing.
+    QCOMPARE(filesBelow(f.site).keys(), QStringList{QStringLiteral(".quillmere-build.json")});
+
+    const Outcome mended = f.build();
+    QCOMPARE(mended.status, 0);
+    QVERIFY(summaryOf(mended).startsWith(QStringLiteral("3 files: 3 thumbnails (3 made, 0 kept), 3 images (3 copied, 0 kept), page written;")));
+    pageIsWhole(f.site, 3);
+#endif
+}
+
+// The record of a build holds what every file was made from and its size: a picture
+// replaced by an older one of the same size, a thumbnail cut short and a copy gone
+// are each made again, and only they.
+void BatchTest::whatChangedOrWentIsMadeAgain()
+{
+    Folder f;
+    const QByteArray first = TestImages::bmp(TestImages::pattern(40, 30), 40, 24);
+    const QByteArray replacement = TestImages::bmp(TestImages::photo(40, 30), 40, 24);
+    QCOMPARE(first.size(), replacement.size());
+    f.add(QStringLiteral("a.bmp"), first);
+    f.add(QStringLiteral("b.jpg"), jpeg(2));
+    f.add(QStringLiteral("c.jpg"), jpeg(3));
+    QCOMPARE(f.build().status, 0);
+    const QString images = f.site + QStringLiteral("images") + S;
+    const QByteArray thumbnailBefore = contentsOf(images + QStringLiteral("QM_a.jpg"));
+
+    const QDateTime earlier = QFileInfo(f.path + QStringLiteral("a.bmp")).lastModified().addDays(-30);
+    f.add(QStringLiteral("a.bmp"), replacement);
+    setModified(f.path + QStringLiteral("a.bmp"), earlier);
+    QVERIFY(writeFile(images + QStringLiteral("QM_b.jpg"), contentsOf(images + QStringLiteral("QM_b.jpg")).left(100)));
+    QVERIFY(QFile::remove(images + QStringLiteral("c.jpg")));
+    const Outcome again = f.build();
+    QVERIFY2(summaryOf(again).startsWith(QStringLiteral("3 files: 3 thumbnails (2 made, 1 kept), 3 images (2 copied, 1 kept), "
+                                                        "page unchanged;")),
+             qPrintable(summaryOf(again)));
+    QCOMPARE(contentsOf(images + QStringLiteral("a.bmp")), replacement);
+    QVERIFY(contentsOf(images + QStringLiteral("QM_a.jpg")) != thumbnailBefore);
+    QCOMPARE(QImage(images + QStringLiteral("QM_b.jpg")).width(), 93);
+    QCOMPARE(contentsOf(images + QStringLiteral("c.jpg")), jpeg(3));
+}
+
+// Five pictures in two columns: three rows, the last with one empty cell.
+void BatchTest::aLastRowThatIsNotFull()
+{
+    Folder f;
+    f.set(QStringLiteral("HTML Preferences/Table Columns"), QStringLiteral("2"));
+    f.set(QStringLiteral("HTML Preferences/Table Rows"), QStringLiteral("1"));
+    for (int i = 1; i <= 5; ++i)
+        f.add(QStringLiteral("%1.png").arg(i), TestImages::encode(TestImages::pattern(10 + i, 10), "png"));
+    QCOMPARE(f.build().status, 0);
+    const QString page = QString::fromUtf8(contentsOf(f.site + QStringLiteral("index.html")));
+    QCOMPARE(page.count(QStringLiteral("<tr>")), 3);
+    QCOMPARE(page.count(QStringLiteral("<td>&nbsp;</td>")), 1);
+    QVERIFY(page.indexOf(QStringLiteral("QM_5.jpg")) < page.indexOf(QStringLiteral("&nbsp;")));
+    pageIsWhole(f.site, 5);
+}
+
+// Names are shown and linked exactly, and reported so that none can steer the
+// terminal; a name that is not text, a picture too large and a JPEG of endless scans
+// are each reported for what they are.
+void BatchTest::awkwardNamesAndPictures()
+{
+    Folder f;
+    const QByteArray png = TestImages::encode(TestImages::pattern(12, 12), "png");
+    const QStringList names = {QStringLiteral("100%1 %2e%2e.png"), QStringLiteral("esc\x1b[31m.png"),
+                               QStringLiteral("back\\slash #1?.png")};
+    for (const QString &name : names)
+        f.add(name, png);
+    const QByteArray progressive = TestImages::encode(TestImages::photo(64, 48), "jpg", 80, true);
+    f.add(QStringLiteral("scans.jpg"), TestImages::withRepeatedLastScan(progressive, 300));
+    f.add(QStringLiteral("huge.jpg"), TestImages::withClaimedSize(jpeg(1), 30000, 30000));
+    int unreadableNames = 0;
+    // A name in Latin-1 where the file system's names are UTF-8: Qt lists no such file.
+    const QByteArray raw = QFile::encodeName(f.path) + "caf\xE9.png";
+#ifdef Q_OS_UNIX
+    FILE *file = std::fopen(raw.constData(), "wb");
+    QVERIFY(file);
+    std::fclose(file);
+    ++unreadableNames;
+#endif
+    const Outcome outcome = f.build();
+    std::remove(raw.constData());  // which the folder's removal would not see
+    QCOMPARE(outcome.status, 1);
+    QVERIFY(!outcome.report.contains(QChar(0x1b)));
+    QVERIFY(outcome.report.contains(QStringLiteral("Unreadable, skipped: %1scans.jpg (damaged JPEG: ").arg(f.path)));
+    QVERIFY(outcome.report.contains(QStringLiteral("Too large, skipped: %1huge.jpg (30000 x 30000 pixels)").arg(f.path)));
+    if (unreadableNames)
+        QVERIFY2(outcome.report.contains(QStringLiteral("Unreadable name, skipped: %1caf\\xe9.png").arg(f.path)),
+                 qPrintable(outcome.report));
+    QVERIFY2(summaryOf(outcome).startsWith(QStringLiteral("%1 files: 3 thumbnails (3 made, 0 kept)").arg(5 + unreadableNames)),
+             qPrintable(summaryOf(outcome)));
+    const QString page = QString::fromUtf8(contentsOf(f.site + QStringLiteral("index.html")));
+    QVERIFY(page.contains(QStringLiteral(">100%1 %2e%2e.png<br>")));
+    QVERIFY(page.contains(QStringLiteral("href=\"images/back%5Cslash%20%231%3F.png\"")));
+    pageIsWhole(f.site, 3);
+}
+
+// A second build into the same folder while one runs stops at once and says why.
+void BatchTest::oneBuildAtATime()
+{
+    Folder f;
+    f.add(QStringLiteral("a.png"), TestImages::encode(TestImages::pattern(20, 20), "png"));
+    QVERIFY(QDir().mkpath(f.site));
+    {
+        QLockFile running(f.site + QStringLiteral(".quillmere-build.lock"));
+        QVERIFY(running.tryLock(0));
+        const Outcome second = f.build();
+        QCOMPARE(second.status, 2);
+        QVERIFY2(second.report.contains(QStringLiteral("Another build is writing into %1").arg(f.site)), qPrintable(second.report));
+        QVERIFY(!QFile::exists(f.site + QStringLiteral("index.html")));
+    }
+    QCOMPARE(f.build().status, 0);
 }
 
 QTEST_MAIN(BatchTest)

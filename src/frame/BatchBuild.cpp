@@ -131,8 +131,8 @@ private:
     void takeFolder(const QStringList &files);
     PageRequest pageRequest() const;
     void makeThumbnails();
-    int addToPage(const QString &path, const QFileInfo &source, QSize sourceSize, QSize thumbnailSize);
-    void writeThumbnail(Picture thumbnail, int position, const QString &path, const SourceState &source);
+    int addToPage(const QString &path, const QFileInfo &source, const BuiltThumbnail &made);
+    void writeThumbnail(Picture thumbnail, int position, const QString &path, const BuiltThumbnail &made);
     void skip(const QString &path, const PreparedThumbnail &prepared);
     void copyImages();
     void copy(const QString &source, const QString &name);
@@ -303,14 +303,15 @@ void SiteBuild::makeThumbnails()
         const QFileInfo source(path);
         const SourceState state = SourceState::Of(source);
         if (const BuiltThumbnail *made = recorded[i]) {
-            const int position = addToPage(path, source, made->sourceSize, made->thumbnailSize);
+            const int position = addToPage(path, source, *made);
             const QString file = thumbnailDirectory + siteNames->thumbnail(position);
             if (previous.upToDate(recordKey(file), file, path, state)) {
                 ++thumbnailsKept;
+                manifest.thumbnails.insert(path, *made);
                 record(file, path, state);
             } else {  // gone, cut short or renamed since: made again
                 writeThumbnail(PreparedThumbnail::Prepare(path, preferences.thumbnailBox).thumbnail, position, path,
-                               state);
+                               *made);
             }
         } else {
             while (!pipeline.waitFor(i, 1000)) {
@@ -320,9 +321,10 @@ void SiteBuild::makeThumbnails()
                 skip(path, prepared);
             else if (!prepared.made)
                 fail(QStringLiteral("Not made: thumbnail of %1 (out of memory)").arg(path));
-            else
-                writeThumbnail(prepared.thumbnail,
-                               addToPage(path, source, prepared.sourceSize, prepared.thumbnail.size()), path, state);
+            else {
+                const BuiltThumbnail made{state, prepared.sourceSize, prepared.thumbnail.size()};
+                writeThumbnail(prepared.thumbnail, addToPage(path, source, made), path, made);
+            }
         }
         progress(QStringLiteral("Thumbnails"), i + 1, int(paths.size()));
     }
@@ -330,25 +332,25 @@ void SiteBuild::makeThumbnails()
 
 // Puts a picture on the page, which gives its files their names; tells of every
 // name that was taken. Returns its position.
-int SiteBuild::addToPage(const QString &path, const QFileInfo &source, QSize sourceSize, QSize thumbnailSize)
+int SiteBuild::addToPage(const QString &path, const QFileInfo &source, const BuiltThumbnail &made)
 {
-    page.Append(PageSource{path, ThumbnailCaption(path, sourceSize, source.size()), thumbnailSize});
-    siteNames->add(PageThumb{page.PageSources.constLast().caption, thumbnailSize.width(), thumbnailSize.height(),
-                             page.PageThumbValues.constLast()});
+    page.Append(PageSource{path, ThumbnailCaption(path, made.sourceSize, source.size()), made.thumbnailSize});
+    siteNames->add(PageThumb{page.PageSources.constLast().caption, made.thumbnailSize.width(),
+                             made.thumbnailSize.height(), page.PageThumbValues.constLast()});
     for (; renamingsTold < siteNames->renamed().size(); ++renamingsTold)
         line(SiteNames::Describe(siteNames->renamed().at(renamingsTold)));
-    manifest.thumbnails.insert(path, {SourceState::Of(source), sourceSize, thumbnailSize});
     return page.PageThumbCount() - 1;
 }
 
-void SiteBuild::writeThumbnail(Picture thumbnail, int position, const QString &path, const SourceState &source)
+void SiteBuild::writeThumbnail(Picture thumbnail, int position, const QString &path, const BuiltThumbnail &made)
 {
     const QString name = siteNames->thumbnail(position);
     QString why;
     if (const std::optional<QString> file = OutputFiles::Destination(thumbnailDirectory, name, pictures, why)) {
         if (WriteThumbnail(thumbnail, *file, save)) {
             ++thumbnailsMade;
-            record(*file, path, source);
+            manifest.thumbnails.insert(path, made);
+            record(*file, path, made.source);
             return;
         }
         why = thumbnail.errorString();
