@@ -205,7 +205,8 @@ void DialogsTest::thePreviewTreeStaysInside()
     TestEnvironment environment;
     const QString app = environment.path(QStringLiteral("app")) + S;
     QVERIFY(writeFile(app + QStringLiteral("Browsers.txt")));
-    const PreviewTree escaping(app, QStringLiteral("../.."), QStringLiteral("a/../../b"));
+    // A sibling whose name merely starts like the tree's is outside it too.
+    const PreviewTree escaping(app, QStringLiteral("../TemporaryX"), QStringLiteral("a/../../b"));
     QCOMPARE(escaping.thumbnails(), app + QStringLiteral("Temporary") + S);
     QCOMPARE(escaping.images(), app + QStringLiteral("Temporary") + S);
     escaping.Create();
