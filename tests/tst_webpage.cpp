@@ -144,7 +144,6 @@ void WebPageTest::coloursAndNames()
 {
     QCOMPARE(HtmlColorHex(10 + 0 * 256 + 255 * 65536), QStringLiteral("0A00FF"));
     QCOMPARE(HtmlColorHex(0), QStringLiteral("000000"));
-    QCOMPARE(UrlSpaces(QStringLiteral(" a  b/c\\d ")), QStringLiteral("%20a%20%20b/c\\d%20"));
     QCOMPARE(Paths::SavedThumbnailName("QM_", "Sunset.GIF", "jpg"), QStringLiteral("QM_Sunset.jpg"));
     QCOMPARE(Paths::SavedThumbnailName("QM_", "README", "png"), QStringLiteral("QM_README.png"));
     QCOMPARE(Paths::SavedThumbnailName("", "a.b.", "jpg"), QStringLiteral("a.b.jpg"));

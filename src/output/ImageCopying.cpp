@@ -5,7 +5,6 @@
 #include "settings/SettingsSection.h"
 #include "thumbs/ThumbCollection.h"
 #include "thumbs/ThumbnailWindow.h"
-#include "ui/Numbers.h"
 #include "ui/Paths.h"
 #include "ui/Platform.h"
 #include "webpage/PageModel.h"
@@ -70,13 +69,6 @@ bool existingFile(const QString &path)
 }
 
 } // namespace
-
-bool ImageNamesLowerCase(const CRegistry &preferences)
-{
-    return Numbers::RoundHalfEven(
-               Numbers::LeadingNumber(preferences.GetValue(QStringLiteral("Image File Name Lower Case"), "0")))
-           != 0;
-}
 
 QString BackgroundImageOf(const PageModel &page)
 {

@@ -2,14 +2,11 @@
 
 #include <QString>
 
-class CRegistry;
 class PageModel;
 class SiteNames;
 class ThumbCollection;
 struct Preferences;
 
-// Whether copies take lower-case names ("Image File Name Lower Case").
-bool ImageNamesLowerCase(const CRegistry &preferences);
 // The background image of a page the Generate dialog holds, when it names an
 // existing file; else empty.
 QString BackgroundImageOf(const PageModel &page);

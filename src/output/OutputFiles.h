@@ -51,7 +51,6 @@ private:
 class CommandOutcome {
 public:
     void failed(const QString &path, const QString &why) { failures << path + QStringLiteral(": ") + why; }
-    int failureCount() const { return int(failures.size()); }
     // Records the renamed files of `kind` in the log, to be told at the end too.
     void renamed(const SiteNames &names, SiteNames::Kind kind, RecordLog &log);
     // `failedText` holds the count as %1.

@@ -1,8 +1,7 @@
 #include "thumbs/ThumbnailWindow.h"
 
-#include "thumbs/ThumbCollection.h"
-
 #include "imagebuffer/ImageBuffer.h"
+#include "thumbs/ThumbCollection.h"
 #include "ui/Controls.h"
 
 #include <QCloseEvent>

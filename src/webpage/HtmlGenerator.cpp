@@ -3,7 +3,6 @@
 #include "ui/Numbers.h"
 #include "webpage/SiteNames.h"
 
-
 namespace {
 
 const QString CrLf = QStringLiteral("\r\n");
@@ -173,12 +172,6 @@ QString cell(const PageRequest &request, const PageThumb &thumb, const SiteNames
 }
 
 } // namespace
-
-QString UrlSpaces(const QString &text)
-{
-    QString escaped = text;
-    return escaped.replace(u' ', QLatin1String("%20"));
-}
 
 QString HtmlColorHex(quint32 colour)
 {

@@ -51,8 +51,5 @@ struct PageRequest {
 // full-size picture, with the caption lines the options ask for; CR LF line ends.
 QString GenerateHtml(const PageRequest &request);
 
-// Every space as "%20", nothing else changed.
-QString UrlSpaces(const QString &text);
-
 // RRGGBB in upper-case hexadecimal of a colour with red in the low byte.
 QString HtmlColorHex(quint32 colour);
