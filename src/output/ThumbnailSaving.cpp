@@ -20,6 +20,18 @@ bool setting(const CRegistry &preferences, const char *name, const char *fallbac
     return Numbers::RoundHalfEven(Numbers::LeadingNumber(preferences.GetValue(QString::fromUtf8(name), QString::fromUtf8(fallback)))) != 0;
 }
 
+// Tells the user when the stored prefix would put thumbnails elsewhere.
+bool prefixUsable(const QString &prefix)
+{
+    if (Paths::UsablePrefix(prefix))
+        return true;
+    Ui::MsgBox(QStringLiteral("The Thumbnail File Name Prefix \"%1\" Cannot Be Used: a Prefix May Not Hold a Path "
+                              "Separator, \"..\" or a Control Character.  Please Choose Another in the Preferences.")
+                   .arg(Paths::Printable(prefix)),
+               Ui::MsgButtons::OK, Ui::MsgIcon::Exclamation, Title);
+    return false;
+}
+
 } // namespace
 
 SaveSettings SaveSettings::Read(const CRegistry &preferences)
@@ -47,23 +59,12 @@ bool WriteThumbnail(Picture &thumbnail, const QString &path, const SaveSettings 
     return written;
 }
 
-bool PrefixUsable(const SaveSettings &settings, const QString &title)
-{
-    if (Paths::UsablePrefix(settings.prefix))
-        return true;
-    Ui::MsgBox(QStringLiteral("The Thumbnail File Name Prefix \"%1\" Cannot Be Used: a Prefix May Not Hold a Path "
-                              "Separator, \"..\" or a Control Character.  Please Choose Another in the Preferences.")
-                   .arg(Paths::Printable(settings.prefix)),
-               Ui::MsgButtons::OK, Ui::MsgIcon::Exclamation, title);
-    return false;
-}
-
 void SaveThumbnails(const QString &directory, const ThumbCollection &thumbs, const SiteNames &names,
                     Preferences &preferences, const QString &appPath)
 {
     SettingsSection section(QStringLiteral("Preferences"));
     const SaveSettings settings = SaveSettings::Read(section);
-    if (!PrefixUsable(settings, Title))
+    if (!prefixUsable(settings.prefix))
         return;
     const QString target = OutputFiles::TargetDirectory(directory, QStringLiteral("Specify the Local Thumbnail Directory"),
                                                          preferences.localThumbnailDirectory, section,

@@ -27,9 +27,6 @@ struct SaveSettings {
 // errorString() says why.
 bool WriteThumbnail(Picture &thumbnail, const QString &path, const SaveSettings &settings);
 
-// Tells the user that the stored prefix cannot be used; false then.
-bool PrefixUsable(const SaveSettings &settings, const QString &title);
-
 // Writes every thumbnail, in slot order, into `directory` (asked for when empty, and
 // then remembered) under the name `names` gives it, and logs it in `thumbnail.txt`
 // of the program's directory. A prefix that would lead out of the directory, a
