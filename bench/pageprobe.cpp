@@ -40,6 +40,7 @@ PageRequest requestOf(const QJsonObject &json)
         const QJsonObject thumb = entry.toObject();
         ThumbPageValues values;
         values.Link = thumb.value(QStringLiteral("Link")).toString();
+        values.SourcePath = thumb.value(QStringLiteral("SourcePath")).toString();
         values.Target = thumb.value(QStringLiteral("Target")).toString();
         values.Caption = thumb.value(QStringLiteral("Caption")).toString();
         values.Border = RecordNumber(typed(thumb.value(QStringLiteral("Border"))));

@@ -77,9 +77,9 @@ QString SiteNames::give(Kind kind, const QString &source, const QString &wanted)
         return wanted;
     QHash<QString, Holder> &taken = folderOf(kind == Kind::Thumbnail);
     // Copies of one picture, and the picture itself, are one file; anything else
-    // needs a name of its own.
+    // needs a name of its own (a position without a source is a picture of its own).
     const auto mayShare = [&](const Holder &holder) {
-        return holder.kind != Kind::Thumbnail && kind == Kind::Copy && holder.source == source;
+        return holder.kind != Kind::Thumbnail && kind == Kind::Copy && !source.isEmpty() && holder.source == source;
     };
     QString name = wanted;
     for (int number = 2;; ++number) {
