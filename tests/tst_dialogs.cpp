@@ -117,7 +117,9 @@ void DialogsTest::savingKeepsTheTextAndItsLineEnds()
         e.editor.cmdSave_Click();
     QCOMPARE(contentsOf(web + QStringLiteral("index.htm")), page.toUtf8());  // CR LF kept, byte for byte
     QVERIFY(QFile::exists(web + QStringLiteral("index.html")));
-    QVERIFY(QFile::exists(dotted + QStringLiteral("index")));  // the directory's dot counts
+    QVERIFY(QFile::exists(dotted + QStringLiteral("index.htm")));  // a folder's dot is not the name's
+    QCOMPARE(HtmlFile::WithHtmlExtension(dotted + QStringLiteral(".x")), dotted + QStringLiteral(".xhtm"));
+    QCOMPARE(HtmlFile::WithHtmlExtension(dotted + QStringLiteral("a.b")), dotted + QStringLiteral("a.b"));
     const Ui::FileDialogRequest asked = o.scripted->saveRequests.value(0);
     QCOMPARE(asked.initialDirectory, o.appPath);
     QCOMPARE(o.scripted->saveRequests.value(1).initialDirectory, web);

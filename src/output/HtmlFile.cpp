@@ -1,6 +1,7 @@
 #include "output/HtmlFile.h"
 
 #include "ui/FileWriting.h"
+#include "ui/Paths.h"
 
 #include <QFile>
 #include <QRegularExpression>
@@ -67,12 +68,12 @@ QByteArray encodeWithReferences(const QString &text, const QByteArray &charset)
 
 namespace HtmlFile {
 
-QString WithHtmlExtension(const QString &name)
+QString WithHtmlExtension(const QString &path)
 {
-    const qsizetype dot = name.indexOf(QLatin1Char('.'), 1);
-    if (dot >= 1)
-        return name;
-    return name + (name.startsWith(QLatin1Char('.')) ? QStringLiteral("htm") : QStringLiteral(".htm"));
+    const QString name = Paths::FileNameOf(path);
+    if (name.indexOf(QLatin1Char('.'), 1) >= 1)
+        return path;
+    return path + (name.startsWith(QLatin1Char('.')) ? QStringLiteral("htm") : QStringLiteral(".htm"));
 }
 
 QString DeclaredCharset(const QString &text)

@@ -7,10 +7,10 @@
 // written as and read from.
 namespace HtmlFile {
 
-// The name a page is saved under: ".htm" added to a name without a dot, "htm" to a
-// name whose only dot is its first character; a dot anywhere after the first
-// character (in the directory too) keeps the name as typed.
-QString WithHtmlExtension(const QString &name);
+// The path a page is saved under: ".htm" added to a file name without a dot, "htm"
+// to one whose only dot is its first character; a file name with a dot after its
+// first character is kept as typed. Dots in the folders do not count.
+QString WithHtmlExtension(const QString &path);
 
 // The character set the document declares in a meta element; empty when none.
 QString DeclaredCharset(const QString &text);
