@@ -13,7 +13,12 @@ QStringList qtEntries(const QString &filter)
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
         QString patterns = parts[i + 1];
         patterns.replace(u';', u' ');
-        entries << QStringLiteral("%1 (%2)").arg(parts[i], patterns.simplified());
+        // A description that shows its patterns already ("JPEGs (*.jpg)") shows them
+        // once, in the form the dialog reads them from.
+        QString description = parts[i];
+        if (const qsizetype shown = description.lastIndexOf(QLatin1String(" (")); shown > 0 && description.endsWith(u')'))
+            description.truncate(shown);
+        entries << QStringLiteral("%1 (%2)").arg(description, patterns.simplified());
     }
     return entries;
 }

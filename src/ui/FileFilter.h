@@ -5,7 +5,8 @@
 namespace Ui {
 
 // Turns a "desc|pattern|desc|pattern" filter list into Qt's "desc (patterns);;..."
-// form; the patterns' ";" separators become blanks.
+// form; the patterns' ";" separators become blanks, and patterns a description shows
+// already in parentheses are shown once.
 QString ToQtFilter(const QString &filter);
 
 // The Qt filter entry at a 1-based index of the same list ("" when out of range),
