@@ -363,6 +363,7 @@ void LoadingTest::thumbnailWindowMouseAndKeys()
     QTRY_VERIFY(!closing);
     QCOMPARE(l.form->listingRows().rowCount(), 0);
     QCOMPARE(l.form->PanelText(1), QStringLiteral("Total Thumbnails:  0"));
+    QCOMPARE(l.form->PanelText(2), QStringLiteral("Current Thumbnail:"));  // it names nothing that is gone
 }
 
 void LoadingTest::removeThumbnailNeedsItsOwnRow()

@@ -172,8 +172,11 @@ void ThumbsTest::clearingAsksFirstAndKeepsTheSlots()
     const Ui::MessageBoxRequest question = f.scripted->messages.last();
     QCOMPARE(question.title, QStringLiteral("Clear Thumbnails?"));
     QCOMPARE(question.buttons, Ui::MsgButtons::YesNo);
+    f.host.area.setActiveSubWindow(f.window(3));
+    QCOMPARE(f.host.currentText, QStringLiteral("Current Thumbnail:  ") + f.path(QStringLiteral("p2.png")));
     f.scripted->messageAnswers << Ui::MsgResult::Yes;
     f.maker.ClearThumbnails();
+    QCOMPARE(f.host.currentText, QStringLiteral("Current Thumbnail:"));  // it names nothing that is gone
     QCOMPARE(f.thumbs.count(), 0);
     QCOMPARE(f.thumbs.upperBound(), 5);
     QCOMPARE(f.listing.rowCount(), 0);

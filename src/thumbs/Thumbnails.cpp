@@ -85,8 +85,10 @@ int Thumbnails::AddThumbnail(const PreparedThumbnail &prepared, const QString &p
     connect(window, &ThumbnailWindow::fullSizeRequested, this, &Thumbnails::ViewFullSize);
     connect(window, &ThumbnailWindow::removeRequested, this, [this](ThumbnailWindow *removed) { RemoveThumbnail(*removed); });
     connect(window, &ThumbnailWindow::escapePressed, this, &Thumbnails::stopLoadingRequested);
-    connect(window, &ThumbnailWindow::activated, this,
-            [this](const QString &source) { host.SetPanelText(2, QStringLiteral("Current Thumbnail:  ") + source); });
+    connect(window, &ThumbnailWindow::activated, this, [this](const QString &source) {
+        currentPath = source;
+        host.SetPanelText(2, QStringLiteral("Current Thumbnail:  ") + source);
+    });
 
     // Shown without being activated: activating a window deactivates every other one,
     // which makes each new window cost as much as all the open ones together. The
@@ -140,12 +142,22 @@ void Thumbnails::CloseThumbnail(ThumbnailWindow &window)
     if (closingInBulk)
         return;  // the rows, the count and the yield follow once for all
     const QString path = window.sourcePath();
+    forgetCurrent({path});
     const int row = listing.rowOf(Paths::FileNameOf(path), Paths::DirectoryOf(path));
     if (row >= 0)
         listing.removeRow(row);
     host.SetPanelText(1, totalText());
     host.SetCommandStates(false);
     Ui::platform().yieldEvents();
+}
+
+// The status bar names no thumbnail that is gone.
+void Thumbnails::forgetCurrent(const QSet<QString> &closed)
+{
+    if (!closed.contains(currentPath))
+        return;
+    currentPath.clear();
+    host.SetPanelText(2, QStringLiteral("Current Thumbnail:"));
 }
 
 ThumbnailWindow *Thumbnails::windowOf(const QString &path) const
@@ -172,6 +184,7 @@ void Thumbnails::closeSlots(int first, int last)
             }
     }
     listing.removeKeys(closed);
+    forgetCurrent(closed);
     host.SetPanelText(1, totalText());
     host.SetCommandStates(false);
     Ui::platform().yieldEvents();

@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QSet>
 #include <QString>
 
 class ListingModel;
@@ -71,11 +72,13 @@ public:
 private:
     int giveBack(int slot, int error);
     void closeSlots(int first, int last);
+    void forgetCurrent(const QSet<QString> &closed);
 
     ThumbCollection &thumbs;
     ListingModel &listing;
     const Preferences &preferences;
     ThumbnailHost &host;
     bool closingInBulk = false;
+    QString currentPath;  // the thumbnail the status bar names
     QPointer<ThumbnailWindow> newestWindow;
 };

@@ -8,13 +8,13 @@
 struct ThumbnailHostStub : ThumbnailHost {
     QMdiArea area;
     QString totalText;
+    QString currentText;
     int commandStateCalls = 0;
 
     QMdiArea &documentArea() override { return area; }
     void SetPanelText(int panel, const QString &text) override
     {
-        if (panel == 1)
-            totalText = text;
+        (panel == 1 ? totalText : currentText) = text;
     }
     void SetCommandStates(bool) override { ++commandStateCalls; }
 };
