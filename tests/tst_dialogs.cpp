@@ -347,7 +347,7 @@ void DialogsTest::colourAndFontDialogs()
     QCOMPARE(control<ImageBuffer>(g.dialog, "picBackgroundImage")->BackColor(), QColor(0x12, 0x34, 0x56));
 
     g.box("txtFontSize")->setText(QStringLiteral("5"));
-    QFont chosen(QStringLiteral("DejaVu Serif"), 30);
+    QFont chosen(QStringLiteral("DejaVu Serif [PfEd]"), 30);  // listed with its foundry
     chosen.setBold(true);
     o.scripted->fontAnswers << std::nullopt << chosen;
     g.dialog.cmdFontType_Click();

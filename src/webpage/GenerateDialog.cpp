@@ -24,6 +24,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QScrollBar>
 #include <QSignalBlocker>
@@ -641,9 +642,12 @@ void GenerateDialog::cmdFontType_Click()
     const std::optional<QFont> chosen = Ui::platform().chooseFont(initial);
     if (!chosen)
         return;
-    lblOtherFontType->setText(chosen->family());
+    // A family the system lists from two foundries comes as "Nimbus Sans [urw]";
+    // browsers know the family by its name alone.
+    const QString family = chosen->family().remove(QRegularExpression(QStringLiteral("\\s*\\[[^\\]]*\\]$")));
+    lblOtherFontType->setText(family);
     chkFontBold->setChecked(chosen->bold());
-    model.options.nonDefaultFont = chosen->family();
+    model.options.nonDefaultFont = family;
     store(QStringLiteral("Non-Default Font"));
 }
 
