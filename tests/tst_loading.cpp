@@ -461,8 +461,9 @@ void LoadingTest::everyControlHasANameAndTheKeyboardReachesTheCommands()
     Loading l;
     QVERIFY(l.loadFolder(l.folder(QStringLiteral("pictures"), {{"a.png", Loading::picture()}})));
     QCOMPARE(UnnamedControls(*l.form).join(", "), QString());
-    QCOMPARE(l.form->toolbar()->widgetForAction(l.form->buttons().mosaic)->accessibleName(),
-             l.form->buttons().mosaic->toolTip());
+    const QWidget *generate = l.form->toolbar()->widgetForAction(l.form->buttons().generateCode);
+    QCOMPARE(generate->accessibleName(), QStringLiteral("Generate Code"));
+    QCOMPARE(generate->accessibleDescription(), QStringLiteral("Determine Options For And Create a Web Page"));
     ThumbnailWindow *window = l.window(QStringLiteral("a.png"));
     QSignalSpy fullSize(window, &ThumbnailWindow::fullSizeRequested);
     QTest::keyClick(window, Qt::Key_Return);

@@ -349,9 +349,11 @@ void MainForm::CreateToolbarButtons(bool Create, const QHash<QString, QIcon> &Im
         if (definition.command)
             connect(action, &QAction::triggered, this, definition.command);
         toolbarButtons.*definition.member = action;
-        // Screen readers announce a button by what its tooltip says it does.
-        if (QWidget *button = Toolbar1->widgetForAction(action))
-            button->setAccessibleName(action->toolTip());
+        // Screen readers announce a button by its caption, and what it does from its tooltip.
+        if (QWidget *button = Toolbar1->widgetForAction(action)) {
+            button->setAccessibleName(action->text());
+            button->setAccessibleDescription(action->toolTip());
+        }
     }
 }
 
