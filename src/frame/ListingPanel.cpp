@@ -95,7 +95,8 @@ void ListingPanel::buildControls()
         buttons->addWidget(control, 0, Qt::AlignCenter);
     connect(cmdUp, &QAbstractButton::clicked, this, &ListingPanel::cmdUp_Click);
     connect(cmdDown, &QAbstractButton::clicked, this, &ListingPanel::cmdDown_Click);
-    connect(chkSort, &QAbstractButton::clicked, this, &ListingPanel::chkSort_Click);
+    // However the box changes: a click, a key, or a screen reader's toggle.
+    connect(chkSort, &QAbstractButton::toggled, this, &ListingPanel::chkSort_Click);
 
     auto *inside = new QWidget(this);
     inside->setLayout(layout);

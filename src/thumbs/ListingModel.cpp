@@ -125,8 +125,10 @@ QStringList ListingModel::keys() const
 
 int ListingModel::selectedRow() const
 {
-    const QModelIndex current = selectionModel.currentIndex();
-    return current.isValid() && selectionModel.isRowSelected(current.row()) ? current.row() : -1;
+    // However it was selected: with the mouse, the keys or a screen reader, which
+    // selects a row without making it current.
+    const QModelIndexList rows = selectionModel.selectedRows();
+    return rows.isEmpty() ? -1 : rows.constFirst().row();
 }
 
 void ListingModel::selectRow(int row)
