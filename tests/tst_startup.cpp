@@ -192,13 +192,16 @@ void StartupTest::pathsFromTheCommandLineAndFromASecondStart()
 {
     TestEnvironment environment;
     Ui::ScriptedPlatformScope scripted;
+    scripted->yieldsRunEvents = true;  // as loads run on the desktop, events and all
     const QString runtime = environment.path(QStringLiteral("run"));
     QDir().mkpath(runtime);
     QFile::setPermissions(runtime, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     qputenv("XDG_RUNTIME_DIR", runtime.toUtf8());
-    const auto folder = [&](const QString &name) {
+    const auto folder = [&](const QString &name, int pictures = 1) {
         const QString path = environment.path(name);
-        writeFile(path + QStringLiteral("/") + name + QStringLiteral(".png"), TestImages::encode(TestImages::pattern(40, 30), "png"));
+        for (int i = 0; i < pictures; ++i)
+            writeFile(path + QStringLiteral("/%1 %2.png").arg(name).arg(i),
+                      TestImages::encode(TestImages::photo(400, 300, quint32(i)), "png"));
         return path;
     };
     const QString first = folder(QStringLiteral("first")), second = folder(QStringLiteral("second"));
@@ -207,20 +210,29 @@ void StartupTest::pathsFromTheCommandLineAndFromASecondStart()
     QTRY_COMPARE(Globals::MainWindow->listingRows().rowCount(), 1);
     QVERIFY(Globals::MainWindow->isMaximized());
 
-    QProcess start;
     QProcessEnvironment variables = QProcessEnvironment::systemEnvironment();
     variables.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    start.setProcessEnvironment(variables);
-    start.setWorkingDirectory(environment.path(QString()));
-    start.start(QStringLiteral(QUILLMERE_PROGRAM), {QStringLiteral("second")});  // relative to its directory
-    QTRY_COMPARE_WITH_TIMEOUT(Globals::MainWindow->listingRows().rowCount(), 2, 20000);
-    // (It may have ended while the events that brought its folder were handled.)
-    QVERIFY(start.state() == QProcess::NotRunning || start.waitForFinished(20000));
-    QCOMPARE(start.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(start.exitCode(), 0);
-    QCOMPARE(Globals::MainWindow->listingRows().pathAt(1), QDir::toNativeSeparators(second + QStringLiteral("/second.png")));
+    const auto handOver = [&](const QString &name, int rows) {
+        QProcess start;
+        start.setProcessEnvironment(variables);
+        start.setWorkingDirectory(environment.path(QString()));
+        start.start(QStringLiteral(QUILLMERE_PROGRAM), {name});  // relative to its directory
+        QTRY_COMPARE_WITH_TIMEOUT(Globals::MainWindow->listingRows().rowCount(), rows, 20000);
+        // (It may have ended while the events that brought its folder were handled.)
+        QVERIFY(start.state() == QProcess::NotRunning || start.waitForFinished(20000));
+        QCOMPARE(start.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(start.exitCode(), 0);
+    };
+    handOver(QStringLiteral("second"), 2);
+    QCOMPARE(Globals::MainWindow->listingRows().pathAt(1), QDir::toNativeSeparators(second + QStringLiteral("/second 0.png")));
     QVERIFY(Globals::MainWindow->isMaximized());  // raised, not restored to a smaller size
     QCOMPARE(scripted->messages.size(), 1);  // the first-run note, once
+    // Folders of many pictures, whose loads outlast the starts that handed them over.
+    for (int round = 1; round <= 4; ++round) {
+        folder(QStringLiteral("many %1").arg(round), 24);
+        handOver(QStringLiteral("many %1").arg(round), 2 + 24 * round);
+    }
+    QCOMPARE(Globals::MainWindow->thumbnails().count(), 2 + 24 * 4);
     closeMainWindow();
     qunsetenv("XDG_RUNTIME_DIR");
 }

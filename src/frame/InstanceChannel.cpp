@@ -54,7 +54,9 @@ void Listener::receive(QLocalSocket *socket)
         return;  // more of the list is on its way
     socket->write("1");
     socket->flush();
-    emit pathsArrived(paths);
+    // What the paths start yields to the event loop, where the socket may end and
+    // be deleted: it starts from the event loop, once the socket's signal is over.
+    QMetaObject::invokeMethod(this, [this, paths] { emit pathsArrived(paths); }, Qt::QueuedConnection);
 }
 
 } // namespace InstanceChannel

@@ -22,6 +22,7 @@ public:
     bool listening() const { return server.isListening(); }
 
 signals:
+    // From the event loop, after the start that sent them has been answered.
     void pathsArrived(const QStringList &paths);
 
 private:

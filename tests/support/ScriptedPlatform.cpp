@@ -1,5 +1,6 @@
 #include "ScriptedPlatform.h"
 
+#include <QCoreApplication>
 #include <QDialog>
 
 namespace Ui {
@@ -93,6 +94,8 @@ void ScriptedPlatform::setBusyPointer(bool busy)
 void ScriptedPlatform::yieldEvents()
 {
     ++yields;
+    if (yieldsRunEvents)
+        QCoreApplication::processEvents();
 }
 
 void ScriptedPlatform::beep()

@@ -26,6 +26,8 @@ public:
     QQueue<int> shellAnswers;
     QQueue<bool> propertiesAnswers;
     QTime clock = QTime(12, 0);
+    // Whether a yield lets pending events run, as the desktop's does.
+    bool yieldsRunEvents = false;
 
     // What was asked.
     QList<MessageBoxRequest> messages;
