@@ -12,6 +12,8 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QHeaderView>
+#include <QMdiArea>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QTest>
 #include <QToolButton>
@@ -62,6 +64,7 @@ private slots:
     void contextMenu();
     void mosaicRows();
     void mosaicArrangesTheThumbnailsInSlotOrder();
+    void everyWindowCanBeReached();
 };
 
 void ListingTest::sizesAreStoredAndClamped()
@@ -253,11 +256,34 @@ void ListingTest::mosaicArrangesTheThumbnailsInSlotOrder()
     windows[3]->showMinimized();
     windows[0]->move(300, 200);
     l.form->SetCommandStates(false);
+    l.form->buttons().cascade->trigger();  // which widens the windows
     l.form->buttons().mosaic->trigger();
+    QCOMPARE(windows[0]->size(), windows[0]->ownSize());
     QCOMPARE(windows[0]->pos(), QPoint(0, 0));
     QCOMPARE(windows[2]->pos(), QPoint(windows[0]->width(), 0));
     QVERIFY(!windows[3]->isMinimized());
     QCOMPARE(windows[3]->pos(), QPoint(windows[0]->width() + windows[2]->width(), 0));
+}
+
+// Windows placed beyond the visible part of the document area are reached through
+// its scroll bars, and one activated from the keyboard is scrolled into view.
+void ListingTest::everyWindowCanBeReached()
+{
+    Listing l;
+    QList<ThumbnailWindow *> windows;
+    for (int i = 0; i < 40; ++i)
+        windows << l.make(QStringLiteral("p%1.png").arg(i));
+    l.form->SetCommandStates(false);
+    l.form->buttons().mosaic->trigger();
+    QMdiArea &area = *l.form->mdiArea();
+    QVERIFY(windows.last()->geometry().bottom() > area.viewport()->height());
+    QVERIFY(area.verticalScrollBar()->maximum() >= windows.last()->geometry().bottom() - area.viewport()->height());
+    area.setActiveSubWindow(windows.first());
+    area.activatePreviousSubWindow();  // as Ctrl+Shift+Tab does: round to the last
+    QCOMPARE(area.activeSubWindow(), windows.last());
+    QVERIFY(area.viewport()->rect().contains(windows.last()->geometry()));
+    area.setActiveSubWindow(windows.first());
+    QVERIFY(area.viewport()->rect().contains(windows.first()->geometry()));
 }
 
 QTEST_MAIN(ListingTest)

@@ -102,10 +102,14 @@ void ThumbsTest::aThumbnailIsAWindowARowAndACount()
     QCOMPARE(window->caption().text(), QStringLiteral("sunset.jpg\r\n640x480\r\n37K"));
     QCOMPARE(window->picture().picture().size(), QSize(93, 70));
     QCOMPARE(window->picture().size(), QSize(93, 70));
-    // Margin, picture, margin, caption: nothing of the caption is cut off.
-    QCOMPARE(window->picture().pos(), QPoint(4, 4));
-    QCOMPARE(window->caption().geometry(), QRect(0, 78, 101, 37));
-    QCOMPARE(window->widget()->size(), QSize(101, 115));
+    // Margin, picture, margin, caption: nothing of the caption is cut off. A window
+    // its title bar makes wider keeps the picture in the middle.
+    QCOMPARE(window->widget()->sizeHint(), QSize(101, 115));
+    const int inside = window->widget()->width();
+    QCOMPARE(window->picture().pos(), QPoint((inside - 93) / 2, 4));
+    QCOMPARE(window->caption().geometry(), QRect(0, 78, inside, 37));
+    QCOMPARE(window->size(), window->ownSize());
+    QCOMPARE(window->toolTip(), f.path(QStringLiteral("sunset.jpg")));
     QCOMPARE(f.listing.rowCount(), 1);
     QCOMPARE(f.listing.keyAt(0), f.path(QStringLiteral("sunset.jpg")));
     QCOMPARE(f.listing.index(0, ListingModel::FileSizeColumn).data().toString(), QStringLiteral("37K"));
@@ -121,9 +125,19 @@ void ThumbsTest::narrowPicturesGetTheNarrowestWindow()
     Fixture f;
     QCOMPARE(f.make(QStringLiteral("pole.png"), QSize(10, 200)), 0);
     QCOMPARE(f.window(1)->picture().size(), QSize(5, 97));
-    QCOMPARE(f.window(1)->width(), Twips::ToPixelsX(780));
+    // No narrower than 780 twips, nor than its title bar's buttons need.
+    QCOMPARE(f.window(1)->width(), std::max(Twips::ToPixelsX(780), f.window(1)->minimumSizeHint().width()));
+    // A long name is cut in the middle where it shows; the caption itself is whole.
+    const QString name = QStringLiteral("art-progressive-3840x2400-rhythm.jpg");
+    QCOMPARE(f.make(name, QSize(40, 30)), 0);
+    const QString shown = f.window(2)->caption().text().section(QStringLiteral("\r\n"), 0, 0);
+    QVERIFY2(shown.startsWith(QStringLiteral("art-")) && shown.endsWith(QStringLiteral("rhythm.jpg"))
+                 && shown.contains(QChar(0x2026)),
+             qPrintable(shown));
+    QCOMPARE(f.window(2)->captionText().section(QStringLiteral("\r\n"), 0, 0), name);
+    f.preferences.thumbnailBox = QSize(200, 200);
     QCOMPARE(f.make(QStringLiteral("wide.png"), QSize(400, 300)), 0);
-    QVERIFY(f.window(2)->width() > Twips::ToPixelsX(780));
+    QVERIFY(f.window(3)->width() > std::max(Twips::ToPixelsX(780), f.window(3)->minimumSizeHint().width()));
 }
 
 // No slot stays in use without a complete thumbnail, and no path is listed twice.

@@ -103,6 +103,9 @@ MainForm::MainForm(QWidget *parent)
 
     mdi->setObjectName(QStringLiteral("mdiArea"));
     mdi->setBackground(palette().dark());
+    // Windows placed beyond the visible area stay within reach.
+    mdi->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    mdi->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setCentralWidget(mdi);
 
     picToolbar->setObjectName(QStringLiteral("picToolbar"));
@@ -214,6 +217,7 @@ void MainForm::buildMenus()
     menus = new CommandMenus(*this, CommandMenus::MainWindow, this);
     showMenusOf(nullptr);
     connect(mdi, &QMdiArea::subWindowActivated, this, &MainForm::showMenusOf);
+    connect(mdi, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow *active) { RevealWindow(*mdi, active); });
 }
 
 // While a thumbnail window is active, the menu bar shows the thumbnail windows'

@@ -5,6 +5,7 @@
 #include <QSizeF>
 
 class QMdiArea;
+class QMdiSubWindow;
 class ThumbCollection;
 
 // Where the mosaic puts windows of these outer sizes (twips), in order, into an area
@@ -14,6 +15,10 @@ class ThumbCollection;
 QList<QPoint> MosaicPositions(const QList<QSizeF> &sizes, double areaWidth);
 
 // Packs the thumbnail windows at their own sizes, in slot order, into the document
-// area. Minimised and maximised windows are restored first, so that every thumbnail
-// takes its place.
+// area. Minimised and maximised windows are restored first, and every window takes
+// its own size again, so that every thumbnail takes its place.
 void MosaicArrange(const ThumbCollection &thumbs, QMdiArea &area);
+
+// Scrolls the document area so that the window shows, as far as it fits: a window
+// reached by the keyboard or the Windows menu is never out of sight.
+void RevealWindow(QMdiArea &area, const QMdiSubWindow *window);

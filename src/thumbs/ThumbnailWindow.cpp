@@ -3,8 +3,10 @@
 #include "imagebuffer/ImageBuffer.h"
 #include "thumbs/ThumbCollection.h"
 #include "ui/Controls.h"
+#include "ui/Twips.h"
 
 #include <QCloseEvent>
+#include <algorithm>
 #include <QFontDatabase>
 #include <QKeyEvent>
 #include <QLabel>
@@ -14,12 +16,21 @@
 // The window's interior, as large as the picture and the caption with their margins.
 class ThumbnailWindow::Interior : public QWidget {
 public:
-    using QWidget::QWidget;
+    explicit Interior(ThumbnailWindow &window) : window(window) {}
     QSize sizeHint() const override { return wanted; }
     QSize wanted;
+
+protected:
+    void resizeEvent(QResizeEvent *) override { window.layoutInterior(); }
+
+private:
+    ThumbnailWindow &window;
 };
 
 namespace {
+
+// No thumbnail window is narrower than this, in twips.
+constexpr double MinimumWindowWidth = 780;
 
 // "Small Fonts" where the system has it, else a small sans-serif face.
 QFont captionFont()
@@ -34,7 +45,7 @@ QFont captionFont()
 } // namespace
 
 ThumbnailWindow::ThumbnailWindow(QWidget *parent)
-    : QMdiSubWindow(parent), interior(new Interior), picThumb(new ImageBuffer(interior)),
+    : QMdiSubWindow(parent), interior(new Interior(*this)), picThumb(new ImageBuffer(interior)),
       lblCaption(new QLabel(interior))
 {
     setObjectName(QStringLiteral("THUMBNAIL"));
@@ -113,13 +124,43 @@ bool ThumbnailWindow::eventFilter(QObject *watched, QEvent *event)
     return QMdiSubWindow::eventFilter(watched, event);
 }
 
-void ThumbnailWindow::arrange(int margin, int captionHeight)
+void ThumbnailWindow::setSourcePath(const QString &source)
 {
-    picThumb->move(margin, margin);
-    const int width = picThumb->width() + 2 * margin;
-    lblCaption->setGeometry(0, margin + picThumb->height() + margin, width, captionHeight);
-    interior->wanted = QSize(width, lblCaption->geometry().bottom() + 1);
+    path = source;
+    setToolTip(source);
+}
+
+void ThumbnailWindow::setCaptionText(const QString &text)
+{
+    captionLines = text;
+    layoutInterior();
+}
+
+void ThumbnailWindow::arrange(int pictureMargin, int captionHeight)
+{
+    margin = pictureMargin;
+    lblCaption->resize(lblCaption->width(), captionHeight);
+    interior->wanted = QSize(picThumb->width() + 2 * margin, 2 * margin + picThumb->height() + captionHeight);
     interior->resize(interior->wanted);
+    layoutInterior();
+}
+
+void ThumbnailWindow::layoutInterior()
+{
+    const int width = interior->width();
+    picThumb->move((width - picThumb->width()) / 2, margin);
+    lblCaption->setGeometry(0, margin + picThumb->height() + margin, width, lblCaption->height());
+    const qsizetype lineEnd = captionLines.indexOf(QStringLiteral("\r\n"));
+    const QString name = captionLines.left(lineEnd);
+    lblCaption->setText(lblCaption->fontMetrics().elidedText(name, Qt::ElideMiddle, width)
+                        + (lineEnd < 0 ? QString() : captionLines.mid(lineEnd)));
+}
+
+QSize ThumbnailWindow::ownSize() const
+{
+    QSize size = interior->wanted.grownBy(contentsMargins());
+    size.setWidth(std::max({size.width(), Twips::ToPixelsX(MinimumWindowWidth), minimumSizeHint().width()}));
+    return size;
 }
 
 void ThumbnailWindow::closeEvent(QCloseEvent *event)

@@ -21,13 +21,23 @@ public:
 
     // The slot number as text ("Tag"); empty until the window is filled.
     QString Tag;
-    // The full path of the source image (the caption label's tag).
+    // The full path of the source image (the caption label's tag), also the
+    // window's tooltip.
     QString sourcePath() const { return path; }
-    void setSourcePath(const QString &source) { path = source; }
+    void setSourcePath(const QString &source);
 
-    // Lays out the interior: the picture at (margin, margin), the caption below it
-    // after another margin, the interior as large as both.
+    // The caption's three lines as they are: the label shows the file name cut in
+    // the middle when the window is too narrow for it.
+    QString captionText() const { return captionLines; }
+    void setCaptionText(const QString &text);
+
+    // Lays out the interior: the picture `margin` from the top, the caption below it
+    // after another margin, the interior as large as both with a margin either side
+    // of the picture. A wider interior keeps the picture in its middle.
     void arrange(int margin, int captionHeight);
+    // The window's size when it is made and after a mosaic: its interior with the
+    // frame, but never so narrow that its title bar's buttons overlap.
+    QSize ownSize() const;
 
     // The context menu of the picture and the caption.
     QMenu &popup();
@@ -50,11 +60,15 @@ protected:
 
 private:
     class Interior;
+    void layoutInterior();
+
     Interior *interior;
     ImageBuffer *picThumb;
     QLabel *lblCaption;
     QMenu *mnuPopup = nullptr;
     QString path;
+    QString captionLines;
+    int margin = 0;
     bool unloaded = false;
 };
 

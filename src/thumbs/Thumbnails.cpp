@@ -9,6 +9,7 @@
 #include "thumbs/ThumbnailPipeline.h"
 #include "thumbs/ThumbnailWindow.h"
 #include "ui/Numbers.h"
+#include "ui/Controls.h"
 #include "ui/Paths.h"
 #include "ui/Platform.h"
 #include "ui/Twips.h"
@@ -23,8 +24,6 @@ namespace {
 
 // The caption label's height: three lines of its small font.
 constexpr int CaptionHeight = 37;
-// No thumbnail window is narrower than this, in twips.
-constexpr double MinimumWindowWidth = 780;
 
 } // namespace
 
@@ -75,7 +74,7 @@ int Thumbnails::AddThumbnail(const PreparedThumbnail &prepared, const QString &p
 
     const QString name = Paths::FileNameOf(path);
     const qint64 bytes = QFileInfo(path).size();
-    window->caption().setText(ThumbnailCaption(path, source, bytes));
+    window->setCaptionText(ThumbnailCaption(path, source, bytes));
     window->setSourcePath(path);
     window->Tag = QString::number(slot);
     window->setWindowTitle(name);
@@ -95,11 +94,7 @@ int Thumbnails::AddThumbnail(const PreparedThumbnail &prepared, const QString &p
     // loads activate the newest window once they end.
     window->setEnabled(false);
     host.documentArea().addSubWindow(window);
-    // The outer size is the interior's and the frame's: the title bar may not claim more.
-    const QMargins frame = window->contentsMargins();
-    window->resize(window->widget()->sizeHint().grownBy(frame));
-    if (Twips::FromPixelsX(window->width()) < MinimumWindowWidth)
-        window->resize(Twips::ToPixelsX(MinimumWindowWidth), window->height());
+    window->resize(window->ownSize());
     window->show();
     window->setEnabled(true);
     newestWindow = window;
@@ -176,6 +171,7 @@ void Thumbnails::closeSlots(int first, int last)
     QSet<QString> closed;
     {
         const QScopedValueRollback<bool> bulk(closingInBulk, true);
+        const ScrollBarsHeld held(host.documentArea());
         host.documentArea().setActiveSubWindow(nullptr);
         for (int slot = std::max(1, first); slot <= last; ++slot)
             if (ThumbnailWindow *window = ThumbnailIn(thumbs, slot)) {

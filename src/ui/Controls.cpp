@@ -4,6 +4,7 @@
 
 #include "ui/Numbers.h"
 
+#include <QAbstractScrollArea>
 #include <QBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -105,4 +106,17 @@ bool UpDown::eventFilter(QObject *watched, QEvent *event)
         }
     }
     return QWidget::eventFilter(watched, event);
+}
+
+ScrollBarsHeld::ScrollBarsHeld(QAbstractScrollArea &area)
+    : area(area), horizontal(area.horizontalScrollBarPolicy()), vertical(area.verticalScrollBarPolicy())
+{
+    area.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    area.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+}
+
+ScrollBarsHeld::~ScrollBarsHeld()
+{
+    area.setHorizontalScrollBarPolicy(horizontal);
+    area.setVerticalScrollBarPolicy(vertical);
 }

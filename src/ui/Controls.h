@@ -5,6 +5,7 @@
 #include <initializer_list>
 #include <utility>
 
+class QAbstractScrollArea;
 class QAction;
 class QLabel;
 class QLineEdit;
@@ -53,4 +54,19 @@ private:
     QLineEdit *box;
     int lowest;
     int highest;
+};
+
+// While one lives, a scroll area keeps its scroll bars off and does not work out
+// their range again for every child that moves or closes: once, when it ends. A
+// document area of thousands of windows arranges or closes them in linear time.
+class ScrollBarsHeld {
+public:
+    explicit ScrollBarsHeld(QAbstractScrollArea &area);
+    ~ScrollBarsHeld();
+    ScrollBarsHeld(const ScrollBarsHeld &) = delete;
+    ScrollBarsHeld &operator=(const ScrollBarsHeld &) = delete;
+
+private:
+    QAbstractScrollArea &area;
+    Qt::ScrollBarPolicy horizontal, vertical;
 };

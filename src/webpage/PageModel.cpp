@@ -34,7 +34,7 @@ QList<PageSource> PageSourcesOf(const QList<int> &pageSlots, const ThumbCollecti
     sources.reserve(pageSlots.size());
     for (int slot : pageSlots) {
         const ThumbnailWindow *window = ThumbnailIn(thumbs, slot);
-        sources << PageSource{window->sourcePath(), window->caption().text(),
+        sources << PageSource{window->sourcePath(), window->captionText(),
                               QSize(window->picture().ImageWidth(), window->picture().ImageHeight())};
     }
     return sources;
