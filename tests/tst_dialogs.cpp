@@ -315,7 +315,9 @@ void DialogsTest::positionsFollowTheScrollBar()
     QCOMPARE(preview->x(), 0);  // a wide thumbnail fills the width, centred in height
     QVERIFY(preview->y() > 0);
     QCOMPARE(preview->ImageWidth(), control<QWidget>(g.dialog, "picContainer")->width());
+    QCOMPARE(control<QLabel>(g.dialog, "lblThumbPosition")->text(), QStringLiteral("Position 1 of 3: wide.png"));
     bar->setValue(3);
+    QCOMPARE(control<QLabel>(g.dialog, "lblThumbPosition")->text(), QStringLiteral("Position 3 of 3: c.png"));
     QCOMPARE(g.box("txtCaption")->text(), QStringLiteral("c.png"));
     QCOMPARE(g.dialog.page().PageThumbValues[2].SourcePath, tall);
     bar->setValue(2);

@@ -319,6 +319,7 @@ QFrame *GenerateDialog::buildThumbnailTab()
     picDisplayThumb->setBackColor(palette().color(QPalette::Button));
     picDisplayThumb->setAccessibleName(QStringLiteral("Thumbnail of the page position"));
     hscThumb->setAccessibleName(QStringLiteral("Page position"));
+    lblThumbPosition = Named<QLabel>("lblThumbPosition");
 
     auto *grid = new QGridLayout;
     txtCaption = Named<QLineEdit>("txtCaption");
@@ -341,6 +342,7 @@ QFrame *GenerateDialog::buildThumbnailTab()
     row->addLayout(grid, 1);
     auto *layout = new QVBoxLayout(frame);
     layout->addWidget(hscThumb);
+    layout->addWidget(lblThumbPosition);
     layout->addLayout(row);
     layout->addStretch();
     return frame;
@@ -532,8 +534,14 @@ void GenerateDialog::DetermineCellAmount()
 void GenerateDialog::DisplayThumbnail(int position)
 {
     picDisplayThumb->Clear();
+    lblThumbPosition->clear();
     if (position < 1 || position > model.PageThumbCount())
         return;
+    // Which picture the values below belong to.
+    const QString &caption = model.PageSources[position - 1].caption;
+    lblThumbPosition->setText(QStringLiteral("Position %1 of %2: %3")
+                                  .arg(QString::number(position), QString::number(model.PageThumbCount()),
+                                       caption.left(caption.indexOf(QStringLiteral("\r\n")))));
     const auto *window = qobject_cast<const ThumbnailWindow *>(context.thumbs.window(pageSlots[position - 1]));
     if (!window)
         return;

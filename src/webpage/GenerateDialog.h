@@ -125,6 +125,7 @@ private:
     QScrollBar *hscThumb;
     QFrame *picContainer;
     ImageBuffer *picDisplayThumb;
+    QLabel *lblThumbPosition;
     QLineEdit *txtCaption;
     QLineEdit *txtLink;
     QLineEdit *txtDefaultFrame;
