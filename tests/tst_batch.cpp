@@ -187,7 +187,10 @@ void BatchTest::buildsTheSiteTheSaveCommandsWould()
     const SiteNames names = page.siteNames(directories);
     SaveThumbnails(saved + QStringLiteral("thumbs") + S, f.form->thumbnails(), names, directories, app);
     CopyImages(saved + QStringLiteral("images") + S, true, f.form->thumbnails(), &page, names, directories, app);
-    QCOMPARE(f.scripted->messages.size(), 1);  // only the first folder load's note
+    // The first folder load's note, and the damaged picture it could not open.
+    QCOMPARE(f.scripted->messages.size(), 2);
+    QCOMPARE(f.scripted->messages[1].text,
+             QStringLiteral("These Pictures Could Not Be Opened:\nbroken & co.jpg: no picture reader reads it"));
 
     const QString index = QString::fromUtf8(contentsOf(site + QStringLiteral("index.html")));
     QCOMPARE(index, GenerateHtml(page.request(directories, StoredValues(preferences))));

@@ -426,6 +426,7 @@ void LoadingTest::threadedLoadMatchesTheOneThreadPath()
         files.append({QStringLiteral("p%1.%2").arg(i).arg(i % 3 ? "jpg" : "png"),
                       TestImages::encode(TestImages::photo(900 + 37 * i, 700 - 23 * i, i), i % 3 ? "jpg" : "png")});
     files.append({QStringLiteral("p3b.jpg"), files[3].second.left(200)});  // headers only: unreadable
+    files.append({QStringLiteral("p4b.jpg"), TestImages::withClaimedSize(files[1].second, 30000, 30000)});
     files.append({QStringLiteral("p5b.txt"), "no picture"});
     const QString pictures = l.folder(QStringLiteral("photos"), files);
     l.openFile(pictures + Separator + QStringLiteral("p2.jpg"));  // listed before: a duplicate
@@ -434,12 +435,16 @@ void LoadingTest::threadedLoadMatchesTheOneThreadPath()
     l.platform->onYield = [&](int yield) {
         if (yield == 6)
             Globals::Prefs.thumbnailBox = QSize(60, 120);
-        if (yield == 12)
+        if (yield == 13)
             l.form->imageLoader().stop();
     };
     QVERIFY(l.loadFolder(pictures));
-    QCOMPARE(l.titles(),
-             (QStringList{QStringLiteral("Stop Loading Information"), QStringLiteral("Duplicate Thumbnail; Continue?")}));
+    QCOMPARE(l.titles(), (QStringList{QStringLiteral("Stop Loading Information"),
+                                      QStringLiteral("Duplicate Thumbnail; Continue?"), QStringLiteral("Pictures Not Opened")}));
+    // The pictures that could not be opened are named with the reason; the text file is not.
+    QCOMPARE(l.platform->messages.last().text,
+             QStringLiteral("These Pictures Could Not Be Opened:\np3b.jpg: the file is cut short\n"
+                            "p4b.jpg: too large (30000 x 30000 pixels)"));
     // Files taken in order up to the stop; the text and the unreadable file make none.
     QStringList made;
     for (int slot = 1; slot <= l.form->thumbnails().upperBound(); ++slot)

@@ -52,20 +52,6 @@ QString AskDirectory(const QString &title, const QString &current)
     return Paths::DirectoryOf(ToBackslashes(answer.fileName));
 }
 
-namespace {
-
-// The lines of a report, at most a screenful of them.
-QString listed(const QStringList &lines)
-{
-    constexpr int Shown = 12;
-    QString text = lines.mid(0, Shown).join(u'\n');
-    if (lines.size() > Shown)
-        text += QStringLiteral("\n(and %1 more)").arg(lines.size() - Shown);
-    return text;
-}
-
-} // namespace
-
 RecordLog::RecordLog(const QString &path) : path(path), file(path)
 {
     QFile::remove(path);  // a log that cannot be written anew leaves none behind
@@ -98,9 +84,9 @@ void CommandOutcome::report(const QString &failedText, const QString &title) con
 {
     QStringList parts;
     if (!failures.isEmpty())
-        parts << failedText.arg(failures.size()) + u'\n' + listed(failures);
+        parts << failedText.arg(failures.size()) + u'\n' + Ui::Listed(failures);
     if (!renamings.isEmpty())
-        parts << QStringLiteral("Files Whose Names Were Taken Were Given Others:\n") + listed(renamings);
+        parts << QStringLiteral("Files Whose Names Were Taken Were Given Others:\n") + Ui::Listed(renamings);
     if (!parts.isEmpty())
         Ui::MsgBox(parts.join(QStringLiteral("\n\n")), Ui::MsgButtons::OK,
                    failures.isEmpty() ? Ui::MsgIcon::Information : Ui::MsgIcon::Exclamation, title);

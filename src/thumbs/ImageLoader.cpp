@@ -63,10 +63,31 @@ bool ImageLoader::loadIntoBuffer(const QString &path)
 {
     loadBuffer.Clear();
     Picture picture;
-    if (!LoadAnyImageFile(picture, path))
+    if (!LoadAnyImageFile(picture, path)) {
+        noteNotOpened(path, picture.errorString(), picture.refusedSize());
         return false;
+    }
     loadBuffer.setPicture(picture);
     return true;
+}
+
+// A file of another kind is passed over without a word; a picture that could not
+// be opened is told of when the load ends.
+void ImageLoader::noteNotOpened(const QString &path, const QString &failure, QSize refusedSize)
+{
+    if (refusedSize.isEmpty() && !HasPictureExtension(path))
+        return;
+    notOpened << Paths::FileNameOf(path) + QStringLiteral(": ")
+                     + (failure.isEmpty() ? QStringLiteral("no picture reader reads it") : failure);
+}
+
+void ImageLoader::reportNotOpened()
+{
+    if (notOpened.isEmpty())
+        return;
+    Ui::MsgBox(QStringLiteral("These Pictures Could Not Be Opened:\n") + Ui::Listed(notOpened), Ui::MsgButtons::OK,
+               Ui::MsgIcon::Exclamation, QStringLiteral("Pictures Not Opened"));
+    notOpened.clear();
 }
 
 void ImageLoader::makeThumbnail(const QString &path, bool inFolderLoad)
@@ -193,12 +214,15 @@ bool ImageLoader::LoadDirectory(const QString &chosen)
                 break;
             if (prepared->loaded)
                 reportFailure(thumbnails.AddThumbnail(*prepared, paths[i]), paths[i], true);
+            else
+                noteNotOpened(paths[i], prepared->failure, prepared->refusedSize);
         }
         host.showLoadProgress(int(i + 1), int(names->size()));
         Ui::platform().yieldEvents();
         if (StopLoading)
             break;
     }
+    reportNotOpened();
     arrangeAfterLoad();
     return true;
 }
@@ -230,5 +254,6 @@ void ImageLoader::OpenFile(const QString &chosen)
     } else if (loadIntoBuffer(path)) {
         makeThumbnail(path, false);
     }
+    reportNotOpened();
     arrangeAfterLoad();
 }

@@ -52,6 +52,8 @@ signals:
 
 private:
     bool loadIntoBuffer(const QString &path);
+    void noteNotOpened(const QString &path, const QString &failure, QSize refusedSize);
+    void reportNotOpened();
     void makeThumbnail(const QString &path, bool inFolderLoad);
     void reportFailure(int error, const QString &path, bool inFolderLoad);
     std::optional<PreparedThumbnail> awaitThumbnail(ThumbnailPipeline &pipeline, int index, bool ahead);
@@ -66,4 +68,5 @@ private:
     QPointer<ThumbnailWindow> newestBefore;  // activated at the end when a newer one was made
     bool StopLoading = false;
     bool running = false;
+    QStringList notOpened;  // the pictures the load could not open, and why
 };

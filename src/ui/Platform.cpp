@@ -31,4 +31,13 @@ MsgResult MsgBox(const QString &text, MsgButtons buttons, MsgIcon icon, const QS
     return platform().messageBox({title, text, icon, buttons});
 }
 
+QString Listed(const QStringList &lines)
+{
+    constexpr int Shown = 12;
+    QString text = lines.mid(0, Shown).join(u'\n');
+    if (lines.size() > Shown)
+        text += QStringLiteral("\n(and %1 more)").arg(lines.size() - Shown);
+    return text;
+}
+
 } // namespace Ui

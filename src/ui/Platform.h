@@ -89,6 +89,8 @@ std::unique_ptr<Platform> setPlatform(std::unique_ptr<Platform> replacement);
 
 // Shorthand for the common message box.
 MsgResult MsgBox(const QString &text, MsgButtons buttons, MsgIcon icon, const QString &title);
+// Lines for a message, one a line, at most a screenful of them.
+QString Listed(const QStringList &lines);
 
 // Shows the hourglass for as long as it lives, and the default pointer again on every
 // way out of the scope.
