@@ -1,6 +1,7 @@
 #!/bin/sh
 # Installs what is missing, builds, and runs every test headless; then builds and
-# runs the suites once more under AddressSanitizer and UndefinedBehaviorSanitizer.
+# runs the suites once more under AddressSanitizer and UndefinedBehaviorSanitizer,
+# and builds and checks the Debian package.
 set -eu
 cd "$(dirname "$0")"
 sh scripts/install-deps.sh
@@ -21,3 +22,6 @@ cmake -S . -B build/sanitize -DCMAKE_BUILD_TYPE=Debug -DQUILLMERE_SANITIZE=ON
 cmake --build build/sanitize --parallel "$jobs"
 ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     ctest --test-dir build/sanitize --output-on-failure --no-tests=error --timeout 600
+
+# The Debian package the README's third command makes.
+sh tests/package-check.sh
