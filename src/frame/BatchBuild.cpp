@@ -400,7 +400,7 @@ void SiteBuild::copy(const QString &source, const QString &name)
     } else if (!request.force && previous.upToDate(recordKey(*file), *file, source, state)) {
         ++copiesKept;
         record(*file, source, state);
-    } else if (why = CopyReplacing(source, *file); why.isEmpty()) {
+    } else if (why = FileWriting::CopyWhole(source, *file); why.isEmpty()) {
         ++copiesMade;
         record(*file, source, state);
     } else {

@@ -45,3 +45,8 @@ QString ThumbnailCaption(const QString &path, QSize source, qint64 bytes)
         .arg(Paths::FileNameOf(path), QString::number(source.width()), QString::number(source.height()),
              FileSizeText(bytes));
 }
+
+QString CaptionFileName(const QString &caption)
+{
+    return caption.left(caption.indexOf(QStringLiteral("\r\n")));
+}

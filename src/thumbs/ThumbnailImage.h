@@ -22,3 +22,5 @@ QString FileSizeText(qint64 bytes);
 // A thumbnail's three caption lines, joined by CR LF: the file name, the source's
 // pixel size and the file's size.
 QString ThumbnailCaption(const QString &path, QSize source, qint64 bytes);
+// The file name line of a caption.
+QString CaptionFileName(const QString &caption);

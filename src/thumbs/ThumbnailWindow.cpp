@@ -2,6 +2,7 @@
 
 #include "imagebuffer/ImageBuffer.h"
 #include "thumbs/ThumbCollection.h"
+#include "thumbs/ThumbnailImage.h"
 #include "ui/Controls.h"
 #include "ui/Twips.h"
 
@@ -150,10 +151,9 @@ void ThumbnailWindow::layoutInterior()
     const int width = interior->width();
     picThumb->move((width - picThumb->width()) / 2, margin);
     lblCaption->setGeometry(0, margin + picThumb->height() + margin, width, lblCaption->height());
-    const qsizetype lineEnd = captionLines.indexOf(QStringLiteral("\r\n"));
-    const QString name = captionLines.left(lineEnd);
+    const QString name = CaptionFileName(captionLines);
     lblCaption->setText(lblCaption->fontMetrics().elidedText(name, Qt::ElideMiddle, width)
-                        + (lineEnd < 0 ? QString() : captionLines.mid(lineEnd)));
+                        + captionLines.mid(name.size()));
 }
 
 QSize ThumbnailWindow::ownSize() const

@@ -6,6 +6,7 @@
 #include "thumbs/FullSizeWindow.h"
 #include "thumbs/ImageLoading.h"
 #include "thumbs/ThumbCollection.h"
+#include "thumbs/ThumbnailImage.h"
 #include "thumbs/ThumbnailWindow.h"
 #include "ui/Numbers.h"
 #include "ui/Paths.h"
@@ -541,7 +542,7 @@ void GenerateDialog::DisplayThumbnail(int position)
     const QString &caption = model.PageSources[position - 1].caption;
     lblThumbPosition->setText(QStringLiteral("Position %1 of %2: %3")
                                   .arg(QString::number(position), QString::number(model.PageThumbCount()),
-                                       caption.left(caption.indexOf(QStringLiteral("\r\n")))));
+                                       CaptionFileName(caption)));
     const auto *window = qobject_cast<const ThumbnailWindow *>(context.thumbs.window(pageSlots[position - 1]));
     if (!window)
         return;

@@ -4,6 +4,7 @@
 #include "settings/SettingsSection.h"
 #include "thumbs/ListingModel.h"
 #include "thumbs/ThumbCollection.h"
+#include "thumbs/ThumbnailImage.h"
 #include "thumbs/ThumbnailWindow.h"
 #include "imagebuffer/ImageBuffer.h"
 #include "ui/Numbers.h"
@@ -13,10 +14,6 @@
 
 namespace {
 
-QString firstLine(const QString &caption)
-{
-    return caption.left(caption.indexOf(QStringLiteral("\r\n")));
-}
 
 } // namespace
 
@@ -93,7 +90,7 @@ ThumbPageValues PageModel::startingValues(const PageSource &source) const
     values.VSpace = RecordNumber(options.verticalSpacing);
     values.Border = RecordNumber(options.cellImageBorder);
     values.Target = options.defaultTargetFrame.trimmed();
-    const QString name = firstLine(source.caption);
+    const QString name = CaptionFileName(source.caption);
     values.Caption = linksLowerCase ? name.toLower() : name;
     values.Link = values.Caption;
     values.SourcePath = source.sourcePath;

@@ -1,5 +1,6 @@
 #include "webpage/SiteNames.h"
 
+#include "thumbs/ThumbnailImage.h"
 #include "ui/Paths.h"
 
 #include <QDir>
@@ -12,10 +13,6 @@ QString folderKey(const QString &siteDirectory)
     return Paths::FileNameKey(path.isEmpty() ? QStringLiteral(".") : path);
 }
 
-QString firstLine(const QString &caption)
-{
-    return caption.left(caption.indexOf(QStringLiteral("\r\n")));
-}
 
 // "name (n).ext", or "name (n)" for a name without an extension.
 QString numbered(const QString &name, int number)
@@ -53,7 +50,7 @@ SiteNames::SiteNames(const PageRequest &request)
 void SiteNames::add(const PageThumb &thumb)
 {
     const QString &source = thumb.values.SourcePath;
-    QString thumbnailName = Paths::SavedThumbnailName(prefix, firstLine(thumb.caption), thumbnailExtension);
+    QString thumbnailName = Paths::SavedThumbnailName(prefix, CaptionFileName(thumb.caption), thumbnailExtension);
     if (thumbnailsLower)
         thumbnailName = thumbnailName.toLower();
     Names names;
