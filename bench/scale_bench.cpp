@@ -81,11 +81,9 @@ Figures measure(int count)
     auto *header = form.listing()->findChild<QTreeView *>(QStringLiteral("lvwListing"))->header();
     figures.sort = seconds([&] { emit header->sectionClicked(1); });
     figures.generate = seconds([&] {
-        const auto defaults = [](const QString &, const QString &fallback) { return fallback; };
         PageModel page;
-        page.Load(PageSourcesOf(PageOrder(form.listingRows(), form.thumbnails()), form.thumbnails()), defaults,
-                  defaults);
-        const QString html = GenerateHtml(page.request(Globals::Prefs, defaults));
+        page.Load(PageSourcesOf(PageOrder(form.listingRows(), form.thumbnails()), form.thumbnails()));
+        const QString html = GenerateHtml(page.request(Globals::Prefs));
         if (html.isEmpty())
             qFatal("no page");
     });

@@ -174,12 +174,9 @@ void BatchTest::buildsTheSiteTheSaveCommandsWould()
     f.scripted->folderAnswers << folder;
     f.form->mnuFileOpenDir_Click();
     QCOMPARE(f.form->listingRows().rowCount(), 4);
-    const SettingsSection preferences(QStringLiteral("Preferences"));
-    const SettingsSection html(QStringLiteral("HTML Preferences"));
-    Preferences directories = Preferences::read(preferences, QString());
+    Preferences directories = Preferences::read(QString());
     PageModel page;
-    page.Load(PageSourcesOf(PageOrder(f.form->listingRows(), f.form->thumbnails()), f.form->thumbnails()),
-              StoredValues(html), StoredValues(preferences));
+    page.Load(PageSourcesOf(PageOrder(f.form->listingRows(), f.form->thumbnails()), f.form->thumbnails()));
     page.options.tableRows = QStringLiteral("2");  // four thumbnails in two columns
     const QString saved = f.environment.path(QStringLiteral("saved")) + S;
     const QString app = f.environment.path(QStringLiteral("app")) + S;  // where the commands log
@@ -193,7 +190,7 @@ void BatchTest::buildsTheSiteTheSaveCommandsWould()
              QStringLiteral("These Pictures Could Not Be Opened:\nbroken & co.jpg: no picture reader reads it"));
 
     const QString index = QString::fromUtf8(contentsOf(site + QStringLiteral("index.html")));
-    QCOMPARE(index, GenerateHtml(page.request(directories, StoredValues(preferences))));
+    QCOMPARE(index, GenerateHtml(page.request(directories)));
     for (const QString &directory : {QStringLiteral("thumbs"), QStringLiteral("images")}) {
         const QStringList names = QDir(saved + directory).entryList(QDir::Files);
         QCOMPARE(QDir(site + directory).entryList(QDir::Files), names);

@@ -44,6 +44,11 @@ void MainFormTest::firstStartOpensMaximisedWithTheListingOnTheRight()
     QVERIFY(frame.form->findChild<QToolBar *>(QStringLiteral("picToolbar"))->isVisible());
     QVERIFY(frame.form->findChild<QStatusBar *>(QStringLiteral("StatusBar1"))->isVisible());
     QVERIFY(!frame.form->loadBuffer()->isVisible());
+    // A first session's settings file holds only the values it wrote.
+    frame.form->close();
+    const QByteArray settings = contentsOf(frame.environment.settingsFile());
+    QVERIFY(settings.contains("Window%20State=2"));
+    QVERIFY2(!settings.contains("@Invalid"), settings.constData());
 }
 
 void MainFormTest::positionIsRestoredAndRepaired_data()

@@ -1,6 +1,8 @@
 #include "TestEnvironment.h"
 
 #include "settings/CRegistry.h"
+#include "settings/SettingsSection.h"
+#include "settings/StoredSettings.h"
 
 #include <QDir>
 #include <QFile>
@@ -41,6 +43,8 @@ private slots:
     void keysThatCannotBeOpened();
     void indexOutsideTheCacheIsReported();
     void unwritableStoreFailsToOpen();
+    void everySettingReadsByItsRule();
+    void onlyRealValuesAreWritten();
 };
 
 void RegistryTest::firstReadCreatesTheEmptyKey()
@@ -140,6 +144,107 @@ void RegistryTest::unwritableStoreFailsToOpen()
     QCOMPARE(error.source, QStringLiteral("CreateEx"));
     QCOMPARE(error.description, QStringLiteral("Unknown Error: 5"));
     QCOMPARE(opened->Create(QStringLiteral("Deeper")), qint16(0));
+}
+
+namespace {
+
+// A setting read back as the text it would be stored as.
+template <typename Value>
+std::function<QString()> readBack(const Setting<Value> &setting)
+{
+    return [setting] { return setting.text(setting.read()); };
+}
+
+struct SettingCase {
+    const char *section;
+    const char *name;
+    std::function<QString()> read;
+    const char *fallback;    // what a missing or empty value reads as
+    const char *valid;       // a value the program itself writes, read back as it is
+    const char *handEdited;  // a value only hand-editing makes
+    const char *handEditedReads;
+};
+
+} // namespace
+
+// Every stored value: missing, empty, valid and hand-edited texts read as its rule
+// says, and the text a valid value is written as is the text that was stored.
+void RegistryTest::everySettingReadsByItsRule()
+{
+    using namespace Settings;
+    const SettingCase cases[] = {
+        {"Preferences", "Last Open Directory", readBack(LastOpenDirectory), "", "/pics/", " x", " x"},
+        {"Preferences", "Local Image Directory", readBack(LocalImageDirectory), "", "/site/images/", "?", "?"},
+        {"Preferences", "Local Thumbnail Directory", readBack(LocalThumbnailDirectory), "", "/site/t/", "?", "?"},
+        {"HTML Preferences", "Last HTML File Path", readBack(LastHtmlFilePath), "", "/site/", "?", "?"},
+        {"Preferences", "Thumbnail Width", readBack(ThumbnailWidth), "93", "150", "150px", "93"},
+        {"Preferences", "Thumbnail Height", readBack(ThumbnailHeight), "97", "30", "-5", "97"},
+        {"Preferences", "Web Site Images Directory", readBack(SiteImageDirectory), "images", "pics", "a/b", "a/b"},
+        {"Preferences", "Web Site Thumbnail Directory", readBack(SiteThumbnailDirectory), "images", "t", "..", ".."},
+        {"Preferences", "Left Margin", readBack(LeftMargin), "4", "6", "4.5", "4"},
+        {"Preferences", "Listing Alignment", readBack(ListingAlignment), "4", "1", "9", "4"},
+        {"Preferences", "Listing Height", readBack(ListingHeight), "1200", "1530.5", "800twips", "800"},
+        {"Preferences", "Listing Width", readBack(ListingWidth), "3510", "4000", "wide", "0"},
+        {"Preferences", "Auto-Sort Enabled", readBack(AutoSortEnabled), "1", "0", "0.4", "0"},
+        {"Preferences", "Auto Arrange After Directory Load", readBack(AutoArrangeAfterLoad), "True", "False", "perhaps",
+         "True"},
+        {"Preferences", "Auto Arrange Method", readBack(AutoArrangeMethod), "2", "0", "7", "7"},
+        {"Preferences", "Notify of Duplicate Images", readBack(NotifyOfDuplicateImages), "False", "True", "-1", "True"},
+        {"Preferences", "Save Image File Type", readBack(SaveImageFileType), "JPG", "PNG", "png", "png"},
+        {"Preferences", "Save Image File Name Prefix", readBack(SaveImageFileNamePrefix), "QM_", "tn-", "../", "../"},
+        {"Preferences", "Save Image Progressive", readBack(SaveImageProgressive), "0", "1", "2", "1"},
+        {"Preferences", "Save Image Color Depth", readBack(SaveImageReducedColours), "0", "1", "0.2", "0"},
+        {"Preferences", "Save Image Compression Quality", readBack(SaveImageQuality), "75", "5", "500", "75"},
+        {"Preferences", "Use Specific Browser", readBack(UseSpecificBrowser), "0", "1", "yes", "0"},
+        {"Preferences", "Thumbnail File Name Lower Case", readBack(ThumbnailNamesLowerCase), "0", "1", "1.6", "1"},
+        {"Preferences", "Image File Name Lower Case", readBack(ImageNamesLowerCase), "0", "1", "-3", "1"},
+        {"Path", "EXE Path", readBack(ExePath), "", "/opt/quillmere/", "?", "?"},
+        {"First Run Information", "First Directory Load", readBack(FirstDirectoryLoad), "0", "1", "x", "0"},
+        {"Window Positions\\MAINFORM", "Window State", readBack(MainWindowState), "2", "0", "2abc", "2"},
+        {"Window Positions\\MAINFORM", "Top", readBack(MainWindowPosition.top), "100", "1440", "-15", "-15"},
+        {"Window Positions\\MAINFORM", "Left", readBack(MainWindowPosition.left), "100", "2880.5", "12.5.3", "12.5"},
+        {"Window Positions\\WHOLE", "Top", readBack(FullSizePosition.top), "10", "300", "1e3", "1000"},
+        {"Window Positions\\WHOLE", "Left", readBack(FullSizePosition.left), "10", "45", " 7 ", "7"},
+        {"Window Positions\\LISTING", "ListView Column 1", readBack(ListingColumnWidth(0)), "0", "1500", "a", "0"},
+        {"Window Positions\\LISTING", "ListView Column 3", readBack(ListingColumnWidth(2)), "0", "720", "9", "9"},
+    };
+    for (const SettingCase &test : cases) {
+        const QString group = QString::fromUtf8(test.section).replace(u'\\', u'/');
+        const QString key = group + u'/' + QString::fromUtf8(test.name);
+        const auto readsAs = [&](const char *stored, const char *expected) {
+            TestEnvironment environment;
+            if (stored) {
+                QSettings raw = environment.raw();
+                raw.setValue(key, QString::fromUtf8(stored));
+            }
+            QVERIFY2(test.read() == QString::fromUtf8(expected),
+                     qPrintable(key + QStringLiteral(" \"%1\" reads as \"%2\"").arg(stored, test.read())));
+        };
+        readsAs(nullptr, test.fallback);
+        readsAs("", test.fallback);
+        readsAs(test.valid, test.valid);
+        readsAs(test.handEdited, test.handEditedReads);
+    }
+}
+
+// Opening a section to read it creates nothing; writing a value leaves no marker of
+// an empty key behind, in the section or above it.
+void RegistryTest::onlyRealValuesAreWritten()
+{
+    TestEnvironment environment;
+    QCOMPARE(Settings::SaveImageFileType.read(), QStringLiteral("JPG"));
+    QVERIFY(!QFile::exists(environment.settingsFile()));
+    QCOMPARE(openKey(QStringLiteral("Window Positions"))->Create(QStringLiteral("Empty")), qint16(-1));
+    QVERIFY(Settings::SaveImageFileType.write(QStringLiteral("PNG")));
+    Settings::MainWindowState.write(2);
+    QVERIFY(openKey(QStringLiteral("HTML Preferences"))->SetValue(QStringLiteral("Font Size"), QStringLiteral("4")));
+    const QByteArray file = contentsOf(environment.settingsFile());
+    QCOMPARE(file.count("@Invalid"), 1);  // only the key made empty on purpose keeps one
+    QCOMPARE(environment.raw().value(QStringLiteral("Window Positions/MAINFORM/Window State")).toString(), QStringLiteral("2"));
+    // An empty key still exists as a key, and loses its marker with its first value.
+    QCOMPARE(openKey(QStringLiteral("Window Positions\\Empty"), false)->ValueCount(), qint16(0));
+    QVERIFY(openKey(QStringLiteral("Window Positions\\Empty"))->SetValue(QStringLiteral("Top"), QStringLiteral("1")));
+    QVERIFY(!contentsOf(environment.settingsFile()).contains("@Invalid"));
 }
 
 QTEST_MAIN(RegistryTest)

@@ -286,8 +286,7 @@ void WebPageTest::storedOptions()
     PageModel model;
     Preferences directories;
     directories.siteImageDirectory = QStringLiteral("pics");
-    SettingsSection preferences(QStringLiteral("Preferences"));
-    model.Unload(preferences, directories);
+    model.Unload(directories);
     QVERIFY(!model.GenerateDialogLoaded);
     QCOMPARE(environment.raw().value(QStringLiteral("Preferences/Web Site Images Directory")).toString(), QStringLiteral("pics"));
     QCOMPARE(RecordNumber(QStringLiteral("99999")), qint16(32767));
@@ -314,15 +313,16 @@ void WebPageTest::pageOrderAndValuesFromTheThumbnails()
     listing.moveRow(1, -1);
     listing.moveRow(2, -1);  // the listing now reads C, D, A
 
-    const QHash<QString, QString> html = {{"Cell Image Border", "2"}, {"Default Target Frame", "  main "}};
+    TestEnvironment environment;
+    QSettings stored = environment.raw();
+    stored.setValue(QStringLiteral("HTML Preferences/Cell Image Border"), QStringLiteral("2"));
+    stored.setValue(QStringLiteral("HTML Preferences/Default Target Frame"), QStringLiteral("  main "));
+    stored.setValue(QStringLiteral("Preferences/Image File Name Lower Case"), QStringLiteral("1"));
+    stored.sync();
     const QList<int> order = PageOrder(listing, thumbs);
     QCOMPARE(order, (QList<int>{3, 1, 2}));
     PageModel model;
-    model.Load(
-        PageSourcesOf(order, thumbs), [&](const QString &name, const QString &fallback) { return html.value(name, fallback); },
-        [](const QString &name, const QString &fallback) {
-            return name == QLatin1String("Image File Name Lower Case") ? QStringLiteral("1") : fallback;
-        });
+    model.Load(PageSourcesOf(order, thumbs));
     QVERIFY(model.GenerateDialogLoaded);
     QCOMPARE(model.PageThumbValues[1].Caption, QStringLiteral("d.png"));
     QCOMPARE(model.PageThumbValues[1].Link, QStringLiteral("d.png"));
@@ -330,9 +330,9 @@ void WebPageTest::pageOrderAndValuesFromTheThumbnails()
     QCOMPARE(model.PageThumbValues[1].HSpace, qint16(1));  // the box's default
     QCOMPARE(model.PageThumbValues[2].Target, QStringLiteral("main"));
     QCOMPARE(model.cellAmount(), QStringLiteral("13 extra cells are present.  These cells will contain no thumbnail images."));
-    const PageRequest page = model.request(preferences, [](const QString &name, const QString &fallback) {
-        return name == QLatin1String("Save Image File Type") ? QStringLiteral("PNG") : fallback;
-    });
+    stored.setValue(QStringLiteral("Preferences/Save Image File Type"), QStringLiteral("PNG"));
+    stored.sync();
+    const PageRequest page = model.request(preferences);
     QCOMPARE(page.savedExtension, QStringLiteral("png"));
     QCOMPARE(page.thumbs[1].width, 73);
     QCOMPARE(page.thumbs[1].height, 97);

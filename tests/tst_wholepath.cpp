@@ -110,8 +110,7 @@ void WholePathTest::fromAFolderToAPageInTheBrowser()
         dialog.findChild<QScrollBar *>(QStringLiteral("hscThumb"))->setValue(2);
         dialog.findChild<QLineEdit *>(QStringLiteral("txtCaption"))->setText(QStringLiteral("A café \"by\" the sea"));
         const PageModel &page = static_cast<GenerateDialog &>(dialog).page();
-        const SettingsSection preferences(QStringLiteral("Preferences"));
-        generated = GenerateHtml(page.request(Globals::Prefs, StoredValues(preferences)));
+        generated = GenerateHtml(page.request(Globals::Prefs));
         dialog.findChild<QPushButton *>(QStringLiteral("cmdCode"))->click();
     };
     f.scripted->dialogScripts << [&](QDialog &dialog) {

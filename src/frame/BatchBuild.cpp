@@ -7,6 +7,7 @@
 #include "output/ThumbnailSaving.h"
 #include "settings/Preferences.h"
 #include "settings/SettingsSection.h"
+#include "settings/StoredSettings.h"
 #include "thumbs/ImageLoading.h"
 #include "thumbs/ThumbnailImage.h"
 #include "thumbs/ThumbnailPipeline.h"
@@ -150,8 +151,6 @@ private:
     const bool terminal;
     QElapsedTimer clock;
 
-    std::optional<StoredSection> preferencesSection;
-    std::optional<StoredSection> htmlSection;
     Preferences preferences;
     SaveSettings save;
     QString thumbnailDirectory;
@@ -187,7 +186,7 @@ Problem SiteBuild::prepare()
     // pictures of the folder when the site is built into the folder itself.
     previous = BuildManifest::Read(request.output + ManifestName);
     manifest.settings = thumbnailSettings(preferences.thumbnailBox, save);
-    page.Load({}, StoredValues(*htmlSection), StoredValues(*preferencesSection));
+    page.Load({});
     takeFolder(*files);
     siteNames.emplace(pageRequest());
     return {};
@@ -202,18 +201,12 @@ Problem SiteBuild::readSettings()
     if (const Problem problem = settingsFileProblem(SettingsStore::location(), !request.settingsFile.isEmpty());
         !problem.isEmpty())
         return problem;
-    try {
-        preferencesSection.emplace(QStringLiteral("Preferences"));
-        htmlSection.emplace(QStringLiteral("HTML Preferences"));
-    } catch (const RegistryError &error) {
-        return QStringLiteral("The settings in %1 cannot be used: %2").arg(SettingsStore::location(), error.description);
-    }
-    preferences = Preferences::read(*preferencesSection, QString());
-    save = SaveSettings::Read(*preferencesSection);
+    preferences = Preferences::read(QString());
+    save = SaveSettings::Read();
     if (!Paths::UsablePrefix(save.prefix))
-        return QStringLiteral("The setting \"Save Image File Name Prefix\" (\"%1\") cannot be used: a prefix may not "
+        return QStringLiteral("The setting \"%1\" (\"%2\") cannot be used: a prefix may not "
                               "hold a path separator, \"..\" or a control character.")
-            .arg(save.prefix);
+            .arg(Settings::SaveImageFileNamePrefix.name, save.prefix);
     return {};
 }
 
@@ -277,7 +270,7 @@ void SiteBuild::takeFolder(const QStringList &files)
 
 PageRequest SiteBuild::pageRequest() const
 {
-    PageRequest made = page.request(preferences, StoredValues(*preferencesSection));
+    PageRequest made = page.request(preferences);
     made.present = present;
     return made;
 }

@@ -2,6 +2,7 @@
 
 #include "frame/MainForm.h"
 #include "settings/SettingsSection.h"
+#include "settings/StoredSettings.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -58,9 +59,8 @@ QString ResolveHelpFile()
 bool LoadPreferences()
 {
     using namespace Globals;
-    Prefs = Preferences::read(SettingsSection(QStringLiteral("Preferences")), AppPath);
-    SettingsSection path(QStringLiteral("Path"));
+    Prefs = Preferences::read(AppPath);
     const QString canonical = QFileInfo(AppPath).canonicalFilePath();
     const QString exePath = WithTrailingSeparator(QDir::toNativeSeparators(canonical.isEmpty() ? AppPath : canonical));
-    return path.SetValue(QStringLiteral("EXE Path"), exePath);
+    return Settings::ExePath.write(exePath);
 }

@@ -36,6 +36,6 @@ QString ResolveAppPath();
 QString ResolveHelpFile();
 
 // Fills the preferences from the settings store and records where the program lives
-// ("EXE Path"). Throws RegistryError when the store cannot be opened; returns false
+// for other programs. Throws RegistryError when the store cannot be opened; returns false
 // when it cannot be written.
 bool LoadPreferences();

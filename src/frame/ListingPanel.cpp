@@ -1,6 +1,7 @@
 #include "frame/ListingPanel.h"
 
 #include "settings/SettingsSection.h"
+#include "settings/StoredSettings.h"
 #include "thumbs/ListingModel.h"
 #include "ui/Controls.h"
 #include "ui/Numbers.h"
@@ -20,14 +21,7 @@
 
 namespace {
 
-const QString Preferences = QStringLiteral("Preferences");
-const QString ColumnWidths = QStringLiteral("Window Positions\\LISTING");
 constexpr int Spacing = 4;  // 60 twips around the list and between it and the buttons
-
-QString columnName(int column)
-{
-    return QStringLiteral("ListView Column %1").arg(column + 1);
-}
 
 } // namespace
 
@@ -209,24 +203,20 @@ void ListingPanel::ListingLayout(bool LoadSize, bool SaveSize)
     static_cast<QBoxLayout *>(fraSort->layout())
         ->setDirection(horizontal() ? QBoxLayout::TopToBottom : QBoxLayout::LeftToRight);
     updateLimits();
-    SettingsSection preferences(Preferences);
-    const QString sizeName = horizontal() ? QStringLiteral("Listing Height") : QStringLiteral("Listing Width");
     // The stored size too keeps to the limits: a panel too small to use, or one
     // taking over the window, helps nobody.
-    const double wanted = LoadSize ? Numbers::LeadingNumber(preferences.GetValue(
-                                         sizeName, horizontal() ? QStringLiteral("1200") : QStringLiteral("3510")))
-                                   : size();
+    const double wanted = LoadSize ? sizeSetting().read() : size();
     if (LoadSize || clampedSize(wanted) != wanted)
         applySize(clampedSize(wanted));
+    SettingsSection preferences(Settings::PreferencesSection);
     if (SaveSize)
-        storeSize(preferences);
-    preferences.SetValue(QStringLiteral("Listing Alignment"), QString::number(dockSide));
+        sizeSetting().write(preferences, size());
+    Settings::ListingAlignment.write(preferences, dockSide);
 }
 
-void ListingPanel::storeSize(CRegistry &preferences) const
+const Setting<double> &ListingPanel::sizeSetting() const
 {
-    preferences.SetValue(horizontal() ? QStringLiteral("Listing Height") : QStringLiteral("Listing Width"),
-                         QString::number(size(), 'g', 9));
+    return horizontal() ? Settings::ListingHeight : Settings::ListingWidth;
 }
 
 void ListingPanel::resizeEvent(QResizeEvent *event)
@@ -244,13 +234,12 @@ void ListingPanel::resizeEvent(QResizeEvent *event)
 
 void ListingPanel::LoadListingItems()
 {
-    chkSort->setChecked(
-        Numbers::LeadingNumber(SettingsSection(Preferences).GetValue(QStringLiteral("Auto-Sort Enabled"), "1")) != 0);
+    chkSort->setChecked(Settings::AutoSortEnabled.read());
     chkSort_Click();
-    const SettingsSection widths(ColumnWidths);
+    const StoredSection widths(Settings::ListingSection);
     storedColumnWidths.clear();
     for (int column = 0; column < model.columnCount(); ++column) {
-        const double twips = Numbers::LeadingNumber(widths.GetValue(columnName(column), QStringLiteral("0")));
+        const double twips = Settings::ListingColumnWidth(column).read(widths);
         storedColumnWidths << twips;
         if (twips > 0)
             lvwListing->header()->resizeSection(column, Twips::ToPixelsX(twips));
@@ -269,12 +258,11 @@ void ListingPanel::applyDefaultColumnWidths()
 void ListingPanel::ListingUnload()
 {
     // The size too, in case the last drag of the edge ended outside the panel.
-    SettingsSection preferences(Preferences);
-    storeSize(preferences);
-    SettingsSection widths(ColumnWidths);
+    sizeSetting().write(size());
+    SettingsSection widths(Settings::ListingSection);
     for (int column = 0; column < model.columnCount(); ++column)
-        widths.SetValue(columnName(column),
-                        QString::number(Twips::FromPixelsX(lvwListing->header()->sectionSize(column)), 'g', 9));
+        Settings::ListingColumnWidth(column).write(widths,
+                                                   Twips::FromPixelsX(lvwListing->header()->sectionSize(column)));
 }
 
 void ListingPanel::chkSort_Click()
@@ -287,7 +275,7 @@ void ListingPanel::chkSort_Click()
         lvwListing->header()->setSortIndicator(model.sortColumn(), Qt::AscendingOrder);
     lvwListing->header()->setSortIndicatorShown(sorted);
     GuardStore([sorted] {
-        SettingsSection(Preferences).SetValue(QStringLiteral("Auto-Sort Enabled"), sorted ? "1" : "0");
+        Settings::AutoSortEnabled.write(sorted);
     });
 }
 

@@ -3,7 +3,7 @@
 #include <QDockWidget>
 #include <optional>
 
-class CRegistry;
+template <typename Value> struct Setting;
 class ListingModel;
 class QAbstractButton;
 class QBoxLayout;
@@ -93,7 +93,7 @@ private:
     QString selectedKey() const;
     bool horizontal() const { return dockSide == Top || dockSide == Bottom; }
     void applySize(double twips);
-    void storeSize(CRegistry &preferences) const;
+    const Setting<double> &sizeSetting() const;  // the stored height or width, by the side
     void updateLimits();
 
     ListingModel &model;

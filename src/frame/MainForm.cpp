@@ -5,6 +5,7 @@
 #include "frame/CommandMenus.h"
 #include "frame/Globals.h"
 #include "settings/SettingsSection.h"
+#include "settings/StoredSettings.h"
 #include "settings/WindowPosition.h"
 #include "frame/ListingPanel.h"
 #include "ui/Numbers.h"
@@ -259,33 +260,29 @@ void MainForm::MDIForm_Load()
 {
     Activated = false;
     RestoreWindowPosition();
-    const SettingsSection preferences(QStringLiteral("Preferences"));
-    picListing->setSide(
-        int(Numbers::LeadingNumber(preferences.GetValue(QStringLiteral("Listing Alignment"), QStringLiteral("4")))));
+    picListing->setSide(Settings::ListingAlignment.read());
     picListing->LoadListingItems();
     lblLogo->setText(QStringLiteral("Quillmere v ") + AboutBox::VersionText());
 }
 
 void MainForm::RestoreWindowPosition()
 {
-    const SettingsSection positions(QStringLiteral("Window Positions\\MAINFORM"));
-    if (Numbers::LeadingNumber(positions.GetValue(QStringLiteral("Window State"), QStringLiteral("2"))) == 2) {
+    if (Settings::MainWindowState.read() == 2) {
         setWindowState(Qt::WindowMaximized);
         return;
     }
     setWindowState(Qt::WindowNoState);
-    move(WindowPosition::Restored(positions, 100));
+    move(WindowPosition::Restored(Settings::MainWindowPosition));
 }
 
 void MainForm::StoreWindowPosition()
 {
-    SettingsSection positions(QStringLiteral("Window Positions\\MAINFORM"));
     if (isMaximized()) {
-        positions.SetValue(QStringLiteral("Window State"), QStringLiteral("2"));
+        Settings::MainWindowState.write(2);
         return;
     }
-    positions.SetValue(QStringLiteral("Window State"), QStringLiteral("0"));
-    WindowPosition::Store(positions, pos());
+    Settings::MainWindowState.write(0);
+    WindowPosition::Store(Settings::MainWindowPosition, pos());
 }
 
 void MainForm::MDIForm_Activate()
@@ -445,8 +442,7 @@ void MainForm::forgetLoad()
 {
     picbufLoad->Clear();
     picLoad->clear();
-    SettingsSection(QStringLiteral("Preferences"))
-        .SetValue(QStringLiteral("Last Open Directory"), Globals::Prefs.lastOpenDirectory);
+    Settings::LastOpenDirectory.write(Globals::Prefs.lastOpenDirectory);
 }
 
 void MainForm::mnuFileOpenDir_Click()

@@ -7,6 +7,7 @@
 #include "output/ThumbnailSaving.h"
 #include "settings/Preferences.h"
 #include "settings/SettingsSection.h"
+#include "settings/StoredSettings.h"
 #include "ui/Controls.h"
 #include "ui/Numbers.h"
 #include "ui/Paths.h"
@@ -143,8 +144,7 @@ bool HtmlEditor::pageLoaded() const
 
 void HtmlEditor::SaveHTML()
 {
-    SettingsSection section(QStringLiteral("HTML Preferences"));
-    const QString last = section.GetValue(QStringLiteral("Last HTML File Path"), context.appPath);
+    const QString last = Settings::LastHtmlFilePath.read(StoredSection(Settings::HtmlPreferencesSection), context.appPath);
     const Ui::FileDialogAnswer answer = Ui::platform().saveFile(
         {QStringLiteral("Save HTML Document"), HtmlFilter, 2, last, QStringLiteral("*.htm")});
     if (answer.fileName.isEmpty())
@@ -154,7 +154,7 @@ void HtmlEditor::SaveHTML()
         reportFileFailure(path, QStringLiteral("Saved"), failure, QStringLiteral("Can't Save"));
         return;
     }
-    section.SetValue(QStringLiteral("Last HTML File Path"), Paths::DirectoryOf(path));
+    Settings::LastHtmlFilePath.write(Paths::DirectoryOf(path));
 }
 
 void HtmlEditor::cmdSave_Click()
@@ -229,10 +229,7 @@ QString HtmlEditor::previewPage()
 void HtmlEditor::cmdView_Click()
 {
     GuardStore([this] {
-        const bool chooseBrowser =
-            Numbers::LeadingNumber(SettingsSection(QStringLiteral("Preferences"))
-                                       .GetValue(QStringLiteral("Use Specific Browser"), QStringLiteral("0")))
-            != 0;
+        const bool chooseBrowser = Settings::UseSpecificBrowser.read();
         Ui::BusyPointer busy;
         const QString page = previewPage();
         if (page.isEmpty())

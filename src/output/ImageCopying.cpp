@@ -2,7 +2,7 @@
 
 #include "output/OutputFiles.h"
 #include "settings/Preferences.h"
-#include "settings/SettingsSection.h"
+#include "settings/StoredSettings.h"
 #include "thumbs/ThumbCollection.h"
 #include "thumbs/ThumbnailWindow.h"
 #include "ui/Paths.h"
@@ -89,10 +89,8 @@ QString CopyReplacing(const QString &source, const QString &destination)
 void CopyImages(const QString &directory, bool pageImagesOnly, const ThumbCollection &thumbs, const PageModel *page,
                 const SiteNames &names, Preferences &preferences, const QString &appPath)
 {
-    SettingsSection section(QStringLiteral("Preferences"));
     const QString target = OutputFiles::TargetDirectory(directory, QStringLiteral("Specify the Local Image Directory"),
-                                                         preferences.localImageDirectory, section,
-                                                         QStringLiteral("Local Image Directory"));
+                                                         preferences.localImageDirectory, Settings::LocalImageDirectory);
     if (target.isEmpty())
         return;
     Ui::BusyPointer busy;

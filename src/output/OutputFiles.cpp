@@ -1,6 +1,6 @@
 #include "output/OutputFiles.h"
 
-#include "settings/CRegistry.h"
+#include "settings/StoredSettings.h"
 #include "ui/Paths.h"
 #include "ui/Platform.h"
 #include "webpage/SiteNames.h"
@@ -105,15 +105,15 @@ std::optional<QString> Destination(const QString &directory, const QString &name
     return std::nullopt;
 }
 
-QString TargetDirectory(const QString &directory, const QString &dialogTitle, QString &remembered, CRegistry &section,
-                        const QString &preferenceName)
+QString TargetDirectory(const QString &directory, const QString &dialogTitle, QString &remembered,
+                        const Setting<QString> &setting)
 {
     if (!directory.isEmpty())
         return directory;
     const QString chosen = AskDirectory(dialogTitle, remembered);
     if (!chosen.isEmpty()) {
         remembered = chosen;
-        section.SetValue(preferenceName, chosen);
+        setting.write(chosen);
     }
     return chosen;
 }

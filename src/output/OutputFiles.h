@@ -7,7 +7,7 @@
 #include <QStringList>
 #include <optional>
 
-class CRegistry;
+template <typename Value> struct Setting;
 
 // What saving thumbnails and copying images share: where they write, how they make
 // directories, how they ask for one, and their log files.
@@ -70,10 +70,10 @@ std::optional<QString> Destination(const QString &directory, const QString &name
                                    const QString &own = QString());
 
 // Where an output command writes: `directory` when given, else one the user picks
-// with `dialogTitle`, which is then kept in `remembered` and stored as
-// `preferenceName` in `section`. Empty when the user cancelled.
-QString TargetDirectory(const QString &directory, const QString &dialogTitle, QString &remembered, CRegistry &section,
-                        const QString &preferenceName);
+// with `dialogTitle`, which is then kept in `remembered` and stored as `setting`.
+// Empty when the user cancelled.
+QString TargetDirectory(const QString &directory, const QString &dialogTitle, QString &remembered,
+                        const Setting<QString> &setting);
 
 // Starts a command's log: makes the directory and records the outcome as the first
 // line. False, after telling the user under `title`, when the log cannot be

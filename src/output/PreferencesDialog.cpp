@@ -3,6 +3,8 @@
 #include "output/Browsers.h"
 #include "settings/Preferences.h"
 #include "settings/SettingsSection.h"
+#include "settings/StoredSettings.h"
+#include "webpage/SiteNames.h"
 #include "ui/Controls.h"
 #include "ui/FileIcons.h"
 #include "ui/Numbers.h"
@@ -53,24 +55,6 @@ void holdWithin(QLineEdit *box, int lowest, int highest)
         box->setText(QString::number(highest));
     else if (value < lowest)
         box->setText(QString::number(lowest));
-}
-
-QString flag(bool on)
-{
-    return on ? QStringLiteral("1") : QStringLiteral("0");
-}
-
-// A stored flag or choice as the control's index; values only hand-editing can
-// produce (fractions, numbers out of range) take the default.
-int storedIndex(const CRegistry &section, const QString &name, int fallback, int highest)
-{
-    const double value = Numbers::LeadingNumber(section.GetValue(name, QString::number(fallback)));
-    return value == std::floor(value) && value >= 0 && value <= highest ? int(value) : fallback;
-}
-
-bool storedBoolean(const CRegistry &section, const QString &name, bool fallback)
-{
-    return Numbers::ToBoolean(section.GetValue(name, Numbers::BooleanText(fallback))).value_or(fallback);
 }
 
 // The browser list could not be written: nothing changed, and the user is told why.
@@ -237,29 +221,28 @@ QWidget *PreferencesDialog::buildBrowsers()
 
 void PreferencesDialog::Form_Load()
 {
-    const SettingsSection section(QStringLiteral("Preferences"));
+    using namespace Settings;
+    const StoredSection section(PreferencesSection);
     cboSave->addItems({QStringLiteral("JPG"), QStringLiteral("PNG")});
     cboColorDepth->addItems({QStringLiteral("24-bit (Millions of Colors)"), QStringLiteral("8-bit (256 Colors)")});
     txtWidth->setText(QString::number(preferences.thumbnailBox.width()));
     txtHeight->setText(QString::number(preferences.thumbnailBox.height()));
-    chkArrange->setChecked(storedBoolean(section, QStringLiteral("Auto Arrange After Directory Load"), true));
-    optArrange[storedIndex(section, QStringLiteral("Auto Arrange Method"), 2, 2)]->setChecked(true);
-    chkDuplicateImages->setChecked(storedBoolean(section, QStringLiteral("Notify of Duplicate Images"), false));
-    cboSave->setCurrentIndex(section.GetValue(QStringLiteral("Save Image File Type"), QStringLiteral("JPG"))
-                                     == QLatin1String("PNG")
-                                 ? 1
-                                 : 0);
+    chkArrange->setChecked(AutoArrangeAfterLoad.read(section));
+    // A method no option stands for selects none, and is then left as it is.
+    if (const int method = AutoArrangeMethod.read(section); method >= 0 && method < 3)
+        optArrange[method]->setChecked(true);
+    chkDuplicateImages->setChecked(NotifyOfDuplicateImages.read(section));
+    cboSave->setCurrentIndex(SavedThumbnailExtension(SaveImageFileType.read(section)) == QLatin1String("png") ? 1 : 0);
     cboSave_Click();  // also when the index did not change
-    txtFileNamePrefix->setText(section.GetValue(QStringLiteral("Save Image File Name Prefix"), QStringLiteral("QM_")));
-    chkProgressive->setChecked(storedIndex(section, QStringLiteral("Save Image Progressive"), 0, 1));
+    txtFileNamePrefix->setText(SaveImageFileNamePrefix.read(section));
+    chkProgressive->setChecked(SaveImageProgressive.read(section));
     // After the type: a stored 8-bit depth shows even for JPG, where it is disabled.
-    cboColorDepth->setCurrentIndex(storedIndex(section, QStringLiteral("Save Image Color Depth"), 0, 1));
-    const int quality = storedIndex(section, QStringLiteral("Save Image Compression Quality"), 75, 100);
-    txtQuality->setText(QString::number(quality < 5 ? 75 : quality));
+    cboColorDepth->setCurrentIndex(SaveImageReducedColours.read(section) ? 1 : 0);
+    txtQuality->setText(QString::number(SaveImageQuality.read(section)));
     chkArrange_Click();
-    optBrowser[storedIndex(section, QStringLiteral("Use Specific Browser"), 0, 1)]->setChecked(true);
-    chkThumbnailCase->setChecked(storedIndex(section, QStringLiteral("Thumbnail File Name Lower Case"), 0, 1));
-    chkImageCase->setChecked(storedIndex(section, QStringLiteral("Image File Name Lower Case"), 0, 1));
+    optBrowser[UseSpecificBrowser.read(section) ? 1 : 0]->setChecked(true);
+    chkThumbnailCase->setChecked(ThumbnailNamesLowerCase.read(section));
+    chkImageCase->setChecked(ImageNamesLowerCase.read(section));
     ListView1->setHeaderLabels({QStringLiteral("Browser"), QStringLiteral("Path")});
     const int listWidth = ListView1->minimumWidth();
     ListView1->header()->resizeSection(0, int(0.6 * listWidth));
@@ -385,23 +368,24 @@ void PreferencesDialog::Form_Unload()
     preferences.thumbnailBox = QSize(Numbers::RoundHalfEven(Numbers::LeadingNumber(txtWidth->text())),
                                      Numbers::RoundHalfEven(Numbers::LeadingNumber(txtHeight->text())));
     GuardStore([this] {
-        SettingsSection section(QStringLiteral("Preferences"));
-        section.SetValue(QStringLiteral("Thumbnail Width"), QString::number(preferences.thumbnailBox.width()));
-        section.SetValue(QStringLiteral("Thumbnail Height"), QString::number(preferences.thumbnailBox.height()));
-        section.SetValue(QStringLiteral("Auto Arrange After Directory Load"), Numbers::BooleanText(chkArrange->isChecked()));
+        using namespace Settings;
+        SettingsSection section(PreferencesSection);
+        ThumbnailWidth.write(section, preferences.thumbnailBox.width());
+        ThumbnailHeight.write(section, preferences.thumbnailBox.height());
+        AutoArrangeAfterLoad.write(section, chkArrange->isChecked());
         for (int index = 0; index < 3; ++index)
             if (optArrange[index]->isChecked()) {
-                section.SetValue(QStringLiteral("Auto Arrange Method"), QString::number(index));
+                AutoArrangeMethod.write(section, index);
                 break;
             }
-        section.SetValue(QStringLiteral("Notify of Duplicate Images"), Numbers::BooleanText(chkDuplicateImages->isChecked()));
-        section.SetValue(QStringLiteral("Save Image File Type"), cboSave->currentText());
-        section.SetValue(QStringLiteral("Save Image File Name Prefix"), txtFileNamePrefix->text());
-        section.SetValue(QStringLiteral("Save Image Progressive"), flag(chkProgressive->isChecked()));
-        section.SetValue(QStringLiteral("Save Image Color Depth"), QString::number(cboColorDepth->currentIndex()));
-        section.SetValue(QStringLiteral("Save Image Compression Quality"), txtQuality->text());
-        section.SetValue(QStringLiteral("Use Specific Browser"), flag(!optBrowser[0]->isChecked()));
-        section.SetValue(QStringLiteral("Thumbnail File Name Lower Case"), flag(chkThumbnailCase->isChecked()));
-        section.SetValue(QStringLiteral("Image File Name Lower Case"), flag(chkImageCase->isChecked()));
+        NotifyOfDuplicateImages.write(section, chkDuplicateImages->isChecked());
+        SaveImageFileType.write(section, cboSave->currentText());
+        SaveImageFileNamePrefix.write(section, txtFileNamePrefix->text());
+        SaveImageProgressive.write(section, chkProgressive->isChecked());
+        SaveImageReducedColours.write(section, cboColorDepth->currentIndex() != 0);
+        SaveImageQuality.write(section, Numbers::RoundHalfEven(Numbers::LeadingNumber(txtQuality->text())));
+        UseSpecificBrowser.write(section, !optBrowser[0]->isChecked());
+        ThumbnailNamesLowerCase.write(section, chkThumbnailCase->isChecked());
+        ImageNamesLowerCase.write(section, chkImageCase->isChecked());
     });
 }

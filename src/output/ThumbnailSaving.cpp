@@ -4,6 +4,7 @@
 #include "output/OutputFiles.h"
 #include "settings/Preferences.h"
 #include "settings/SettingsSection.h"
+#include "settings/StoredSettings.h"
 #include "thumbs/ThumbCollection.h"
 #include "thumbs/ThumbnailWindow.h"
 #include "ui/Numbers.h"
@@ -14,11 +15,6 @@
 namespace {
 
 const QString Title = QStringLiteral("Save Thumbnails");
-
-bool setting(const CRegistry &preferences, const char *name, const char *fallback)
-{
-    return Numbers::RoundHalfEven(Numbers::LeadingNumber(preferences.GetValue(QString::fromUtf8(name), QString::fromUtf8(fallback)))) != 0;
-}
 
 // Tells the user when the stored prefix would put thumbnails elsewhere.
 bool prefixUsable(const QString &prefix)
@@ -34,16 +30,17 @@ bool prefixUsable(const QString &prefix)
 
 } // namespace
 
-SaveSettings SaveSettings::Read(const CRegistry &preferences)
+SaveSettings SaveSettings::Read()
 {
+    using namespace Settings;
+    const StoredSection preferences(PreferencesSection);
     SaveSettings settings;
-    settings.fileType = preferences.GetValue(QStringLiteral("Save Image File Type"), settings.fileType);
-    settings.prefix = preferences.GetValue(QStringLiteral("Save Image File Name Prefix"), settings.prefix);
-    settings.progressive = setting(preferences, "Save Image Progressive", "0");
-    settings.reducedColours = setting(preferences, "Save Image Color Depth", "0");
-    settings.quality = Numbers::RoundHalfEven(
-        Numbers::LeadingNumber(preferences.GetValue(QStringLiteral("Save Image Compression Quality"), "75")));
-    settings.lowerCase = setting(preferences, "Thumbnail File Name Lower Case", "0");
+    settings.fileType = SaveImageFileType.read(preferences);
+    settings.prefix = SaveImageFileNamePrefix.read(preferences);
+    settings.progressive = SaveImageProgressive.read(preferences);
+    settings.reducedColours = SaveImageReducedColours.read(preferences);
+    settings.quality = SaveImageQuality.read(preferences);
+    settings.lowerCase = ThumbnailNamesLowerCase.read(preferences);
     return settings;
 }
 
@@ -62,13 +59,12 @@ bool WriteThumbnail(Picture &thumbnail, const QString &path, const SaveSettings 
 void SaveThumbnails(const QString &directory, const ThumbCollection &thumbs, const SiteNames &names,
                     Preferences &preferences, const QString &appPath)
 {
-    SettingsSection section(QStringLiteral("Preferences"));
-    const SaveSettings settings = SaveSettings::Read(section);
+    const SaveSettings settings = SaveSettings::Read();
     if (!prefixUsable(settings.prefix))
         return;
     const QString target = OutputFiles::TargetDirectory(directory, QStringLiteral("Specify the Local Thumbnail Directory"),
-                                                         preferences.localThumbnailDirectory, section,
-                                                         QStringLiteral("Local Thumbnail Directory"));
+                                                         preferences.localThumbnailDirectory,
+                                                         Settings::LocalThumbnailDirectory);
     if (target.isEmpty())
         return;
     Ui::BusyPointer busy;

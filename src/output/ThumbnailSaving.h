@@ -1,25 +1,25 @@
 #pragma once
 
+#include "webpage/SiteNames.h"
+
 #include <QString>
 
-class CRegistry;
 class Picture;
-class SiteNames;
 class ThumbCollection;
 struct Preferences;
 
-// How thumbnails are saved, as the section "Preferences" says at the moment.
+// How thumbnails are saved, as the stored preferences say at the moment.
 struct SaveSettings {
-    QString fileType = QStringLiteral("JPG");  // exactly "PNG" selects PNG
-    QString prefix = QStringLiteral("QM_");
-    bool progressive = false;                   // progressive JPEG, interlaced PNG
-    bool reducedColours = false;                // 256-colour PNG
-    int quality = 75;
+    QString fileType;        // exactly "PNG" selects PNG
+    QString prefix;
+    bool progressive = false;     // progressive JPEG, interlaced PNG
+    bool reducedColours = false;  // 256-colour PNG
+    int quality = 0;
     bool lowerCase = false;
 
-    bool png() const { return fileType == QLatin1String("PNG"); }
-    QString extension() const { return png() ? QStringLiteral("png") : QStringLiteral("jpg"); }
-    static SaveSettings Read(const CRegistry &preferences);
+    QString extension() const { return SavedThumbnailExtension(fileType); }
+    bool png() const { return extension() == QLatin1String("png"); }
+    static SaveSettings Read();
 };
 
 // Writes one thumbnail to `path` as the settings say. A 256-colour PNG leaves the

@@ -3,7 +3,7 @@
 #include "settings/CRegistry.h"
 
 // A settings-store instance opened on one section of the program's settings
-// ("Preferences", "Window Positions\MAINFORM", ...), the way every part of the
+// (the preferences, a window's position, ...), the way every part of the
 // program reads and writes them. Opening creates the section when it is missing and
 // throws RegistryError when the store cannot be used.
 class SettingsSection : public CRegistry {

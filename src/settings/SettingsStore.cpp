@@ -7,7 +7,8 @@
 namespace {
 
 // An empty key keeps this one marker value so that it survives in the file; it has
-// no string type and is never listed.
+// no string type and is never listed. A key leaves it as soon as it holds a value or
+// a subkey, so the file carries only real values.
 const QString KeyMarker = QStringLiteral(".");
 
 QString findIgnoringCase(const QStringList &names, const QString &name)
@@ -134,7 +135,9 @@ SettingsStore::Status SettingsStore::create(const QString &group)
         return Status::Denied;
     if (exists(group))
         return Status::Ok;
-    settings->setValue(resolve(group) + u'/' + KeyMarker, QVariant());
+    const QString resolved = resolve(group);
+    settings->setValue(resolved + u'/' + KeyMarker, QVariant());
+    dropMarkersAbove(resolved);
     return commit();
 }
 
@@ -166,7 +169,15 @@ SettingsStore::Status SettingsStore::write(const QString &group, const QString &
     const QString resolved = resolve(group);
     const QString prefix = resolved.isEmpty() ? QString() : resolved + u'/';
     settings->setValue(prefix + resolveValueName(resolved, name), text);
+    settings->remove(prefix + KeyMarker);
+    dropMarkersAbove(resolved);
     return commit();
+}
+
+void SettingsStore::dropMarkersAbove(const QString &resolved)
+{
+    for (qsizetype cut = resolved.lastIndexOf(u'/'); cut > 0; cut = resolved.lastIndexOf(u'/', cut - 1))
+        settings->remove(resolved.left(cut) + u'/' + KeyMarker);
 }
 
 void SettingsStore::keepKey(const QString &resolved)

@@ -55,6 +55,8 @@ public:
 private:
     QString resolve(const QString &group) const;
     QString resolveValueName(const QString &group, const QString &name) const;
+    // The keys holding `resolved` are no longer empty.
+    void dropMarkersAbove(const QString &resolved);
     // An emptied key keeps existing, as it would in a registry.
     void keepKey(const QString &resolved);
     Status commit();

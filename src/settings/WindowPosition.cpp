@@ -1,27 +1,28 @@
 #include "settings/WindowPosition.h"
 
-#include "settings/CRegistry.h"
-#include "ui/Numbers.h"
+#include "settings/SettingsSection.h"
+#include "settings/StoredSettings.h"
 #include "ui/Twips.h"
 
 namespace WindowPosition {
 
-QPoint Restored(const CRegistry &section, double fallback)
+QPoint Restored(const PositionSettings &position)
 {
-    const QString fallbackText = QString::number(fallback);
-    double top = Numbers::LeadingNumber(section.GetValue(QStringLiteral("Top"), fallbackText));
-    double left = Numbers::LeadingNumber(section.GetValue(QStringLiteral("Left"), fallbackText));
+    const StoredSection section(position.top.section);
+    double top = position.top.read(section);
+    double left = position.left.read(section);
     if (top < 0 || top > Twips::ScreenHeight())
-        top = fallback;
+        top = position.top.fallback;
     if (left < 0 || left > Twips::ScreenWidth())
-        left = fallback;
+        left = position.left.fallback;
     return QPoint(Twips::ToPixelsX(left), Twips::ToPixelsY(top));
 }
 
-void Store(CRegistry &section, QPoint position)
+void Store(const PositionSettings &stored, QPoint position)
 {
-    section.SetValue(QStringLiteral("Top"), QString::number(Twips::FromPixelsY(position.y()), 'g', 9));
-    section.SetValue(QStringLiteral("Left"), QString::number(Twips::FromPixelsX(position.x()), 'g', 9));
+    SettingsSection section(stored.top.section);
+    stored.top.write(section, Twips::FromPixelsY(position.y()));
+    stored.left.write(section, Twips::FromPixelsX(position.x()));
 }
 
 } // namespace WindowPosition

@@ -2,6 +2,7 @@
 
 #include "imagebuffer/ImageBuffer.h"
 #include "settings/SettingsSection.h"
+#include "settings/StoredSettings.h"
 #include "settings/WindowPosition.h"
 #include "thumbs/ImageLoading.h"
 #include "ui/Platform.h"
@@ -11,12 +12,6 @@
 #include <QMouseEvent>
 #include <QScreen>
 #include <QStyle>
-
-namespace {
-
-const QString Positions = QStringLiteral("Window Positions\\WHOLE");
-
-} // namespace
 
 FullSizeWindow::Fit FullSizeWindow::FitOnScreen(QSize picture, QSize screen, QSize frame, int scrollBar)
 {
@@ -50,17 +45,14 @@ FullSizeWindow::FullSizeWindow(QWidget *parent) : QDialog(parent), picbufLoad(ne
 
 void FullSizeWindow::restorePosition()
 {
-    GuardStore([this] { move(WindowPosition::Restored(SettingsSection(Positions), 10)); });
+    GuardStore([this] { move(WindowPosition::Restored(Settings::FullSizePosition)); });
 }
 
 void FullSizeWindow::storePosition()
 {
     if (std::exchange(stored, true))
         return;
-    GuardStore([this] {
-        SettingsSection positions(Positions);
-        WindowPosition::Store(positions, pos());
-    });
+    GuardStore([this] { WindowPosition::Store(Settings::FullSizePosition, pos()); });
 }
 
 void FullSizeWindow::done(int result)

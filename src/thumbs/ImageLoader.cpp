@@ -3,6 +3,7 @@
 #include "imagebuffer/ImageBuffer.h"
 #include "settings/Preferences.h"
 #include "settings/SettingsSection.h"
+#include "settings/StoredSettings.h"
 #include "thumbs/ImageLoading.h"
 #include "thumbs/ListingModel.h"
 #include "thumbs/ThumbnailPipeline.h"
@@ -25,14 +26,9 @@ const QString OpenFilter = QStringLiteral(
     "JPEGs (*.jpg)|*.jpg|Bitmaps (*.bmp)|*.bmp|GIFs (*.gif)|*.gif|PNGs (*.png)|*.png|TIFFs (*.tif)|*.tif|"
     "Targas (*.tga)|*.tga|Windows Meta Files (*.wmf)|*.wmf|Icons (*.ico)|*.ico|ZSOFT Bitmap (*.pcx)|*.pcx");
 
-bool flag(const CRegistry &section, const char *name, const char *fallback)
-{
-    return Numbers::ToBoolean(section.GetValue(QString::fromUtf8(name), QString::fromUtf8(fallback))).value_or(false);
-}
-
 bool notifyOfDuplicates()
 {
-    return flag(SettingsSection(QStringLiteral("Preferences")), "Notify of Duplicate Images", "False");
+    return Settings::NotifyOfDuplicateImages.read();
 }
 
 // Marks a load as running for as long as it lives, and ends it on every way out.
@@ -133,10 +129,9 @@ std::optional<PreparedThumbnail> ImageLoader::awaitThumbnail(ThumbnailPipeline &
 
 void ImageLoader::arrangeAfterLoad()
 {
-    const SettingsSection section(QStringLiteral("Preferences"));
-    if (!flag(section, "Auto Arrange After Directory Load", "True"))
-        return;
-    host.arrangeWindows(int(Numbers::LeadingNumber(section.GetValue(QStringLiteral("Auto Arrange Method"), "2"))));
+    const StoredSection section(Settings::PreferencesSection);
+    if (Settings::AutoArrangeAfterLoad.read(section))
+        host.arrangeWindows(Settings::AutoArrangeMethod.read(section));
 }
 
 void ImageLoader::endLoad()
@@ -166,13 +161,10 @@ bool ImageLoader::LoadDirectory(const QString &chosen)
 {
     if (running)
         return true;
-    {
-        SettingsSection firstRun(QStringLiteral("First Run Information"));
-        if (Numbers::LeadingNumber(firstRun.GetValue(QStringLiteral("First Directory Load"), "0")) == 0) {
-            firstRun.SetValue(QStringLiteral("First Directory Load"), QStringLiteral("1"));
-            Ui::MsgBox(QStringLiteral("Images Loading from a Directory Can be Halted at any Time by Pressing the ESC Key."),
-                       Ui::MsgButtons::OK, Ui::MsgIcon::Information, QStringLiteral("Stop Loading Information"));
-        }
+    if (Settings::FirstDirectoryLoad.read() == 0) {
+        Settings::FirstDirectoryLoad.write(1);
+        Ui::MsgBox(QStringLiteral("Images Loading from a Directory Can be Halted at any Time by Pressing the ESC Key."),
+                   Ui::MsgButtons::OK, Ui::MsgIcon::Information, QStringLiteral("Stop Loading Information"));
     }
     const QString directory = QDir::toNativeSeparators(chosen);
     preferences.lastOpenDirectory = directory.endsWith(QDir::separator()) ? directory : directory + QDir::separator();

@@ -3,6 +3,7 @@
 #include "imagebuffer/ImageBuffer.h"
 #include "settings/Preferences.h"
 #include "settings/SettingsSection.h"
+#include "settings/StoredSettings.h"
 #include "thumbs/FullSizeWindow.h"
 #include "thumbs/ImageLoading.h"
 #include "thumbs/ThumbCollection.h"
@@ -427,20 +428,14 @@ void GenerateDialog::connectOptions()
 void GenerateDialog::Form_Load()
 {
     GuardStore([this] {
-        htmlPreferences.emplace(QStringLiteral("HTML Preferences"));
-        const SettingsSection preferences(QStringLiteral("Preferences"));
-        const CRegistry &html = *htmlPreferences;
         pageSlots = PageOrder(context.listing, context.thumbs);
-        model.Load(PageSourcesOf(pageSlots, context.thumbs), StoredValues(html), StoredValues(preferences));
+        model.Load(PageSourcesOf(pageSlots, context.thumbs));
     });
     hscThumb->setRange(1, std::max(1, model.PageThumbCount()));
     txtWebImages->setText(context.preferences.siteImageDirectory);
     txtSiteThumbs->setText(context.preferences.siteThumbnailDirectory);
     showOptions();
-    GuardStore([this] {
-        if (htmlPreferences)
-            model.StoreOptions(*htmlPreferences);
-    });
+    GuardStore([this] { model.StoreOptions(); });
     TabStrip1_Click(0);
     DetermineCellAmount();
     if (const QScreen *screen = QGuiApplication::primaryScreen()) {
@@ -506,7 +501,7 @@ void GenerateDialog::store(const QString &name)
 {
     GuardStore([this, &name] {
         if (!htmlPreferences)
-            htmlPreferences.emplace(QStringLiteral("HTML Preferences"));
+            htmlPreferences.emplace(Settings::HtmlPreferencesSection);
         htmlPreferences->SetValue(name, model.options.storedText(name));
     });
 }
@@ -665,8 +660,7 @@ void GenerateDialog::cmdCode_Click()
     QString html;
     const bool generated = GuardStore([this, &html] {
         Ui::BusyPointer busy;
-        const SettingsSection preferences(QStringLiteral("Preferences"));
-        html = GenerateHtml(model.request(context.preferences, StoredValues(preferences)));
+        html = GenerateHtml(model.request(context.preferences));
     });
     if (generated && context.showCode)
         context.showCode(html, model, this);
@@ -682,10 +676,7 @@ void GenerateDialog::Form_Unload()
 {
     if (std::exchange(unloaded, true))
         return;
-    GuardStore([this] {
-        SettingsSection preferences(QStringLiteral("Preferences"));
-        model.Unload(preferences, context.preferences);
-    });
+    GuardStore([this] { model.Unload(context.preferences); });
 }
 
 bool GenerateDialog::eventFilter(QObject *watched, QEvent *event)

@@ -51,27 +51,24 @@ QList<int> PageOrder(const QStringList &paths, const ThumbCollection &thumbs)
     return order;
 }
 
-PageModel::StoredValue StoredValues(const CRegistry &section)
-{
-    return [&section](const QString &name, const QString &fallback) { return section.GetValue(name, fallback); };
-}
-
 qint16 RecordNumber(const QString &text)
 {
     return qint16(std::clamp<qint32>(Numbers::RoundHalfEven(BoxValue(text)), -32768, 32767));
 }
 
-void PageModel::Load(QList<PageSource> sources, const StoredValue &htmlPreferences, const StoredValue &preferences)
+void PageModel::Load(QList<PageSource> sources)
 {
     PageSources = std::move(sources);
-    options = PageOptions::FromStored(htmlPreferences);
-    DetermineThumbValues(preferences);
+    const StoredSection html(Settings::HtmlPreferencesSection);
+    options = PageOptions::FromStored(
+        [&html](const QString &name, const QString &fallback) { return html.GetValue(name, fallback); });
+    DetermineThumbValues();
     GenerateDialogLoaded = true;
 }
 
-void PageModel::DetermineThumbValues(const StoredValue &preferences)
+void PageModel::DetermineThumbValues()
 {
-    linksLowerCase = BoxValue(preferences(QStringLiteral("Image File Name Lower Case"), QStringLiteral("0"))) != 0;
+    linksLowerCase = Settings::ImageNamesLowerCase.read();
     PageThumbValues.clear();
     for (const PageSource &source : PageSources)
         PageThumbValues << startingValues(source);
@@ -97,34 +94,35 @@ ThumbPageValues PageModel::startingValues(const PageSource &source) const
     return values;
 }
 
-void PageModel::Unload(CRegistry &preferences, const Preferences &directories)
+void PageModel::Unload(const Preferences &directories)
 {
-    preferences.SetValue(QStringLiteral("Web Site Images Directory"), directories.siteImageDirectory);
-    preferences.SetValue(QStringLiteral("Web Site Thumbnail Directory"), directories.siteThumbnailDirectory);
-    preferences.SetValue(QStringLiteral("Local Image Directory"), directories.localImageDirectory);
-    preferences.SetValue(QStringLiteral("Local Thumbnail Directory"), directories.localThumbnailDirectory);
+    using namespace Settings;
+    SettingsSection preferences(PreferencesSection);
+    SiteImageDirectory.write(preferences, directories.siteImageDirectory);
+    SiteThumbnailDirectory.write(preferences, directories.siteThumbnailDirectory);
+    LocalImageDirectory.write(preferences, directories.localImageDirectory);
+    LocalThumbnailDirectory.write(preferences, directories.localThumbnailDirectory);
     GenerateDialogLoaded = false;
 }
 
-void PageModel::StoreOptions(CRegistry &htmlPreferences) const
+void PageModel::StoreOptions() const
 {
+    SettingsSection htmlPreferences(Settings::HtmlPreferencesSection);
     for (const QString &name : PageOptions::ValueNames())
         htmlPreferences.SetValue(name, options.storedText(name));
 }
 
-PageRequest PageModel::request(const Preferences &directories, const StoredValue &preferences) const
+PageRequest PageModel::request(const Preferences &directories) const
 {
-    const auto number = [&preferences](const QString &name) {
-        return Numbers::RoundHalfEven(Numbers::LeadingNumber(preferences(name, QStringLiteral("0"))));
-    };
+    using namespace Settings;
+    const StoredSection preferences(PreferencesSection);
     PageRequest page;
-    page.imageNamesLower = number(QStringLiteral("Image File Name Lower Case"));
-    page.thumbNamesLower = number(QStringLiteral("Thumbnail File Name Lower Case"));
-    page.prefix = preferences(QStringLiteral("Save Image File Name Prefix"), QStringLiteral("QM_"));
-    // Only exactly "PNG" saves PNG files; the page names what is saved.
-    page.savedExtension = preferences(QStringLiteral("Save Image File Type"), QStringLiteral("JPG")) == QLatin1String("PNG")
-                              ? QStringLiteral("png")
-                              : QStringLiteral("jpg");
+    // The page names the files as saving names them: one rule reads the case settings
+    // for both.
+    page.imageNamesLower = ImageNamesLowerCase.read(preferences);
+    page.thumbNamesLower = ThumbnailNamesLowerCase.read(preferences);
+    page.prefix = SaveImageFileNamePrefix.read(preferences);
+    page.savedExtension = SavedThumbnailExtension(SaveImageFileType.read(preferences));
     page.siteImageDirectory = directories.siteImageDirectory;
     page.siteThumbnailDirectory = directories.siteThumbnailDirectory;
     page.options = options;
@@ -137,15 +135,12 @@ PageRequest PageModel::request(const Preferences &directories, const StoredValue
 
 SiteNames PageModel::siteNames(const Preferences &directories) const
 {
-    const SettingsSection preferences(QStringLiteral("Preferences"));
-    return SiteNamesOf(request(directories, StoredValues(preferences)));
+    return SiteNamesOf(request(directories));
 }
 
 SiteNames ListingSiteNames(const ListingModel &listing, const ThumbCollection &thumbs, const Preferences &directories)
 {
-    const SettingsSection html(QStringLiteral("HTML Preferences"));
-    const SettingsSection preferences(QStringLiteral("Preferences"));
     PageModel page;
-    page.Load(PageSourcesOf(PageOrder(listing, thumbs), thumbs), StoredValues(html), StoredValues(preferences));
+    page.Load(PageSourcesOf(PageOrder(listing, thumbs), thumbs));
     return page.siteNames(directories);
 }

@@ -5,9 +5,7 @@
 
 #include <QList>
 #include <QSize>
-#include <functional>
 
-class CRegistry;
 class ListingModel;
 class ThumbCollection;
 struct Preferences;
@@ -25,22 +23,19 @@ struct PageSource {
 // the batch build on one of the whole folder.
 class PageModel {
 public:
-    using StoredValue = std::function<QString(const QString &name, const QString &fallback)>;
-
     // Takes the thumbnails in page order and fills the options and the values from
-    // the stored settings: `htmlPreferences` reads "HTML Preferences", `preferences`
-    // reads "Preferences".
-    void Load(QList<PageSource> sources, const StoredValue &htmlPreferences, const StoredValue &preferences);
-    // Writes the four directories of the page back to the section "Preferences".
-    void Unload(CRegistry &preferences, const Preferences &directories);
-    // Writes every option to the section "HTML Preferences" as it is stored.
-    void StoreOptions(CRegistry &htmlPreferences) const;
+    // the stored settings.
+    void Load(QList<PageSource> sources);
+    // Stores the four directories of the page.
+    void Unload(const Preferences &directories);
+    // Stores every option as it is kept.
+    void StoreOptions() const;
 
     // Fills the values of every page position from the thumbnails and the options
     // (which the dialog keeps equal to what is stored): the file name as caption and
-    // link (lower-cased when "Image File Name Lower Case" is on), the cell image
+    // link (lower-cased when image names are kept in lower case), the cell image
     // border, the image spacings and the default target frame.
-    void DetermineThumbValues(const StoredValue &preferences);
+    void DetermineThumbValues();
     // Adds a thumbnail at the end of the page, with the values a position starts with.
     void Append(const PageSource &source);
 
@@ -49,9 +44,8 @@ public:
     QString cellAmount() const { return DetermineCellAmount(options.tableRows, options.tableColumns, PageThumbCount()); }
 
     // The page as the generator needs it, with the web site's directories of
-    // `directories` and the thumbnails' names as `preferences` ("Preferences") says
-    // they are saved.
-    PageRequest request(const Preferences &directories, const StoredValue &preferences) const;
+    // `directories` and the thumbnails' names as the stored preferences save them.
+    PageRequest request(const Preferences &directories) const;
     // The names of the page's files, as the stored preferences name them now.
     SiteNames siteNames(const Preferences &directories) const;
 
@@ -76,9 +70,6 @@ QList<PageSource> PageSourcesOf(const QList<int> &pageSlots, const ThumbCollecti
 // The names of the files of the page the listing would make now: its thumbnails in
 // its order, with the stored options and the values every position starts with.
 SiteNames ListingSiteNames(const ListingModel &listing, const ThumbCollection &thumbs, const Preferences &directories);
-
-// An opened section's values as the model reads them; the section must outlive it.
-PageModel::StoredValue StoredValues(const CRegistry &section);
 
 // A value typed for a border or a spacing, as the 16 bits a record holds: rounded
 // half to even, and kept within the range instead of wrapping round.

@@ -6,7 +6,7 @@
 #include <functional>
 
 // The options of the page, as the Generate dialog's controls show them and the
-// section "HTML Preferences" keeps them: check boxes as booleans, colours as 24-bit
+// page's settings section keeps them: check boxes as booleans, colours as 24-bit
 // values (red in the low byte), and the text boxes as the text typed into them.
 struct PageOptions {
     bool includePageCode = true;
@@ -38,9 +38,9 @@ struct PageOptions {
     // The stored value names, in the order the dialog reads them.
     static const QStringList &ValueNames();
 
-    // Sets one option from its stored value name ("Table Rows", ...) and text, the
+    // Sets one option from its stored value name and text, the
     // way the dialog's control takes it: check boxes "0"/"1", colours as decimal
-    // text, boxes as typed. "Font Bold" sets the bold box. False for an unknown name.
+    // text, boxes as typed. The bold box has a name too. False for an unknown name.
     bool set(const QString &name, const QString &text);
     // The text an option is stored as; rows, columns and the cell image border as
     // the decimal text of their value, an empty target frame as " ".

@@ -109,3 +109,8 @@ SiteNames SiteNamesOf(const PageRequest &request)
         names.add(thumb);
     return names;
 }
+
+QString SavedThumbnailExtension(const QString &fileType)
+{
+    return fileType == QLatin1String("PNG") ? QStringLiteral("png") : QStringLiteral("jpg");
+}

@@ -74,3 +74,7 @@ private:
 
 // The names of every file of the page `request` describes.
 SiteNames SiteNamesOf(const PageRequest &request);
+
+// The extension of saved thumbnails for the stored file type: only exactly "PNG"
+// saves PNG files.
+QString SavedThumbnailExtension(const QString &fileType);
