@@ -164,11 +164,19 @@ void ThumbsTest::closingFreesTheSlotForTheNextThumbnail()
     const int callsBefore = f.host.commandStateCalls;
     QVERIFY(f.window(2)->close());
     QCOMPARE(f.slotsInUse(), (QList<int>{1, 3}));
+    // The closed thumbnail's record goes with its slot.
+    QVERIFY(!f.thumbs.record(2));
+    QCOMPARE(f.thumbs.sourcePaths(), (QStringList{f.path(QStringLiteral("a.png")), f.path(QStringLiteral("c.png"))}));
     QCOMPARE(f.listing.keys(), (QStringList{f.path(QStringLiteral("a.png")), f.path(QStringLiteral("c.png"))}));
     QCOMPARE(f.host.totalText, QStringLiteral("Total Thumbnails:  2"));
     QCOMPARE(f.host.commandStateCalls, callsBefore + 1);
     QCOMPARE(f.make(QStringLiteral("d.png"), QSize(30, 20)), 0);
     QCOMPARE(f.window(2)->windowTitle(), QStringLiteral("d.png"));
+    const ThumbnailRecord *made = f.thumbs.record(2);
+    QVERIFY(made);
+    QCOMPARE(made->sourcePath, f.path(QStringLiteral("d.png")));
+    QCOMPARE(made->caption, f.window(2)->captionText());
+    QCOMPARE(made->picture.size(), f.window(2)->picture().picture().size());
     QCOMPARE(f.thumbs.upperBound(), 3);
     QCOMPARE(f.maker.windowOf(f.path(QStringLiteral("d.png"))), f.window(2));
 }

@@ -31,9 +31,9 @@ bool ImageBuffer::CreateImage(int bits, int width, int height, const QColor &fil
     return changed(editablePicture().createBlank(bits, QSize(width, height), fill));
 }
 
-bool ImageBuffer::CopyScaled(const ImageBuffer &source)
+bool ImageBuffer::CopyScaled(const Picture &source)
 {
-    return changed(editablePicture().copyScaled(source.picture(), resampleMode));
+    return changed(editablePicture().copyScaled(source, resampleMode));
 }
 
 void ImageBuffer::Clear()

@@ -32,7 +32,7 @@ public:
     bool CreateImage(int bits, int width, int height, const QColor &fill);
     void setResampleMode(Resampling mode) { resampleMode = mode; }
     Resampling ResampleMode() const { return resampleMode; }
-    bool CopyScaled(const ImageBuffer &source);
+    bool CopyScaled(const Picture &source);
     void Clear();
     int ImageWidth() const { return picture().width(); }
     int ImageHeight() const { return picture().height(); }

@@ -12,7 +12,7 @@ struct Preferences;
 
 // What the editor needs of the rest of the program.
 struct EditorContext {
-    const ThumbCollection &thumbs;
+    ThumbCollection &thumbs;
     Preferences &preferences;   // the web and local directories
     QString appPath;            // ends with the separator; the preview tree lives here
     const PageModel *page = nullptr;  // the Generate dialog's page while it is open

@@ -4,7 +4,6 @@
 #include "settings/Preferences.h"
 #include "settings/StoredSettings.h"
 #include "thumbs/ThumbCollection.h"
-#include "thumbs/ThumbnailWindow.h"
 #include "ui/Paths.h"
 #include "ui/Platform.h"
 #include "webpage/PageModel.h"
@@ -99,15 +98,15 @@ void CopyImages(const QString &directory, bool pageImagesOnly, const ThumbCollec
         return;
 
     const QString background = page ? BackgroundImageOf(*page) : QString();
-    FileWriting::ProtectedFiles pictures(SourcePaths(thumbs));
+    FileWriting::ProtectedFiles pictures(thumbs.sourcePaths());
     pictures.add(background);
     OutputFiles::CommandOutcome outcome;
     Copier copier(target, log, pictures, outcome);
     for (int slot = 1; slot <= thumbs.upperBound(); ++slot) {
-        const ThumbnailWindow *window = ThumbnailIn(thumbs, slot);
-        if (!window)
+        const ThumbnailRecord *record = thumbs.record(slot);
+        if (!record)
             continue;
-        const QString source = window->sourcePath();
+        const QString source = record->sourcePath;
         if (!pageImagesOnly) {
             copier.underOwnName(source, names.copy(names.positionOf(source)));
             continue;

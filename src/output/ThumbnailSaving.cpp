@@ -1,12 +1,10 @@
 #include "output/ThumbnailSaving.h"
 
-#include "imagebuffer/ImageBuffer.h"
 #include "output/OutputFiles.h"
 #include "settings/Preferences.h"
 #include "settings/SettingsSection.h"
 #include "settings/StoredSettings.h"
 #include "thumbs/ThumbCollection.h"
-#include "thumbs/ThumbnailWindow.h"
 #include "ui/Numbers.h"
 #include "ui/Paths.h"
 #include "ui/Platform.h"
@@ -56,7 +54,7 @@ bool WriteThumbnail(Picture &thumbnail, const QString &path, const SaveSettings 
     return written;
 }
 
-void SaveThumbnails(const QString &directory, const ThumbCollection &thumbs, const SiteNames &names,
+void SaveThumbnails(const QString &directory, ThumbCollection &thumbs, const SiteNames &names,
                     Preferences &preferences, const QString &appPath)
 {
     const SaveSettings settings = SaveSettings::Read();
@@ -72,14 +70,14 @@ void SaveThumbnails(const QString &directory, const ThumbCollection &thumbs, con
     if (!OutputFiles::BeginLog(log, target, Title))
         return;
 
-    const FileWriting::ProtectedFiles pictures(SourcePaths(thumbs));
+    const FileWriting::ProtectedFiles pictures(thumbs.sourcePaths());
     OutputFiles::CommandOutcome outcome;
     for (int slot = 1; slot <= thumbs.upperBound(); ++slot) {
-        ThumbnailWindow *window = ThumbnailIn(thumbs, slot);
-        if (!window)
+        const ThumbnailRecord *record = thumbs.record(slot);
+        if (!record)
             continue;
         // Every thumbnail is on the page the names were given for.
-        const QString name = names.thumbnail(names.positionOf(window->sourcePath()));
+        const QString name = names.thumbnail(names.positionOf(record->sourcePath));
         QString why;
         const std::optional<QString> path = OutputFiles::Destination(target, name, pictures, why);
         if (settings.png())
@@ -88,10 +86,11 @@ void SaveThumbnails(const QString &directory, const ThumbCollection &thumbs, con
             outcome.failed(target + name, why);
             continue;
         }
-        Picture thumbnail = window->picture().picture();
+        Picture thumbnail = record->picture;
         if (!WriteThumbnail(thumbnail, *path, settings))
             outcome.failed(*path, thumbnail.errorString());
-        window->picture().setPicture(thumbnail);
+        if (settings.png() && settings.reducedColours)
+            thumbs.setPicture(slot, thumbnail);  // the thumbnail keeps the colours it was written with
     }
     outcome.renamed(names, SiteNames::Kind::Thumbnail, log);
     log.finish(Title);

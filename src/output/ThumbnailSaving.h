@@ -34,5 +34,5 @@ bool WriteThumbnail(Picture &thumbnail, const QString &path, const SaveSettings 
 // message. No thumbnail replaces one of the pictures. Thumbnails that could not be
 // saved are counted and reported with the reason at the end, as are the ones
 // given other names.
-void SaveThumbnails(const QString &directory, const ThumbCollection &thumbs, const SiteNames &names,
+void SaveThumbnails(const QString &directory, ThumbCollection &thumbs, const SiteNames &names,
                     Preferences &preferences, const QString &appPath);

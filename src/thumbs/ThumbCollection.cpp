@@ -10,6 +10,20 @@ QWidget *ThumbCollection::window(int slot) const
     return valid(slot) ? entries[slot - 1].window.data() : nullptr;
 }
 
+const ThumbnailRecord *ThumbCollection::record(int slot) const
+{
+    return inUseAt(slot) && entries[slot - 1].record ? &*entries[slot - 1].record : nullptr;
+}
+
+QStringList ThumbCollection::sourcePaths() const
+{
+    QStringList paths;
+    for (const Slot &slot : entries)
+        if (!slot.free && slot.record)
+            paths << slot.record->sourcePath;
+    return paths;
+}
+
 int ThumbCollection::FindFreeThumb()
 {
     for (int slot = 1; slot <= upperBound(); ++slot)
@@ -25,8 +39,22 @@ int ThumbCollection::FindFreeThumb()
 
 void ThumbCollection::setWindow(int slot, QWidget *window)
 {
-    if (valid(slot) && !entries[slot - 1].free)
+    if (inUseAt(slot))
         entries[slot - 1].window = window;
+}
+
+void ThumbCollection::setRecord(int slot, ThumbnailRecord record)
+{
+    if (inUseAt(slot))
+        entries[slot - 1].record = std::move(record);
+}
+
+void ThumbCollection::setPicture(int slot, const Picture &picture)
+{
+    if (!inUseAt(slot) || !entries[slot - 1].record)
+        return;
+    entries[slot - 1].record->picture = picture;
+    emit pictureChanged(slot);
 }
 
 void ThumbCollection::release(int slot)
@@ -34,13 +62,16 @@ void ThumbCollection::release(int slot)
     if (isFree(slot))
         return;
     entries[slot - 1].free = true;
+    entries[slot - 1].record.reset();
     setCount(inUse - 1);
 }
 
 void ThumbCollection::releaseAll()
 {
-    for (Slot &slot : entries)
+    for (Slot &slot : entries) {
         slot.free = true;
+        slot.record.reset();
+    }
     setCount(0);
 }
 

@@ -4,6 +4,7 @@
 #include "thumbs/ThumbCollection.h"
 #include "thumbs/ThumbnailImage.h"
 #include "ui/Controls.h"
+#include "ui/Paths.h"
 #include "ui/Twips.h"
 
 #include <QCloseEvent>
@@ -125,16 +126,24 @@ bool ThumbnailWindow::eventFilter(QObject *watched, QEvent *event)
     return QMdiSubWindow::eventFilter(watched, event);
 }
 
-void ThumbnailWindow::setSourcePath(const QString &source)
+void ThumbnailWindow::showRecord(const ThumbnailRecord &record, int pictureMargin, int captionHeight)
 {
-    path = source;
-    setToolTip(source);
+    picThumb->setAutoSize(true);
+    showPicture(record.picture);
+    picThumb->show();
+    lblCaption->show();
+    path = record.sourcePath;
+    setToolTip(path);
+    captionLines = record.caption;
+    const QString name = Paths::FileNameOf(path);
+    setWindowTitle(name);
+    picThumb->setAccessibleName(QStringLiteral("Thumbnail of ") + name);
+    arrange(pictureMargin, captionHeight);
 }
 
-void ThumbnailWindow::setCaptionText(const QString &text)
+void ThumbnailWindow::showPicture(const Picture &picture)
 {
-    captionLines = text;
-    layoutInterior();
+    picThumb->setPicture(picture);
 }
 
 void ThumbnailWindow::arrange(int pictureMargin, int captionHeight)
@@ -173,13 +182,4 @@ void ThumbnailWindow::closeEvent(QCloseEvent *event)
 ThumbnailWindow *ThumbnailIn(const ThumbCollection &thumbs, int slot)
 {
     return thumbs.isFree(slot) ? nullptr : qobject_cast<ThumbnailWindow *>(thumbs.window(slot));
-}
-
-QStringList SourcePaths(const ThumbCollection &thumbs)
-{
-    QStringList paths;
-    for (int slot = 1; slot <= thumbs.upperBound(); ++slot)
-        if (const ThumbnailWindow *window = ThumbnailIn(thumbs, slot))
-            paths << window->sourcePath();
-    return paths;
 }

@@ -4,9 +4,11 @@
 #include <QStringList>
 
 class ImageBuffer;
+class Picture;
 class QLabel;
 class QMenu;
 class ThumbCollection;
+struct ThumbnailRecord;
 
 // One thumbnail: a child window of the main window showing the scaled picture and,
 // under it, a three-line caption (file name, pixel size, size in kilobytes). Its
@@ -21,20 +23,19 @@ public:
 
     // The slot number as text ("Tag"); empty until the window is filled.
     QString Tag;
-    // The full path of the source image (the caption label's tag), also the
-    // window's tooltip.
+    // Shows a thumbnail: its picture, its caption (the file name cut in the middle
+    // when the window is too narrow for it), its file's name as the title and its
+    // path as the tooltip. The interior is then laid out: the picture `margin` from
+    // the top, the caption below it after another margin, the interior as large as
+    // both with a margin either side of the picture. A wider interior keeps the
+    // picture in its middle.
+    void showRecord(const ThumbnailRecord &record, int margin, int captionHeight);
+    // The full path of the source image (the caption label's tag).
     QString sourcePath() const { return path; }
-    void setSourcePath(const QString &source);
-
-    // The caption's three lines as they are: the label shows the file name cut in
-    // the middle when the window is too narrow for it.
+    // The caption's three lines as they are.
     QString captionText() const { return captionLines; }
-    void setCaptionText(const QString &text);
-
-    // Lays out the interior: the picture `margin` from the top, the caption below it
-    // after another margin, the interior as large as both with a margin either side
-    // of the picture. A wider interior keeps the picture in its middle.
-    void arrange(int margin, int captionHeight);
+    // Shows another picture of the same size.
+    void showPicture(const Picture &picture);
     // The window's size when it is made and after a mosaic: its interior with the
     // frame, but never so narrow that its title bar's buttons overlap.
     QSize ownSize() const;
@@ -60,6 +61,7 @@ protected:
 
 private:
     class Interior;
+    void arrange(int margin, int captionHeight);
     void layoutInterior();
 
     Interior *interior;
@@ -74,5 +76,3 @@ private:
 
 // The thumbnail window of a slot in use; null for a free slot or one without a window.
 ThumbnailWindow *ThumbnailIn(const ThumbCollection &thumbs, int slot);
-// The source paths of every thumbnail, in slot order.
-QStringList SourcePaths(const ThumbCollection &thumbs);

@@ -31,6 +31,11 @@ Thumbnails::Thumbnails(ThumbCollection &thumbs, ListingModel &listing, const Pre
                        ThumbnailHost &host, QObject *parent)
     : QObject(parent), thumbs(thumbs), listing(listing), preferences(preferences), host(host)
 {
+    // A window shows its record's picture, also after a command changed it.
+    connect(&thumbs, &ThumbCollection::pictureChanged, this, [&thumbs](int slot) {
+        if (ThumbnailWindow *window = ThumbnailIn(thumbs, slot))
+            window->showPicture(thumbs.record(slot)->picture);
+    });
 }
 
 QString Thumbnails::totalText() const
@@ -59,26 +64,14 @@ int Thumbnails::AddThumbnail(const PreparedThumbnail &prepared, const QString &p
         return giveBack(slot, ErrKeyNotUnique);
     if (!prepared.made)
         return giveBack(slot, ErrOutOfMemory);
-    const Picture &scaled = prepared.thumbnail;
-    const QSize source = prepared.sourceSize;
+    const qint64 bytes = QFileInfo(path).size();
+    thumbs.setRecord(slot, {path, ThumbnailCaption(path, prepared.sourceSize, bytes), prepared.thumbnail});
 
     auto *window = new ThumbnailWindow;
-    ImageBuffer &picture = window->picture();
-    picture.setAutoSize(true);
-    picture.setPicture(scaled);
-    picture.show();
-    window->caption().show();
     // The picture sits at the margin, not at a fixed top, so that the caption's
     // three lines fit in the interior the margins leave.
-    window->arrange(std::max(0, preferences.leftMargin), CaptionHeight);
-
-    const QString name = Paths::FileNameOf(path);
-    const qint64 bytes = QFileInfo(path).size();
-    window->setCaptionText(ThumbnailCaption(path, source, bytes));
-    window->setSourcePath(path);
+    window->showRecord(*thumbs.record(slot), std::max(0, preferences.leftMargin), CaptionHeight);
     window->Tag = QString::number(slot);
-    window->setWindowTitle(name);
-    picture.setAccessibleName(QStringLiteral("Thumbnail of ") + name);
     thumbs.setWindow(slot, window);
     connect(window, &ThumbnailWindow::unloading, this, [this](ThumbnailWindow *closing) { CloseThumbnail(*closing); });
     connect(window, &ThumbnailWindow::fullSizeRequested, this, &Thumbnails::ViewFullSize);

@@ -8,7 +8,6 @@
 #include "thumbs/ImageLoading.h"
 #include "thumbs/ThumbCollection.h"
 #include "thumbs/ThumbnailImage.h"
-#include "thumbs/ThumbnailWindow.h"
 #include "ui/Numbers.h"
 #include "ui/Paths.h"
 #include "ui/Platform.h"
@@ -538,12 +537,12 @@ void GenerateDialog::DisplayThumbnail(int position)
     lblThumbPosition->setText(QStringLiteral("Position %1 of %2: %3")
                                   .arg(QString::number(position), QString::number(model.PageThumbCount()),
                                        CaptionFileName(caption)));
-    const auto *window = qobject_cast<const ThumbnailWindow *>(context.thumbs.window(pageSlots[position - 1]));
-    if (!window)
+    const ThumbnailRecord *record = context.thumbs.record(pageSlots[position - 1]);
+    if (!record)
         return;
-    const ImageBuffer &thumbnail = window->picture();
+    const Picture &thumbnail = record->picture;
     const QSize area = picContainer->size();
-    const QSize source(std::max(1, thumbnail.ImageWidth()), std::max(1, thumbnail.ImageHeight()));
+    const QSize source(std::max(1, thumbnail.width()), std::max(1, thumbnail.height()));
     QSize fitted;
     QPoint place;
     if (double(source.height()) / area.height() > double(source.width()) / area.width()) {
@@ -553,7 +552,7 @@ void GenerateDialog::DisplayThumbnail(int position)
         fitted = QSize(area.width(), std::max(1, qRound(double(area.width()) * source.height() / source.width())));
         place = QPoint(0, (area.height() - fitted.height()) / 2);
     }
-    picDisplayThumb->CreateImage(thumbnail.ColorDepth(), fitted.width(), fitted.height(), Qt::white);
+    picDisplayThumb->CreateImage(thumbnail.depth(), fitted.width(), fitted.height(), Qt::white);
     picDisplayThumb->setResampleMode(Resampling::Smooth);
     picDisplayThumb->move(place);
     picDisplayThumb->CopyScaled(thumbnail);

@@ -5,17 +5,9 @@
 #include "thumbs/ListingModel.h"
 #include "thumbs/ThumbCollection.h"
 #include "thumbs/ThumbnailImage.h"
-#include "thumbs/ThumbnailWindow.h"
-#include "imagebuffer/ImageBuffer.h"
 #include "ui/Numbers.h"
 
 #include <QHash>
-#include <QLabel>
-
-namespace {
-
-
-} // namespace
 
 QList<int> PageOrder(const ListingModel &listing, const ThumbCollection &thumbs)
 {
@@ -30,9 +22,8 @@ QList<PageSource> PageSourcesOf(const QList<int> &pageSlots, const ThumbCollecti
     QList<PageSource> sources;
     sources.reserve(pageSlots.size());
     for (int slot : pageSlots) {
-        const ThumbnailWindow *window = ThumbnailIn(thumbs, slot);
-        sources << PageSource{window->sourcePath(), window->captionText(),
-                              QSize(window->picture().ImageWidth(), window->picture().ImageHeight())};
+        const ThumbnailRecord *record = thumbs.record(slot);
+        sources << PageSource{record->sourcePath, record->caption, record->picture.size()};
     }
     return sources;
 }
@@ -41,8 +32,8 @@ QList<int> PageOrder(const QStringList &paths, const ThumbCollection &thumbs)
 {
     QHash<QString, int> firstSlot;
     for (int slot = 1; slot <= thumbs.upperBound(); ++slot)
-        if (const ThumbnailWindow *window = ThumbnailIn(thumbs, slot); window && !firstSlot.contains(window->sourcePath()))
-            firstSlot.insert(window->sourcePath(), slot);
+        if (const ThumbnailRecord *record = thumbs.record(slot); record && !firstSlot.contains(record->sourcePath))
+            firstSlot.insert(record->sourcePath, slot);
     QList<int> order;
     order.reserve(paths.size());
     for (const QString &path : paths)
