@@ -105,7 +105,7 @@ void ListingTest::sidesTurnClockwiseAndTheStatusBarStaysAtTheBottom()
                                                         {ListingPanel::Top, Qt::TopDockWidgetArea},
                                                         {ListingPanel::Right, Qt::RightDockWidgetArea}};
     for (const auto &[side, area] : turns) {
-        l.form->buttons().listingAlign->trigger();
+        l.form->commands().listingAlign->trigger();
         settle();
         QCOMPARE(l.form->dockWidgetArea(&l.panel()), area);
         QCOMPARE(l.stored(QStringLiteral("Preferences/Listing Alignment")), QString::number(side));
@@ -125,13 +125,13 @@ void ListingTest::hidingGreysTheAlignment()
     QVERIFY(!l.action("mnuListingAlignmentLeft")->isChecked());
     l.action("mnuListingHide")->trigger();
     QVERIFY(l.panel().isHidden());
-    QVERIFY(!l.form->buttons().listingAlign->isEnabled());
+    QVERIFY(!l.form->commands().listingAlign->isEnabled());
     l.open("mnuListing");
     QVERIFY(l.action("mnuListingHide")->isChecked());
     QVERIFY(!l.action("mnuListingAlignment")->isEnabled());
     l.action("mnuListingHide")->trigger();
     QVERIFY(l.panel().isVisible());
-    QVERIFY(l.form->buttons().listingAlign->isEnabled());
+    QVERIFY(l.form->commands().listingAlign->isEnabled());
 }
 
 void ListingTest::columnsAndAutoSortPersist()
@@ -248,7 +248,7 @@ void ListingTest::mosaicRows()
 void ListingTest::mosaicArrangesTheThumbnailsInSlotOrder()
 {
     Listing l;
-    l.form->buttons().mosaic->trigger();  // nothing loaded: nothing happens
+    l.form->commands().mosaic->trigger();  // nothing loaded: nothing happens
     QList<ThumbnailWindow *> windows;
     for (const char *name : {"a.png", "b.png", "c.png", "d.png"})
         windows << l.make(QString::fromLatin1(name));
@@ -256,8 +256,8 @@ void ListingTest::mosaicArrangesTheThumbnailsInSlotOrder()
     windows[3]->showMinimized();
     windows[0]->move(300, 200);
     l.form->SetCommandStates(false);
-    l.form->buttons().cascade->trigger();  // which widens the windows
-    l.form->buttons().mosaic->trigger();
+    l.form->commands().cascade->trigger();  // which widens the windows
+    l.form->commands().mosaic->trigger();
     QCOMPARE(windows[0]->size(), windows[0]->ownSize());
     QCOMPARE(windows[0]->pos(), QPoint(0, 0));
     QCOMPARE(windows[2]->pos(), QPoint(windows[0]->width(), 0));
@@ -274,7 +274,7 @@ void ListingTest::everyWindowCanBeReached()
     for (int i = 0; i < 40; ++i)
         windows << l.make(QStringLiteral("p%1.png").arg(i));
     l.form->SetCommandStates(false);
-    l.form->buttons().mosaic->trigger();
+    l.form->commands().mosaic->trigger();
     QMdiArea &area = *l.form->mdiArea();
     QVERIFY(windows.last()->geometry().bottom() > area.viewport()->height());
     QVERIFY(area.verticalScrollBar()->maximum() >= windows.last()->geometry().bottom() - area.viewport()->height());

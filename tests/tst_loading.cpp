@@ -132,7 +132,9 @@ void LoadingTest::cancellingTheFolderBrowserLoadsNothing()
     QCOMPARE(l.platform->folderRequests[0].initialDirectory, Globals::Prefs.lastOpenDirectory);
     QVERIFY(l.platform->messages.isEmpty());
     QCOMPARE(l.form->listingRows().rowCount(), 0);
-    QVERIFY(!l.form->buttons().stop->isVisible() && l.form->buttons().generateCode->isVisible());
+    QCoreApplication::processEvents();  // the toolbar lays its buttons out after a change
+    QVERIFY(!l.form->toolbarButton(l.form->commands().stop)->isVisibleTo(l.form->toolbar()));
+    QVERIFY(l.form->toolbarButton(l.form->commands().generate)->isVisibleTo(l.form->toolbar()));
     QCOMPARE(l.platform->busyDepth, 0);
 }
 
@@ -155,7 +157,7 @@ void LoadingTest::aFolderOfPicturesAndText()
     QCOMPARE(l.stored(QStringLiteral("Preferences/Last Open Directory")), pictures + Separator);
     QVERIFY(l.form->loadBuffer()->picture().isNull());
     QCOMPARE(l.form->PanelText(1), QStringLiteral("Total Thumbnails:  2"));
-    QVERIFY(l.form->buttons().generateCode->isEnabled());
+    QVERIFY(l.form->commands().generate->isEnabled());
     // A second folder: no second note.
     QVERIFY(l.loadFolder(l.folder(QStringLiteral("more"), {{"x.png", Loading::picture()}})));
     QCOMPARE(l.titles().size(), 1);
@@ -392,10 +394,17 @@ void LoadingTest::thumbnailMenusTakeTheMenuBar()
     l.form->mdiArea()->setActiveSubWindow(window);
     const QList<QAction *> shown = l.form->menuBar()->actions();
     QCOMPARE(shown.size(), 6);
+    // The items the bar's menus (and their submenus) show.
     const auto item = [&shown](const char *name) {
+        QList<QAction *> items;
         for (QAction *menu : shown)
-            for (QAction *action : menu->menu()->findChildren<QAction *>(QString::fromUtf8(name)))
-                return action;
+            items << menu->menu()->actions();
+        for (qsizetype i = 0; i < items.size(); ++i) {
+            if (items[i]->objectName() == QLatin1String(name))
+                return items[i];
+            if (items[i]->menu())
+                items << items[i]->menu()->actions();
+        }
         return static_cast<QAction *>(nullptr);
     };
     QVERIFY(item("mnuWindowsStatusBar"));
@@ -466,7 +475,7 @@ void LoadingTest::everyControlHasANameAndTheKeyboardReachesTheCommands()
     Loading l;
     QVERIFY(l.loadFolder(l.folder(QStringLiteral("pictures"), {{"a.png", Loading::picture()}})));
     QCOMPARE(UnnamedControls(*l.form).join(", "), QString());
-    const QWidget *generate = l.form->toolbar()->widgetForAction(l.form->buttons().generateCode);
+    const QWidget *generate = l.form->toolbarButton(l.form->commands().generate);
     QCOMPARE(generate->accessibleName(), QStringLiteral("Generate Code"));
     QCOMPARE(generate->accessibleDescription(), QStringLiteral("Determine Options For And Create a Web Page"));
     ThumbnailWindow *window = l.window(QStringLiteral("a.png"));

@@ -3,6 +3,8 @@
 #include "frame/AboutBox.h"
 #include "frame/CaptionFlasher.h"
 #include "frame/ListingPanel.h"
+#include "frame/CommandMenus.h"
+#include "frame/Commands.h"
 #include "frame/MainForm.h"
 #include "imagebuffer/ImageBuffer.h"
 #include "ScriptedPlatform.h"
@@ -28,7 +30,7 @@ private slots:
     void positionIsRestoredAndRepaired();
     void aBadStoredSideDocksTheListingOnTheRight();
     void commandStates();
-    void menusSetTheirItemsWhenOpened();
+    void menusAndToolbarShareOneActionPerCommand();
     void toolbarAndStatusBarToggle();
     void flashRestartsForASecondWindow();
     void helpAboutAndDialogs();
@@ -103,42 +105,53 @@ void MainFormTest::commandStates()
         QString text;
         for (const char *key : {"Open Directory", "Open File", "Save Images", "Save Thumbnails", "Generate Code",
                                 "Stop", "Listing Align", "Cascade", "Tile", "Mosaic"})
-            text += frame.visible(key) ? (frame.enabled(key) ? u'E' : u'd') : u'-';
+            text += frame.shown(key) ? (frame.button(key)->isEnabled() ? u'E' : u'd') : u'-';
         return text;
     };
-    // E enabled, d disabled, - hidden (a hidden action never reports itself enabled).
+    // E enabled, d disabled, - hidden.
     QCOMPARE(states(), QStringLiteral("EEddd-Eddd"));
     frame.form->SetCommandStates(true);
     QCOMPARE(states(), QStringLiteral("dddd-Edddd"));
-    // A load that made nothing leaves Listing Align as the load left it.
     frame.form->SetCommandStates(false);
-    QCOMPARE(states(), QStringLiteral("EEddd-dddd"));
-    frame.addRow();
-    frame.form->SetCommandStates(false);
+    QCOMPARE(states(), QStringLiteral("EEddd-Eddd"));
+    frame.addRow();  // a thumbnail arriving outside a load enables its commands at once
     QCOMPARE(states(), QStringLiteral("EEEEE-EEEE"));
+    frame.action("mnuListingHide")->trigger();
+    QCOMPARE(states(), QStringLiteral("EEEEE-dEEE"));
+    QVERIFY(!frame.action("mnuListingAlignment")->isEnabled());
 }
 
-
-void MainFormTest::menusSetTheirItemsWhenOpened()
+// A menu item and a toolbar button of one command are one action: they cannot
+// disagree on whether it runs.
+void MainFormTest::menusAndToolbarShareOneActionPerCommand()
 {
     Frame frame;
-    auto enabledAfterOpening = [&frame](const char *menu, const char *item) {
-        frame.open(menu);
-        return frame.action(item)->isEnabled();
+    const Commands &commands = frame.form->commands();
+    const QList<QPair<const char *, QAction *>> shared = {
+        {"Open Directory", commands.openDirectory}, {"Save Images", commands.saveImages},
+        {"Generate Code", commands.generate},       {"Mosaic", commands.mosaic},
     };
-    QVERIFY(!enabledAfterOpening("mnuFile", "mnuFileClearThumbnails"));
+    for (const auto &[key, command] : shared)
+        QCOMPARE(frame.button(key)->defaultAction(), command);
+    QVERIFY(frame.form->findChild<QMenu *>(QStringLiteral("mnuHTML"))->actions().contains(commands.generate));
+    QCOMPARE(commands.generate->objectName(), QStringLiteral("mnuHTMLGenerate"));
+    QVERIFY(!commands.clearThumbnails->isEnabled() && !commands.saveThumbnails->isEnabled());
     frame.addRow();
-    QVERIFY(enabledAfterOpening("mnuFile", "mnuFileClearThumbnails"));
-    QVERIFY(!enabledAfterOpening("mnuHTML", "mnuHTMLGenerate"));
-    QVERIFY(enabledAfterOpening("mnuHTML", "mnuHTMLEditor"));
-    QVERIFY(!enabledAfterOpening("mnuImages", "mnuImagesSaveImages"));
-    ThumbCollection &thumbs = frame.form->thumbnails();
-    thumbs.release(thumbs.FindFreeThumb());  // slot 1, since freed, still counts
-    QVERIFY(enabledAfterOpening("mnuHTML", "mnuHTMLGenerate"));
-    QVERIFY(enabledAfterOpening("mnuImages", "mnuImagesSaveThumbnails"));
-    QVERIFY(enabledAfterOpening("mnuImages", "mnuImagesSaveImages"));
-}
+    QVERIFY(commands.clearThumbnails->isEnabled() && commands.saveThumbnails->isEnabled());
+    QVERIFY(commands.editor->isEnabled());
 
+    // The thumbnail windows' menus carry the same actions, except the few they
+    // caption or run otherwise.
+    CommandMenus thumbnailMenus(*frame.form, commands, CommandMenus::ThumbnailWindow, frame.form.get());
+    QList<QAction *> items;
+    for (QMenu *menu : thumbnailMenus.menus())
+        items << menu->actions();
+    QVERIFY(items.contains(commands.saveImages) && items.contains(commands.generate));
+    QVERIFY(items.contains(commands.cascadeWindows) && !items.contains(commands.cascade));
+    QCOMPARE(commands.cascadeWindows->text(), QStringLiteral("&Cascade Windows"));
+    frame.form->SetCommandStates(true);
+    QVERIFY(!commands.loadDirectory->isEnabled() && !commands.cascadeWindows->isEnabled());
+}
 
 void MainFormTest::toolbarAndStatusBarToggle()
 {
@@ -216,7 +229,7 @@ void MainFormTest::stopButtonEndsALoad()
         Frame frame;
         frame.form->SetCommandStates(true);
         QVERIFY(!frame.form->imageLoader().stopRequested());
-        frame.form->buttons().stop->trigger();
+        frame.form->commands().stop->trigger();
         QVERIFY(frame.form->imageLoader().stopRequested());
     }
     // Esc does the same from anywhere in the window, but only while a load runs.

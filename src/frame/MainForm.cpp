@@ -3,6 +3,7 @@
 #include "frame/AboutBox.h"
 #include "frame/CaptionFlasher.h"
 #include "frame/CommandMenus.h"
+#include "frame/Commands.h"
 #include "frame/Globals.h"
 #include "settings/SettingsSection.h"
 #include "settings/StoredSettings.h"
@@ -39,10 +40,9 @@
 #include <QStatusBar>
 #include <QShortcut>
 #include <QToolBar>
+#include <QToolButton>
 
 namespace {
-
-using Command = void (MainForm::*)();
 
 struct ToolbarButton {
     const char *key;       // nullptr for a separator
@@ -50,35 +50,29 @@ struct ToolbarButton {
     const char *caption;
     const char *tooltip;
     const char *tag;
-    QAction *MainForm::ToolbarButtons::*member;
-    Command command;
+    QAction *Commands::*command;
 };
 
 const ToolbarButton ToolbarLayout[] = {
     {"Open Directory", "Open Directory", "Open Directory", "Create Thumbnails For Images Within a Directory",
-     "Open Directory", &MainForm::ToolbarButtons::openDirectory, &MainForm::mnuFileOpenDir_Click},
-    {"Open File", "Open Image", "Open Image", "Create a Thumbnail From An Image", "Open Image",
-     &MainForm::ToolbarButtons::openFile, &MainForm::mnuFileOpenFile_Click},
-    {nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr},
+     "Open Directory", &Commands::openDirectory},
+    {"Open File", "Open Image", "Open Image", "Create a Thumbnail From An Image", "Open Image", &Commands::openFile},
+    {nullptr, nullptr, nullptr, nullptr, nullptr, nullptr},
     {"Save Images", "Save Images", "Save Images", "Copy Full-Sized Images to a Directory", "Save Images",
-     &MainForm::ToolbarButtons::saveImages, &MainForm::mnuImagesSaveImages_Click},
+     &Commands::saveImages},
     {"Save Thumbnails", "Save Thumbnails", "Save Thumbs", "Save Thumbnails to a Directory", "Save Thumbnails",
-     &MainForm::ToolbarButtons::saveThumbnails, &MainForm::mnuImagesSaveThumbnails_Click},
-    {nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr},
+     &Commands::saveThumbnails},
+    {nullptr, nullptr, nullptr, nullptr, nullptr, nullptr},
     {"Generate Code", nullptr, "Generate Code", "Determine Options For And Create a Web Page", "Generate Code",
-     &MainForm::ToolbarButtons::generateCode, &MainForm::mnuHTMLGenerate_Click},
-    {"Stop", "Stop", "Stop!", "Cancel Loading Images", "Stop!", &MainForm::ToolbarButtons::stop,
-     &MainForm::Stop_Click},
-    {nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr},
+     &Commands::generate},
+    {"Stop", "Stop", "Stop!", "Cancel Loading Images", "Stop!", &Commands::stop},
+    {nullptr, nullptr, nullptr, nullptr, nullptr, nullptr},
     {"Listing Align", "Listing", "Listing Align", "Cycle Through Possible Listing Docking Positions",
-     "Listing Align", &MainForm::ToolbarButtons::listingAlign, &MainForm::RotatePicListing},
-    {nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr},
-    {"Cascade", "Cascade", "Cascade", "Cascade Arrange All Thumbnail Windows", "Cascade",
-     &MainForm::ToolbarButtons::cascade, &MainForm::mnuWindowsCascade_Click},
-    {"Tile", "Tile", "Tile", "Tile Arrange All Thumbnail Windows", "Tile", &MainForm::ToolbarButtons::tile,
-     &MainForm::mnuWindowsTile_Click},
-    {"Mosaic", "Mosaic", "Mosaic", "Mosaic Arrange All Thumbnail Windows", "Mosaic",
-     &MainForm::ToolbarButtons::mosaic, &MainForm::mnuWindowsMosaic_Click},
+     "Listing Align", &Commands::listingAlign},
+    {nullptr, nullptr, nullptr, nullptr, nullptr, nullptr},
+    {"Cascade", "Cascade", "Cascade", "Cascade Arrange All Thumbnail Windows", "Cascade", &Commands::cascade},
+    {"Tile", "Tile", "Tile", "Tile Arrange All Thumbnail Windows", "Tile", &Commands::tile},
+    {"Mosaic", "Mosaic", "Mosaic", "Mosaic Arrange All Thumbnail Windows", "Mosaic", &Commands::mosaic},
 };
 
 // The picture of the Generate button changes with the hour it was made in.
@@ -148,9 +142,10 @@ MainForm::MainForm(QWidget *parent)
     setStatusBar(StatusBar1);
 
     buildWorkingControls();
+    commandSet = new Commands(*this);
     buildMenus();
-    connectListing();
     connectThumbnails();
+    connectListing();
     GuardStore([this] { MDIForm_Load(); });
 }
 
@@ -178,6 +173,14 @@ void MainForm::connectListing()
         if (ThumbnailWindow *window = thumbnailMaker.windowOf(path))
             window->close();
     });
+    // Thumbnails that come or go outside a load change what the commands can do.
+    const auto rowsChanged = [this] {
+        if (!loader->loading())
+            SetCommandStates(false);
+    };
+    connect(&listingModel, &QAbstractItemModel::rowsInserted, this, rowsChanged);
+    connect(&listingModel, &QAbstractItemModel::rowsRemoved, this, rowsChanged);
+    connect(&listingModel, &QAbstractItemModel::modelReset, this, rowsChanged);
     connect(picListing, &ListingPanel::resizedByUser, this,
             [this] { GuardStore([this] { picListing->ListingLayout(false, true); }); });
 }
@@ -215,7 +218,7 @@ MainForm::~MainForm()
 
 void MainForm::buildMenus()
 {
-    menus = new CommandMenus(*this, CommandMenus::MainWindow, this);
+    menus = new CommandMenus(*this, *commandSet, CommandMenus::MainWindow, this);
     showMenusOf(nullptr);
     connect(mdi, &QMdiArea::subWindowActivated, this, &MainForm::showMenusOf);
     connect(mdi, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow *active) { RevealWindow(*mdi, active); });
@@ -230,7 +233,7 @@ void MainForm::showMenusOf(QMdiSubWindow *active)
     CommandMenus *shown = menus;
     if (qobject_cast<ThumbnailWindow *>(active)) {
         if (!thumbnailMenus)
-            thumbnailMenus = new CommandMenus(*this, CommandMenus::ThumbnailWindow, this);
+            thumbnailMenus = new CommandMenus(*this, *commandSet, CommandMenus::ThumbnailWindow, this);
         shown = thumbnailMenus;
     }
     if (shown == menusShown)
@@ -329,10 +332,14 @@ void MainForm::closeEvent(QCloseEvent *event)
     QCoreApplication::quit();
 }
 
+// Each button shows its command: the picture, the caption (the command's icon text)
+// and the tooltip are the command's, and so are its enabled state and what it runs.
+// The button sits in a slot of its own, so that the toolbar can show or hide it
+// without touching the command's menu items.
 void MainForm::CreateToolbarButtons(bool Create, const QHash<QString, QIcon> &Images)
 {
     Toolbar1->clear();
-    toolbarButtons = ToolbarButtons();
+    toolbarSlots.clear();
     if (!Create)
         return;
     const QString generateImage = GenerateImage(Ui::platform().localTime());
@@ -341,21 +348,34 @@ void MainForm::CreateToolbarButtons(bool Create, const QHash<QString, QIcon> &Im
             Toolbar1->addSeparator();
             continue;
         }
+        QAction *command = commandSet->*definition.command;
         const QString image = definition.image ? QString::fromUtf8(definition.image) : generateImage;
-        QAction *action = Toolbar1->addAction(Images.value(image), QString::fromUtf8(definition.caption));
-        action->setObjectName(QString::fromUtf8(definition.key));
-        action->setProperty("image", image);
-        action->setProperty("tag", QString::fromUtf8(definition.tag));
-        action->setToolTip(QString::fromUtf8(definition.tooltip));
-        if (definition.command)
-            connect(action, &QAction::triggered, this, definition.command);
-        toolbarButtons.*definition.member = action;
+        command->setIcon(Images.value(image));
+        command->setIconText(QString::fromUtf8(definition.caption));
+        command->setToolTip(QString::fromUtf8(definition.tooltip));
+        auto *button = new QToolButton(Toolbar1);
+        button->setObjectName(QString::fromUtf8(definition.key));
+        button->setProperty("image", image);
+        button->setProperty("tag", QString::fromUtf8(definition.tag));
+        button->setToolButtonStyle(Toolbar1->toolButtonStyle());
+        button->setIconSize(Toolbar1->iconSize());
+        button->setAutoRaise(true);
+        button->setDefaultAction(command);
         // Screen readers announce a button by its caption, and what it does from its tooltip.
-        if (QWidget *button = Toolbar1->widgetForAction(action)) {
-            button->setAccessibleName(action->text());
-            button->setAccessibleDescription(action->toolTip());
-        }
+        button->setAccessibleName(command->iconText());
+        button->setAccessibleDescription(command->toolTip());
+        QAction *slot = Toolbar1->addWidget(button);
+        // The toolbar enables a button as its slot is: the slot follows the command.
+        slot->setEnabled(command->isEnabled());
+        connect(command, &QAction::enabledChanged, slot, &QAction::setEnabled);
+        toolbarSlots.insert(command, slot);
     }
+}
+
+QToolButton *MainForm::toolbarButton(const QAction *command) const
+{
+    const QAction *slot = toolbarSlots.value(command);
+    return slot ? qobject_cast<QToolButton *>(Toolbar1->widgetForAction(const_cast<QAction *>(slot))) : nullptr;
 }
 
 void MainForm::CreateToolbar()
@@ -364,36 +384,15 @@ void MainForm::CreateToolbar()
     CreateToolbarButtons(true, ToolbarPictures::ImageList());
 }
 
-void MainForm::setButtonsEnabled(bool enabled)
-{
-    for (QAction *action : Toolbar1->actions())
-        action->setEnabled(enabled);
-}
-
+// While a load runs, Stop stands on the toolbar where Generate Code stands otherwise.
 void MainForm::SetCommandStates(bool Loading)
 {
     escapeStops->setEnabled(Loading);
-    const ToolbarButtons &b = toolbarButtons;
-    if (!b.stop)
-        return;  // no toolbar before the first activation
-    if (Loading) {
-        setButtonsEnabled(false);
-        b.generateCode->setVisible(false);
-        b.stop->setVisible(true);
-        b.stop->setEnabled(true);
-        return;
-    }
-    if (picListing->rowCount() > 0) {
-        setButtonsEnabled(true);
-    } else {
-        // "Listing Align" keeps whatever state it has.
-        for (QAction *action : {b.openDirectory, b.openFile})
-            action->setEnabled(true);
-        for (QAction *action : {b.saveThumbnails, b.saveImages, b.generateCode, b.cascade, b.tile, b.mosaic})
-            action->setEnabled(false);
-    }
-    b.generateCode->setVisible(true);
-    b.stop->setVisible(false);
+    commandSet->update(Loading, picListing->rowCount() > 0, !picListing->isHidden());
+    if (QAction *generate = toolbarSlots.value(commandSet->generate))
+        generate->setVisible(!Loading);
+    if (QAction *stop = toolbarSlots.value(commandSet->stop))
+        stop->setVisible(Loading);
 }
 
 void MainForm::SetPanelText(int panel, const QString &text)
@@ -621,8 +620,7 @@ void MainForm::RotatePicListing()
 void MainForm::mnuListingHide_Click(bool hidden)
 {
     picListing->setVisible(!hidden);
-    if (toolbarButtons.listingAlign)
-        toolbarButtons.listingAlign->setEnabled(!hidden);
+    SetCommandStates(loader->loading());
 }
 
 void MainForm::mnuWindowsCascade_Click()

@@ -12,6 +12,7 @@
 
 class CaptionFlasher;
 class CommandMenus;
+class Commands;
 class QMdiSubWindow;
 class QMimeData;
 class QProgressBar;
@@ -24,34 +25,23 @@ class QMenu;
 class QStatusBar;
 class QShortcut;
 class QToolBar;
+class QToolButton;
 
 // The program's frame: the document area of the thumbnail windows, the menus, the
 // toolbar, the listing, the status bar and the logo strip. Every command starts here.
 class MainForm : public QMainWindow, public LoadHost {
     Q_OBJECT
 public:
-    // The toolbar's buttons, made at the first activation; each is named by its key
-    // ("Open Directory", "Stop", ...).
-    struct ToolbarButtons {
-        QAction *openDirectory = nullptr;
-        QAction *openFile = nullptr;
-        QAction *saveImages = nullptr;
-        QAction *saveThumbnails = nullptr;
-        QAction *generateCode = nullptr;
-        QAction *stop = nullptr;
-        QAction *listingAlign = nullptr;
-        QAction *cascade = nullptr;
-        QAction *tile = nullptr;
-        QAction *mosaic = nullptr;
-    };
-
     explicit MainForm(QWidget *parent = nullptr);
     ~MainForm() override;
 
     QMdiArea *mdiArea() const { return mdi; }
     ListingPanel *listing() const { return picListing; }
     QToolBar *toolbar() const { return Toolbar1; }
-    const ToolbarButtons &buttons() const { return toolbarButtons; }
+    const Commands &commands() const { return *commandSet; }
+    // The toolbar's button of a command, made at the first activation and named by
+    // its key ("Open Directory", "Stop", ...); null when the toolbar has none.
+    QToolButton *toolbarButton(const QAction *command) const;
     CaptionFlasher &flasher() const { return *flash; }
     ImageBuffer *loadBuffer() const { return picbufLoad; }
     ThumbCollection &thumbnails() { return thumbs; }
@@ -123,7 +113,6 @@ private:
     bool acceptsDrop(const QMimeData *data) const;
     void showMenusOf(QMdiSubWindow *active);
     void buildWorkingControls();
-    void setButtonsEnabled(bool enabled);
     void connectListing();
     void connectThumbnails();
     void alignListing(int side);
@@ -144,7 +133,8 @@ private:
     ImageBuffer *picbufLoad;
     QLabel *picLoad;
     QLabel *picIconLoad;
-    ToolbarButtons toolbarButtons;
+    Commands *commandSet = nullptr;
+    QHash<const QAction *, QAction *> toolbarSlots;  // each command's place on the toolbar
     CommandMenus *menus = nullptr;
     CommandMenus *thumbnailMenus = nullptr;  // shared by every thumbnail window
     CommandMenus *menusShown = nullptr;

@@ -3,11 +3,14 @@
 #include "ScriptedPlatform.h"
 #include "TestEnvironment.h"
 
+#include "frame/Commands.h"
 #include "frame/MainForm.h"
 
 #include <QAction>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QToolBar>
+#include <QToolButton>
 #include <QMenu>
 #include <memory>
 
@@ -27,8 +30,16 @@ struct Frame {
     }
     QString stored(const QString &key) const { return environment.raw().value(key).toString(); }
     QAction *action(const char *name) const { return form->findChild<QAction *>(QString::fromUtf8(name)); }
-    bool enabled(const char *key) const { return action(key)->isEnabled(); }
-    bool visible(const char *key) const { return action(key)->isVisible(); }
+    QToolButton *button(const char *key) const { return form->findChild<QToolButton *>(QString::fromUtf8(key)); }
+    // Whether the toolbar shows the button (in its row or, when too narrow, in its
+    // overflow menu).
+    bool shown(const char *key) const
+    {
+        for (QAction *place : form->toolbar()->actions())
+            if (form->toolbar()->widgetForAction(place) == button(key))
+                return place->isVisible();
+        return false;
+    }
     void addRow() { form->listingRows().addRow(QStringLiteral("/pictures/a.jpg"), QStringLiteral("1K"), 0); }
     void open(const char *menu) { emit form->findChild<QMenu *>(QString::fromUtf8(menu))->aboutToShow(); }
     QMdiSubWindow *child(const QString &title)
