@@ -19,6 +19,7 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QToolButton>
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QStringEncoder>
@@ -61,6 +62,9 @@ struct Generate {
     explicit Generate(Output &fixture) : o(fixture) {}
     QLineEdit *box(const char *name) const { return control(dialog, name); }
     QCheckBox *check(const char *name) const { return control<QCheckBox>(dialog, name); }
+    // Runs a button's command, whether or not the button is enabled now.
+    template <typename Button>
+    void click(const char *name) const { emit control<Button>(dialog, name)->clicked(); }
 };
 
 struct Editor {
@@ -340,9 +344,9 @@ void DialogsTest::colourAndFontDialogs()
     o.source(QStringLiteral("pics/a.png"));
     Generate g(o);
     o.scripted->colorAnswers << std::nullopt << QColor(0x12, 0x34, 0x56);
-    g.dialog.cmdBackgroundColor_Click();
+    g.click<QToolButton>("cmdBackgroundColor");
     QCOMPARE(stored(o, "HTML Preferences", "Table Background Color"), QStringLiteral("16777215"));
-    g.dialog.cmdBackgroundColor_Click();
+    g.click<QToolButton>("cmdBackgroundColor");
     QCOMPARE(o.scripted->colorRequests.value(1), QColor(Qt::white));
     QCOMPARE(stored(o, "HTML Preferences", "Table Background Color"), QString::number(0x563412));
     QCOMPARE(control<QLabel>(g.dialog, "picBackgroundColor")->palette().color(QPalette::Window), QColor(0x12, 0x34, 0x56));
@@ -352,11 +356,11 @@ void DialogsTest::colourAndFontDialogs()
     QFont chosen(QStringLiteral("DejaVu Serif [PfEd]"), 30);  // listed with its foundry
     chosen.setBold(true);
     o.scripted->fontAnswers << std::nullopt << chosen;
-    g.dialog.cmdFontType_Click();
+    g.click<QPushButton>("cmdFontType");
     QVERIFY(!g.check("chkFontBold")->isChecked());
     QCOMPARE(o.scripted->fontRequests.value(0).pointSize(), 18);
     QCOMPARE(o.scripted->fontRequests.value(0).family(), QStringLiteral("Arial"));
-    g.dialog.cmdFontType_Click();
+    g.click<QPushButton>("cmdFontType");
     QVERIFY(g.check("chkFontBold")->isChecked());
     QCOMPARE(control<QLabel>(g.dialog, "lblOtherFontType")->text(), QStringLiteral("DejaVu Serif"));
     QCOMPARE(g.box("txtFontSize")->text(), QStringLiteral("5"));  // the size is not copied back
@@ -374,7 +378,7 @@ void DialogsTest::backgroundImage()
     const auto *preview = control<ImageBuffer>(g.dialog, "picBackgroundImage");
     const auto *hint = control<QLabel>(g.dialog, "lblImageFile");
     o.scripted->fileAnswers << Ui::FileDialogAnswer{picture, 1};
-    g.dialog.cmdBackgroundImage_Click();
+    g.click<QPushButton>("cmdBackgroundImage");
     QCOMPARE(g.box("txtBackgroundImage")->text(), picture);
     QCOMPARE(preview->ImageWidth(), 80);
     QVERIFY(!hint->isHidden());

@@ -39,7 +39,7 @@ namespace {
 
 // Every option once: its stored name and the member that holds it. Check boxes are
 // booleans, colours 24-bit values, boxes the text typed into them.
-using Field = std::variant<bool PageOptions::*, quint32 PageOptions::*, QString PageOptions::*>;
+using Field = PageOptions::Field;
 struct Option {
     const char *name;
     Field field;
@@ -95,11 +95,24 @@ const QStringList &PageOptions::ValueNames()
     static const QStringList names = [] {
         QStringList all;
         for (const Option &option : Options)
-            if (QLatin1String(option.name) != QLatin1String("Font Bold"))
+            if (IsStored(option.field))
                 all << QString::fromLatin1(option.name);
         return all;
     }();
     return names;
+}
+
+QString PageOptions::NameOf(const Field &field)
+{
+    for (const Option &option : Options)
+        if (option.field == field)
+            return QString::fromLatin1(option.name);
+    return QString();
+}
+
+bool PageOptions::IsStored(const Field &field)
+{
+    return field != Field(&PageOptions::fontBold);
 }
 
 bool PageOptions::set(const QString &name, const QString &text)

@@ -4,6 +4,7 @@
 #include <QPair>
 #include <QString>
 #include <functional>
+#include <variant>
 
 // The options of the page, as the Generate dialog's controls show them and the
 // page's settings section keeps them: check boxes as booleans, colours as 24-bit
@@ -35,8 +36,15 @@ struct PageOptions {
     QString defaultTargetFrame;
     bool fontBold = false;  // never stored: every opening of the dialog starts without
 
+    // One option, by the member that holds it.
+    using Field = std::variant<bool PageOptions::*, quint32 PageOptions::*, QString PageOptions::*>;
+
     // The stored value names, in the order the dialog reads them.
     static const QStringList &ValueNames();
+    // The stored value name of an option.
+    static QString NameOf(const Field &field);
+    // Whether an option is kept in the settings; the bold box starts empty each time.
+    static bool IsStored(const Field &field);
 
     // Sets one option from its stored value name and text, the
     // way the dialog's control takes it: check boxes "0"/"1", colours as decimal
