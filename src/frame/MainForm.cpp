@@ -95,14 +95,32 @@ MainForm::MainForm(QWidget *parent)
     setContextMenuPolicy(Qt::PreventContextMenu);
     setAcceptDrops(true);
     resize(900, 640);
+    buildDocumentArea();
+    buildToolbar();
+    addDockWidget(Qt::RightDockWidgetArea, picListing);
+    buildLogoStrip();
+    buildStatusBar();
+    buildWorkingControls();
+    commandSet = new Commands(*this);
+    buildMenus();
+    connectThumbnails();
+    connectListing();
+    GuardStore([this] { MDIForm_Load(); });
+}
 
+void MainForm::buildDocumentArea()
+{
     mdi->setObjectName(QStringLiteral("mdiArea"));
     mdi->setBackground(palette().dark());
     // Windows placed beyond the visible area stay within reach.
     mdi->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     mdi->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setCentralWidget(mdi);
+}
 
+// The toolbar's buttons are made at the first activation.
+void MainForm::buildToolbar()
+{
     picToolbar->setObjectName(QStringLiteral("picToolbar"));
     picToolbar->setMovable(false);
     picToolbar->setFloatable(false);
@@ -111,9 +129,11 @@ MainForm::MainForm(QWidget *parent)
     Toolbar1->setIconSize(QSize(32, 32));
     picToolbar->addWidget(Toolbar1);
     addToolBar(Qt::TopToolBarArea, picToolbar);
+}
 
-    addDockWidget(Qt::RightDockWidgetArea, picListing);
-
+// The program's name and version along the bottom, right-aligned.
+void MainForm::buildLogoStrip()
+{
     Picture1->setObjectName(QStringLiteral("Picture1"));
     Picture1->setMovable(false);
     Picture1->setFloatable(false);
@@ -124,7 +144,11 @@ MainForm::MainForm(QWidget *parent)
     lblLogo->setContentsMargins(4, 0, 6, 0);
     Picture1->addWidget(lblLogo);
     addToolBar(Qt::BottomToolBarArea, Picture1);
+}
 
+// The thumbnail count, the current thumbnail and a folder load's progress.
+void MainForm::buildStatusBar()
+{
     StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
     loadProgress = new QProgressBar(StatusBar1);
     loadProgress->setObjectName(QStringLiteral("prgLoad"));
@@ -140,13 +164,6 @@ MainForm::MainForm(QWidget *parent)
         StatusBar1->addWidget(panels[i], 1);
     }
     setStatusBar(StatusBar1);
-
-    buildWorkingControls();
-    commandSet = new Commands(*this);
-    buildMenus();
-    connectThumbnails();
-    connectListing();
-    GuardStore([this] { MDIForm_Load(); });
 }
 
 void MainForm::connectThumbnails()

@@ -106,6 +106,10 @@ protected:
     void dropEvent(QDropEvent *event) override;
 
 private:
+    void buildDocumentArea();
+    void buildToolbar();
+    void buildLogoStrip();
+    void buildStatusBar();
     void buildMenus();
     void openDirectory(const std::function<bool()> &load);
     void openFile(const std::function<void()> &load);
