@@ -392,7 +392,7 @@ void LoadingTest::thumbnailMenusTakeTheMenuBar()
     QVERIFY(l.loadFolder(pictures));
     ThumbnailWindow *window = l.window(QStringLiteral("a.png"));
     l.form->mdiArea()->setActiveSubWindow(window);
-    const QList<QAction *> shown = l.form->menuBar()->actions();
+    const QList<QAction *> shown = l.form->commandBar()->actions();
     QCOMPARE(shown.size(), 6);
     // The items the bar's menus (and their submenus) show.
     const auto item = [&shown](const char *name) {
@@ -420,8 +420,8 @@ void LoadingTest::thumbnailMenusTakeTheMenuBar()
     QCOMPARE(Globals::Prefs.lastOpenDirectory, more + Separator);
     QCOMPARE(l.stored(QStringLiteral("Preferences/Last Open Directory")), pictures + Separator);
     l.form->mdiArea()->setActiveSubWindow(nullptr);
-    QCOMPARE(l.form->menuBar()->actions().size(), 6);
-    QVERIFY(l.form->menuBar()->actions()[0] != shown[0]);  // the main window's own again
+    QCOMPARE(l.form->commandBar()->actions().size(), 6);
+    QVERIFY(l.form->commandBar()->actions()[0] != shown[0]);  // the main window's own again
 }
 
 // Thumbnails made ahead on worker threads are the ones the user-interface thread

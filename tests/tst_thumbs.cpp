@@ -7,6 +7,7 @@
 #include "settings/Preferences.h"
 #include "thumbs/ListingModel.h"
 #include "thumbs/ThumbCollection.h"
+#include "thumbs/WindowFlow.h"
 #include "thumbs/ThumbnailImage.h"
 #include "thumbs/ThumbnailWindow.h"
 #include "thumbs/Thumbnails.h"
@@ -18,6 +19,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QMdiArea>
+#include <QMenu>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -75,6 +77,8 @@ private slots:
     void pathRules();
     void listingOrder();
     void iconsArePerTypeButPerFileForIconsAndPrograms();
+    void newWindowsFlowAcrossTheVisibleArea();
+    void aThumbnailWindowTakesNoPartInQtsPlacement();
 };
 
 void ThumbsTest::fitFollowsTheBox()
@@ -315,6 +319,45 @@ void ThumbsTest::iconsArePerTypeButPerFileForIconsAndPrograms()
     const int second = icons.GetFileIcon(FileIcons::Small, QStringLiteral("/x/other.exe"), false);
     QVERIFY(first != second && first != jpeg);
     QCOMPARE(icons.count(), 3);
+}
+
+// Side by side, row under row within the visible part; a full part starts a new
+// round a step further in; a restart goes back to the corner.
+void ThumbsTest::newWindowsFlowAcrossTheVisibleArea()
+{
+    WindowFlow flow;
+    const QRect visible(0, 0, 250, 200);
+    const QSize window(100, 80);
+    QList<QPoint> places;
+    for (int i = 0; i < 6; ++i)
+        places << flow.next(window, visible, 20);
+    QCOMPARE(places, (QList<QPoint>{{0, 0}, {100, 0}, {0, 80}, {100, 80}, {20, 20}, {120, 20}}));
+    QCOMPARE(flow.next(QSize(400, 50), visible, 20), QPoint(20, 100));  // wider than the area: a row of its own
+    QCOMPARE(flow.next(window, visible, 20), QPoint(40, 40));  // full again: the next round
+    flow.restart();
+    QCOMPARE(flow.next(window, visible, 20), QPoint(0, 0));
+}
+
+// Every thumbnail window stays on top (so the area raises it without a search) and
+// is never "moved" in Qt's sense (so the area places new windows without comparing
+// them with it); its system menu carries no Stay on Top and no shortcuts, and the
+// keyboard still closes it.
+void ThumbsTest::aThumbnailWindowTakesNoPartInQtsPlacement()
+{
+    Fixture f;
+    QCOMPARE(f.make(QStringLiteral("a.png"), QSize(30, 20)), 0);
+    QCOMPARE(f.make(QStringLiteral("b.png"), QSize(30, 20)), 0);
+    ThumbnailWindow *window = f.window(2);
+    QVERIFY(window->windowFlags() & Qt::WindowStaysOnTopHint);
+    window->move(window->pos() + QPoint(5, 5));
+    QVERIFY(!window->testAttribute(Qt::WA_Moved));
+    QCOMPARE(window->pos().x(), f.window(1)->frameGeometry().right() + 1 + 5);  // placed beside the first
+    for (QAction *item : window->systemMenu()->actions()) {
+        QVERIFY(!item->isCheckable());
+        QVERIFY(item->shortcuts().isEmpty());
+    }
+    QTest::keySequence(window, QKeySequence(QKeySequence::Close));
+    QCOMPARE(f.slotsInUse(), (QList<int>{1}));
 }
 
 QTEST_MAIN(ThumbsTest)

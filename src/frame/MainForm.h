@@ -22,6 +22,7 @@ class QAction;
 class QLabel;
 class QMdiArea;
 class QMenu;
+class QMenuBar;
 class QStatusBar;
 class QShortcut;
 class QToolBar;
@@ -38,6 +39,7 @@ public:
     QMdiArea *mdiArea() const { return mdi; }
     ListingPanel *listing() const { return picListing; }
     QToolBar *toolbar() const { return Toolbar1; }
+    QMenuBar *commandBar() const { return bar; }
     const Commands &commands() const { return *commandSet; }
     // The toolbar's button of a command, made at the first activation and named by
     // its key ("Open Directory", "Stop", ...); null when the toolbar has none.
@@ -142,6 +144,7 @@ private:
     CommandMenus *menus = nullptr;
     CommandMenus *thumbnailMenus = nullptr;  // shared by every thumbnail window
     CommandMenus *menusShown = nullptr;
+    QMenuBar *bar = nullptr;
     QProgressBar *loadProgress = nullptr;
     ImageLoader *loader = nullptr;
     QShortcut *escapeStops = nullptr;  // Esc anywhere in the window, while a load runs

@@ -8,6 +8,7 @@
 #include "thumbs/ListingModel.h"
 #include "thumbs/ThumbnailPipeline.h"
 #include "thumbs/ThumbnailWindow.h"
+#include "ui/Controls.h"
 #include "ui/Numbers.h"
 #include "ui/Paths.h"
 #include "ui/Platform.h"
@@ -174,6 +175,8 @@ bool ImageLoader::LoadDirectory(const QString &chosen)
 
     newestBefore = thumbnails.newest();
     const Running run(running, [this] { endLoad(); });
+    // The area's scroll range is worked out once at the end, not for every window.
+    const ScrollBarsHeld held(host.documentArea());
     // The hourglass from here on: the dialogs before it are the user's to answer.
     Ui::BusyPointer busy;
     host.SetCommandStates(true);

@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QMoveEvent>
 
 // The window's interior, as large as the picture and the caption with their margins.
 class ThumbnailWindow::Interior : public QWidget {
@@ -34,13 +35,17 @@ namespace {
 // No thumbnail window is narrower than this, in twips.
 constexpr double MinimumWindowWidth = 780;
 
-// "Small Fonts" where the system has it, else a small sans-serif face.
-QFont captionFont()
+// "Small Fonts" where the system has it, else a small sans-serif face. Looked up
+// once: asking the font database for every window of a large folder is slow.
+const QFont &captionFont()
 {
-    QFont font = QFontDatabase::hasFamily(QStringLiteral("Small Fonts"))
-                     ? QFont(QStringLiteral("Small Fonts"))
-                     : QFontDatabase::systemFont(QFontDatabase::GeneralFont);
-    font.setPointSize(7);
+    static const QFont font = [] {
+        QFont chosen = QFontDatabase::hasFamily(QStringLiteral("Small Fonts"))
+                           ? QFont(QStringLiteral("Small Fonts"))
+                           : QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+        chosen.setPointSize(7);
+        return chosen;
+    }();
     return font;
 }
 
@@ -53,6 +58,7 @@ ThumbnailWindow::ThumbnailWindow(QWidget *parent)
     setObjectName(QStringLiteral("THUMBNAIL"));
     setWindowTitle(QStringLiteral("Loading..."));
     setAttribute(Qt::WA_DeleteOnClose);
+    keepCostsFlat();
     picThumb->setObjectName(QStringLiteral("picThumb"));
     lblCaption->setObjectName(QStringLiteral("lblCaption"));
     lblCaption->setFont(captionFont());
@@ -67,6 +73,34 @@ ThumbnailWindow::ThumbnailWindow(QWidget *parent)
         if ((now & Qt::WindowActive) && !(before & Qt::WindowActive))
             emit activated(path);
     });
+}
+
+// The document area does work for every window it holds whenever a window is added or
+// raised, unless that window stays on top: it then looks for other windows that do.
+// Every thumbnail window staying on top keeps all of them in the usual order and
+// makes that work constant, so a folder of thousands loads in linear time; the
+// system menu's "Stay on Top" would only confuse, and goes. The Close shortcuts are
+// the keyboard's own here (keyPressEvent): as shortcuts every window would add two
+// entries to the application's shortcut map, which Qt walks whole whenever any menu
+// item of any window changes.
+void ThumbnailWindow::keepCostsFlat()
+{
+    setWindowFlags(windowFlags() | Qt::WindowStaysOnTopHint);
+    if (QMenu *menu = systemMenu())
+        for (QAction *item : menu->actions()) {
+            if (item->isCheckable())
+                menu->removeAction(item);  // Stay on Top, the one checkable item
+            item->setShortcuts({});
+        }
+}
+
+// Qt places an added window clear of every window that has been moved before, which
+// costs more with each window; the document area places thumbnail windows itself, so
+// a move leaves no mark for that placement.
+void ThumbnailWindow::moveEvent(QMoveEvent *event)
+{
+    QMdiSubWindow::moveEvent(event);
+    setAttribute(Qt::WA_Moved, false);
 }
 
 // Made when first wanted: a folder of thousands of thumbnails makes no menus.
@@ -91,6 +125,10 @@ void ThumbnailWindow::keyPressEvent(QKeyEvent *event)
 {
     if (event->key() == Qt::Key_Escape)
         emit escapePressed();
+    if (event->matches(QKeySequence::Close)) {
+        close();
+        return;
+    }
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
         emit fullSizeRequested(path);
         return;

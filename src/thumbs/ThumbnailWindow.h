@@ -57,12 +57,14 @@ signals:
 protected:
     void closeEvent(QCloseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     class Interior;
     void arrange(int margin, int captionHeight);
     void layoutInterior();
+    void keepCostsFlat();
 
     Interior *interior;
     ImageBuffer *picThumb;

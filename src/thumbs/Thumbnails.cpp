@@ -19,6 +19,7 @@
 #include <QMdiArea>
 #include <QScopedValueRollback>
 #include <QSet>
+#include <QStyle>
 
 namespace {
 
@@ -86,8 +87,13 @@ int Thumbnails::AddThumbnail(const PreparedThumbnail &prepared, const QString &p
     // which makes each new window cost as much as all the open ones together. The
     // loads activate the newest window once they end.
     window->setEnabled(false);
-    host.documentArea().addSubWindow(window);
+    QMdiArea &area = host.documentArea();
+    area.addSubWindow(window);
     window->resize(window->ownSize());
+    if (thumbs.count() == 1)
+        flow.restart();  // the first window of an empty area starts in its corner
+    window->move(flow.next(window->size(), area.viewport()->rect(),
+                           window->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, window)));
     window->show();
     window->setEnabled(true);
     newestWindow = window;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "thumbs/WindowFlow.h"
+
 #include <QObject>
 #include <QPointer>
 #include <QSet>
@@ -81,4 +83,5 @@ private:
     bool closingInBulk = false;
     QString currentPath;  // the thumbnail the status bar names
     QPointer<ThumbnailWindow> newestWindow;
+    WindowFlow flow;  // where the next window goes
 };

@@ -207,7 +207,8 @@ void DesktopPlatform::setBusyPointer(bool busy)
 
 void DesktopPlatform::yieldEvents()
 {
-    QCoreApplication::processEvents();
+    if (throttle.due())
+        QCoreApplication::processEvents();
 }
 
 void DesktopPlatform::beep()

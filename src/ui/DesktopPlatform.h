@@ -31,6 +31,7 @@ public:
 
 private:
     QPointer<QTextBrowser> helpWindow;
+    YieldThrottle throttle;
 };
 
 } // namespace Ui

@@ -40,4 +40,12 @@ QString Listed(const QStringList &lines)
     return text;
 }
 
+bool YieldThrottle::due()
+{
+    if (sinceLast.isValid() && sinceLast.elapsed() < 50)
+        return false;
+    sinceLast.start();
+    return true;
+}
+
 } // namespace Ui

@@ -2,6 +2,7 @@
 
 #include <QColor>
 #include <QFont>
+#include <QElapsedTimer>
 #include <QString>
 #include <QTime>
 #include <memory>
@@ -91,6 +92,18 @@ std::unique_ptr<Platform> setPlatform(std::unique_ptr<Platform> replacement);
 MsgResult MsgBox(const QString &text, MsgButtons buttons, MsgIcon icon, const QString &title);
 // Lines for a message, one a line, at most a screenful of them.
 QString Listed(const QStringList &lines);
+
+// When a yield runs the waiting events: at most every 50 ms. A folder load yields after
+// every picture; repainting a window of thousands of thumbnails after each would cost
+// more than making them, while 50 ms keeps the window answering without a wait one
+// notices.
+class YieldThrottle {
+public:
+    bool due();
+
+private:
+    QElapsedTimer sinceLast;
+};
 
 // Shows the hourglass for as long as it lives, and the default pointer again on every
 // way out of the scope.
