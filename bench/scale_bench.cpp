@@ -16,6 +16,7 @@
 #include "imagebuffer/Picture.h"
 #include "settings/SettingsSection.h"
 #include "ui/Controls.h"
+#include "ui/SharedIconStyle.h"
 #include "webpage/PageModel.h"
 
 #include <QApplication>
@@ -170,6 +171,7 @@ int main(int argc, char *argv[])
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    Ui::SharedIconStyle::Install();  // as the program does
     QList<int> counts;
     for (const QString &argument : QApplication::arguments().mid(1))
         counts << argument.toInt();

@@ -1,6 +1,7 @@
 #include "frame/BatchBuild.h"
 #include "frame/Startup.h"
 #include "frame/ToolbarPictures.h"
+#include "ui/SharedIconStyle.h"
 
 #include <QApplication>
 #include <QTextStream>
@@ -50,6 +51,7 @@ int main(int argc, char *argv[])
         return buildSite(argc, argv);
 
     QApplication app(argc, argv);
+    Ui::SharedIconStyle::Install();
     nameProgram();
     // Before any window, so that even the start-up messages carry the program's icon.
     QApplication::setWindowIcon(ToolbarPictures::ProgramIcon());

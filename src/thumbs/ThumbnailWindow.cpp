@@ -173,6 +173,7 @@ void ThumbnailWindow::showRecord(const ThumbnailRecord &record, int pictureMargi
     path = record.sourcePath;
     setToolTip(path);
     captionLines = record.caption;
+    captionCutFor = -1;
     const QString name = Paths::FileNameOf(path);
     setWindowTitle(name);
     picThumb->setAccessibleName(QStringLiteral("Thumbnail of ") + name);
@@ -198,6 +199,9 @@ void ThumbnailWindow::layoutInterior()
     const int width = interior->width();
     picThumb->move((width - picThumb->width()) / 2, margin);
     lblCaption->setGeometry(0, margin + picThumb->height() + margin, width, lblCaption->height());
+    if (width == captionCutFor)
+        return;  // cut for this width already: measuring the text is slow
+    captionCutFor = width;
     const QString name = CaptionFileName(captionLines);
     lblCaption->setText(lblCaption->fontMetrics().elidedText(name, Qt::ElideMiddle, width)
                         + captionLines.mid(name.size()));

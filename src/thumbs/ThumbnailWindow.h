@@ -72,6 +72,7 @@ private:
     QMenu *mnuPopup = nullptr;
     QString path;
     QString captionLines;
+    int captionCutFor = -1;  // the interior width the caption's file name was cut for
     int margin = 0;
     bool unloaded = false;
 };
