@@ -24,6 +24,7 @@
 #include <QHeaderView>
 #include <QLinearGradient>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QPainter>
 #include <QTemporaryDir>
 #include <QTextStream>
@@ -125,7 +126,13 @@ Figures measure(int count)
         if (html.isEmpty())
             qFatal("no page");
     });
-    figures.clear = seconds([&] { form.thumbnailMaking().ClearThumbnails(); });
+    figures.clear = seconds([&] {
+        form.thumbnailMaking().ClearThumbnails();
+        // What the event loop does next: the windows are deleted.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    });
+    if (!form.findChildren<QMdiSubWindow *>().isEmpty())
+        qFatal("clearing left windows");
     if (form.listingRows().rowCount() != 0)
         qFatal("clearing left rows");
     form.close();

@@ -18,6 +18,7 @@
 #include <QProgressBar>
 #include <QSet>
 #include <QMimeData>
+#include <QPointer>
 #include <QSignalSpy>
 #include <QUrl>
 #include <QToolBar>
@@ -113,6 +114,7 @@ private slots:
     void anUnlistableFolderIsReported();
     void whatHappensDuringAYieldCannotBreakTheLoad();
     void closingTheMainWindowStopsTheLoadFirst();
+    void clearAllPutsAnEmptyAreaInPlace();
     void fullSizeWindowFitsTheScreen();
     void fullSizeWindowRemembersItsPlace();
     void thumbnailWindowMouseAndKeys();
@@ -287,6 +289,38 @@ void LoadingTest::whatHappensDuringAYieldCannotBreakTheLoad()
     QCOMPARE(l.names(), (QStringList{"p5.png", "p6.png"}));
     QCOMPARE(l.form->thumbnails().count(), 2);
     QCOMPARE(l.form->mdiArea()->subWindowList().size(), 2);
+}
+
+// Clear All does not close the windows one by one: a new, empty document area takes
+// the old one's place, and the old one goes with every window in it. Everything that
+// works on the area works on the new one.
+void LoadingTest::clearAllPutsAnEmptyAreaInPlace()
+{
+    Loading l;
+    const QString pictures = l.folder(QStringLiteral("pictures"), {{"a.png", Loading::picture(1)},
+                                                                   {"b.png", Loading::picture(2)}});
+    QVERIFY(l.loadFolder(pictures));
+    QPointer<QMdiArea> before = l.form->mdiArea();
+    QPointer<ThumbnailWindow> window = l.window(QStringLiteral("a.png"));
+    l.form->mdiArea()->setActiveSubWindow(window);
+    l.platform->messageAnswers << Ui::MsgResult::Yes;
+    l.form->mnuFileClearThumbnails_Click();
+    QVERIFY(l.form->mdiArea() != before);
+    QCOMPARE(l.form->centralWidget(), l.form->mdiArea());
+    QVERIFY(l.form->mdiArea()->subWindowList().isEmpty());
+    QCOMPARE(l.form->thumbnails().count(), 0);
+    QCOMPARE(l.form->listingRows().rowCount(), 0);
+    QCOMPARE(l.form->PanelText(2), QStringLiteral("Current Thumbnail:"));
+    QCOMPARE(l.form->commandBar()->actions().first()->menu()->actions().first(), l.form->commands().openDirectory);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(!before && !window);
+
+    l.platform->folderAnswers << pictures;
+    l.form->mnuFileOpenDir_Click();
+    QCOMPARE(l.form->mdiArea()->subWindowList().size(), 2);
+    l.form->mdiArea()->setActiveSubWindow(l.window(QStringLiteral("b.png")));
+    QCOMPARE(l.form->PanelText(2), QStringLiteral("Current Thumbnail:  ") + pictures + Separator + QStringLiteral("b.png"));
+    QCOMPARE(l.form->commandBar()->actions().first()->menu()->actions().first(), l.form->commands().loadDirectory);
 }
 
 void LoadingTest::closingTheMainWindowStopsTheLoadFirst()

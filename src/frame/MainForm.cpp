@@ -85,7 +85,7 @@ QString GenerateImage(const QTime &now)
 } // namespace
 
 MainForm::MainForm(QWidget *parent)
-    : QMainWindow(parent), mdi(new QMdiArea(this)), picToolbar(new QToolBar(this)), Toolbar1(new QToolBar(picToolbar)),
+    : QMainWindow(parent), picToolbar(new QToolBar(this)), Toolbar1(new QToolBar(picToolbar)),
       picListing(new ListingPanel(listingModel, this)), Picture1(new QToolBar(this)), lblLogo(new QLabel(Picture1)),
       StatusBar1(new QStatusBar(this)), panels{new QLabel(StatusBar1), new QLabel(StatusBar1)},
       flash(new CaptionFlasher(this)), thumbnailMaker(thumbs, listingModel, Globals::Prefs, *this)
@@ -111,6 +111,7 @@ MainForm::MainForm(QWidget *parent)
 
 void MainForm::buildDocumentArea()
 {
+    mdi = new QMdiArea(this);
     mdi->setObjectName(QStringLiteral("mdiArea"));
     mdi->setBackground(palette().dark());
     // Windows placed beyond the visible area stay within reach.
@@ -220,6 +221,15 @@ QMdiArea &MainForm::documentArea()
     return *mdi;
 }
 
+// The old area, and every window in it, is deleted once the event loop runs again.
+void MainForm::emptyDocumentArea()
+{
+    mdi->disconnect(this);
+    buildDocumentArea();
+    connectDocumentArea();
+    showMenusOf(nullptr);
+}
+
 void MainForm::resizeEvent(QResizeEvent *event)
 {
     QMainWindow::resizeEvent(event);
@@ -251,6 +261,11 @@ void MainForm::buildMenus()
     setMenuWidget(holder);
     menus = new CommandMenus(*this, *commandSet, CommandMenus::MainWindow, this);
     showMenusOf(nullptr);
+    connectDocumentArea();
+}
+
+void MainForm::connectDocumentArea()
+{
     connect(mdi, &QMdiArea::subWindowActivated, this, &MainForm::showMenusOf);
     connect(mdi, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow *active) { RevealWindow(*mdi, active); });
 }

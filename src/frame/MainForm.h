@@ -51,6 +51,7 @@ public:
     Thumbnails &thumbnailMaking() { return thumbnailMaker; }
     ImageLoader &imageLoader() { return *loader; }
     QMdiArea &documentArea() override;
+    void emptyDocumentArea() override;
     void arrangeWindows(int method) override;
     void showLoadProgress(int done, int total) override;
 
@@ -113,6 +114,7 @@ private:
     void buildLogoStrip();
     void buildStatusBar();
     void buildMenus();
+    void connectDocumentArea();
     void openDirectory(const std::function<bool()> &load);
     void openFile(const std::function<void()> &load);
     void forgetLoad();
@@ -127,7 +129,7 @@ private:
 
     ThumbCollection thumbs;
     ListingModel listingModel;
-    QMdiArea *mdi;
+    QMdiArea *mdi = nullptr;
     QToolBar *picToolbar;
     QToolBar *Toolbar1;
     ListingPanel *picListing;

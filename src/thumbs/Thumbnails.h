@@ -21,6 +21,9 @@ public:
     virtual ~ThumbnailHost() = default;
     // Where thumbnail windows live.
     virtual QMdiArea &documentArea() = 0;
+    // Puts an empty document area in place of the one there; the windows in it go
+    // with it, at once, without closing one by one.
+    virtual void emptyDocumentArea() = 0;
     virtual void SetPanelText(int panel, const QString &text) = 0;
     virtual void SetCommandStates(bool Loading) = 0;
 };

@@ -109,7 +109,7 @@ bool UpDown::eventFilter(QObject *watched, QEvent *event)
 }
 
 ScrollBarsHeld::ScrollBarsHeld(QAbstractScrollArea &area)
-    : area(area), horizontal(area.horizontalScrollBarPolicy()), vertical(area.verticalScrollBarPolicy())
+    : area(&area), horizontal(area.horizontalScrollBarPolicy()), vertical(area.verticalScrollBarPolicy())
 {
     area.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     area.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -117,6 +117,8 @@ ScrollBarsHeld::ScrollBarsHeld(QAbstractScrollArea &area)
 
 ScrollBarsHeld::~ScrollBarsHeld()
 {
-    area.setHorizontalScrollBarPolicy(horizontal);
-    area.setVerticalScrollBarPolicy(vertical);
+    if (!area)
+        return;
+    area->setHorizontalScrollBarPolicy(horizontal);
+    area->setVerticalScrollBarPolicy(vertical);
 }

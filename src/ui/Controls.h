@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QKeySequence>
+#include <QPointer>
 #include <QWidget>
 #include <initializer_list>
 #include <utility>
@@ -58,7 +59,8 @@ private:
 
 // While one lives, a scroll area keeps its scroll bars off and does not work out
 // their range again for every child that moves or closes: once, when it ends. A
-// document area of thousands of windows arranges or closes them in linear time.
+// document area of thousands of windows arranges or closes them in linear time. An
+// area deleted meanwhile (Clear All puts a new one in place during a load) is left be.
 class ScrollBarsHeld {
 public:
     explicit ScrollBarsHeld(QAbstractScrollArea &area);
@@ -67,6 +69,6 @@ public:
     ScrollBarsHeld &operator=(const ScrollBarsHeld &) = delete;
 
 private:
-    QAbstractScrollArea &area;
+    QPointer<QAbstractScrollArea> area;
     Qt::ScrollBarPolicy horizontal, vertical;
 };

@@ -12,6 +12,7 @@ struct ThumbnailHostStub : ThumbnailHost {
     int commandStateCalls = 0;
 
     QMdiArea &documentArea() override { return area; }
+    void emptyDocumentArea() override { qDeleteAll(area.subWindowList()); }
     void SetPanelText(int panel, const QString &text) override
     {
         (panel == 1 ? totalText : currentText) = text;
