@@ -6,7 +6,7 @@
 #include "output/OutputFiles.h"
 #include "output/ThumbnailSaving.h"
 #include "settings/Preferences.h"
-#include "settings/SettingsSection.h"
+#include "settings/SettingsStore.h"
 #include "settings/StoredSettings.h"
 #include "thumbs/ImageLoading.h"
 #include "thumbs/ThumbnailImage.h"

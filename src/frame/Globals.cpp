@@ -1,7 +1,6 @@
 #include "frame/Globals.h"
 
 #include "frame/MainForm.h"
-#include "settings/SettingsSection.h"
 #include "settings/StoredSettings.h"
 
 #include <QCoreApplication>

@@ -4,7 +4,6 @@
 #include "settings/StoredSettings.h"
 #include "thumbs/ListingModel.h"
 #include "ui/Controls.h"
-#include "ui/Numbers.h"
 #include "ui/Platform.h"
 #include "ui/Twips.h"
 

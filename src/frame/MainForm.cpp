@@ -9,7 +9,6 @@
 #include "settings/StoredSettings.h"
 #include "settings/WindowPosition.h"
 #include "frame/ListingPanel.h"
-#include "ui/Numbers.h"
 #include "frame/ToolbarPictures.h"
 #include "frame/WindowArrangement.h"
 #include "thumbs/ThumbnailWindow.h"

@@ -9,7 +9,6 @@
 #include "settings/SettingsSection.h"
 #include "settings/StoredSettings.h"
 #include "ui/Controls.h"
-#include "ui/Numbers.h"
 #include "ui/Paths.h"
 #include "ui/Platform.h"
 #include "ui/Twips.h"

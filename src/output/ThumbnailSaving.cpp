@@ -5,7 +5,6 @@
 #include "settings/SettingsSection.h"
 #include "settings/StoredSettings.h"
 #include "thumbs/ThumbCollection.h"
-#include "ui/Numbers.h"
 #include "ui/Paths.h"
 #include "ui/Platform.h"
 #include "webpage/SiteNames.h"
