@@ -15,6 +15,8 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QMoveEvent>
+#include <QPainter>
+#include <QPaintEvent>
 
 // The window's interior, as large as the picture and the caption with their margins.
 class ThumbnailWindow::Interior : public QWidget {
@@ -25,6 +27,10 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent *) override { window.layoutInterior(); }
+    void paintEvent(QPaintEvent *event) override
+    {
+        QPainter(this).fillRect(event->rect(), palette().color(QPalette::Window));
+    }
 
 private:
     ThumbnailWindow &window;
@@ -59,6 +65,12 @@ ThumbnailWindow::ThumbnailWindow(QWidget *parent)
     setWindowTitle(QStringLiteral("Loading..."));
     setAttribute(Qt::WA_DeleteOnClose);
     keepCostsFlat();
+    // The window, its interior and its picture paint every pixel themselves rather
+    // than have Qt fill their backgrounds: Qt unions the rectangles of all such
+    // "opaque" windows into one region whenever the area repaints, which grew with
+    // the square of the number of windows.
+    setAutoFillBackground(false);
+    picThumb->viewport()->setAutoFillBackground(false);
     picThumb->setObjectName(QStringLiteral("picThumb"));
     lblCaption->setObjectName(QStringLiteral("lblCaption"));
     lblCaption->setFont(captionFont());

@@ -19,7 +19,6 @@
 #include <QMdiArea>
 #include <QScopedValueRollback>
 #include <QSet>
-#include <QStyle>
 
 namespace {
 
@@ -92,8 +91,7 @@ int Thumbnails::AddThumbnail(const PreparedThumbnail &prepared, const QString &p
     window->resize(window->ownSize());
     if (thumbs.count() == 1)
         flow.restart();  // the first window of an empty area starts in its corner
-    window->move(flow.next(window->size(), area.viewport()->rect(),
-                           window->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, window)));
+    window->move(flow.next(window->size(), area.viewport()->width()));
     window->show();
     window->setEnabled(true);
     newestWindow = window;

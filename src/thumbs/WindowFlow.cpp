@@ -1,21 +1,11 @@
 #include "thumbs/WindowFlow.h"
 
 #include <algorithm>
-#include <utility>
 
-QPoint WindowFlow::next(QSize size, const QRect &visible, int step)
+QPoint WindowFlow::next(QSize size, int width)
 {
-    const QPoint origin = visible.topLeft() + QPoint(round * step, round * step);
-    if (std::exchange(fresh, false))
-        cursor = origin;
-    if (cursor.x() + size.width() > visible.right() + 1 && cursor.x() > origin.x()) {
-        cursor = QPoint(origin.x(), cursor.y() + rowHeight);
-        rowHeight = 0;
-    }
-    if (cursor.y() + size.height() > visible.bottom() + 1 && cursor.y() > origin.y()) {
-        // A full round: the next starts further in, and after a few back at the corner.
-        round = (round + 1) % 8;
-        cursor = visible.topLeft() + QPoint(round * step, round * step);
+    if (cursor.x() > 0 && cursor.x() + size.width() > width) {
+        cursor = QPoint(0, cursor.y() + rowHeight);
         rowHeight = 0;
     }
     const QPoint place = cursor;
@@ -26,7 +16,6 @@ QPoint WindowFlow::next(QSize size, const QRect &visible, int step)
 
 void WindowFlow::restart()
 {
-    fresh = true;
+    cursor = QPoint();
     rowHeight = 0;
-    round = 0;
 }

@@ -1,25 +1,21 @@
 #pragma once
 
 #include <QPoint>
-#include <QRect>
 #include <QSize>
 
-// Where new thumbnail windows go: side by side across the visible part of the
-// document area, row under row; when that part is full, back to its top-left corner,
-// a title bar's height further in each round so that every window keeps a corner in
-// view. Constant time per window, where placing a window clear of all the others
-// costs more with each one.
+// Where new thumbnail windows go: side by side from the document area's left edge,
+// as far as its visible width, row under row, on below the visible part. Constant
+// time per window, where placing a window clear of all the others costs more with
+// each one; and windows that do not overlap cost nothing to paint while they are out
+// of sight.
 class WindowFlow {
 public:
-    // The place of the next window of `size` in `visible`; `step` is how far in each
-    // new round starts.
-    QPoint next(QSize size, const QRect &visible, int step);
+    // The place of the next window of `size` in an area `width` wide.
+    QPoint next(QSize size, int width);
     // The next window starts again at the top-left corner.
     void restart();
 
 private:
     QPoint cursor;
     int rowHeight = 0;
-    int round = 0;
-    bool fresh = true;
 };
