@@ -1,5 +1,7 @@
 #include "thumbs/ThumbCollection.h"
 
+#include <algorithm>
+
 bool ThumbCollection::isFree(int slot) const
 {
     return !valid(slot) || entries[slot - 1].free;
@@ -26,13 +28,17 @@ QStringList ThumbCollection::sourcePaths() const
 
 int ThumbCollection::FindFreeThumb()
 {
-    for (int slot = 1; slot <= upperBound(); ++slot)
+    // No slot below `lowestFree` is free: a load of thousands does not scan them all
+    // for every thumbnail.
+    for (int slot = lowestFree; slot <= upperBound(); ++slot)
         if (entries[slot - 1].free) {
             entries[slot - 1].free = false;
+            lowestFree = slot + 1;
             setCount(inUse + 1);
             return slot;
         }
     entries.append(Slot());
+    lowestFree = upperBound() + 1;
     setCount(inUse + 1);
     return upperBound();
 }
@@ -63,6 +69,7 @@ void ThumbCollection::release(int slot)
         return;
     entries[slot - 1].free = true;
     entries[slot - 1].record.reset();
+    lowestFree = std::min(lowestFree, slot);
     setCount(inUse - 1);
 }
 
@@ -72,6 +79,7 @@ void ThumbCollection::releaseAll()
         slot.free = true;
         slot.record.reset();
     }
+    lowestFree = 1;
     setCount(0);
 }
 

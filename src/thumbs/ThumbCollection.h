@@ -71,4 +71,5 @@ private:
 
     QList<Slot> entries;  // slot i at index i - 1
     int inUse = 0;
+    int lowestFree = 1;   // no slot below it is free
 };
