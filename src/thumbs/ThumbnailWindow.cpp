@@ -65,12 +65,6 @@ ThumbnailWindow::ThumbnailWindow(QWidget *parent)
     setWindowTitle(QStringLiteral("Loading..."));
     setAttribute(Qt::WA_DeleteOnClose);
     keepCostsFlat();
-    // The window, its interior and its picture paint every pixel themselves rather
-    // than have Qt fill their backgrounds: Qt unions the rectangles of all such
-    // "opaque" windows into one region whenever the area repaints, which grew with
-    // the square of the number of windows.
-    setAutoFillBackground(false);
-    picThumb->viewport()->setAutoFillBackground(false);
     picThumb->setObjectName(QStringLiteral("picThumb"));
     lblCaption->setObjectName(QStringLiteral("lblCaption"));
     lblCaption->setFont(captionFont());
@@ -94,10 +88,14 @@ ThumbnailWindow::ThumbnailWindow(QWidget *parent)
 // system menu's "Stay on Top" would only confuse, and goes. The Close shortcuts are
 // the keyboard's own here (keyPressEvent): as shortcuts every window would add two
 // entries to the application's shortcut map, which Qt walks whole whenever any menu
-// item of any window changes.
+// item of any window changes. The window, its interior and its picture paint every
+// pixel themselves rather than have Qt fill their backgrounds: Qt unions the
+// rectangles of all such "opaque" windows into one region whenever the area repaints.
 void ThumbnailWindow::keepCostsFlat()
 {
     setWindowFlags(windowFlags() | Qt::WindowStaysOnTopHint);
+    setAutoFillBackground(false);
+    picThumb->viewport()->setAutoFillBackground(false);
     if (QMenu *menu = systemMenu())
         for (QAction *item : menu->actions()) {
             if (item->isCheckable())
