@@ -107,12 +107,37 @@ GenerateTab::GenerateTab(const char *name, PageEditor &editor) : editor(editor)
     setFrameShape(QFrame::NoFrame);
 }
 
-void GenerateTab::connectCheck(QCheckBox *box, bool PageOptions::*field)
+void GenerateTab::bind(QCheckBox *box, bool PageOptions::*field)
 {
-    connect(box, &QCheckBox::toggled, this, [this, field](bool checked) {
-        editor.typed(field, checked ? QStringLiteral("1") : QStringLiteral("0"));
-        updateEnabledStates();
-    });
+    checks.append({box, field});
+}
+
+void GenerateTab::bind(QLineEdit *box, QString PageOptions::*field)
+{
+    boxes.append({box, field});
+}
+
+void GenerateTab::showOptions()
+{
+    const PageOptions &options = editor.editedPage().options;
+    for (const auto &[box, field] : checks)
+        box->setChecked(options.*field);
+    for (const auto &[box, field] : boxes)
+        box->setText(options.*field);
+    showOtherOptions();
+    updateEnabledStates();
+}
+
+void GenerateTab::connectOptions()
+{
+    for (const auto &[box, field] : checks)
+        connect(box, &QCheckBox::toggled, this, [this, field = field](bool checked) {
+            editor.typed(field, checked ? QStringLiteral("1") : QStringLiteral("0"));
+            updateEnabledStates();
+        });
+    for (const auto &[box, field] : boxes)
+        connectBox(box, field);
+    connectOtherControls();
 }
 
 void GenerateTab::connectBox(QLineEdit *box, QString PageOptions::*field)
@@ -150,30 +175,21 @@ TablePropertiesTab::TablePropertiesTab(PageEditor &editor) : GenerateTab("fraTab
     grid->addWidget(lblCellAmount, 2, 3, 3, 2, Qt::AlignTop);
     grid->setColumnStretch(4, 1);
     grid->setRowStretch(5, 1);
+    bind(chkBorderColor, &PageOptions::defaultBorderColor);
+    bind(txtBorder, &PageOptions::tableBorder);
+    bind(txtCellSpacing, &PageOptions::cellSpacing);
+    bind(txtCellPadding, &PageOptions::cellPadding);
+    bind(txtRows, &PageOptions::tableRows);
+    bind(txtColumns, &PageOptions::tableColumns);
 }
 
-void TablePropertiesTab::showOptions()
+void TablePropertiesTab::showOtherOptions()
 {
-    const PageOptions &options = editor.editedPage().options;
-    chkBorderColor->setChecked(options.defaultBorderColor);
-    const std::pair<QLineEdit *, QString> boxes[] = {
-        {txtColumns, options.tableColumns}, {txtRows, options.tableRows},          {txtBorder, options.tableBorder},
-        {txtCellSpacing, options.cellSpacing}, {txtCellPadding, options.cellPadding},
-    };
-    for (const auto &[box, text] : boxes)
-        box->setText(text);
-    paintSwatch(picBorderColor, options.tableBorderColor);
-    updateEnabledStates();
+    paintSwatch(picBorderColor, editor.editedPage().options.tableBorderColor);
 }
 
-void TablePropertiesTab::connectOptions()
+void TablePropertiesTab::connectOtherControls()
 {
-    connectCheck(chkBorderColor, &PageOptions::defaultBorderColor);
-    connectBox(txtBorder, &PageOptions::tableBorder);
-    connectBox(txtCellSpacing, &PageOptions::cellSpacing);
-    connectBox(txtCellPadding, &PageOptions::cellPadding);
-    connectBox(txtRows, &PageOptions::tableRows);
-    connectBox(txtColumns, &PageOptions::tableColumns);
     connect(txtRows, &QLineEdit::textChanged, this, &TablePropertiesTab::DetermineCellAmount);
     connect(txtColumns, &QLineEdit::textChanged, this, &TablePropertiesTab::DetermineCellAmount);
     connect(cmdBorderColor, &QToolButton::clicked, this,
@@ -227,30 +243,26 @@ BackgroundTab::BackgroundTab(PageEditor &editor, const QString &pictureDirectory
     grid->addWidget(lblImageFile, 4, 1, 1, 2, Qt::AlignTop);
     grid->setColumnStretch(1, 1);
     grid->setRowStretch(5, 1);
+    bind(chkDefaultBackgroundColor, &PageOptions::defaultBackgroundColor);
+    bind(chkBackgroundImage, &PageOptions::useBackgroundImage);
+    bind(txtBackgroundImage, &PageOptions::backgroundImageFile);
 }
 
-void BackgroundTab::showOptions()
+void BackgroundTab::showOtherOptions()
 {
     const PageOptions &options = editor.editedPage().options;
-    chkDefaultBackgroundColor->setChecked(options.defaultBackgroundColor);
-    chkBackgroundImage->setChecked(options.useBackgroundImage);
-    txtBackgroundImage->setText(options.backgroundImageFile);
     paintSwatch(picBackgroundColor, options.tableBackgroundColor);
     picBackgroundImage->setBackColor(toColor(options.tableBackgroundColor));
-    updateEnabledStates();
     if (!options.backgroundImageFile.isEmpty())
         SetBackgroundImage();
 }
 
-void BackgroundTab::connectOptions()
+void BackgroundTab::connectOtherControls()
 {
-    connectCheck(chkDefaultBackgroundColor, &PageOptions::defaultBackgroundColor);
-    connectCheck(chkBackgroundImage, &PageOptions::useBackgroundImage);
     connect(chkBackgroundImage, &QCheckBox::toggled, this, [this] {
         if (!txtBackgroundImage->text().isEmpty())
             SetBackgroundImage();
     });
-    connectBox(txtBackgroundImage, &PageOptions::backgroundImageFile);
     connect(txtBackgroundImage, &QLineEdit::textChanged, this, &BackgroundTab::SetBackgroundImage);
     connect(cmdBackgroundColor, &QToolButton::clicked, this, [this] {
         if (chooseColour(picBackgroundColor, &PageOptions::tableBackgroundColor))
@@ -356,33 +368,24 @@ FontPropertiesTab::FontPropertiesTab(PageEditor &editor) : GenerateTab("fraFont"
     grid->addLayout(display, 2, 4, 2, 2);
     grid->setColumnStretch(6, 1);
     grid->setRowStretch(4, 1);
+    bind(chkDisplayFileName, &PageOptions::displayFileName);
+    bind(chkDisplayImageSize, &PageOptions::displayImageSize);
+    bind(chkDisplayFileSize, &PageOptions::displayFileSize);
+    bind(chkFontColorDefault, &PageOptions::defaultFontColor);
+    bind(chkDefaultFontType, &PageOptions::useDefaultFont);
+    bind(chkFontBold, &PageOptions::fontBold);
+    bind(txtFontSize, &PageOptions::fontSize);
 }
 
-void FontPropertiesTab::showOptions()
+void FontPropertiesTab::showOtherOptions()
 {
     const PageOptions &options = editor.editedPage().options;
-    const std::pair<QCheckBox *, bool> checks[] = {
-        {chkFontColorDefault, options.defaultFontColor},  {chkDefaultFontType, options.useDefaultFont},
-        {chkDisplayFileName, options.displayFileName},    {chkDisplayImageSize, options.displayImageSize},
-        {chkDisplayFileSize, options.displayFileSize},    {chkFontBold, options.fontBold},
-    };
-    for (const auto &[box, checked] : checks)
-        box->setChecked(checked);
-    txtFontSize->setText(options.fontSize);
     lblOtherFontType->setText(options.nonDefaultFont);
     paintSwatch(picFontColor, options.tableFontColor);
-    updateEnabledStates();
 }
 
-void FontPropertiesTab::connectOptions()
+void FontPropertiesTab::connectOtherControls()
 {
-    connectCheck(chkDisplayFileName, &PageOptions::displayFileName);
-    connectCheck(chkDisplayImageSize, &PageOptions::displayImageSize);
-    connectCheck(chkDisplayFileSize, &PageOptions::displayFileSize);
-    connectCheck(chkFontColorDefault, &PageOptions::defaultFontColor);
-    connectCheck(chkDefaultFontType, &PageOptions::useDefaultFont);
-    connectCheck(chkFontBold, &PageOptions::fontBold);
-    connectBox(txtFontSize, &PageOptions::fontSize);
     connect(cmdFontColor, &QToolButton::clicked, this, [this] { chooseColour(picFontColor, &PageOptions::tableFontColor); });
     connect(cmdFontType, &QPushButton::clicked, this, &FontPropertiesTab::cmdFontType_Click);
 }
@@ -454,25 +457,21 @@ ThumbnailPropertiesTab::ThumbnailPropertiesTab(PageEditor &editor, const ThumbCo
     layout->addWidget(lblThumbPosition);
     layout->addLayout(row);
     layout->addStretch();
+    bind(txtThumbBorder, &PageOptions::cellImageBorder);
+    bind(txtHorzSpacing, &PageOptions::horizontalSpacing);
+    bind(txtVertSpacing, &PageOptions::verticalSpacing);
 }
 
-void ThumbnailPropertiesTab::showOptions()
+void ThumbnailPropertiesTab::showOtherOptions()
 {
-    const PageOptions &options = editor.editedPage().options;
     hscThumb->setRange(1, std::max(1, editor.editedPage().PageThumbCount()));
-    txtHorzSpacing->setText(options.horizontalSpacing);
-    txtVertSpacing->setText(options.verticalSpacing);
-    txtThumbBorder->setText(options.cellImageBorder);
 }
 
 // The boxes are options and values of the position shown at once: a change writes
-// both.
-void ThumbnailPropertiesTab::connectOptions()
+// both. The target frame box shows the position's value, never the option.
+void ThumbnailPropertiesTab::connectOtherControls()
 {
     connectBox(txtDefaultFrame, &PageOptions::defaultTargetFrame);
-    connectBox(txtThumbBorder, &PageOptions::cellImageBorder);
-    connectBox(txtHorzSpacing, &PageOptions::horizontalSpacing);
-    connectBox(txtVertSpacing, &PageOptions::verticalSpacing);
     const auto record = [this](auto edit) {
         return [this, edit](const QString &text) {
             if (ThumbPageValues *values = currentRecord())

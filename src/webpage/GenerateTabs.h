@@ -31,18 +31,29 @@ class GenerateTab : public QFrame {
     Q_OBJECT
 public:
     GenerateTab(const char *name, PageEditor &editor);
-    virtual void showOptions() = 0;
-    // Connected once the options are shown, so that showing them stores nothing.
-    virtual void connectOptions() = 0;
+    // Puts every bound option into its control, then what else the tab shows.
+    void showOptions();
+    // Connects every bound control, then the tab's other controls; done once the
+    // options are shown, so that showing them stores nothing.
+    void connectOptions();
 
 protected:
-    void connectCheck(QCheckBox *box, bool PageOptions::*field);
+    // A control that shows an option and writes it back as it changes.
+    void bind(QCheckBox *box, bool PageOptions::*field);
+    void bind(QLineEdit *box, QString PageOptions::*field);
+    // A box that writes an option back but shows something else.
     void connectBox(QLineEdit *box, QString PageOptions::*field);
     // Lets the user choose a colour option, shown in `swatch`; false when cancelled.
     bool chooseColour(QLabel *swatch, quint32 PageOptions::*colour);
+    virtual void showOtherOptions() {}
+    virtual void connectOtherControls() {}
     virtual void updateEnabledStates() {}
 
     PageEditor &editor;
+
+private:
+    QList<std::pair<QCheckBox *, bool PageOptions::*>> checks;
+    QList<std::pair<QLineEdit *, QString PageOptions::*>> boxes;
 };
 
 // Border, spacing, padding, rows and columns of the table, and its border colour.
@@ -50,8 +61,8 @@ class TablePropertiesTab : public GenerateTab {
     Q_OBJECT
 public:
     explicit TablePropertiesTab(PageEditor &editor);
-    void showOptions() override;
-    void connectOptions() override;
+    void showOtherOptions() override;
+    void connectOtherControls() override;
     void DetermineCellAmount();
 
 private:
@@ -75,8 +86,8 @@ class BackgroundTab : public GenerateTab {
 public:
     // `pictureDirectory` is where the image chooser starts.
     BackgroundTab(PageEditor &editor, const QString &pictureDirectory);
-    void showOptions() override;
-    void connectOptions() override;
+    void showOtherOptions() override;
+    void connectOtherControls() override;
     void SetBackgroundImage();
 
 protected:
@@ -103,8 +114,8 @@ class FontPropertiesTab : public GenerateTab {
     Q_OBJECT
 public:
     explicit FontPropertiesTab(PageEditor &editor);
-    void showOptions() override;
-    void connectOptions() override;
+    void showOtherOptions() override;
+    void connectOtherControls() override;
 
 private:
     void updateEnabledStates() override;
@@ -130,8 +141,8 @@ class ThumbnailPropertiesTab : public GenerateTab {
 public:
     // `pageSlots` holds the collection's slot of each page position.
     ThumbnailPropertiesTab(PageEditor &editor, const ThumbCollection &thumbs, const QList<int> &pageSlots);
-    void showOptions() override;
-    void connectOptions() override;
+    void showOtherOptions() override;
+    void connectOtherControls() override;
     void DisplayThumbnail(int position);
     void DisplayThumbValues(int position);
 
