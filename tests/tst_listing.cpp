@@ -12,6 +12,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QScrollBar>
 #include <QStatusBar>
@@ -176,6 +177,10 @@ void ListingTest::rowsAreOrderedByHeaderOrByHand()
     QVERIFY(QAccessible::queryAccessibleInterface(l.panel().list())->tableInterface()->selectRow(2));
     l.form->findChild<QToolButton *>(QStringLiteral("cmdUp"))->click();
     QCOMPARE(l.names(), (QStringList{"a.png", "b10.png", "b9.png"}));
+    // Rows are read-only lines: asking the view to edit one opens no editor.
+    l.panel().list()->edit(l.form->listingRows().index(1, 0));
+    QVERIFY(l.panel().list()->findChildren<QLineEdit *>().isEmpty());
+    QVERIFY(l.form->listingRows().flags(l.form->listingRows().index(1, 2)) & Qt::ItemNeverHasChildren);
     l.form->findChild<QToolButton *>(QStringLiteral("cmdDown"))->click();
     l.form->findChild<QToolButton *>(QStringLiteral("cmdDown"))->click();  // already last
     QCOMPARE(l.names(), (QStringList{"a.png", "b9.png", "b10.png"}));

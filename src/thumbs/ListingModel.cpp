@@ -45,6 +45,15 @@ bool ListingModel::containsFile(const QString &name, const QString &directory) c
     return directoriesByName.contains(name.toLower(), directory);
 }
 
+Qt::ItemFlags ListingModel::flags(const QModelIndex &index) const
+{
+    // Answered without reading the items: a view lays out every row after rows
+    // are added, and asks each row's flags as it does.
+    if (!index.isValid())
+        return QStandardItemModel::flags(index);
+    return Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemNeverHasChildren;
+}
+
 bool ListingModel::addRow(const QString &path, const QString &sizeText, int iconIndex)
 {
     if (containsKey(path))
@@ -54,9 +63,6 @@ bool ListingModel::addRow(const QString &path, const QString &sizeText, int icon
     auto *size = new ListingItem(sizeText);
     size->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
     auto *directory = new ListingItem(Paths::DirectoryOf(path));
-    for (QStandardItem *item : {static_cast<QStandardItem *>(name), static_cast<QStandardItem *>(size),
-                                static_cast<QStandardItem *>(directory)})
-        item->setEditable(false);
     const QList<QStandardItem *> items{name, size, directory};
     // Sorted: straight to its place, after the rows that sort equal to it, where a
     // sort after appending it would put it.

@@ -20,6 +20,9 @@ public:
 
     explicit ListingModel(QObject *parent = nullptr);
 
+    // Rows are read-only lines without children.
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
+
     QItemSelectionModel &selection() { return selectionModel; }
     FileIcons &icons() { return fileIcons; }
 
