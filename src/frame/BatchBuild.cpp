@@ -5,6 +5,7 @@
 #include "output/ImageCopying.h"
 #include "output/OutputFiles.h"
 #include "output/ThumbnailSaving.h"
+#include "output/WebCopies.h"
 #include "settings/Preferences.h"
 #include "settings/SettingsStore.h"
 #include "settings/StoredSettings.h"
@@ -153,6 +154,7 @@ private:
 
     Preferences preferences;
     SaveSettings save;
+    WebCopyRules copyRules;
     QString thumbnailDirectory;
     QString imageDirectory;
     std::unique_ptr<QLockFile> lock;
@@ -186,6 +188,7 @@ Problem SiteBuild::prepare()
     // pictures of the folder when the site is built into the folder itself.
     previous = BuildManifest::Read(request.output + ManifestName);
     manifest.settings = thumbnailSettings(preferences.thumbnailBox, save);
+    manifest.copies = copyRules.describe();
     page.Load({});
     takeFolder(*files);
     siteNames.emplace(pageRequest());
@@ -203,6 +206,7 @@ Problem SiteBuild::readSettings()
         return problem;
     preferences = Preferences::read(QString());
     save = SaveSettings::Read();
+    copyRules = WebCopyRules::Read();
     if (!Paths::UsablePrefix(save.prefix))
         return QStringLiteral("The setting \"%1\" (\"%2\") cannot be used: a prefix may not "
                               "hold a path separator, \"..\" or a control character.")
@@ -315,7 +319,8 @@ void SiteBuild::makeThumbnails()
             else if (!prepared.made)
                 fail(QStringLiteral("Not made: thumbnail of %1 (out of memory)").arg(path));
             else {
-                const BuiltThumbnail made{state, prepared.sourceSize, prepared.thumbnail.size()};
+                const BuiltThumbnail made{state, prepared.sourceSize, prepared.thumbnail.size(),
+                                          prepared.thumbnail.hasTransparency()};
                 writeThumbnail(prepared.thumbnail, addToPage(path, source, made), path, made);
             }
         }
@@ -327,7 +332,8 @@ void SiteBuild::makeThumbnails()
 // name that was taken. Returns its position.
 int SiteBuild::addToPage(const QString &path, const QFileInfo &source, const BuiltThumbnail &made)
 {
-    page.Append(PageSource{path, ThumbnailCaption(path, made.sourceSize, source.size()), made.thumbnailSize});
+    page.Append(PageSource{path, ThumbnailCaption(path, made.sourceSize, source.size()), made.thumbnailSize,
+                           made.transparent});
     siteNames->add(PageThumb{page.PageSources.constLast().caption, made.thumbnailSize.width(),
                              made.thumbnailSize.height(), page.PageThumbValues.constLast()});
     for (; renamingsTold < siteNames->renamed().size(); ++renamingsTold)
@@ -389,11 +395,15 @@ void SiteBuild::copy(const QString &source, const QString &name)
     if (!file) {
         fail(QStringLiteral("Not copied: %1 to %2 (%3)").arg(source, imageDirectory + name, why));
     } else if (FileWriting::IdentityOf(*file) == FileWriting::IdentityOf(source)) {
-        ++copiesKept;  // the picture is its own copy
-    } else if (!request.force && previous.upToDate(recordKey(*file), *file, source, state)) {
+        // The picture is its own copy, unless the copy would differ from it.
+        if (why = WriteWebCopy(source, *file, copyRules); why.isEmpty())
+            ++copiesKept;
+        else
+            fail(QStringLiteral("Not copied: %1 to %2 (%3)").arg(source, *file, why));
+    } else if (!request.force && previous.copyUpToDate(recordKey(*file), *file, source, state, manifest.copies)) {
         ++copiesKept;
         record(*file, source, state);
-    } else if (why = FileWriting::CopyWhole(source, *file); why.isEmpty()) {
+    } else if (why = WriteWebCopy(source, *file, copyRules); why.isEmpty()) {
         ++copiesMade;
         record(*file, source, state);
     } else {

@@ -2,6 +2,7 @@
 
 #include "imagebuffer/ByteReader.h"
 #include "imagebuffer/DecodeBudget.h"
+#include "imagebuffer/JpegMetadata.h"
 
 #include <QColorSpace>
 #include <QtEndian>
@@ -149,35 +150,6 @@ DecodedImage readIcon(const QByteArray &bytes)
     return withDepth(readWithQt(bytes, "ico", best.index), best.depth);
 }
 
-quint32 exifNumber(const QByteArray &bytes, qsizetype at, int size, bool bigEndian)
-{
-    quint32 value = 0;
-    for (int i = 0; i < size; ++i) {
-        const quint32 byte = ByteReader::at(bytes, at + i);
-        value |= bigEndian ? byte << (8 * (size - 1 - i)) : byte << (8 * i);
-    }
-    return value;
-}
-
-// The orientation (1 to 8) in the EXIF block whose TIFF header starts at `tiff`, 1
-// when it has none. Cameras write the tag as a short or as a long, so both are read.
-int exifOrientation(const QByteArray &bytes, qsizetype tiff)
-{
-    const bool bigEndian = bytes.mid(tiff, 2) == "MM";
-    const qsizetype ifd = tiff + exifNumber(bytes, tiff + 4, 4, bigEndian);
-    const int entries = int(exifNumber(bytes, ifd, 2, bigEndian));
-    for (int i = 0; i < entries && ifd + 2 + 12 * (i + 1) <= bytes.size(); ++i) {
-        const qsizetype entry = ifd + 2 + 12 * i;
-        if (exifNumber(bytes, entry, 2, bigEndian) != 0x0112)
-            continue;
-        const quint32 type = exifNumber(bytes, entry + 2, 2, bigEndian);
-        const bool shortValue = type == 3 || type == 8;
-        const quint32 value = exifNumber(bytes, entry + 8, shortValue ? 2 : 4, bigEndian);
-        return (shortValue || type == 4 || type == 9) && value >= 1 && value <= 8 ? int(value) : 1;
-    }
-    return 1;
-}
-
 // Walks a JPEG's markers from start to end, noting its size, its orientation and
 // whether any scan holds data. A file cut short inside a scan still shows what it
 // holds; one that ends before any scan data, or breaks its marker structure, does not.
@@ -255,7 +227,7 @@ JpegLayout jpegLayout(const QByteArray &bytes)
         }
         if (marker == 0xE1 && !sawExif && bytes.mid(at + 2, 6) == QByteArray("Exif\0\0", 6)) {
             sawExif = true;
-            layout.orientation = exifOrientation(bytes.left(at + length), at + 8);
+            layout.orientation = JpegMetadata::ExifOrientation(bytes.left(at + length), at + 8);
         }
         at += length;
         if (marker != 0xDA)

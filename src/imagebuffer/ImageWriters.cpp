@@ -31,6 +31,7 @@ void flushNothing(png_structp) {}
 bool encodePng(const QImage &image, bool interlaced, QByteArray &out)
 {
     const bool palette = image.format() == QImage::Format_Indexed8;
+    const bool alpha = image.format() == QImage::Format_RGBA8888;
     std::vector<png_bytep> rows(size_t(image.height()));
     for (int y = 0; y < image.height(); ++y)
         rows[size_t(y)] = const_cast<png_bytep>(image.constScanLine(y));
@@ -51,7 +52,7 @@ bool encodePng(const QImage &image, bool interlaced, QByteArray &out)
     }
     png_set_write_fn(png, &out, appendToBuffer, flushNothing);
     png_set_IHDR(png, info, png_uint_32(image.width()), png_uint_32(image.height()), 8,
-                 palette ? PNG_COLOR_TYPE_PALETTE : PNG_COLOR_TYPE_RGB,
+                 palette ? PNG_COLOR_TYPE_PALETTE : alpha ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB,
                  interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
                  PNG_FILTER_TYPE_DEFAULT);
     if (palette)
@@ -90,10 +91,13 @@ bool WriteJpeg(const QImage &image, const QString &fileName, int quality, bool p
     return writeFile(fileName, encoded, why);
 }
 
-bool WritePng(const QImage &image, const QString &fileName, bool interlaced, QString &why)
+bool WritePng(const QImage &image, const QString &fileName, bool interlaced, QString &why, bool keepTransparency)
 {
     const bool palette = image.format() == QImage::Format_Indexed8;
-    const QImage bare = pixelsOnly(image, palette ? QImage::Format_Indexed8 : QImage::Format_RGB888);
+    const bool alpha = keepTransparency && !palette && image.hasAlphaChannel();
+    const QImage bare = pixelsOnly(image, palette ? QImage::Format_Indexed8
+                                          : alpha ? QImage::Format_RGBA8888
+                                                  : QImage::Format_RGB888);
     QByteArray encoded;
     if (!encodePng(bare, interlaced, encoded)) {
         why = QStringLiteral("the PNG encoder failed");

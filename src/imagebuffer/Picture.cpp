@@ -67,7 +67,7 @@ bool Picture::save(const QString &path, ImageFormat::Code format, const SaveOpti
     bool written = false;
     switch (format) {
     case ImageFormat::Jpeg: written = ImageWriters::WriteJpeg(pixels, path, options.quality, options.progressive, why); break;
-    case ImageFormat::Png: written = ImageWriters::WritePng(pixels, path, options.progressive, why); break;
+    case ImageFormat::Png: written = ImageWriters::WritePng(pixels, path, options.progressive, why, options.keepTransparency); break;
     default: why = QStringLiteral("pictures are saved as JPEG or PNG only"); break;
     }
     lastError = written ? QString() : why;
@@ -118,6 +118,19 @@ bool Picture::reduceColors(int count, bool dither)
     pixels = reduced;
     bits = count <= 2 ? 1 : count <= 16 ? 4 : 8;
     return true;
+}
+
+bool Picture::hasTransparency() const
+{
+    if (bits != 32 || isNull())
+        return false;
+    const QImage argb = image().convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < argb.height(); ++y) {
+        const auto *line = reinterpret_cast<const QRgb *>(argb.constScanLine(y));
+        if (std::any_of(line, line + argb.width(), [](QRgb pixel) { return qAlpha(pixel) < 255; }))
+            return true;
+    }
+    return false;
 }
 
 bool Picture::createBlank(int depth, QSize size, const QColor &fill)

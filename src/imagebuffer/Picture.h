@@ -19,6 +19,7 @@ enum class Resampling : int { Nearest = 0, Smooth = 3 };
 struct SaveOptions {
     int quality = 75;
     bool progressive = false;
+    bool keepTransparency = false;  // a PNG keeps the alpha channel of a 32-bit picture
 };
 
 // One picture, apart from any widget: reads it from a file as one format, makes
@@ -54,6 +55,8 @@ public:
 
     // 24: true colour, transparency flattened onto white; 32: true colour with alpha.
     bool convertDepth(int depth);
+    // Whether any pixel is less than opaque.
+    bool hasTransparency() const;
     // An adaptive palette of at most `count` colours, optionally dithered.
     bool reduceColors(int count, bool dither = false);
     // Replaces the picture by a blank one of that depth and size.

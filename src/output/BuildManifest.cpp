@@ -45,7 +45,8 @@ SourceState SourceState::Of(const QFileInfo &file)
 
 bool BuiltThumbnail::operator==(const BuiltThumbnail &other) const
 {
-    return source == other.source && sourceSize == other.sourceSize && thumbnailSize == other.thumbnailSize;
+    return source == other.source && sourceSize == other.sourceSize && thumbnailSize == other.thumbnailSize
+           && transparent == other.transparent;
 }
 
 bool BuiltFile::operator==(const BuiltFile &other) const
@@ -61,11 +62,17 @@ BuildManifest BuildManifest::Read(const QString &path)
         return manifest;
     const QJsonObject root = QJsonDocument::fromJson(file.readAll()).object();
     manifest.settings = root.value(QStringLiteral("settings")).toString();
+    manifest.copies = root.value(QStringLiteral("copies")).toString();
     const QJsonObject sources = root.value(QStringLiteral("thumbnails")).toObject();
     for (auto entry = sources.begin(); entry != sources.end(); ++entry) {
         const QJsonObject made = entry.value().toObject();
+        // A record from before transparency was noted is made again: the name of a
+        // web-ready copy depends on it.
+        if (!made.contains(QStringLiteral("transparent")))
+            continue;
         manifest.thumbnails.insert(entry.key(), BuiltThumbnail{stateIn(made), sizeOf(made.value(QStringLiteral("source"))),
-                                                               sizeOf(made.value(QStringLiteral("thumbnail")))});
+                                                               sizeOf(made.value(QStringLiteral("thumbnail"))),
+                                                               made.value(QStringLiteral("transparent")).toBool()});
     }
     const QJsonObject files = root.value(QStringLiteral("files")).toObject();
     for (auto entry = files.begin(); entry != files.end(); ++entry) {
@@ -81,7 +88,8 @@ QByteArray BuildManifest::contents() const
     QJsonObject sources;
     for (auto entry = thumbnails.cbegin(); entry != thumbnails.cend(); ++entry) {
         QJsonObject made{{QStringLiteral("source"), sizeArray(entry->sourceSize)},
-                         {QStringLiteral("thumbnail"), sizeArray(entry->thumbnailSize)}};
+                         {QStringLiteral("thumbnail"), sizeArray(entry->thumbnailSize)},
+                         {QStringLiteral("transparent"), entry->transparent}};
         putState(made, entry->source);
         sources.insert(entry.key(), made);
     }
@@ -92,6 +100,7 @@ QByteArray BuildManifest::contents() const
         written.insert(entry.key(), made);
     }
     return QJsonDocument(QJsonObject{{QStringLiteral("settings"), settings},
+                                     {QStringLiteral("copies"), copies},
                                      {QStringLiteral("thumbnails"), sources},
                                      {QStringLiteral("files"), written}})
         .toJson();
@@ -114,4 +123,10 @@ bool BuildManifest::upToDate(const QString &key, const QString &path, const QStr
         return false;
     const QFileInfo file(path);
     return file.isFile() && file.size() == made->bytes;
+}
+
+bool BuildManifest::copyUpToDate(const QString &key, const QString &path, const QString &source, const SourceState &now,
+                                 const QString &copyRules) const
+{
+    return copyRules == copies && upToDate(key, path, source, now);
 }

@@ -22,6 +22,7 @@ struct BuiltThumbnail {
     SourceState source;
     QSize sourceSize;
     QSize thumbnailSize;
+    bool transparent = false;  // the thumbnail holds transparency
 
     bool operator==(const BuiltThumbnail &other) const;
 };
@@ -51,8 +52,12 @@ public:
     // Whether the file at `path` (`key` in the record) is the one this record wrote
     // from `source` as it is now, whole.
     bool upToDate(const QString &key, const QString &path, const QString &source, const SourceState &now) const;
+    // The same for a copy, which is up to date only when made the way `copyRules` says.
+    bool copyUpToDate(const QString &key, const QString &path, const QString &source, const SourceState &now,
+                      const QString &copyRules) const;
 
     QString settings;                        // how every thumbnail in it was made
+    QString copies;                          // how every copy in it was made
     QHash<QString, BuiltThumbnail> thumbnails;  // by source path
     QHash<QString, BuiltFile> files;            // by path relative to the output
 

@@ -1,6 +1,7 @@
 #include "output/ImageCopying.h"
 
 #include "output/OutputFiles.h"
+#include "output/WebCopies.h"
 #include "settings/Preferences.h"
 #include "settings/StoredSettings.h"
 #include "thumbs/ThumbCollection.h"
@@ -19,7 +20,7 @@ class Copier {
 public:
     Copier(const QString &directory, OutputFiles::RecordLog &log, const FileWriting::ProtectedFiles &pictures,
            OutputFiles::CommandOutcome &outcome)
-        : directory(directory), log(log), pictures(pictures), outcome(outcome)
+        : directory(directory), log(log), pictures(pictures), outcome(outcome), rules(WebCopyRules::Read())
     {
     }
     // Copies under the picture's own name (lower-cased when asked); the log names
@@ -44,7 +45,7 @@ private:
         log.write(source + QStringLiteral(" to ") + OutputFiles::ToBackslashes(directory + logged));
         QString why;
         if (const std::optional<QString> path = OutputFiles::Destination(directory, name, pictures, why, source))
-            why = CopyReplacing(source, *path);
+            why = WriteWebCopy(source, *path, rules);
         if (!why.isEmpty())
             outcome.failed(OutputFiles::ToBackslashes(directory + name), why);
     }
@@ -53,6 +54,7 @@ private:
     OutputFiles::RecordLog &log;
     const FileWriting::ProtectedFiles &pictures;
     OutputFiles::CommandOutcome &outcome;
+    const WebCopyRules rules;
 };
 
 // Whether the path names an existing file, its name compared without regard to case.
@@ -73,16 +75,6 @@ QString BackgroundImageOf(const PageModel &page)
 {
     const QString background = OutputFiles::ToBackslashes(page.options.backgroundImageFile);
     return page.GenerateDialogLoaded && existingFile(background) ? background : QString();
-}
-
-QString CopyReplacing(const QString &source, const QString &destination)
-{
-    // Copying a picture onto itself (its own folder chosen as the target) leaves it
-    // as it is.
-    const QString original = FileWriting::IdentityOf(source);
-    if (!original.isEmpty() && original == FileWriting::IdentityOf(destination))
-        return QString();
-    return FileWriting::CopyWhole(source, destination);
 }
 
 void CopyImages(const QString &directory, bool pageImagesOnly, const ThumbCollection &thumbs, const PageModel *page,

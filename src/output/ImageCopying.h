@@ -10,9 +10,6 @@ struct Preferences;
 // The background image of a page the Generate dialog holds, when it names an
 // existing file; else empty.
 QString BackgroundImageOf(const PageModel &page);
-// A byte copy that replaces an existing file only with a complete copy; a file
-// copied onto itself stays as it is. Empty on success, else why it failed.
-QString CopyReplacing(const QString &source, const QString &destination);
 
 // Copies the full-size pictures into `directory` (asked for when empty, and then
 // remembered) under the names `names` gives them: every loaded picture, or with
@@ -21,6 +18,6 @@ QString CopyReplacing(const QString &source, const QString &destination);
 // program's directory. A directory that cannot be made or a log that cannot be
 // written stops it with a message. No copy replaces another of the pictures; copies
 // that failed are reported with the reason at the end, as are the ones given other
-// names.
+// names. Copies are written as the stored web copy settings say.
 void CopyImages(const QString &directory, bool pageImagesOnly, const ThumbCollection &thumbs, const PageModel *page,
                 const SiteNames &names, Preferences &preferences, const QString &appPath);

@@ -114,6 +114,18 @@ inline const Setting<bool> ThumbnailNamesLowerCase{PreferencesSection, QStringLi
 inline const Setting<bool> ImageNamesLowerCase{PreferencesSection, QStringLiteral("Image File Name Lower Case"), false,
                                                SettingRule::Flag};
 
+// How pictures are copied for a site: formats browsers cannot show written as JPEG
+// or PNG, a longest edge in pixels (0 keeps the size), photo metadata removed; and
+// thumbnails saved at twice their size as well.
+inline const Setting<bool> WebReadyImages{PreferencesSection, QStringLiteral("Web Ready Images"), false,
+                                          SettingRule::Flag};
+inline const Setting<int> WebImageLongEdge{PreferencesSection, QStringLiteral("Web Image Long Edge"), 0,
+                                           SettingRule::Range, 0, 65535};
+inline const Setting<bool> RemovePhotoMetadata{PreferencesSection, QStringLiteral("Remove Photo Metadata"), false,
+                                               SettingRule::Flag};
+inline const Setting<bool> HighDensityThumbnails{PreferencesSection, QStringLiteral("High Density Thumbnails"), false,
+                                                 SettingRule::Flag};
+
 inline const Setting<QString> ExePath{PathSection, QStringLiteral("EXE Path"), {}, SettingRule::Text};
 inline const Setting<double> FirstDirectoryLoad{FirstRunSection, QStringLiteral("First Directory Load"), 0,
                                                 SettingRule::Number};

@@ -23,7 +23,8 @@ QList<PageSource> PageSourcesOf(const QList<int> &pageSlots, const ThumbCollecti
     sources.reserve(pageSlots.size());
     for (int slot : pageSlots) {
         const ThumbnailRecord *record = thumbs.record(slot);
-        sources << PageSource{record->sourcePath, record->caption, record->picture.size()};
+        sources << PageSource{record->sourcePath, record->caption, record->picture.size(),
+                              record->picture.hasTransparency()};
     }
     return sources;
 }
@@ -60,6 +61,7 @@ void PageModel::Load(QList<PageSource> sources)
 void PageModel::DetermineThumbValues()
 {
     linksLowerCase = Settings::ImageNamesLowerCase.read();
+    webReadyLinks = Settings::WebReadyImages.read();
     PageThumbValues.clear();
     for (const PageSource &source : PageSources)
         PageThumbValues << startingValues(source);
@@ -80,7 +82,9 @@ ThumbPageValues PageModel::startingValues(const PageSource &source) const
     values.Target = options.defaultTargetFrame.trimmed();
     const QString name = CaptionFileName(source.caption);
     values.Caption = linksLowerCase ? name.toLower() : name;
-    values.Link = values.Caption;
+    // A picture browsers cannot show links to its web-ready copy.
+    values.Link = webReadyLinks && !BrowsersShow(values.Caption) ? WebReadyName(values.Caption, source.transparent)
+                                                                  : values.Caption;
     values.SourcePath = source.sourcePath;
     return values;
 }

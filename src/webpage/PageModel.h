@@ -16,6 +16,7 @@ struct PageSource {
     QString sourcePath;
     QString caption;
     QSize size;
+    bool transparent = false;  // the thumbnail holds transparency
 };
 
 // What a page is made from: the page options, the thumbnails in page order and the
@@ -58,6 +59,7 @@ private:
     ThumbPageValues startingValues(const PageSource &source) const;
 
     bool linksLowerCase = false;
+    bool webReadyLinks = false;
 };
 
 // For each path, the first slot in use whose thumbnail shows that file; paths

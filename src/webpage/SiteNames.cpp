@@ -4,6 +4,7 @@
 #include "ui/Paths.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 namespace {
 
@@ -113,4 +114,19 @@ SiteNames SiteNamesOf(const PageRequest &request)
 QString SavedThumbnailExtension(const QString &fileType)
 {
     return fileType == QLatin1String("PNG") ? QStringLiteral("png") : QStringLiteral("jpg");
+}
+
+bool BrowsersShow(const QString &name)
+{
+    static const QStringList shown = {QStringLiteral("jpg"), QStringLiteral("jpeg"), QStringLiteral("jpe"),
+                                      QStringLiteral("png"), QStringLiteral("gif"),  QStringLiteral("bmp"),
+                                      QStringLiteral("ico")};
+    return shown.contains(QFileInfo(name).suffix(), Qt::CaseInsensitive);
+}
+
+QString WebReadyName(const QString &name, bool transparent)
+{
+    const qsizetype dot = name.lastIndexOf(u'.');
+    const QString base = dot >= 1 ? name.left(dot) : name;
+    return base + (transparent ? QStringLiteral(".png") : QStringLiteral(".jpg"));
 }

@@ -78,3 +78,10 @@ SiteNames SiteNamesOf(const PageRequest &request);
 // The extension of saved thumbnails for the stored file type: only exactly "PNG"
 // saves PNG files.
 QString SavedThumbnailExtension(const QString &fileType);
+
+// Whether browsers show pictures of the file's type, by its extension: JPEG, PNG,
+// GIF, BMP and icons.
+bool BrowsersShow(const QString &name);
+// The name of the web-ready copy of a picture browsers cannot show: its base name
+// with "jpg", or "png" when it holds transparency.
+QString WebReadyName(const QString &name, bool transparent);

@@ -1,0 +1,135 @@
+#include "output/WebCopies.h"
+
+#include "imagebuffer/ImageFormat.h"
+#include "imagebuffer/JpegMetadata.h"
+#include "imagebuffer/Picture.h"
+#include "settings/StoredSettings.h"
+#include "settings/SettingsSection.h"
+#include "thumbs/ImageLoading.h"
+#include "ui/FileWriting.h"
+#include "webpage/SiteNames.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+namespace {
+
+// The format a copy is written in anew, or None when it is copied as it is.
+ImageFormat::Code formatOfCopy(const QString &source, const QString &destination, const WebCopyRules &rules)
+{
+    const QString type = QFileInfo(destination).suffix().toLower();
+    if (!rules.webReady || BrowsersShow(source) || QFileInfo(source).suffix().compare(type, Qt::CaseInsensitive) == 0)
+        return ImageFormat::None;
+    if (type == QLatin1String("png"))
+        return ImageFormat::Png;
+    if (type == QLatin1String("jpg") || type == QLatin1String("jpeg"))
+        return ImageFormat::Jpeg;
+    return ImageFormat::None;
+}
+
+QSize withinLongEdge(QSize size, int longEdge)
+{
+    if (longEdge <= 0 || std::max(size.width(), size.height()) <= longEdge)
+        return size;
+    return size.scaled(longEdge, longEdge, Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
+}
+
+// The picture drawn anew, at most `size`, in the depth the format keeps.
+std::optional<Picture> redrawn(const Picture &picture, QSize size, ImageFormat::Code format, QString &why)
+{
+    Picture source = picture;
+    const int depth = format == ImageFormat::Png && picture.depth() == 32 ? 32 : 24;
+    if (!source.convertDepth(depth)) {
+        why = source.errorString().isEmpty() ? QStringLiteral("out of memory") : source.errorString();
+        return std::nullopt;
+    }
+    if (size == source.size())
+        return source;
+    Picture scaled;
+    if (!scaled.createBlank(depth, size, depth == 32 ? QColor(Qt::transparent) : QColor(Qt::white))
+        || !scaled.copyScaled(source, Resampling::Smooth)) {
+        why = QStringLiteral("out of memory");
+        return std::nullopt;
+    }
+    return scaled;
+}
+
+QString writeAnew(const Picture &picture, QSize size, ImageFormat::Code format, const QString &destination,
+                  const WebCopyRules &rules)
+{
+    QString why;
+    const std::optional<Picture> copy = redrawn(picture, size, format, why);
+    if (!copy)
+        return why;
+    return copy->save(destination, format, SaveOptions{rules.quality, false, true}) ? QString() : copy->errorString();
+}
+
+QString withoutMetadata(const QString &source, const QString &destination)
+{
+    QFile file(source);
+    if (file.size() > ImageFormat::MaxFileBytes)
+        return QStringLiteral("the file is too large");
+    if (!file.open(QIODevice::ReadOnly))
+        return file.errorString();
+    const QByteArray bytes = file.readAll();
+    if (bytes.size() != file.size())
+        return file.errorString();
+    QString why;
+    const std::optional<QByteArray> kept = JpegMetadata::WithoutPhotoMetadata(bytes, why);
+    return kept ? FileWriting::WriteWhole(destination, *kept) : why;
+}
+
+// Whether the file starts as a JPEG does; one damaged after that is refused rather
+// than copied with its metadata.
+bool isJpegFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) && file.read(2) == QByteArray("\xFF\xD8", 2);
+}
+
+} // namespace
+
+WebCopyRules WebCopyRules::Read()
+{
+    using namespace Settings;
+    const StoredSection preferences(PreferencesSection);
+    return {WebReadyImages.read(preferences), WebImageLongEdge.read(preferences),
+            RemovePhotoMetadata.read(preferences), SaveImageQuality.read(preferences)};
+}
+
+QString WebCopyRules::describe() const
+{
+    return QStringLiteral("web ready %1 long edge %2 no metadata %3 quality %4")
+        .arg(int(webReady))
+        .arg(longEdge)
+        .arg(int(removeMetadata))
+        .arg(quality);
+}
+
+QString WriteWebCopy(const QString &source, const QString &destination, const WebCopyRules &rules)
+{
+    const QString original = FileWriting::IdentityOf(source);
+    const bool itself = !original.isEmpty() && original == FileWriting::IdentityOf(destination);
+    if (!rules.changesCopies())
+        return itself ? QString() : FileWriting::CopyWhole(source, destination);
+
+    ImageFormat::Code format = formatOfCopy(source, destination, rules);
+    Picture picture;
+    QSize size;
+    if (format != ImageFormat::None || rules.longEdge > 0) {
+        const std::optional<int> code = LoadAnyImageFile(picture, source);
+        if (!code)
+            return picture.errorString().isEmpty() ? QStringLiteral("the picture cannot be read") : picture.errorString();
+        size = withinLongEdge(picture.size(), rules.longEdge);
+        // Only JPEG and PNG pictures are written anew in their own format.
+        if (format == ImageFormat::None && size != picture.size() && (*code == ImageFormat::Jpeg || *code == ImageFormat::Png))
+            format = ImageFormat::Code(*code);
+    }
+    const bool strip = format == ImageFormat::None && rules.removeMetadata && isJpegFile(source);
+    if (itself)
+        return format == ImageFormat::None && !strip ? QString()
+                                                     : QStringLiteral("the copy would replace the picture itself");
+    if (format != ImageFormat::None)
+        return writeAnew(picture, size, format, destination, rules);
+    return strip ? withoutMetadata(source, destination) : FileWriting::CopyWhole(source, destination);
+}

@@ -1,0 +1,249 @@
+#include "TestEnvironment.h"
+#include "TestImages.h"
+
+#include "imagebuffer/JpegMetadata.h"
+#include "output/WebCopies.h"
+#include "webpage/SiteNames.h"
+
+#include <QBuffer>
+#include <QImageReader>
+#include <QTest>
+
+namespace {
+
+QByteArray segment(quint8 marker, const QByteArray &payload)
+{
+    QByteArray bytes;
+    bytes.append(char(0xFF)).append(char(marker));
+    const int length = int(payload.size()) + 2;
+    return bytes.append(char(length >> 8)).append(char(length & 0xFF)).append(payload);
+}
+
+void putBig16(QByteArray &out, int value)
+{
+    out.append(char(value >> 8)).append(char(value & 0xFF));
+}
+
+// An EXIF block as a phone writes one: the orientation, the camera's make and a GPS
+// directory with the latitude's hemisphere.
+QByteArray phoneExif(int orientation)
+{
+    QByteArray tiff("MM\0*", 4);
+    TestImages::putBig32(tiff, 8);
+    putBig16(tiff, 3);
+    const auto entry = [&](int tag, int type, quint32 count, quint32 value) {
+        putBig16(tiff, tag);
+        putBig16(tiff, type);
+        TestImages::putBig32(tiff, count);
+        TestImages::putBig32(tiff, type == 3 ? value << 16 : value);
+    };
+    entry(0x0112, 3, 1, quint32(orientation));
+    entry(0x010F, 2, 12, 50);   // the make, after the directory
+    entry(0x8825, 4, 1, 62);    // the GPS directory
+    TestImages::putBig32(tiff, 0);
+    tiff.append(QByteArray("SECRET-MAKE\0", 12));
+    putBig16(tiff, 1);
+    entry(0x0001, 2, 2, quint32('N') << 24);
+    TestImages::putBig32(tiff, 0);
+    return QByteArray("Exif\0\0", 6) + tiff;
+}
+
+// A photo carrying every kind of metadata, a colour profile and data after its end.
+QByteArray taggedPhoto(int orientation)
+{
+    const QByteArray jpeg = TestImages::encode(TestImages::photo(64, 48), "jpeg", 90);
+    const QByteArray tags = segment(0xE1, phoneExif(orientation))
+                            + segment(0xE1, "http://ns.adobe.com/xap/1.0/\0<x:xmpmeta>SECRET-XMP</x:xmpmeta>")
+                            + segment(0xED, QByteArray("Photoshop 3.0\0", 14) + "SECRET-IPTC")
+                            + segment(0xE2, QByteArray("ICC_PROFILE\0\1\1", 14) + "PROFILE-BYTES")
+                            + segment(0xEC, "Ducky SECRET-APP12") + segment(0xFE, "SECRET-COMMENT");
+    return jpeg.left(2) + tags + jpeg.mid(2) + "SECRET-TRAILER";
+}
+
+// The scan data with the segments after it, to the end of the picture.
+QByteArray scanOf(const QByteArray &jpeg)
+{
+    const qsizetype start = jpeg.indexOf("\xFF\xDA");
+    return jpeg.mid(start, jpeg.lastIndexOf("\xFF\xD9") + 2 - start);
+}
+
+// The orientation in the first EXIF block; 0 when there is none.
+int orientationIn(const QByteArray &jpeg)
+{
+    const qsizetype exif = jpeg.indexOf(QByteArray("Exif\0\0", 6));
+    return exif < 0 ? 0 : JpegMetadata::ExifOrientation(jpeg, exif + 6);
+}
+
+QString formatOf(const QString &path)
+{
+    return QString::fromLatin1(QImageReader(path).format());
+}
+
+} // namespace
+
+class WebCopiesTest : public QObject {
+    Q_OBJECT
+private slots:
+    void photoMetadataIsRemovedAndTheScanDataKept();
+    void damagedJpegsAreRefused();
+    void copiesBrowsersCannotShowBecomeJpegOrPng_data();
+    void copiesBrowsersCannotShowBecomeJpegOrPng();
+    void longEdgeScalesOnlyLargerPictures();
+    void aCopyNeverReplacesItsPicture();
+};
+
+void WebCopiesTest::photoMetadataIsRemovedAndTheScanDataKept()
+{
+    for (int orientation : {6, 1}) {
+        const QByteArray original = taggedPhoto(orientation);
+        QString why;
+        const std::optional<QByteArray> kept = JpegMetadata::WithoutPhotoMetadata(original, why);
+        QVERIFY2(kept, qPrintable(why));
+        QVERIFY(!kept->contains("SECRET"));
+        QVERIFY(!kept->contains("http://ns.adobe.com"));
+        QCOMPARE(scanOf(*kept), scanOf(original));
+        QVERIFY(kept->contains("ICC_PROFILE"));
+        QVERIFY(kept->contains("JFIF"));
+        // Only a turned photo keeps an EXIF block, holding nothing but its orientation.
+        QCOMPARE(orientationIn(*kept), orientation == 1 ? 0 : orientation);
+        QCOMPARE(kept->count(QByteArray("Exif\0\0", 6)), orientation == 1 ? 0 : 1);
+        QVERIFY(!kept->contains(QByteArray("\x88\x25", 2)));
+        QCOMPARE(QImage::fromData(*kept).size(), QSize(64, 48));
+    }
+    // The copy's file, as Save Images writes it.
+    TestEnvironment environment;
+    const QString source = environment.path(QStringLiteral("photo.jpg"));
+    const QString copy = environment.path(QStringLiteral("site/photo.jpg"));
+    QVERIFY(writeFile(source, taggedPhoto(6)) && QDir().mkpath(QFileInfo(copy).path()));
+    WebCopyRules rules;
+    rules.removeMetadata = true;
+    QCOMPARE(WriteWebCopy(source, copy, rules), QString());
+    QVERIFY(!contentsOf(copy).contains("SECRET"));
+    QCOMPARE(orientationIn(contentsOf(copy)), 6);
+    QCOMPARE(contentsOf(source), taggedPhoto(6));
+}
+
+void WebCopiesTest::damagedJpegsAreRefused()
+{
+    const QByteArray original = taggedPhoto(3);
+    QString why;
+    QVERIFY(!JpegMetadata::WithoutPhotoMetadata("GIF89a", why));
+    QCOMPARE(why, QStringLiteral("not a JPEG file"));
+    QVERIFY(!JpegMetadata::WithoutPhotoMetadata(original.left(original.indexOf("\xFF\xDA") - 3), why));
+    QCOMPARE(why, QStringLiteral("damaged JPEG"));
+    QByteArray broken = original;
+    broken[2] = 'x';  // no marker where one must be
+    QVERIFY(!JpegMetadata::WithoutPhotoMetadata(broken, why));
+    // Cut short inside its scan data, a photo keeps what it holds, as a copy would.
+    const QByteArray cut = original.left(original.indexOf("\xFF\xD9") - 40);
+    const std::optional<QByteArray> kept = JpegMetadata::WithoutPhotoMetadata(cut, why);
+    QVERIFY2(kept, qPrintable(why));
+    QVERIFY(kept->endsWith(cut.right(100)));
+    QVERIFY(!kept->contains("SECRET"));
+
+    // A damaged photo is not copied with its metadata instead.
+    TestEnvironment environment;
+    const QString source = environment.path(QStringLiteral("broken.jpg"));
+    QVERIFY(writeFile(source, broken));
+    WebCopyRules rules;
+    rules.removeMetadata = true;
+    QCOMPARE(WriteWebCopy(source, environment.path(QStringLiteral("copy.jpg")), rules), QStringLiteral("damaged JPEG"));
+    QVERIFY(!QFile::exists(environment.path(QStringLiteral("copy.jpg"))));
+}
+
+void WebCopiesTest::copiesBrowsersCannotShowBecomeJpegOrPng_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("transparent");
+    QImage clear = TestImages::pattern(40, 30).convertToFormat(QImage::Format_ARGB32);
+    clear.setPixel(3, 3, qRgba(10, 20, 30, 0));
+    QTest::newRow("TIFF") << "scan.tif" << TestImages::tiff(TestImages::pattern(40, 30), 3, 8, false, false) << false;
+    QTest::newRow("TIFF with transparency") << "logo.tiff" << TestImages::tiff(clear, 4, 8, false, false, 2) << true;
+    QTest::newRow("Targa") << "render.tga" << TestImages::targa(TestImages::pattern(40, 30), 2, 24, false, false)
+                           << false;
+    QTest::newRow("PCX") << "paint.pcx" << TestImages::pcx(TestImages::pattern(40, 30), 8, 3, {}) << false;
+    QFile metafile(QStringLiteral(QUILLMERE_SAMPLES "/wmf/clipart-bottle.wmf"));
+    if (metafile.open(QIODevice::ReadOnly))
+        QTest::newRow("metafile") << "bottle.wmf" << metafile.readAll() << false;
+}
+
+void WebCopiesTest::copiesBrowsersCannotShowBecomeJpegOrPng()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, transparent);
+    TestEnvironment environment;
+    const QString source = environment.path(name);
+    QVERIFY(writeFile(source, bytes));
+    QVERIFY(!BrowsersShow(name));
+    const QString copy = environment.path(QStringLiteral("site/") + WebReadyName(name, transparent));
+    QVERIFY(QDir().mkpath(QFileInfo(copy).path()));
+    WebCopyRules rules;
+    rules.webReady = true;
+    QCOMPARE(WriteWebCopy(source, copy, rules), QString());
+    QCOMPARE(formatOf(copy), transparent ? QStringLiteral("png") : QStringLiteral("jpeg"));
+    const QImage written(copy);
+    QVERIFY(!written.isNull());
+    QCOMPARE(written.hasAlphaChannel(), transparent);
+    if (transparent)
+        QCOMPARE(qAlpha(written.pixel(3, 3)), 0);
+    // Without the setting, the picture is copied as it is.
+    const QString plain = environment.path(QStringLiteral("plain/") + name);
+    QVERIFY(QDir().mkpath(QFileInfo(plain).path()));
+    QCOMPARE(WriteWebCopy(source, plain, WebCopyRules{}), QString());
+    QCOMPARE(contentsOf(plain), bytes);
+}
+
+void WebCopiesTest::longEdgeScalesOnlyLargerPictures()
+{
+    TestEnvironment environment;
+    const QString large = environment.path(QStringLiteral("large.jpg"));
+    const QString small = environment.path(QStringLiteral("small.jpg"));
+    const QString logo = environment.path(QStringLiteral("logo.png"));
+    QVERIFY(writeFile(large, TestImages::withOrientation(TestImages::encode(TestImages::photo(400, 300), "jpeg"), 6, false)));
+    QVERIFY(writeFile(small, taggedPhoto(1)));
+    QVERIFY(writeFile(logo, TestImages::encode(TestImages::pattern(300, 120, true), "png")));
+    QVERIFY(QDir().mkpath(environment.path(QStringLiteral("site"))));
+    WebCopyRules rules;
+    rules.longEdge = 200;
+    rules.quality = 60;
+    const auto copyOf = [&](const QString &source) {
+        const QString copy = environment.path(QStringLiteral("site/") + QFileInfo(source).fileName());
+        const QString why = WriteWebCopy(source, copy, rules);
+        return why.isEmpty() ? copy : why;
+    };
+    // Turned upright as it is drawn anew, so it needs no orientation of its own.
+    const QString largeCopy = copyOf(large);
+    QCOMPARE(QImage(largeCopy).size(), QSize(150, 200));
+    QCOMPARE(orientationIn(contentsOf(largeCopy)), 0);
+    QCOMPARE(formatOf(largeCopy), QStringLiteral("jpeg"));
+    const QImage logoCopy(copyOf(logo));
+    QCOMPARE(logoCopy.size(), QSize(200, 80));
+    QVERIFY(logoCopy.hasAlphaChannel());
+    QCOMPARE(contentsOf(copyOf(small)), taggedPhoto(1));
+    rules.removeMetadata = true;
+    QVERIFY(!contentsOf(copyOf(small)).contains("SECRET"));
+    QCOMPARE(rules.describe() == WebCopyRules{}.describe(), false);
+}
+
+void WebCopiesTest::aCopyNeverReplacesItsPicture()
+{
+    TestEnvironment environment;
+    const QString photo = environment.path(QStringLiteral("photo.jpg"));
+    QVERIFY(writeFile(photo, taggedPhoto(6)));
+    WebCopyRules rules;
+    QCOMPARE(WriteWebCopy(photo, photo, rules), QString());  // its own copy
+    rules.removeMetadata = true;
+    QCOMPARE(WriteWebCopy(photo, photo, rules), QStringLiteral("the copy would replace the picture itself"));
+    rules = WebCopyRules{};
+    rules.longEdge = 10;
+    QCOMPARE(WriteWebCopy(photo, photo, rules), QStringLiteral("the copy would replace the picture itself"));
+    QCOMPARE(contentsOf(photo), taggedPhoto(6));
+    QVERIFY(!WriteWebCopy(environment.path(QStringLiteral("gone.jpg")), environment.path(QStringLiteral("gone.jpg")),
+                          WebCopyRules{})
+                 .isEmpty());
+}
+
+QTEST_MAIN(WebCopiesTest)
+#include "tst_webcopies.moc"
