@@ -9,12 +9,13 @@
 #include "webpage/PageModel.h"
 
 #include <QDirIterator>
+#include <QImageReader>
 #include <QLockFile>
-#include <cstdio>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTest>
 #include <QUrl>
+#include <cstdio>
 
 namespace {
 
@@ -125,6 +126,7 @@ private slots:
     void aFullDiskIsAFailureTheNextBuildMends();
     void whatChangedOrWentIsMadeAgain();
     void aLastRowThatIsNotFull();
+    void webCopiesAreLinkedAndRemadeWhenTheirSettingsChange();
     void awkwardNamesAndPictures();
     void oneBuildAtATime();
 };
@@ -385,6 +387,41 @@ void BatchTest::whatChangedOrWentIsMadeAgain()
     QVERIFY(contentsOf(images + QStringLiteral("QM_a.jpg")) != thumbnailBefore);
     QCOMPARE(QImage(images + QStringLiteral("QM_b.jpg")).width(), 93);
     QCOMPARE(contentsOf(images + QStringLiteral("c.jpg")), jpeg(3));
+}
+
+// Web-ready copies take the names the page links; a copy setting that changes
+// remakes the copies and nothing else.
+void BatchTest::webCopiesAreLinkedAndRemadeWhenTheirSettingsChange()
+{
+    Folder f;
+    f.set(QStringLiteral("Preferences/Web Ready Images"), QStringLiteral("1"));
+    f.set(QStringLiteral("Preferences/Remove Photo Metadata"), QStringLiteral("1"));
+    QImage clear = TestImages::pattern(30, 20, true);
+    f.add(QStringLiteral("scan.tif"), TestImages::tiff(TestImages::pattern(30, 20), 3, 8, false, false));
+    f.add(QStringLiteral("logo.tif"), TestImages::tiff(clear, 4, 8, false, false, 2));
+    const QByteArray turned = TestImages::withOrientation(jpeg(4), 8, false);
+    const QByteArray photo = turned.left(2) + QByteArray("\xFF\xFE\x00\x08SECRET", 10) + turned.mid(2);
+    f.add(QStringLiteral("photo.jpg"), photo);
+    QCOMPARE(f.build().status, 0);
+    const QString page = QString::fromUtf8(contentsOf(f.site + QStringLiteral("index.html")));
+    for (const char *link : {"href=\"images/scan.jpg\"", "href=\"images/logo.png\"", "href=\"images/photo.jpg\""})
+        QVERIFY2(page.contains(QLatin1String(link)), link);
+    pageIsWhole(f.site, 3);
+    const QString images = f.site + QStringLiteral("images") + S;
+    QCOMPARE(QImageReader(images + QStringLiteral("scan.jpg")).format(), QByteArray("jpeg"));
+    QVERIFY(QImage(images + QStringLiteral("logo.png")).hasAlphaChannel());
+    QVERIFY(!QFile::exists(images + QStringLiteral("scan.tif")));
+    const QByteArray stripped = contentsOf(images + QStringLiteral("photo.jpg"));
+    QVERIFY(!stripped.contains("SECRET"));
+    QCOMPARE(stripped, turned);  // the comment gone, the orientation kept
+
+    const Outcome unchanged = f.build();
+    QVERIFY2(summaryOf(unchanged).contains(QStringLiteral("3 images (0 copied, 3 kept)")), qPrintable(summaryOf(unchanged)));
+    f.set(QStringLiteral("Preferences/Remove Photo Metadata"), QStringLiteral("0"));
+    const Outcome again = f.build();
+    QVERIFY2(summaryOf(again).contains(QStringLiteral("3 thumbnails (0 made, 3 kept), 3 images (3 copied, 0 kept)")),
+             qPrintable(summaryOf(again)));
+    QCOMPARE(contentsOf(images + QStringLiteral("photo.jpg")), photo);
 }
 
 // Five pictures in two columns: three rows, the last with one empty cell.

@@ -2,7 +2,9 @@
 #include "TestImages.h"
 
 #include "imagebuffer/JpegMetadata.h"
+#include "output/ThumbnailSaving.h"
 #include "output/WebCopies.h"
+#include "thumbs/ThumbnailPipeline.h"
 #include "webpage/SiteNames.h"
 
 #include <QBuffer>
@@ -121,6 +123,19 @@ void WebCopiesTest::photoMetadataIsRemovedAndTheScanDataKept()
     QVERIFY(!contentsOf(copy).contains("SECRET"));
     QCOMPARE(orientationIn(contentsOf(copy)), 6);
     QCOMPARE(contentsOf(source), taggedPhoto(6));
+
+    // Thumbnails are drawn anew and carry none either, in both types.
+    for (const QString &type : {QStringLiteral("JPG"), QStringLiteral("PNG")}) {
+        PreparedThumbnail prepared = PreparedThumbnail::Prepare(source, QSize(40, 40));
+        SaveSettings save;
+        save.fileType = type;
+        save.quality = 75;
+        const QString thumbnail = environment.path(QStringLiteral("site/QM_photo.") + save.extension());
+        QVERIFY(WriteThumbnail(prepared.thumbnail, thumbnail, save));
+        QVERIFY(!contentsOf(thumbnail).contains("SECRET"));
+        QVERIFY(!contentsOf(thumbnail).contains("Exif"));
+        QCOMPARE(QImage(thumbnail).size(), QSize(30, 40));  // turned upright
+    }
 }
 
 void WebCopiesTest::damagedJpegsAreRefused()

@@ -337,6 +337,21 @@ void WebPageTest::pageOrderAndValuesFromTheThumbnails()
     QCOMPARE(page.thumbs[1].width, 73);
     QCOMPARE(page.thumbs[1].height, 97);
     QVERIFY(page.thumbs[1].caption.startsWith(QStringLiteral("D.png\r\n30x40\r\n")));
+
+    // Web-ready links: a type browsers cannot show links to its JPEG, or to its PNG
+    // when the picture holds transparency.
+    stored.setValue(QStringLiteral("Preferences/Web Ready Images"), QStringLiteral("1"));
+    stored.sync();
+    Picture opaque = Picture::fromImage(TestImages::pattern(20, 20));
+    Picture clear = Picture::fromImage(TestImages::pattern(20, 20, true));
+    QCOMPARE(maker.CreateThumbnail(opaque, s + QStringLiteral("pics") + s + QStringLiteral("E.tif")), 0);
+    QCOMPARE(maker.CreateThumbnail(clear, s + QStringLiteral("pics") + s + QStringLiteral("F.tga")), 0);
+    model.Load(PageSourcesOf(PageOrder(listing, thumbs), thumbs));
+    QStringList links;
+    for (const ThumbPageValues &values : model.PageThumbValues)
+        links << values.Link;
+    QCOMPARE(links, (QStringList{"c.png", "d.png", "a.png", "e.jpg", "f.png"}));
+    QCOMPARE(model.PageThumbValues[3].Caption, QStringLiteral("e.tif"));
 }
 
 QTEST_MAIN(WebPageTest)

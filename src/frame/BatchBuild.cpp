@@ -320,7 +320,7 @@ void SiteBuild::makeThumbnails()
                 fail(QStringLiteral("Not made: thumbnail of %1 (out of memory)").arg(path));
             else {
                 const BuiltThumbnail made{state, prepared.sourceSize, prepared.thumbnail.size(),
-                                          prepared.thumbnail.hasTransparency()};
+                                          prepared.transparent};
                 writeThumbnail(prepared.thumbnail, addToPage(path, source, made), path, made);
             }
         }

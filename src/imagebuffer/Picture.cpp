@@ -124,10 +124,13 @@ bool Picture::hasTransparency() const
 {
     if (bits != 32 || isNull())
         return false;
-    const QImage argb = image().convertToFormat(QImage::Format_ARGB32);
-    for (int y = 0; y < argb.height(); ++y) {
-        const auto *line = reinterpret_cast<const QRgb *>(argb.constScanLine(y));
-        if (std::any_of(line, line + argb.width(), [](QRgb pixel) { return qAlpha(pixel) < 255; }))
+    const QImage &all = image();
+    const bool argb = all.format() == QImage::Format_ARGB32 || all.format() == QImage::Format_ARGB32_Premultiplied;
+    for (int y = 0; y < all.height(); ++y) {
+        // A line at a time, so that a large picture is never copied whole.
+        const QImage line = argb ? QImage() : all.copy(0, y, all.width(), 1).convertToFormat(QImage::Format_ARGB32);
+        const auto *pixels = reinterpret_cast<const QRgb *>(argb ? all.constScanLine(y) : line.constBits());
+        if (std::any_of(pixels, pixels + all.width(), [](QRgb pixel) { return qAlpha(pixel) < 255; }))
             return true;
     }
     return false;

@@ -22,7 +22,7 @@ struct BuiltThumbnail {
     SourceState source;
     QSize sourceSize;
     QSize thumbnailSize;
-    bool transparent = false;  // the thumbnail holds transparency
+    bool transparent = false;  // the picture holds transparency
 
     bool operator==(const BuiltThumbnail &other) const;
 };

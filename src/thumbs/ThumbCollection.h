@@ -16,6 +16,7 @@ struct ThumbnailRecord {
     QString sourcePath;
     QString caption;
     Picture picture;
+    bool transparent = false;  // the source picture holds transparency
 };
 
 // The thumbnail collection: numbered slots from 1 to the upper bound, each free or in

@@ -37,6 +37,7 @@ PreparedThumbnail PreparedThumbnail::FromPicture(Picture &source, QSize box)
     prepared.loaded = true;
     prepared.box = box;
     prepared.sourceSize = source.size();
+    prepared.transparent = source.hasTransparency();
     // A source without width or height is for the creation to report.
     if (!FitThumbnail(box, source.size()).isEmpty())
         prepared.made = MakeThumbnailImage(source, prepared.thumbnail, box);

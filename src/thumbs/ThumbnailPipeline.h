@@ -21,6 +21,7 @@ struct PreparedThumbnail {
     Picture thumbnail;
     QString failure;         // why no loader read it
     QSize refusedSize;       // the picture's size, when it was refused as too large
+    bool transparent = false;  // the picture holds transparency, which its thumbnail does not show
 
     static PreparedThumbnail Prepare(const QString &path, QSize box);
     // The thumbnail of a picture already read.

@@ -65,7 +65,8 @@ int Thumbnails::AddThumbnail(const PreparedThumbnail &prepared, const QString &p
     if (!prepared.made)
         return giveBack(slot, ErrOutOfMemory);
     const qint64 bytes = QFileInfo(path).size();
-    thumbs.setRecord(slot, {path, ThumbnailCaption(path, prepared.sourceSize, bytes), prepared.thumbnail});
+    thumbs.setRecord(slot, {path, ThumbnailCaption(path, prepared.sourceSize, bytes), prepared.thumbnail,
+                            prepared.transparent});
 
     auto *window = new ThumbnailWindow;
     // The picture sits at the margin, not at a fixed top, so that the caption's

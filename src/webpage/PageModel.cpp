@@ -23,8 +23,7 @@ QList<PageSource> PageSourcesOf(const QList<int> &pageSlots, const ThumbCollecti
     sources.reserve(pageSlots.size());
     for (int slot : pageSlots) {
         const ThumbnailRecord *record = thumbs.record(slot);
-        sources << PageSource{record->sourcePath, record->caption, record->picture.size(),
-                              record->picture.hasTransparency()};
+        sources << PageSource{record->sourcePath, record->caption, record->picture.size(), record->transparent};
     }
     return sources;
 }

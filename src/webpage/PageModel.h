@@ -16,7 +16,7 @@ struct PageSource {
     QString sourcePath;
     QString caption;
     QSize size;
-    bool transparent = false;  // the thumbnail holds transparency
+    bool transparent = false;  // the picture holds transparency
 };
 
 // What a page is made from: the page options, the thumbnails in page order and the
