@@ -401,6 +401,8 @@ void DialogsTest::preferencesLoadAndUnload()
     o.setPreference("Save Image Compression Quality", "900");
     o.setPreference("Use Specific Browser", "1");
     o.setPreference("Image File Name Lower Case", "1");
+    o.setPreference("Web Image Long Edge", "-5");
+    o.setPreference("Remove Photo Metadata", "2");
     Globals::Prefs.thumbnailBox = QSize(120, 80);
     {
         PreferencesDialog dialog(Globals::Prefs, o.appPath);
@@ -414,6 +416,9 @@ void DialogsTest::preferencesLoadAndUnload()
         QCOMPARE(control(dialog, "txtQuality")->text(), QStringLiteral("75"));
         QVERIFY(dialog.findChildren<QRadioButton *>(QStringLiteral("optBrowser")).value(1)->isChecked());
         QVERIFY(control<QCheckBox>(dialog, "chkImageCase")->isChecked());
+        QCOMPARE(control(dialog, "txtLongEdge")->text(), QStringLiteral("0"));  // hand-broken: the default
+        QVERIFY(control<QCheckBox>(dialog, "chkRemoveMetadata")->isChecked());
+        QVERIFY(!control<QCheckBox>(dialog, "chkWebReady")->isChecked());
 
         control(dialog, "txtWidth")->setText(QString());  // closed while being edited
         control(dialog, "txtHeight")->setText(QStringLiteral("150"));
@@ -497,6 +502,10 @@ void DialogsTest::preferencesStoreEveryValueOnClosing()
         dialog.findChildren<QRadioButton *>(QStringLiteral("optBrowser")).value(1)->setChecked(true);
         control<QCheckBox>(dialog, "chkThumbnailCase")->setChecked(true);
         control<QCheckBox>(dialog, "chkImageCase")->setChecked(true);
+        control<QCheckBox>(dialog, "chkWebReady")->setChecked(true);
+        control(dialog, "txtLongEdge")->setText(QStringLiteral("99999"));  // held to the largest
+        control<QCheckBox>(dialog, "chkRemoveMetadata")->setChecked(true);
+        control<QCheckBox>(dialog, "chkHighDensity")->setChecked(true);
         dialog.accept();
     }
     const QList<QPair<const char *, const char *>> expected = {
@@ -507,6 +516,8 @@ void DialogsTest::preferencesStoreEveryValueOnClosing()
         {"Save Image Color Depth", "1"},    {"Save Image Compression Quality", "42"},
         {"Use Specific Browser", "1"},      {"Thumbnail File Name Lower Case", "1"},
         {"Image File Name Lower Case", "1"},
+        {"Web Ready Images", "1"},          {"Web Image Long Edge", "65535"},
+        {"Remove Photo Metadata", "1"},     {"High Density Thumbnails", "1"},
     };
     for (const auto &[name, value] : expected)
         QCOMPARE(stored(o, "Preferences", name), QString::fromUtf8(value));

@@ -36,11 +36,11 @@ const QString UnusablePrefixMessage = QStringLiteral(
     "The Prefix May Not Hold a Path Separator, \"..\" or a Control Character: the Thumbnails Would Be Saved "
     "Outside Their Directory.  Please Provide Another Prefix.");
 
-// A box for whole numbers: digits only, at most three of them.
-QLineEdit *digitsBox(const char *name, QWidget *parent)
+// A box for whole numbers: digits only, at most `digits` of them.
+QLineEdit *digitsBox(const char *name, QWidget *parent, int digits = 3)
 {
     auto *box = Named<QLineEdit>(name, parent);
-    box->setMaxLength(3);
+    box->setMaxLength(digits);
     box->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), box));
     box->setMaximumWidth(60);
     SelectAllText(box);
@@ -84,6 +84,7 @@ PreferencesDialog::PreferencesDialog(Preferences &preferences, const QString &ap
     left->addWidget(buildDirectoryLoad());
     left->addWidget(buildDuplicates());
     left->addWidget(buildAlphaCase());
+    left->addWidget(buildWebCopies());
     left->addStretch();
     auto *right = new QVBoxLayout;
     right->addWidget(buildSave());
@@ -103,7 +104,7 @@ PreferencesDialog::PreferencesDialog(Preferences &preferences, const QString &ap
     connect(cmdAddBrowser, &QPushButton::clicked, this, &PreferencesDialog::cmdAddBrowser_Click);
     connect(cmdDeleteBrowser, &QPushButton::clicked, this, &PreferencesDialog::cmdDeleteBrowser_Click);
     connect(cmdClose, &QPushButton::clicked, this, &QDialog::accept);
-    for (QLineEdit *box : {txtWidth, txtHeight, txtQuality, txtFileNamePrefix})
+    for (QLineEdit *box : {txtWidth, txtHeight, txtQuality, txtFileNamePrefix, txtLongEdge})
         box->installEventFilter(this);
     GuardStore([this] { Form_Load(); });
 }
@@ -159,6 +160,23 @@ QWidget *PreferencesDialog::buildAlphaCase()
     auto *layout = new QVBoxLayout(box);
     layout->addWidget(chkImageCase);
     layout->addWidget(chkThumbnailCase);
+    return box;
+}
+
+QWidget *PreferencesDialog::buildWebCopies()
+{
+    QGroupBox *box = frame("fraWebCopies", "Web Copies");
+    chkWebReady = Named<QCheckBox>("chkWebReady", QStringLiteral("Copy TIFF, Targa, PCX and Metafiles as JPEG or PNG"));
+    chkRemoveMetadata = Named<QCheckBox>("chkRemoveMetadata", QStringLiteral("Remove Photo Metadata (EXIF, GPS) from Copies"));
+    chkHighDensity = Named<QCheckBox>("chkHighDensity", QStringLiteral("Also Save Thumbnails at Twice the Size (@2x)"));
+    txtLongEdge = digitsBox("txtLongEdge", box, 5);
+    auto *layout = new QGridLayout(box);
+    layout->addWidget(chkWebReady, 0, 0, 1, 3);
+    layout->addWidget(LabelFor(QStringLiteral("Longest Edge of Copies:"), txtLongEdge), 1, 0);
+    layout->addWidget(txtLongEdge, 1, 1);
+    layout->addWidget(new QLabel(QStringLiteral("pixels (0 keeps the size)")), 1, 2);
+    layout->addWidget(chkRemoveMetadata, 2, 0, 1, 3);
+    layout->addWidget(chkHighDensity, 3, 0, 1, 3);
     return box;
 }
 
@@ -243,6 +261,10 @@ void PreferencesDialog::Form_Load()
     optBrowser[UseSpecificBrowser.read(section) ? 1 : 0]->setChecked(true);
     chkThumbnailCase->setChecked(ThumbnailNamesLowerCase.read(section));
     chkImageCase->setChecked(ImageNamesLowerCase.read(section));
+    chkWebReady->setChecked(WebReadyImages.read(section));
+    txtLongEdge->setText(QString::number(WebImageLongEdge.read(section)));
+    chkRemoveMetadata->setChecked(RemovePhotoMetadata.read(section));
+    chkHighDensity->setChecked(HighDensityThumbnails.read(section));
     ListView1->setHeaderLabels({QStringLiteral("Browser"), QStringLiteral("Path")});
     const int listWidth = ListView1->minimumWidth();
     ListView1->header()->resizeSection(0, int(0.6 * listWidth));
@@ -319,6 +341,11 @@ void PreferencesDialog::txtQuality_LostFocus()
     holdWithin(txtQuality, 5, 100);
 }
 
+void PreferencesDialog::txtLongEdge_LostFocus()
+{
+    holdWithin(txtLongEdge, Settings::WebImageLongEdge.lowest, Settings::WebImageLongEdge.highest);
+}
+
 // An empty prefix, or one that would put thumbnails elsewhere, is refused with a
 // message and replaced by the default.
 void PreferencesDialog::txtFileNamePrefix_LostFocus()
@@ -343,6 +370,8 @@ bool PreferencesDialog::eventFilter(QObject *watched, QEvent *event)
             txtQuality_LostFocus();
         else if (watched == txtFileNamePrefix)
             txtFileNamePrefix_LostFocus();
+        else if (watched == txtLongEdge)
+            txtLongEdge_LostFocus();
     }
     return QDialog::eventFilter(watched, event);
 }
@@ -363,6 +392,7 @@ void PreferencesDialog::Form_Unload()
     txtWidth_LostFocus();
     txtHeight_LostFocus();
     txtQuality_LostFocus();
+    txtLongEdge_LostFocus();
     if (txtFileNamePrefix->text().isEmpty() || !Paths::UsablePrefix(txtFileNamePrefix->text()))
         txtFileNamePrefix->setText(QStringLiteral("QM_"));
     preferences.thumbnailBox = QSize(Numbers::RoundHalfEven(Numbers::LeadingNumber(txtWidth->text())),
@@ -387,5 +417,9 @@ void PreferencesDialog::Form_Unload()
         UseSpecificBrowser.write(section, !optBrowser[0]->isChecked());
         ThumbnailNamesLowerCase.write(section, chkThumbnailCase->isChecked());
         ImageNamesLowerCase.write(section, chkImageCase->isChecked());
+        WebReadyImages.write(section, chkWebReady->isChecked());
+        WebImageLongEdge.write(section, Numbers::RoundHalfEven(Numbers::LeadingNumber(txtLongEdge->text())));
+        RemovePhotoMetadata.write(section, chkRemoveMetadata->isChecked());
+        HighDensityThumbnails.write(section, chkHighDensity->isChecked());
     });
 }

@@ -14,7 +14,8 @@ struct Preferences;
 
 // The user's preferences that are not page options: thumbnail size, arrangement
 // after a folder load, the duplicate notice, how thumbnails are saved, name case,
-// how the preview's browser is chosen, and the user's own browsers. Values are read
+// how copies are made for the web, how the preview's browser is chosen, and the
+// user's own browsers. Values are read
 // when it opens and written back when it closes, however it closes; the browser
 // list is written to Browsers.txt at once.
 class PreferencesDialog : public QDialog {
@@ -31,6 +32,7 @@ public slots:
     void txtHeight_LostFocus();
     void txtQuality_LostFocus();
     void txtFileNamePrefix_LostFocus();
+    void txtLongEdge_LostFocus();
     void done(int result) override;
 
 protected:
@@ -43,6 +45,7 @@ private:
     QWidget *buildSave();
     QWidget *buildBrowsers();
     QWidget *buildAlphaCase();
+    QWidget *buildWebCopies();
     void Form_Load();
     void Form_Unload();
     void refillBrowsers();
@@ -70,5 +73,9 @@ private:
     QPushButton *cmdDeleteBrowser;
     QCheckBox *chkImageCase;
     QCheckBox *chkThumbnailCase;
+    QCheckBox *chkWebReady;
+    QLineEdit *txtLongEdge;
+    QCheckBox *chkRemoveMetadata;
+    QCheckBox *chkHighDensity;
     QPushButton *cmdClose;
 };
