@@ -8,6 +8,7 @@
 
 #include <QBoxLayout>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QLabel>
@@ -85,10 +86,28 @@ QGroupBox *GenerateDialog::buildOptions()
     }
     auto *layout = new QVBoxLayout(frame);
     layout->addWidget(chkPageCode);
+    layout->addLayout(buildPageStyle());
     layout->addWidget(TabStrip1);
     layout->addLayout(pages, 1);
     connect(TabStrip1, &QTabBar::currentChanged, this, &GenerateDialog::TabStrip1_Click);
     return frame;
+}
+
+// The page's style, its title, and whether the modern page has a picture viewer.
+QLayout *GenerateDialog::buildPageStyle()
+{
+    cboPageStyle = Named<QComboBox>("cboPageStyle");
+    cboPageStyle->addItems({QStringLiteral("Classic Table"), QStringLiteral("Modern Grid")});
+    txtPageTitle = Named<QLineEdit>("txtPageTitle");
+    chkPictureViewer = Named<QCheckBox>("chkPictureViewer", QStringLiteral("Picture Viewer"));
+    chkPictureViewer->setToolTip(QStringLiteral("The modern page opens full-size pictures in an overlay"));
+    auto *row = new QHBoxLayout;
+    row->addWidget(LabelFor(QStringLiteral("Page Style:"), cboPageStyle));
+    row->addWidget(cboPageStyle);
+    row->addWidget(LabelFor(QStringLiteral("Page Title:"), txtPageTitle));
+    row->addWidget(txtPageTitle, 1);
+    row->addWidget(chkPictureViewer);
+    return row;
 }
 
 QLayout *GenerateDialog::buildButtons()
@@ -112,6 +131,15 @@ void GenerateDialog::connectOptions()
     connect(chkPageCode, &QCheckBox::toggled, this, [this](bool checked) {
         typed(&PageOptions::includePageCode, checked ? QStringLiteral("1") : QStringLiteral("0"));
     });
+    connect(cboPageStyle, &QComboBox::currentIndexChanged, this, [this](int index) {
+        typed(&PageOptions::modernStyle, index == 1 ? QStringLiteral("1") : QStringLiteral("0"));
+        chkPictureViewer->setEnabled(index == 1);
+    });
+    connect(txtPageTitle, &QLineEdit::textChanged, this,
+            [this](const QString &text) { typed(&PageOptions::pageTitle, text); });
+    connect(chkPictureViewer, &QCheckBox::toggled, this, [this](bool checked) {
+        typed(&PageOptions::pictureViewer, checked ? QStringLiteral("1") : QStringLiteral("0"));
+    });
     for (GenerateTab *tab : tabs)
         tab->connectOptions();
     connect(txtWebImages, &QLineEdit::textChanged, this,
@@ -129,6 +157,10 @@ void GenerateDialog::Form_Load()
     txtWebImages->setText(context.preferences.siteImageDirectory);
     txtSiteThumbs->setText(context.preferences.siteThumbnailDirectory);
     chkPageCode->setChecked(model.options.includePageCode);
+    cboPageStyle->setCurrentIndex(model.options.modernStyle ? 1 : 0);
+    txtPageTitle->setText(model.options.pageTitle);
+    chkPictureViewer->setChecked(model.options.pictureViewer);
+    chkPictureViewer->setEnabled(model.options.modernStyle);
     for (GenerateTab *tab : tabs)
         tab->showOptions();
     GuardStore([this] { model.StoreOptions(); });

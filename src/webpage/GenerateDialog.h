@@ -10,6 +10,7 @@
 
 class ListingModel;
 class QCheckBox;
+class QComboBox;
 class QGroupBox;
 class QLineEdit;
 class QPushButton;
@@ -52,6 +53,7 @@ private:
 
     QGroupBox *buildParameters();
     QGroupBox *buildOptions();
+    QLayout *buildPageStyle();
     QLayout *buildButtons();
     void connectOptions();
     void Form_Load();
@@ -66,6 +68,9 @@ private:
     QLineEdit *txtWebImages;
     QLineEdit *txtSiteThumbs;
     QCheckBox *chkPageCode;
+    QComboBox *cboPageStyle;
+    QLineEdit *txtPageTitle;
+    QCheckBox *chkPictureViewer;
     QTabBar *TabStrip1;
     TablePropertiesTab *tableTab;
     BackgroundTab *backgroundTab;

@@ -40,6 +40,7 @@ struct PageRequest {
     QString savedExtension = QStringLiteral("jpg");
     qint32 imageNamesLower = 0;                   // nonzero: the background image's name in lower case
     qint32 thumbNamesLower = 0;                   // 1: thumbnail and displayed file names in lower case
+    bool highDensity = false;                     // thumbnails saved at twice their size too
     QString siteImageDirectory = QStringLiteral("images");
     QString siteThumbnailDirectory = QStringLiteral("images");
     PageOptions options;
@@ -47,8 +48,9 @@ struct PageRequest {
     QList<SiteFile> present;                      // pictures already in the site's folders
 };
 
-// The text of the page: a centred table of the thumbnails, each linking to its
-// full-size picture, with the caption lines the options ask for; CR LF line ends.
+// The text of the page: a centred table of the thumbnails (or, in the modern style,
+// a grid), each linking to its full-size picture, with the caption lines the options
+// ask for; CR LF line ends.
 QString GenerateHtml(const PageRequest &request);
 
 // RRGGBB in upper-case hexadecimal of a colour with red in the low byte.

@@ -115,6 +115,7 @@ PageRequest PageModel::request(const Preferences &directories) const
     // for both.
     page.imageNamesLower = ImageNamesLowerCase.read(preferences);
     page.thumbNamesLower = ThumbnailNamesLowerCase.read(preferences);
+    page.highDensity = HighDensityThumbnails.read(preferences);
     page.prefix = SaveImageFileNamePrefix.read(preferences);
     page.savedExtension = SavedThumbnailExtension(SaveImageFileType.read(preferences));
     page.siteImageDirectory = directories.siteImageDirectory;

@@ -70,6 +70,9 @@ const Option Options[] = {
     {"Image Vertical Spacing", &PageOptions::verticalSpacing},
     {"Cell Image Border", &PageOptions::cellImageBorder},
     {"Default Target Frame", &PageOptions::defaultTargetFrame},
+    {"Page Style", &PageOptions::modernStyle},
+    {"Page Title", &PageOptions::pageTitle},
+    {"Picture Viewer", &PageOptions::pictureViewer},
     {"Font Bold", &PageOptions::fontBold},  // never stored
 };
 
@@ -167,6 +170,8 @@ PageOptions PageOptions::FromStored(const std::function<QString(const QString &,
     options.tableRows = throughSpin(options.tableRows, 1, 100);
     options.tableColumns = throughSpin(options.tableColumns, 1, 100);
     options.defaultTargetFrame = stored(QStringLiteral("Default Target Frame"), QString()).trimmed();
+    if (options.pageTitle.trimmed().isEmpty())
+        options.pageTitle = DefaultPageTitle;
     return options;
 }
 

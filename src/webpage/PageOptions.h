@@ -34,7 +34,12 @@ struct PageOptions {
     QString verticalSpacing = QStringLiteral("1");
     QString cellImageBorder = QStringLiteral("1");
     QString defaultTargetFrame;
+    bool modernStyle = false;  // a responsive grid page rather than the classic table
+    QString pageTitle = DefaultPageTitle;
+    bool pictureViewer = false;  // the modern page shows full-size pictures in an overlay
     bool fontBold = false;  // never stored: every opening of the dialog starts without
+
+    static inline const QString DefaultPageTitle = QStringLiteral("Quillmere Thumbnail Page");
 
     // One option, by the member that holds it.
     using Field = std::variant<bool PageOptions::*, quint32 PageOptions::*, QString PageOptions::*>;

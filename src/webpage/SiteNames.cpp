@@ -37,6 +37,7 @@ QString kindName(SiteNames::Kind kind)
 
 SiteNames::SiteNames(const PageRequest &request)
     : prefix(request.prefix), thumbnailExtension(request.savedExtension), thumbnailsLower(request.thumbNamesLower == 1),
+      highDensity(request.highDensity),
       oneFolder(folderKey(request.siteThumbnailDirectory) == folderKey(request.siteImageDirectory))
 {
     for (const SiteFile &file : request.present)
@@ -59,6 +60,8 @@ void SiteNames::add(const PageThumb &thumb)
     if (!thumb.values.Link.isEmpty())
         names.copy = give(Kind::Copy, source, Paths::FileNameOf(QDir::toNativeSeparators(thumb.values.Link)));
     names.thumbnail = give(Kind::Thumbnail, source, thumbnailName);
+    if (highDensity)
+        names.doubleThumbnail = give(Kind::Thumbnail, source, DoubleSizeName(names.thumbnail));
     if (!firstPosition.contains(source))
         firstPosition.insert(source, int(positions.size()));
     positions << names;
@@ -114,6 +117,13 @@ SiteNames SiteNamesOf(const PageRequest &request)
 QString SavedThumbnailExtension(const QString &fileType)
 {
     return fileType == QLatin1String("PNG") ? QStringLiteral("png") : QStringLiteral("jpg");
+}
+
+QString DoubleSizeName(const QString &thumbnailName)
+{
+    const qsizetype dot = thumbnailName.lastIndexOf(u'.');
+    return dot >= 1 ? thumbnailName.left(dot) + QStringLiteral("@2x") + thumbnailName.mid(dot)
+                    : thumbnailName + QStringLiteral("@2x");
 }
 
 bool BrowsersShow(const QString &name)

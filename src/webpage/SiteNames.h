@@ -39,6 +39,8 @@ public:
 
     int count() const { return int(positions.size()); }
     QString thumbnail(int position) const { return positions.value(position).thumbnail; }
+    // The thumbnail at twice its size; empty unless the page asks for them.
+    QString doubleThumbnail(int position) const { return positions.value(position).doubleThumbnail; }
     // Empty when the position links to no file.
     QString copy(int position) const { return positions.value(position).copy; }
     // Empty when the page has no background image.
@@ -52,7 +54,7 @@ public:
 
 private:
     struct Names {
-        QString thumbnail, copy;
+        QString thumbnail, doubleThumbnail, copy;
     };
     struct Holder {
         Kind kind;
@@ -63,6 +65,7 @@ private:
 
     QString prefix, thumbnailExtension;
     bool thumbnailsLower;
+    bool highDensity;
     bool oneFolder;
     QHash<QString, Holder> takenThumbnails;  // by name key, in the thumbnails' folder
     QHash<QString, Holder> takenCopies;      // in the images' folder
@@ -74,6 +77,9 @@ private:
 
 // The names of every file of the page `request` describes.
 SiteNames SiteNamesOf(const PageRequest &request);
+
+// The name of a thumbnail at twice its size: "@2x" before the extension.
+QString DoubleSizeName(const QString &thumbnailName);
 
 // The extension of saved thumbnails for the stored file type: only exactly "PNG"
 // saves PNG files.
