@@ -4,6 +4,7 @@
 #include "ThumbnailHostStub.h"
 
 #include "imagebuffer/Picture.h"
+#include "output/HtmlFile.h"
 #include "settings/Preferences.h"
 #include "settings/SettingsSection.h"
 #include "thumbs/ListingModel.h"
@@ -84,6 +85,9 @@ private slots:
     void clashingNamesGetNamesOfTheirOwn();
     void storedOptions();
     void pageOrderAndValuesFromTheThumbnails();
+    void modernPage();
+    void modernPageOptions();
+    void thePageTitle();
 };
 
 void WebPageTest::workedExample()
@@ -352,6 +356,107 @@ void WebPageTest::pageOrderAndValuesFromTheThumbnails()
         links << values.Link;
     QCOMPARE(links, (QStringList{"c.png", "d.png", "a.png", "e.jpg", "f.png"}));
     QCOMPARE(model.PageThumbValues[3].Caption, QStringLiteral("e.tif"));
+}
+
+// The modern page: self-contained UTF-8, every thumbnail in the grid with its size,
+// alt text, lazy loading and double-size file, links as on the classic page.
+void WebPageTest::modernPage()
+{
+    PageRequest page = example();
+    page.options.modernStyle = true;
+    page.options.pageTitle = QStringLiteral("Walks & <Dogs>");
+    page.highDensity = true;
+    page.thumbs << thumb(QStringLiteral("山 \"x\".jpg"), QStringLiteral("90x60"), QStringLiteral("3K"), 90, 60);
+    page.thumbs[1].values.Target = QStringLiteral("_blank");
+    page.thumbs[2].values.Link.clear();
+    page.options.pictureViewer = true;
+    const QString html = GenerateHtml(page);
+    QVERIFY(html.startsWith(QStringLiteral("<!DOCTYPE html>\r\n<html>\r\n<head>\r\n<meta charset=\"utf-8\">\r\n"
+                                           "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">")));
+    QVERIFY(html.contains(QStringLiteral("<title>Walks &amp; &lt;Dogs&gt;</title>")));
+    QCOMPARE(html.count(QStringLiteral("<style>")), 1);
+    QVERIFY(!html.contains(QStringLiteral("http")));  // nothing from elsewhere
+    QVERIFY(!html.contains(QStringLiteral("<link")));
+    QCOMPARE(html.count(QStringLiteral("<figure>")), 3);  // two rows of two asked for one: all are shown
+    QVERIFY(html.contains(QStringLiteral(
+        "<figure><a href=\"images/Beach.jpg\" data-view><img src=\"images/QM_Beach.jpg\" "
+        "srcset=\"images/QM_Beach@2x.jpg 2x\" width=\"93\" height=\"70\" alt=\"Beach.jpg\" loading=\"lazy\" "
+        "style=\"border:1px solid;margin:1px 1px\"></a>\r\n"
+        "<figcaption>Beach.jpg<br>640x480<br>57K</figcaption>\r\n</figure>")));
+    // A link with a target is a plain link; a picture without a link has none.
+    QVERIFY(html.contains(QStringLiteral("<a href=\"images/Dog.gif\" target=\"_blank\"><img")));
+    QCOMPARE(html.count(QStringLiteral("data-view")), 2);  // the link and the script's selector
+    QVERIFY(html.contains(QStringLiteral("<figure><img src=\"images/QM_\u5c71 %22x%22.jpg\" "
+                                         "srcset=\"images/QM_\u5c71%20%22x%22@2x.jpg 2x\"")));
+    QVERIFY(html.contains(QStringLiteral("alt=\"\u5c71 &quot;x&quot;.jpg\"")));
+    // Saved in UTF-8, as it says, so the name stays readable.
+    QVERIFY(HtmlFile::Encode(html).contains(QStringLiteral("\u5c71").toUtf8()));
+    QVERIFY(html.contains(QStringLiteral("<script>")) && html.contains(QStringLiteral("class=\"viewer\"")));
+    QVERIFY(html.endsWith(QStringLiteral("</script>\r\n</body>\r\n</html>\r\n")));
+    // Two columns at most: the widest cell (93 + 2 x (1 + 1) image border and space,
+    // + 2 x 1 padding) twice, with the spacing between them.
+    QVERIFY(html.contains(QStringLiteral("minmax(min(99px,100%),1fr));gap:1px;max-width:199px;")));
+}
+
+void WebPageTest::modernPageOptions()
+{
+    PageRequest page = example();
+    page.options.modernStyle = true;
+    page.options.includePageCode = false;
+    page.options.tableColumns = QStringLiteral("3");
+    page.options.cellSpacing = QStringLiteral("6");
+    page.options.cellPadding = QStringLiteral("0");
+    page.options.tableBorder = QStringLiteral("2");
+    page.options.defaultBorderColor = false;
+    page.options.tableBorderColor = 0x0000FF;  // red
+    page.options.defaultBackgroundColor = false;
+    page.options.tableBackgroundColor = 0xFF0000;  // blue
+    page.options.defaultFontColor = false;
+    page.options.tableFontColor = 0x00FF00;
+    page.options.useDefaultFont = false;
+    page.options.nonDefaultFont = QStringLiteral("Gill \"Sans\"</style>");
+    page.options.fontSize = QStringLiteral("5");
+    page.options.fontBold = true;
+    page.options.displayImageSize = false;
+    page.options.cellImageBorder = QStringLiteral("0");
+    page.options.horizontalSpacing = QStringLiteral("0");
+    page.options.verticalSpacing = QStringLiteral("0");
+    const QString html = GenerateHtml(page);
+    // Only the style and the grid: no page around them, no viewer, no double sizes.
+    QVERIFY(html.startsWith(QStringLiteral("<style>\r\n")));
+    QVERIFY(!html.contains(QStringLiteral("<html")) && !html.contains(QStringLiteral("<script")));
+    QVERIFY(!html.contains(QStringLiteral("data-view")) && !html.contains(QStringLiteral("srcset")));
+    QVERIFY(html.contains(QStringLiteral("minmax(min(95px,100%),1fr));gap:6px;max-width:301px;"
+                                         "margin:0 auto;box-sizing:border-box;border:2px solid #FF0000;"
+                                         "background-color:#0000FF}")));
+    QVERIFY(html.contains(QStringLiteral("border:1px solid #FF0000}")));
+    QVERIFY(html.contains(QStringLiteral("font-size:x-large;color:#00FF00;font-family:\"Gill \\\"Sans\\\"/style\",sans-serif;"
+                                         "font-weight:bold}")));
+    QVERIFY(html.contains(QStringLiteral("<figcaption>Dog.gif<br>12K</figcaption>")));
+    QVERIFY(html.contains(QStringLiteral("loading=\"lazy\"></a>")));  // no image border or spacing
+    page.options.displayFileName = page.options.displayFileSize = false;
+    QVERIFY(!GenerateHtml(page).contains(QStringLiteral("figcaption>")));
+}
+
+// The title is an option of both styles; its default keeps the classic page as it was.
+void WebPageTest::thePageTitle()
+{
+    PageRequest page = example();
+    const QString classic = GenerateHtml(page);
+    QVERIFY(classic.contains(QStringLiteral("<title>Quillmere Thumbnail Page</title>")));
+    page.options.pageTitle = QStringLiteral("Summer <2026>");
+    QString titled = GenerateHtml(page);
+    QCOMPARE(titled.replace(QStringLiteral("Summer &lt;2026&gt;"), QStringLiteral("Quillmere Thumbnail Page")), classic);
+    TestEnvironment environment;
+    QSettings stored = environment.raw();
+    stored.setValue(QStringLiteral("HTML Preferences/Page Title"), QStringLiteral("  "));
+    stored.setValue(QStringLiteral("HTML Preferences/Page Style"), QStringLiteral("1"));
+    stored.setValue(QStringLiteral("HTML Preferences/Picture Viewer"), QStringLiteral("1"));
+    stored.sync();
+    PageModel model;
+    model.Load({});
+    QCOMPARE(model.options.pageTitle, PageOptions::DefaultPageTitle);  // blank: the default
+    QVERIFY(model.options.modernStyle && model.options.pictureViewer);
 }
 
 QTEST_MAIN(WebPageTest)
