@@ -127,6 +127,7 @@ private slots:
     void whatChangedOrWentIsMadeAgain();
     void aLastRowThatIsNotFull();
     void webCopiesAreLinkedAndRemadeWhenTheirSettingsChange();
+    void aModernPageWithDoubleSizeThumbnails();
     void awkwardNamesAndPictures();
     void oneBuildAtATime();
 };
@@ -422,6 +423,31 @@ void BatchTest::webCopiesAreLinkedAndRemadeWhenTheirSettingsChange()
     QVERIFY2(summaryOf(again).contains(QStringLiteral("3 thumbnails (0 made, 3 kept), 3 images (3 copied, 0 kept)")),
              qPrintable(summaryOf(again)));
     QCOMPARE(contentsOf(images + QStringLiteral("photo.jpg")), photo);
+}
+
+// The modern page names every thumbnail at both sizes, and the build writes both.
+void BatchTest::aModernPageWithDoubleSizeThumbnails()
+{
+    Folder f;
+    f.set(QStringLiteral("HTML Preferences/Page Style"), QStringLiteral("1"));
+    f.set(QStringLiteral("HTML Preferences/Table Rows"), QStringLiteral("1"));
+    f.set(QStringLiteral("Preferences/High Density Thumbnails"), QStringLiteral("1"));
+    for (int i = 1; i <= 5; ++i)
+        f.add(QStringLiteral("photo %1.jpg").arg(i), jpeg(i));
+    QCOMPARE(f.build().status, 0);
+    const QString page = QString::fromUtf8(contentsOf(f.site + QStringLiteral("index.html")));
+    QVERIFY(page.startsWith(QStringLiteral("<!DOCTYPE html>")));
+    QCOMPARE(page.count(QStringLiteral("<figure>")), 5);  // every one, whatever the rows
+    pageIsWhole(f.site, 5);
+    const QString images = f.site + QStringLiteral("images") + S;
+    QVERIFY(page.contains(QStringLiteral("srcset=\"images/QM_photo%203@2x.jpg 2x\"")));
+    QCOMPARE(QImage(images + QStringLiteral("QM_photo 3@2x.jpg")).size(), 2 * QImage(images + QStringLiteral("QM_photo 3.jpg")).size());
+    const QMap<QString, QDateTime> before = filesBelow(f.site);
+    QVERIFY(summaryOf(f.build()).startsWith(QStringLiteral("5 files: 5 thumbnails (0 made, 5 kept)")));
+    QCOMPARE(filesBelow(f.site), before);  // nothing written again
+    QVERIFY(QFile::remove(images + QStringLiteral("QM_photo 2@2x.jpg")));
+    QCOMPARE(f.build().status, 0);
+    QVERIFY(QFile::exists(images + QStringLiteral("QM_photo 2@2x.jpg")));
 }
 
 // Five pictures in two columns: three rows, the last with one empty cell.

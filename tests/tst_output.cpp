@@ -110,6 +110,12 @@ void OutputTest::namesAndTypes()
     QCOMPARE(savedNames("lower"), QStringList{QStringLiteral("qm_photo.png")});
     o.setPreference("Thumbnail File Name Lower Case", "0");
     QCOMPARE(savedNames("png"), QStringList{QStringLiteral("QM_Photo.png")});
+    // Double-size thumbnails beside them, drawn from the picture.
+    o.setPreference("High Density Thumbnails", "1");
+    QCOMPARE(savedNames("dense"), (QStringList{QStringLiteral("QM_Photo.png"), QStringLiteral("QM_Photo@2x.png")}));
+    const QString dense = o.target(QStringLiteral("dense"));
+    QCOMPARE(QImage(dense + QStringLiteral("QM_Photo@2x.png")).size(), 2 * QImage(dense + QStringLiteral("QM_Photo.png")).size());
+    o.setPreference("High Density Thumbnails", "0");
 
     // "png" in lower case is not "PNG": JPEG, and no line for it in the log.
     o.setPreference("Save Image File Type", "png");

@@ -73,13 +73,14 @@ Problem parse(const QStringList &arguments, Request &request)
 // What the thumbnails' files depend on besides their sources.
 QString thumbnailSettings(QSize box, const SaveSettings &save)
 {
-    return QStringLiteral("%1x%2 %3 quality %4 progressive %5 256 colours %6")
+    return QStringLiteral("%1x%2 %3 quality %4 progressive %5 256 colours %6 double size %7")
         .arg(box.width())
         .arg(box.height())
         .arg(save.extension())
         .arg(save.quality)
         .arg(int(save.progressive))
-        .arg(int(save.reducedColours));
+        .arg(int(save.reducedColours))
+        .arg(int(save.doubleSize));
 }
 
 // Why the settings file cannot be read, in the system's words; empty when it can
@@ -135,6 +136,7 @@ private:
     void makeThumbnails();
     int addToPage(const QString &path, const QFileInfo &source, const BuiltThumbnail &made);
     void writeThumbnail(Picture thumbnail, int position, const QString &path, const BuiltThumbnail &made);
+    void writeDoubleThumbnail(int position, const QString &path, const BuiltThumbnail &made);
     void skip(const QString &path, const PreparedThumbnail &prepared);
     void copyImages();
     void copy(const QString &source, const QString &name);
@@ -310,6 +312,7 @@ void SiteBuild::makeThumbnails()
                 writeThumbnail(PreparedThumbnail::Prepare(path, preferences.thumbnailBox).thumbnail, position, path,
                                *made);
             }
+            writeDoubleThumbnail(position, path, *made);
         } else {
             while (!pipeline.waitFor(i, 1000)) {
             }
@@ -321,7 +324,9 @@ void SiteBuild::makeThumbnails()
             else {
                 const BuiltThumbnail made{state, prepared.sourceSize, prepared.thumbnail.size(),
                                           prepared.transparent};
-                writeThumbnail(prepared.thumbnail, addToPage(path, source, made), path, made);
+                const int position = addToPage(path, source, made);
+                writeThumbnail(prepared.thumbnail, position, path, made);
+                writeDoubleThumbnail(position, path, made);
             }
         }
         progress(QStringLiteral("Thumbnails"), i + 1, int(paths.size()));
@@ -355,6 +360,25 @@ void SiteBuild::writeThumbnail(Picture thumbnail, int position, const QString &p
         why = thumbnail.errorString();
     }
     fail(QStringLiteral("Not written: thumbnail of %1 as %2 (%3)").arg(path, thumbnailDirectory + name, why));
+}
+
+// The thumbnail at twice its size, when the page names one; kept while up to date.
+void SiteBuild::writeDoubleThumbnail(int position, const QString &path, const BuiltThumbnail &made)
+{
+    const QString name = siteNames->doubleThumbnail(position);
+    if (name.isEmpty())
+        return;
+    QString why;
+    const std::optional<QString> file = OutputFiles::Destination(thumbnailDirectory, name, pictures, why);
+    if (file && !request.force && previous.upToDate(recordKey(*file), *file, path, made.source)) {
+        record(*file, path, made.source);
+        return;
+    }
+    if (file && (why = WriteDoubleSizeThumbnail(path, made.thumbnailSize, *file, save)).isEmpty()) {
+        record(*file, path, made.source);
+        return;
+    }
+    fail(QStringLiteral("Not written: double-size thumbnail of %1 as %2 (%3)").arg(path, thumbnailDirectory + name, why));
 }
 
 // A file no loader reads: a picture that is damaged or too large, or a file of

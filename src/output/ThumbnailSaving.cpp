@@ -1,10 +1,13 @@
 #include "output/ThumbnailSaving.h"
 
+#include "imagebuffer/DecodeBudget.h"
 #include "output/OutputFiles.h"
 #include "settings/Preferences.h"
 #include "settings/SettingsSection.h"
 #include "settings/StoredSettings.h"
+#include "thumbs/ImageLoading.h"
 #include "thumbs/ThumbCollection.h"
+#include "thumbs/ThumbnailImage.h"
 #include "ui/Paths.h"
 #include "ui/Platform.h"
 #include "webpage/SiteNames.h"
@@ -38,6 +41,7 @@ SaveSettings SaveSettings::Read()
     settings.reducedColours = SaveImageReducedColours.read(preferences);
     settings.quality = SaveImageQuality.read(preferences);
     settings.lowerCase = ThumbnailNamesLowerCase.read(preferences);
+    settings.doubleSize = HighDensityThumbnails.read(preferences);
     return settings;
 }
 
@@ -51,6 +55,23 @@ bool WriteThumbnail(Picture &thumbnail, const QString &path, const SaveSettings 
     if (reduce)
         thumbnail.convertDepth(24);
     return written;
+}
+
+QString WriteDoubleSizeThumbnail(const QString &source, QSize thumbnailSize, const QString &path,
+                                 const SaveSettings &settings)
+{
+    try {
+        const DecodeBudget::Scope decoding;
+        Picture picture;
+        if (!LoadAnyImageFile(picture, source))
+            return picture.errorString().isEmpty() ? QStringLiteral("the picture cannot be read") : picture.errorString();
+        Picture thumbnail;
+        if (!MakeThumbnailImage(picture, thumbnail, 2 * thumbnailSize))
+            return QStringLiteral("out of memory");
+        return WriteThumbnail(thumbnail, path, settings) ? QString() : thumbnail.errorString();
+    } catch (const std::bad_alloc &) {
+        return QStringLiteral("out of memory");
+    }
 }
 
 void SaveThumbnails(const QString &directory, ThumbCollection &thumbs, const SiteNames &names,
@@ -90,6 +111,12 @@ void SaveThumbnails(const QString &directory, ThumbCollection &thumbs, const Sit
             outcome.failed(*path, thumbnail.errorString());
         if (settings.png() && settings.reducedColours)
             thumbs.setPicture(slot, thumbnail);  // the thumbnail keeps the colours it was written with
+        if (const QString doubleName = names.doubleThumbnail(names.positionOf(record->sourcePath)); !doubleName.isEmpty()) {
+            if (const std::optional<QString> doublePath = OutputFiles::Destination(target, doubleName, pictures, why))
+                why = WriteDoubleSizeThumbnail(record->sourcePath, record->picture.size(), *doublePath, settings);
+            if (!why.isEmpty())
+                outcome.failed(target + doubleName, why);
+        }
     }
     outcome.renamed(names, SiteNames::Kind::Thumbnail, log);
     log.finish(Title);

@@ -2,6 +2,7 @@
 
 #include "webpage/SiteNames.h"
 
+#include <QSize>
 #include <QString>
 
 class Picture;
@@ -16,6 +17,7 @@ struct SaveSettings {
     bool reducedColours = false;  // 256-colour PNG
     int quality = 0;
     bool lowerCase = false;
+    bool doubleSize = false;      // each thumbnail at twice its size too
 
     QString extension() const { return SavedThumbnailExtension(fileType); }
     bool png() const { return extension() == QLatin1String("png"); }
@@ -26,6 +28,11 @@ struct SaveSettings {
 // thumbnail with the reduced colours, as it was written. On failure the thumbnail's
 // errorString() says why.
 bool WriteThumbnail(Picture &thumbnail, const QString &path, const SaveSettings &settings);
+
+// Writes the thumbnail of the picture at `source` at twice the size `thumbnailSize`,
+// drawn anew from the picture, as the settings say. Empty on success, else why not.
+QString WriteDoubleSizeThumbnail(const QString &source, QSize thumbnailSize, const QString &path,
+                                 const SaveSettings &settings);
 
 // Writes every thumbnail, in slot order, into `directory` (asked for when empty, and
 // then remembered) under the name `names` gives it, and logs it in `thumbnail.txt`
