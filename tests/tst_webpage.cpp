@@ -395,7 +395,7 @@ void WebPageTest::modernPage()
     QVERIFY(html.endsWith(QStringLiteral("</script>\r\n</body>\r\n</html>\r\n")));
     // Two columns at most: the widest cell (93 + 2 x (1 + 1) image border and space,
     // + 2 x 1 padding) twice, with the spacing between them.
-    QVERIFY(html.contains(QStringLiteral("minmax(min(99px,100%),1fr));gap:1px;max-width:199px;")));
+    QVERIFY(html.contains(QStringLiteral("minmax(min(max(99px,7em),100%),1fr));gap:1px;max-width:calc(2*max(99px,7em) + 1px);")));
 }
 
 void WebPageTest::modernPageOptions()
@@ -426,7 +426,7 @@ void WebPageTest::modernPageOptions()
     QVERIFY(html.startsWith(QStringLiteral("<style>\r\n")));
     QVERIFY(!html.contains(QStringLiteral("<html")) && !html.contains(QStringLiteral("<script")));
     QVERIFY(!html.contains(QStringLiteral("data-view")) && !html.contains(QStringLiteral("srcset")));
-    QVERIFY(html.contains(QStringLiteral("minmax(min(95px,100%),1fr));gap:6px;max-width:301px;"
+    QVERIFY(html.contains(QStringLiteral("minmax(min(max(95px,7em),100%),1fr));gap:6px;max-width:calc(3*max(95px,7em) + 16px);"
                                          "margin:0 auto;box-sizing:border-box;border:2px solid #FF0000;"
                                          "background-color:#0000FF}")));
     QVERIFY(html.contains(QStringLiteral("border:1px solid #FF0000}")));

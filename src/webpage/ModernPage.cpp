@@ -69,9 +69,12 @@ QString style(const PageRequest &request, const SiteNames &names)
     const int cell = cellOf(request).width + 2 * (padding + cellBorder);
     const QString borderColour = o.defaultBorderColor ? QStringLiteral("gray") : cssColour(o.tableBorderColor);
 
+    // A cell is as wide as its thumbnail, and wide enough for a caption's file name;
+    // the page's width allows the chosen number of them.
+    const QString column = QStringLiteral("max(%1,7em)").arg(px(cell));
     QString gallery = QStringLiteral("display:grid;grid-template-columns:repeat(auto-fill,minmax(min(%1,100%),1fr));"
-                                     "gap:%2;max-width:%3;margin:0 auto;box-sizing:border-box")
-                          .arg(px(cell), px(gap), px(columns * cell + (columns - 1) * gap + 2 * border));
+                                     "gap:%2;max-width:calc(%3*%1 + %4);margin:0 auto;box-sizing:border-box")
+                          .arg(column, px(gap), QString::number(columns), px((columns - 1) * gap + 2 * border));
     if (border > 0)
         gallery += QStringLiteral(";border:%1 solid %2").arg(px(border), borderColour);
     if (!o.defaultBackgroundColor)
@@ -101,6 +104,7 @@ QString style(const PageRequest &request, const SiteNames &names)
                    ".viewer{position:fixed;inset:0;z-index:1;display:flex;align-items:center;justify-content:center;"
                    "background:rgba(0,0,0,.88)}\r\n"
                    ".viewer[hidden]{display:none}\r\n"
+                   ".viewer:focus{outline:none}\r\n"
                    ".viewer img{max-width:calc(100% - 6em);max-height:calc(100% - 2em);object-fit:contain}\r\n"
                    ".viewer button{font:2em/1 sans-serif;color:#fff;background:none;border:0;padding:.5em;cursor:pointer}\r\n"
                    ".viewer .close{position:absolute;top:0;right:0}\r\n");
