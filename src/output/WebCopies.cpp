@@ -99,11 +99,14 @@ WebCopyRules WebCopyRules::Read()
 
 QString WebCopyRules::describe() const
 {
-    return QStringLiteral("web ready %1 long edge %2 no metadata %3 quality %4")
-        .arg(int(webReady))
-        .arg(longEdge)
-        .arg(int(removeMetadata))
-        .arg(quality);
+    // Plain copies are described by nothing, as builds before these settings recorded
+    // them; the quality counts only for pictures written anew.
+    if (!changesCopies())
+        return QString();
+    QString text = QStringLiteral("web ready %1 long edge %2 no metadata %3").arg(int(webReady)).arg(longEdge).arg(int(removeMetadata));
+    if (webReady || longEdge > 0)
+        text += QStringLiteral(" quality %1").arg(quality);
+    return text;
 }
 
 QString WriteWebCopy(const QString &source, const QString &destination, const WebCopyRules &rules)
