@@ -294,6 +294,23 @@ void DialogsTest::generateDialogLoadsAndStores()
         control<QPushButton>(g.dialog, "cmdCode")->click();
         QCOMPARE(g.codeShown, 2);  // any number of times
         QVERIFY(g.shownCode.contains(QStringLiteral("src=\"thumbs/QM_a.jpg\"")));
+
+        // The page's style, title and viewer; the viewer belongs to the modern page.
+        QVERIFY(!g.check("chkPictureViewer")->isEnabled());
+        control<QComboBox>(g.dialog, "cboPageStyle")->setCurrentIndex(1);
+        QVERIFY(g.check("chkPictureViewer")->isEnabled());
+        g.check("chkPictureViewer")->setChecked(true);
+        g.box("txtPageTitle")->setText(QStringLiteral("Our Trip"));
+        QCOMPARE(stored(o, "HTML Preferences", "Page Style"), QStringLiteral("1"));
+        QCOMPARE(stored(o, "HTML Preferences", "Picture Viewer"), QStringLiteral("1"));
+        QCOMPARE(stored(o, "HTML Preferences", "Page Title"), QStringLiteral("Our Trip"));
+        control<QPushButton>(g.dialog, "cmdCode")->click();
+        QVERIFY(g.shownCode.startsWith(QStringLiteral("<!DOCTYPE html>")));
+        QVERIFY(g.shownCode.contains(QStringLiteral("<title>Our Trip</title>")));
+        QVERIFY(g.shownCode.contains(QStringLiteral("<script>")));
+        control<QComboBox>(g.dialog, "cboPageStyle")->setCurrentIndex(0);
+        control<QPushButton>(g.dialog, "cmdCode")->click();
+        QVERIFY(g.shownCode.startsWith(QStringLiteral("<html>")));
         QVERIFY(g.dialog.page().GenerateDialogLoaded);
         control<QPushButton>(g.dialog, "cmdCancel")->click();
         QVERIFY(!g.dialog.page().GenerateDialogLoaded);
@@ -303,6 +320,8 @@ void DialogsTest::generateDialogLoadsAndStores()
     Generate again(o);
     QVERIFY(!again.check("chkBackgroundImage")->isChecked());
     QCOMPARE(again.box("txtRows")->text(), QStringLiteral("1"));
+    QCOMPARE(again.box("txtPageTitle")->text(), QStringLiteral("Our Trip"));
+    QCOMPARE(control<QComboBox>(again.dialog, "cboPageStyle")->currentIndex(), 0);
     QVERIFY(!again.check("chkFontBold")->isChecked());
 }
 
