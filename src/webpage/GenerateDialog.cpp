@@ -101,13 +101,14 @@ QLayout *GenerateDialog::buildPageStyle()
     txtPageTitle = Named<QLineEdit>("txtPageTitle");
     chkPictureViewer = Named<QCheckBox>("chkPictureViewer", QStringLiteral("Picture Viewer"));
     chkPictureViewer->setToolTip(QStringLiteral("The modern page opens full-size pictures in an overlay"));
-    auto *row = new QHBoxLayout;
-    row->addWidget(LabelFor(QStringLiteral("Page Style:"), cboPageStyle));
-    row->addWidget(cboPageStyle);
-    row->addWidget(LabelFor(QStringLiteral("Page Title:"), txtPageTitle));
-    row->addWidget(txtPageTitle, 1);
-    row->addWidget(chkPictureViewer);
-    return row;
+    auto *grid = new QGridLayout;
+    grid->addWidget(LabelFor(QStringLiteral("Page Style:"), cboPageStyle), 0, 0);
+    grid->addWidget(cboPageStyle, 0, 1);
+    grid->addWidget(chkPictureViewer, 0, 2);
+    grid->addWidget(LabelFor(QStringLiteral("Page Title:"), txtPageTitle), 1, 0);
+    grid->addWidget(txtPageTitle, 1, 1, 1, 3);
+    grid->setColumnStretch(3, 1);
+    return grid;
 }
 
 QLayout *GenerateDialog::buildButtons()
