@@ -299,6 +299,9 @@ void DialogsTest::generateDialogLoadsAndStores()
         QVERIFY(!g.check("chkPictureViewer")->isEnabled());
         control<QComboBox>(g.dialog, "cboPageStyle")->setCurrentIndex(1);
         QVERIFY(g.check("chkPictureViewer")->isEnabled());
+        QVERIFY(!g.box("txtRows")->isEnabled());  // every thumbnail is shown
+        QCOMPARE(control<QLabel>(g.dialog, "lblCellAmount")->text(),
+                 QStringLiteral("The modern page shows all 3 thumbnails, in as many rows as they need."));
         g.check("chkPictureViewer")->setChecked(true);
         g.box("txtPageTitle")->setText(QStringLiteral("Our Trip"));
         QCOMPARE(stored(o, "HTML Preferences", "Page Style"), QStringLiteral("1"));
@@ -309,6 +312,7 @@ void DialogsTest::generateDialogLoadsAndStores()
         QVERIFY(g.shownCode.contains(QStringLiteral("<title>Our Trip</title>")));
         QVERIFY(g.shownCode.contains(QStringLiteral("<script>")));
         control<QComboBox>(g.dialog, "cboPageStyle")->setCurrentIndex(0);
+        QVERIFY(g.box("txtRows")->isEnabled());
         control<QPushButton>(g.dialog, "cmdCode")->click();
         QVERIFY(g.shownCode.startsWith(QStringLiteral("<html>")));
         QVERIFY(g.dialog.page().GenerateDialogLoaded);

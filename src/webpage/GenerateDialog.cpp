@@ -135,6 +135,7 @@ void GenerateDialog::connectOptions()
     connect(cboPageStyle, &QComboBox::currentIndexChanged, this, [this](int index) {
         typed(&PageOptions::modernStyle, index == 1 ? QStringLiteral("1") : QStringLiteral("0"));
         chkPictureViewer->setEnabled(index == 1);
+        tableTab->DetermineCellAmount();
     });
     connect(txtPageTitle, &QLineEdit::textChanged, this,
             [this](const QString &text) { typed(&PageOptions::pageTitle, text); });

@@ -203,8 +203,13 @@ void TablePropertiesTab::updateEnabledStates()
 
 void TablePropertiesTab::DetermineCellAmount()
 {
-    lblCellAmount->setText(
-        ::DetermineCellAmount(txtRows->text(), txtColumns->text(), editor.editedPage().PageThumbCount()));
+    const PageModel &page = editor.editedPage();
+    // The modern page shows every thumbnail, however many rows are set.
+    txtRows->setEnabled(!page.options.modernStyle);
+    lblCellAmount->setText(page.options.modernStyle
+                               ? QStringLiteral("The modern page shows all %1 thumbnails, in as many rows as they need.")
+                                     .arg(page.PageThumbCount())
+                               : ::DetermineCellAmount(txtRows->text(), txtColumns->text(), page.PageThumbCount()));
 }
 
 BackgroundTab::BackgroundTab(PageEditor &editor, const QString &pictureDirectory)
