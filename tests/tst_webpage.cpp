@@ -433,6 +433,12 @@ void WebPageTest::modernPageOptions()
     QVERIFY(html.contains(QStringLiteral("font-size:x-large;color:#00FF00;font-family:\"Gill \\\"Sans\\\"/style\",sans-serif;"
                                          "font-weight:bold}")));
     QVERIFY(html.contains(QStringLiteral("<figcaption>Dog.gif<br>12K</figcaption>")));
+    // A background image's name can end nothing in the style element.
+    page.options.useBackgroundImage = true;
+    page.options.backgroundImageFile = QStringLiteral("/pics/a&b <style> \"x\".png");
+    QVERIFY(GenerateHtml(page).contains(
+        QStringLiteral(";background-image:url(\"images/a&b%20%3Cstyle%3E%20%22x%22.png\")}")));
+    page.options.useBackgroundImage = false;
     QVERIFY(html.contains(QStringLiteral("loading=\"lazy\"></a>")));  // no image border or spacing
     page.options.displayFileName = page.options.displayFileSize = false;
     QVERIFY(!GenerateHtml(page).contains(QStringLiteral("figcaption>")));

@@ -15,7 +15,9 @@ QString Content(QString text)
     return text.replace(u'&', QLatin1String("&amp;")).replace(u'<', QLatin1String("&lt;")).replace(u'>', QLatin1String("&gt;"));
 }
 
-QString Url(const QString &text, bool spaces)
+namespace {
+
+QString percentEncoded(const QString &text, bool spaces, bool angles)
 {
     QString encoded;
     encoded.reserve(text.size());
@@ -23,7 +25,7 @@ QString Url(const QString &text, bool spaces)
         const char16_t code = character.unicode();
         const bool unsafe = code < 0x20 || (code >= 0x7F && code < 0xA0) || character == u'%' || character == u'#'
                             || character == u'?' || character == u'"' || character == u'\\'
-                            || (spaces && character == u' ');
+                            || (spaces && character == u' ') || (angles && (character == u'<' || character == u'>'));
         if (!unsafe) {
             encoded += character;
             continue;
@@ -31,7 +33,19 @@ QString Url(const QString &text, bool spaces)
         for (const char byte : QString(character).toUtf8())
             encoded += QStringLiteral("%%1").arg(quint8(byte), 2, 16, QLatin1Char('0')).toUpper();
     }
-    return Attribute(encoded);
+    return encoded;
+}
+
+} // namespace
+
+QString Url(const QString &text, bool spaces)
+{
+    return Attribute(percentEncoded(text, spaces, false));
+}
+
+QString CssUrl(const QString &text)
+{
+    return percentEncoded(text, true, true);
 }
 
 CaptionLines SplitCaption(const QString &caption)

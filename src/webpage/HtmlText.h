@@ -18,6 +18,9 @@ QString Content(QString text);
 // percent-encoded, spaces only when asked; then the whole is made fit for an
 // attribute value.
 QString Url(const QString &text, bool spaces);
+// A URL inside a style element, where no markup is read: percent-encoded as above,
+// spaces and angle brackets too, so that nothing can end the element.
+QString CssUrl(const QString &text);
 
 // The three caption lines of a thumbnail window.
 struct CaptionLines {

@@ -81,7 +81,7 @@ QString style(const PageRequest &request, const SiteNames &names)
         gallery += QStringLiteral(";background-color:") + cssColour(o.tableBackgroundColor);
     if (o.useBackgroundImage && !names.background().isEmpty())
         gallery += QStringLiteral(";background-image:url(\"%1/%2\")")
-                       .arg(HtmlText::Url(request.siteImageDirectory, true), HtmlText::Url(names.background(), true));
+                       .arg(HtmlText::CssUrl(request.siteImageDirectory), HtmlText::CssUrl(names.background()));
     QString figure = QStringLiteral("margin:0;padding:%1;text-align:center;min-width:0;box-sizing:border-box").arg(px(padding));
     if (cellBorder)
         figure += QStringLiteral(";border:1px solid ") + borderColour;
