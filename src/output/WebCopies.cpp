@@ -1,5 +1,6 @@
 #include "output/WebCopies.h"
 
+#include "imagebuffer/DecodeBudget.h"
 #include "imagebuffer/ImageFormat.h"
 #include "imagebuffer/JpegMetadata.h"
 #include "imagebuffer/Picture.h"
@@ -79,12 +80,23 @@ QString withoutMetadata(const QString &source, const QString &destination)
     return kept ? FileWriting::WriteWhole(destination, *kept) : why;
 }
 
+bool startsWith(const QString &path, const QByteArray &signature)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) && file.read(signature.size()) == signature;
+}
+
 // Whether the file starts as a JPEG does; one damaged after that is refused rather
 // than copied with its metadata.
 bool isJpegFile(const QString &path)
 {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) && file.read(2) == QByteArray("\xFF\xD8", 2);
+    return startsWith(path, QByteArray("\xFF\xD8", 2));
+}
+
+// The pictures a longest edge applies to: JPEG and PNG, written anew in their format.
+bool mayBeScaled(const QString &path)
+{
+    return isJpegFile(path) || startsWith(path, QByteArray("\x89PNG", 4));
 }
 
 } // namespace
@@ -103,7 +115,10 @@ QString WebCopyRules::describe() const
     // them; the quality counts only for pictures written anew.
     if (!changesCopies())
         return QString();
-    QString text = QStringLiteral("web ready %1 long edge %2 no metadata %3").arg(int(webReady)).arg(longEdge).arg(int(removeMetadata));
+    QString text = QStringLiteral("web ready %1 long edge %2 no metadata %3")
+                       .arg(int(webReady))
+                       .arg(longEdge)
+                       .arg(int(removeMetadata));
     if (webReady || longEdge > 0)
         text += QStringLiteral(" quality %1").arg(quality);
     return text;
@@ -115,24 +130,29 @@ QString WriteWebCopy(const QString &source, const QString &destination, const We
     const bool itself = !original.isEmpty() && original == FileWriting::IdentityOf(destination);
     if (!rules.changesCopies())
         return itself ? QString() : FileWriting::CopyWhole(source, destination);
-
-    ImageFormat::Code format = formatOfCopy(source, destination, rules);
-    Picture picture;
-    QSize size;
-    if (format != ImageFormat::None || rules.longEdge > 0) {
-        const std::optional<int> code = LoadAnyImageFile(picture, source);
-        if (!code)
-            return picture.errorString().isEmpty() ? QStringLiteral("the picture cannot be read") : picture.errorString();
-        size = withinLongEdge(picture.size(), rules.longEdge);
-        // Only JPEG and PNG pictures are written anew in their own format.
-        if (format == ImageFormat::None && size != picture.size() && (*code == ImageFormat::Jpeg || *code == ImageFormat::Png))
-            format = ImageFormat::Code(*code);
+    try {
+        const DecodeBudget::Scope decoding;
+        ImageFormat::Code format = formatOfCopy(source, destination, rules);
+        Picture picture;
+        QSize size;
+        if (format != ImageFormat::None || (rules.longEdge > 0 && mayBeScaled(source))) {
+            const std::optional<int> code = LoadAnyImageFile(picture, source);
+            if (!code)
+                return picture.errorString().isEmpty() ? QStringLiteral("the picture cannot be read")
+                                                       : picture.errorString();
+            size = withinLongEdge(picture.size(), rules.longEdge);
+            if (format == ImageFormat::None && size != picture.size()
+                && (*code == ImageFormat::Jpeg || *code == ImageFormat::Png))
+                format = ImageFormat::Code(*code);
+        }
+        const bool strip = format == ImageFormat::None && rules.removeMetadata && isJpegFile(source);
+        if (itself)
+            return format == ImageFormat::None && !strip ? QString()
+                                                         : QStringLiteral("the copy would replace the picture itself");
+        if (format != ImageFormat::None)
+            return writeAnew(picture, size, format, destination, rules);
+        return strip ? withoutMetadata(source, destination) : FileWriting::CopyWhole(source, destination);
+    } catch (const std::bad_alloc &) {
+        return QStringLiteral("out of memory");
     }
-    const bool strip = format == ImageFormat::None && rules.removeMetadata && isJpegFile(source);
-    if (itself)
-        return format == ImageFormat::None && !strip ? QString()
-                                                     : QStringLiteral("the copy would replace the picture itself");
-    if (format != ImageFormat::None)
-        return writeAnew(picture, size, format, destination, rules);
-    return strip ? withoutMetadata(source, destination) : FileWriting::CopyWhole(source, destination);
 }
