@@ -73,14 +73,13 @@ Problem parse(const QStringList &arguments, Request &request)
 // What the thumbnails' files depend on besides their sources.
 QString thumbnailSettings(QSize box, const SaveSettings &save)
 {
-    return QStringLiteral("%1x%2 %3 quality %4 progressive %5 256 colours %6 double size %7")
+    return QStringLiteral("%1x%2 %3 quality %4 progressive %5 256 colours %6")
         .arg(box.width())
         .arg(box.height())
         .arg(save.extension())
         .arg(save.quality)
         .arg(int(save.progressive))
-        .arg(int(save.reducedColours))
-        .arg(int(save.doubleSize));
+        .arg(int(save.reducedColours));
 }
 
 // Why the settings file cannot be read, in the system's words; empty when it can
