@@ -9,6 +9,7 @@
 #include "output/ProfileFile.h"
 #include "output/ThumbnailSaving.h"
 #include "ui/FileIcons.h"
+#include "thumbs/ImageLoading.h"
 #include "thumbs/ListingModel.h"
 #include "thumbs/ThumbCollection.h"
 #include "thumbs/ThumbnailWindow.h"
@@ -17,6 +18,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QImageReader>
 #include <QMdiArea>
 #include <QTest>
 #include <QTreeWidget>
@@ -38,6 +40,7 @@ private slots:
     void aWriteThatFailsIsAFailure();
     void copyingEveryImage();
     void copyingThePageImages();
+    void webCopiesFromTheWindow();
     void profileFilesKeepTheirLayout();
     void theBrowserList();
     void browserSelection();
@@ -254,6 +257,37 @@ void OutputTest::copyingEveryImage()
     o.copy(QFileInfo(sunset).path() + S, false);
     QCOMPARE(contentsOf(sunset), picture);
     QVERIFY(o.scripted->messages.isEmpty());
+}
+
+// Save Images writes web copies as the preferences say, under the names the page
+// links, and refuses to strip a picture in its own folder.
+void OutputTest::webCopiesFromTheWindow()
+{
+    Output o;
+    o.setPreference("Web Ready Images", "1");
+    o.setPreference("Remove Photo Metadata", "1");
+    const QString scan = QDir::toNativeSeparators(o.environment.path(QStringLiteral("pics/scan.tif")));
+    const QString photo = QDir::toNativeSeparators(o.environment.path(QStringLiteral("pics/photo.jpg")));
+    const QByteArray turned = TestImages::withOrientation(TestImages::encode(TestImages::photo(60, 40), "jpg"), 6, false);
+    const QByteArray commented = turned.left(2) + QByteArray("\xFF\xFE\x00\x08SECRET", 10) + turned.mid(2);
+    QVERIFY(writeFile(scan, TestImages::tiff(TestImages::pattern(30, 20), 3, 8, false, false)));
+    QVERIFY(writeFile(photo, commented));
+    for (const QString &path : {scan, photo}) {
+        Picture picture;
+        QVERIFY(LoadAnyImageFile(picture, path));
+        QCOMPARE(o.maker.CreateThumbnail(picture, path), 0);
+    }
+    const QString web = o.target(QStringLiteral("web"));
+    o.copy(web, false);
+    QVERIFY(o.scripted->messages.isEmpty());
+    QCOMPARE(QDir(web).entryList(QDir::Files), (QStringList{QStringLiteral("photo.jpg"), QStringLiteral("scan.jpg")}));
+    QCOMPARE(QImageReader(web + QStringLiteral("scan.jpg")).format(), QByteArray("jpeg"));
+    QCOMPARE(contentsOf(web + QStringLiteral("photo.jpg")), turned);
+
+    o.copy(QFileInfo(photo).path() + S, false);
+    QCOMPARE(contentsOf(photo), commented);
+    QCOMPARE(o.scripted->messages.size(), 1);
+    QVERIFY(o.scripted->messages[0].text.contains(QStringLiteral("the copy would replace the picture itself")));
 }
 
 void OutputTest::copyingThePageImages()
