@@ -40,22 +40,17 @@ QString cssString(QString text)
     return u'"' + text.replace(u'\\', QLatin1String("\\\\")).replace(u'"', QLatin1String("\\\"")) + u'"';
 }
 
-// How much room the widest thumbnail takes with its spacing, border and padding.
-struct Cell {
-    int width = 1;
-    int imageBorder = 0, horizontalSpace = 0, verticalSpace = 0;
-};
-
-Cell cellOf(const PageRequest &request)
+// How wide the widest thumbnail is with its border and spacing.
+int widestThumbnail(const PageRequest &request)
 {
     const PageOptions &o = request.options;
-    Cell cell;
+    int widest = 1;
     for (const PageThumb &thumb : request.thumbs) {
         const int border = BoxValue(o.cellImageBorder) > 0 ? std::max<int>(0, thumb.values.Border) : 0;
         const int space = BoxValue(o.horizontalSpacing) > 0 ? std::max<int>(0, thumb.values.HSpace) : 0;
-        cell.width = std::max(cell.width, thumb.width + 2 * (border + space));
+        widest = std::max(widest, thumb.width + 2 * (border + space));
     }
-    return cell;
+    return widest;
 }
 
 QString style(const PageRequest &request, const SiteNames &names)
@@ -66,7 +61,7 @@ QString style(const PageRequest &request, const SiteNames &names)
     const int padding = whole(o.cellPadding);
     const int border = whole(o.tableBorder);
     const int cellBorder = border > 0 ? 1 : 0;
-    const int cell = cellOf(request).width + 2 * (padding + cellBorder);
+    const int cell = widestThumbnail(request) + 2 * (padding + cellBorder);
     const QString borderColour = o.defaultBorderColor ? QStringLiteral("gray") : cssColour(o.tableBorderColor);
 
     // A cell is as wide as its thumbnail, and wide enough for a caption's file name;
