@@ -80,24 +80,18 @@ QString withoutMetadata(const QString &source, const QString &destination)
     return kept ? FileWriting::WriteWhole(destination, *kept) : why;
 }
 
-bool startsWith(const QString &path, const QByteArray &signature)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) && file.read(signature.size()) == signature;
-}
+// What the start of a file says it is: a JPEG (one damaged after its start is refused
+// rather than copied with its metadata) or a PNG, the pictures a longest edge applies to.
+struct FileKind {
+    bool jpeg = false, png = false;
 
-// Whether the file starts as a JPEG does; one damaged after that is refused rather
-// than copied with its metadata.
-bool isJpegFile(const QString &path)
-{
-    return startsWith(path, QByteArray("\xFF\xD8", 2));
-}
-
-// The pictures a longest edge applies to: JPEG and PNG, written anew in their format.
-bool mayBeScaled(const QString &path)
-{
-    return isJpegFile(path) || startsWith(path, QByteArray("\x89PNG", 4));
-}
+    static FileKind Of(const QString &path)
+    {
+        QFile file(path);
+        const QByteArray head = file.open(QIODevice::ReadOnly) ? file.read(4) : QByteArray();
+        return {head.startsWith(QByteArray("\xFF\xD8", 2)), head.startsWith(QByteArray("\x89PNG", 4))};
+    }
+};
 
 } // namespace
 
@@ -132,10 +126,11 @@ QString WriteWebCopy(const QString &source, const QString &destination, const We
         return itself ? QString() : FileWriting::CopyWhole(source, destination);
     try {
         const DecodeBudget::Scope decoding;
+        const FileKind kind = FileKind::Of(source);
         ImageFormat::Code format = formatOfCopy(source, destination, rules);
         Picture picture;
         QSize size;
-        if (format != ImageFormat::None || (rules.longEdge > 0 && mayBeScaled(source))) {
+        if (format != ImageFormat::None || (rules.longEdge > 0 && (kind.jpeg || kind.png))) {
             const std::optional<int> code = LoadAnyImageFile(picture, source);
             if (!code)
                 return picture.errorString().isEmpty() ? QStringLiteral("the picture cannot be read")
@@ -145,7 +140,7 @@ QString WriteWebCopy(const QString &source, const QString &destination, const We
                 && (*code == ImageFormat::Jpeg || *code == ImageFormat::Png))
                 format = ImageFormat::Code(*code);
         }
-        const bool strip = format == ImageFormat::None && rules.removeMetadata && isJpegFile(source);
+        const bool strip = format == ImageFormat::None && rules.removeMetadata && kind.jpeg;
         if (itself)
             return format == ImageFormat::None && !strip ? QString()
                                                          : QStringLiteral("the copy would replace the picture itself");
