@@ -129,19 +129,18 @@ QLayout *GenerateDialog::buildButtons()
 // boxes on every change.
 void GenerateDialog::connectOptions()
 {
-    connect(chkPageCode, &QCheckBox::toggled, this, [this](bool checked) {
-        typed(&PageOptions::includePageCode, checked ? QStringLiteral("1") : QStringLiteral("0"));
-    });
+    const auto connectCheck = [this](QCheckBox *box, bool PageOptions::*field) {
+        connect(box, &QCheckBox::toggled, this, [this, field](bool checked) { typed(field, PageOptions::FlagText(checked)); });
+    };
+    connectCheck(chkPageCode, &PageOptions::includePageCode);
+    connectCheck(chkPictureViewer, &PageOptions::pictureViewer);
     connect(cboPageStyle, &QComboBox::currentIndexChanged, this, [this](int index) {
-        typed(&PageOptions::modernStyle, index == 1 ? QStringLiteral("1") : QStringLiteral("0"));
+        typed(&PageOptions::modernStyle, PageOptions::FlagText(index == 1));
         chkPictureViewer->setEnabled(index == 1);
         tableTab->DetermineCellAmount();
     });
     connect(txtPageTitle, &QLineEdit::textChanged, this,
             [this](const QString &text) { typed(&PageOptions::pageTitle, text); });
-    connect(chkPictureViewer, &QCheckBox::toggled, this, [this](bool checked) {
-        typed(&PageOptions::pictureViewer, checked ? QStringLiteral("1") : QStringLiteral("0"));
-    });
     for (GenerateTab *tab : tabs)
         tab->connectOptions();
     connect(txtWebImages, &QLineEdit::textChanged, this,

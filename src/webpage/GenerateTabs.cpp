@@ -132,7 +132,7 @@ void GenerateTab::connectOptions()
 {
     for (const auto &[box, field] : checks)
         connect(box, &QCheckBox::toggled, this, [this, field = field](bool checked) {
-            editor.typed(field, checked ? QStringLiteral("1") : QStringLiteral("0"));
+            editor.typed(field, PageOptions::FlagText(checked));
             updateEnabledStates();
         });
     for (const auto &[box, field] : boxes)

@@ -7,11 +7,6 @@
 
 namespace {
 
-QString flag(bool on)
-{
-    return on ? QStringLiteral("1") : QStringLiteral("0");
-}
-
 bool isSet(const QString &text)
 {
     return BoxValue(text) != 0;
@@ -105,6 +100,11 @@ const QStringList &PageOptions::ValueNames()
     return names;
 }
 
+QString PageOptions::FlagText(bool on)
+{
+    return on ? QStringLiteral("1") : QStringLiteral("0");
+}
+
 QString PageOptions::NameOf(const Field &field)
 {
     for (const Option &option : Options)
@@ -146,7 +146,7 @@ QString PageOptions::storedText(const QString &name) const
         [this](auto member) -> QString {
             using Value = std::decay_t<decltype(this->*member)>;
             if constexpr (std::is_same_v<Value, bool>)
-                return flag(this->*member);
+                return FlagText(this->*member);
             else if constexpr (std::is_same_v<Value, quint32>)
                 return QString::number(this->*member);
             else

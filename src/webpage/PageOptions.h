@@ -51,6 +51,9 @@ struct PageOptions {
     // Whether an option is kept in the settings; the bold box starts empty each time.
     static bool IsStored(const Field &field);
 
+    // The text a check box option is typed and stored as.
+    static QString FlagText(bool on);
+
     // Sets one option from its stored value name and text, the
     // way the dialog's control takes it: check boxes "0"/"1", colours as decimal
     // text, boxes as typed. The bold box has a name too. False for an unknown name.
