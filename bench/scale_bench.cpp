@@ -20,6 +20,7 @@
 #include "imagebuffer/Picture.h"
 #include "settings/SettingsSection.h"
 #include "ui/Controls.h"
+#include "ui/DocumentArea.h"
 #include "ui/SharedIconStyle.h"
 #include "webpage/PageModel.h"
 
@@ -27,7 +28,6 @@
 #include <QElapsedTimer>
 #include <QHeaderView>
 #include <QLinearGradient>
-#include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPainter>
 #include <QTemporaryDir>
@@ -109,7 +109,7 @@ Figures measure(int count)
         sinceTick.restart();
     });
     figures.make = seconds([&] {
-        const ScrollBarsHeld held(*form.mdiArea());  // as a folder load holds them
+        const ScrollRangeHeld held(*form.mdiArea());  // as a folder load holds them
         sinceTick.start();
         tick.start();
         for (int i = 0; i < count; ++i) {

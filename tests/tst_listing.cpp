@@ -6,6 +6,7 @@
 #include "frame/WindowArrangement.h"
 #include "imagebuffer/Picture.h"
 #include "thumbs/ThumbnailWindow.h"
+#include "ui/DocumentArea.h"
 #include "ui/Twips.h"
 
 #include <QAccessible>
@@ -13,7 +14,6 @@
 #include <QDir>
 #include <QHeaderView>
 #include <QLineEdit>
-#include <QMdiArea>
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QTest>
@@ -280,7 +280,7 @@ void ListingTest::everyWindowCanBeReached()
         windows << l.make(QStringLiteral("p%1.png").arg(i));
     l.form->SetCommandStates(false);
     l.form->commands().mosaic->trigger();
-    QMdiArea &area = *l.form->mdiArea();
+    DocumentArea &area = *l.form->mdiArea();
     QVERIFY(windows.last()->geometry().bottom() > area.viewport()->height());
     QVERIFY(area.verticalScrollBar()->maximum() >= windows.last()->geometry().bottom() - area.viewport()->height());
     area.setActiveSubWindow(windows.first());

@@ -300,7 +300,7 @@ void LoadingTest::clearAllPutsAnEmptyAreaInPlace()
     const QString pictures = l.folder(QStringLiteral("pictures"), {{"a.png", Loading::picture(1)},
                                                                    {"b.png", Loading::picture(2)}});
     QVERIFY(l.loadFolder(pictures));
-    QPointer<QMdiArea> before = l.form->mdiArea();
+    QPointer<DocumentArea> before = l.form->mdiArea();
     QPointer<ThumbnailWindow> window = l.window(QStringLiteral("a.png"));
     l.form->mdiArea()->setActiveSubWindow(window);
     l.platform->messageAnswers << Ui::MsgResult::Yes;

@@ -8,10 +8,10 @@
 #include "frame/MainForm.h"
 #include "imagebuffer/ImageBuffer.h"
 #include "ScriptedPlatform.h"
+#include "ui/DocumentArea.h"
 #include "ui/Twips.h"
 
 #include <QFile>
-#include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>

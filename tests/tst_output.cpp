@@ -14,12 +14,12 @@
 #include "thumbs/ThumbCollection.h"
 #include "thumbs/ThumbnailWindow.h"
 #include "thumbs/Thumbnails.h"
+#include "ui/DocumentArea.h"
 #include "webpage/PageModel.h"
 
 #include <QDir>
 #include <QFile>
 #include <QImageReader>
-#include <QMdiArea>
 #include <QTest>
 #include <QTreeWidget>
 

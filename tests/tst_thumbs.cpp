@@ -11,6 +11,7 @@
 #include "thumbs/ThumbnailImage.h"
 #include "thumbs/ThumbnailWindow.h"
 #include "thumbs/Thumbnails.h"
+#include "ui/DocumentArea.h"
 #include "ui/FileIcons.h"
 #include "ui/Paths.h"
 #include "ui/Twips.h"
@@ -18,7 +19,6 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
-#include <QMdiArea>
 #include <QMenu>
 #include <QSignalSpy>
 #include <QTemporaryDir>

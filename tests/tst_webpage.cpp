@@ -10,6 +10,7 @@
 #include "thumbs/ListingModel.h"
 #include "thumbs/ThumbCollection.h"
 #include "thumbs/Thumbnails.h"
+#include "ui/DocumentArea.h"
 #include "ui/Paths.h"
 #include "webpage/HtmlGenerator.h"
 #include "webpage/PageModel.h"
@@ -17,7 +18,6 @@
 
 #include <QDir>
 #include <QHash>
-#include <QMdiArea>
 #include <QTest>
 
 namespace {

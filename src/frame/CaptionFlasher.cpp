@@ -1,8 +1,8 @@
 #include "frame/CaptionFlasher.h"
 
 #include "frame/Globals.h"
+#include "ui/DocumentArea.h"
 
-#include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPalette>
 
@@ -29,8 +29,8 @@ void CaptionFlasher::tmrFlash_Timer()
     if (counter == Toggles) {
         counter = 0;
         tmrFlash.stop();
-        if (auto *subWindow = qobject_cast<QMdiSubWindow *>(target); subWindow && subWindow->mdiArea())
-            subWindow->mdiArea()->setActiveSubWindow(subWindow);
+        if (auto *subWindow = qobject_cast<QMdiSubWindow *>(target); DocumentArea *area = DocumentArea::of(subWindow))
+            area->setActiveSubWindow(subWindow);
         else if (target)
             target->setFocus();
         return;

@@ -4,8 +4,8 @@
 #include "frame/ListingPanel.h"
 #include "frame/MainForm.h"
 #include "ui/Controls.h"
+#include "ui/DocumentArea.h"
 
-#include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QPointer>
@@ -84,7 +84,7 @@ void CommandMenus::listChildWindows()
 {
     qDeleteAll(childWindowItems);
     childWindowItems.clear();
-    QMdiArea *area = form.mdiArea();
+    DocumentArea *area = form.mdiArea();
     const QList<QMdiSubWindow *> children = area->subWindowList();
     if (children.isEmpty())
         return;

@@ -17,6 +17,7 @@
 #include "output/ImageCopying.h"
 #include "output/PreferencesDialog.h"
 #include "output/ThumbnailSaving.h"
+#include "ui/DocumentArea.h"
 #include "ui/Platform.h"
 #include "ui/Twips.h"
 #include "webpage/GenerateDialog.h"
@@ -31,7 +32,6 @@
 #include <QUrl>
 #include <QCoreApplication>
 #include <QLabel>
-#include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
@@ -110,12 +110,8 @@ MainForm::MainForm(QWidget *parent)
 
 void MainForm::buildDocumentArea()
 {
-    mdi = new QMdiArea(this);
+    mdi = new DocumentArea(this);
     mdi->setObjectName(QStringLiteral("mdiArea"));
-    mdi->setBackground(palette().dark());
-    // Windows placed beyond the visible area stay within reach.
-    mdi->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    mdi->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setCentralWidget(mdi);
 }
 
@@ -215,7 +211,7 @@ void MainForm::ShowThumbnail(const QString &path)
     flash->start();
 }
 
-QMdiArea &MainForm::documentArea()
+DocumentArea &MainForm::documentArea()
 {
     return *mdi;
 }
@@ -265,8 +261,8 @@ void MainForm::buildMenus()
 
 void MainForm::connectDocumentArea()
 {
-    connect(mdi, &QMdiArea::subWindowActivated, this, &MainForm::showMenusOf);
-    connect(mdi, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow *active) { RevealWindow(*mdi, active); });
+    connect(mdi, &DocumentArea::subWindowActivated, this, &MainForm::showMenusOf);
+    connect(mdi, &DocumentArea::subWindowActivated, this, [this](QMdiSubWindow *active) { RevealWindow(*mdi, active); });
 }
 
 // While a thumbnail window is active, the menu bar shows the thumbnail windows'

@@ -20,7 +20,7 @@ class ImageBuffer;
 class ListingPanel;
 class QAction;
 class QLabel;
-class QMdiArea;
+class DocumentArea;
 class QMenu;
 class QMenuBar;
 class QStatusBar;
@@ -36,7 +36,7 @@ public:
     explicit MainForm(QWidget *parent = nullptr);
     ~MainForm() override;
 
-    QMdiArea *mdiArea() const { return mdi; }
+    DocumentArea *mdiArea() const { return mdi; }
     ListingPanel *listing() const { return picListing; }
     QToolBar *toolbar() const { return Toolbar1; }
     QMenuBar *commandBar() const { return bar; }
@@ -50,7 +50,7 @@ public:
     ListingModel &listingRows() { return listingModel; }
     Thumbnails &thumbnailMaking() { return thumbnailMaker; }
     ImageLoader &imageLoader() { return *loader; }
-    QMdiArea &documentArea() override;
+    DocumentArea &documentArea() override;
     void emptyDocumentArea() override;
     void arrangeWindows(int method) override;
     void showLoadProgress(int done, int total) override;
@@ -129,7 +129,7 @@ private:
 
     ThumbCollection thumbs;
     ListingModel listingModel;
-    QMdiArea *mdi = nullptr;
+    DocumentArea *mdi = nullptr;
     QToolBar *picToolbar;
     QToolBar *Toolbar1;
     ListingPanel *picListing;

@@ -3,10 +3,10 @@
 #include "thumbs/ThumbCollection.h"
 #include "thumbs/ThumbnailWindow.h"
 #include "ui/Controls.h"
+#include "ui/DocumentArea.h"
 #include "ui/Numbers.h"
 #include "ui/Twips.h"
 
-#include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QScrollBar>
 #include <algorithm>
@@ -28,10 +28,10 @@ QList<QPoint> MosaicPositions(const QList<QSizeF> &sizes, double areaWidth)
     return positions;
 }
 
-void MosaicArrange(const ThumbCollection &thumbs, QMdiArea &area)
+void MosaicArrange(const ThumbCollection &thumbs, DocumentArea &area)
 {
     const double width = Twips::FromPixelsX(area.viewport()->width());
-    const ScrollBarsHeld held(area);  // worked out once, not for every window
+    const ScrollRangeHeld held(area);  // worked out once, not for every window
     QList<QWidget *> windows;
     QList<QSizeF> sizes;
     for (int slot = 1; slot <= thumbs.upperBound(); ++slot) {
@@ -49,7 +49,7 @@ void MosaicArrange(const ThumbCollection &thumbs, QMdiArea &area)
         windows[i]->move(Twips::ToPixelsX(positions[i].x()), Twips::ToPixelsY(positions[i].y()));
 }
 
-void RevealWindow(QMdiArea &area, const QMdiSubWindow *window)
+void RevealWindow(DocumentArea &area, const QMdiSubWindow *window)
 {
     if (!window)
         return;

@@ -4,7 +4,7 @@
 #include <QPoint>
 #include <QSizeF>
 
-class QMdiArea;
+class DocumentArea;
 class QMdiSubWindow;
 class ThumbCollection;
 
@@ -17,8 +17,8 @@ QList<QPoint> MosaicPositions(const QList<QSizeF> &sizes, double areaWidth);
 // Packs the thumbnail windows at their own sizes, in slot order, into the document
 // area. Minimised and maximised windows are restored first, and every window takes
 // its own size again, so that every thumbnail takes its place.
-void MosaicArrange(const ThumbCollection &thumbs, QMdiArea &area);
+void MosaicArrange(const ThumbCollection &thumbs, DocumentArea &area);
 
 // Scrolls the document area so that the window shows, as far as it fits: a window
 // reached by the keyboard or the Windows menu is never out of sight.
-void RevealWindow(QMdiArea &area, const QMdiSubWindow *window);
+void RevealWindow(DocumentArea &area, const QMdiSubWindow *window);

@@ -9,12 +9,12 @@
 #include "thumbs/ThumbnailPipeline.h"
 #include "thumbs/ThumbnailWindow.h"
 #include "ui/Controls.h"
+#include "ui/DocumentArea.h"
 #include "ui/Paths.h"
 #include "ui/Platform.h"
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QMdiArea>
 #include <algorithm>
 
 namespace {
@@ -175,7 +175,7 @@ bool ImageLoader::LoadDirectory(const QString &chosen)
     newestBefore = thumbnails.newest();
     const Running run(running, [this] { endLoad(); });
     // The area's scroll range is worked out once at the end, not for every window.
-    const ScrollBarsHeld held(host.documentArea());
+    const ScrollRangeHeld held(host.documentArea());
     // The hourglass from here on: the dialogs before it are the user's to answer.
     Ui::BusyPointer busy;
     host.SetCommandStates(true);

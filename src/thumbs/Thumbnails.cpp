@@ -10,13 +10,13 @@
 #include "thumbs/ThumbnailWindow.h"
 #include "ui/Numbers.h"
 #include "ui/Controls.h"
+#include "ui/DocumentArea.h"
 #include "ui/Paths.h"
 #include "ui/Platform.h"
 #include "ui/Twips.h"
 
 #include <QFileInfo>
 #include <QLabel>
-#include <QMdiArea>
 #include <QScopedValueRollback>
 #include <QSet>
 
@@ -87,7 +87,7 @@ int Thumbnails::AddThumbnail(const PreparedThumbnail &prepared, const QString &p
     // which makes each new window cost as much as all the open ones together. The
     // loads activate the newest window once they end.
     window->setEnabled(false);
-    QMdiArea &area = host.documentArea();
+    DocumentArea &area = host.documentArea();
     area.addSubWindow(window);
     window->resize(window->ownSize());
     if (thumbs.count() == 1)
@@ -170,7 +170,7 @@ void Thumbnails::closeSlots(int first, int last)
     QSet<QString> closed;
     {
         const QScopedValueRollback<bool> bulk(closingInBulk, true);
-        const ScrollBarsHeld held(host.documentArea());
+        const ScrollRangeHeld held(host.documentArea());
         host.documentArea().setActiveSubWindow(nullptr);
         for (int slot = std::max(1, first); slot <= last; ++slot)
             if (ThumbnailWindow *window = ThumbnailIn(thumbs, slot)) {

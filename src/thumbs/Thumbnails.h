@@ -10,7 +10,7 @@
 class ListingModel;
 class Picture;
 struct PreparedThumbnail;
-class QMdiArea;
+class DocumentArea;
 class ThumbCollection;
 class ThumbnailWindow;
 struct Preferences;
@@ -20,7 +20,7 @@ class ThumbnailHost {
 public:
     virtual ~ThumbnailHost() = default;
     // Where thumbnail windows live.
-    virtual QMdiArea &documentArea() = 0;
+    virtual DocumentArea &documentArea() = 0;
     // Puts an empty document area in place of the one there; the windows in it go
     // with it, at once, without closing one by one.
     virtual void emptyDocumentArea() = 0;

@@ -4,7 +4,6 @@
 
 #include "ui/Numbers.h"
 
-#include <QAbstractScrollArea>
 #include <QBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -108,17 +107,3 @@ bool UpDown::eventFilter(QObject *watched, QEvent *event)
     return QWidget::eventFilter(watched, event);
 }
 
-ScrollBarsHeld::ScrollBarsHeld(QAbstractScrollArea &area)
-    : area(&area), horizontal(area.horizontalScrollBarPolicy()), vertical(area.verticalScrollBarPolicy())
-{
-    area.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    area.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-}
-
-ScrollBarsHeld::~ScrollBarsHeld()
-{
-    if (!area)
-        return;
-    area->setHorizontalScrollBarPolicy(horizontal);
-    area->setVerticalScrollBarPolicy(vertical);
-}

@@ -6,7 +6,6 @@
 #include <initializer_list>
 #include <utility>
 
-class QAbstractScrollArea;
 class QAction;
 class QLabel;
 class QLineEdit;
@@ -57,18 +56,3 @@ private:
     int highest;
 };
 
-// While one lives, a scroll area keeps its scroll bars off and does not work out
-// their range again for every child that moves or closes: once, when it ends. A
-// document area of thousands of windows arranges or closes them in linear time. An
-// area deleted meanwhile (Clear All puts a new one in place during a load) is left be.
-class ScrollBarsHeld {
-public:
-    explicit ScrollBarsHeld(QAbstractScrollArea &area);
-    ~ScrollBarsHeld();
-    ScrollBarsHeld(const ScrollBarsHeld &) = delete;
-    ScrollBarsHeld &operator=(const ScrollBarsHeld &) = delete;
-
-private:
-    QPointer<QAbstractScrollArea> area;
-    Qt::ScrollBarPolicy horizontal, vertical;
-};

@@ -5,9 +5,9 @@
 
 #include "frame/Commands.h"
 #include "frame/MainForm.h"
+#include "ui/DocumentArea.h"
 
 #include <QAction>
-#include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QToolBar>
 #include <QToolButton>

@@ -1,17 +1,16 @@
 #pragma once
 
 #include "thumbs/Thumbnails.h"
-
-#include <QMdiArea>
+#include "ui/DocumentArea.h"
 
 // The main window as the thumbnails see it: a document area, and what they report.
 struct ThumbnailHostStub : ThumbnailHost {
-    QMdiArea area;
+    DocumentArea area;
     QString totalText;
     QString currentText;
     int commandStateCalls = 0;
 
-    QMdiArea &documentArea() override { return area; }
+    DocumentArea &documentArea() override { return area; }
     void emptyDocumentArea() override { qDeleteAll(area.subWindowList()); }
     void SetPanelText(int panel, const QString &text) override
     {
