@@ -159,7 +159,8 @@ void DocumentArea::aboutToActivate(QMdiSubWindow *window)
     if (previous && previous != window) {
         // A maximised window hands its maximised state on, as one document replaces
         // another. While it is still active, restoring it does not activate it again.
-        maximizeNext = previous->isMaximized() && !window->isMaximized();
+        // A window activated as it is minimised leaves the other maximised beneath.
+        maximizeNext = previous->isMaximized() && !window->isMaximized() && !window->isMinimized();
         if (maximizeNext)
             previous->showNormal();
         QEvent deactivate(QEvent::WindowDeactivate);
@@ -217,6 +218,21 @@ QMdiSubWindow *DocumentArea::latestShownOtherThan(const QObject *leaving) const
         if (QMdiSubWindow *window = it->second; window != leaving && !window->isHidden() && window->isEnabled())
             return window;
     return nullptr;
+}
+
+// A window hides for a moment as it is maximised, minimised or restored; only one
+// still hidden when the event loop comes round passes the activation on.
+void DocumentArea::passActivationIfStillHidden(QMdiSubWindow *window)
+{
+    QMetaObject::invokeMethod(
+        this,
+        [this, window = QPointer<QMdiSubWindow>(window)] {
+            if (!window || !window->isHidden() || (window != active && window != lastDeactivated))
+                return;
+            lastDeactivated = nullptr;
+            setActiveSubWindow(latestShownOtherThan(window));
+        },
+        Qt::QueuedConnection);
 }
 
 void DocumentArea::activateNextSubWindow()
@@ -419,10 +435,8 @@ bool DocumentArea::eventFilter(QObject *watched, QEvent *event)
         break;
     case QEvent::Hide:
         // Only a window hidden itself: the area hiding hides every window with it.
-        if (window->isHidden() && (window == active || window == lastDeactivated)) {
-            lastDeactivated = nullptr;
-            setActiveSubWindow(latestShownOtherThan(window));
-        }
+        if (window->isHidden() && (window == active || window == lastDeactivated))
+            passActivationIfStillHidden(window);
         updateScrollRangeSoon();
         break;
     default:

@@ -66,6 +66,7 @@ private:
     void stampActivation(QMdiSubWindow *window);
     void stateChanged(QMdiSubWindow *window, Qt::WindowStates before, Qt::WindowStates now);
     QMdiSubWindow *latestShownOtherThan(const QObject *leaving) const;
+    void passActivationIfStillHidden(QMdiSubWindow *window);
     void stepActivation(bool forward);
     QList<QMdiSubWindow *> arrangeable();
     void arrangeIcons();

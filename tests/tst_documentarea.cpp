@@ -1,0 +1,269 @@
+#include "ui/DocumentArea.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QMainWindow>
+#include <QMdiSubWindow>
+#include <QPointer>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTest>
+
+// A main window around a document area, with windows added as the program adds them.
+struct Frame {
+    QMainWindow main;
+    DocumentArea *area = new DocumentArea;
+
+    Frame()
+    {
+        main.setCentralWidget(area);
+        main.resize(640, 480);
+        main.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&main));
+    }
+    QMdiSubWindow *add(const QString &title, const QSize &size = {160, 120})
+    {
+        QMdiSubWindow *window = area->addSubWindow(new QLabel(title));
+        window->setWindowTitle(title);
+        window->resize(size);
+        window->show();
+        return window;
+    }
+    static bool isActive(const QMdiSubWindow *window) { return window->windowState() & Qt::WindowActive; }
+    // How many of the windows show themselves active.
+    int activeCount() const
+    {
+        int count = 0;
+        for (const QMdiSubWindow *window : area->subWindowList())
+            count += isActive(window);
+        return count;
+    }
+};
+
+class DocumentAreaTest : public QObject {
+    Q_OBJECT
+private slots:
+    void oneWindowIsActiveAtATime();
+    void theKeyboardStepsThroughTheWindowsInTheirOrder();
+    void closingPassesTheActivationToTheOneActiveBefore();
+    void aMaximisedWindowHandsItsStateOn();
+    void minimisedWindowsLineUpAtTheBottom();
+    void cascadeAndTile();
+    void theScrollRangeReachesEveryWindow();
+};
+
+void DocumentAreaTest::oneWindowIsActiveAtATime()
+{
+    Frame f;
+    QSignalSpy activated(f.area, &DocumentArea::subWindowActivated);
+    QMdiSubWindow *a = f.add(QStringLiteral("a"));
+    QMdiSubWindow *b = f.add(QStringLiteral("b"));
+    QMdiSubWindow *c = f.add(QStringLiteral("c"));
+    QCOMPARE(f.area->subWindowList(), (QList<QMdiSubWindow *>{a, b, c}));
+    QCOMPARE(f.area->activeSubWindow(), c);  // a window shown activates itself
+    QCOMPARE(f.activeCount(), 1);
+    QCOMPARE(DocumentArea::of(b), f.area);
+    QVERIFY(!DocumentArea::of(f.area));
+
+    activated.clear();
+    f.area->setActiveSubWindow(a);
+    QCOMPARE(f.area->activeSubWindow(), a);
+    QVERIFY(Frame::isActive(a) && f.activeCount() == 1);
+    QCOMPARE(activated.size(), 1);
+    QCOMPARE(activated.at(0).at(0).value<QMdiSubWindow *>(), a);
+    f.area->setActiveSubWindow(a);  // already active: nothing to tell
+    QCOMPARE(activated.size(), 1);
+
+    // The main window losing and regaining the activation leaves the child's be.
+    QEvent deactivate(QEvent::WindowDeactivate), activate(QEvent::WindowActivate);
+    QApplication::sendEvent(&f.main, &deactivate);
+    QApplication::sendEvent(&f.main, &activate);
+    QCOMPARE(f.area->activeSubWindow(), a);
+    QVERIFY(Frame::isActive(a) && f.activeCount() == 1);
+
+    f.area->setActiveSubWindow(nullptr);
+    QVERIFY(!f.area->activeSubWindow());
+    QCOMPARE(f.activeCount(), 0);
+    QCOMPARE(activated.size(), 2);
+    QVERIFY(!activated.at(1).at(0).value<QMdiSubWindow *>());
+}
+
+void DocumentAreaTest::theKeyboardStepsThroughTheWindowsInTheirOrder()
+{
+    Frame f;
+    QMdiSubWindow *a = f.add(QStringLiteral("a"));
+    QMdiSubWindow *b = f.add(QStringLiteral("b"));
+    QMdiSubWindow *c = f.add(QStringLiteral("c"));
+    QMdiSubWindow *d = f.add(QStringLiteral("d"));
+    c->hide();  // passed over
+    f.area->setActiveSubWindow(b);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ControlModifier);
+    QCOMPARE(f.area->activeSubWindow(), d);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ControlModifier);
+    QCOMPARE(f.area->activeSubWindow(), a);  // round the end
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(f.area->activeSubWindow(), d);
+    f.area->activatePreviousSubWindow();
+    QCOMPARE(f.area->activeSubWindow(), b);
+    f.area->setActiveSubWindow(nullptr);
+    f.area->activateNextSubWindow();  // from none: the first
+    QCOMPARE(f.area->activeSubWindow(), a);
+}
+
+void DocumentAreaTest::closingPassesTheActivationToTheOneActiveBefore()
+{
+    Frame f;
+    QMdiSubWindow *a = f.add(QStringLiteral("a"));
+    QMdiSubWindow *b = f.add(QStringLiteral("b"));
+    QMdiSubWindow *c = f.add(QStringLiteral("c"));
+    QMdiSubWindow *d = f.add(QStringLiteral("d"));
+    f.area->setActiveSubWindow(b);
+    f.area->setActiveSubWindow(a);
+    c->close();  // not the active one: a stays
+    QCOMPARE(f.area->activeSubWindow(), a);
+    QCOMPARE(f.area->subWindowList(), (QList<QMdiSubWindow *>{a, b, d}));
+    a->close();
+    QCOMPARE(f.area->activeSubWindow(), b);
+    QCOMPARE(f.activeCount(), 1);
+    delete b;  // gone without closing
+    QCOMPARE(f.area->activeSubWindow(), d);
+    QCOMPARE(f.area->subWindowList(), QList<QMdiSubWindow *>{d});
+
+    // With no window active, as before closing many, none is activated on the way.
+    QMdiSubWindow *e = f.add(QStringLiteral("e"));
+    QMdiSubWindow *g = f.add(QStringLiteral("g"));
+    f.area->setActiveSubWindow(nullptr);
+    QSignalSpy activated(f.area, &DocumentArea::subWindowActivated);
+    for (QMdiSubWindow *window : {g, d})
+        window->close();
+    QVERIFY(activated.isEmpty());
+    QCOMPARE(f.activeCount(), 0);
+    QCOMPARE(f.area->subWindowList(), QList<QMdiSubWindow *>{e});
+
+    // The area goes with its windows.
+    QPointer<QMdiSubWindow> last = e;
+    delete f.area;
+    QVERIFY(!last);
+}
+
+void DocumentAreaTest::aMaximisedWindowHandsItsStateOn()
+{
+    Frame f;
+    QMdiSubWindow *a = f.add(QStringLiteral("a"));
+    QMdiSubWindow *b = f.add(QStringLiteral("b"));
+    b->move(30, 40);
+    b->showMaximized();
+    QCOMPARE(b->geometry(), f.area->viewport()->rect());
+    QApplication::processEvents();
+    QCOMPARE(f.area->verticalScrollBar()->maximum(), 0);  // nothing beyond the maximised window
+    f.area->setActiveSubWindow(a);
+    QVERIFY(a->isMaximized() && !b->isMaximized());
+    QCOMPARE(b->pos(), QPoint(30, 40));
+    f.main.resize(500, 400);
+    QApplication::processEvents();
+    QCOMPARE(a->size(), f.area->viewport()->size());  // it follows the area
+}
+
+void DocumentAreaTest::minimisedWindowsLineUpAtTheBottom()
+{
+    Frame f;
+    QMdiSubWindow *a = f.add(QStringLiteral("a"));
+    QMdiSubWindow *b = f.add(QStringLiteral("b"));
+    QMdiSubWindow *c = f.add(QStringLiteral("c"));
+    a->move(100, 100);
+    c->showMinimized();
+    a->showMinimized();
+    const int bottom = f.area->viewport()->height();
+    QCOMPARE(a->geometry().bottomLeft(), QPoint(0, bottom - 1));  // the first added first
+    QCOMPARE(c->geometry().bottomLeft(), QPoint(a->width(), bottom - 1));
+    a->showNormal();
+    QCOMPARE(a->pos(), QPoint(100, 100));
+    QCOMPARE(c->geometry().bottomLeft(), QPoint(0, bottom - 1));
+    QVERIFY(!b->isMinimized());
+}
+
+void DocumentAreaTest::cascadeAndTile()
+{
+    Frame f;
+    QList<QMdiSubWindow *> windows;
+    for (const char *title : {"a", "b", "c", "d", "e"})
+        windows << f.add(QString::fromLatin1(title), QSize(90, 70));
+    windows[4]->showMaximized();
+    windows[3]->showMinimized();
+
+    f.area->cascadeSubWindows();
+    QVERIFY(!windows[4]->isMaximized() && windows[3]->isMinimized());
+    const int step = windows[1]->y() - windows[0]->y();
+    QVERIFY(step > 0);
+    for (int i : {0, 1, 2, 4}) {
+        const int row = i == 4 ? 3 : i;
+        QCOMPARE(windows[i]->pos(), QPoint(10 * row, step * row));
+        QCOMPARE(windows[i]->size(), windows[i]->sizeHint());
+    }
+
+    // Four windows tile two by two, the newest in the top-left corner, and fill the area.
+    f.area->tileSubWindows();
+    const QRect area = f.area->viewport()->rect();
+    QCOMPARE(windows[4]->geometry().topLeft(), QPoint(0, 0));
+    QCOMPARE(windows[0]->geometry().bottomRight(), area.bottomRight());
+    QRegion covered;
+    for (int i : {0, 1, 2, 4}) {
+        QVERIFY(!covered.intersects(windows[i]->geometry()));
+        covered += windows[i]->geometry();
+    }
+    QCOMPARE(covered.boundingRect(), area);
+    // The tiling follows the area's size until a window moves.
+    f.main.resize(700, 560);
+    QApplication::processEvents();
+    QCOMPARE(windows[0]->geometry().bottomRight(), f.area->viewport()->rect().bottomRight());
+    windows[0]->move(5, 5);
+    const QRect moved = windows[0]->geometry();
+    f.main.resize(600, 500);
+    QApplication::processEvents();
+    QCOMPARE(windows[0]->geometry(), moved);
+
+    // Windows that cannot be made small enough tile a larger area, which scrolls.
+    for (QMdiSubWindow *window : std::as_const(windows))
+        window->setMinimumSize(400, 300);
+    f.area->tileSubWindows();
+    QVERIFY(f.area->horizontalScrollBar()->maximum() > 0 && f.area->verticalScrollBar()->maximum() > 0);
+    QVERIFY(windows[0]->width() >= 400 && windows[0]->height() >= 300);
+}
+
+void DocumentAreaTest::theScrollRangeReachesEveryWindow()
+{
+    Frame f;
+    QMdiSubWindow *near = f.add(QStringLiteral("near"));
+    QMdiSubWindow *far = f.add(QStringLiteral("far"));
+    QApplication::processEvents();
+    QCOMPARE(f.area->verticalScrollBar()->maximum(), 0);
+    {
+        const ScrollRangeHeld held(*f.area);
+        far->move(2000, 1500);
+        QApplication::processEvents();
+        QCOMPARE(f.area->verticalScrollBar()->maximum(), 0);  // held: worked out when it ends
+    }
+    QScrollBar *across = f.area->horizontalScrollBar(), *down = f.area->verticalScrollBar();
+    QVERIFY(down->maximum() > 0);
+    QApplication::processEvents();  // the scroll bars take their place
+    QVERIFY(across->isVisible() && down->isVisible());
+    const int acrossRange = far->geometry().right() + 1 - f.area->viewport()->width();
+    const int downRange = far->geometry().bottom() + 1 - f.area->viewport()->height();
+    QCOMPARE(across->maximum(), acrossRange);
+    QCOMPARE(down->maximum(), downRange);
+    across->setValue(across->maximum());
+    down->setValue(down->maximum());
+    QApplication::processEvents();
+    QVERIFY(f.area->viewport()->rect().contains(far->geometry()));
+    QCOMPARE(near->pos(), -QPoint(acrossRange, downRange));  // every window scrolls
+    // Scrolling changes nothing of the range; a window brought back shrinks it.
+    QCOMPARE(across->maximum(), acrossRange);
+    QCOMPARE(down->maximum(), downRange);
+    far->move(near->pos() + QPoint(10, 10));
+    QApplication::processEvents();
+    QCOMPARE(across->maximum(), 0);
+    QCOMPARE(down->maximum(), 0);
+}
+
+QTEST_MAIN(DocumentAreaTest)
+#include "tst_documentarea.moc"
