@@ -20,7 +20,6 @@
 #include "imagebuffer/Picture.h"
 #include "settings/SettingsSection.h"
 #include "ui/Controls.h"
-#include "ui/DocumentArea.h"
 #include "ui/SharedIconStyle.h"
 #include "webpage/PageModel.h"
 
@@ -109,7 +108,6 @@ Figures measure(int count)
         sinceTick.restart();
     });
     figures.make = seconds([&] {
-        const ScrollRangeHeld held(*form.mdiArea());  // as a folder load holds them
         sinceTick.start();
         tick.start();
         for (int i = 0; i < count; ++i) {

@@ -75,9 +75,11 @@ void DocumentAreaTest::oneWindowIsActiveAtATime()
     QCOMPARE(activated.size(), 1);
 
     // The main window losing and regaining the activation leaves the child's be.
-    QEvent deactivate(QEvent::WindowDeactivate), activate(QEvent::WindowActivate);
-    QApplication::sendEvent(&f.main, &deactivate);
-    QApplication::sendEvent(&f.main, &activate);
+    QWidget other;
+    other.show();
+    QApplication::setActiveWindow(&other);
+    QCOMPARE(QApplication::activeWindow(), &other);
+    QApplication::setActiveWindow(&f.main);
     QCOMPARE(f.area->activeSubWindow(), a);
     QVERIFY(Frame::isActive(a) && f.activeCount() == 1);
 

@@ -174,8 +174,6 @@ bool ImageLoader::LoadDirectory(const QString &chosen)
 
     newestBefore = thumbnails.newest();
     const Running run(running, [this] { endLoad(); });
-    // The area's scroll range is worked out once at the end, not for every window.
-    const ScrollRangeHeld held(host.documentArea());
     // The hourglass from here on: the dialogs before it are the user's to answer.
     Ui::BusyPointer busy;
     host.SetCommandStates(true);

@@ -171,10 +171,12 @@ void DocumentArea::aboutToActivate(QMdiSubWindow *window)
 
 void DocumentArea::stampActivation(QMdiSubWindow *window)
 {
-    Stamps &stamp = stamps[window];
-    byActivation.erase(stamp.activated);
-    stamp.activated = nextStamp++;
-    byActivation.emplace(stamp.activated, window);
+    const auto found = stamps.find(window);
+    if (found == stamps.end())
+        return;
+    byActivation.erase(found->activated);
+    found->activated = nextStamp++;
+    byActivation.emplace(found->activated, window);
 }
 
 void DocumentArea::stateChanged(QMdiSubWindow *window, Qt::WindowStates before, Qt::WindowStates now)
@@ -202,6 +204,8 @@ void DocumentArea::stateChanged(QMdiSubWindow *window, Qt::WindowStates before, 
     if (now & Qt::WindowActive) {
         if (std::exchange(maximizeNext, false) && !window->isMaximized())
             window->showMaximized();
+        if (rangeDue)
+            updateScrollRange();  // whoever scrolls the window into view reads it
         emit subWindowActivated(window);
     } else if (window == active) {
         // The window let itself go, as a closing window does: the activation passes
