@@ -19,7 +19,6 @@
 #include "frame/MainForm.h"
 #include "imagebuffer/Picture.h"
 #include "settings/SettingsSection.h"
-#include "ui/Controls.h"
 #include "ui/SharedIconStyle.h"
 #include "webpage/PageModel.h"
 

@@ -2,7 +2,6 @@
 
 #include "thumbs/ThumbCollection.h"
 #include "thumbs/ThumbnailWindow.h"
-#include "ui/Controls.h"
 #include "ui/DocumentArea.h"
 #include "ui/Numbers.h"
 #include "ui/Twips.h"

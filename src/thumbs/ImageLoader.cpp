@@ -8,7 +8,6 @@
 #include "thumbs/ListingModel.h"
 #include "thumbs/ThumbnailPipeline.h"
 #include "thumbs/ThumbnailWindow.h"
-#include "ui/Controls.h"
 #include "ui/DocumentArea.h"
 #include "ui/Paths.h"
 #include "ui/Platform.h"

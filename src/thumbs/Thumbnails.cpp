@@ -9,7 +9,6 @@
 #include "thumbs/ThumbnailPipeline.h"
 #include "thumbs/ThumbnailWindow.h"
 #include "ui/Numbers.h"
-#include "ui/Controls.h"
 #include "ui/DocumentArea.h"
 #include "ui/Paths.h"
 #include "ui/Platform.h"
