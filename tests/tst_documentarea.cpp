@@ -29,6 +29,14 @@ struct Frame {
         window->show();
         return window;
     }
+    // Windows titled with one letter each, in that order.
+    QList<QMdiSubWindow *> addAll(const char *titles)
+    {
+        QList<QMdiSubWindow *> windows;
+        for (const char *title = titles; *title; ++title)
+            windows << add(QString(QLatin1Char(*title)));
+        return windows;
+    }
     static bool isActive(const QMdiSubWindow *window) { return window->windowState() & Qt::WindowActive; }
     // How many of the windows show themselves active.
     int activeCount() const
@@ -56,9 +64,8 @@ void DocumentAreaTest::oneWindowIsActiveAtATime()
 {
     Frame f;
     QSignalSpy activated(f.area, &DocumentArea::subWindowActivated);
-    QMdiSubWindow *a = f.add(QStringLiteral("a"));
-    QMdiSubWindow *b = f.add(QStringLiteral("b"));
-    QMdiSubWindow *c = f.add(QStringLiteral("c"));
+    const QList<QMdiSubWindow *> windows = f.addAll("abc");
+    QMdiSubWindow *a = windows[0], *b = windows[1], *c = windows[2];
     QCOMPARE(f.area->subWindowList(), (QList<QMdiSubWindow *>{a, b, c}));
     QCOMPARE(f.area->activeSubWindow(), c);  // a window shown activates itself
     QCOMPARE(f.activeCount(), 1);
@@ -93,10 +100,8 @@ void DocumentAreaTest::oneWindowIsActiveAtATime()
 void DocumentAreaTest::theKeyboardStepsThroughTheWindowsInTheirOrder()
 {
     Frame f;
-    QMdiSubWindow *a = f.add(QStringLiteral("a"));
-    QMdiSubWindow *b = f.add(QStringLiteral("b"));
-    QMdiSubWindow *c = f.add(QStringLiteral("c"));
-    QMdiSubWindow *d = f.add(QStringLiteral("d"));
+    const QList<QMdiSubWindow *> windows = f.addAll("abcd");
+    QMdiSubWindow *a = windows[0], *b = windows[1], *c = windows[2], *d = windows[3];
     c->hide();  // passed over
     f.area->setActiveSubWindow(b);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ControlModifier);
@@ -115,10 +120,8 @@ void DocumentAreaTest::theKeyboardStepsThroughTheWindowsInTheirOrder()
 void DocumentAreaTest::closingPassesTheActivationToTheOneActiveBefore()
 {
     Frame f;
-    QMdiSubWindow *a = f.add(QStringLiteral("a"));
-    QMdiSubWindow *b = f.add(QStringLiteral("b"));
-    QMdiSubWindow *c = f.add(QStringLiteral("c"));
-    QMdiSubWindow *d = f.add(QStringLiteral("d"));
+    const QList<QMdiSubWindow *> windows = f.addAll("abcd");
+    QMdiSubWindow *a = windows[0], *b = windows[1], *c = windows[2], *d = windows[3];
     f.area->setActiveSubWindow(b);
     f.area->setActiveSubWindow(a);
     c->close();  // not the active one: a stays
@@ -169,9 +172,8 @@ void DocumentAreaTest::aMaximisedWindowHandsItsStateOn()
 void DocumentAreaTest::minimisedWindowsLineUpAtTheBottom()
 {
     Frame f;
-    QMdiSubWindow *a = f.add(QStringLiteral("a"));
-    QMdiSubWindow *b = f.add(QStringLiteral("b"));
-    QMdiSubWindow *c = f.add(QStringLiteral("c"));
+    const QList<QMdiSubWindow *> windows = f.addAll("abc");
+    QMdiSubWindow *a = windows[0], *b = windows[1], *c = windows[2];
     a->move(100, 100);
     c->showMinimized();
     a->showMinimized();

@@ -185,18 +185,19 @@ void DocumentArea::stateChanged(QMdiSubWindow *window, Qt::WindowStates before, 
     if (found == stamps.cend())
         return;
     const auto changed = [&](Qt::WindowState state) { return bool(before & state) != bool(now & state); };
-    if (changed(Qt::WindowMaximized)) {
-        if (now & Qt::WindowMaximized)
-            maximized.emplace(found->added, window);
+    // Keeps the window among those in the state while it is.
+    const auto follow = [&](Windows &inState, Qt::WindowState state) {
+        if (now & state)
+            inState.emplace(found->added, window);
         else
-            maximized.erase(found->added);
+            inState.erase(found->added);
+    };
+    if (changed(Qt::WindowMaximized)) {
+        follow(maximized, Qt::WindowMaximized);
         updateScrollRange();
     }
     if (changed(Qt::WindowMinimized)) {
-        if (now & Qt::WindowMinimized)
-            minimized.emplace(found->added, window);
-        else
-            minimized.erase(found->added);
+        follow(minimized, Qt::WindowMinimized);
         arrangeIcons();
     }
     if (!changed(Qt::WindowActive))
