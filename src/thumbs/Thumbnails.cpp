@@ -82,9 +82,9 @@ int Thumbnails::AddThumbnail(const PreparedThumbnail &prepared, const QString &p
         host.SetPanelText(2, QStringLiteral("Current Thumbnail:  ") + source);
     });
 
-    // Shown without being activated: activating a window deactivates every other one,
-    // which makes each new window cost as much as all the open ones together. The
-    // loads activate the newest window once they end.
+    // Shown without being activated (a shown window activates itself unless it is
+    // disabled): a load moves the activation and the focus once, to its newest
+    // window, when it ends.
     window->setEnabled(false);
     DocumentArea &area = host.documentArea();
     area.addSubWindow(window);
@@ -162,8 +162,7 @@ ThumbnailWindow *Thumbnails::windowOf(const QString &path) const
 
 // Closes the thumbnails of the slots in use from `first` to `last`; free slots, and
 // slots without a window, are passed over. Their rows go in one pass afterwards, and
-// no window is activated in between: only the area's own bookkeeping for each
-// closing window still looks at the windows left.
+// no window is activated in between.
 void Thumbnails::closeSlots(int first, int last)
 {
     QSet<QString> closed;
@@ -192,8 +191,7 @@ void Thumbnails::ClearThumbnails()
         return;
     if (thumbs.upperBound() >= 1) {
         Ui::BusyPointer busy;
-        // The area goes with all its windows: closing them one by one makes the area
-        // look through every window left each time, which made clearing quadratic.
+        // The area goes with all its windows at once, without a close event for each.
         thumbs.releaseAll();
         host.emptyDocumentArea();
         forgetCurrent({currentPath});
