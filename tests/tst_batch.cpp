@@ -98,11 +98,7 @@ struct Folder {
 
     Folder() { writeFile(environment.settingsFile()); }
     void add(const QString &name, const QByteArray &bytes) const { QVERIFY(writeFile(path + name, bytes)); }
-    void set(const QString &key, const QString &value) const
-    {
-        QSettings raw = environment.raw();
-        raw.setValue(key, value);
-    }
+    void set(const QString &key, const QString &value) const { environment.store({{key, value}}); }
     Outcome build(const QStringList &more = {}, qint64 diskBytes = 0) const
     {
         return ::build(arguments(path, site, environment.settingsFile()) + more, diskBytes);
@@ -139,13 +135,13 @@ private slots:
 void BatchTest::buildsTheSiteTheSaveCommandsWould()
 {
     Frame f;
-    QSettings raw = f.environment.raw();
-    raw.setValue(QStringLiteral("Preferences/Web Site Thumbnail Directory"), QStringLiteral("thumbs"));
-    raw.setValue(QStringLiteral("Preferences/Image File Name Lower Case"), QStringLiteral("1"));
-    raw.setValue(QStringLiteral("Preferences/Auto Arrange After Directory Load"), QStringLiteral("False"));
-    raw.setValue(QStringLiteral("HTML Preferences/Table Columns"), QStringLiteral("2"));
-    raw.setValue(QStringLiteral("HTML Preferences/Table Rows"), QStringLiteral("1"));
-    raw.sync();
+    f.environment.store({
+        {QStringLiteral("Preferences/Web Site Thumbnail Directory"), QStringLiteral("thumbs")},
+        {QStringLiteral("Preferences/Image File Name Lower Case"), QStringLiteral("1")},
+        {QStringLiteral("Preferences/Auto Arrange After Directory Load"), QStringLiteral("False")},
+        {QStringLiteral("HTML Preferences/Table Columns"), QStringLiteral("2")},
+        {QStringLiteral("HTML Preferences/Table Rows"), QStringLiteral("1")},
+    });
 
     const QString folder = f.environment.path(QStringLiteral("my photos")) + S;
     QDir().mkpath(folder);

@@ -89,18 +89,17 @@ void BrowserTest::modernPageOnAPhoneAndADesktop()
     const QString folder = environment.path(QStringLiteral("camera"));
     const QString site = environment.path(QStringLiteral("site"));
     fillFolder(folder);
-    {
-        QSettings settings = environment.raw();
-        settings.setValue(QStringLiteral("HTML Preferences/Page Style"), QStringLiteral("1"));
-        settings.setValue(QStringLiteral("HTML Preferences/Picture Viewer"), QStringLiteral("1"));
-        settings.setValue(QStringLiteral("HTML Preferences/Page Title"), QStringLiteral("Summer Walks"));
-        settings.setValue(QStringLiteral("HTML Preferences/Table Columns"), QStringLiteral("5"));
-        settings.setValue(QStringLiteral("HTML Preferences/Table Cell Spacing"), QStringLiteral("12"));
-        settings.setValue(QStringLiteral("Preferences/High Density Thumbnails"), QStringLiteral("1"));
-        settings.setValue(QStringLiteral("Preferences/Web Ready Images"), QStringLiteral("1"));
-        settings.setValue(QStringLiteral("Preferences/Remove Photo Metadata"), QStringLiteral("1"));
-        settings.setValue(QStringLiteral("Preferences/Web Image Long Edge"), QStringLiteral("500"));
-    }
+    environment.store({
+        {QStringLiteral("HTML Preferences/Page Style"), QStringLiteral("1")},
+        {QStringLiteral("HTML Preferences/Picture Viewer"), QStringLiteral("1")},
+        {QStringLiteral("HTML Preferences/Page Title"), QStringLiteral("Summer Walks")},
+        {QStringLiteral("HTML Preferences/Table Columns"), QStringLiteral("5")},
+        {QStringLiteral("HTML Preferences/Table Cell Spacing"), QStringLiteral("12")},
+        {QStringLiteral("Preferences/High Density Thumbnails"), QStringLiteral("1")},
+        {QStringLiteral("Preferences/Web Ready Images"), QStringLiteral("1")},
+        {QStringLiteral("Preferences/Remove Photo Metadata"), QStringLiteral("1")},
+        {QStringLiteral("Preferences/Web Image Long Edge"), QStringLiteral("500")},
+    });
     QCOMPARE(build(folder, site, environment.settingsFile()), 0);
     const int pictures = int(QDir(folder).entryList(QDir::Files).size());
 

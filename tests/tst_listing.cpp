@@ -138,11 +138,10 @@ void ListingTest::hidingGreysTheAlignment()
 void ListingTest::columnsAndAutoSortPersist()
 {
     Frame first;
-    {
-        QSettings raw = first.environment.raw();
-        raw.setValue(QStringLiteral("Window Positions/LISTING/ListView Column 1"), QStringLiteral("1500"));
-        raw.setValue(QStringLiteral("Preferences/Auto-Sort Enabled"), QStringLiteral("0"));
-    }
+    first.environment.store({
+        {QStringLiteral("Window Positions/LISTING/ListView Column 1"), QStringLiteral("1500")},
+        {QStringLiteral("Preferences/Auto-Sort Enabled"), QStringLiteral("0")},
+    });
     MainForm form;
     form.show();
     QTreeView *list = form.listing()->list();

@@ -72,13 +72,12 @@ void MainFormTest::positionIsRestoredAndRepaired()
     QFETCH(double, expectedTop);
     QFETCH(double, expectedLeft);
     TestEnvironment environment;
-    {
-        QSettings raw = environment.raw();
-        raw.setValue(QStringLiteral("Window Positions/MAINFORM/Window State"), QStringLiteral("0"));
-        raw.setValue(QStringLiteral("Window Positions/MAINFORM/Top"), top);
-        raw.setValue(QStringLiteral("Window Positions/MAINFORM/Left"), left);
-        raw.setValue(QStringLiteral("Preferences/Listing Alignment"), QStringLiteral("1"));
-    }
+    environment.store({
+        {QStringLiteral("Window Positions/MAINFORM/Window State"), QStringLiteral("0")},
+        {QStringLiteral("Window Positions/MAINFORM/Top"), top},
+        {QStringLiteral("Window Positions/MAINFORM/Left"), left},
+        {QStringLiteral("Preferences/Listing Alignment"), QStringLiteral("1")},
+    });
     Ui::ScriptedPlatformScope scripted;
     MainForm form;
     QCOMPARE(form.dockWidgetArea(form.listing()), Qt::TopDockWidgetArea);

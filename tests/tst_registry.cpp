@@ -62,12 +62,11 @@ void RegistryTest::firstReadCreatesTheEmptyKey()
 void RegistryTest::missingEmptyAndForeignTypedValuesReadAsDefault()
 {
     TestEnvironment environment;
-    {
-        QSettings raw = environment.raw();
-        raw.setValue(QStringLiteral("Preferences/Empty"), QString());
-        raw.setValue(QStringLiteral("Preferences/Binary"), QByteArray("\x01\x02", 2));
-        raw.setValue(QStringLiteral("Preferences/Text"), QStringLiteral("kept"));
-    }
+    environment.store({
+        {QStringLiteral("Preferences/Empty"), QString()},
+        {QStringLiteral("Preferences/Binary"), QByteArray("\x01\x02", 2)},
+        {QStringLiteral("Preferences/Text"), QStringLiteral("kept")},
+    });
     const auto registry = openKey(QStringLiteral("Preferences"));
     QCOMPARE(registry->GetValue(QStringLiteral("Empty"), QStringLiteral("d")), QStringLiteral("d"));
     QCOMPARE(registry->GetValue(QStringLiteral("Binary"), QStringLiteral("d")), QStringLiteral("d"));
@@ -217,10 +216,8 @@ void RegistryTest::everySettingReadsByItsRule()
         const QString key = group + u'/' + QString::fromUtf8(test.name);
         const auto readsAs = [&](const char *stored, const char *expected) {
             TestEnvironment environment;
-            if (stored) {
-                QSettings raw = environment.raw();
-                raw.setValue(key, QString::fromUtf8(stored));
-            }
+            if (stored)
+                environment.store({{key, QString::fromUtf8(stored)}});
             QVERIFY2(test.read() == QString::fromUtf8(expected),
                      qPrintable(key + QStringLiteral(" \"%1\" reads as \"%2\"").arg(stored, test.read())));
         };

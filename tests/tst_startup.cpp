@@ -85,12 +85,11 @@ void StartupTest::numericPreferences()
     QFETCH(QStringList, stored);
     QFETCH(QList<int>, expected);
     TestEnvironment environment;
-    {
-        QSettings raw = environment.raw();
-        raw.setValue(QStringLiteral("Preferences/Thumbnail Width"), stored[0]);
-        raw.setValue(QStringLiteral("Preferences/Thumbnail Height"), stored[1]);
-        raw.setValue(QStringLiteral("Preferences/Left Margin"), stored[2]);
-    }
+    environment.store({
+        {QStringLiteral("Preferences/Thumbnail Width"), stored[0]},
+        {QStringLiteral("Preferences/Thumbnail Height"), stored[1]},
+        {QStringLiteral("Preferences/Left Margin"), stored[2]},
+    });
     Ui::ScriptedPlatformScope scripted;
     InstanceLock lock(environment.lockFile());
     QVERIFY(StartProgram(lock));

@@ -318,11 +318,11 @@ void WebPageTest::pageOrderAndValuesFromTheThumbnails()
     listing.moveRow(2, -1);  // the listing now reads C, D, A
 
     TestEnvironment environment;
-    QSettings stored = environment.raw();
-    stored.setValue(QStringLiteral("HTML Preferences/Cell Image Border"), QStringLiteral("2"));
-    stored.setValue(QStringLiteral("HTML Preferences/Default Target Frame"), QStringLiteral("  main "));
-    stored.setValue(QStringLiteral("Preferences/Image File Name Lower Case"), QStringLiteral("1"));
-    stored.sync();
+    environment.store({
+        {QStringLiteral("HTML Preferences/Cell Image Border"), QStringLiteral("2")},
+        {QStringLiteral("HTML Preferences/Default Target Frame"), QStringLiteral("  main ")},
+        {QStringLiteral("Preferences/Image File Name Lower Case"), QStringLiteral("1")},
+    });
     const QList<int> order = PageOrder(listing, thumbs);
     QCOMPARE(order, (QList<int>{3, 1, 2}));
     PageModel model;
@@ -334,8 +334,7 @@ void WebPageTest::pageOrderAndValuesFromTheThumbnails()
     QCOMPARE(model.PageThumbValues[1].HSpace, qint16(1));  // the box's default
     QCOMPARE(model.PageThumbValues[2].Target, QStringLiteral("main"));
     QCOMPARE(model.cellAmount(), QStringLiteral("13 extra cells are present.  These cells will contain no thumbnail images."));
-    stored.setValue(QStringLiteral("Preferences/Save Image File Type"), QStringLiteral("PNG"));
-    stored.sync();
+    environment.store({{QStringLiteral("Preferences/Save Image File Type"), QStringLiteral("PNG")}});
     const PageRequest page = model.request(preferences);
     QCOMPARE(page.savedExtension, QStringLiteral("png"));
     QCOMPARE(page.thumbs[1].width, 73);
@@ -344,8 +343,7 @@ void WebPageTest::pageOrderAndValuesFromTheThumbnails()
 
     // Web-ready links: a type browsers cannot show links to its JPEG, or to its PNG
     // when the picture holds transparency.
-    stored.setValue(QStringLiteral("Preferences/Web Ready Images"), QStringLiteral("1"));
-    stored.sync();
+    environment.store({{QStringLiteral("Preferences/Web Ready Images"), QStringLiteral("1")}});
     Picture opaque = Picture::fromImage(TestImages::pattern(20, 20));
     Picture clear = Picture::fromImage(TestImages::pattern(20, 20, true));
     QCOMPARE(maker.CreateThumbnail(opaque, s + QStringLiteral("pics") + s + QStringLiteral("E.tif")), 0);
@@ -454,11 +452,11 @@ void WebPageTest::thePageTitle()
     QString titled = GenerateHtml(page);
     QCOMPARE(titled.replace(QStringLiteral("Summer &lt;2026&gt;"), QStringLiteral("Quillmere Thumbnail Page")), classic);
     TestEnvironment environment;
-    QSettings stored = environment.raw();
-    stored.setValue(QStringLiteral("HTML Preferences/Page Title"), QStringLiteral("  "));
-    stored.setValue(QStringLiteral("HTML Preferences/Page Style"), QStringLiteral("1"));
-    stored.setValue(QStringLiteral("HTML Preferences/Picture Viewer"), QStringLiteral("1"));
-    stored.sync();
+    environment.store({
+        {QStringLiteral("HTML Preferences/Page Title"), QStringLiteral("  ")},
+        {QStringLiteral("HTML Preferences/Page Style"), QStringLiteral("1")},
+        {QStringLiteral("HTML Preferences/Picture Viewer"), QStringLiteral("1")},
+    });
     PageModel model;
     model.Load({});
     QCOMPARE(model.options.pageTitle, PageOptions::DefaultPageTitle);  // blank: the default

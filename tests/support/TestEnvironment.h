@@ -8,6 +8,8 @@
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QtGlobal>
+#include <initializer_list>
+#include <utility>
 
 // Writes a file whole, making its folder first; false when it could not.
 inline bool writeFile(const QString &path, const QByteArray &bytes = {})
@@ -47,6 +49,14 @@ public:
 
     // Direct access to the file behind the store, for setting up and checking.
     QSettings raw() const { return QSettings(settingsFile(), QSettings::IniFormat); }
+    // Writes values ("Section/Key") straight into the file, as a hand edit would.
+    void store(std::initializer_list<std::pair<QString, QVariant>> values) const
+    {
+        QSettings file = raw();
+        for (const auto &[key, value] : values)
+            file.setValue(key, value);
+        file.sync();
+    }
 
 private:
     QTemporaryDir home;
