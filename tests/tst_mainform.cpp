@@ -17,7 +17,6 @@
 #include <QMenuBar>
 #include <QStatusBar>
 #include <QTest>
-#include <QTreeView>
 #include <QToolBar>
 #include <QTreeWidget>
 
@@ -34,7 +33,6 @@ private slots:
     void toolbarAndStatusBarToggle();
     void flashRestartsForASecondWindow();
     void helpAboutAndDialogs();
-    void stopButtonEndsALoad();
 };
 
 void MainFormTest::firstStartOpensMaximisedWithTheListingOnTheRight()
@@ -219,28 +217,6 @@ void MainFormTest::helpAboutAndDialogs()
     QVERIFY(!(about.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
     QTest::mouseClick(&about, Qt::LeftButton);
     QCOMPARE(about.result(), int(QDialog::Accepted));
-}
-
-
-void MainFormTest::stopButtonEndsALoad()
-{
-    {
-        Frame frame;
-        frame.form->SetCommandStates(true);
-        QVERIFY(!frame.form->imageLoader().stopRequested());
-        frame.form->commands().stop->trigger();
-        QVERIFY(frame.form->imageLoader().stopRequested());
-    }
-    // Esc does the same from anywhere in the window, but only while a load runs.
-    Frame keyboard;
-    keyboard.form->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(keyboard.form.get()));
-    auto *listing = keyboard.form->findChild<QTreeView *>(QStringLiteral("lvwListing"));
-    QTest::keyClick(listing, Qt::Key_Escape);
-    QVERIFY(!keyboard.form->imageLoader().stopRequested());
-    keyboard.form->SetCommandStates(true);
-    QTest::keyClick(listing, Qt::Key_Escape);
-    QVERIFY(keyboard.form->imageLoader().stopRequested());
 }
 
 QTEST_MAIN(MainFormTest)

@@ -42,8 +42,13 @@ public:
     void OpenFile(const QString &path);
 
     bool loading() const { return running; }
-    // Asks the running folder load to stop after its current file.
-    void stop() { StopLoading = true; }
+    // Asks the running load to stop after its current file; with no load running it
+    // does nothing, so that an earlier Esc never cuts the next load short.
+    void stop()
+    {
+        if (running)
+            StopLoading = true;
+    }
     bool stopRequested() const { return StopLoading; }
 
 signals:
