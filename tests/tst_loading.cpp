@@ -122,6 +122,7 @@ private slots:
     void thumbnailMenusTakeTheMenuBar();
     void threadedLoadMatchesTheOneThreadPath();
     void everyControlHasANameAndTheKeyboardReachesTheCommands();
+    void screenReadersReachEveryItemTheWindowsAndWholeCaptions();
     void droppedFilesAndFoldersOpenAsIfChosen();
 };
 
@@ -189,19 +190,41 @@ void LoadingTest::duplicatesAreNeverLoadedTwice()
     QCOMPARE(l.names().size(), 2);
 }
 
+// Esc in a thumbnail window, Esc anywhere in the main window and the Stop command
+// each end a load after its current file; while no load runs they ask nothing, and
+// the next load is whole.
 void LoadingTest::escapeStopsAfterTheCurrentFile()
 {
-    Loading l;
-    const QString pictures = l.folder(QStringLiteral("pictures"), {{"a.png", Loading::picture(1)},
-                                                                   {"b.png", Loading::picture(2)},
-                                                                   {"c.png", Loading::picture(3)}});
-    l.platform->onYield = [&](int yield) {
-        if (yield == 1)
-            QTest::keyClick(l.window(QStringLiteral("a.png")), Qt::Key_Escape);
-    };
-    QVERIFY(l.loadFolder(pictures));
-    QCOMPARE(l.names(), QStringList{"a.png"});
-    QVERIFY(!l.form->imageLoader().stopRequested());  // reset when the load ends
+    for (const char *way : {"thumbnail window", "main window", "Stop"}) {
+        Loading l;
+        l.form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(l.form.get()));
+        auto *listing = l.form->findChild<QTreeView *>(QStringLiteral("lvwListing"));
+        const auto stop = [&] {
+            if (way == QLatin1String("Stop"))
+                l.form->commands().stop->trigger();
+            else if (way == QLatin1String("main window"))
+                QTest::keyClick(listing, Qt::Key_Escape);
+            else
+                QTest::keyClick(l.window(QStringLiteral("a.png")), Qt::Key_Escape);
+        };
+        const QString pictures = l.folder(QStringLiteral("pictures"), {{"a.png", Loading::picture(1)},
+                                                                       {"b.png", Loading::picture(2)},
+                                                                       {"c.png", Loading::picture(3)}});
+        l.platform->onYield = [&](int yield) {
+            if (yield == 1)
+                stop();
+        };
+        QVERIFY(l.loadFolder(pictures));
+        QCOMPARE(l.names(), QStringList{"a.png"});
+        QVERIFY(!l.form->imageLoader().stopRequested());  // reset when the load ends
+
+        l.platform->onYield = nullptr;
+        stop();
+        QVERIFY2(!l.form->imageLoader().stopRequested(), way);
+        QVERIFY(l.loadFolder(l.folder(QStringLiteral("more"), {{"d.png", Loading::picture(4)}, {"e.png", Loading::picture(5)}})));
+        QCOMPARE(l.names().size(), 3);
+    }
 }
 
 void LoadingTest::singleFiles()
@@ -534,6 +557,58 @@ void LoadingTest::everyControlHasANameAndTheKeyboardReachesTheCommands()
     auto *menu = l.form->listing()->findChild<QMenu *>(QStringLiteral("cxtListing"));
     QVERIFY(menu->isVisible());
     menu->hide();
+}
+
+// Through the accessibility interfaces, as a screen reader goes: each open menu
+// answers for its items, also for those it shares with the other kind of window's
+// menus, and a submenu opens from its item; the document area is a named pane of
+// the windows; a caption cut on screen is read whole.
+void LoadingTest::screenReadersReachEveryItemTheWindowsAndWholeCaptions()
+{
+    Loading l;
+    const QString name = QStringLiteral("a-picture-name-so-long-that-the-caption-cuts-it-in-the-middle.png");
+    QVERIFY(l.loadFolder(l.folder(QStringLiteral("pictures"), {{name, Loading::picture()}})));
+    ThumbnailWindow *window = l.window(name);
+    auto *caption = window->findChild<QLabel *>(QStringLiteral("lblCaption"));
+    QVERIFY(caption->text() != window->captionText());
+    QCOMPARE(QAccessible::queryAccessibleInterface(caption)->text(QAccessible::Name), window->captionText());
+
+    QAccessibleInterface *area = QAccessible::queryAccessibleInterface(l.form->mdiArea());
+    QCOMPARE(area->role(), QAccessible::LayeredPane);
+    QCOMPARE(area->text(QAccessible::Name), QStringLiteral("Thumbnail windows"));
+    QCOMPARE(area->childCount(), 1);
+    QCOMPARE(area->child(0)->object(), window);
+    QCOMPARE(area->indexOfChild(area->child(0)), 0);
+
+    const auto listingMenu = [&l] {
+        for (QAction *menu : l.form->commandBar()->actions())
+            if (menu->objectName() == QLatin1String("mnuListing"))
+                return menu->menu();
+        return static_cast<QMenu *>(nullptr);
+    };
+    l.form->mdiArea()->setActiveSubWindow(window);
+    QMenu *thumbnailListing = listingMenu();
+    l.form->mdiArea()->setActiveSubWindow(nullptr);
+    QMenu *mainListing = listingMenu();
+    QVERIFY(mainListing != thumbnailListing);
+    QMenu *alignment = l.form->commands().alignment;
+    for (QMenu *open : {thumbnailListing, mainListing, thumbnailListing}) {
+        open->popup(QPoint());
+        QAccessibleInterface *menu = QAccessible::queryAccessibleInterface(open);
+        QStringList items;
+        for (int i = 0; i < menu->childCount(); ++i) {
+            QAccessibleInterface *item = menu->child(i);
+            QCOMPARE(item->parent()->object(), open);
+            QVERIFY(!item->state().invisible);
+            items << item->text(QAccessible::Name);
+        }
+        QCOMPARE(items, (QStringList{"Alignment", QString(), "Hide"}));
+        menu->child(0)->actionInterface()->doAction(QAccessibleActionInterface::showMenuAction());
+        QTRY_VERIFY(alignment->isVisible());
+        QCOMPARE(QAccessible::queryAccessibleInterface(alignment)->parent()->parent()->object(), open);
+        alignment->hide();
+        open->hide();
+    }
 }
 
 void LoadingTest::droppedFilesAndFoldersOpenAsIfChosen()

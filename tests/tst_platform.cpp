@@ -4,6 +4,7 @@
 #include "ui/FileFilter.h"
 #include "ui/SharedIconStyle.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QFile>
 #include <QTemporaryDir>
@@ -50,28 +51,32 @@ void PlatformTest::desktopHelpShowsTheTopic()
     QApplication::setActiveWindow(&owner);
     DesktopPlatform desktop;
     desktop.showHelp({file, 1003});
-    QTextBrowser *browser = nullptr;
+    QWidget *help = nullptr;
     for (QWidget *widget : QApplication::topLevelWidgets())
         if (widget->objectName() == QStringLiteral("HELP"))
-            browser = qobject_cast<QTextBrowser *>(widget);
-    QVERIFY(browser && browser->isVisible());
-    QCOMPARE(browser->windowTitle(), QStringLiteral("Help"));
+            help = widget;
+    QVERIFY(help && help->isVisible());
+    // Screen readers announce a window named by its title.
+    const QAccessibleInterface *announced = QAccessible::queryAccessibleInterface(help);
+    QCOMPARE(announced->role(), QAccessible::Window);
+    QCOMPARE(announced->text(QAccessible::Name), QStringLiteral("Help"));
+    auto *browser = help->findChild<QTextBrowser *>();
     QCOMPARE(browser->source().fragment(), QStringLiteral("1003"));
     QVERIFY(browser->toPlainText().contains(QStringLiteral("Contents")));
     // It opens beside the window it was asked from, not over its menus.
-    QVERIFY(!browser->frameGeometry().intersects(owner.frameGeometry()));
+    QVERIFY(!help->frameGeometry().intersects(owner.frameGeometry()));
 
     // Esc and Ctrl+W close it; it comes back where and as large as the user left it.
-    browser->setGeometry(150, 40, 300, 200);
+    help->setGeometry(150, 40, 300, 200);
     for (const QKeyCombination keys : {QKeyCombination(Qt::Key_Escape), QKeyCombination(Qt::CTRL | Qt::Key_W)}) {
-        QApplication::setActiveWindow(browser);
+        QApplication::setActiveWindow(help);
         QTest::keyClick(browser, keys.key(), keys.keyboardModifiers());
-        QVERIFY(!browser->isVisible());
+        QVERIFY(!help->isVisible());
         desktop.showHelp({file, 1003});
-        QVERIFY(browser->isVisible());
-        QCOMPARE(browser->geometry(), QRect(150, 40, 300, 200));
+        QVERIFY(help->isVisible());
+        QCOMPARE(help->geometry(), QRect(150, 40, 300, 200));
     }
-    browser->close();
+    help->close();
 }
 
 void PlatformTest::desktopShellReportsFailures()

@@ -22,6 +22,7 @@ QMenu *CommandMenus::addMenu(QWidget *owner, const char *name, const char *capti
     auto *menu = new QMenu(QString::fromUtf8(caption), owner);
     menu->setObjectName(QString::fromUtf8(name));
     menu->menuAction()->setObjectName(QString::fromUtf8(name));
+    KeepAccessibleItemsWith(menu);  // the main and the thumbnail windows' menus share their items
     if (opened)
         connect(menu, &QMenu::aboutToShow, this, opened);
     topLevel << menu;

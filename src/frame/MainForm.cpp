@@ -112,6 +112,7 @@ void MainForm::buildDocumentArea()
 {
     mdi = new DocumentArea(this);
     mdi->setObjectName(QStringLiteral("mdiArea"));
+    mdi->setAccessibleName(QStringLiteral("Thumbnail windows"));
     setCentralWidget(mdi);
 }
 

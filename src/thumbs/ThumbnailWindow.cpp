@@ -184,6 +184,7 @@ void ThumbnailWindow::showRecord(const ThumbnailRecord &record, int pictureMargi
     setToolTip(path);
     captionLines = record.caption;
     captionCutFor = -1;
+    lblCaption->setAccessibleName(captionLines);  // a screen reader reads the name uncut
     const QString name = Paths::FileNameOf(path);
     setWindowTitle(name);
     picThumb->setAccessibleName(QStringLiteral("Thumbnail of ") + name);

@@ -1,13 +1,13 @@
 #include "ui/Controls.h"
 
-#include <QMenu>
-
 #include "ui/Numbers.h"
 
+#include <QAccessible>
 #include <QBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QTimer>
 #include <QToolButton>
 
@@ -52,6 +52,20 @@ QAction *NamedItem(QMenu *menu, const char *name, const char *caption, const QKe
 void NamedSeparator(QMenu *menu, const char *name)
 {
     menu->addSeparator()->setObjectName(QString::fromUtf8(name));
+}
+
+void KeepAccessibleItemsWith(QMenu *menu)
+{
+    QObject::connect(menu, &QMenu::aboutToShow, menu, [menu] {
+        for (QAction *item : menu->actions()) {
+            QAccessibleInterface *known = QAccessible::queryAccessibleInterface(item);
+            if (!known)
+                continue;
+            const QAccessibleInterface *owner = known->parent();
+            if (!owner || owner->object() != menu)
+                QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(known));
+        }
+    });
 }
 
 QLabel *LabelFor(const QString &caption, QWidget *control)

@@ -24,6 +24,13 @@ Widget *Named(const char *name, Arguments &&...arguments)
 QAction *NamedItem(QMenu *menu, const char *name, const char *caption, const QKeySequence &keys = {});
 void NamedSeparator(QMenu *menu, const char *name);
 
+// Lets a menu share its items with other menus and still answer for them to screen
+// readers. Qt keeps one accessible interface per item, made for the first menu that
+// was asked about it; a shared item would then name that menu, perhaps hidden, as
+// its parent, and a submenu would not open from it. Whenever the menu opens, the
+// interfaces its items keep for another menu are dropped, to be made anew for it.
+void KeepAccessibleItemsWith(QMenu *menu);
+
 // A label that names its control, for screen readers as for the eye.
 QLabel *LabelFor(const QString &caption, QWidget *control);
 

@@ -13,6 +13,7 @@
 #include <QFileInfo>
 #include <QFontDialog>
 #include <QGuiApplication>
+#include <QMainWindow>
 #include <QMessageBox>
 #include <QProcess>
 #include <QScreen>
@@ -83,12 +84,17 @@ FileDialogAnswer runFileDialog(FileDialogFunction function, const FileDialogRequ
 }
 
 // One help window for the whole run: closing only hides it, so that it keeps its
-// size and place. Esc and the platform's close keys (Ctrl+W) close it.
-QTextBrowser *makeHelpWindow()
+// size and place. Esc and the platform's close keys (Ctrl+W) close it. The text
+// stands in a window of its own, which screen readers announce by its title.
+QMainWindow *makeHelpWindow()
 {
-    auto *help = new QTextBrowser;
+    auto *help = new QMainWindow;
     help->setObjectName(QStringLiteral("HELP"));
-    help->setOpenExternalLinks(true);
+    auto *text = new QTextBrowser(help);
+    text->setObjectName(QStringLiteral("txtHelp"));
+    text->setAccessibleName(QStringLiteral("Help text"));
+    text->setOpenExternalLinks(true);
+    help->setCentralWidget(text);
     help->resize(640, 560);
     QList<QKeySequence> closeKeys = QKeySequence::keyBindings(QKeySequence::Close);
     closeKeys << QKeySequence(Qt::Key_Escape) << QKeySequence(Qt::CTRL | Qt::Key_W);
@@ -187,8 +193,9 @@ void DesktopPlatform::showHelp(const HelpRequest &request)
         helpWindow = makeHelpWindow();
     QUrl topic = QUrl::fromLocalFile(request.helpFile);
     topic.setFragment(QString::number(request.topic));
-    helpWindow->setSource(topic, QTextDocument::HtmlResource);
-    helpWindow->setWindowTitle(helpWindow->documentTitle());
+    auto *text = static_cast<QTextBrowser *>(helpWindow->centralWidget());
+    text->setSource(topic, QTextDocument::HtmlResource);
+    helpWindow->setWindowTitle(text->documentTitle());
     // Later showings come back where the user left the window, at the size given it.
     if (firstShow)
         placeBeside(helpWindow, QApplication::activeWindow());

@@ -4,7 +4,7 @@
 
 #include <QPointer>
 
-class QTextBrowser;
+class QMainWindow;
 
 namespace Ui {
 
@@ -30,7 +30,7 @@ public:
     bool showFileProperties(const QString &path) override;
 
 private:
-    QPointer<QTextBrowser> helpWindow;
+    QPointer<QMainWindow> helpWindow;
     YieldThrottle throttle;
 };
 

@@ -1,5 +1,6 @@
 #include "ui/DocumentArea.h"
 
+#include <QAccessibleWidget>
 #include <QApplication>
 #include <QChildEvent>
 #include <QMdiSubWindow>
@@ -11,8 +12,43 @@
 #include <algorithm>
 #include <cmath>
 
+// Screen readers meet the area as a layered pane whose children are its windows, in
+// the order they were added, as they met Qt's own multiple-document area.
+class AccessibleDocumentArea : public QAccessibleWidget {
+public:
+    explicit AccessibleDocumentArea(DocumentArea *area) : QAccessibleWidget(area, QAccessible::LayeredPane) {}
+
+    static QAccessibleInterface *make(const QString &className, QObject *object)
+    {
+        auto *area = qobject_cast<DocumentArea *>(object);
+        return area && className == QLatin1String("DocumentArea") ? new AccessibleDocumentArea(area) : nullptr;
+    }
+
+    int childCount() const override { return int(area().byAdding.size()); }
+    QAccessibleInterface *child(int index) const override
+    {
+        const DocumentArea::Windows &windows = area().byAdding;
+        if (index < 0 || size_t(index) >= windows.size())
+            return nullptr;
+        return QAccessible::queryAccessibleInterface(std::next(windows.begin(), index)->second);
+    }
+    int indexOfChild(const QAccessibleInterface *child) const override
+    {
+        const DocumentArea &owner = area();
+        const auto stamp = child ? owner.stamps.constFind(child->object()) : owner.stamps.constEnd();
+        if (stamp == owner.stamps.constEnd())
+            return -1;
+        return int(std::distance(owner.byAdding.begin(), owner.byAdding.find(stamp->added)));
+    }
+
+private:
+    const DocumentArea &area() const { return *static_cast<const DocumentArea *>(widget()); }
+};
+
 DocumentArea::DocumentArea(QWidget *parent) : QAbstractScrollArea(parent)
 {
+    static const bool accessible = (QAccessible::installFactory(&AccessibleDocumentArea::make), true);
+    Q_UNUSED(accessible)
     setFrameStyle(QFrame::NoFrame);
     setFocusPolicy(Qt::NoFocus);
     viewport()->setBackgroundRole(QPalette::Dark);

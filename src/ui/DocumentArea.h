@@ -54,6 +54,7 @@ protected:
 
 private:
     friend class ScrollRangeHeld;
+    friend class AccessibleDocumentArea;
     struct Stamps {
         quint64 added;
         quint64 activated;
