@@ -1,7 +1,7 @@
 #!/bin/sh
 # Builds the libFuzzer targets with clang, AddressSanitizer and UndefinedBehaviorSanitizer
 # and runs each for FUZZ_SECONDS (default 180); FUZZ_TARGETS names a few of them
-# (default all: targa pcx metafile bmp png tiff jpeg). Not part of the tests. Inputs that make
+# (default all: targa pcx metafile bmp png tiff jpeg heif). Not part of the tests. Inputs that make
 # a target fail are left in build/fuzz/artifacts/; keep them in tests/data/fuzz/ once
 # the fault is fixed, where the test suites replay them.
 set -eu
@@ -13,7 +13,7 @@ for package in clang libclang-rt-14-dev; do
 done
 CXX=clang++ cmake -S . -B build/fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLMERE_FUZZ=ON \
     -DQUILLMERE_SANITIZE=ON -DQUILLMERE_TESTS=OFF
-targets="${FUZZ_TARGETS:-targa pcx metafile bmp png tiff jpeg}"
+targets="${FUZZ_TARGETS:-targa pcx metafile bmp png tiff jpeg heif}"
 cmake --build build/fuzz --parallel "$(nproc)" --target $(for t in $targets; do printf 'fuzz_%s ' "$t"; done)
 
 seconds="${FUZZ_SECONDS:-180}"

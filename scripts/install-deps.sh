@@ -4,7 +4,7 @@
 set -eu
 
 PACKAGES="cmake g++ make qt6-base-dev qt6-image-formats-plugins fonts-dejavu-core \
-libjpeg-dev libpng-dev libtiff-dev xvfb xauth chromium chromium-driver desktop-file-utils \
+libjpeg-dev libpng-dev libtiff-dev libheif-dev pkg-config xvfb xauth chromium chromium-driver desktop-file-utils \
 dpkg-dev file lintian appstream"
 if [ "${1:-}" = "bench" ]; then
     PACKAGES="$PACKAGES libvips-tools imagemagick"

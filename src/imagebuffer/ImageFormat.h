@@ -11,10 +11,11 @@
 // The picture types the image buffer reads, numbered by their format codes.
 namespace ImageFormat {
 
-enum Code : int { None = 0, Bmp = 1, Gif = 2, Tiff = 3, Targa = 4, Pcx = 5, Icon = 6, Jpeg = 7, Png = 9 };
+// Heif covers the HEIF family: HEIC photos and AVIF pictures.
+enum Code : int { None = 0, Bmp = 1, Gif = 2, Tiff = 3, Targa = 4, Pcx = 5, Icon = 6, Jpeg = 7, Png = 9, Heif = 10 };
 
 // The codes that loading tries, in order.
-inline constexpr Code LoadOrder[] = {Bmp, Gif, Tiff, Targa, Pcx, Icon, Jpeg, Png};
+inline constexpr Code LoadOrder[] = {Bmp, Gif, Tiff, Targa, Pcx, Icon, Jpeg, Png, Heif};
 
 // Pictures up to this many pixels are read; a header that claims more is refused
 // before anything is allocated. Generous enough for 200-megapixel photos.
@@ -33,24 +34,39 @@ inline constexpr int MaxJpegScans = 256;
 
 } // namespace ImageFormat
 
-// A JPEG whose decoding waits until the size wanted is known, so that a large photo
-// can be decoded at a fraction of its size when it is only shown small.
-class DeferredJpeg {
+// A picture whose decoding waits until the size wanted is known, so that a large
+// photo can be decoded at a fraction of its size, or from a smaller picture its
+// file holds, when it is only shown small. Null images mean the decoding failed.
+class DeferredPicture {
+public:
+    virtual ~DeferredPicture() = default;
+    // The size it shows at, upright.
+    virtual QSize size() const = 0;
+    // The whole picture, upright. A null image when it cannot be decoded; `why` then
+    // says why, where the format knows better than "out of memory".
+    QImage decodeFull(QString *why = nullptr) const { return decodeAt(QSize(), why); }
+    // The picture upright, at least `wanted` in each direction where it is that large.
+    QImage decodeForTarget(QSize wanted, QString *why = nullptr) const { return decodeAt(wanted, why); }
+
+protected:
+    // `wanted` is invalid for the whole picture.
+    virtual QImage decodeAt(QSize wanted, QString *why) const = 0;
+};
+
+// A JPEG, decoded at a reduced DCT scale when shown small.
+class DeferredJpeg : public DeferredPicture {
 public:
     // `exifOrientation` (1 to 8) says how the stored pixels are turned to stand upright;
     // `coefficientBytes` is what the decoder holds for the whole picture at any scale.
     DeferredJpeg(QByteArray data, QSize storedSize, int exifOrientation, qint64 coefficientBytes = 0);
 
-    // The size it shows at, upright.
-    QSize size() const;
-    // The whole picture, upright.
-    QImage decodeFull() const;
-    // The picture upright, decoded at the smallest DCT scale that still leaves at
-    // least twice the wanted size in each direction (so the final filter has enough
-    // pixels to average), or in full when no reduction qualifies.
-    QImage decodeForTarget(QSize wanted) const;
+    QSize size() const override;
 
 private:
+    // Decoded at the smallest DCT scale that still leaves at least twice the wanted
+    // size in each direction (so the final filter has enough pixels to average), or
+    // in full when no reduction qualifies.
+    QImage decodeAt(QSize wanted, QString *why) const override;
     QImage decode(QSize scaledStoredSize) const;
 
     bool turned() const;
@@ -61,10 +77,10 @@ private:
     qint64 coefficientBytes;
 };
 
-// A picture as a reader made it: either decoded, or a JPEG ready to decode.
+// A picture as a reader made it: either decoded, or ready to decode.
 struct DecodedImage {
     QImage image;
-    std::shared_ptr<const DeferredJpeg> deferred;
+    std::shared_ptr<const DeferredPicture> deferred;
     int depth = 0;          // bits per pixel of the file's own pixels
     QString error;          // why reading failed; empty on success
     QSize refusedSize;      // the picture's size, when it was refused as too large

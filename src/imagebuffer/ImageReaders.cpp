@@ -336,6 +336,7 @@ bool Sniff(ImageFormat::Code code, const QByteArray &head, qint64 fileSize)
         return startsWith(head, "\0\0\1\0", 4) && ByteReader::u16At(head, 4) > 0;
     case ImageFormat::Jpeg: return startsWith(head, "\xFF\xD8\xFF", 3);
     case ImageFormat::Png: return head.startsWith(PngSignature);
+    case ImageFormat::Heif: return SniffHeif(head);
     default: return false;
     }
 }
@@ -353,6 +354,7 @@ DecodedImage Read(ImageFormat::Code code, const QByteArray &bytes)
     case ImageFormat::Icon: return readIcon(bytes);
     case ImageFormat::Jpeg: return readJpeg(bytes);
     case ImageFormat::Png: return ReadPng(bytes);
+    case ImageFormat::Heif: return ReadHeif(bytes);
     default: return DecodedImage::failure(QStringLiteral("unknown format code"));
     }
 }
@@ -390,13 +392,10 @@ QImage DeferredJpeg::decode(QSize scaledStoredSize) const
     return ImageReaders::InSrgb(ImageReaders::Upright(image, orientation));
 }
 
-QImage DeferredJpeg::decodeFull() const
+QImage DeferredJpeg::decodeAt(QSize wanted, QString *) const
 {
-    return decode(QSize());
-}
-
-QImage DeferredJpeg::decodeForTarget(QSize wanted) const
-{
+    if (!wanted.isValid())
+        return decode(QSize());
     const QSize target = turned() ? wanted.transposed() : wanted;
     for (int denominator : {8, 4, 2}) {
         const QSize reduced((stored.width() + denominator - 1) / denominator,
@@ -404,5 +403,5 @@ QImage DeferredJpeg::decodeForTarget(QSize wanted) const
         if (reduced.width() >= 2 * target.width() && reduced.height() >= 2 * target.height())
             return decode(reduced);
     }
-    return decodeFull();
+    return decode(QSize());
 }

@@ -26,6 +26,12 @@ DecodedImage ReadPng(const QByteArray &bytes);
 DecodedImage ReadTiffSamples(const QByteArray &bytes);
 DecodedImage ReadTarga(const QByteArray &bytes);
 DecodedImage ReadPcx(const QByteArray &bytes);
+// HEIC, HEIF and AVIF through libheif: the primary image as the camera meant it
+// (its rotation, mirroring and cropping applied, in sRGB, HDR tone-mapped to 8 bits).
+// An opaque picture waits to be decoded, from the file's own thumbnail image when
+// that serves the size wanted.
+DecodedImage ReadHeif(const QByteArray &bytes);
+bool SniffHeif(const QByteArray &head);
 bool SniffBmp(const QByteArray &head);
 bool SniffTarga(const QByteArray &head, qint64 fileSize);
 bool SniffPcx(const QByteArray &head, qint64 fileSize);

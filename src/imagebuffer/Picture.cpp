@@ -77,7 +77,7 @@ bool Picture::save(const QString &path, ImageFormat::Code format, const SaveOpti
 const QImage &Picture::image() const
 {
     if (deferred && pixels.isNull())
-        pixels = deferred->decodeFull();
+        pixels = deferred->decodeFull(&lastError);
     if (!pixels.isNull())
         deferred.reset();
     return pixels;
@@ -87,7 +87,7 @@ bool Picture::convertDepth(int depth)
 {
     if (isNull() || (depth != 24 && depth != 32))
         return false;
-    // A JPEG decodes to true colour anyway, and opaque true-colour pixels are
+    // A waiting photo decodes to true colour anyway, and opaque true-colour pixels are
     // already what 24 bits means: no copy of a large picture.
     if ((deferred && pixels.isNull()) || (depth == 24 && pixels.format() == QImage::Format_RGB32)) {
         bits = depth;
@@ -151,12 +151,12 @@ bool Picture::createBlank(int depth, QSize size, const QColor &fill)
     return true;
 }
 
-// The pixels for a copy of the given size: a waiting JPEG is decoded at the reduced
+// The pixels for a copy of the given size: a waiting photo is decoded at the reduced
 // scale that still serves that size, and not kept.
 QImage Picture::pixelsFor(QSize target) const
 {
     if (deferred && pixels.isNull())
-        return deferred->decodeForTarget(target);
+        return deferred->decodeForTarget(target, &lastError);
     return pixels;
 }
 

@@ -24,8 +24,9 @@ struct SaveOptions {
 
 // One picture, apart from any widget: reads it from a file as one format, makes
 // blank pictures, scales another picture into itself, reduces colours and writes
-// JPEG and PNG. A JPEG is decoded only when its pixels are needed, and at a reduced
-// scale when it is only copied into a much smaller picture.
+// JPEG and PNG. A JPEG or HEIF photo is decoded only when its pixels are needed, and
+// at a reduced scale (or from the file's own thumbnail) when it is only copied into a
+// much smaller picture.
 //
 // A Picture needs no QApplication and may be used on any thread, one thread at a
 // time per object; copies share their pixels until one of them changes.
@@ -41,7 +42,8 @@ public:
     bool load(PictureFile &file, ImageFormat::Code format);
     // Writes the picture as JPEG or PNG, leaving any earlier file intact on failure.
     bool save(const QString &path, ImageFormat::Code format, const SaveOptions &options) const;
-    // Why the last load or save failed; empty after a success.
+    // Why the last load, save or decoding of a waiting photo failed; empty after a
+    // successful load.
     QString errorString() const { return lastError; }
     // The size of a picture the last load refused as too large; empty otherwise.
     QSize refusedSize() const { return refused; }
@@ -65,7 +67,7 @@ public:
     bool copyScaled(const Picture &source, Resampling mode);
     void clear();
 
-    // The pixels, decoding a waiting JPEG in full if need be.
+    // The pixels, decoding a waiting photo in full if need be.
     const QImage &image() const;
 
 private:
@@ -73,7 +75,7 @@ private:
     QImage pixelsFor(QSize target) const;
 
     mutable QImage pixels;
-    mutable std::shared_ptr<const DeferredJpeg> deferred;
+    mutable std::shared_ptr<const DeferredPicture> deferred;
     QSize pictureSize{0, 0};
     int bits = 0;
     mutable QString lastError;

@@ -88,7 +88,11 @@ void ImageLoader::reportNotOpened()
 void ImageLoader::makeThumbnail(const QString &path, bool inFolderLoad)
 {
     Picture source = loadBuffer.picture();
-    reportFailure(thumbnails.CreateThumbnail(source, path), path, inFolderLoad);
+    const PreparedThumbnail prepared = PreparedThumbnail::FromPicture(source, preferences.thumbnailBox);
+    if (prepared.loaded)
+        reportFailure(thumbnails.AddThumbnail(prepared, path), path, inFolderLoad);
+    else
+        noteNotOpened(path, prepared.failure, prepared.refusedSize);
 }
 
 void ImageLoader::reportFailure(int error, const QString &path, bool inFolderLoad)

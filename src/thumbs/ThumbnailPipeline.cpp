@@ -41,6 +41,12 @@ PreparedThumbnail PreparedThumbnail::FromPicture(Picture &source, QSize box)
     // A source without width or height is for the creation to report.
     if (!FitThumbnail(box, source.size()).isEmpty())
         prepared.made = MakeThumbnailImage(source, prepared.thumbnail, box);
+    // A photo whose header read well but whose picture data would not decode is
+    // damaged, not too large for memory.
+    if (!prepared.made && !source.errorString().isEmpty()) {
+        prepared.loaded = false;
+        prepared.failure = source.errorString();
+    }
     return prepared;
 }
 

@@ -396,9 +396,9 @@ inline QByteArray tiff(const QImage &image, int samples, int bits, bool floating
     return out;
 }
 
-// Inserts an EXIF block with an orientation tag right after a JPEG's start marker;
-// `asLong` writes the tag as a 32-bit value, as some cameras do.
-inline QByteArray withOrientation(const QByteArray &jpeg, int orientation, bool asLong)
+// The TIFF structure of an EXIF block holding an orientation tag alone; `asLong`
+// writes the tag as a 32-bit value, as some cameras do.
+inline QByteArray exifOrientation(int orientation, bool asLong = false)
 {
     QByteArray tiff("MM\0*", 4);
     putBig32(tiff, 8);
@@ -411,6 +411,13 @@ inline QByteArray withOrientation(const QByteArray &jpeg, int orientation, bool 
     else
         tiff.append('\0').append(char(orientation)).append('\0').append('\0');
     putBig32(tiff, 0);
+    return tiff;
+}
+
+// Inserts an EXIF block with an orientation tag right after a JPEG's start marker.
+inline QByteArray withOrientation(const QByteArray &jpeg, int orientation, bool asLong)
+{
+    const QByteArray tiff = exifOrientation(orientation, asLong);
     QByteArray segment("\xFF\xE1", 2);
     const int length = 2 + 6 + int(tiff.size());
     segment.append(char(length >> 8)).append(char(length & 0xFF)).append(QByteArray("Exif\0\0", 6)).append(tiff);
