@@ -1,4 +1,5 @@
 #include "FullDisk.h"
+#include "HeifImages.h"
 #include "MainFormFixture.h"
 #include "PageFiles.h"
 #include "TestImages.h"
@@ -480,6 +481,13 @@ void BatchTest::awkwardNamesAndPictures()
     const QByteArray progressive = TestImages::encode(TestImages::photo(64, 48), "jpg", 80, true);
     f.add(QStringLiteral("scans.jpg"), TestImages::withRepeatedLastScan(progressive, 300));
     f.add(QStringLiteral("huge.jpg"), TestImages::withClaimedSize(jpeg(1), 30000, 30000));
+    // Today's photos are pictures like any other; a damaged one is named with its reason.
+    const QByteArray heic = HeifImages::encode(TestImages::photo(64, 48));
+    f.add(QStringLiteral("IMG_0001.HEIC"), heic);
+    HeifImages::Options av1;
+    av1.codec = heif_compression_AV1;
+    f.add(QStringLiteral("web.avif"), HeifImages::encode(TestImages::photo(64, 48), av1));
+    f.add(QStringLiteral("cut.heic"), heic.left(heic.size() / 2));
     int unreadableNames = 0;
     // A name in Latin-1 where the file system's names are UTF-8: Qt lists no such file.
     const QByteArray raw = QFile::encodeName(f.path) + "caf\xE9.png";
@@ -495,15 +503,16 @@ void BatchTest::awkwardNamesAndPictures()
     QVERIFY(!outcome.report.contains(QChar(0x1b)));
     QVERIFY(outcome.report.contains(QStringLiteral("Unreadable, skipped: %1scans.jpg (damaged JPEG: ").arg(f.path)));
     QVERIFY(outcome.report.contains(QStringLiteral("Too large, skipped: %1huge.jpg (30000 x 30000 pixels)").arg(f.path)));
+    QVERIFY(outcome.report.contains(QStringLiteral("Unreadable, skipped: %1cut.heic (damaged HEIF (").arg(f.path)));
     if (unreadableNames)
         QVERIFY2(outcome.report.contains(QStringLiteral("Unreadable name, skipped: %1caf\\xe9.png").arg(f.path)),
                  qPrintable(outcome.report));
-    QVERIFY2(summaryOf(outcome).startsWith(QStringLiteral("%1 files: 3 thumbnails (3 made, 0 kept)").arg(5 + unreadableNames)),
+    QVERIFY2(summaryOf(outcome).startsWith(QStringLiteral("%1 files: 5 thumbnails (5 made, 0 kept)").arg(8 + unreadableNames)),
              qPrintable(summaryOf(outcome)));
     const QString page = QString::fromUtf8(contentsOf(f.site + QStringLiteral("index.html")));
     QVERIFY(page.contains(QStringLiteral(">100%1 %2e%2e.png<br>")));
     QVERIFY(page.contains(QStringLiteral("href=\"images/back%5Cslash%20%231%3F.png\"")));
-    pageIsWhole(f.site, 3);
+    pageIsWhole(f.site, 5);
 }
 
 // A second build into the same folder while one runs stops at once and says why.

@@ -1,9 +1,12 @@
+#include "HeifImages.h"
 #include "TestEnvironment.h"
 #include "TestImages.h"
 
 #include "imagebuffer/JpegMetadata.h"
+#include "imagebuffer/Picture.h"
 #include "output/ThumbnailSaving.h"
 #include "output/WebCopies.h"
+#include "thumbs/ImageLoading.h"
 #include "thumbs/ThumbnailPipeline.h"
 #include "webpage/SiteNames.h"
 
@@ -91,6 +94,7 @@ private slots:
     void damagedJpegsAreRefused();
     void copiesBrowsersCannotShowBecomeJpegOrPng_data();
     void copiesBrowsersCannotShowBecomeJpegOrPng();
+    void picturesBrowsersShowAreCopiedAsTheyAre();
     void longEdgeScalesOnlyLargerPictures();
     void aCopyNeverReplacesItsPicture();
 };
@@ -181,6 +185,12 @@ void WebCopiesTest::copiesBrowsersCannotShowBecomeJpegOrPng_data()
     QTest::newRow("Targa") << "render.tga" << TestImages::targa(TestImages::pattern(40, 30), 2, 24, false, false)
                            << false;
     QTest::newRow("PCX") << "paint.pcx" << TestImages::pcx(TestImages::pattern(40, 30), 8, 3, {}) << false;
+    // A phone's photo, turned by its file and carrying the phone's EXIF block.
+    HeifImages::Options phone;
+    phone.orientation = heif_orientation_rotate_90_cw;
+    phone.exif = phoneExif(6).mid(6);
+    QTest::newRow("HEIC") << "IMG_0001.HEIC" << HeifImages::encode(TestImages::photo(48, 32), phone) << false;
+    QTest::newRow("HEIF with transparency") << "sticker.heif" << HeifImages::encode(clear) << true;
     QFile metafile(QStringLiteral(QUILLMERE_SAMPLES "/wmf/clipart-bottle.wmf"));
     if (metafile.open(QIODevice::ReadOnly))
         QTest::newRow("metafile") << "bottle.wmf" << metafile.readAll() << false;
@@ -203,6 +213,11 @@ void WebCopiesTest::copiesBrowsersCannotShowBecomeJpegOrPng()
     QCOMPARE(formatOf(copy), transparent ? QStringLiteral("png") : QStringLiteral("jpeg"));
     const QImage written(copy);
     QVERIFY(!written.isNull());
+    // Drawn upright and without the photo's metadata.
+    Picture picture;
+    QVERIFY(LoadAnyImageFile(picture, source));
+    QCOMPARE(written.size(), picture.size());
+    QVERIFY(!contentsOf(copy).contains("SECRET"));
     QCOMPARE(written.hasAlphaChannel(), transparent);
     if (transparent)
         QCOMPARE(qAlpha(written.pixel(3, 3)), 0);
@@ -211,6 +226,26 @@ void WebCopiesTest::copiesBrowsersCannotShowBecomeJpegOrPng()
     QVERIFY(QDir().mkpath(QFileInfo(plain).path()));
     QCOMPARE(WriteWebCopy(source, plain, WebCopyRules{}), QString());
     QCOMPARE(contentsOf(plain), bytes);
+}
+
+// WebP and AVIF are shown by every current browser: their copies stay as they are.
+void WebCopiesTest::picturesBrowsersShowAreCopiedAsTheyAre()
+{
+    TestEnvironment environment;
+    HeifImages::Options av1;
+    av1.codec = heif_compression_AV1;
+    const QList<QPair<QString, QByteArray>> pictures = {
+        {QStringLiteral("web.avif"), HeifImages::encode(TestImages::photo(48, 32), av1)},
+        {QStringLiteral("web.webp"), TestImages::encode(TestImages::photo(48, 32), "webp")}};
+    WebCopyRules rules;
+    rules.webReady = true;
+    for (const auto &[name, bytes] : pictures) {
+        QVERIFY2(!bytes.isEmpty(), qPrintable(name));
+        const QString source = environment.path(name);
+        QVERIFY(writeFile(source, bytes));
+        QCOMPARE(WriteWebCopy(source, environment.path(QStringLiteral("copy-") + name), rules), QString());
+        QCOMPARE(contentsOf(environment.path(QStringLiteral("copy-") + name)), bytes);
+    }
 }
 
 void WebCopiesTest::longEdgeScalesOnlyLargerPictures()

@@ -20,10 +20,11 @@ namespace {
 
 const QString OpenFilter = QStringLiteral(
     "All Files (*.*)|*.*|"
-    "All Picture Files (*.jpg;*.bmp;*.gif;*.png;*.tif;*.tga;*.wmf;*.ico;*.pcx)"
-    "|*.jpg;*.bmp;*.gif;*.png;*.tif;*.tga;*.wmf;*.ico;*.pcx|"
+    "All Picture Files (*.jpg;*.bmp;*.gif;*.png;*.tif;*.tga;*.wmf;*.ico;*.pcx;*.heic;*.heif;*.hif;*.avif;*.webp)"
+    "|*.jpg;*.bmp;*.gif;*.png;*.tif;*.tga;*.wmf;*.ico;*.pcx;*.heic;*.heif;*.hif;*.avif;*.webp|"
     "JPEGs (*.jpg)|*.jpg|Bitmaps (*.bmp)|*.bmp|GIFs (*.gif)|*.gif|PNGs (*.png)|*.png|TIFFs (*.tif)|*.tif|"
-    "Targas (*.tga)|*.tga|Windows Meta Files (*.wmf)|*.wmf|Icons (*.ico)|*.ico|ZSOFT Bitmap (*.pcx)|*.pcx");
+    "Targas (*.tga)|*.tga|Windows Meta Files (*.wmf)|*.wmf|Icons (*.ico)|*.ico|ZSOFT Bitmap (*.pcx)|*.pcx|"
+    "HEIC Photos (*.heic;*.heif;*.hif)|*.heic;*.heif;*.hif|AVIFs (*.avif)|*.avif|WebPs (*.webp)|*.webp");
 
 bool notifyOfDuplicates()
 {

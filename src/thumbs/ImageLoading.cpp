@@ -98,6 +98,8 @@ bool HasPictureExtension(const QString &path)
     static const QStringList extensions = {QStringLiteral("jpg"), QStringLiteral("jpeg"), QStringLiteral("jpe"),
                                            QStringLiteral("bmp"), QStringLiteral("gif"),  QStringLiteral("png"),
                                            QStringLiteral("tif"), QStringLiteral("tiff"), QStringLiteral("tga"),
-                                           QStringLiteral("wmf"), QStringLiteral("ico"),  QStringLiteral("pcx")};
+                                           QStringLiteral("wmf"), QStringLiteral("ico"),  QStringLiteral("pcx"),
+                                           QStringLiteral("heic"), QStringLiteral("heif"), QStringLiteral("hif"),
+                                           QStringLiteral("avif"), QStringLiteral("webp")};
     return extensions.contains(QFileInfo(path).suffix(), Qt::CaseInsensitive);
 }

@@ -130,7 +130,7 @@ bool BrowsersShow(const QString &name)
 {
     static const QStringList shown = {QStringLiteral("jpg"), QStringLiteral("jpeg"), QStringLiteral("jpe"),
                                       QStringLiteral("png"), QStringLiteral("gif"),  QStringLiteral("bmp"),
-                                      QStringLiteral("ico")};
+                                      QStringLiteral("ico"), QStringLiteral("webp"), QStringLiteral("avif")};
     return shown.contains(QFileInfo(name).suffix(), Qt::CaseInsensitive);
 }
 

@@ -86,7 +86,7 @@ QString DoubleSizeName(const QString &thumbnailName);
 QString SavedThumbnailExtension(const QString &fileType);
 
 // Whether browsers show pictures of the file's type, by its extension: JPEG, PNG,
-// GIF, BMP and icons.
+// GIF, BMP, icons, WebP and AVIF (HEIC is Safari's alone).
 bool BrowsersShow(const QString &name);
 // The name of the web-ready copy of a picture browsers cannot show: its base name
 // with "jpg", or "png" when it holds transparency.
