@@ -6,7 +6,11 @@
 //   load_bench load DIR             prints "N IMAGES SECONDS PEAK_MB GAP_MS"
 //   load_bench generate DIR COUNT [MP]   writes COUNT photo-like JPEGs of 12 to 24
 //                                        megapixels, or of MP megapixels each
+//   load_bench generate-heic DIR COUNT   writes COUNT HEICs as a phone takes them:
+//                                        4032 x 3024, half of them turned, each with
+//                                        a thumbnail image of 320 x 240
 
+#include "HeifImages.h"
 #include "ScriptedPlatform.h"
 
 #include "frame/Globals.h"
@@ -24,6 +28,7 @@
 #include <QTextStream>
 #include <QTimer>
 #include <cmath>
+#include <functional>
 #include <sys/resource.h>
 #include <thread>
 
@@ -68,20 +73,17 @@ QImage photo(int width, int height, quint32 seed)
     return image;
 }
 
-int generate(const QString &directory, int count, double fixedMegapixels)
+// Writes the files 1 to COUNT that are missing, on every core; `write(i, path)`
+// writes file i to a temporary path and says whether it succeeded.
+int generateFiles(const QString &directory, int count, const QString &extension,
+                  const std::function<bool(int, const QString &)> &write)
 {
     QDir().mkpath(directory);
     auto work = [&](int first, int step) {
         for (int i = first; i < count; i += step) {
-            const QString path = QDir(directory).filePath(QStringLiteral("photo-%1.jpg").arg(i + 1, 3, 10, QChar(u'0')));
-            if (QFileInfo::exists(path))
-                continue;
-            QRandomGenerator random(quint32(i) * 7919u + 17u);
-            const double megapixels = fixedMegapixels > 0 ? fixedMegapixels : 12 + random.bounded(12.0);
-            const int width = int(std::sqrt(megapixels * 1e6 * 1.5));
-            QImageWriter writer(path + QStringLiteral(".part"), "jpeg");
-            writer.setQuality(90);
-            if (writer.write(photo(width, int(width / 1.5), quint32(i))))
+            const QString path =
+                QDir(directory).filePath(QStringLiteral("photo-%1.").arg(i + 1, 3, 10, QChar(u'0')) + extension);
+            if (!QFileInfo::exists(path) && write(i, path + QStringLiteral(".part")))
                 QFile::rename(path + QStringLiteral(".part"), path);
         }
     };
@@ -92,6 +94,33 @@ int generate(const QString &directory, int count, double fixedMegapixels)
     for (std::thread &worker : workers)
         worker.join();
     return 0;
+}
+
+int generate(const QString &directory, int count, double fixedMegapixels)
+{
+    return generateFiles(directory, count, QStringLiteral("jpg"), [&](int i, const QString &path) {
+        QRandomGenerator random(quint32(i) * 7919u + 17u);
+        const double megapixels = fixedMegapixels > 0 ? fixedMegapixels : 12 + random.bounded(12.0);
+        const int width = int(std::sqrt(megapixels * 1e6 * 1.5));
+        QImageWriter writer(path, "jpeg");
+        writer.setQuality(90);
+        return writer.write(photo(width, int(width / 1.5), quint32(i)));
+    });
+}
+
+int generateHeic(const QString &directory, int count)
+{
+    return generateFiles(directory, count, QStringLiteral("heic"), [](int i, const QString &path) {
+        const QImage picture = photo(4032, 3024, quint32(i));
+        HeifImages::Options phone;
+        phone.quality = 50;
+        phone.orientation = i % 2 ? heif_orientation_rotate_90_cw : heif_orientation_normal;
+        phone.thumbnail = picture;
+        phone.thumbnailBox = 320;
+        QFile file(path);
+        const QByteArray bytes = HeifImages::encode(picture, phone);
+        return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.flush();
+    });
 }
 
 int load(const QString &directory)
@@ -147,6 +176,9 @@ int main(int argc, char *argv[])
         return load(arguments[2]);
     if ((arguments.size() == 4 || arguments.size() == 5) && arguments[1] == QLatin1String("generate"))
         return generate(arguments[2], arguments[3].toInt(), arguments.value(4).toDouble());
-    QTextStream(stderr) << "usage: load_bench load DIR | load_bench generate DIR COUNT [MEGAPIXELS]\n";
+    if (arguments.size() == 4 && arguments[1] == QLatin1String("generate-heic"))
+        return generateHeic(arguments[2], arguments[3].toInt());
+    QTextStream(stderr) << "usage: load_bench load DIR | load_bench generate DIR COUNT [MEGAPIXELS]"
+                           " | load_bench generate-heic DIR COUNT\n";
     return 2;
 }

@@ -31,7 +31,7 @@ set(CPACK_PACKAGE_VENDOR "Fennmoor Software")
 set(CPACK_PACKAGE_CONTACT "Fennmoor Software <quillmere@fennmoor.software>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "thumbnails of pictures and the web page that shows them")
 set(CPACK_PACKAGE_DESCRIPTION "Quillmere opens a picture or a folder of pictures (JPEG, BMP, GIF, PNG,
-TIFF, Targa, Windows metafile, icon and PCX), makes a thumbnail of each and
+TIFF, Targa, Windows metafile, icon, PCX, HEIC, HEIF, AVIF and WebP), makes a thumbnail of each and
 writes the HTML of a thumbnail web page from them, with many layout, colour
 and font options. It saves the thumbnails, copies the pictures into folders
 that mirror the web site, previews the page in a browser and builds whole

@@ -23,7 +23,7 @@ if echo "$depends" | tr ',' '\n' | grep -q -- '-dev\b'; then
     echo "depends on a development package: $depends"
     exit 1
 fi
-for library in libqt6widgets6 libqt6gui6 libpng16-16 libtiff6 qt6-qpa-plugins; do
+for library in libqt6widgets6 libqt6gui6 libpng16-16 libtiff6 libheif1 qt6-qpa-plugins; do
     echo "$depends" | grep -q "$library" || { echo "does not depend on $library: $depends"; exit 1; }
 done
 

@@ -261,7 +261,9 @@ void HeifTest::damagedFilesAreNamedWithTheirReason()
         QVERIFY2(!prepared.loaded && !prepared.failure.isEmpty(), name);
         QVERIFY2(prepared.refusedSize.isEmpty() && !prepared.failure.startsWith(QLatin1String("too large")),
                  qPrintable(prepared.failure));
-        QVERIFY2(prepared.failure.contains(QLatin1String("HEIF")), qPrintable(prepared.failure));
+        QVERIFY2(prepared.failure.contains(QLatin1String("HEIF")) || prepared.failure == QLatin1String("the file is cut short"),
+                 qPrintable(prepared.failure));
+        QVERIFY(!prepared.failure.contains(u'\n'));
     }
 }
 

@@ -36,7 +36,9 @@ QString kindOf(const QByteArray &bytes)
 // What went wrong, in libheif's words, headed by what that means for the picture.
 QString failureOf(const heif_error &error, const QString &kind)
 {
-    const QString detail = QString::fromUtf8(error.message ? error.message : "");
+    const QString detail = QString::fromUtf8(error.message ? error.message : "").simplified();
+    if (error.subcode == heif_suberror_End_of_data)
+        return QStringLiteral("the file is cut short");
     if (error.code == heif_error_Unsupported_feature || error.code == heif_error_Unsupported_filetype
         || error.subcode == heif_suberror_Unsupported_codec)
         return QStringLiteral("unsupported %1 (%2)").arg(kind, detail);

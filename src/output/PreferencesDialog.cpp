@@ -166,7 +166,7 @@ QWidget *PreferencesDialog::buildAlphaCase()
 QWidget *PreferencesDialog::buildWebCopies()
 {
     QGroupBox *box = frame("fraWebCopies", "Web Copies");
-    chkWebReady = Named<QCheckBox>("chkWebReady", QStringLiteral("Copy TIFF, Targa, PCX and Metafiles as JPEG or PNG"));
+    chkWebReady = Named<QCheckBox>("chkWebReady", QStringLiteral("Copy TIFF, Targa, PCX, Metafiles and HEIC as JPEG or PNG"));
     chkRemoveMetadata = Named<QCheckBox>("chkRemoveMetadata", QStringLiteral("Remove Photo Metadata (EXIF, GPS) from Copies"));
     chkHighDensity = Named<QCheckBox>("chkHighDensity", QStringLiteral("Also Save Thumbnails at Twice the Size (@2x)"));
     txtLongEdge = digitsBox("txtLongEdge", box, 5);

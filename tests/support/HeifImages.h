@@ -19,7 +19,8 @@ struct Options {
     int primaries = 0;           // nclx code points, written when primaries is set
     int transfer = 13;
     int matrix = 1;
-    QImage thumbnail;            // carried as the file's thumbnail image, scaled to 64 at most
+    QImage thumbnail;            // carried as the file's thumbnail image, scaled into the box
+    int thumbnailBox = 64;
     QByteArray exif;             // a TIFF structure carried as Exif metadata
     int quality = 92;
 };
@@ -83,7 +84,7 @@ inline QByteArray encode(const QImage &source, const Options &options = {})
     heif_context_encode_image(context.get(), image, encoder, encoding, &handle);
     if (!options.thumbnail.isNull()) {
         heif_image *small = prepared(options.thumbnail);
-        heif_context_encode_thumbnail(context.get(), small, handle, encoder, encoding, 64, nullptr);
+        heif_context_encode_thumbnail(context.get(), small, handle, encoder, encoding, options.thumbnailBox, nullptr);
         heif_image_release(small);
     }
     if (!options.exif.isEmpty()) {
