@@ -3,7 +3,9 @@
 # and runs each for FUZZ_SECONDS (default 180); FUZZ_TARGETS names a few of them
 # (default all: targa pcx metafile bmp png tiff jpeg heif). Not part of the tests. Inputs that make
 # a target fail are left in build/fuzz/artifacts/; keep them in tests/data/fuzz/ once
-# the fault is fixed, where the test suites replay them.
+# the fault is fixed, where the test suites replay them. tests/data/fuzz/heif holds
+# small HEIC and AVIF files as seeds: a HEIF file's boxes are too deep to be found
+# from nothing.
 set -eu
 cd "$(dirname "$0")/.."
 sh scripts/install-deps.sh
