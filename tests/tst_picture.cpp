@@ -1,6 +1,7 @@
 #include "TestImages.h"
 
 #include "imagebuffer/ColorQuantizer.h"
+#include "imagebuffer/Lanczos.h"
 #include "imagebuffer/Picture.h"
 #include "thumbs/ThumbnailImage.h"
 
@@ -55,6 +56,7 @@ class PictureTest : public QObject {
     Q_OBJECT
 private slots:
     void createAndCopyScaled();
+    void smoothScalingIsLanczos();
     void thumbnailOfALargeJpegLooksLikeTheFullDecode();
     void transparencyIsFlattenedOntoWhite();
     void jpegQualityAndProgressive();
@@ -81,6 +83,78 @@ void PictureTest::createAndCopyScaled()
     QVERIFY(target.createBlank(24, QSize(100, 80), Qt::white));
     QVERIFY(target.copyScaled(source, Resampling::Nearest));
     QCOMPARE(target.image().pixel(21, 41), pattern(50, 40).pixel(10, 20));
+}
+
+// Lanczos-3 in doubles, straight from its definition and without rounding between
+// the passes: what the fixed-point scaler is held to.
+QImage referenceLanczos(const QImage &source, QSize size)
+{
+    const auto weights = [](int inputs, int outputs) {
+        const double pi = 3.14159265358979323846, scale = double(inputs) / outputs, stretch = std::max(scale, 1.0);
+        std::vector<std::vector<double>> all(static_cast<size_t>(outputs), std::vector<double>(static_cast<size_t>(inputs)));
+        for (int out = 0; out < outputs; ++out) {
+            double sum = 0;
+            for (int in = 0; in < inputs; ++in) {
+                const double x = std::abs((in + 0.5 - (out + 0.5) * scale) / stretch);
+                sum += all[size_t(out)][size_t(in)] = x < 1e-9 ? 1 : x >= 3 ? 0 : 3 * std::sin(pi * x) * std::sin(pi * x / 3) / (pi * pi * x * x);
+            }
+            for (double &w : all[size_t(out)])
+                w /= sum;
+        }
+        return all;
+    };
+    const auto across = weights(source.width(), size.width()), down = weights(source.height(), size.height());
+    // Across in doubles, kept unrounded, then down.
+    std::vector<double> wide(size_t(3) * size_t(size.width()) * size_t(source.height()));
+    for (int sy = 0; sy < source.height(); ++sy)
+        for (int x = 0; x < size.width(); ++x)
+            for (int sx = 0; sx < source.width(); ++sx) {
+                const QRgb pixel = source.pixel(sx, sy);
+                double *to = &wide[3 * (size_t(sy) * size_t(size.width()) + size_t(x))];
+                const double w = across[size_t(x)][size_t(sx)];
+                to[0] += w * qRed(pixel), to[1] += w * qGreen(pixel), to[2] += w * qBlue(pixel);
+            }
+    QImage result(size, QImage::Format_RGB32);
+    const auto byte = [](double v) { return std::clamp(int(std::lround(v)), 0, 255); };
+    for (int y = 0; y < size.height(); ++y)
+        for (int x = 0; x < size.width(); ++x) {
+            double channel[3] = {};
+            for (int sy = 0; sy < source.height(); ++sy)
+                for (int c = 0; c < 3; ++c)
+                    channel[c] += down[size_t(y)][size_t(sy)] * wide[3 * (size_t(sy) * size_t(size.width()) + size_t(x)) + size_t(c)];
+            result.setPixel(x, y, qRgb(byte(channel[0]), byte(channel[1]), byte(channel[2])));
+        }
+    return result;
+}
+
+// Smooth copies are Lanczos-3, reducing and enlarging, in each direction on its own;
+// a flat colour stays exactly that colour, and transparent pixels lend their
+// neighbours no colour.
+void PictureTest::smoothScalingIsLanczos()
+{
+    const QImage detailed = photo(120, 90);
+    for (const QSize size : {QSize(37, 28), QSize(120, 41), QSize(211, 90)}) {
+        const QImage scaled = ScaledLanczos(detailed, size);
+        QCOMPARE(scaled.size(), size);
+        const double psnr = ColorQuantizer::Psnr(scaled, referenceLanczos(detailed, size));
+        QVERIFY2(psnr > 45, qPrintable(QStringLiteral("%1 x %2: %3 dB").arg(size.width()).arg(size.height()).arg(psnr)));
+    }
+    QImage flat(300, 200, QImage::Format_RGB32);
+    flat.fill(qRgb(201, 7, 99));
+    const QImage flatScaled = ScaledLanczos(flat, QSize(29, 51));
+    for (const QPoint at : {QPoint(0, 0), QPoint(14, 25), QPoint(28, 50)})
+        QCOMPARE(flatScaled.pixel(at), qRgb(201, 7, 99));
+
+    QImage half(64, 64, QImage::Format_ARGB32);
+    half.fill(qRgba(0, 0, 255, 0));
+    for (int y = 0; y < 64; ++y)
+        for (int x = 32; x < 64; ++x)
+            half.setPixel(x, y, qRgba(255, 0, 0, 255));
+    const QImage edge = ScaledLanczos(half, QSize(16, 16)).convertToFormat(QImage::Format_ARGB32);
+    for (int x = 7; x < 10; ++x) {
+        const QRgb pixel = edge.pixel(x, 8);
+        QVERIFY2(qAlpha(pixel) == 0 || (qRed(pixel) > 240 && qBlue(pixel) < 8), qPrintable(QString::number(pixel, 16)));
+    }
 }
 
 void PictureTest::thumbnailOfALargeJpegLooksLikeTheFullDecode()

@@ -3,6 +3,7 @@
 #include "imagebuffer/ColorQuantizer.h"
 #include "imagebuffer/ImageReaders.h"
 #include "imagebuffer/ImageWriters.h"
+#include "imagebuffer/Lanczos.h"
 #include "imagebuffer/PictureFile.h"
 
 #include <QPainter>
@@ -167,9 +168,11 @@ bool Picture::copyScaled(const Picture &source, Resampling mode)
     const QImage from = source.pixelsFor(pictureSize);
     if (from.isNull())
         return false;
-    const Qt::TransformationMode quality =
-        mode == Resampling::Nearest ? Qt::FastTransformation : Qt::SmoothTransformation;
-    const QImage scaled = from.size() == pictureSize ? from : from.scaled(pictureSize, Qt::IgnoreAspectRatio, quality);
+    const QImage scaled = from.size() == pictureSize     ? from
+                          : mode == Resampling::Nearest ? from.scaled(pictureSize, Qt::IgnoreAspectRatio, Qt::FastTransformation)
+                                                        : ScaledLanczos(from, pictureSize);
+    if (scaled.isNull())
+        return false;
     QPainter painter(&pixels);
     painter.drawImage(0, 0, scaled);
     return true;

@@ -10,8 +10,8 @@
 
 class PictureFile;
 
-// How a picture is resampled when it is drawn into another size. The numbers are
-// the ones the forms set.
+// How a picture is resampled when it is drawn into another size: the nearest pixel,
+// or smoothly with a Lanczos-3 filter. The numbers are the ones the forms set.
 enum class Resampling : int { Nearest = 0, Smooth = 3 };
 
 // How a picture is written: JPEG quality (1 to 100) and progressive JPEG or
