@@ -6,6 +6,8 @@
 //   load_bench load DIR             prints "N IMAGES SECONDS PEAK_MB GAP_MS"
 //   load_bench generate DIR COUNT [MP]   writes COUNT photo-like JPEGs of 12 to 24
 //                                        megapixels, or of MP megapixels each
+//   load_bench soak DIR CYCLES      loads DIR and clears all thumbnails CYCLES times,
+//                                   printing the resident memory after each Clear All
 //   load_bench generate-heic DIR COUNT   writes COUNT HEICs as a phone takes them:
 //                                        4032 x 3024, half of them turned, each with
 //                                        a thumbnail image of 320 x 240
@@ -20,6 +22,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QImageWriter>
 #include <QPainter>
@@ -123,18 +126,79 @@ int generateHeic(const QString &directory, int count)
     });
 }
 
-int load(const QString &directory)
+// Settings in a home of their own: no arrangement after a load, no first-load notice.
+BenchPlatform *setUp(const QTemporaryDir &home)
 {
-    QTemporaryDir home;
     qputenv("QUILLMERE_SETTINGS", home.filePath(QStringLiteral("settings.ini")).toUtf8());
     qputenv("QUILLMERE_HOME", home.path().toUtf8());
     Globals::AppPath = ResolveAppPath();
     LoadPreferences();
     SettingsSection(QStringLiteral("Preferences")).SetValue(QStringLiteral("Auto Arrange After Directory Load"), "False");
     SettingsSection(QStringLiteral("First Run Information")).SetValue(QStringLiteral("First Directory Load"), "1");
-
     auto *platform = new BenchPlatform;
     Ui::setPlatform(std::unique_ptr<Ui::Platform>(platform));
+    return platform;
+}
+
+// A field of /proc/self/status ("VmRSS", "RssAnon"), in MB.
+long statusMegabytes(const QByteArray &field)
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray &line : status.readAll().split('\n'))
+        if (line.startsWith(field + ':'))
+            return line.mid(field.size() + 1).trimmed().split(' ').first().toLong() / 1024;
+    return 0;
+}
+
+// Loads the folder and chooses Clear All, cycle after cycle, printing the resident
+// memory after each Clear All and the time each load and clear took.
+int soak(const QString &directory, int cycles)
+{
+    QTemporaryDir home;
+    BenchPlatform *platform = setUp(home);
+    MainForm form;
+    form.show();
+    QCoreApplication::processEvents();
+    QTextStream out(stdout);
+    out << "cycle  load s  clear s  RSS after Clear All MB  of it anonymous MB" << Qt::endl;
+    long first = 0, last = 0;
+    double loading = 0;
+    for (int cycle = 1; cycle <= cycles; ++cycle) {
+        QElapsedTimer clock;
+        clock.start();
+        platform->folderAnswers << directory;
+        form.mnuFileOpenDir_Click();
+        const double loadSeconds = clock.nsecsElapsed() / 1e9;
+        clock.restart();
+        platform->messageAnswers << Ui::MsgResult::Yes;
+        form.mnuFileClearThumbnails_Click();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCoreApplication::processEvents();
+        const double clearSeconds = clock.nsecsElapsed() / 1e9;
+        last = statusMegabytes("VmRSS");
+        first = cycle == 1 ? last : first;
+        loading += loadSeconds;
+        out << QString::asprintf("%5d  %6.2f  %7.3f  %22ld  %18ld", cycle, loadSeconds, clearSeconds, last,
+                                 statusMegabytes("RssAnon"))
+            << Qt::endl;
+    }
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    out << QString::asprintf("soak: %d cycles, mean load %.2f s; RSS after Clear All %ld MB after the first, %ld MB "
+                             "after the last (%+ld MB); peak %ld MB",
+                             cycles, loading / cycles, first, last, last - first, usage.ru_maxrss / 1024)
+        << Qt::endl;
+    out << "target, within 20 MB of the first cycle: " << (last - first <= 20 ? "met" : "NOT met") << Qt::endl;
+    form.close();
+    return 0;
+}
+
+int load(const QString &directory)
+{
+    QTemporaryDir home;
+    BenchPlatform *platform = setUp(home);
     platform->folderAnswers << directory;
     MainForm form;
     form.show();
@@ -176,9 +240,11 @@ int main(int argc, char *argv[])
         return load(arguments[2]);
     if ((arguments.size() == 4 || arguments.size() == 5) && arguments[1] == QLatin1String("generate"))
         return generate(arguments[2], arguments[3].toInt(), arguments.value(4).toDouble());
+    if (arguments.size() == 4 && arguments[1] == QLatin1String("soak"))
+        return soak(arguments[2], arguments[3].toInt());
     if (arguments.size() == 4 && arguments[1] == QLatin1String("generate-heic"))
         return generateHeic(arguments[2], arguments[3].toInt());
     QTextStream(stderr) << "usage: load_bench load DIR | load_bench generate DIR COUNT [MEGAPIXELS]"
-                           " | load_bench generate-heic DIR COUNT\n";
+                           " | load_bench generate-heic DIR COUNT | load_bench soak DIR CYCLES\n";
     return 2;
 }

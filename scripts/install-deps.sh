@@ -1,13 +1,14 @@
 #!/bin/sh
 # Installs the Debian packages Quillmere needs to build, run and test, when missing;
-# with the argument "bench", also the tools the benchmarks compare against.
+# with the argument "bench", also the tools the benchmarks compare against and real
+# photos (Debian's wallpapers) to compare on.
 set -eu
 
 PACKAGES="cmake g++ make qt6-base-dev qt6-image-formats-plugins fonts-dejavu-core \
 libjpeg-dev libpng-dev libtiff-dev libheif-dev pkg-config xvfb xauth chromium chromium-driver desktop-file-utils \
 dpkg-dev file lintian appstream"
 if [ "${1:-}" = "bench" ]; then
-    PACKAGES="$PACKAGES libvips-tools imagemagick"
+    PACKAGES="$PACKAGES libvips-tools imagemagick lomiri-wallpapers lomiri-wallpapers-16.04 lomiri-wallpapers-20.04 ukui-wallpapers"
 fi
 
 missing=""

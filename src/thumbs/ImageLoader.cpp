@@ -9,6 +9,7 @@
 #include "thumbs/ThumbnailPipeline.h"
 #include "thumbs/ThumbnailWindow.h"
 #include "ui/DocumentArea.h"
+#include "ui/Memory.h"
 #include "ui/Paths.h"
 #include "ui/Platform.h"
 
@@ -145,6 +146,7 @@ void ImageLoader::endLoad()
     host.showLoadProgress(0, 0);
     host.SetCommandStates(false);
     StopLoading = false;
+    ReturnFreedMemory();  // what the decoding threads held
     emit finished();
 }
 

@@ -3,6 +3,7 @@
 #include "imagebuffer/DecodeBudget.h"
 #include "thumbs/ImageLoading.h"
 #include "thumbs/ThumbnailImage.h"
+#include "ui/Memory.h"
 
 #include <algorithm>
 #include <chrono>
@@ -62,6 +63,7 @@ int workerCount()
 ThumbnailPipeline::ThumbnailPipeline(QStringList paths, std::vector<bool> wanted, QSize box)
     : paths(std::move(paths)), wanted(std::move(wanted)), box(box), ahead(2 * workerCount() + 2)
 {
+    KeepFreedMemoryShort();
     for (int i = 0; i < workerCount(); ++i)
         workers.emplace_back(&ThumbnailPipeline::work, this);
 }

@@ -10,6 +10,7 @@
 #include "thumbs/ThumbnailWindow.h"
 #include "ui/Numbers.h"
 #include "ui/DocumentArea.h"
+#include "ui/Memory.h"
 #include "ui/Paths.h"
 #include "ui/Platform.h"
 #include "ui/Twips.h"
@@ -18,6 +19,7 @@
 #include <QLabel>
 #include <QScopedValueRollback>
 #include <QSet>
+#include <QTimer>
 
 namespace {
 
@@ -196,6 +198,8 @@ void Thumbnails::ClearThumbnails()
         host.emptyDocumentArea();
         forgetCurrent({currentPath});
         host.SetPanelText(1, QStringLiteral("Total Thumbnails:  0"));
+        // Once the old windows are deleted, as the event loop runs again.
+        QTimer::singleShot(0, this, &ReturnFreedMemory);
     }
     listing.removeRows(0, listing.rowCount());
     host.SetCommandStates(false);
