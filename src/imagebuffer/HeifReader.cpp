@@ -158,7 +158,7 @@ double toneMapped(double light)
 
 // An HDR picture brought into the range of an ordinary screen: each channel's signal
 // becomes linear light, tone-mapped, in the picture's primaries.
-QImage fromHdr(const heif_image *image, int transfer, const Colour &colour)
+QImage fromHdr(const heif_image *image, const Colour &colour)
 {
     int stride = 0;
     const uint8_t *plane = heif_image_get_plane_readonly(image, heif_channel_interleaved, &stride);
@@ -170,7 +170,7 @@ QImage fromHdr(const heif_image *image, int transfer, const Colour &colour)
     const int top = (1 << bits) - 1;
     std::vector<quint16> light(size_t(top) + 1);
     for (int value = 0; value <= top; ++value)
-        light[size_t(value)] = quint16(std::lround(65535 * toneMapped(relativeLight(double(value) / top, transfer))));
+        light[size_t(value)] = quint16(std::lround(65535 * toneMapped(relativeLight(double(value) / top, colour.transfer))));
     QImage linear(width, height, QImage::Format_RGBA64);
     if (linear.isNull())
         return QImage();
@@ -221,7 +221,7 @@ DecodedImage decode(const heif_image_handle *handle, const QString &kind)
         return DecodedImage::failure(failureOf(error, kind));
     QImage pixels;
     if (hdr) {
-        pixels = fromHdr(image.get(), colour.transfer, colour);
+        pixels = fromHdr(image.get(), colour);
     } else {
         int stride = 0;
         const uint8_t *plane = heif_image_get_plane_readonly(image.get(), heif_channel_interleaved, &stride);
