@@ -7,9 +7,7 @@
 # verdicts. Not part of the tests.
 set -eu
 cd "$(dirname "$0")/.."
-sh scripts/install-deps.sh bench
-cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build/bench --parallel "$(nproc)" --target load_bench quillmere >/dev/null
+sh bench/prepare.sh load_bench quillmere
 bench=./build/bench/bench/load_bench
 program=$(pwd)/build/bench/quillmere
 

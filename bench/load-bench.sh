@@ -8,9 +8,7 @@
 # photos) and prints the peak memory of each load. Not part of the tests.
 set -eu
 cd "$(dirname "$0")/.."
-sh scripts/install-deps.sh bench
-cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build/bench --parallel "$(nproc)" --target load_bench >/dev/null
+sh bench/prepare.sh load_bench
 bench=./build/bench/bench/load_bench
 
 cache="${XDG_CACHE_HOME:-$HOME/.cache}/quillmere-bench"

@@ -7,9 +7,7 @@
 # the tests.
 set -eu
 cd "$(dirname "$0")/.."
-sh scripts/install-deps.sh bench
-cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build/bench --parallel "$(nproc)" --target imageprobe >/dev/null
+sh bench/prepare.sh imageprobe
 photos="${1:-/usr/share/backgrounds}"
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
