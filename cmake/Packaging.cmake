@@ -31,11 +31,11 @@ set(CPACK_PACKAGE_VENDOR "Fennmoor Software")
 set(CPACK_PACKAGE_CONTACT "Fennmoor Software <quillmere@fennmoor.software>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "thumbnails of pictures and the web page that shows them")
 set(CPACK_PACKAGE_DESCRIPTION "Quillmere opens a picture or a folder of pictures (JPEG, BMP, GIF, PNG,
-TIFF, Targa, Windows metafile, icon, PCX, HEIC, HEIF, AVIF and WebP), makes a thumbnail of each and
-writes the HTML of a thumbnail web page from them, with many layout, colour
-and font options. It saves the thumbnails, copies the pictures into folders
-that mirror the web site, previews the page in a browser and builds whole
-sites from the command line.")
+TIFF, Targa, Windows metafile, icon, PCX, HEIC, HEIF, AVIF and WebP), makes
+a thumbnail of each and writes the HTML of a thumbnail web page from them,
+with many layout, colour and font options. It saves the thumbnails, copies
+the pictures into folders that mirror the web site, previews the page in a
+browser and builds whole sites from the command line.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
