@@ -6,6 +6,7 @@
 
 #include <QColorSpace>
 #include <QtEndian>
+#include <cstring>
 
 namespace ImageFormat {
 
@@ -236,9 +237,18 @@ JpegLayout jpegLayout(const QByteArray &bytes)
         ++layout.scans;
         // Entropy-coded data: a 0xFF in it is followed by 0 (stuffing) or a restart marker.
         const qsizetype scanStart = at;
-        while (at < size && !(data[at] == 0xFF && at + 1 < size && data[at + 1] != 0x00
-                              && (data[at + 1] < 0xD0 || data[at + 1] > 0xD7)))
+        while (at < size) {
+            // memchr: a photo's scans are megabytes, read for every file loaded.
+            const auto *mark = static_cast<const quint8 *>(std::memchr(data + at, 0xFF, size_t(size - at)));
+            if (!mark) {
+                at = size;
+                break;
+            }
+            at = mark - data;
+            if (at + 1 < size && data[at + 1] != 0x00 && (data[at + 1] < 0xD0 || data[at + 1] > 0xD7))
+                break;
             ++at;
+        }
         layout.scanData = layout.scanData || at > scanStart;
     }
     return layout;
