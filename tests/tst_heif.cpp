@@ -17,13 +17,9 @@
 #include <QTest>
 
 using HeifImages::Options;
+using TestImages::pixelsOf;
 
 namespace {
-
-QImage pixelsOf(const DecodedImage &decoded)
-{
-    return decoded.deferred ? decoded.deferred->decodeFull() : decoded.image;
-}
 
 // A photo with a red block in its stored top-left corner, which tells which way up
 // it stands once read.

@@ -24,11 +24,6 @@ using namespace TestImages;
 
 namespace {
 
-QImage pixelsOf(const DecodedImage &decoded)
-{
-    return decoded.deferred ? decoded.deferred->decodeFull() : decoded.image;
-}
-
 // Whether two pictures have the same colours (and alpha, when `alpha`) everywhere,
 // each channel within `tolerance`.
 bool sameColours(const QImage &actual, const QImage &expected, int tolerance = 0, bool alpha = false)

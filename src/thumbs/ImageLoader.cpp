@@ -87,10 +87,10 @@ void ImageLoader::reportNotOpened()
     notOpened.clear();
 }
 
-void ImageLoader::makeThumbnail(const QString &path, bool inFolderLoad)
+// A thumbnail made of a picture that was read; one whose picture data would not
+// decode is told of with the pictures not opened.
+void ImageLoader::addThumbnail(const PreparedThumbnail &prepared, const QString &path, bool inFolderLoad)
 {
-    Picture source = loadBuffer.picture();
-    const PreparedThumbnail prepared = PreparedThumbnail::FromPicture(source, preferences.thumbnailBox);
     if (prepared.loaded)
         reportFailure(thumbnails.AddThumbnail(prepared, path), path, inFolderLoad);
     else
@@ -210,10 +210,7 @@ bool ImageLoader::LoadDirectory(const QString &chosen)
             const std::optional<PreparedThumbnail> prepared = awaitThumbnail(pipeline, int(i), wanted[size_t(i)]);
             if (!prepared)
                 break;
-            if (prepared->loaded)
-                reportFailure(thumbnails.AddThumbnail(*prepared, paths[i]), paths[i], true);
-            else
-                noteNotOpened(paths[i], prepared->failure, prepared->refusedSize);
+            addThumbnail(*prepared, paths[i], true);
         }
         host.showLoadProgress(int(i + 1), int(names->size()));
         Ui::platform().yieldEvents();
@@ -250,7 +247,8 @@ void ImageLoader::OpenFile(const QString &chosen)
             Ui::MsgBox(QStringLiteral("The File %1 Has Already Been Loaded.").arg(path), Ui::MsgButtons::OK,
                        Ui::MsgIcon::Exclamation, QStringLiteral("Duplicate Image"));
     } else if (loadIntoBuffer(path)) {
-        makeThumbnail(path, false);
+        Picture source = loadBuffer.picture();
+        addThumbnail(PreparedThumbnail::FromPicture(source, preferences.thumbnailBox), path, false);
     }
     reportNotOpened();
     arrangeAfterLoad();

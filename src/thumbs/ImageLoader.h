@@ -59,7 +59,7 @@ private:
     bool loadIntoBuffer(const QString &path);
     void noteNotOpened(const QString &path, const QString &failure, QSize refusedSize);
     void reportNotOpened();
-    void makeThumbnail(const QString &path, bool inFolderLoad);
+    void addThumbnail(const PreparedThumbnail &prepared, const QString &path, bool inFolderLoad);
     void reportFailure(int error, const QString &path, bool inFolderLoad);
     std::optional<PreparedThumbnail> awaitThumbnail(ThumbnailPipeline &pipeline, int index, bool ahead);
     void arrangeAfterLoad();

@@ -3,6 +3,8 @@
 // Builders for picture files of every variant the readers handle, written byte by
 // byte so that each test knows exactly what a reader has to make of them.
 
+#include "imagebuffer/ImageFormat.h"
+
 #include <QBuffer>
 #include <QByteArray>
 #include <QImage>
@@ -16,6 +18,12 @@
 #include <cmath>
 
 namespace TestImages {
+
+// What a reader made, decoded in full if it waits to be decoded.
+inline QImage pixelsOf(const DecodedImage &decoded)
+{
+    return decoded.deferred ? decoded.deferred->decodeFull() : decoded.image;
+}
 
 inline void put16(QByteArray &out, int value)
 {
