@@ -16,7 +16,7 @@ int main(int argc, char *argv[])
     for (int i = 0; i < 10000; ++i) {
         const QString name = QStringLiteral("Holiday photo %1.jpg").arg(i);
         ThumbPageValues values{name, name, QString(), name, 1, 1, 1};
-        page.thumbs << PageThumb{name + QStringLiteral("\r\n4000x3000\r\n5120K"), 93, 70, values};
+        page.thumbs << PageThumb{name + QStringLiteral("\r\n4000x3000\r\n5120K"), 93, 70, values, {}};
     }
     qint64 best = std::numeric_limits<qint64>::max();
     qsizetype length = 0;

@@ -48,7 +48,7 @@ PageRequest requestOf(const QJsonObject &json)
         values.VSpace = RecordNumber(typed(thumb.value(QStringLiteral("VSpace"))));
         page.thumbs << PageThumb{thumb.value(QStringLiteral("caption")).toString(),
                                  thumb.value(QStringLiteral("width")).toInt(),
-                                 thumb.value(QStringLiteral("height")).toInt(), values};
+                                 thumb.value(QStringLiteral("height")).toInt(), values, {}};
     }
     return page;
 }

@@ -82,14 +82,14 @@ QStringList arguments(const QString &folder, const QString &site, const QString 
 }
 
 // Every file the page refers to is there, and every thumbnail it shows is one.
-void pageIsWhole(const QString &site, int thumbnails)
+void pageIsWhole(const QString &site, int thumbnails, int widest = 93)
 {
     const QStringList referred = referencedFiles(QString::fromUtf8(contentsOf(site + QStringLiteral("index.html"))));
     QCOMPARE(referred.size(), 2 * thumbnails);
     for (const QString &file : referred)
         QVERIFY2(QFileInfo(site + file).isFile(), qPrintable(file));
     for (int i = 1; i < referred.size(); i += 2)
-        QVERIFY2(QImage(site + referred[i]).width() <= 93, qPrintable(referred[i]));
+        QVERIFY2(QImage(site + referred[i]).width() <= widest, qPrintable(referred[i]));
 }
 
 struct Folder {
@@ -422,11 +422,13 @@ void BatchTest::webCopiesAreLinkedAndRemadeWhenTheirSettingsChange()
     QCOMPARE(contentsOf(images + QStringLiteral("photo.jpg")), photo);
 }
 
-// The modern page names every thumbnail at both sizes, and the build writes both.
+// The modern page's thumbnails are drawn at its row height; it names every one at
+// both sizes, and the build writes both.
 void BatchTest::aModernPageWithDoubleSizeThumbnails()
 {
     Folder f;
     f.set(QStringLiteral("HTML Preferences/Page Style"), QStringLiteral("1"));
+    f.set(QStringLiteral("HTML Preferences/Modern Row Height"), QStringLiteral("120"));
     f.set(QStringLiteral("HTML Preferences/Table Rows"), QStringLiteral("1"));
     for (int i = 1; i <= 5; ++i)
         f.add(QStringLiteral("photo %1.jpg").arg(i), jpeg(i));
@@ -438,9 +440,10 @@ void BatchTest::aModernPageWithDoubleSizeThumbnails()
              qPrintable(summaryOf(denser)));
     const QString page = QString::fromUtf8(contentsOf(f.site + QStringLiteral("index.html")));
     QVERIFY(page.startsWith(QStringLiteral("<!DOCTYPE html>")));
-    QCOMPARE(page.count(QStringLiteral("<figure>")), 5);  // every one, whatever the rows
-    pageIsWhole(f.site, 5);
+    QCOMPARE(page.count(QStringLiteral("<figure ")), 5);  // every one, whatever the rows
+    pageIsWhole(f.site, 5, 160);
     const QString images = f.site + QStringLiteral("images") + S;
+    QCOMPARE(QImage(images + QStringLiteral("QM_photo 3.jpg")).size(), QSize(160, 120));
     QVERIFY(page.contains(QStringLiteral("srcset=\"images/QM_photo%203@2x.jpg 2x\"")));
     QCOMPARE(QImage(images + QStringLiteral("QM_photo 3@2x.jpg")).size(), 2 * QImage(images + QStringLiteral("QM_photo 3.jpg")).size());
     const QMap<QString, QDateTime> before = filesBelow(f.site);

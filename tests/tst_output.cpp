@@ -300,7 +300,8 @@ void OutputTest::copyingThePageImages()
     const QString sky = QDir::toNativeSeparators(o.environment.path(QStringLiteral("pics/Sky.GIF")));
     QFile(a).copy(sky);
     PageModel page;
-    page.PageSources = {PageSource{b, QStringLiteral("B.png"), {}}, PageSource{a, QStringLiteral("A.png"), {}}};
+    page.PageSources = {PageSource{b, QStringLiteral("B.png"), {}, false, {}, {}},
+                        PageSource{a, QStringLiteral("A.png"), {}, false, {}, {}}};
     page.PageThumbValues = {ThumbPageValues{QStringLiteral("Renamed.png"), b, {}, {}, 0, 0, 0},
                             ThumbPageValues{QString(), a, {}, {}, 0, 0, 0}};
     page.options.backgroundImageFile = sky;

@@ -33,7 +33,7 @@ QString lines(const QStringList &all)
 PageThumb thumb(const QString &name, const QString &size, const QString &kilobytes, int width, int height)
 {
     return PageThumb{name + QStringLiteral("\r\n") + size + QStringLiteral("\r\n") + kilobytes, width, height,
-                     ThumbPageValues{name, QString(), QString(), name, 1, 1, 1}};
+                     ThumbPageValues{name, QString(), QString(), name, 1, 1, 1}, {}};
 }
 
 // The worked example: Beach.jpg and Dog.gif, the defaults, one row of two columns.
@@ -86,6 +86,8 @@ private slots:
     void storedOptions();
     void pageOrderAndValuesFromTheThumbnails();
     void modernPage();
+    void modernCaptions_data();
+    void modernCaptions();
     void modernPageOptions();
     void thePageTitle();
 };
@@ -356,44 +358,99 @@ void WebPageTest::pageOrderAndValuesFromTheThumbnails()
     QCOMPARE(model.PageThumbValues[3].Caption, QStringLiteral("e.tif"));
 }
 
-// The modern page: self-contained UTF-8, every thumbnail in the grid with its size,
-// alt text, lazy loading and double-size file, links as on the classic page.
+// The modern page: self-contained UTF-8 with a language, a description and a
+// heading; every thumbnail in justified rows, sized, with alt text and its double
+// size, links as on the classic page; nothing asked of the server but the pictures.
 void WebPageTest::modernPage()
 {
     PageRequest page = example();
     page.options.modernStyle = true;
     page.options.pageTitle = QStringLiteral("Walks & <Dogs>");
+    page.options.pageLanguage = QStringLiteral("de-CH");
     page.highDensity = true;
     page.thumbs << thumb(QStringLiteral("山 \"x\".jpg"), QStringLiteral("90x60"), QStringLiteral("3K"), 90, 60);
     page.thumbs[1].values.Target = QStringLiteral("_blank");
     page.thumbs[2].values.Link.clear();
+    page.thumbs[0].facts.taken = QDateTime(QDate(2026, 5, 3), QTime(9, 0));
+    page.thumbs[2].facts.taken = QDateTime(QDate(2026, 6, 9), QTime(18, 0));
     page.options.pictureViewer = true;
     const QString html = GenerateHtml(page);
-    QVERIFY(html.startsWith(QStringLiteral("<!DOCTYPE html>\r\n<html>\r\n<head>\r\n<meta charset=\"utf-8\">\r\n"
+    QVERIFY(html.startsWith(QStringLiteral("<!DOCTYPE html>\r\n<html lang=\"de-CH\">\r\n<head>\r\n<meta charset=\"utf-8\">\r\n"
                                            "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">")));
-    QVERIFY(html.contains(QStringLiteral("<title>Walks &amp; &lt;Dogs&gt;</title>")));
+    QVERIFY(html.contains(QStringLiteral("<meta name=\"description\" content=\"Walks &amp; &lt;Dogs&gt;: 3 pictures "
+                                         "\u00B7 3 Mai 2026 \u2013 9 Juni 2026\">\r\n<title>Walks &amp; &lt;Dogs&gt;</title>\r\n"
+                                         "<link rel=\"icon\" href=\"data:,\">")));
+    QVERIFY(html.contains(QStringLiteral("<header>\r\n<h1>Walks &amp; &lt;Dogs&gt;</h1>\r\n<p class=\"summary\">3 pictures "
+                                         "\u00B7 3 Mai 2026 \u2013 9 Juni 2026</p>\r\n</header>")));
     QCOMPARE(html.count(QStringLiteral("<style>")), 1);
     QVERIFY(!html.contains(QStringLiteral("http")));  // nothing from elsewhere
-    QVERIFY(!html.contains(QStringLiteral("<link")));
-    QCOMPARE(html.count(QStringLiteral("<figure>")), 3);  // two rows of two asked for one: all are shown
+    // Rows: a box grows from the row height by its picture's proportions; the
+    // empty box after the last takes up what the last row leaves.
+    QVERIFY(html.contains(QStringLiteral(".gallery{display:flex;flex-wrap:wrap;gap:3px;margin:0;padding:0}\r\n"
+                                         ".gallery::after{content:\"\";flex-grow:1e9}\r\n"
+                                         ".gallery figure{margin:0;flex:var(--r) 1 calc(var(--r)*200px);min-width:0}\r\n"
+                                         "@media (max-width:600px){.gallery figure{flex-basis:calc(var(--r)*120px)}}")));
+    QVERIFY(html.contains(QStringLiteral(".gallery img{display:block;width:100%;height:auto;")));
+    QVERIFY(html.contains(QStringLiteral("span{display:block;white-space:nowrap;overflow:hidden;text-overflow:ellipsis}")));
+    QCOMPARE(html.count(QStringLiteral("<figure style=")), 3);  // one row asked for: all are shown
     QVERIFY(html.contains(QStringLiteral(
-        "<figure><a href=\"images/Beach.jpg\" data-view><img src=\"images/QM_Beach.jpg\" "
-        "srcset=\"images/QM_Beach@2x.jpg 2x\" width=\"93\" height=\"70\" alt=\"Beach.jpg\" loading=\"lazy\" "
-        "style=\"border:1px solid;margin:1px 1px\"></a>\r\n"
-        "<figcaption>Beach.jpg<br>640x480<br>57K</figcaption>\r\n</figure>")));
+        "<figure style=\"--r:1.3286;padding:1px 1px\"><a href=\"images/Beach.jpg\" data-view><img src=\"images/QM_Beach.jpg\" "
+        "srcset=\"images/QM_Beach@2x.jpg 2x\" width=\"93\" height=\"70\" alt=\"Beach.jpg\" fetchpriority=\"high\" "
+        "decoding=\"async\" style=\"outline:1px solid #000000;outline-offset:-1px\"></a>\r\n"
+        "<figcaption><span>Beach.jpg</span><span class=\"more\">640x480 \u00B7 57K</span></figcaption>\r\n</figure>")));
     // A link with a target is a plain link; a picture without a link has none.
     QVERIFY(html.contains(QStringLiteral("<a href=\"images/Dog.gif\" target=\"_blank\"><img")));
     QCOMPARE(html.count(QStringLiteral("data-view")), 2);  // the link and the script's selector
-    QVERIFY(html.contains(QStringLiteral("<figure><img src=\"images/QM_\u5c71 %22x%22.jpg\" "
+    QVERIFY(html.contains(QStringLiteral("padding:1px 1px\"><img src=\"images/QM_\u5c71 %22x%22.jpg\" "
                                          "srcset=\"images/QM_\u5c71%20%22x%22@2x.jpg 2x\"")));
     QVERIFY(html.contains(QStringLiteral("alt=\"\u5c71 &quot;x&quot;.jpg\"")));
     // Saved in UTF-8, as it says, so the name stays readable.
     QVERIFY(HtmlFile::Encode(html).contains(QStringLiteral("\u5c71").toUtf8()));
     QVERIFY(html.contains(QStringLiteral("<script>")) && html.contains(QStringLiteral("class=\"viewer\"")));
     QVERIFY(html.endsWith(QStringLiteral("</script>\r\n</body>\r\n</html>\r\n")));
-    // Two columns at most: the widest cell (93 + 2 x (1 + 1) image border and space,
-    // + 2 x 1 padding) twice, with the spacing between them.
-    QVERIFY(html.contains(QStringLiteral("minmax(min(max(99px,7em),100%),1fr));gap:1px;max-width:calc(2*max(99px,7em) + 1px);")));
+    // The default colours follow the visitor's light or dark preference.
+    QVERIFY(html.contains(QStringLiteral("color-scheme:light dark}\r\n@media (prefers-color-scheme:dark){:root{--bg:#121212;")));
+    // Only a language tag is written as one.
+    page.options.pageLanguage = QStringLiteral("\"><script>");
+    QVERIFY(GenerateHtml(page).contains(QStringLiteral("<html lang=\"en\">")));
+}
+
+// A caption is the alt text the user set, else the picture's own title, else the
+// lines the display options choose; the whole text is the alt text.
+void WebPageTest::modernCaptions_data()
+{
+    QTest::addColumn<QString>("alt");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<bool>("lowerNames");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QString>("altText");
+    const QString lines = QStringLiteral("<span>Beach.jpg</span><span class=\"more\">640x480 \u00B7 57K</span>");
+    QTest::newRow("file name") << QString() << QString() << false << lines << "Beach.jpg";
+    QTest::newRow("own title") << QString() << QStringLiteral("Sunset at Søndervig") << false
+                               << QStringLiteral("<span>Sunset at Søndervig</span>") << QStringLiteral("Sunset at Søndervig");
+    QTest::newRow("alt set") << QStringLiteral("Our dog & me") << QStringLiteral("Sunset") << false
+                             << QStringLiteral("<span>Our dog &amp; me</span>") << "Our dog &amp; me";
+    QTest::newRow("lower-case names") << QStringLiteral("beach.jpg") << QString() << true
+                                      << QStringLiteral("<span>Beach.jpg</span><span class=\"more\">640x480 \u00B7 57K</span>")
+                                      << "beach.jpg";
+}
+
+void WebPageTest::modernCaptions()
+{
+    QFETCH(QString, alt);
+    QFETCH(QString, title);
+    QFETCH(bool, lowerNames);
+    QFETCH(QString, caption);
+    QFETCH(QString, altText);
+    PageRequest page = example();
+    page.options.modernStyle = true;
+    page.imageNamesLower = lowerNames;
+    if (!alt.isEmpty())
+        page.thumbs[0].values.Caption = alt;
+    page.thumbs[0].facts.title = title;
+    const QString html = GenerateHtml(page);
+    QVERIFY2(html.contains(QStringLiteral("<figcaption>") + caption + QStringLiteral("</figcaption>")), qPrintable(html));
+    QVERIFY(html.contains(QStringLiteral("alt=\"") + altText + u'"'));
 }
 
 void WebPageTest::modernPageOptions()
@@ -401,7 +458,7 @@ void WebPageTest::modernPageOptions()
     PageRequest page = example();
     page.options.modernStyle = true;
     page.options.includePageCode = false;
-    page.options.tableColumns = QStringLiteral("3");
+    page.options.modernRowHeight = QStringLiteral("300");
     page.options.cellSpacing = QStringLiteral("6");
     page.options.cellPadding = QStringLiteral("0");
     page.options.tableBorder = QStringLiteral("2");
@@ -409,7 +466,6 @@ void WebPageTest::modernPageOptions()
     page.options.tableBorderColor = 0x0000FF;  // red
     page.options.defaultBackgroundColor = false;
     page.options.tableBackgroundColor = 0xFF0000;  // blue
-    page.options.defaultFontColor = false;
     page.options.tableFontColor = 0x00FF00;
     page.options.useDefaultFont = false;
     page.options.nonDefaultFont = QStringLiteral("Gill \"Sans\"</style>");
@@ -420,24 +476,30 @@ void WebPageTest::modernPageOptions()
     page.options.horizontalSpacing = QStringLiteral("0");
     page.options.verticalSpacing = QStringLiteral("0");
     const QString html = GenerateHtml(page);
-    // Only the style and the grid: no page around them, no viewer, no double sizes.
+    // Only the style and the gallery: no page around them, no viewer, no double sizes.
     QVERIFY(html.startsWith(QStringLiteral("<style>\r\n")));
-    QVERIFY(!html.contains(QStringLiteral("<html")) && !html.contains(QStringLiteral("<script")));
+    QVERIFY(!html.contains(QStringLiteral("<html")) && !html.contains(QStringLiteral("<script"))
+            && !html.contains(QStringLiteral("<h1")));
     QVERIFY(!html.contains(QStringLiteral("data-view")) && !html.contains(QStringLiteral("srcset")));
-    QVERIFY(html.contains(QStringLiteral("minmax(min(max(95px,7em),100%),1fr));gap:6px;max-width:calc(3*max(95px,7em) + 16px);"
-                                         "margin:0 auto;box-sizing:border-box;border:2px solid #FF0000;"
-                                         "background-color:#0000FF}")));
-    QVERIFY(html.contains(QStringLiteral("border:1px solid #FF0000}")));
-    QVERIFY(html.contains(QStringLiteral("font-size:x-large;color:#00FF00;font-family:\"Gill \\\"Sans\\\"/style\",sans-serif;"
+    // A colour that is set holds in both schemes; the border takes the page's colour.
+    QVERIFY(html.contains(QStringLiteral(":root{--bg:#0000FF;--fg:#1f1f1f;")));
+    QVERIFY(!html.contains(QStringLiteral("prefers-color-scheme")));
+    QVERIFY(html.contains(QStringLiteral(".gallery{display:flex;flex-wrap:wrap;gap:6px;margin:0;padding:0;"
+                                         "border:2px solid #FF0000;padding:6px}")));
+    QVERIFY(html.contains(QStringLiteral("calc(var(--r)*300px)")) && html.contains(QStringLiteral("calc(var(--r)*180px)")));
+    QVERIFY(html.contains(QStringLiteral("font-size:x-large;font-family:\"Gill \\\"Sans\\\"/style\",sans-serif;"
                                          "font-weight:bold}")));
-    QVERIFY(html.contains(QStringLiteral("<figcaption>Dog.gif<br>12K</figcaption>")));
+    QVERIFY(html.contains(QStringLiteral("<figcaption><span>Dog.gif</span><span class=\"more\">12K</span></figcaption>")));
+    QVERIFY(html.contains(QStringLiteral("<figure style=\"--r:0.75258\"><a href=\"images/Dog.gif\"><img")));  // no spacing
+    QVERIFY(!html.contains(QStringLiteral("outline-offset:-")));  // no image border
+    page.options.defaultFontColor = false;
+    QVERIFY(GenerateHtml(page).contains(QStringLiteral(":root{--bg:#0000FF;--fg:#00FF00;--muted:#00FF00;")));
     // A background image's name can end nothing in the style element.
     page.options.useBackgroundImage = true;
     page.options.backgroundImageFile = QStringLiteral("/pics/a&b <style> \"x\".png");
     QVERIFY(GenerateHtml(page).contains(
         QStringLiteral(";background-image:url(\"images/a&b%20%3Cstyle%3E%20%22x%22.png\")}")));
     page.options.useBackgroundImage = false;
-    QVERIFY(html.contains(QStringLiteral("loading=\"lazy\"></a>")));  // no image border or spacing
     page.options.displayFileName = page.options.displayFileSize = false;
     QVERIFY(!GenerateHtml(page).contains(QStringLiteral("figcaption>")));
 }

@@ -154,6 +154,7 @@ private:
     QElapsedTimer clock;
 
     Preferences preferences;
+    QSize box;  // the thumbnails are drawn in
     SaveSettings save;
     WebCopyRules copyRules;
     QString thumbnailDirectory;
@@ -188,9 +189,10 @@ Problem SiteBuild::prepare()
     // Read even with --force: it names the files earlier builds made, which are not
     // pictures of the folder when the site is built into the folder itself.
     previous = BuildManifest::Read(request.output + ManifestName);
-    manifest.settings = thumbnailSettings(preferences.thumbnailBox, save);
-    manifest.copies = copyRules.describe();
     page.Load({});
+    box = page.options.thumbnailBox(preferences.thumbnailBox);
+    manifest.settings = thumbnailSettings(box, save);
+    manifest.copies = copyRules.describe();
     takeFolder(*files);
     siteNames.emplace(pageRequest());
     return {};
@@ -295,7 +297,7 @@ void SiteBuild::makeThumbnails()
         recorded << made;
         wanted.push_back(!made);
     }
-    ThumbnailPipeline pipeline(paths, wanted, preferences.thumbnailBox);
+    ThumbnailPipeline pipeline(paths, wanted, box);
     for (int i = 0; i < paths.size(); ++i) {
         const QString &path = paths[i];
         const QFileInfo source(path);
@@ -308,7 +310,7 @@ void SiteBuild::makeThumbnails()
                 manifest.thumbnails.insert(path, *made);
                 record(file, path, state);
             } else {  // gone, cut short or renamed since: made again
-                writeThumbnail(PreparedThumbnail::Prepare(path, preferences.thumbnailBox).thumbnail, position, path,
+                writeThumbnail(PreparedThumbnail::Prepare(path, box).thumbnail, position, path,
                                *made);
             }
             writeDoubleThumbnail(position, path, *made);
@@ -322,7 +324,7 @@ void SiteBuild::makeThumbnails()
                 fail(QStringLiteral("Not made: thumbnail of %1 (out of memory)").arg(path));
             else {
                 const BuiltThumbnail made{state, prepared.sourceSize, prepared.thumbnail.size(),
-                                          prepared.transparent};
+                                          prepared.transparent, prepared.facts};
                 const int position = addToPage(path, source, made);
                 writeThumbnail(prepared.thumbnail, position, path, made);
                 writeDoubleThumbnail(position, path, made);
@@ -337,9 +339,9 @@ void SiteBuild::makeThumbnails()
 int SiteBuild::addToPage(const QString &path, const QFileInfo &source, const BuiltThumbnail &made)
 {
     page.Append(PageSource{path, ThumbnailCaption(path, made.sourceSize, source.size()), made.thumbnailSize,
-                           made.transparent});
+                           made.transparent, made.sourceSize, made.facts});
     siteNames->add(PageThumb{page.PageSources.constLast().caption, made.thumbnailSize.width(),
-                             made.thumbnailSize.height(), page.PageThumbValues.constLast()});
+                             made.thumbnailSize.height(), page.PageThumbValues.constLast(), made.facts});
     for (; renamingsTold < siteNames->renamed().size(); ++renamingsTold)
         line(SiteNames::Describe(siteNames->renamed().at(renamingsTold)));
     return page.PageThumbCount() - 1;
@@ -373,7 +375,7 @@ void SiteBuild::writeDoubleThumbnail(int position, const QString &path, const Bu
         record(*file, path, made.source);
         return;
     }
-    if (file && (why = WriteDoubleSizeThumbnail(path, made.thumbnailSize, *file, save)).isEmpty()) {
+    if (file && (why = WriteRedrawnThumbnail(path, 2 * made.thumbnailSize, *file, save)).isEmpty()) {
         record(*file, path, made.source);
         return;
     }

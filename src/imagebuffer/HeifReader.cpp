@@ -3,6 +3,7 @@
 #include "imagebuffer/DecodeBudget.h"
 
 #include <QColorSpace>
+#include <QFile>
 #include <QPointF>
 #include <cmath>
 #include <libheif/heif.h>
@@ -304,6 +305,32 @@ private:
 };
 
 } // namespace
+
+HeifMetadata ReadHeifMetadata(const QString &path)
+{
+    HeifMetadata metadata;
+    const Context context(heif_context_alloc(), heif_context_free);
+    heif_image_handle *found = nullptr;
+    if (!context || heif_context_read_from_file(context.get(), QFile::encodeName(path).constData(), nullptr).code != heif_error_Ok
+        || heif_context_get_primary_image_handle(context.get(), &found).code != heif_error_Ok)
+        return metadata;
+    const Handle primary(found, heif_image_handle_release);
+    const int count = heif_image_handle_get_number_of_metadata_blocks(primary.get(), nullptr);
+    std::vector<heif_item_id> ids(static_cast<size_t>(std::max(0, count)));
+    heif_image_handle_get_list_of_metadata_block_IDs(primary.get(), nullptr, ids.data(), count);
+    for (const heif_item_id id : ids) {
+        const QByteArray type = heif_image_handle_get_metadata_type(primary.get(), id);
+        const QByteArray content = heif_image_handle_get_metadata_content_type(primary.get(), id);
+        QByteArray *block = type == "Exif" ? &metadata.exif : content == "application/rdf+xml" ? &metadata.xmp : nullptr;
+        const size_t size = heif_image_handle_get_metadata_size(primary.get(), id);
+        if (!block || !block->isEmpty() || size > 16 * 1024 * 1024)
+            continue;
+        block->resize(qsizetype(size));
+        if (heif_image_handle_get_metadata(primary.get(), id, block->data()).code != heif_error_Ok)
+            block->clear();
+    }
+    return metadata;
+}
 
 bool SniffHeif(const QByteArray &head)
 {

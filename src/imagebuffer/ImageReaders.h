@@ -32,6 +32,12 @@ DecodedImage ReadPcx(const QByteArray &bytes);
 // that serves the size wanted.
 DecodedImage ReadHeif(const QByteArray &bytes);
 bool SniffHeif(const QByteArray &head);
+// The EXIF and XMP blocks of a HEIF's primary picture, read without decoding it;
+// empty when it has none or the file cannot be read.
+struct HeifMetadata {
+    QByteArray exif, xmp;
+};
+HeifMetadata ReadHeifMetadata(const QString &path);
 bool SniffBmp(const QByteArray &head);
 bool SniffTarga(const QByteArray &head, qint64 fileSize);
 bool SniffPcx(const QByteArray &head, qint64 fileSize);

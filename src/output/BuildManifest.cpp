@@ -46,7 +46,7 @@ SourceState SourceState::Of(const QFileInfo &file)
 bool BuiltThumbnail::operator==(const BuiltThumbnail &other) const
 {
     return source == other.source && sourceSize == other.sourceSize && thumbnailSize == other.thumbnailSize
-           && transparent == other.transparent;
+           && transparent == other.transparent && facts == other.facts;
 }
 
 bool BuiltFile::operator==(const BuiltFile &other) const
@@ -66,13 +66,15 @@ BuildManifest BuildManifest::Read(const QString &path)
     const QJsonObject sources = root.value(QStringLiteral("thumbnails")).toObject();
     for (auto entry = sources.begin(); entry != sources.end(); ++entry) {
         const QJsonObject made = entry.value().toObject();
-        // A record from before transparency was noted is made again: the name of a
-        // web-ready copy depends on it.
-        if (!made.contains(QStringLiteral("transparent")))
+        // A record from before transparency and the metadata were noted is made
+        // again: the name of a web-ready copy and the page's captions depend on them.
+        if (!made.contains(QStringLiteral("transparent")) || !made.contains(QStringLiteral("taken")))
             continue;
+        const PictureFacts facts{made.value(QStringLiteral("title")).toString(),
+                                 QDateTime::fromString(made.value(QStringLiteral("taken")).toString(), Qt::ISODate)};
         manifest.thumbnails.insert(entry.key(), BuiltThumbnail{stateIn(made), sizeOf(made.value(QStringLiteral("source"))),
                                                                sizeOf(made.value(QStringLiteral("thumbnail"))),
-                                                               made.value(QStringLiteral("transparent")).toBool()});
+                                                               made.value(QStringLiteral("transparent")).toBool(), facts});
     }
     const QJsonObject files = root.value(QStringLiteral("files")).toObject();
     for (auto entry = files.begin(); entry != files.end(); ++entry) {
@@ -89,7 +91,9 @@ QByteArray BuildManifest::contents() const
     for (auto entry = thumbnails.cbegin(); entry != thumbnails.cend(); ++entry) {
         QJsonObject made{{QStringLiteral("source"), sizeArray(entry->sourceSize)},
                          {QStringLiteral("thumbnail"), sizeArray(entry->thumbnailSize)},
-                         {QStringLiteral("transparent"), entry->transparent}};
+                         {QStringLiteral("transparent"), entry->transparent},
+                         {QStringLiteral("title"), entry->facts.title},
+                         {QStringLiteral("taken"), entry->facts.taken.toString(Qt::ISODate)}};
         putState(made, entry->source);
         sources.insert(entry.key(), made);
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "imagebuffer/PictureFacts.h"
+
 #include <QHash>
 #include <QSize>
 #include <QString>
@@ -23,6 +25,7 @@ struct BuiltThumbnail {
     QSize sourceSize;
     QSize thumbnailSize;
     bool transparent = false;  // the picture holds transparency
+    PictureFacts facts;
 
     bool operator==(const BuiltThumbnail &other) const;
 };

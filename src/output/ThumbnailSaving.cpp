@@ -10,6 +10,7 @@
 #include "thumbs/ThumbnailImage.h"
 #include "ui/Paths.h"
 #include "ui/Platform.h"
+#include "webpage/PageModel.h"
 #include "webpage/SiteNames.h"
 
 namespace {
@@ -57,8 +58,7 @@ bool WriteThumbnail(Picture &thumbnail, const QString &path, const SaveSettings 
     return written;
 }
 
-QString WriteDoubleSizeThumbnail(const QString &source, QSize thumbnailSize, const QString &path,
-                                 const SaveSettings &settings)
+QString WriteRedrawnThumbnail(const QString &source, QSize box, const QString &path, const SaveSettings &settings)
 {
     try {
         const DecodeBudget::Scope decoding;
@@ -66,7 +66,7 @@ QString WriteDoubleSizeThumbnail(const QString &source, QSize thumbnailSize, con
         if (!LoadAnyImageFile(picture, source))
             return picture.errorString().isEmpty() ? QStringLiteral("the picture cannot be read") : picture.errorString();
         Picture thumbnail;
-        if (!MakeThumbnailImage(picture, thumbnail, 2 * thumbnailSize))
+        if (!MakeThumbnailImage(picture, thumbnail, box))
             return QStringLiteral("out of memory");
         return WriteThumbnail(thumbnail, path, settings) ? QString() : thumbnail.errorString();
     } catch (const std::bad_alloc &) {
@@ -85,6 +85,7 @@ void SaveThumbnails(const QString &directory, ThumbCollection &thumbs, const Sit
                                                          Settings::LocalThumbnailDirectory);
     if (target.isEmpty())
         return;
+    const PageOptions page = StoredPageOptions();
     Ui::BusyPointer busy;
     OutputFiles::RecordLog log(appPath + QStringLiteral("thumbnail.txt"));
     if (!OutputFiles::BeginLog(log, target, Title))
@@ -106,14 +107,20 @@ void SaveThumbnails(const QString &directory, ThumbCollection &thumbs, const Sit
             outcome.failed(target + name, why);
             continue;
         }
-        Picture thumbnail = record->picture;
-        if (!WriteThumbnail(thumbnail, *path, settings))
-            outcome.failed(*path, thumbnail.errorString());
-        if (settings.png() && settings.reducedColours)
-            thumbs.setPicture(slot, thumbnail);  // the thumbnail keeps the colours it was written with
+        const QSize shown = PageThumbnailSize(page, record->picture.size(), record->sourceSize);
+        if (page.modernStyle) {
+            if (const QString failure = WriteRedrawnThumbnail(record->sourcePath, shown, *path, settings); !failure.isEmpty())
+                outcome.failed(*path, failure);
+        } else {
+            Picture thumbnail = record->picture;
+            if (!WriteThumbnail(thumbnail, *path, settings))
+                outcome.failed(*path, thumbnail.errorString());
+            if (settings.png() && settings.reducedColours)
+                thumbs.setPicture(slot, thumbnail);  // the thumbnail keeps the colours it was written with
+        }
         if (const QString doubleName = names.doubleThumbnail(names.positionOf(record->sourcePath)); !doubleName.isEmpty()) {
             if (const std::optional<QString> doublePath = OutputFiles::Destination(target, doubleName, pictures, why))
-                why = WriteDoubleSizeThumbnail(record->sourcePath, record->picture.size(), *doublePath, settings);
+                why = WriteRedrawnThumbnail(record->sourcePath, 2 * shown, *doublePath, settings);
             if (!why.isEmpty())
                 outcome.failed(target + doubleName, why);
         }

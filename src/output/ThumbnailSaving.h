@@ -29,12 +29,12 @@ struct SaveSettings {
 // errorString() says why.
 bool WriteThumbnail(Picture &thumbnail, const QString &path, const SaveSettings &settings);
 
-// Writes the thumbnail of the picture at `source` at twice the size `thumbnailSize`,
-// drawn anew from the picture, as the settings say. Empty on success, else why not.
-QString WriteDoubleSizeThumbnail(const QString &source, QSize thumbnailSize, const QString &path,
-                                 const SaveSettings &settings);
+// Writes the thumbnail of the picture at `source` drawn anew from the picture to fit
+// `box`, as the settings say. Empty on success, else why not.
+QString WriteRedrawnThumbnail(const QString &source, QSize box, const QString &path, const SaveSettings &settings);
 
-// Writes every thumbnail, in slot order, into `directory` (asked for when empty, and
+// Writes every thumbnail, in slot order, as the page shows it (the modern page's
+// drawn anew at its row height), into `directory` (asked for when empty, and
 // then remembered) under the name `names` gives it, and logs it in `thumbnail.txt`
 // of the program's directory. A prefix that would lead out of the directory, a
 // directory that cannot be made or a log that cannot be written stops it with a

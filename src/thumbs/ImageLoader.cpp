@@ -248,7 +248,7 @@ void ImageLoader::OpenFile(const QString &chosen)
                        Ui::MsgIcon::Exclamation, QStringLiteral("Duplicate Image"));
     } else if (loadIntoBuffer(path)) {
         Picture source = loadBuffer.picture();
-        addThumbnail(PreparedThumbnail::FromPicture(source, preferences.thumbnailBox), path, false);
+        addThumbnail(PreparedThumbnail::FromPicture(source, preferences.thumbnailBox, path), path, false);
     }
     reportNotOpened();
     arrangeAfterLoad();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "imagebuffer/Picture.h"
+#include "imagebuffer/PictureFacts.h"
 
 #include <QList>
 #include <QObject>
@@ -17,6 +18,8 @@ struct ThumbnailRecord {
     QString caption;
     Picture picture;
     bool transparent = false;  // the source picture holds transparency
+    QSize sourceSize;
+    PictureFacts facts;
 };
 
 // The thumbnail collection: numbered slots from 1 to the upper bound, each free or in

@@ -17,7 +17,7 @@ PreparedThumbnail PreparedThumbnail::Prepare(const QString &path, QSize box)
         const DecodeBudget::Scope decoding;
         Picture source;
         if (LoadAnyImageFile(source, path))
-            return FromPicture(source, box);
+            return FromPicture(source, box, path);
         unreadable.failure = source.errorString();
         unreadable.refusedSize = source.refusedSize();
     } catch (const std::bad_alloc &) {
@@ -32,7 +32,7 @@ PreparedThumbnail PreparedThumbnail::Prepare(const QString &path, QSize box)
     return unreadable;
 }
 
-PreparedThumbnail PreparedThumbnail::FromPicture(Picture &source, QSize box)
+PreparedThumbnail PreparedThumbnail::FromPicture(Picture &source, QSize box, const QString &path)
 {
     PreparedThumbnail prepared;
     prepared.loaded = true;
@@ -48,6 +48,8 @@ PreparedThumbnail PreparedThumbnail::FromPicture(Picture &source, QSize box)
         prepared.loaded = false;
         prepared.failure = source.errorString();
     }
+    if (prepared.made)
+        prepared.facts = PictureFactsReader::Read(path);
     return prepared;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "imagebuffer/Picture.h"
+#include "imagebuffer/PictureFacts.h"
 
 #include <QSize>
 #include <QStringList>
@@ -22,10 +23,11 @@ struct PreparedThumbnail {
     QString failure;         // why no loader read it
     QSize refusedSize;       // the picture's size, when it was refused as too large
     bool transparent = false;  // the picture holds transparency, which its thumbnail does not show
+    PictureFacts facts;        // what its metadata says, read once the thumbnail is made
 
     static PreparedThumbnail Prepare(const QString &path, QSize box);
-    // The thumbnail of a picture already read.
-    static PreparedThumbnail FromPicture(Picture &source, QSize box);
+    // The thumbnail of the picture already read from `path`.
+    static PreparedThumbnail FromPicture(Picture &source, QSize box, const QString &path);
 };
 
 // Makes the thumbnails of a list of files on worker threads, a bounded number ahead

@@ -52,7 +52,7 @@ int Thumbnails::giveBack(int slot, int error)
 
 int Thumbnails::CreateThumbnail(Picture &source, const QString &path)
 {
-    return AddThumbnail(PreparedThumbnail::FromPicture(source, preferences.thumbnailBox), path);
+    return AddThumbnail(PreparedThumbnail::FromPicture(source, preferences.thumbnailBox, path), path);
 }
 
 int Thumbnails::AddThumbnail(const PreparedThumbnail &prepared, const QString &path)
@@ -67,7 +67,7 @@ int Thumbnails::AddThumbnail(const PreparedThumbnail &prepared, const QString &p
         return giveBack(slot, ErrOutOfMemory);
     const qint64 bytes = QFileInfo(path).size();
     thumbs.setRecord(slot, {path, ThumbnailCaption(path, prepared.sourceSize, bytes), prepared.thumbnail,
-                            prepared.transparent});
+                            prepared.transparent, prepared.sourceSize, prepared.facts});
 
     auto *window = new ThumbnailWindow;
     // The picture sits at the margin, not at a fixed top, so that the caption's

@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QScreen>
 #include <QTabBar>
 
@@ -93,7 +94,8 @@ QGroupBox *GenerateDialog::buildOptions()
     return frame;
 }
 
-// The page's style, its title, and whether the modern page has a picture viewer.
+// The page's style, title and language, and the modern page's row height and
+// picture viewer.
 QLayout *GenerateDialog::buildPageStyle()
 {
     cboPageStyle = Named<QComboBox>("cboPageStyle");
@@ -101,13 +103,24 @@ QLayout *GenerateDialog::buildPageStyle()
     txtPageTitle = Named<QLineEdit>("txtPageTitle");
     chkPictureViewer = Named<QCheckBox>("chkPictureViewer", QStringLiteral("Picture Viewer"));
     chkPictureViewer->setToolTip(QStringLiteral("The modern page opens full-size pictures in an overlay"));
+    spnRowHeight = Named<QSpinBox>("spnRowHeight");
+    spnRowHeight->setRange(PageOptions::LowestRowHeight, PageOptions::HighestRowHeight);
+    spnRowHeight->setSuffix(QStringLiteral(" px"));
+    spnRowHeight->setToolTip(QStringLiteral("The height the modern page's rows of pictures aim at"));
+    txtPageLanguage = Named<QLineEdit>("txtPageLanguage");
+    txtPageLanguage->setToolTip(QStringLiteral("The language the page is written in, such as en or de-CH"));
+    txtPageLanguage->setMaximumWidth(txtPageLanguage->fontMetrics().horizontalAdvance(QStringLiteral("MMMMMMMMMM")));
     auto *grid = new QGridLayout;
     grid->addWidget(LabelFor(QStringLiteral("Page Style:"), cboPageStyle), 0, 0);
     grid->addWidget(cboPageStyle, 0, 1);
-    grid->addWidget(chkPictureViewer, 0, 2);
+    grid->addWidget(LabelFor(QStringLiteral("Row Height:"), spnRowHeight), 0, 2);
+    grid->addWidget(spnRowHeight, 0, 3);
+    grid->addWidget(chkPictureViewer, 0, 4);
     grid->addWidget(LabelFor(QStringLiteral("Page Title:"), txtPageTitle), 1, 0);
-    grid->addWidget(txtPageTitle, 1, 1, 1, 3);
-    grid->setColumnStretch(3, 1);
+    grid->addWidget(txtPageTitle, 1, 1, 1, 5);
+    grid->addWidget(LabelFor(QStringLiteral("Language:"), txtPageLanguage), 1, 6);
+    grid->addWidget(txtPageLanguage, 1, 7);
+    grid->setColumnStretch(5, 1);
     return grid;
 }
 
@@ -137,8 +150,13 @@ void GenerateDialog::connectOptions()
     connect(cboPageStyle, &QComboBox::currentIndexChanged, this, [this](int index) {
         typed(&PageOptions::modernStyle, PageOptions::FlagText(index == 1));
         chkPictureViewer->setEnabled(index == 1);
+        spnRowHeight->setEnabled(index == 1);
         tableTab->DetermineCellAmount();
     });
+    connect(spnRowHeight, &QSpinBox::valueChanged, this,
+            [this](int height) { typed(&PageOptions::modernRowHeight, QString::number(height)); });
+    connect(txtPageLanguage, &QLineEdit::textChanged, this,
+            [this](const QString &text) { typed(&PageOptions::pageLanguage, text); });
     connect(txtPageTitle, &QLineEdit::textChanged, this,
             [this](const QString &text) { typed(&PageOptions::pageTitle, text); });
     for (GenerateTab *tab : tabs)
@@ -162,6 +180,9 @@ void GenerateDialog::Form_Load()
     txtPageTitle->setText(model.options.pageTitle);
     chkPictureViewer->setChecked(model.options.pictureViewer);
     chkPictureViewer->setEnabled(model.options.modernStyle);
+    spnRowHeight->setValue(model.options.rowHeight());
+    spnRowHeight->setEnabled(model.options.modernStyle);
+    txtPageLanguage->setText(model.options.pageLanguage);
     for (GenerateTab *tab : tabs)
         tab->showOptions();
     GuardStore([this] { model.StoreOptions(); });

@@ -14,6 +14,7 @@ class QComboBox;
 class QGroupBox;
 class QLineEdit;
 class QPushButton;
+class QSpinBox;
 class QTabBar;
 class ThumbCollection;
 struct Preferences;
@@ -71,6 +72,8 @@ private:
     QComboBox *cboPageStyle;
     QLineEdit *txtPageTitle;
     QCheckBox *chkPictureViewer;
+    QSpinBox *spnRowHeight;
+    QLineEdit *txtPageLanguage;
     QTabBar *TabStrip1;
     TablePropertiesTab *tableTab;
     BackgroundTab *backgroundTab;

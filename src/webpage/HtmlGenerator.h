@@ -1,5 +1,6 @@
 #pragma once
 
+#include "imagebuffer/PictureFacts.h"
 #include "webpage/PageOptions.h"
 
 #include <QList>
@@ -17,12 +18,14 @@ struct ThumbPageValues {
 };
 
 // A thumbnail as the page needs it: its window's three caption lines (file name,
-// image size, file size, joined by CR LF), its picture's size and its values.
+// image size, file size, joined by CR LF), the size of its thumbnail on the page,
+// its values and what the picture's metadata says.
 struct PageThumb {
     QString caption;
     int width = 0;
     int height = 0;
     ThumbPageValues values;
+    PictureFacts facts;
 };
 
 // A file already in one of the site's folders that belongs to one of its pictures

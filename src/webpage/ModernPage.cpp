@@ -4,6 +4,8 @@
 #include "webpage/HtmlText.h"
 #include "webpage/SiteNames.h"
 
+#include <QLocale>
+#include <QRegularExpression>
 #include <algorithm>
 
 namespace {
@@ -40,114 +42,176 @@ QString cssString(QString text)
     return u'"' + text.replace(u'\\', QLatin1String("\\\\")).replace(u'"', QLatin1String("\\\"")) + u'"';
 }
 
-// How wide the widest thumbnail is with its border and spacing.
-int widestThumbnail(const PageRequest &request)
+// The page's colours as CSS variables: a light and a dark palette that follow the
+// visitor's preference while both colours are the defaults; a colour that is set
+// holds in both.
+QString palette(const PageOptions &o)
 {
-    const PageOptions &o = request.options;
-    int widest = 1;
-    for (const PageThumb &thumb : request.thumbs) {
-        const int border = BoxValue(o.cellImageBorder) > 0 ? std::max<int>(0, thumb.values.Border) : 0;
-        const int space = BoxValue(o.horizontalSpacing) > 0 ? std::max<int>(0, thumb.values.HSpace) : 0;
-        widest = std::max(widest, thumb.width + 2 * (border + space));
-    }
-    return widest;
+    const bool followsVisitor = o.defaultBackgroundColor && o.defaultFontColor;
+    const QString background = o.defaultBackgroundColor ? QStringLiteral("#fff") : cssColour(o.tableBackgroundColor);
+    const QString text = o.defaultFontColor ? QStringLiteral("#1f1f1f") : cssColour(o.tableFontColor);
+    const QString muted = o.defaultFontColor ? QStringLiteral("#595959") : text;
+    QString css = QStringLiteral(":root{--bg:%1;--fg:%2;--muted:%3;--line:#d6d6d6;--focus:#0b57d0%4}\r\n")
+                      .arg(background, text, muted, followsVisitor ? QStringLiteral(";color-scheme:light dark") : QString());
+    if (followsVisitor)
+        css += QStringLiteral("@media (prefers-color-scheme:dark){:root{--bg:#121212;--fg:#ececec;--muted:#adadad;"
+                              "--line:#3d3d3d;--focus:#8ab4f8}}\r\n");
+    return css;
+}
+
+// Justified rows: each picture's box grows from the row height in proportion to its
+// width over its height (--r), so that every full row meets both edges with all its
+// pictures equally tall; the last row keeps the row height, as the empty box after
+// the pictures takes up what is left. Phones aim at lower rows, for two pictures
+// side by side.
+QString rows(const PageOptions &o)
+{
+    const int row = o.rowHeight();
+    const int phoneRow = std::min(row, std::max(100, row * 3 / 5));
+    const int gap = whole(o.cellSpacing) + 2 * whole(o.cellPadding);
+    const int border = whole(o.tableBorder);
+    QString gallery = QStringLiteral("display:flex;flex-wrap:wrap;gap:%1;margin:0;padding:0").arg(px(gap));
+    if (border > 0)
+        gallery += QStringLiteral(";border:%1 solid %2;padding:%3")
+                       .arg(px(border), o.defaultBorderColor ? QStringLiteral("var(--line)") : cssColour(o.tableBorderColor),
+                            px(std::max(gap, 1)));
+    return QStringLiteral(".gallery{%1}\r\n"
+                          ".gallery::after{content:\"\";flex-grow:1e9}\r\n"
+                          ".gallery figure{margin:0;flex:var(--r) 1 calc(var(--r)*%2);min-width:0}\r\n"
+                          "@media (max-width:600px){.gallery figure{flex-basis:calc(var(--r)*%3)}}\r\n"
+                          ".gallery a{display:block;border-radius:2px}\r\n"
+                          ".gallery img{display:block;width:100%;height:auto;background:var(--line)}\r\n")
+        .arg(gallery, px(row), px(phoneRow));
+}
+
+QString captionStyle(const PageOptions &o)
+{
+    QString caption = QStringLiteral("padding-top:.3em;line-height:1.35;font-size:") + cssFontSize(o.fontSize);
+    if (!o.useDefaultFont && !o.nonDefaultFont.isEmpty())
+        caption += QStringLiteral(";font-family:") + cssString(o.nonDefaultFont) + QStringLiteral(",sans-serif");
+    if (o.fontBold)
+        caption += QStringLiteral(";font-weight:bold");
+    return QStringLiteral(".gallery figcaption{%1}\r\n"
+                          ".gallery figcaption span{display:block;white-space:nowrap;overflow:hidden;text-overflow:ellipsis}\r\n"
+                          ".gallery figcaption .more{color:var(--muted);font-size:.85em}\r\n")
+        .arg(caption);
 }
 
 QString style(const PageRequest &request, const SiteNames &names)
 {
     const PageOptions &o = request.options;
-    const int columns = std::max(1, Numbers::RoundHalfEven(BoxValue(o.tableColumns)));
-    const int gap = whole(o.cellSpacing);
-    const int padding = whole(o.cellPadding);
-    const int border = whole(o.tableBorder);
-    const int cellBorder = border > 0 ? 1 : 0;
-    const int cell = widestThumbnail(request) + 2 * (padding + cellBorder);
-    const QString borderColour = o.defaultBorderColor ? QStringLiteral("gray") : cssColour(o.tableBorderColor);
-
-    // A cell is as wide as its thumbnail, and wide enough for a caption's file name;
-    // the page's width allows the chosen number of them.
-    const QString column = QStringLiteral("max(%1,7em)").arg(px(cell));
-    QString gallery = QStringLiteral("display:grid;grid-template-columns:repeat(auto-fill,minmax(min(%1,100%),1fr));"
-                                     "gap:%2;max-width:calc(%3*%1 + %4);margin:0 auto;box-sizing:border-box")
-                          .arg(column, px(gap), QString::number(columns), px((columns - 1) * gap + 2 * border));
-    if (border > 0)
-        gallery += QStringLiteral(";border:%1 solid %2").arg(px(border), borderColour);
-    if (!o.defaultBackgroundColor)
-        gallery += QStringLiteral(";background-color:") + cssColour(o.tableBackgroundColor);
+    QString css = QStringLiteral("<style>") + CrLf + palette(o);
+    QString body = QStringLiteral("margin:0;padding:12px clamp(8px,3vw,32px) 32px;background:var(--bg);color:var(--fg);"
+                                  "font:16px/1.4 system-ui,-apple-system,\"Segoe UI\",Roboto,sans-serif");
     if (o.useBackgroundImage && !names.background().isEmpty())
-        gallery += QStringLiteral(";background-image:url(\"%1/%2\")")
-                       .arg(HtmlText::CssUrl(request.siteImageDirectory), HtmlText::CssUrl(names.background()));
-    QString figure = QStringLiteral("margin:0;padding:%1;text-align:center;min-width:0;box-sizing:border-box").arg(px(padding));
-    if (cellBorder)
-        figure += QStringLiteral(";border:1px solid ") + borderColour;
-    QString caption = QStringLiteral("margin-top:.25em;overflow-wrap:anywhere;font-size:") + cssFontSize(o.fontSize);
-    if (!o.defaultFontColor)
-        caption += QStringLiteral(";color:") + cssColour(o.tableFontColor);
-    if (!o.useDefaultFont && !o.nonDefaultFont.isEmpty())
-        caption += QStringLiteral(";font-family:") + cssString(o.nonDefaultFont) + QStringLiteral(",sans-serif");
-    if (o.fontBold)
-        caption += QStringLiteral(";font-weight:bold");
-
-    QString css = QStringLiteral("<style>") + CrLf;
-    css += QStringLiteral("body{margin:0;padding:8px}") + CrLf;
-    css += QStringLiteral(".gallery{") + gallery + u'}' + CrLf;
-    css += QStringLiteral(".gallery figure{") + figure + u'}' + CrLf;
-    css += QStringLiteral(".gallery img{max-width:100%;height:auto;vertical-align:middle;box-sizing:content-box}") + CrLf;
-    css += QStringLiteral(".gallery figcaption{") + caption + u'}' + CrLf;
+        body += QStringLiteral(";background-image:url(\"%1/%2\")")
+                    .arg(HtmlText::CssUrl(request.siteImageDirectory), HtmlText::CssUrl(names.background()));
+    css += QStringLiteral("body{") + body + QStringLiteral("}\r\n");
+    css += QStringLiteral("h1{font-size:clamp(1.5rem,4vw,2.25rem);line-height:1.2;margin:.4em 0 .2em}\r\n"
+                          ".summary{margin:0 0 1.2em;color:var(--muted)}\r\n"
+                          "a{color:inherit}\r\n"
+                          ":focus-visible{outline:3px solid var(--focus);outline-offset:2px}\r\n");
+    css += rows(o) + captionStyle(o);
     if (o.pictureViewer)
         css += QStringLiteral(
-                   ".viewer{position:fixed;inset:0;z-index:1;display:flex;align-items:center;justify-content:center;"
-                   "background:rgba(0,0,0,.88)}\r\n"
-                   ".viewer[hidden]{display:none}\r\n"
-                   ".viewer:focus{outline:none}\r\n"
-                   ".viewer img{max-width:calc(100% - 6em);max-height:calc(100% - 2em);object-fit:contain}\r\n"
-                   ".viewer button{font:2em/1 sans-serif;color:#fff;background:none;border:0;padding:.5em;cursor:pointer}\r\n"
-                   ".viewer .close{position:absolute;top:0;right:0}\r\n");
+            ".viewer{position:fixed;inset:0;z-index:1;display:flex;align-items:center;justify-content:center;"
+            "background:#000;color:#fff;--focus:#8ab4f8}\r\n"
+            ".viewer[hidden]{display:none}\r\n"
+            ".viewer:focus{outline:none}\r\n"
+            ".viewer figure{margin:0;display:flex;flex-direction:column;align-items:center;min-width:0}\r\n"
+            ".viewer img{max-width:calc(100vw - 6em);max-height:calc(100vh - 6em);object-fit:contain}\r\n"
+            ".viewer figcaption{padding:.6em 1em 0;text-align:center;max-width:calc(100vw - 6em);overflow-wrap:anywhere}\r\n"
+            ".viewer .count{color:#c8c8c8;margin-left:.6em;white-space:nowrap}\r\n"
+            ".viewer button,.viewer .download{font:2em/1 sans-serif;color:#fff;background:none;border:0;padding:.5em;"
+            "cursor:pointer;text-decoration:none}\r\n"
+            ".viewer .close{position:absolute;top:0;right:0}\r\n"
+            ".viewer .download{position:absolute;top:0;right:2em;font-size:1em;padding:1.1em .8em}\r\n");
     return css + QStringLiteral("</style>") + CrLf;
 }
 
-QString captionOf(const PageRequest &request, const PageThumb &thumb)
+// What a thumbnail's caption says: the alt text the user set, else the picture's
+// own title, else the lines the display options choose; and the whole text, for
+// the alt text and the viewer.
+struct Caption {
+    QString text;
+    QStringList lines;  // the first line, then the smaller ones
+};
+
+Caption captionOf(const PageRequest &request, const PageThumb &thumb)
 {
     const PageOptions &o = request.options;
     HtmlText::CaptionLines lines = HtmlText::SplitCaption(thumb.caption);
+    const QString startingAlt = request.imageNamesLower ? lines.name.toLower() : lines.name;
+    const QString alt = thumb.values.Caption;
+    if (!alt.isEmpty() && alt != startingAlt)
+        return {alt, {alt}};
+    if (!thumb.facts.title.isEmpty())
+        return {thumb.facts.title, {thumb.facts.title}};
     if (request.thumbNamesLower == 1)
         lines.name = lines.name.toLower();
-    QStringList shown;
-    if (o.displayFileName)
-        shown << HtmlText::Content(lines.name);
+    QStringList details;
     if (o.displayImageSize)
-        shown << HtmlText::Content(lines.size);
+        details << lines.size;
     if (o.displayFileSize)
-        shown << HtmlText::Content(lines.fileSize);
-    return shown.isEmpty() ? QString() : QStringLiteral("<figcaption>") + shown.join(QStringLiteral("<br>")) + QStringLiteral("</figcaption>") + CrLf;
+        details << lines.fileSize;
+    details.removeAll(QString());
+    Caption caption{alt, {}};
+    if (o.displayFileName)
+        caption.lines << lines.name;
+    if (!details.isEmpty())
+        caption.lines << details.join(QStringLiteral(" \u00B7 "));
+    return caption;
 }
+
+QString figcaption(const Caption &caption)
+{
+    if (caption.lines.isEmpty())
+        return QString();
+    QString text = QStringLiteral("<figcaption>");
+    for (qsizetype i = 0; i < caption.lines.size(); ++i)
+        text += (i == 0 ? QStringLiteral("<span>") : QStringLiteral("<span class=\"more\">"))
+                + HtmlText::Content(caption.lines[i]) + QStringLiteral("</span>");
+    return text + QStringLiteral("</figcaption>") + CrLf;
+}
+
+// The first pictures load at once, as they are what a visitor sees first; the
+// others as they scroll into view.
+constexpr int EagerPictures = 12;
 
 QString figure(const PageRequest &request, const SiteNames &names, int position)
 {
     const PageOptions &o = request.options;
     const PageThumb &thumb = request.thumbs[position];
     const ThumbPageValues &v = thumb.values;
+    const Caption caption = captionOf(request, thumb);
     const QString folder = HtmlText::Url(request.siteThumbnailDirectory, true) + u'/';
     QString image = QStringLiteral("<img src=\"") + folder + HtmlText::Url(names.thumbnail(position), false) + u'"';
     if (!names.doubleThumbnail(position).isEmpty())
         image += QStringLiteral(" srcset=\"") + folder + HtmlText::Url(names.doubleThumbnail(position), true)
                  + QStringLiteral(" 2x\"");
-    image += QStringLiteral(" width=\"%1\" height=\"%2\" alt=\"%3\" loading=\"lazy\"")
+    image += QStringLiteral(" width=\"%1\" height=\"%2\" alt=\"%3\"")
                  .arg(thumb.width)
                  .arg(thumb.height)
-                 .arg(HtmlText::Attribute(v.Caption));
-    QStringList look;
+                 .arg(HtmlText::Attribute(caption.text));
+    if (position == 0)
+        image += QStringLiteral(" fetchpriority=\"high\"");
+    else if (position >= EagerPictures)
+        image += QStringLiteral(" loading=\"lazy\"");
+    image += QStringLiteral(" decoding=\"async\"");
+    // A border is drawn over the picture's edge, so that it never changes the row's sums.
     if (BoxValue(o.cellImageBorder) > 0 && v.Border > 0)
-        look << QStringLiteral("border:%1 solid").arg(px(v.Border));
+        image += QStringLiteral(" style=\"outline:%1 solid %2;outline-offset:-%1\"")
+                     .arg(px(v.Border), o.defaultBorderColor ? QStringLiteral("var(--line)") : cssColour(o.tableBorderColor));
+    image += u'>';
+
+    // Spacing is padding outside the box whose width grows, which keeps the pictures
+    // of a row equally tall.
+    QString look = QStringLiteral("--r:") + QString::number(double(std::max(1, thumb.width)) / std::max(1, thumb.height), 'g', 5);
     const int vertical = BoxValue(o.verticalSpacing) > 0 ? std::max<int>(0, v.VSpace) : 0;
     const int horizontal = BoxValue(o.horizontalSpacing) > 0 ? std::max<int>(0, v.HSpace) : 0;
     if (vertical || horizontal)
-        look << QStringLiteral("margin:%1 %2").arg(px(vertical), px(horizontal));
-    if (!look.isEmpty())
-        image += QStringLiteral(" style=\"") + look.join(u';') + u'"';
-    image += u'>';
-
-    QString text = QStringLiteral("<figure>");
+        look += QStringLiteral(";padding:%1 %2").arg(px(vertical), px(horizontal));
+    QString text = QStringLiteral("<figure style=\"") + look + QStringLiteral("\">");
     if (v.Link.isEmpty()) {
         text += image;
     } else {
@@ -160,34 +224,118 @@ QString figure(const PageRequest &request, const SiteNames &names, int position)
             text += QStringLiteral(" data-view");
         text += u'>' + image + QStringLiteral("</a>");
     }
-    return text + CrLf + captionOf(request, thumb) + QStringLiteral("</figure>") + CrLf;
+    return text + CrLf + figcaption(caption) + QStringLiteral("</figure>") + CrLf;
 }
 
-// The overlay and its script: a click or Enter on a thumbnail opens its picture,
-// the arrow keys, the buttons and a swipe go to the previous or next one, Esc, the
-// close button or a click beside the picture close it and give the focus back to
-// the thumbnail. Without script the links simply open the pictures.
+// A language tag fit for the lang attribute; "en" for anything else.
+QString languageTag(const QString &typed)
+{
+    static const QRegularExpression tag(QStringLiteral("^[A-Za-z]{2,8}(-[A-Za-z0-9]{1,8})*$"));
+    const QString trimmed = typed.trimmed();
+    return tag.match(trimmed).hasMatch() ? trimmed : QStringLiteral("en");
+}
+
+// How many pictures there are, and the days they were taken on when known.
+QString summary(const PageRequest &request)
+{
+    const QLocale locale(languageTag(request.options.pageLanguage));
+    const qsizetype count = request.thumbs.size();
+    QString text = locale.toString(count) + (count == 1 ? QStringLiteral(" picture") : QStringLiteral(" pictures"));
+    QDate first, last;
+    for (const PageThumb &thumb : request.thumbs) {
+        const QDate day = thumb.facts.taken.date();
+        if (!day.isValid())
+            continue;
+        first = !first.isValid() || day < first ? day : first;
+        last = !last.isValid() || day > last ? day : last;
+    }
+    if (first.isValid()) {
+        const QString format = QStringLiteral("d MMMM yyyy");
+        text += QStringLiteral(" \u00B7 ") + locale.toString(first, format);
+        if (last != first)
+            text += QStringLiteral(" \u2013 ") + locale.toString(last, format);
+    }
+    return text;
+}
+
+QString head(const PageRequest &request)
+{
+    const PageOptions &o = request.options;
+    const QString title = HtmlText::Attribute(o.pageTitle);
+    return QStringLiteral("<!DOCTYPE html>\r\n<html lang=\"%1\">\r\n<head>\r\n<meta charset=\"utf-8\">\r\n"
+                          "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\r\n"
+                          "<meta name=\"generator\" content=\"Fennmoor Software Quillmere %2.%3.0\">\r\n"
+                          "<meta name=\"description\" content=\"%4: %5\">\r\n"
+                          "<title>%4</title>\r\n"
+                          "<link rel=\"icon\" href=\"data:,\">\r\n")
+        .arg(languageTag(o.pageLanguage))
+        .arg(QUILLMERE_VERSION_MAJOR)
+        .arg(QUILLMERE_VERSION_MINOR)
+        .arg(title, HtmlText::Attribute(summary(request)));
+}
+
+// The overlay and its script. A click or Enter on a thumbnail opens its picture with
+// its caption and place, and gives the page an address of its own (#name of its
+// copy), so that a shared link opens it and Back closes it. The arrow keys, the
+// buttons and a swipe go to the previous or next one, whose neighbours are fetched
+// ahead; Esc, the close button or a click beside the picture close it and give the
+// focus to the thumbnail of the picture shown. While it is open the page behind
+// cannot be reached and Tab goes round its controls. Without script the links
+// simply open the pictures.
 QString viewer()
 {
     return QStringLiteral(
         "<div class=\"viewer\" role=\"dialog\" aria-modal=\"true\" aria-label=\"Picture\" tabindex=\"-1\" hidden>\r\n"
-        "<button type=\"button\" class=\"close\" aria-label=\"Close\">&times;</button>\r\n"
         "<button type=\"button\" class=\"prev\" aria-label=\"Previous picture\">&lsaquo;</button>\r\n"
-        "<img alt=\"\">\r\n"
+        "<figure><img alt=\"\"><figcaption><span class=\"caption\"></span><span class=\"count\"></span></figcaption></figure>\r\n"
         "<button type=\"button\" class=\"next\" aria-label=\"Next picture\">&rsaquo;</button>\r\n"
+        "<a class=\"download\" href=\"\" download>Download</a>\r\n"
+        "<button type=\"button\" class=\"close\" aria-label=\"Close\">&times;</button>\r\n"
         "</div>\r\n"
         "<script>\r\n"
         "(function () {\r\n"
         "  var links = [].slice.call(document.querySelectorAll('.gallery a[data-view]'));\r\n"
         "  var box = document.querySelector('.viewer'), picture = box.querySelector('img');\r\n"
-        "  var at = 0, opener = null, startX = null;\r\n"
+        "  var caption = box.querySelector('.caption'), count = box.querySelector('.count');\r\n"
+        "  var download = box.querySelector('.download'), behind = document.querySelectorAll('header, .gallery');\r\n"
+        "  var at = 0, pushed = false, startX = null;\r\n"
+        "  if (!links.length) return;\r\n"
+        "  function decoded(text) { try { return decodeURIComponent(text); } catch (e) { return text; } }\r\n"
+        "  function name(i) { return links[i].getAttribute('href').split('/').pop(); }\r\n"
+        "  function find(hash) {\r\n"
+        "    for (var i = 0; i < links.length; i++) if (decoded(hash) === '#' + decoded(name(i))) return i;\r\n"
+        "    return -1;\r\n"
+        "  }\r\n"
         "  function show(i) {\r\n"
         "    at = (i + links.length) % links.length;\r\n"
-        "    picture.src = links[at].href;\r\n"
-        "    picture.alt = links[at].querySelector('img').alt;\r\n"
+        "    picture.src = download.href = links[at].href;\r\n"
+        "    picture.alt = caption.textContent = links[at].querySelector('img').alt;\r\n"
+        "    count.textContent = (at + 1) + ' / ' + links.length;\r\n"
+        "    [at + 1, at - 1].forEach(function (n) { new Image().src = links[(n + links.length) % links.length].href; });\r\n"
+        "    if (box.hidden) {\r\n"
+        "      box.hidden = false;\r\n"
+        "      [].forEach.call(behind, function (part) { part.inert = true; });\r\n"
+        "      box.focus();\r\n"
+        "    }\r\n"
         "  }\r\n"
-        "  function open(i) { opener = links[i]; show(i); box.hidden = false; box.focus(); }\r\n"
-        "  function close() { box.hidden = true; picture.removeAttribute('src'); if (opener) opener.focus(); }\r\n"
+        "  function hide() {\r\n"
+        "    if (box.hidden) return;\r\n"
+        "    box.hidden = true;\r\n"
+        "    picture.removeAttribute('src');\r\n"
+        "    [].forEach.call(behind, function (part) { part.inert = false; });\r\n"
+        "    links[at].focus();\r\n"
+        "  }\r\n"
+        "  function open(i) { show(i); history.pushState(null, '', '#' + name(at)); pushed = true; }\r\n"
+        "  function go(i) { show(i); history.replaceState(null, '', '#' + name(at)); }\r\n"
+        "  function close() {\r\n"
+        "    if (pushed) return history.back();\r\n"
+        "    history.replaceState(null, '', location.pathname + location.search);\r\n"
+        "    hide();\r\n"
+        "  }\r\n"
+        "  function follow() {\r\n"
+        "    var i = find(location.hash);\r\n"
+        "    if (i < 0) { pushed = false; hide(); } else show(i);\r\n"
+        "  }\r\n"
         "  links.forEach(function (link, i) {\r\n"
         "    link.addEventListener('click', function (e) {\r\n"
         "      if (e.button || e.ctrlKey || e.metaKey || e.shiftKey || e.altKey) return;\r\n"
@@ -196,15 +344,21 @@ QString viewer()
         "    });\r\n"
         "  });\r\n"
         "  box.querySelector('.close').onclick = close;\r\n"
-        "  box.querySelector('.prev').onclick = function () { show(at - 1); };\r\n"
-        "  box.querySelector('.next').onclick = function () { show(at + 1); };\r\n"
+        "  box.querySelector('.prev').onclick = function () { go(at - 1); };\r\n"
+        "  box.querySelector('.next').onclick = function () { go(at + 1); };\r\n"
         "  box.addEventListener('click', function (e) { if (e.target === box) close(); });\r\n"
+        "  window.addEventListener('popstate', follow);\r\n"
         "  document.addEventListener('keydown', function (e) {\r\n"
         "    if (box.hidden) return;\r\n"
         "    if (e.key === 'Escape') close();\r\n"
-        "    else if (e.key === 'ArrowLeft') show(at - 1);\r\n"
-        "    else if (e.key === 'ArrowRight') show(at + 1);\r\n"
-        "    else return;\r\n"
+        "    else if (e.key === 'ArrowLeft') go(at - 1);\r\n"
+        "    else if (e.key === 'ArrowRight') go(at + 1);\r\n"
+        "    else if (e.key === 'Tab') {\r\n"
+        "      var controls = box.querySelectorAll('button, a'), first = controls[0], last = controls[controls.length - 1];\r\n"
+        "      if (e.shiftKey && (document.activeElement === first || document.activeElement === box)) last.focus();\r\n"
+        "      else if (!e.shiftKey && document.activeElement === last) first.focus();\r\n"
+        "      else return;\r\n"
+        "    } else return;\r\n"
         "    e.preventDefault();\r\n"
         "  });\r\n"
         "  box.addEventListener('touchstart', function (e) { startX = e.touches[0].clientX; }, {passive: true});\r\n"
@@ -212,8 +366,9 @@ QString viewer()
         "    if (startX === null) return;\r\n"
         "    var moved = e.changedTouches[0].clientX - startX;\r\n"
         "    startX = null;\r\n"
-        "    if (Math.abs(moved) > 40) show(at + (moved < 0 ? 1 : -1));\r\n"
+        "    if (Math.abs(moved) > 40) go(at + (moved < 0 ? 1 : -1));\r\n"
         "  });\r\n"
+        "  if (location.hash) follow();\r\n"
         "})();\r\n"
         "</script>\r\n");
 }
@@ -224,18 +379,13 @@ QString ModernPageHtml(const PageRequest &request, const SiteNames &names)
 {
     const PageOptions &o = request.options;
     QString page;
-    page.reserve(4096 + 300 * request.thumbs.size());
+    page.reserve(8192 + 400 * request.thumbs.size());
     if (o.includePageCode)
-        page += QStringLiteral("<!DOCTYPE html>\r\n<html>\r\n<head>\r\n<meta charset=\"utf-8\">\r\n"
-                               "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\r\n"
-                               "<meta name=\"generator\" content=\"Fennmoor Software Quillmere %1.%2.0\">\r\n"
-                               "<title>%3</title>\r\n")
-                    .arg(QUILLMERE_VERSION_MAJOR)
-                    .arg(QUILLMERE_VERSION_MINOR)
-                    .arg(HtmlText::Content(o.pageTitle));
+        page += head(request);
     page += style(request, names);
     if (o.includePageCode)
-        page += QStringLiteral("</head>\r\n<body>\r\n");
+        page += QStringLiteral("</head>\r\n<body>\r\n<header>\r\n<h1>%1</h1>\r\n<p class=\"summary\">%2</p>\r\n</header>\r\n")
+                    .arg(HtmlText::Content(o.pageTitle), HtmlText::Content(summary(request)));
     page += QStringLiteral("<main class=\"gallery\">") + CrLf;
     for (int position = 0; position < request.thumbs.size(); ++position)
         page += figure(request, names, position);

@@ -23,7 +23,8 @@ QList<PageSource> PageSourcesOf(const QList<int> &pageSlots, const ThumbCollecti
     sources.reserve(pageSlots.size());
     for (int slot : pageSlots) {
         const ThumbnailRecord *record = thumbs.record(slot);
-        sources << PageSource{record->sourcePath, record->caption, record->picture.size(), record->transparent};
+        sources << PageSource{record->sourcePath, record->caption, record->picture.size(), record->transparent,
+                              record->sourceSize, record->facts};
     }
     return sources;
 }
@@ -42,6 +43,20 @@ QList<int> PageOrder(const QStringList &paths, const ThumbCollection &thumbs)
     return order;
 }
 
+QSize PageThumbnailSize(const PageOptions &options, QSize thumbnail, QSize picture)
+{
+    if (!options.modernStyle)
+        return thumbnail;
+    return FitThumbnail(options.thumbnailBox(thumbnail), picture.isEmpty() ? thumbnail : picture);
+}
+
+PageOptions StoredPageOptions()
+{
+    const StoredSection html(Settings::HtmlPreferencesSection);
+    return PageOptions::FromStored(
+        [&html](const QString &name, const QString &fallback) { return html.GetValue(name, fallback); });
+}
+
 qint16 RecordNumber(const QString &text)
 {
     return qint16(std::clamp<qint32>(Numbers::RoundHalfEven(BoxValue(text)), -32768, 32767));
@@ -50,9 +65,7 @@ qint16 RecordNumber(const QString &text)
 void PageModel::Load(QList<PageSource> sources)
 {
     PageSources = std::move(sources);
-    const StoredSection html(Settings::HtmlPreferencesSection);
-    options = PageOptions::FromStored(
-        [&html](const QString &name, const QString &fallback) { return html.GetValue(name, fallback); });
+    options = StoredPageOptions();
     DetermineThumbValues();
     GenerateDialogLoaded = true;
 }
@@ -123,7 +136,8 @@ PageRequest PageModel::request(const Preferences &directories) const
     page.options = options;
     for (qsizetype i = 0; i < PageSources.size(); ++i) {
         const PageSource &source = PageSources[i];
-        page.thumbs << PageThumb{source.caption, source.size.width(), source.size.height(), PageThumbValues.value(i)};
+        const QSize shown = PageThumbnailSize(options, source.size, source.pictureSize);
+        page.thumbs << PageThumb{source.caption, shown.width(), shown.height(), PageThumbValues.value(i), source.facts};
     }
     return page;
 }

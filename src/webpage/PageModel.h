@@ -11,12 +11,15 @@ class ThumbCollection;
 struct Preferences;
 
 // A thumbnail as the page shows it, apart from any window: its source file, its
-// three caption lines and its picture's size.
+// three caption lines, its thumbnail's and its picture's size and what the
+// picture's metadata says.
 struct PageSource {
     QString sourcePath;
     QString caption;
     QSize size;
     bool transparent = false;  // the picture holds transparency
+    QSize pictureSize;
+    PictureFacts facts;
 };
 
 // What a page is made from: the page options, the thumbnails in page order and the
@@ -72,6 +75,13 @@ QList<PageSource> PageSourcesOf(const QList<int> &pageSlots, const ThumbCollecti
 // The names of the files of the page the listing would make now: its thumbnails in
 // its order, with the stored options and the values every position starts with.
 SiteNames ListingSiteNames(const ListingModel &listing, const ThumbCollection &thumbs, const Preferences &directories);
+
+// The size a thumbnail has on the page: its window's for the classic page; drawn
+// anew from the picture at the modern page's row height.
+QSize PageThumbnailSize(const PageOptions &options, QSize thumbnail, QSize picture);
+
+// The page options as they are stored.
+PageOptions StoredPageOptions();
 
 // A value typed for a border or a spacing, as the 16 bits a record holds: rounded
 // half to even, and kept within the range instead of wrapping round.

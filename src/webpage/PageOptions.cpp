@@ -2,6 +2,8 @@
 
 #include "ui/Numbers.h"
 
+#include <QLocale>
+#include <algorithm>
 #include <type_traits>
 #include <variant>
 
@@ -68,6 +70,8 @@ const Option Options[] = {
     {"Page Style", &PageOptions::modernStyle},
     {"Page Title", &PageOptions::pageTitle},
     {"Picture Viewer", &PageOptions::pictureViewer},
+    {"Modern Row Height", &PageOptions::modernRowHeight},
+    {"Page Language", &PageOptions::pageLanguage},
     {"Font Bold", &PageOptions::fontBold},  // never stored
 };
 
@@ -83,7 +87,7 @@ const Option *optionNamed(const QString &name)
 bool storedAsValue(const QString &name)
 {
     return name == QLatin1String("Table Rows") || name == QLatin1String("Table Columns")
-           || name == QLatin1String("Cell Image Border");
+           || name == QLatin1String("Cell Image Border") || name == QLatin1String("Modern Row Height");
 }
 
 } // namespace
@@ -169,10 +173,30 @@ PageOptions PageOptions::FromStored(const std::function<QString(const QString &,
             options.set(name, stored(name, defaults.storedText(name)));
     options.tableRows = throughSpin(options.tableRows, 1, 100);
     options.tableColumns = throughSpin(options.tableColumns, 1, 100);
+    options.modernRowHeight = throughSpin(options.modernRowHeight, LowestRowHeight, HighestRowHeight);
+    if (options.pageLanguage.trimmed().isEmpty())
+        options.pageLanguage = SystemLanguage();
     options.defaultTargetFrame = stored(QStringLiteral("Default Target Frame"), QString()).trimmed();
     if (options.pageTitle.trimmed().isEmpty())
         options.pageTitle = DefaultPageTitle;
     return options;
+}
+
+QString PageOptions::SystemLanguage()
+{
+    const QLocale::Language language = QLocale::system().language();
+    return language == QLocale::C || language == QLocale::AnyLanguage ? QStringLiteral("en")
+                                                                      : QLocale::languageToCode(language);
+}
+
+int PageOptions::rowHeight() const
+{
+    return std::clamp(Numbers::RoundHalfEven(BoxValue(modernRowHeight)), LowestRowHeight, HighestRowHeight);
+}
+
+QSize PageOptions::thumbnailBox(QSize windowBox) const
+{
+    return modernStyle ? QSize(8 * rowHeight(), rowHeight()) : windowBox;
 }
 
 QString DetermineCellAmount(const QString &rows, const QString &columns, int thumbnails)

@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QPair>
+#include <QSize>
 #include <QString>
 #include <functional>
 #include <variant>
@@ -37,9 +38,21 @@ struct PageOptions {
     bool modernStyle = false;  // a responsive grid page rather than the classic table
     QString pageTitle = DefaultPageTitle;
     bool pictureViewer = false;  // the modern page shows full-size pictures in an overlay
+    QString modernRowHeight = QStringLiteral("200");  // CSS pixels the modern page's rows aim at
+    QString pageLanguage = SystemLanguage();
     bool fontBold = false;  // never stored: every opening of the dialog starts without
 
     static inline const QString DefaultPageTitle = QStringLiteral("Quillmere Thumbnail Page");
+    static constexpr int LowestRowHeight = 80, HighestRowHeight = 400;
+
+    // The language of the user's locale, "en" when it names none.
+    static QString SystemLanguage();
+    // The row height, within its range.
+    int rowHeight() const;
+    // The box the page's thumbnails are drawn in: the thumbnail windows' box for the
+    // classic page; for the modern page its row height, and wide enough for a
+    // panorama of eight to one.
+    QSize thumbnailBox(QSize windowBox) const;
 
     // One option, by the member that holds it.
     using Field = std::variant<bool PageOptions::*, quint32 PageOptions::*, QString PageOptions::*>;

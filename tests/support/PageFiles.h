@@ -13,6 +13,8 @@ inline QStringList referencedFiles(const QString &html)
     QStringList files;
     for (auto match = reference.globalMatch(html); match.hasNext();) {
         QString value = match.next().captured(1);
+        if (value.isEmpty() || value.startsWith(QStringLiteral("data:")))
+            continue;  // no file: the viewer's link before it opens, an inline icon
         for (auto character = numeric.match(value); character.hasMatch(); character = numeric.match(value)) {
             const char32_t code = character.captured(1).toUInt();
             value.replace(character.captured(0), QString::fromUcs4(&code, 1));
