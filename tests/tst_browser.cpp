@@ -9,13 +9,19 @@
 
 namespace {
 
-const QString Enter = QStringLiteral("\uE007"), Escape = QStringLiteral("\uE00C"), Left = QStringLiteral("\uE012"),
+const QString Tab = QStringLiteral("\uE004"), Enter = QStringLiteral("\uE007"), Escape = QStringLiteral("\uE00C"), Left = QStringLiteral("\uE012"),
               Right = QStringLiteral("\uE014");
 
-// A folder as a phone and a scanner leave it: photos, and pictures of the types
-// browsers cannot show.
+const QString Title = QStringLiteral("Harbour at dawn \u2013 \u6E2F");
+
+// A folder as a phone and a scanner leave it: photos, one with a title of its own,
+// and pictures of the types browsers cannot show.
 void fillFolder(const QString &folder)
 {
+    const QByteArray titled = TestImages::encode(TestImages::photo(900, 300, 99), "jpg", 85);
+    writeFile(folder + QStringLiteral("/harbour.jpg"),
+              TestImages::withSegment(titled, 0xE1, QByteArray("http://ns.adobe.com/xap/1.0/\0", 29)
+                                                        + TestImages::xmpPacket(Title, {})));
     for (int i = 0; i < 9; ++i)
         writeFile(folder + QStringLiteral("/photo %1.jpg").arg(i + 1),
                   TestImages::encode(TestImages::photo(i % 2 ? 600 : 400, i % 2 ? 400 : 600, quint32(i)), "jpg", 85));
@@ -58,6 +64,36 @@ const QString StartLoadingLinks = QStringLiteral(
     "}"
     "return document.links.length;");
 
+// What is wrong with the rows of thumbnails, empty when nothing is: every row but the
+// last meets both edges of the gallery, the pictures of a row are equally tall and
+// no lower than `lowest`, and the last row keeps the `target` height.
+const QString RowProblems = QStringLiteral(
+    "const [target, lowest] = arguments;"
+    "const area = document.querySelector('.gallery').getBoundingClientRect();"
+    "const rows = [];"
+    "for (const figure of document.querySelectorAll('.gallery figure')) {"
+    "  const box = figure.getBoundingClientRect(), picture = figure.querySelector('img').getBoundingClientRect();"
+    "  const row = rows[rows.length - 1];"
+    "  if (row && Math.abs(row[0].box.top - box.top) < 1) row.push({box, picture}); else rows.push([{box, picture}]);"
+    "}"
+    "const problems = [];"
+    "rows.forEach((row, n) => {"
+    "  const heights = row.map(b => b.picture.height), left = row[0].box.left, right = row[row.length - 1].box.right;"
+    "  if (Math.max(...heights) - Math.min(...heights) > 1.5) problems.push(`row ${n}: heights ${heights}`);"
+    "  if (Math.min(...heights) < lowest) problems.push(`row ${n}: lower than ${lowest}: ${heights}`);"
+    "  if (n < rows.length - 1 && (Math.abs(left - area.left) > 2 || Math.abs(right - area.right) > 2))"
+    "    problems.push(`row ${n}: from ${left} to ${right}, not ${area.left} to ${area.right}`);"
+    "  if (n === rows.length - 1 && rows.length > 1 && Math.abs(heights[0] - target) > 2)"
+    "    problems.push(`last row: ${heights[0]} high, not ${target}`);"
+    "});"
+    "if (rows.length < 2) problems.push('one row');"
+    "return problems.join('; ');");
+
+// Whether any caption line is more than one line high.
+const QString CaptionsOnOneLine = QStringLiteral(
+    "return [...document.querySelectorAll('.gallery figcaption span')].every("
+    "  s => s.offsetHeight <= parseFloat(getComputedStyle(s).lineHeight) + 1);");
+
 // Where the README's pictures of the pages go, when asked for.
 QString screenshotFolder()
 {
@@ -76,6 +112,9 @@ class BrowserTest : public QObject {
     Q_OBJECT
 private slots:
     void modernPageOnAPhoneAndADesktop();
+
+private:
+    void viewerFromTheKeyboard(WebDriver &browser, const QString &size, const QUrl &page);
 };
 
 // The modern page, built with every new option on, as a visitor sees it at a
@@ -120,28 +159,31 @@ void BrowserTest::modernPageOnAPhoneAndADesktop()
         browser.run(QStringLiteral("window.scrollTo(0, 0); return 0;"));
         keepScreenshot(browser, QStringLiteral("modern-%1.png").arg(window.width()));
 
-        // The viewer, from the keyboard.
-        QVERIFY(browser.run(QStringLiteral("const a = document.querySelector('a[data-view]'); a.focus();"
-                                           "return document.activeElement === a;"))
-                    .toBool());
-        browser.press(Enter);
-        QVERIFY2(browser.until(QStringLiteral("return !document.querySelector('.viewer').hidden;")),
-                 qPrintable(size + QStringLiteral(": Enter did not open the viewer")));
-        const QString shown = QStringLiteral("const p = document.querySelector('.viewer img');"
-                                             "return p.complete && p.naturalWidth > 0 && p.getBoundingClientRect().right"
-                                             " <= window.innerWidth && p.src === document.querySelectorAll('a[data-view]')[%1].href;");
-        QVERIFY(browser.until(shown.arg(0)));
-        keepScreenshot(browser, QStringLiteral("viewer-%1.png").arg(window.width()));
-        browser.press(Right);
-        QVERIFY2(browser.until(shown.arg(1)), qPrintable(size + QStringLiteral(": the right arrow did not move on")));
-        browser.press(Left);
-        browser.press(Left);
-        QVERIFY2(browser.until(shown.arg(QStringLiteral("document.querySelectorAll('a[data-view]').length - 1"))),
-                 qPrintable(size + QStringLiteral(": the left arrow did not go back around")));
-        browser.press(Escape);
-        QVERIFY(browser.until(QStringLiteral("return document.querySelector('.viewer').hidden;")));
-        QVERIFY2(browser.run(QStringLiteral("return document.activeElement === document.querySelector('a[data-view]');")).toBool(),
-                 qPrintable(size + QStringLiteral(": the focus did not come back to the thumbnail")));
+        // Justified rows at the row height, a lower one on a phone; captions on one line.
+        const int target = phone ? 120 : 200;
+        const QString rows = browser.run(QStringLiteral("return (function () {%1}).apply(null, [%2, %3]);")
+                                             .arg(RowProblems)
+                                             .arg(target)
+                                             .arg(phone ? 100 : 150))
+                                 .toString();
+        QVERIFY2(rows.isEmpty(), qPrintable(size + QStringLiteral(": ") + rows));
+        QVERIFY2(browser.run(CaptionsOnOneLine).toBool(), qPrintable(size + QStringLiteral(": a caption broke")));
+        QCOMPARE(browser.run(QStringLiteral("return document.querySelector('a[href$=\"harbour.jpg\"]').parentNode"
+                                            ".querySelector('figcaption').textContent;"))
+                     .toString(),
+                 Title);
+
+        // Light or dark as the visitor prefers.
+        for (const bool dark : {true, false}) {
+            browser.prefersDark(dark);
+            QCOMPARE(browser.run(QStringLiteral("return getComputedStyle(document.body).backgroundColor;")).toString(),
+                     dark ? QStringLiteral("rgb(18, 18, 18)") : QStringLiteral("rgb(255, 255, 255)"));
+            if (dark)
+                keepScreenshot(browser, QStringLiteral("modern-dark-%1.png").arg(window.width()));
+        }
+        viewerFromTheKeyboard(browser, size, QUrl::fromLocalFile(site + QStringLiteral("/index.html")));
+        if (QTest::currentTestFailed())
+            return;
     }
 
     // The classic page of the same folder, for the README's comparison.
@@ -156,6 +198,59 @@ void BrowserTest::modernPageOnAPhoneAndADesktop()
         QVERIFY(browser.until(QStringLiteral("return document.readyState === 'complete';")));
         keepScreenshot(browser, QStringLiteral("classic-%1.png").arg(window.width()));
     }
+}
+
+// The viewer, from the keyboard: Enter opens it on a picture's own address with its
+// caption and place, the arrows move on without adding to the history, Tab stays
+// inside it, Esc gives the focus to the picture shown; Back closes it, and the
+// address opens it again.
+void BrowserTest::viewerFromTheKeyboard(WebDriver &browser, const QString &size, const QUrl &page)
+{
+    const auto failed = [&size](const char *what) { return (size + QStringLiteral(": ") + QLatin1String(what)).toUtf8(); };
+    QVERIFY(browser.run(QStringLiteral("const a = document.querySelector('a[data-view]'); a.focus();"
+                                       "window.opened = history.length; return document.activeElement === a;"))
+                .toBool());
+    browser.press(Enter);
+    QVERIFY2(browser.until(QStringLiteral("return !document.querySelector('.viewer').hidden;")), failed("Enter did not open it").constData());
+    const QString shown = QStringLiteral("const p = document.querySelector('.viewer img'), links = document.querySelectorAll('a[data-view]');"
+                                         "return p.complete && p.naturalWidth > 0 && p.getBoundingClientRect().right"
+                                         " <= window.innerWidth && p.src === links[%1].href"
+                                         " && location.hash === '#' + links[%1].getAttribute('href').split('/').pop()"
+                                         " && document.querySelector('.viewer .count').textContent === (%1 + 1) + ' / ' + links.length"
+                                         " && document.querySelector('.viewer .caption').textContent === links[%1].querySelector('img').alt;");
+    QVERIFY2(browser.until(shown.arg(0)), failed("the first picture is not shown with its address and caption").constData());
+    keepScreenshot(browser, QStringLiteral("viewer-%1.png").arg(size.section(u'x', 0, 0)));
+    browser.press(Right);
+    QVERIFY2(browser.until(shown.arg(1)), failed("the right arrow did not move on").constData());
+    browser.press(Left);
+    browser.press(Left);
+    const QString last = QStringLiteral("(links.length - 1)");
+    QVERIFY2(browser.until(shown.arg(last)), failed("the left arrow did not go back around").constData());
+    QCOMPARE(browser.run(QStringLiteral("return history.length - window.opened;")).toInt(), 1);
+    for (int i = 0; i < 6; ++i) {
+        browser.press(Tab);
+        QVERIFY2(browser.run(QStringLiteral("return document.querySelector('.viewer').contains(document.activeElement);")).toBool(),
+                 failed("Tab left the viewer").constData());
+    }
+    browser.press(Escape);
+    QVERIFY(browser.until(QStringLiteral("return document.querySelector('.viewer').hidden && !location.hash;")));
+    QVERIFY2(browser.run(QStringLiteral("const links = document.querySelectorAll('a[data-view]');"
+                                        "return document.activeElement === links[links.length - 1];"))
+                 .toBool(),
+             failed("the focus did not go to the picture shown").constData());
+
+    browser.press(Enter);
+    QVERIFY(browser.until(shown.arg(last)));
+    browser.back();
+    QVERIFY2(browser.until(QStringLiteral("return document.querySelector('.viewer').hidden;")), failed("Back did not close it").constData());
+    const QString second = browser.run(QStringLiteral("return document.querySelectorAll('a[data-view]')[1].getAttribute('href')"
+                                                      ".split('/').pop();"))
+                               .toString();
+    QUrl shared = page;
+    shared.setFragment(second, QUrl::DecodedMode);
+    browser.go(QUrl(QStringLiteral("about:blank")));
+    browser.go(shared);
+    QVERIFY2(browser.until(shown.arg(1)), failed("a shared address did not open its picture").constData());
 }
 
 QTEST_MAIN(BrowserTest)

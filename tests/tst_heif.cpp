@@ -5,6 +5,7 @@
 #include "imagebuffer/ColorQuantizer.h"
 #include "imagebuffer/DecodeBudget.h"
 #include "imagebuffer/ImageReaders.h"
+#include "imagebuffer/PictureFacts.h"
 #include "imagebuffer/Picture.h"
 #include "thumbs/ImageLoading.h"
 #include "thumbs/ThumbnailImage.h"
@@ -61,6 +62,8 @@ private slots:
     void smallSizesComeFromTheFilesThumbnail();
     void damagedFilesAreNamedWithTheirReason();
     void tooLargeForTheBudget();
+    void titleAndDateFromTheMetadata_data();
+    void titleAndDateFromTheMetadata();
 };
 
 void HeifTest::readsThePictureAsTheCameraMeantIt_data()
@@ -276,6 +279,34 @@ void HeifTest::tooLargeForTheBudget()
     QCOMPARE(refused.refusedSize, QSize(320, 240));
     DecodeBudget::SetTotal(budget);
     QVERIFY(ImageReaders::Read(ImageFormat::Heif, bytes).ok());
+}
+
+void HeifTest::titleAndDateFromTheMetadata_data()
+{
+    QTest::addColumn<int>("codec");
+    QTest::addColumn<bool>("withXmp");
+    QTest::addColumn<QString>("title");
+    QTest::newRow("HEIC, EXIF") << int(heif_compression_HEVC) << false << QStringLiteral("Lisbon tram");
+    QTest::newRow("HEIC, XMP first") << int(heif_compression_HEVC) << true << QStringLiteral("Alfama at night");
+    QTest::newRow("AVIF, EXIF") << int(heif_compression_AV1) << false << QStringLiteral("Lisbon tram");
+}
+
+void HeifTest::titleAndDateFromTheMetadata()
+{
+    QFETCH(int, codec);
+    QFETCH(bool, withXmp);
+    QFETCH(QString, title);
+    HeifImages::Options options;
+    options.codec = heif_compression_format(codec);
+    options.exif = TestImages::exifFacts("Lisbon tram", "2025:10:04 21:30:00");
+    if (withXmp)
+        options.xmp = TestImages::xmpPacket(QStringLiteral("Alfama at night"), {});
+    TestEnvironment environment;
+    const QString path = environment.path(QStringLiteral("tram.heic"));
+    writeFile(path, HeifImages::encode(TestImages::photo(64, 48), options));
+    const PictureFacts facts = PictureFactsReader::Read(path);
+    QCOMPARE(facts.title, title);
+    QCOMPARE(facts.taken, QDateTime(QDate(2025, 10, 4), QTime(21, 30)));
 }
 
 QTEST_MAIN(HeifTest)

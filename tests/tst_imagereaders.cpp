@@ -6,6 +6,7 @@
 #include "imagebuffer/DecodeBudget.h"
 #include "imagebuffer/Picture.h"
 #include "imagebuffer/ImageReaders.h"
+#include "imagebuffer/PictureFacts.h"
 #include "thumbs/ImageLoading.h"
 
 #include <QColorSpace>
@@ -92,6 +93,8 @@ private slots:
     void jpegScansAreBounded();
     void decodingStaysWithinTheBudget();
     void samplesReadRight();
+    void pictureFacts_data();
+    void pictureFacts();
 };
 
 void ImageReadersTest::targa_data()
@@ -557,6 +560,76 @@ void ImageReadersTest::samplesReadRight()
     Picture rotated;
     QCOMPARE(LoadImageFile(rotated, root + QStringLiteral("/jpeg/orient6-photo-testrotate.jpg")), 7);
     QCOMPARE(rotated.size(), QSize(428, 640));
+}
+
+// Titles and dates from each kind of metadata, in the order they are preferred;
+// text cameras write by themselves and damaged blocks give nothing.
+void ImageReadersTest::pictureFacts_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QDateTime>("taken");
+    const QByteArray jpeg = encode(photo(32, 24), "jpg");
+    const QByteArray png = encode(pattern(8, 8), "png");
+    const QByteArray exifMark("Exif\0\0", 6), xmpMark("http://ns.adobe.com/xap/1.0/\0", 29);
+    const QByteArray date("2026:05:03 09:12:44");
+    const QDateTime taken(QDate(2026, 5, 3), QTime(9, 12, 44));
+    const auto exif = [&](const QByteArray &description, const QByteArray &when = {}) {
+        return withSegment(jpeg, 0xE1, exifMark + exifFacts(description, when));
+    };
+    const auto riff = [](const QByteArray &chunks) {
+        QByteArray file("RIFF");
+        put32(file, quint32(4 + chunks.size()));
+        return file + "WEBP" + chunks;
+    };
+    const auto chunk = [](const char *type, const QByteArray &data) {
+        QByteArray out(type);
+        put32(out, quint32(data.size()));
+        return out + data + (data.size() % 2 ? QByteArray(1, '\0') : QByteArray());
+    };
+    const QString utf8Title = QStringLiteral("S\u00F8ndervig \u2013 \u65E5\u843D");
+    QTest::newRow("EXIF description and date") << exif("Harbour at dawn", date) << "Harbour at dawn" << taken;
+    QTest::newRow("EXIF without a date") << exif("Harbour at dawn") << "Harbour at dawn" << QDateTime();
+    QTest::newRow("Olympus filler") << exif("OLYMPUS DIGITAL CAMERA         ", date) << "" << taken;
+    QTest::newRow("Sony filler") << exif("SONY DSC") << "" << QDateTime();
+    QTest::newRow("Kodak filler") << exif("KODAK Digital Still Camera") << "" << QDateTime();
+    QTest::newRow("blank run") << exif("               ") << "" << QDateTime();
+    QTest::newRow("XMP title before EXIF")
+        << withSegment(exif("Exif words"), 0xE1, xmpMark + xmpPacket(utf8Title, QStringLiteral("Words"))) << utf8Title
+        << QDateTime();
+    QTest::newRow("XMP description under a filler title")
+        << withSegment(jpeg, 0xE1, xmpMark + xmpPacket(QStringLiteral("SONY DSC"), QStringLiteral("Two dogs & a ball")))
+        << "Two dogs & a ball" << QDateTime();
+    QTest::newRow("IPTC in UTF-8 before EXIF")
+        << withSegment(exif("Exif words"), 0xED, QByteArray("Photoshop 3.0\0", 14) + iptcCaption("Caf\xC3\xA9 cr\xC3\xA8me", true))
+        << QStringLiteral("Caf\u00E9 cr\u00E8me") << QDateTime();
+    QTest::newRow("IPTC in Latin-1") << withSegment(jpeg, 0xED, QByteArray("Photoshop 3.0\0", 14) + iptcCaption("Caf\xE9", false))
+                                     << QStringLiteral("Caf\u00E9") << QDateTime();
+    QTest::newRow("PNG XMP") << withPngChunk(png, "iTXt", QByteArray("XML:com.adobe.xmp\0\0\0\0\0", 22) + xmpPacket(utf8Title, {}))
+                             << utf8Title << QDateTime();
+    QTest::newRow("PNG text title") << withPngChunk(png, "tEXt", QByteArray("Title\0Garden gate", 17)) << "Garden gate"
+                                    << QDateTime();
+    QTest::newRow("PNG EXIF") << withPngChunk(png, "eXIf", exifFacts({}, date)) << "" << taken;
+    QTest::newRow("WebP EXIF and XMP")
+        << riff(chunk("VP8X", QByteArray(10, '\0')) + chunk("EXIF", exifFacts("Exif words", date))
+                + chunk("XMP ", xmpPacket(QStringLiteral("Old town"), {})))
+        << "Old town" << taken;
+    QTest::newRow("cut EXIF") << withSegment(jpeg, 0xE1, exifMark + exifFacts("Harbour", date).left(40)) << "" << QDateTime();
+    QTest::newRow("broken XMP") << withSegment(jpeg, 0xE1, xmpMark + xmpPacket(utf8Title, {}).left(200)) << "" << QDateTime();
+    QTest::newRow("not a picture") << QByteArray("hello") << "" << QDateTime();
+}
+
+void ImageReadersTest::pictureFacts()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, title);
+    QFETCH(QDateTime, taken);
+    TestEnvironment environment;
+    const QString path = environment.path(QStringLiteral("picture"));
+    writeFile(path, bytes);
+    const PictureFacts facts = PictureFactsReader::Read(path);
+    QCOMPARE(facts.title, title);
+    QCOMPARE(facts.taken, taken);
 }
 
 QTEST_MAIN(ImageReadersTest)

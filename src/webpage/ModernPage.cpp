@@ -289,7 +289,7 @@ QString viewer()
         "<button type=\"button\" class=\"prev\" aria-label=\"Previous picture\">&lsaquo;</button>\r\n"
         "<figure><img alt=\"\"><figcaption><span class=\"caption\"></span><span class=\"count\"></span></figcaption></figure>\r\n"
         "<button type=\"button\" class=\"next\" aria-label=\"Next picture\">&rsaquo;</button>\r\n"
-        "<a class=\"download\" href=\"\" download>Download</a>\r\n"
+        "<a class=\"download\" download>Download</a>\r\n"
         "<button type=\"button\" class=\"close\" aria-label=\"Close\">&times;</button>\r\n"
         "</div>\r\n"
         "<script>\r\n"

@@ -22,6 +22,7 @@ struct Options {
     QImage thumbnail;            // carried as the file's thumbnail image, scaled into the box
     int thumbnailBox = 64;
     QByteArray exif;             // a TIFF structure carried as Exif metadata
+    QByteArray xmp;              // an XMP packet
     int quality = 92;
 };
 
@@ -91,6 +92,8 @@ inline QByteArray encode(const QImage &source, const Options &options = {})
         const QByteArray block = QByteArray(4, '\0') + options.exif;  // no offset to the TIFF header
         heif_context_add_exif_metadata(context.get(), handle, block.constData(), int(block.size()));
     }
+    if (!options.xmp.isEmpty())
+        heif_context_add_XMP_metadata(context.get(), handle, options.xmp.constData(), int(options.xmp.size()));
     heif_image_handle_release(handle);
     heif_image_release(image);
     heif_encoding_options_free(encoding);

@@ -422,14 +422,73 @@ inline QByteArray exifOrientation(int orientation, bool asLong = false)
     return tiff;
 }
 
+// Inserts an application segment right after a JPEG's start marker.
+inline QByteArray withSegment(const QByteArray &jpeg, quint8 marker, const QByteArray &payload)
+{
+    QByteArray segment;
+    const int length = 2 + int(payload.size());
+    segment.append(char(0xFF)).append(char(marker)).append(char(length >> 8)).append(char(length & 0xFF)).append(payload);
+    return jpeg.left(2) + segment + jpeg.mid(2);
+}
+
 // Inserts an EXIF block with an orientation tag right after a JPEG's start marker.
 inline QByteArray withOrientation(const QByteArray &jpeg, int orientation, bool asLong)
 {
-    const QByteArray tiff = exifOrientation(orientation, asLong);
-    QByteArray segment("\xFF\xE1", 2);
-    const int length = 2 + 6 + int(tiff.size());
-    segment.append(char(length >> 8)).append(char(length & 0xFF)).append(QByteArray("Exif\0\0", 6)).append(tiff);
-    return jpeg.left(2) + segment + jpeg.mid(2);
+    return withSegment(jpeg, 0xE1, QByteArray("Exif\0\0", 6) + exifOrientation(orientation, asLong));
+}
+
+// The TIFF structure of an EXIF block with an image description and the date taken
+// in its EXIF directory, big-endian; either may be empty and is then left out.
+inline QByteArray exifFacts(const QByteArray &description, const QByteArray &taken)
+{
+    const auto entry = [](QByteArray &ifd, int tag, int type, quint32 count, quint32 value) {
+        ifd.append(char(tag >> 8)).append(char(tag & 0xFF)).append('\0').append(char(type));
+        putBig32(ifd, count);
+        putBig32(ifd, value);
+    };
+    const int entries = 1 + !description.isEmpty();
+    const quint32 exifIfd = 8 + 2 + 12 * entries + 4, data = exifIfd + 2 + 12 + 4;
+    QByteArray tiff("MM\0*", 4);
+    putBig32(tiff, 8);
+    tiff.append('\0').append(char(entries));
+    if (!description.isEmpty())
+        entry(tiff, 0x010E, 2, quint32(description.size() + 1), data + 20);
+    entry(tiff, 0x8769, 4, 1, exifIfd);
+    putBig32(tiff, 0);
+    tiff.append('\0').append(char(1));
+    entry(tiff, taken.isEmpty() ? 0x9999 : 0x9003, 2, 20, data);
+    putBig32(tiff, 0);
+    return tiff + taken.leftJustified(19, ' ').left(19) + '\0' + description + '\0';
+}
+
+// An XMP packet with a title and a description in dc; either may be empty.
+inline QByteArray xmpPacket(const QString &title, const QString &description)
+{
+    const auto alternative = [](const char *name, const QString &text) {
+        return text.isEmpty() ? QString()
+                              : QStringLiteral("<dc:%1><rdf:Alt><rdf:li xml:lang=\"de\">Anders</rdf:li>"
+                                               "<rdf:li xml:lang=\"x-default\">%2</rdf:li></rdf:Alt></dc:%1>")
+                                    .arg(QLatin1String(name), text.toHtmlEscaped());
+    };
+    return QStringLiteral("<?xpacket begin=\"\" id=\"W5M0MpCehiHzreSzNTczkc9d\"?><x:xmpmeta xmlns:x=\"adobe:ns:meta/\">"
+                          "<rdf:RDF xmlns:rdf=\"http://www.w3.org/1999/02/22-rdf-syntax-ns#\"><rdf:Description "
+                          "xmlns:dc=\"http://purl.org/dc/elements/1.1/\">%1%2</rdf:Description></rdf:RDF></x:xmpmeta>"
+                          "<?xpacket end=\"w\"?>")
+        .arg(alternative("title", title), alternative("description", description))
+        .toUtf8();
+}
+
+// Photoshop image resources holding an IPTC caption, marked as UTF-8 when `utf8`.
+inline QByteArray iptcCaption(const QByteArray &caption, bool utf8)
+{
+    QByteArray iptc;
+    if (utf8)
+        iptc.append(QByteArray("\x1C\x01\x5A\x00\x03\x1B%G", 8));
+    iptc.append(QByteArray("\x1C\x02\x78", 3)).append(char(caption.size() >> 8)).append(char(caption.size() & 0xFF));
+    iptc.append(caption);
+    QByteArray resources("8BIM\x04\x04\0\0", 8);
+    putBig32(resources, quint32(iptc.size()));
+    return resources + iptc + (iptc.size() % 2 ? QByteArray(1, '\0') : QByteArray());
 }
 
 // A progressive JPEG with its last scan repeated `times` more times, as a damaged or

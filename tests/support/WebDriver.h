@@ -71,6 +71,17 @@ public:
     }
 
     void go(const QUrl &url) { command("POST", QStringLiteral("/url"), {{QStringLiteral("url"), url.toString()}}); }
+    // The browser's Back.
+    void back() { command("POST", QStringLiteral("/back")); }
+    // Pages see a visitor who prefers dark colours, or light ones.
+    void prefersDark(bool dark)
+    {
+        const QJsonObject feature{{QStringLiteral("name"), QStringLiteral("prefers-color-scheme")},
+                                  {QStringLiteral("value"), dark ? QStringLiteral("dark") : QStringLiteral("light")}};
+        command("POST", QStringLiteral("/goog/cdp/execute"),
+                {{QStringLiteral("cmd"), QStringLiteral("Emulation.setEmulatedMedia")},
+                 {QStringLiteral("params"), QJsonObject{{QStringLiteral("features"), QJsonArray{feature}}}}});
+    }
 
     // Runs a function body in the page and returns what it returns.
     QJsonValue run(const QString &body)
@@ -92,8 +103,8 @@ public:
         return false;
     }
 
-    // Presses and releases a key as the keyboard would ("\uE007" Enter, "\uE00C" Esc,
-    // "\uE012" left, "\uE014" right).
+    // Presses and releases a key as the keyboard would ("\uE004" Tab, "\uE007" Enter,
+    // "\uE00C" Esc, "\uE012" left, "\uE014" right).
     void press(const QString &key)
     {
         const QJsonArray steps{QJsonObject{{QStringLiteral("type"), QStringLiteral("keyDown")}, {QStringLiteral("value"), key}},
