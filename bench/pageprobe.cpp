@@ -48,7 +48,10 @@ PageRequest requestOf(const QJsonObject &json)
         values.VSpace = RecordNumber(typed(thumb.value(QStringLiteral("VSpace"))));
         page.thumbs << PageThumb{thumb.value(QStringLiteral("caption")).toString(),
                                  thumb.value(QStringLiteral("width")).toInt(),
-                                 thumb.value(QStringLiteral("height")).toInt(), values, {}};
+                                 thumb.value(QStringLiteral("height")).toInt(), values,
+                                 PictureFacts{thumb.value(QStringLiteral("title")).toString(),
+                                              QDateTime::fromString(thumb.value(QStringLiteral("taken")).toString(),
+                                                                    Qt::ISODate)}};
     }
     return page;
 }

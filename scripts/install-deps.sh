@@ -9,6 +9,8 @@ libjpeg-dev libpng-dev libtiff-dev libheif-dev pkg-config xvfb xauth chromium ch
 dpkg-dev file lintian appstream"
 if [ "${1:-}" = "bench" ]; then
     PACKAGES="$PACKAGES libvips-tools imagemagick lomiri-wallpapers lomiri-wallpapers-16.04 lomiri-wallpapers-20.04 ukui-wallpapers"
+    # Lighthouse for the gallery check comes from npm; any Node.js with npm will do.
+    command -v npm >/dev/null 2>&1 || PACKAGES="$PACKAGES nodejs npm"
 fi
 
 missing=""

@@ -53,16 +53,18 @@ const QString EveryThumbnailLoaded = QStringLiteral(
     "waiting.scrollIntoView();"
     "return false;");
 
-// Loads every link's target as a picture; the number that failed, once all are done.
+// Loads every thumbnail link's target as a picture; the number that failed, once all
+// are done.
 const QString StartLoadingLinks = QStringLiteral(
-    "window.linkFailures = 0; window.linksLeft = document.links.length;"
-    "for (const link of document.links) {"
+    "const links = document.querySelectorAll('.gallery a[href]');"
+    "window.linkFailures = 0; window.linksLeft = links.length;"
+    "for (const link of links) {"
     "  const picture = new Image();"
     "  picture.onload = () => --window.linksLeft;"
     "  picture.onerror = () => { ++window.linkFailures; --window.linksLeft; };"
     "  picture.src = link.href;"
     "}"
-    "return document.links.length;");
+    "return links.length;");
 
 // What is wrong with the rows of thumbnails, empty when nothing is: every row but the
 // last meets both edges of the gallery, the pictures of a row are equally tall and

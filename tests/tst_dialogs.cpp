@@ -23,6 +23,7 @@
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QStringEncoder>
+#include <QSpinBox>
 #include <QTest>
 #include <QTreeWidget>
 
@@ -295,24 +296,31 @@ void DialogsTest::generateDialogLoadsAndStores()
         QCOMPARE(g.codeShown, 2);  // any number of times
         QVERIFY(g.shownCode.contains(QStringLiteral("src=\"thumbs/QM_a.jpg\"")));
 
-        // The page's style, title and viewer; the viewer belongs to the modern page.
-        QVERIFY(!g.check("chkPictureViewer")->isEnabled());
+        // The page's style, title, language, row height and viewer; the viewer and the
+        // row height belong to the modern page.
+        QVERIFY(!g.check("chkPictureViewer")->isEnabled() && !control<QSpinBox>(g.dialog, "spnRowHeight")->isEnabled());
+        QCOMPARE(control<QSpinBox>(g.dialog, "spnRowHeight")->value(), 200);
         control<QComboBox>(g.dialog, "cboPageStyle")->setCurrentIndex(1);
-        QVERIFY(g.check("chkPictureViewer")->isEnabled());
-        QVERIFY(!g.box("txtRows")->isEnabled());  // every thumbnail is shown
+        QVERIFY(g.check("chkPictureViewer")->isEnabled() && control<QSpinBox>(g.dialog, "spnRowHeight")->isEnabled());
+        control<QSpinBox>(g.dialog, "spnRowHeight")->setValue(150);
+        g.box("txtPageLanguage")->setText(QStringLiteral("fr"));
+        QVERIFY(!g.box("txtRows")->isEnabled() && !g.box("txtColumns")->isEnabled());  // every thumbnail is shown
         QCOMPARE(control<QLabel>(g.dialog, "lblCellAmount")->text(),
-                 QStringLiteral("The modern page shows all 3 thumbnails, in as many rows as they need."));
+                 QStringLiteral("The modern page shows all 3 thumbnails, in rows as wide as the screen."));
         g.check("chkPictureViewer")->setChecked(true);
         g.box("txtPageTitle")->setText(QStringLiteral("Our Trip"));
         QCOMPARE(stored(o, "HTML Preferences", "Page Style"), QStringLiteral("1"));
         QCOMPARE(stored(o, "HTML Preferences", "Picture Viewer"), QStringLiteral("1"));
         QCOMPARE(stored(o, "HTML Preferences", "Page Title"), QStringLiteral("Our Trip"));
+        QCOMPARE(stored(o, "HTML Preferences", "Modern Row Height"), QStringLiteral("150"));
         control<QPushButton>(g.dialog, "cmdCode")->click();
-        QVERIFY(g.shownCode.startsWith(QStringLiteral("<!DOCTYPE html>")));
+        QVERIFY(g.shownCode.startsWith(QStringLiteral("<!DOCTYPE html>\r\n<html lang=\"fr\">")));
+        // Thumbnails drawn at the row height: an 80 x 60 picture is 200 x 150.
+        QVERIFY(g.shownCode.contains(QStringLiteral("width=\"200\" height=\"150\"")));
         QVERIFY(g.shownCode.contains(QStringLiteral("<title>Our Trip</title>")));
         QVERIFY(g.shownCode.contains(QStringLiteral("<script>")));
         control<QComboBox>(g.dialog, "cboPageStyle")->setCurrentIndex(0);
-        QVERIFY(g.box("txtRows")->isEnabled());
+        QVERIFY(g.box("txtRows")->isEnabled() && g.box("txtColumns")->isEnabled());
         control<QPushButton>(g.dialog, "cmdCode")->click();
         QVERIFY(g.shownCode.startsWith(QStringLiteral("<html>")));
         QVERIFY(g.dialog.page().GenerateDialogLoaded);
@@ -325,6 +333,8 @@ void DialogsTest::generateDialogLoadsAndStores()
     QVERIFY(!again.check("chkBackgroundImage")->isChecked());
     QCOMPARE(again.box("txtRows")->text(), QStringLiteral("1"));
     QCOMPARE(again.box("txtPageTitle")->text(), QStringLiteral("Our Trip"));
+    QCOMPARE(again.box("txtPageLanguage")->text(), QStringLiteral("fr"));
+    QCOMPARE(control<QSpinBox>(again.dialog, "spnRowHeight")->value(), 150);
     QCOMPARE(control<QComboBox>(again.dialog, "cboPageStyle")->currentIndex(), 0);
     QVERIFY(!again.check("chkFontBold")->isChecked());
 }

@@ -118,6 +118,14 @@ void OutputTest::namesAndTypes()
     QCOMPARE(savedNames("dense"), (QStringList{QStringLiteral("QM_Photo.png"), QStringLiteral("QM_Photo@2x.png")}));
     const QString dense = o.target(QStringLiteral("dense"));
     QCOMPARE(QImage(dense + QStringLiteral("QM_Photo@2x.png")).size(), 2 * QImage(dense + QStringLiteral("QM_Photo.png")).size());
+    // The modern page's are drawn at its row height, whatever the windows show.
+    o.environment.raw().setValue(QStringLiteral("HTML Preferences/Page Style"), QStringLiteral("1"));
+    o.environment.raw().setValue(QStringLiteral("HTML Preferences/Modern Row Height"), QStringLiteral("120"));
+    savedNames("modern");
+    const QString modern = o.target(QStringLiteral("modern"));
+    QCOMPARE(QImage(modern + QStringLiteral("QM_Photo.png")).size(), QSize(160, 120));
+    QCOMPARE(QImage(modern + QStringLiteral("QM_Photo@2x.png")).size(), QSize(320, 240));
+    o.environment.raw().setValue(QStringLiteral("HTML Preferences/Page Style"), QStringLiteral("0"));
     o.setPreference("High Density Thumbnails", "0");
 
     // "png" in lower case is not "PNG": JPEG, and no line for it in the log.

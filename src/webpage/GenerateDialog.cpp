@@ -99,7 +99,7 @@ QGroupBox *GenerateDialog::buildOptions()
 QLayout *GenerateDialog::buildPageStyle()
 {
     cboPageStyle = Named<QComboBox>("cboPageStyle");
-    cboPageStyle->addItems({QStringLiteral("Classic Table"), QStringLiteral("Modern Grid")});
+    cboPageStyle->addItems({QStringLiteral("Classic Table"), QStringLiteral("Modern Gallery")});
     txtPageTitle = Named<QLineEdit>("txtPageTitle");
     chkPictureViewer = Named<QCheckBox>("chkPictureViewer", QStringLiteral("Picture Viewer"));
     chkPictureViewer->setToolTip(QStringLiteral("The modern page opens full-size pictures in an overlay"));

@@ -204,10 +204,12 @@ void TablePropertiesTab::updateEnabledStates()
 void TablePropertiesTab::DetermineCellAmount()
 {
     const PageModel &page = editor.editedPage();
-    // The modern page shows every thumbnail, however many rows are set.
+    // The modern page shows every thumbnail in rows as full as the screen allows,
+    // however many rows and columns are set.
     txtRows->setEnabled(!page.options.modernStyle);
+    txtColumns->setEnabled(!page.options.modernStyle);
     lblCellAmount->setText(page.options.modernStyle
-                               ? QStringLiteral("The modern page shows all %1 thumbnails, in as many rows as they need.")
+                               ? QStringLiteral("The modern page shows all %1 thumbnails, in rows as wide as the screen.")
                                      .arg(page.PageThumbCount())
                                : ::DetermineCellAmount(txtRows->text(), txtColumns->text(), page.PageThumbCount()));
 }
