@@ -1,7 +1,7 @@
 #!/bin/sh
 # Builds the libFuzzer targets with clang, AddressSanitizer and UndefinedBehaviorSanitizer
 # and runs each for FUZZ_SECONDS (default 180); FUZZ_TARGETS names a few of them
-# (default all: targa pcx metafile bmp png tiff jpeg heif). Not part of the tests. Inputs that make
+# (default all: targa pcx metafile bmp png tiff jpeg heif facts). Not part of the tests. Inputs that make
 # a target fail are left in build/fuzz/artifacts/; keep them in tests/data/fuzz/ once
 # the fault is fixed, where the test suites replay them. tests/data/fuzz/heif holds
 # small HEIC and AVIF files as seeds: a HEIF file's boxes are too deep to be found
@@ -15,7 +15,7 @@ for package in clang libclang-rt-14-dev; do
 done
 CXX=clang++ cmake -S . -B build/fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLMERE_FUZZ=ON \
     -DQUILLMERE_SANITIZE=ON -DQUILLMERE_TESTS=OFF
-targets="${FUZZ_TARGETS:-targa pcx metafile bmp png tiff jpeg heif}"
+targets="${FUZZ_TARGETS:-targa pcx metafile bmp png tiff jpeg heif facts}"
 cmake --build build/fuzz --parallel "$(nproc)" --target $(for t in $targets; do printf 'fuzz_%s ' "$t"; done)
 
 seconds="${FUZZ_SECONDS:-180}"
@@ -25,6 +25,7 @@ for target in $targets; do
     case $target in
         targa) samples=tga ;;
         metafile) samples=wmf ;;
+        facts) samples=jpeg ;;
         *) samples=$target ;;
     esac
     corpus="build/fuzz/corpus/$target"
