@@ -614,6 +614,8 @@ void ImageReadersTest::pictureFacts_data()
         << riff(chunk("VP8X", QByteArray(10, '\0')) + chunk("EXIF", exifFacts("Exif words", date))
                 + chunk("XMP ", xmpPacket(QStringLiteral("Old town"), {})))
         << "Old town" << taken;
+    QTest::newRow("segment of no length") << jpeg.left(2) + QByteArray("\xFF\xE1\0\0", 4) + exif("Harbour").mid(2) << ""
+                                          << QDateTime();
     QTest::newRow("cut EXIF") << withSegment(jpeg, 0xE1, exifMark + exifFacts("Harbour", date).left(40)) << "" << QDateTime();
     QTest::newRow("broken XMP") << withSegment(jpeg, 0xE1, xmpMark + xmpPacket(utf8Title, {}).left(200)) << "" << QDateTime();
     QTest::newRow("not a picture") << QByteArray("hello") << "" << QDateTime();

@@ -7,6 +7,7 @@
 #include <QRegularExpression>
 #include <QStringDecoder>
 #include <QXmlStreamReader>
+#include <algorithm>
 #include <initializer_list>
 
 namespace PictureFactsReader {
@@ -31,6 +32,13 @@ QString firstWorthShowing(std::initializer_list<QString> candidates)
         if (!IsCameraFiller(text))
             return text.simplified();
     return QString();
+}
+
+// At most `length` bytes from where the file is: never more than it holds, so that a
+// length a damaged file claims asks for no memory the file cannot fill.
+QByteArray readUpTo(QFile &file, qint64 length)
+{
+    return file.read(std::clamp<qint64>(length, 0, file.bytesAvailable()));
 }
 
 quint32 bigEndian(const QByteArray &bytes, qsizetype at, int size)
@@ -123,14 +131,14 @@ JpegBlocks jpegBlocks(QFile &file)
             file.seek(file.pos() - 3);
             continue;
         }
-        const qint64 length = bigEndian(head, 2, 2) - 2;
+        const qint64 length = qint64(bigEndian(head, 2, 2)) - 2;
         if (length < 0)
             return blocks;
         if (marker != 0xE1 && marker != 0xED) {
             file.seek(file.pos() + length);
             continue;
         }
-        const QByteArray payload = file.read(length);
+        const QByteArray payload = readUpTo(file, length);
         if (payload.startsWith(QByteArrayLiteral("Exif\0\0")) && blocks.exif.isEmpty())
             blocks.exif = payload.mid(6);
         else if (payload.startsWith(QByteArrayLiteral("http://ns.adobe.com/xap/1.0/\0")) && blocks.xmp.isEmpty())
@@ -164,7 +172,7 @@ PictureFacts pngFacts(QFile &file)
                 break;
             continue;
         }
-        const QByteArray data = file.read(length);
+        const QByteArray data = readUpTo(file, length);
         file.seek(file.pos() + 4);
         const QByteArray keyword = data.left(data.indexOf('\0'));
         QString *text = keyword == "Title" ? &textTitle : keyword == "Description" ? &textDescription : nullptr;
@@ -205,7 +213,7 @@ PictureFacts webpFacts(QFile &file)
                 break;
             continue;
         }
-        (type == "EXIF" ? exif : xmp) = file.read(length);
+        (type == "EXIF" ? exif : xmp) = readUpTo(file, length);
         file.seek(file.pos() + padded - length);
     }
     if (exif.startsWith(QByteArrayLiteral("Exif\0\0")))

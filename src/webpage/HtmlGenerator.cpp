@@ -117,6 +117,35 @@ QString cell(const PageRequest &request, const PageThumb &thumb, const SiteNames
     return text + captionBlock(o, lines) + Indent + QStringLiteral("</td>") + CrLf;
 }
 
+// A sub-album's cell: its cover linking to its page, its folder's name as caption.
+QString albumCell(const PageOptions &o, const AlbumCard &album)
+{
+    const QString link = quoted(HtmlText::Url(album.page, true));
+    QString text = QStringLiteral("<p align=\"center\">") + CrLf + Indent + QStringLiteral("<a href=") + link;
+    if (album.cover.isEmpty())
+        return text + u'>' + HtmlText::Content(album.name) + QStringLiteral("</a></p>") + CrLf + Indent
+               + QStringLiteral("</td>") + CrLf;
+    text += QStringLiteral("><img") + CrLf + Indent + QStringLiteral("src=") + quoted(HtmlText::Url(album.cover, true)) + CrLf;
+    text += Indent + QStringLiteral("alt=") + quoted(HtmlText::Attribute(album.name)) + QStringLiteral(" border=\"0\"") + CrLf;
+    text += Indent + QStringLiteral("width=") + quoted(QString::number(album.coverSize.width())) + QStringLiteral(" height=")
+            + quoted(QString::number(album.coverSize.height())) + QStringLiteral("></a><br>") + CrLf;
+    PageOptions nameOnly = o;
+    nameOnly.displayFileName = true;
+    nameOnly.displayImageSize = nameOnly.displayFileSize = false;
+    return text + captionBlock(nameOnly, {album.name, QString(), QString()}) + Indent + QStringLiteral("</td>") + CrLf;
+}
+
+// The albums above, each linking to its page, over the table.
+QString trail(const PageRequest &request)
+{
+    if (request.trail.isEmpty())
+        return QString();
+    QStringList steps;
+    for (const TrailStep &step : request.trail)
+        steps << QStringLiteral("<a href=%1>%2</a>").arg(quoted(HtmlText::Url(step.page, true)), HtmlText::Content(step.title));
+    return QStringLiteral("<p>") + steps.join(QStringLiteral(" &gt; ")) + QStringLiteral("</p>") + CrLf + CrLf;
+}
+
 } // namespace
 
 QString HtmlColorHex(quint32 colour)
@@ -135,16 +164,20 @@ QString GenerateHtml(const PageRequest &request)
     page.reserve(512 + 400 * request.thumbs.size());
     if (o.includePageCode)
         page += head(o.pageTitle);
-    page += tableTag(request, names);
+    page += trail(request) + tableTag(request, names);
     const qint32 rows = Numbers::RoundHalfEven(BoxValue(o.tableRows));
     const qint32 columns = Numbers::RoundHalfEven(BoxValue(o.tableColumns));
+    // The albums' cells come first, then the thumbnails'.
+    const qint64 albums = request.albums.size();
     qint64 k = 0;
     for (qint32 row = 0; row < rows; ++row) {
         page += QStringLiteral("    <tr>") + CrLf;
         for (qint32 column = 0; column < columns; ++column) {
             page += Indent + QStringLiteral("<td>");
-            if (k < request.thumbs.size())
-                page += cell(request, request.thumbs[k], names, int(k));
+            if (k < albums)
+                page += albumCell(o, request.albums[k]);
+            else if (k - albums < request.thumbs.size())
+                page += cell(request, request.thumbs[k - albums], names, int(k - albums));
             else
                 page += QStringLiteral("&nbsp;</td>") + CrLf;
             ++k;

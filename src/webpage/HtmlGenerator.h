@@ -3,7 +3,9 @@
 #include "imagebuffer/PictureFacts.h"
 #include "webpage/PageOptions.h"
 
+#include <QDate>
 #include <QList>
+#include <QSize>
 #include <QString>
 
 // The values of one page position that the user may change per thumbnail.
@@ -37,6 +39,23 @@ struct SiteFile {
     QString source;
 };
 
+// An album below this page, as the page shows it: its cover links to its page.
+// Paths are relative to this page's folder, '/'-separated and not yet encoded.
+struct AlbumCard {
+    QString name;
+    QString page;        // "Day 2/index.html"
+    QString cover;       // its cover thumbnail; empty when it has none
+    QSize coverSize;
+    int pictures = 0;    // in it and every album below it
+    QDate first, last;   // the days they were taken on, when known
+};
+
+// An album above this page: its title and the path of its page from this one.
+struct TrailStep {
+    QString title;
+    QString page;        // "../index.html"
+};
+
 // Everything a page is made of.
 struct PageRequest {
     QString prefix = QStringLiteral("QM_");       // of every thumbnail's file name
@@ -49,6 +68,8 @@ struct PageRequest {
     PageOptions options;
     QList<PageThumb> thumbs;                      // in page order
     QList<SiteFile> present;                      // pictures already in the site's folders
+    QList<AlbumCard> albums;                      // shown before the thumbnails
+    QList<TrailStep> trail;                       // the albums above, the top first
 };
 
 // The text of the page: a centred table of the thumbnails (or, in the modern style,

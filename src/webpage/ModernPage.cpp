@@ -111,6 +111,16 @@ QString style(const PageRequest &request, const SiteNames &names)
                           ".summary{margin:0 0 1.2em;color:var(--muted)}\r\n"
                           "a{color:inherit}\r\n"
                           ":focus-visible{outline:3px solid var(--focus);outline-offset:2px}\r\n");
+    if (!request.trail.isEmpty())
+        css += QStringLiteral(".trail{margin:.6em 0 0;color:var(--muted)}\r\n");
+    if (!request.albums.isEmpty())
+        css += QStringLiteral(
+            ".albums{display:grid;grid-template-columns:repeat(auto-fill,minmax(min(220px,100%),1fr));gap:16px;margin:0 0 24px}\r\n"
+            ".album{display:block;text-decoration:none;border-radius:4px}\r\n"
+            ".album img,.album .nocover{display:block;width:100%;height:auto;aspect-ratio:3/2;object-fit:cover;"
+            "border-radius:4px;background:var(--line)}\r\n"
+            ".album .name{display:block;font-weight:600;margin-top:.4em}\r\n"
+            ".album .more{display:block;color:var(--muted);font-size:.85em}\r\n");
     css += rows(o) + captionStyle(o);
     if (o.pictureViewer)
         css += QStringLiteral(
@@ -235,27 +245,83 @@ QString languageTag(const QString &typed)
     return tag.match(trimmed).hasMatch() ? trimmed : QStringLiteral("en");
 }
 
-// How many pictures there are, and the days they were taken on when known.
+QString dayRange(const QLocale &locale, QDate first, QDate last)
+{
+    if (!first.isValid())
+        return QString();
+    const QString format = QStringLiteral("d MMMM yyyy");
+    return locale.toString(first, format) + (last != first ? QStringLiteral(" \u2013 ") + locale.toString(last, format) : QString());
+}
+
+QString counted(const QLocale &locale, qsizetype count, const char *one, const char *many)
+{
+    return locale.toString(count) + u' ' + QLatin1String(count == 1 ? one : many);
+}
+
+void widen(QDate &first, QDate &last, QDate day)
+{
+    if (!day.isValid())
+        return;
+    first = !first.isValid() || day < first ? day : first;
+    last = !last.isValid() || day > last ? day : last;
+}
+
+// How many albums and pictures there are, and the days they were taken on when known.
 QString summary(const PageRequest &request)
 {
     const QLocale locale(languageTag(request.options.pageLanguage));
-    const qsizetype count = request.thumbs.size();
-    QString text = locale.toString(count) + (count == 1 ? QStringLiteral(" picture") : QStringLiteral(" pictures"));
+    QStringList parts;
+    if (!request.albums.isEmpty())
+        parts << counted(locale, request.albums.size(), "album", "albums");
+    if (!request.thumbs.isEmpty() || request.albums.isEmpty())
+        parts << counted(locale, request.thumbs.size(), "picture", "pictures");
     QDate first, last;
-    for (const PageThumb &thumb : request.thumbs) {
-        const QDate day = thumb.facts.taken.date();
-        if (!day.isValid())
-            continue;
-        first = !first.isValid() || day < first ? day : first;
-        last = !last.isValid() || day > last ? day : last;
+    for (const PageThumb &thumb : request.thumbs)
+        widen(first, last, thumb.facts.taken.date());
+    for (const AlbumCard &album : request.albums) {
+        widen(first, last, album.first);
+        widen(first, last, album.last);
     }
-    if (first.isValid()) {
-        const QString format = QStringLiteral("d MMMM yyyy");
-        text += QStringLiteral(" \u00B7 ") + locale.toString(first, format);
-        if (last != first)
-            text += QStringLiteral(" \u2013 ") + locale.toString(last, format);
+    if (first.isValid())
+        parts << dayRange(locale, first, last);
+    return parts.join(QStringLiteral(" \u00B7 "));
+}
+
+// The albums above this one, each linking to its page.
+QString trail(const PageRequest &request)
+{
+    if (request.trail.isEmpty())
+        return QString();
+    QStringList steps;
+    for (const TrailStep &step : request.trail)
+        steps << QStringLiteral("<a href=\"%1\">%2</a>").arg(HtmlText::Url(step.page, true), HtmlText::Content(step.title));
+    return QStringLiteral("<nav class=\"trail\" aria-label=\"Albums above\">")
+           + steps.join(QStringLiteral("<span aria-hidden=\"true\"> \u203A </span>")) + QStringLiteral("</nav>\r\n");
+}
+
+// A card for each album below: its cover, its name, and how many pictures it holds
+// and when they were taken.
+QString albums(const PageRequest &request)
+{
+    if (request.albums.isEmpty())
+        return QString();
+    const QLocale locale(languageTag(request.options.pageLanguage));
+    QString text = QStringLiteral("<section class=\"albums\" aria-label=\"Albums\">\r\n");
+    for (const AlbumCard &album : request.albums) {
+        text += QStringLiteral("<a class=\"album\" href=\"%1\">").arg(HtmlText::Url(album.page, true));
+        text += album.cover.isEmpty()
+                    ? QStringLiteral("<span class=\"nocover\"></span>")
+                    : QStringLiteral("<img src=\"%1\" width=\"%2\" height=\"%3\" alt=\"\" loading=\"lazy\" decoding=\"async\">")
+                          .arg(HtmlText::Url(album.cover, true))
+                          .arg(album.coverSize.width())
+                          .arg(album.coverSize.height());
+        QString more = counted(locale, album.pictures, "picture", "pictures");
+        if (album.first.isValid())
+            more += QStringLiteral(" \u00B7 ") + dayRange(locale, album.first, album.last);
+        text += QStringLiteral("<span class=\"name\">%1</span><span class=\"more\">%2</span></a>\r\n")
+                    .arg(HtmlText::Content(album.name), HtmlText::Content(more));
     }
-    return text;
+    return text + QStringLiteral("</section>\r\n");
 }
 
 QString head(const PageRequest &request)
@@ -297,7 +363,7 @@ QString viewer()
         "  var links = [].slice.call(document.querySelectorAll('.gallery a[data-view]'));\r\n"
         "  var box = document.querySelector('.viewer'), picture = box.querySelector('img');\r\n"
         "  var caption = box.querySelector('.caption'), count = box.querySelector('.count');\r\n"
-        "  var download = box.querySelector('.download'), behind = document.querySelectorAll('header, .gallery');\r\n"
+        "  var download = box.querySelector('.download'), behind = document.querySelectorAll('header, .albums, .gallery');\r\n"
         "  var at = 0, pushed = false, startX = null;\r\n"
         "  if (!links.length) return box.remove();\r\n"
         "  download.href = links[0].href;\r\n"
@@ -385,8 +451,9 @@ QString ModernPageHtml(const PageRequest &request, const SiteNames &names)
         page += head(request);
     page += style(request, names);
     if (o.includePageCode)
-        page += QStringLiteral("</head>\r\n<body>\r\n<header>\r\n<h1>%1</h1>\r\n<p class=\"summary\">%2</p>\r\n</header>\r\n")
-                    .arg(HtmlText::Content(o.pageTitle), HtmlText::Content(summary(request)));
+        page += QStringLiteral("</head>\r\n<body>\r\n<header>\r\n%1<h1>%2</h1>\r\n<p class=\"summary\">%3</p>\r\n</header>\r\n")
+                    .arg(trail(request), HtmlText::Content(o.pageTitle), HtmlText::Content(summary(request)));
+    page += albums(request);
     page += QStringLiteral("<main class=\"gallery\">") + CrLf;
     for (int position = 0; position < request.thumbs.size(); ++position)
         page += figure(request, names, position);
