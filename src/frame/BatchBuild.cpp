@@ -1,5 +1,6 @@
 #include "frame/BatchBuild.h"
 
+#include "frame/AlbumTree.h"
 #include "output/BuildManifest.h"
 #include "output/HtmlFile.h"
 #include "output/ImageCopying.h"
@@ -28,29 +29,26 @@
 namespace BatchBuild {
 namespace {
 
-const QString Usage = QStringLiteral("Usage: quillmere --batch FOLDER --output DIR [--settings FILE] [--force]");
+const QString Usage = QStringLiteral(
+    "Usage: quillmere --batch FOLDER --output DIR [--settings FILE] [--force] [--albums] [--sort name|date] [--quiet]");
 const QString ManifestName = QStringLiteral(".quillmere-build.json");
 const QString LockName = QStringLiteral(".quillmere-build.lock");
 const QString PageName = QStringLiteral("index.html");
 
-struct Request {
-    QString folder;   // ends with the separator
-    QString output;   // ends with the separator
-    QString settingsFile;
-    bool force = false;
-};
-
 // Why a build cannot start; empty when it can.
 using Problem = QString;
 
-Problem parse(const QStringList &arguments, Request &request)
+Problem parse(const QStringList &arguments, SiteRequest &request, bool &quiet)
 {
     QCommandLineParser parser;
     const QCommandLineOption batch(QStringLiteral("batch"), QString(), QStringLiteral("FOLDER"));
     const QCommandLineOption output(QStringLiteral("output"), QString(), QStringLiteral("DIR"));
     const QCommandLineOption settings(QStringLiteral("settings"), QString(), QStringLiteral("FILE"));
     const QCommandLineOption force(QStringLiteral("force"));
-    parser.addOptions({batch, output, settings, force});
+    const QCommandLineOption albums(QStringLiteral("albums"));
+    const QCommandLineOption sort(QStringLiteral("sort"), QString(), QStringLiteral("ORDER"), QStringLiteral("name"));
+    const QCommandLineOption quietly(QStringLiteral("quiet"));
+    parser.addOptions({batch, output, settings, force, albums, sort, quietly});
     if (!parser.parse(QStringList{QStringLiteral("quillmere")} + arguments))
         return parser.errorText();
     if (!parser.positionalArguments().isEmpty())
@@ -67,6 +65,12 @@ Problem parse(const QStringList &arguments, Request &request)
     if (parser.isSet(settings))
         request.settingsFile = QDir::current().absoluteFilePath(parser.value(settings));
     request.force = parser.isSet(force);
+    request.albums = parser.isSet(albums);
+    const QString order = parser.value(sort);
+    if (order != QLatin1String("name") && order != QLatin1String("date"))
+        return QStringLiteral("Unknown order \"%1\": --sort takes name or date.").arg(order);
+    request.byDate = order == QLatin1String("date");
+    quiet = parser.isSet(quietly);
     return {};
 }
 
@@ -103,202 +107,184 @@ bool sameFolder(const QString &a, const QString &b)
     return Paths::FileNameKey(QDir::cleanPath(a)) == Paths::FileNameKey(QDir::cleanPath(b));
 }
 
-class SiteBuild {
-public:
-    SiteBuild(const Request &request, QTextStream &report, bool terminal)
-        : request(request), report(report), terminal(terminal)
-    {
-    }
+// What every album of a build shares: the settings, read once, the pictures no write
+// may replace, the counts and the observer.
+struct Shared {
+    Shared(const SiteRequest &request, BuildObserver &observer) : request(request), observer(observer) {}
 
-    int run()
+    const SiteRequest &request;
+    BuildObserver &observer;
+    Preferences preferences;
+    SaveSettings save;
+    WebCopyRules copyRules;
+    QSize box;  // the thumbnails are drawn in
+    QString thumbnailSettings;
+    FileWriting::ProtectedFiles pictures;
+
+    int thumbnailsMade = 0, thumbnailsKept = 0, copiesMade = 0, copiesKept = 0, otherFiles = 0, unreadableNames = 0;
+    int pagesWritten = 0, pagesUnchanged = 0;
+    QStringList unreadable;
+    QStringList failed;
+
+    // Names in reports cannot move the cursor or break the line.
+    void line(const QString &text) { observer.line(Paths::Printable(text)); }
+    void fail(const QString &problem)
     {
-        clock.start();
-        if (const Problem problem = prepare(); !problem.isEmpty()) {
-            report << Paths::Printable(problem) << '\n';
-            return Unusable;
-        }
-        makeThumbnails();
-        copyImages();
-        writePage();
-        writeRecord();
-        summarize();
-        return unreadable.isEmpty() && failed.isEmpty() ? Complete : SomeSkipped;
+        failed << problem;
+        line(problem);
     }
+};
+
+// One album: a folder's pictures, made into thumbnails and copies in the web site's
+// directories below its own output folder, and its page.
+class AlbumBuild {
+    Shared &shared;
+
+public:
+    AlbumBuild(Shared &shared, QString folder, QString output) : shared(shared), folder(std::move(folder)), output(std::move(output)) {}
+
+    Problem prepare(const QString &title);
+    int pictureCount() const { return int(names.size()); }
+    void makeThumbnails(int &done, int total);
+    void copyImages(int &done, int total);
+    void writePage(QList<AlbumCard> albums, QList<TrailStep> trail);
+    void writeRecord(const QStringList &albums);
+    bool stopped() const { return shared.observer.cancelled(); }
+
+    // The first thumbnail, as the page shows it, relative to the album's output.
+    QString coverPath() const;
+    QSize coverSize() const;
+    DayRange days;  // the pictures were taken on
+    QString title;
+    const QString folder;
+    const QString output;
+    BuildManifest previous;
 
 private:
-    Problem prepare();
-    Problem readSettings();
     Problem makeOutputDirectories();
-    Problem lockOutput();
     void takeFolder(const QStringList &files);
+    void sortByDate();
     PageRequest pageRequest() const;
-    void makeThumbnails();
     int addToPage(const QString &path, const QFileInfo &source, const BuiltThumbnail &made);
     void writeThumbnail(Picture thumbnail, int position, const QString &path, const BuiltThumbnail &made);
     void writeDoubleThumbnail(int position, const QString &path, const BuiltThumbnail &made);
     void skip(const QString &path, const PreparedThumbnail &prepared);
-    void copyImages();
     void copy(const QString &source, const QString &name);
-    void writePage();
-    void writeRecord();
     void record(const QString &file, const QString &source, const SourceState &state);
-    QString recordKey(const QString &file) const { return QDir(request.output).relativeFilePath(file); }
-    void fail(const QString &problem);
-    void progress(const QString &what, int done, int total);
-    void line(const QString &text);
-    void summarize();
+    QString recordKey(const QString &file) const { return QDir(output).relativeFilePath(file); }
+    void fail(const QString &problem) { shared.fail(problem); }
+    void line(const QString &text) { shared.line(text); }
 
-    const Request &request;
-    QTextStream &report;
-    const bool terminal;
-    QElapsedTimer clock;
-
-    Preferences preferences;
-    QSize box;  // the thumbnails are drawn in
-    SaveSettings save;
-    WebCopyRules copyRules;
+    const SiteRequest &request = shared.request;
     QString thumbnailDirectory;
     QString imageDirectory;
-    std::unique_ptr<QLockFile> lock;
     QStringList names;
     QList<SiteFile> present;
-    FileWriting::ProtectedFiles pictures;
-    BuildManifest previous;
     BuildManifest manifest;
     PageModel page;
     std::optional<SiteNames> siteNames;
     qsizetype renamingsTold = 0;
-
-    int thumbnailsMade = 0, thumbnailsKept = 0, copiesMade = 0, copiesKept = 0, otherFiles = 0, unreadableNames = 0;
-    QStringList unreadable;
-    QStringList failed;
-    QString pageOutcome = QStringLiteral("unchanged");
 };
 
-Problem SiteBuild::prepare()
+Problem AlbumBuild::prepare(const QString &pageTitle)
 {
-    const std::optional<QStringList> files = FolderFiles(request.folder);
+    const std::optional<QStringList> files = FolderFiles(folder);
     if (!files)
-        return QStringLiteral("The folder %1 cannot be read.").arg(request.folder);
-    if (Problem problem = readSettings(); !problem.isEmpty())
-        return problem;
+        return QStringLiteral("The folder %1 cannot be read.").arg(folder);
     if (Problem problem = makeOutputDirectories(); !problem.isEmpty())
-        return problem;
-    if (Problem problem = lockOutput(); !problem.isEmpty())
         return problem;
     // Read even with --force: it names the files earlier builds made, which are not
     // pictures of the folder when the site is built into the folder itself.
-    previous = BuildManifest::Read(request.output + ManifestName);
+    previous = BuildManifest::Read(output + ManifestName);
     page.Load({});
-    box = page.options.thumbnailBox(preferences.thumbnailBox);
-    manifest.settings = thumbnailSettings(box, save);
-    manifest.copies = copyRules.describe();
+    title = pageTitle.isEmpty() ? page.options.pageTitle : pageTitle;
+    page.options.pageTitle = title;
+    manifest.settings = shared.thumbnailSettings;
+    manifest.copies = shared.copyRules.describe();
     takeFolder(*files);
+    if (request.byDate)
+        sortByDate();
     siteNames.emplace(pageRequest());
     return {};
 }
 
-// The stored preferences and page options, from the file given or the program's
-// own, read without changing a byte of it.
-Problem SiteBuild::readSettings()
-{
-    if (!request.settingsFile.isEmpty())
-        qputenv("QUILLMERE_SETTINGS", request.settingsFile.toUtf8());
-    if (const Problem problem = settingsFileProblem(SettingsStore::location(), !request.settingsFile.isEmpty());
-        !problem.isEmpty())
-        return problem;
-    preferences = Preferences::read(QString());
-    save = SaveSettings::Read();
-    copyRules = WebCopyRules::Read();
-    if (!Paths::UsablePrefix(save.prefix))
-        return QStringLiteral("The setting \"%1\" (\"%2\") cannot be used: a prefix may not "
-                              "hold a path separator, \"..\" or a control character.")
-            .arg(Settings::SaveImageFileNamePrefix.name, save.prefix);
-    return {};
-}
-
-// The output folder and the web site's directories below it, so that every link of
-// the page resolves inside the output.
-Problem SiteBuild::makeOutputDirectories()
+Problem AlbumBuild::makeOutputDirectories()
 {
     const std::optional<QString> thumbnails =
-        OutputFiles::SiteDirectoryBelow(request.output, preferences.siteThumbnailDirectory);
-    const std::optional<QString> images = OutputFiles::SiteDirectoryBelow(request.output, preferences.siteImageDirectory);
+        OutputFiles::SiteDirectoryBelow(output, shared.preferences.siteThumbnailDirectory);
+    const std::optional<QString> images = OutputFiles::SiteDirectoryBelow(output, shared.preferences.siteImageDirectory);
     if (!thumbnails || !images)
         return QStringLiteral("The web site directories \"%1\" and \"%2\" must lie below the output folder.")
-            .arg(preferences.siteThumbnailDirectory, preferences.siteImageDirectory);
+            .arg(shared.preferences.siteThumbnailDirectory, shared.preferences.siteImageDirectory);
     thumbnailDirectory = *thumbnails;
     imageDirectory = *images;
-    for (const QString &directory : {request.output, thumbnailDirectory, imageDirectory})
+    for (const QString &directory : {output, thumbnailDirectory, imageDirectory})
         if (!OutputFiles::EnsureDirectory(directory, true) || !QFileInfo(directory).isWritable())
             return QStringLiteral("The output folder %1 cannot be written.").arg(directory);
     return {};
 }
 
-// One build at a time writes into a folder; a lock left by a build that ended
-// without removing it is taken over.
-Problem SiteBuild::lockOutput()
+void AlbumBuild::takeFolder(const QStringList &files)
 {
-    lock = std::make_unique<QLockFile>(request.output + LockName);
-    lock->setStaleLockTime(0);  // a long build is not stale while it runs
-    if (lock->tryLock(0))
-        return {};
-    if (lock->error() == QLockFile::LockFailedError)
-        return QStringLiteral("Another build is writing into %1; try again when it has ended.").arg(request.output);
-    return QStringLiteral("The output folder %1 cannot be written.").arg(request.output);
-}
-
-// The folder's files but for the ones earlier builds made in it, which are protected
-// from every write of this build, and keep their names on the site when they lie
-// in one of its folders.
-void SiteBuild::takeFolder(const QStringList &files)
-{
-    QSet<QString> made{request.output + PageName, request.output + ManifestName};
+    QSet<QString> made{output + PageName, output + ManifestName};
     for (auto file = previous.files.cbegin(); file != previous.files.cend(); ++file)
-        made.insert(QDir::toNativeSeparators(QDir::cleanPath(request.output + file.key())));
+        made.insert(QDir::toNativeSeparators(QDir::cleanPath(output + file.key())));
     for (const QString &name : files) {
-        const QString path = request.folder + name;
+        const QString path = folder + name;
         if (made.contains(path))
             continue;
         names << name;
-        pictures.add(path);
-        if (sameFolder(request.folder, thumbnailDirectory))
+        shared.pictures.add(path);
+        if (sameFolder(folder, thumbnailDirectory))
             present << SiteFile{true, name, path};
-        if (sameFolder(request.folder, imageDirectory))
+        if (sameFolder(folder, imageDirectory))
             present << SiteFile{false, name, path};
     }
-    pictures.add(BackgroundImageOf(page));
-    for (const QString &name : UndecodableNames(request.folder)) {
-        ++unreadableNames;
-        unreadable << request.folder + name;
-        line(QStringLiteral("Unreadable name, skipped: %1%2").arg(request.folder, name));
+    shared.pictures.add(BackgroundImageOf(page));
+    for (const QString &name : UndecodableNames(folder)) {
+        ++shared.unreadableNames;
+        shared.unreadable << folder + name;
+        line(QStringLiteral("Unreadable name, skipped: %1%2").arg(folder, name));
     }
 }
 
-PageRequest SiteBuild::pageRequest() const
+// The order the pictures were taken in; a picture without a date by its file's time,
+// and pictures of one time by name.
+void AlbumBuild::sortByDate()
 {
-    PageRequest made = page.request(preferences);
+    QHash<QString, QDateTime> when;
+    for (const QString &name : names) {
+        const QString path = folder + name;
+        const QFileInfo file(path);
+        const BuiltThumbnail *made = previous.unchanged(path, manifest.settings, SourceState::Of(file));
+        const QDateTime taken = made ? made->facts.taken : PictureFactsReader::Read(path).taken;
+        when.insert(name, taken.isValid() ? taken : file.lastModified());
+    }
+    std::stable_sort(names.begin(), names.end(), [&when](const QString &a, const QString &b) { return when[a] < when[b]; });
+}
+
+PageRequest AlbumBuild::pageRequest() const
+{
+    PageRequest made = page.request(shared.preferences);
     made.present = present;
     return made;
 }
 
-// Every file of the folder in its order: thumbnails still up to date are kept as
-// they are; the others are made on worker threads, as a folder load makes them.
-void SiteBuild::makeThumbnails()
+void AlbumBuild::makeThumbnails(int &done, int total)
 {
     QStringList paths;
     std::vector<bool> wanted;
     QList<const BuiltThumbnail *> recorded;
     for (const QString &name : names) {
-        const QString path = request.folder + name;
+        const QString path = folder + name;
         const BuiltThumbnail *made =
             request.force ? nullptr : previous.unchanged(path, manifest.settings, SourceState::Of(QFileInfo(path)));
         paths << path;
         recorded << made;
         wanted.push_back(!made);
     }
-    ThumbnailPipeline pipeline(paths, wanted, box);
-    for (int i = 0; i < paths.size(); ++i) {
+    ThumbnailPipeline pipeline(paths, wanted, shared.box);
+    for (int i = 0; i < paths.size() && !stopped(); ++i) {
         const QString &path = paths[i];
         const QFileInfo source(path);
         const SourceState state = SourceState::Of(source);
@@ -306,11 +292,11 @@ void SiteBuild::makeThumbnails()
             const int position = addToPage(path, source, *made);
             const QString file = thumbnailDirectory + siteNames->thumbnail(position);
             if (previous.upToDate(recordKey(file), file, path, state)) {
-                ++thumbnailsKept;
+                ++shared.thumbnailsKept;
                 manifest.thumbnails.insert(path, *made);
                 record(file, path, state);
             } else {  // gone, cut short or renamed since: made again
-                writeThumbnail(PreparedThumbnail::Prepare(path, box).thumbnail, position, path,
+                writeThumbnail(PreparedThumbnail::Prepare(path, shared.box).thumbnail, position, path,
                                *made);
             }
             writeDoubleThumbnail(position, path, *made);
@@ -330,30 +316,29 @@ void SiteBuild::makeThumbnails()
                 writeDoubleThumbnail(position, path, made);
             }
         }
-        progress(QStringLiteral("Thumbnails"), i + 1, int(paths.size()));
+        shared.observer.progress(QStringLiteral("Thumbnails"), ++done, total);
     }
 }
 
-// Puts a picture on the page, which gives its files their names; tells of every
-// name that was taken. Returns its position.
-int SiteBuild::addToPage(const QString &path, const QFileInfo &source, const BuiltThumbnail &made)
+int AlbumBuild::addToPage(const QString &path, const QFileInfo &source, const BuiltThumbnail &made)
 {
     page.Append(PageSource{path, ThumbnailCaption(path, made.sourceSize, source.size()), made.thumbnailSize,
                            made.transparent, made.sourceSize, made.facts});
     siteNames->add(PageThumb{page.PageSources.constLast().caption, made.thumbnailSize.width(),
                              made.thumbnailSize.height(), page.PageThumbValues.constLast(), made.facts});
+    days.add(made.facts.taken.date());
     for (; renamingsTold < siteNames->renamed().size(); ++renamingsTold)
         line(SiteNames::Describe(siteNames->renamed().at(renamingsTold)));
     return page.PageThumbCount() - 1;
 }
 
-void SiteBuild::writeThumbnail(Picture thumbnail, int position, const QString &path, const BuiltThumbnail &made)
+void AlbumBuild::writeThumbnail(Picture thumbnail, int position, const QString &path, const BuiltThumbnail &made)
 {
     const QString name = siteNames->thumbnail(position);
     QString why;
-    if (const std::optional<QString> file = OutputFiles::Destination(thumbnailDirectory, name, pictures, why)) {
-        if (WriteThumbnail(thumbnail, *file, save)) {
-            ++thumbnailsMade;
+    if (const std::optional<QString> file = OutputFiles::Destination(thumbnailDirectory, name, shared.pictures, why)) {
+        if (WriteThumbnail(thumbnail, *file, shared.save)) {
+            ++shared.thumbnailsMade;
             manifest.thumbnails.insert(path, made);
             record(*file, path, made.source);
             return;
@@ -363,169 +348,474 @@ void SiteBuild::writeThumbnail(Picture thumbnail, int position, const QString &p
     fail(QStringLiteral("Not written: thumbnail of %1 as %2 (%3)").arg(path, thumbnailDirectory + name, why));
 }
 
-// The thumbnail at twice its size, when the page names one; kept while up to date.
-void SiteBuild::writeDoubleThumbnail(int position, const QString &path, const BuiltThumbnail &made)
+void AlbumBuild::writeDoubleThumbnail(int position, const QString &path, const BuiltThumbnail &made)
 {
     const QString name = siteNames->doubleThumbnail(position);
     if (name.isEmpty())
         return;
     QString why;
-    const std::optional<QString> file = OutputFiles::Destination(thumbnailDirectory, name, pictures, why);
+    const std::optional<QString> file = OutputFiles::Destination(thumbnailDirectory, name, shared.pictures, why);
     if (file && !request.force && previous.upToDate(recordKey(*file), *file, path, made.source)) {
         record(*file, path, made.source);
         return;
     }
-    if (file && (why = WriteRedrawnThumbnail(path, 2 * made.thumbnailSize, *file, save)).isEmpty()) {
+    if (file && (why = WriteRedrawnThumbnail(path, 2 * made.thumbnailSize, *file, shared.save)).isEmpty()) {
         record(*file, path, made.source);
         return;
     }
     fail(QStringLiteral("Not written: double-size thumbnail of %1 as %2 (%3)").arg(path, thumbnailDirectory + name, why));
 }
 
-// A file no loader reads: a picture that is damaged or too large, or a file of
-// another kind.
-void SiteBuild::skip(const QString &path, const PreparedThumbnail &prepared)
+void AlbumBuild::skip(const QString &path, const PreparedThumbnail &prepared)
 {
     if (!prepared.refusedSize.isEmpty()) {
-        unreadable << path;
+        shared.unreadable << path;
         line(QStringLiteral("Too large, skipped: %1 (%2 x %3 pixels)")
                  .arg(path, QString::number(prepared.refusedSize.width()), QString::number(prepared.refusedSize.height())));
     } else if (!HasPictureExtension(path)) {
-        ++otherFiles;
+        ++shared.otherFiles;
     } else {
-        unreadable << path;
+        shared.unreadable << path;
         line(QStringLiteral("Unreadable, skipped: %1").arg(path)
              + (prepared.failure.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(prepared.failure)));
     }
 }
 
 // Every picture under the name its link on the page uses, and the page's background.
-void SiteBuild::copyImages()
+void AlbumBuild::copyImages(int &done, int total)
 {
-    const int total = page.PageThumbCount();
-    for (int i = 0; i < total; ++i) {
+    for (int i = 0; i < page.PageThumbCount() && !stopped(); ++i) {
         if (const QString name = siteNames->copy(i); !name.isEmpty())
             copy(page.PageThumbValues[i].SourcePath, name);
-        progress(QStringLiteral("Images"), i + 1, total);
+        shared.observer.progress(QStringLiteral("Images"), ++done, total);
     }
-    if (const QString background = BackgroundImageOf(page); !background.isEmpty())
+    if (const QString background = BackgroundImageOf(page); !background.isEmpty() && !stopped())
         copy(background, siteNames->background());
 }
 
-void SiteBuild::copy(const QString &source, const QString &name)
+void AlbumBuild::copy(const QString &source, const QString &name)
 {
     const SourceState state = SourceState::Of(QFileInfo(source));
     QString why;
-    const std::optional<QString> file = OutputFiles::Destination(imageDirectory, name, pictures, why, source);
+    const std::optional<QString> file = OutputFiles::Destination(imageDirectory, name, shared.pictures, why, source);
     if (!file) {
         fail(QStringLiteral("Not copied: %1 to %2 (%3)").arg(source, imageDirectory + name, why));
     } else if (FileWriting::IdentityOf(*file) == FileWriting::IdentityOf(source)) {
         // The picture is its own copy, unless the copy would differ from it.
-        if (why = WriteWebCopy(source, *file, copyRules); why.isEmpty())
-            ++copiesKept;
+        if (why = WriteWebCopy(source, *file, shared.copyRules); why.isEmpty())
+            ++shared.copiesKept;
         else
             fail(QStringLiteral("Not copied: %1 to %2 (%3)").arg(source, *file, why));
     } else if (!request.force && previous.copyUpToDate(recordKey(*file), *file, source, state, manifest.copies)) {
-        ++copiesKept;
+        ++shared.copiesKept;
         record(*file, source, state);
-    } else if (why = WriteWebCopy(source, *file, copyRules); why.isEmpty()) {
-        ++copiesMade;
+    } else if (why = WriteWebCopy(source, *file, shared.copyRules); why.isEmpty()) {
+        ++shared.copiesMade;
         record(*file, source, state);
     } else {
         fail(QStringLiteral("Not copied: %1 to %2 (%3)").arg(source, *file, why));
     }
 }
 
-// The page of every thumbnail in folder order, in a table of the stored columns and
-// as many rows as they need (or the stored rows when there are more).
-void SiteBuild::writePage()
+// The page of the albums below and every thumbnail in folder order, in a table of the
+// stored columns and as many rows as they need (or the stored rows when there are more).
+void AlbumBuild::writePage(QList<AlbumCard> albums, QList<TrailStep> trail)
 {
     const qint32 columns = std::max(1, Numbers::RoundHalfEven(BoxValue(page.options.tableColumns)));
-    const qint32 needed = qint32((page.PageThumbCount() + columns - 1) / columns);
+    const qint32 needed = qint32((albums.size() + page.PageThumbCount() + columns - 1) / columns);
     const qint32 stored = Numbers::RoundHalfEven(BoxValue(page.options.tableRows));
     page.options.tableRows = QString::number(std::max(stored, needed));
 
-    const QString html = GenerateHtml(pageRequest());
+    PageRequest made = pageRequest();
+    made.albums = std::move(albums);
+    made.trail = std::move(trail);
+    const QString html = GenerateHtml(made);
     QString why;
-    const std::optional<QString> path = OutputFiles::Destination(request.output, PageName, pictures, why);
-    if (path) {
+    if (const std::optional<QString> path = OutputFiles::Destination(output, PageName, shared.pictures, why)) {
         QFile existing(*path);
-        if (!request.force && existing.open(QIODevice::ReadOnly) && existing.readAll() == HtmlFile::Encode(html))
+        if (!request.force && existing.open(QIODevice::ReadOnly) && existing.readAll() == HtmlFile::Encode(html)) {
+            ++shared.pagesUnchanged;
             return;
+        }
         if (why = HtmlFile::Write(*path, html); why.isEmpty()) {
-            pageOutcome = QStringLiteral("written");
+            ++shared.pagesWritten;
             return;
         }
     }
-    pageOutcome = QStringLiteral("not written");
-    fail(QStringLiteral("Not written: %1 (%2)").arg(request.output + PageName, why));
+    fail(QStringLiteral("Not written: %1 (%2)").arg(output + PageName, why));
 }
 
-void SiteBuild::writeRecord()
+// The record of what this build made here; a cancelled build keeps what the earlier
+// one recorded of the files it did not reach, so that none is taken for a picture.
+void AlbumBuild::writeRecord(const QStringList &albums)
 {
-    const QString path = request.output + ManifestName;
+    manifest.albums = albums;
+    if (stopped()) {
+        for (auto file = previous.files.cbegin(); file != previous.files.cend(); ++file)
+            if (!manifest.files.contains(file.key()))
+                manifest.files.insert(file.key(), *file);
+        for (auto made = previous.thumbnails.cbegin(); made != previous.thumbnails.cend(); ++made)
+            if (!manifest.thumbnails.contains(made.key()))
+                manifest.thumbnails.insert(made.key(), *made);
+    }
+    const QString path = output + ManifestName;
     const QByteArray contents = manifest.contents();
     if (QFile existing(path); !request.force && existing.open(QIODevice::ReadOnly) && existing.readAll() == contents)
         return;
     QString why;
-    if (OutputFiles::Destination(request.output, ManifestName, pictures, why))
+    if (OutputFiles::Destination(output, ManifestName, shared.pictures, why))
         why = FileWriting::WriteWhole(path, contents);
     if (!why.isEmpty())
         fail(QStringLiteral("Not written: %1 (%2)").arg(path, why));
 }
 
 // What this build leaves in the output, to be kept by the next one.
-void SiteBuild::record(const QString &file, const QString &source, const SourceState &state)
+void AlbumBuild::record(const QString &file, const QString &source, const SourceState &state)
 {
     manifest.files.insert(recordKey(file), BuiltFile{source, state, QFileInfo(file).size()});
 }
 
-void SiteBuild::fail(const QString &problem)
+QString AlbumBuild::coverPath() const
 {
-    failed << problem;
-    line(problem);
+    if (page.PageThumbCount() == 0)
+        return QString();
+    return QDir::cleanPath(shared.preferences.siteThumbnailDirectory + u'/' + siteNames->thumbnail(0));
 }
 
-// On a terminal one line, rewritten for every file; in a log a line for every
-// twentieth part of the files.
-void SiteBuild::progress(const QString &what, int done, int total)
+QSize AlbumBuild::coverSize() const
 {
-    const QString text = QStringLiteral("%1: %2 of %3").arg(what).arg(done).arg(total);
-    if (terminal)
-        report << '\r' << text << "\x1b[K";
-    else if (done == total || done % std::max(1, total / 20) == 0)
+    const PageRequest made = pageRequest();
+    return made.thumbs.isEmpty() ? QSize() : QSize(made.thumbs[0].width, made.thumbs[0].height);
+}
+
+// The albums of the tree, or the one folder, built stage by stage: every album's
+// thumbnails, then every album's copies, then the pages, whose cards need the
+// albums' covers; then the albums gone from the tree are taken away.
+class SiteBuild {
+public:
+    SiteBuild(const SiteRequest &request, BuildObserver &observer) : shared(request, observer) {}
+
+    int run()
+    {
+        clock.start();
+        if (const Problem problem = prepare(); !problem.isEmpty()) {
+            shared.observer.line(Paths::Printable(problem));
+            return Unusable;
+        }
+        int total = 0, done = 0;
+        for (const auto &album : builds)
+            total += album->pictureCount();
+        for (const auto &album : builds)
+            album->makeThumbnails(done, total);
+        done = 0;
+        for (const auto &album : builds)
+            album->copyImages(done, total);
+        const bool cancelled = shared.observer.cancelled();
+        if (!cancelled) {
+            writePages();
+            removeGoneAlbums();
+        }
+        writeRecords();
+        summarize(cancelled);
+        if (cancelled)
+            return Cancelled;
+        return shared.unreadable.isEmpty() && shared.failed.isEmpty() ? Complete : SomeSkipped;
+    }
+
+private:
+    Problem prepare();
+    Problem readSettings();
+    Problem lockOutput();
+    void writePages();
+    void writeRecords();
+    void removeGoneAlbums();
+    void removeAlbum(const QString &relative);
+    // Each album's cover, relative to its own folder: its first thumbnail, else the
+    // cover of its first album.
+    QString coverOf(int index) const;
+    QSize coverSizeOf(int index) const;
+    int picturesIn(int index) const;
+    void daysOf(int index, DayRange &days) const;
+    QString outputOf(const Album &album) const
+    {
+        return shared.request.output + (album.relative.isEmpty() ? QString() : QDir::toNativeSeparators(album.relative) + QDir::separator());
+    }
+    void summarize(bool cancelled);
+
+    Shared shared;
+    QElapsedTimer clock;
+    std::unique_ptr<QLockFile> lock;
+    QList<Album> albums;
+    std::vector<std::unique_ptr<AlbumBuild>> builds;  // one for each album, in the same order
+    QStringList albumsBefore;
+    int albumsMade = 0, albumsRemoved = 0;
+};
+
+Problem SiteBuild::prepare()
+{
+    if (!FolderFiles(shared.request.folder))
+        return QStringLiteral("The folder %1 cannot be read.").arg(shared.request.folder);
+    if (Problem problem = readSettings(); !problem.isEmpty())
+        return problem;
+    if (!OutputFiles::EnsureDirectory(shared.request.output, true) || !QFileInfo(shared.request.output).isWritable())
+        return QStringLiteral("The output folder %1 cannot be written.").arg(shared.request.output);
+    if (Problem problem = lockOutput(); !problem.isEmpty())
+        return problem;
+    albums = shared.request.albums ? AlbumTree(shared.request.folder, shared.request.output)
+                                   : QList<Album>{Album{shared.request.folder, QString(), QString(), -1, {}}};
+    for (const Album &album : albums) {
+        builds.push_back(std::make_unique<AlbumBuild>(shared, album.folder, outputOf(album)));
+        if (Problem problem = builds.back()->prepare(album.parent < 0 ? QString() : album.name); !problem.isEmpty())
+            return problem;
+    }
+    albumsBefore = builds.front()->previous.albums;
+    return {};
+}
+
+// The stored preferences and page options, from the file given or the program's
+// own, read without changing a byte of it.
+Problem SiteBuild::readSettings()
+{
+    if (!shared.request.settingsFile.isEmpty())
+        qputenv("QUILLMERE_SETTINGS", shared.request.settingsFile.toUtf8());
+    if (const Problem problem = settingsFileProblem(SettingsStore::location(), !shared.request.settingsFile.isEmpty());
+        !problem.isEmpty())
+        return problem;
+    shared.preferences = Preferences::read(QString());
+    shared.save = SaveSettings::Read();
+    shared.copyRules = WebCopyRules::Read();
+    if (!Paths::UsablePrefix(shared.save.prefix))
+        return QStringLiteral("The setting \"%1\" (\"%2\") cannot be used: a prefix may not "
+                              "hold a path separator, \"..\" or a control character.")
+            .arg(Settings::SaveImageFileNamePrefix.name, shared.save.prefix);
+    shared.box = StoredPageOptions().thumbnailBox(shared.preferences.thumbnailBox);
+    shared.thumbnailSettings = thumbnailSettings(shared.box, shared.save);
+    return {};
+}
+
+// One build at a time writes into a folder; a lock left by a build that ended
+// without removing it is taken over.
+Problem SiteBuild::lockOutput()
+{
+    lock = std::make_unique<QLockFile>(shared.request.output + LockName);
+    lock->setStaleLockTime(0);  // a long build is not stale while it runs
+    if (lock->tryLock(0))
+        return {};
+    if (lock->error() == QLockFile::LockFailedError)
+        return QStringLiteral("Another build is writing into %1; try again when it has ended.").arg(shared.request.output);
+    return QStringLiteral("The output folder %1 cannot be written.").arg(shared.request.output);
+}
+
+QString SiteBuild::coverOf(int index) const
+{
+    if (const QString own = builds[index]->coverPath(); !own.isEmpty())
+        return own;
+    for (const int child : albums[index].children)
+        if (const QString cover = coverOf(child); !cover.isEmpty())
+            return albums[child].name + u'/' + cover;
+    return QString();
+}
+
+QSize SiteBuild::coverSizeOf(int index) const
+{
+    if (!builds[index]->coverPath().isEmpty())
+        return builds[index]->coverSize();
+    for (const int child : albums[index].children)
+        if (!coverOf(child).isEmpty())
+            return coverSizeOf(child);
+    return QSize();
+}
+
+int SiteBuild::picturesIn(int index) const
+{
+    int count = builds[index]->pictureCount();
+    for (const int child : albums[index].children)
+        count += picturesIn(child);
+    return count;
+}
+
+void SiteBuild::daysOf(int index, DayRange &days) const
+{
+    days.add(builds[index]->days);
+    for (const int child : albums[index].children)
+        daysOf(child, days);
+}
+
+void SiteBuild::writePages()
+{
+    for (int i = 0; i < albums.size(); ++i) {
+        QList<AlbumCard> cards;
+        for (const int child : albums[i].children) {
+            AlbumCard card{albums[child].name, albums[child].name + QStringLiteral("/index.html"), coverOf(child),
+                           coverSizeOf(child), picturesIn(child), {}};
+            if (!card.cover.isEmpty())
+                card.cover = albums[child].name + u'/' + card.cover;
+            daysOf(child, card.days);
+            cards << card;
+        }
+        QList<TrailStep> trail;
+        QString up;
+        for (int above = albums[i].parent; above >= 0; above = albums[above].parent) {
+            up += QStringLiteral("../");
+            trail.prepend(TrailStep{builds[above]->title, up + QStringLiteral("index.html")});
+        }
+        builds[i]->writePage(cards, trail);
+    }
+}
+
+void SiteBuild::writeRecords()
+{
+    // The top album's record names every album, so that the next build can take
+    // away those gone from the tree; without albums the earlier list is kept.
+    QStringList names = albumsBefore;
+    if (shared.request.albums && !shared.observer.cancelled()) {
+        names.clear();
+        for (const Album &album : albums)
+            names << album.relative;
+    }
+    for (std::size_t i = 0; i < builds.size(); ++i)
+        builds[i]->writeRecord(i == 0 ? names : QStringList());
+}
+
+void SiteBuild::removeGoneAlbums()
+{
+    if (!shared.request.albums)
+        return;
+    QStringList present;
+    for (const Album &album : albums)
+        present << album.relative;
+    for (const QString &relative : albumsBefore)
+        if (!present.contains(relative))
+            ++albumsRemoved, removeAlbum(relative);
+    for (const Album &album : albums)
+        albumsMade += !albumsBefore.contains(album.relative) && !album.relative.isEmpty();
+}
+
+// Takes away the files the record of a gone album says it made, its page and its
+// record, then its folders that are left empty; nothing else.
+void SiteBuild::removeAlbum(const QString &relative)
+{
+    const QString folder = QDir::cleanPath(shared.request.output + relative);
+    if (relative.isEmpty() || relative.startsWith(u'/') || relative.split(u'/').contains(QStringLiteral("..")))
+        return;
+    const BuildManifest gone = BuildManifest::Read(folder + u'/' + ManifestName);
+    QStringList files{PageName, ManifestName};
+    for (auto file = gone.files.cbegin(); file != gone.files.cend(); ++file)
+        files << file.key();
+    QSet<QString> folders{folder};
+    for (const QString &name : files) {
+        const QString path = QDir::cleanPath(folder + u'/' + name);
+        if (!path.startsWith(folder + u'/') || shared.pictures.contains(path))
+            continue;
+        if (QFileInfo(path).isFile() && !QFile::remove(path))
+            shared.fail(QStringLiteral("Not removed: %1").arg(QDir::toNativeSeparators(path)));
+        for (QString up = QFileInfo(path).path(); up.startsWith(folder); up = QFileInfo(up).path())
+            folders.insert(up);
+    }
+    QStringList deepestFirst = folders.values();
+    std::sort(deepestFirst.begin(), deepestFirst.end(), [](const QString &a, const QString &b) { return a.size() > b.size(); });
+    for (const QString &empty : deepestFirst)
+        QDir().rmdir(empty);  // only when nothing is left in it
+}
+
+void SiteBuild::summarize(bool cancelled)
+{
+    const int files = [this] {
+        int count = shared.unreadableNames;
+        for (const auto &album : builds)
+            count += album->pictureCount();
+        return count;
+    }();
+    QString pages;
+    if (builds.size() == 1)
+        pages = shared.pagesWritten ? QStringLiteral("page written")
+                : shared.pagesUnchanged ? QStringLiteral("page unchanged")
+                                        : QStringLiteral("page not written");
+    else
+        pages = QStringLiteral("%1 pages (%2 written, %3 unchanged)")
+                    .arg(builds.size())
+                    .arg(shared.pagesWritten)
+                    .arg(shared.pagesUnchanged);
+    QString text = QStringLiteral("%1 files: %2 thumbnails (%3 made, %4 kept), %5 images (%6 copied, %7 kept), %8; "
+                                  "skipped %9 unreadable and %10 not pictures; %11 failed; %12 s")
+                       .arg(files)
+                       .arg(shared.thumbnailsMade + shared.thumbnailsKept)
+                       .arg(shared.thumbnailsMade)
+                       .arg(shared.thumbnailsKept)
+                       .arg(shared.copiesMade + shared.copiesKept)
+                       .arg(shared.copiesMade)
+                       .arg(shared.copiesKept)
+                       .arg(pages)
+                       .arg(shared.unreadable.size())
+                       .arg(shared.otherFiles)
+                       .arg(shared.failed.size())
+                       .arg(double(clock.elapsed()) / 1000, 0, 'f', 1);
+    if (shared.request.albums)
+        text += QStringLiteral("; albums: %1 made, %2 kept, %3 removed")
+                    .arg(albumsMade)
+                    .arg(int(albums.size()) - 1 - albumsMade)
+                    .arg(albumsRemoved);
+    if (cancelled)
+        text += QStringLiteral("; cancelled: the next build completes the site");
+    shared.line(text);
+}
+
+// The report on a terminal or in a log: progress as one line rewritten in place on a
+// terminal, else at most a line a second and the last of each stage; none when quiet.
+class TextObserver : public BuildObserver {
+public:
+    TextObserver(QTextStream &report, bool terminal, bool quiet) : report(report), terminal(terminal), quiet(quiet) {}
+
+    void progress(const QString &stage, int done, int total) override
+    {
+        if (quiet)
+            return;
+        if (stage != current) {
+            current = stage;
+            stageClock.start();
+            lastShown = -1000;
+        }
+        const qint64 elapsed = stageClock.elapsed();
+        if (!terminal && done != total && elapsed - lastShown < 1000)
+            return;
+        lastShown = elapsed;
+        const double rate = elapsed > 0 ? done * 1000.0 / elapsed : 0;
+        QString text = QStringLiteral("%1: %2 of %3 (%4%)").arg(stage).arg(done).arg(total).arg(total ? done * 100 / total : 100);
+        if (rate > 0)
+            text += QStringLiteral(", %1 a second, %2 left").arg(rate, 0, 'f', 1).arg(Duration(qint64((total - done) / rate)));
+        if (terminal)
+            report << '\r' << text << "\x1b[K";
+        else
+            report << text << '\n';
+        report.flush();
+    }
+    void line(const QString &text) override
+    {
+        if (terminal)
+            report << "\r\x1b[K";
         report << text << '\n';
-    report.flush();
-}
+        report.flush();
+    }
 
-// A line of the report; names in it cannot move the cursor or break the line.
-void SiteBuild::line(const QString &text)
-{
-    if (terminal)
-        report << "\r\x1b[K";
-    report << Paths::Printable(text) << '\n';
-    report.flush();
-}
+private:
+    static QString Duration(qint64 seconds)
+    {
+        return QStringLiteral("%1:%2").arg(seconds / 60).arg(seconds % 60, 2, 10, QLatin1Char('0'));
+    }
 
-void SiteBuild::summarize()
-{
-    line(QStringLiteral("%1 files: %2 thumbnails (%3 made, %4 kept), %5 images (%6 copied, %7 kept), page %8; "
-                        "skipped %9 unreadable and %10 not pictures; %11 failed; %12 s")
-             .arg(names.size() + unreadableNames)
-             .arg(thumbnailsMade + thumbnailsKept)
-             .arg(thumbnailsMade)
-             .arg(thumbnailsKept)
-             .arg(copiesMade + copiesKept)
-             .arg(copiesMade)
-             .arg(copiesKept)
-             .arg(pageOutcome)
-             .arg(unreadable.size())
-             .arg(otherFiles)
-             .arg(failed.size())
-             .arg(double(clock.elapsed()) / 1000, 0, 'f', 1));
-}
+    QTextStream &report;
+    const bool terminal, quiet;
+    QString current;
+    QElapsedTimer stageClock;
+    qint64 lastShown = 0;
+};
 
 } // namespace
+
+int Build(const SiteRequest &request, BuildObserver &observer)
+{
+    return SiteBuild(request, observer).run();
+}
 
 bool Requested(const QStringList &arguments)
 {
@@ -536,12 +826,14 @@ bool Requested(const QStringList &arguments)
 
 int Run(const QStringList &arguments, QTextStream &report, bool terminal)
 {
-    Request request;
-    if (const Problem problem = parse(arguments, request); !problem.isEmpty()) {
+    SiteRequest request;
+    bool quiet = false;
+    if (const Problem problem = parse(arguments, request, quiet); !problem.isEmpty()) {
         report << Paths::Printable(problem) << '\n' << Usage << '\n';
         return Unusable;
     }
-    return SiteBuild(request, report, terminal).run();
+    TextObserver observer(report, terminal, quiet);
+    return Build(request, observer);
 }
 
 } // namespace BatchBuild

@@ -76,6 +76,8 @@ BuildManifest BuildManifest::Read(const QString &path)
                                                                sizeOf(made.value(QStringLiteral("thumbnail"))),
                                                                made.value(QStringLiteral("transparent")).toBool(), facts});
     }
+    for (const QJsonValue &album : root.value(QStringLiteral("albums")).toArray())
+        manifest.albums << album.toString();
     const QJsonObject files = root.value(QStringLiteral("files")).toObject();
     for (auto entry = files.begin(); entry != files.end(); ++entry) {
         const QJsonObject made = entry.value().toObject();
@@ -103,11 +105,13 @@ QByteArray BuildManifest::contents() const
         putState(made, entry->state);
         written.insert(entry.key(), made);
     }
-    return QJsonDocument(QJsonObject{{QStringLiteral("settings"), settings},
-                                     {QStringLiteral("copies"), copies},
-                                     {QStringLiteral("thumbnails"), sources},
-                                     {QStringLiteral("files"), written}})
-        .toJson();
+    QJsonObject root{{QStringLiteral("settings"), settings},
+                     {QStringLiteral("copies"), copies},
+                     {QStringLiteral("thumbnails"), sources},
+                     {QStringLiteral("files"), written}};
+    if (!albums.isEmpty())
+        root.insert(QStringLiteral("albums"), QJsonArray::fromStringList(albums));
+    return QJsonDocument(root).toJson();
 }
 
 const BuiltThumbnail *BuildManifest::unchanged(const QString &source, const QString &thumbnailSettings,

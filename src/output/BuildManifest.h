@@ -5,6 +5,7 @@
 #include <QHash>
 #include <QSize>
 #include <QString>
+#include <QStringList>
 
 class QFileInfo;
 
@@ -63,6 +64,7 @@ public:
     QString copies;                          // how every copy in it was made
     QHash<QString, BuiltThumbnail> thumbnails;  // by source path
     QHash<QString, BuiltFile> files;            // by path relative to the output
+    QStringList albums;                         // of the whole tree, in the top album's record
 
     bool operator==(const BuildManifest &other) const
     {

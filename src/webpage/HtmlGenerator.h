@@ -39,6 +39,23 @@ struct SiteFile {
     QString source;
 };
 
+// The first and last day of some pictures' days taken; invalid while none is known.
+struct DayRange {
+    QDate first, last;
+    void add(QDate day)
+    {
+        if (!day.isValid())
+            return;
+        first = !first.isValid() || day < first ? day : first;
+        last = !last.isValid() || day > last ? day : last;
+    }
+    void add(const DayRange &other)
+    {
+        add(other.first);
+        add(other.last);
+    }
+};
+
 // An album below this page, as the page shows it: its cover links to its page.
 // Paths are relative to this page's folder, '/'-separated and not yet encoded.
 struct AlbumCard {
@@ -47,7 +64,7 @@ struct AlbumCard {
     QString cover;       // its cover thumbnail; empty when it has none
     QSize coverSize;
     int pictures = 0;    // in it and every album below it
-    QDate first, last;   // the days they were taken on, when known
+    DayRange days;       // they were taken on
 };
 
 // An album above this page: its title and the path of its page from this one.

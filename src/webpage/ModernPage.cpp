@@ -245,25 +245,18 @@ QString languageTag(const QString &typed)
     return tag.match(trimmed).hasMatch() ? trimmed : QStringLiteral("en");
 }
 
-QString dayRange(const QLocale &locale, QDate first, QDate last)
+QString dayRange(const QLocale &locale, const DayRange &days)
 {
-    if (!first.isValid())
+    if (!days.first.isValid())
         return QString();
     const QString format = QStringLiteral("d MMMM yyyy");
-    return locale.toString(first, format) + (last != first ? QStringLiteral(" \u2013 ") + locale.toString(last, format) : QString());
+    return locale.toString(days.first, format)
+           + (days.last != days.first ? QStringLiteral(" \u2013 ") + locale.toString(days.last, format) : QString());
 }
 
 QString counted(const QLocale &locale, qsizetype count, const char *one, const char *many)
 {
     return locale.toString(count) + u' ' + QLatin1String(count == 1 ? one : many);
-}
-
-void widen(QDate &first, QDate &last, QDate day)
-{
-    if (!day.isValid())
-        return;
-    first = !first.isValid() || day < first ? day : first;
-    last = !last.isValid() || day > last ? day : last;
 }
 
 // How many albums and pictures there are, and the days they were taken on when known.
@@ -275,15 +268,13 @@ QString summary(const PageRequest &request)
         parts << counted(locale, request.albums.size(), "album", "albums");
     if (!request.thumbs.isEmpty() || request.albums.isEmpty())
         parts << counted(locale, request.thumbs.size(), "picture", "pictures");
-    QDate first, last;
+    DayRange days;
     for (const PageThumb &thumb : request.thumbs)
-        widen(first, last, thumb.facts.taken.date());
-    for (const AlbumCard &album : request.albums) {
-        widen(first, last, album.first);
-        widen(first, last, album.last);
-    }
-    if (first.isValid())
-        parts << dayRange(locale, first, last);
+        days.add(thumb.facts.taken.date());
+    for (const AlbumCard &album : request.albums)
+        days.add(album.days);
+    if (days.first.isValid())
+        parts << dayRange(locale, days);
     return parts.join(QStringLiteral(" \u00B7 "));
 }
 
@@ -316,8 +307,8 @@ QString albums(const PageRequest &request)
                           .arg(album.coverSize.width())
                           .arg(album.coverSize.height());
         QString more = counted(locale, album.pictures, "picture", "pictures");
-        if (album.first.isValid())
-            more += QStringLiteral(" \u00B7 ") + dayRange(locale, album.first, album.last);
+        if (album.days.first.isValid())
+            more += QStringLiteral(" \u00B7 ") + dayRange(locale, album.days);
         text += QStringLiteral("<span class=\"name\">%1</span><span class=\"more\">%2</span></a>\r\n")
                     .arg(HtmlText::Content(album.name), HtmlText::Content(more));
     }
