@@ -684,9 +684,15 @@ void SiteBuild::removeGoneAlbums()
     QStringList present;
     for (const Album &album : albums)
         present << album.relative;
+    // The deepest first, so that a folder is empty when its album is taken away.
+    QStringList gone;
     for (const QString &relative : albumsBefore)
         if (!present.contains(relative))
-            ++albumsRemoved, removeAlbum(relative);
+            gone << relative;
+    std::sort(gone.begin(), gone.end(), [](const QString &a, const QString &b) { return a.count(u'/') > b.count(u'/'); });
+    for (const QString &relative : gone)
+        removeAlbum(relative);
+    albumsRemoved = int(gone.size());
     for (const Album &album : albums)
         albumsMade += !albumsBefore.contains(album.relative) && !album.relative.isEmpty();
 }
@@ -703,11 +709,15 @@ void SiteBuild::removeAlbum(const QString &relative)
     for (auto file = gone.files.cbegin(); file != gone.files.cend(); ++file)
         files << file.key();
     QSet<QString> folders{folder};
+    for (const QString &site : {shared.preferences.siteThumbnailDirectory, shared.preferences.siteImageDirectory})
+        files << site + u'/';
     for (const QString &name : files) {
         const QString path = QDir::cleanPath(folder + u'/' + name);
         if (!path.startsWith(folder + u'/') || shared.pictures.contains(path))
             continue;
-        if (QFileInfo(path).isFile() && !QFile::remove(path))
+        if (name.endsWith(u'/'))
+            folders.insert(path);
+        else if (QFileInfo(path).isFile() && !QFile::remove(path))
             shared.fail(QStringLiteral("Not removed: %1").arg(QDir::toNativeSeparators(path)));
         for (QString up = QFileInfo(path).path(); up.startsWith(folder); up = QFileInfo(up).path())
             folders.insert(up);
