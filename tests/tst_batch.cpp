@@ -127,6 +127,9 @@ private slots:
     void aModernPageWithDoubleSizeThumbnails();
     void awkwardNamesAndPictures();
     void oneBuildAtATime();
+    void albumsOfAFolderTree();
+    void albumsAreKeptRemadeAndTakenAway();
+    void picturesInTheOrderTheyWereTaken();
 };
 
 // A folder of several picture types, a damaged picture and a text file is built into
@@ -533,6 +536,131 @@ void BatchTest::oneBuildAtATime()
         QVERIFY(!QFile::exists(f.site + QStringLiteral("index.html")));
     }
     QCOMPARE(f.build().status, 0);
+}
+
+// The pages of a tree's albums, relative to the site.
+QStringList albumPages(const QString &site)
+{
+    QStringList pages;
+    for (const QString &file : filesBelow(site).keys())
+        if (file.endsWith(QStringLiteral("index.html")))
+            pages << file;
+    return pages;
+}
+
+// Every folder with pictures or albums becomes an album page at its place below the
+// output; hidden and empty folders, the output inside the tree and a link back up
+// do not. Covers, cards and the trail link files that are there. A tree without
+// albums gives the classic page a flat build gives.
+void BatchTest::albumsOfAFolderTree()
+{
+    Folder f;
+    f.add(QStringLiteral("top.jpg"), jpeg(1));
+    f.add(QStringLiteral("Day 1/a.jpg"), jpeg(2));
+    f.add(QStringLiteral("Day 1/b.jpg"), jpeg(3));
+    f.add(QStringLiteral("Day 2/Evening/c.jpg"), jpeg(4));
+    f.add(QStringLiteral(".hidden/d.jpg"), jpeg(5));
+    f.add(QStringLiteral("notes/readme.txt"), "no pictures here");
+    QVERIFY(QDir().mkpath(f.path + QStringLiteral("empty/deeper")));
+    QVERIFY(QFile::link(f.path, f.path + QStringLiteral("Day 1/loop")));
+    const QString site = f.path + QStringLiteral("site") + S;  // inside the tree
+    const Outcome built = build(arguments(f.path, site, f.environment.settingsFile()) << QStringLiteral("--albums"));
+    QCOMPARE(built.status, 0);
+    QVERIFY2(summaryOf(built).endsWith(QStringLiteral("albums: 3 made, 0 kept, 0 removed")), qPrintable(summaryOf(built)));
+    QCOMPARE(albumPages(site), (QStringList{QStringLiteral("Day 1/index.html"), QStringLiteral("Day 2/Evening/index.html"),
+                                            QStringLiteral("Day 2/index.html"), QStringLiteral("index.html")}));
+    for (const QString &page : albumPages(site)) {
+        const QString folder = QFileInfo(site + page).path() + u'/';
+        for (const QString &file : referencedFiles(QString::fromUtf8(contentsOf(site + page))))
+            QVERIFY2(QFileInfo(folder + file).isFile(), qPrintable(page + QStringLiteral(": ") + file));
+    }
+    // The classic page's album cells: the cover links to the album, the name under it;
+    // an album without pictures of its own has the cover of its first album.
+    const QString top = QString::fromUtf8(contentsOf(site + QStringLiteral("index.html")));
+    QVERIFY(top.contains(QStringLiteral("<td><p align=\"center\">\r\n        <a href=\"Day%201/index.html\"><img\r\n"
+                                        "        src=\"Day%201/images/QM_a.jpg\"\r\n        alt=\"Day 1\" border=\"0\"\r\n"
+                                        "        width=\"93\" height=\"70\"></a><br>\r\n        <font size=\"3\">Day 1<br>")));
+    QVERIFY(top.contains(QStringLiteral("src=\"Day%202/Evening/images/QM_c.jpg\"")));
+    QVERIFY(top.indexOf(QStringLiteral("Day%202/index.html")) < top.indexOf(QStringLiteral("QM_top.jpg")));
+    QVERIFY(QString::fromUtf8(contentsOf(site + QStringLiteral("Day 2/Evening/index.html")))
+                .contains(QStringLiteral("<p><a href=\"../../index.html\">Quillmere Thumbnail Page</a> &gt; "
+                                         "<a href=\"../index.html\">Day 2</a></p>")));
+
+    Folder flat;
+    flat.add(QStringLiteral("top.jpg"), jpeg(1));
+    QCOMPARE(flat.build().status, 0);
+    const QByteArray plain = contentsOf(flat.site + QStringLiteral("index.html"));
+    QCOMPARE(flat.build({QStringLiteral("--albums"), QStringLiteral("--force")}).status, 0);
+    QCOMPARE(contentsOf(flat.site + QStringLiteral("index.html")), plain);
+}
+
+// An unchanged tree rewrites nothing; a changed cover picture remakes its own files
+// alone; a folder taken from the tree takes its album's files and its card away,
+// and nothing else.
+void BatchTest::albumsAreKeptRemadeAndTakenAway()
+{
+    Folder f;
+    f.set(QStringLiteral("HTML Preferences/Page Style"), QStringLiteral("1"));
+    f.add(QStringLiteral("top.jpg"), jpeg(1));
+    f.add(QStringLiteral("Day 1/a.jpg"), jpeg(2));
+    f.add(QStringLiteral("Day 2/Evening/c.jpg"), jpeg(3));
+    const QStringList albums{QStringLiteral("--albums")};
+    QCOMPARE(f.build(albums).status, 0);
+    const QMap<QString, QDateTime> first = filesBelow(f.site);
+    const Outcome again = f.build(albums);
+    QVERIFY2(summaryOf(again).contains(QStringLiteral("3 thumbnails (0 made, 3 kept)")), qPrintable(summaryOf(again)));
+    QVERIFY(summaryOf(again).endsWith(QStringLiteral("albums: 0 made, 3 kept, 0 removed")));
+    QCOMPARE(filesBelow(f.site), first);
+
+    f.add(QStringLiteral("Day 2/Evening/c.jpg"), jpeg(9));
+    setModified(f.path + QStringLiteral("Day 2/Evening/c.jpg"), QDateTime::currentDateTime().addSecs(60));
+    QCOMPARE(f.build(albums).status, 0);
+    const QMap<QString, QDateTime> changed = filesBelow(f.site);
+    QStringList remade;
+    for (auto file = changed.cbegin(); file != changed.cend(); ++file)
+        if (first.value(file.key()) != file.value())
+            remade << file.key();
+    QCOMPARE(remade, (QStringList{QStringLiteral("Day 2/Evening/.quillmere-build.json"),
+                                  QStringLiteral("Day 2/Evening/images/QM_c.jpg"), QStringLiteral("Day 2/Evening/images/c.jpg")}));
+
+    QVERIFY(QDir(f.path + QStringLiteral("Day 2")).removeRecursively());
+    const Outcome removed = f.build(albums);
+    QVERIFY2(summaryOf(removed).endsWith(QStringLiteral("albums: 0 made, 1 kept, 2 removed")), qPrintable(summaryOf(removed)));
+    QVERIFY(!QFileInfo::exists(f.site + QStringLiteral("Day 2")));
+    QVERIFY(!contentsOf(f.site + QStringLiteral("index.html")).contains("Day%202"));
+    for (const QString &file : first.keys())
+        QVERIFY2(file.startsWith(QStringLiteral("Day 2/")) == !QFileInfo::exists(f.site + file), qPrintable(file));
+}
+
+// By date: the date taken, or for a picture without one its file's time, then the
+// name; by name, as a folder load orders them.
+void BatchTest::picturesInTheOrderTheyWereTaken()
+{
+    Folder f;
+    const auto taken = [](int seed, const char *when) {
+        return TestImages::withSegment(jpeg(seed), 0xE1, QByteArray("Exif\0\0", 6) + TestImages::exifFacts({}, when));
+    };
+    f.add(QStringLiteral("a.jpg"), taken(1, "2026:05:03 12:00:00"));
+    f.add(QStringLiteral("b.jpg"), taken(2, "2026:05:01 08:00:00"));
+    f.add(QStringLiteral("c.jpg"), jpeg(3));
+    setModified(f.path + QStringLiteral("c.jpg"), QDateTime(QDate(2026, 5, 2), QTime(9, 0)));
+    f.add(QStringLiteral("d.jpg"), taken(4, "2026:05:01 08:00:00"));
+    const auto order = [&f](const QString &sort) {
+        f.build({QStringLiteral("--sort"), sort});
+        const QString page = QString::fromUtf8(contentsOf(f.site + QStringLiteral("index.html")));
+        QString names;
+        for (const QChar name : QStringLiteral("abcd"))
+            names += name;
+        std::sort(names.begin(), names.end(), [&page](QChar x, QChar y) {
+            return page.indexOf(QStringLiteral("QM_%1.jpg").arg(x)) < page.indexOf(QStringLiteral("QM_%1.jpg").arg(y));
+        });
+        return names;
+    };
+    QCOMPARE(order(QStringLiteral("date")), QStringLiteral("bdca"));
+    QCOMPARE(order(QStringLiteral("name")), QStringLiteral("abcd"));
+    const Outcome wrong = f.build({QStringLiteral("--sort"), QStringLiteral("size")});
+    QCOMPARE(wrong.status, 2);
+    QVERIFY(wrong.report.contains(QStringLiteral("Unknown order \"size\": --sort takes name or date.")));
 }
 
 QTEST_MAIN(BatchTest)
