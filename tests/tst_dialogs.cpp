@@ -2,6 +2,8 @@
 #include "OutputFixture.h"
 
 #include "imagebuffer/ImageBuffer.h"
+#include "frame/BatchBuild.h"
+#include "frame/BuildSiteDialog.h"
 #include "output/HtmlEditor.h"
 #include "output/Browsers.h"
 #include "output/HtmlFile.h"
@@ -12,6 +14,7 @@
 
 #include <QCheckBox>
 #include <QClipboard>
+#include <QDirIterator>
 #include <QComboBox>
 #include <QGuiApplication>
 #include <QLabel>
@@ -22,6 +25,7 @@
 #include <QToolButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QStringEncoder>
 #include <QSpinBox>
 #include <QTest>
@@ -98,6 +102,7 @@ private slots:
     void preferencesStoreEveryValueOnClosing();
     void preferenceBrowsers();
     void everyControlHasAName();
+    void buildSiteRunsAndCancels();
 };
 
 void DialogsTest::savingKeepsTheTextAndItsLineEnds()
@@ -585,10 +590,67 @@ void DialogsTest::everyControlHasAName()
     Editor e(o);
     PreferencesDialog preferences(Globals::Prefs, o.appPath);
     BrowserSelection browsers(o.appPath);
+    BuildSiteDialog build(o.appPath);
     for (const QWidget *window : {static_cast<QWidget *>(&g.dialog), static_cast<QWidget *>(&e.editor),
-                                  static_cast<QWidget *>(&preferences), static_cast<QWidget *>(&browsers)})
+                                  static_cast<QWidget *>(&preferences), static_cast<QWidget *>(&browsers),
+                                  static_cast<QWidget *>(&build)})
         QCOMPARE(UnnamedControls(*window).join(", "), QString());
     QCOMPARE(control<QWidget>(g.dialog, "picBackgroundImage")->focusPolicy(), Qt::StrongFocus);  // Enter shows it
+}
+
+// Build Site: the folders from the folder dialog, remembered; a build on worker
+// threads to its end and the offer of a browser; a Cancel that stops it, and a next
+// build that completes the site.
+void DialogsTest::buildSiteRunsAndCancels()
+{
+    Output o;
+    const QString pictures = o.target(QStringLiteral("trip"));
+    const QString site = o.target(QStringLiteral("site"));
+    for (int i = 0; i < 3; ++i)
+        writeFile(pictures + QStringLiteral("Day %1").arg(i + 1) + S + QStringLiteral("p%1.jpg").arg(i),
+                  TestImages::encode(TestImages::photo(120, 90, quint32(i)), "jpg"));
+    const auto thumbnails = [&site] {
+        int count = 0;
+        for (QDirIterator it(site, {QStringLiteral("QM_*")}, QDir::Files, QDirIterator::Subdirectories); it.hasNext(); it.next())
+            ++count;
+        return count;
+    };
+    {
+        BuildSiteDialog dialog(o.appPath);
+        o.scripted->folderAnswers << pictures << site;
+        control<QPushButton>(dialog, "cmdPictures")->click();
+        control<QPushButton>(dialog, "cmdOutput")->click();
+        QCOMPARE(control<QLineEdit>(dialog, "txtOutput")->text(), site);
+        QVERIFY(control<QCheckBox>(dialog, "chkAlbums")->isChecked());
+        control<QComboBox>(dialog, "cboSort")->setCurrentIndex(1);
+        o.scripted->messageAnswers << Ui::MsgResult::No;
+        QSignalSpy ended(&dialog, &BuildSiteDialog::finished);
+        control<QPushButton>(dialog, "cmdBuild")->click();
+        QVERIFY(dialog.building());
+        QVERIFY(ended.wait(60000));
+        QCOMPARE(ended.at(0).at(0).toInt(), 0);
+        QVERIFY(QFile::exists(site + QStringLiteral("Day 2") + S + QStringLiteral("index.html")));
+        QCOMPARE(thumbnails(), 3);
+        QCOMPARE(o.scripted->messages.constLast().text,
+                 QStringLiteral("The Site Is Built.  Would You Like to Open It in a Browser?"));
+        QVERIFY(control<QPlainTextEdit>(dialog, "txtReport")->toPlainText().contains(QStringLiteral("albums: 3 made")));
+    }
+    for (int i = 3; i < 40; ++i)
+        writeFile(pictures + QStringLiteral("Day 1") + S + QStringLiteral("q%1.jpg").arg(i),
+                  TestImages::encode(TestImages::photo(640, 480, quint32(i)), "jpg"));
+    BuildSiteDialog again(o.appPath);
+    QCOMPARE(control<QLineEdit>(again, "txtPictures")->text(), pictures);  // remembered
+    QCOMPARE(control<QComboBox>(again, "cboSort")->currentIndex(), 1);
+    QSignalSpy ended(&again, &BuildSiteDialog::finished);
+    control<QPushButton>(again, "cmdBuild")->click();
+    control<QPushButton>(again, "cmdCancel")->click();
+    QVERIFY(ended.wait(60000));
+    QCOMPARE(ended.at(0).at(0).toInt(), int(BatchBuild::Cancelled));
+    QVERIFY(thumbnails() < 40);
+    control<QPushButton>(again, "cmdBuild")->click();
+    QVERIFY(ended.wait(120000));
+    QCOMPARE(ended.at(1).at(0).toInt(), 0);
+    QCOMPARE(thumbnails(), 40);
 }
 
 QTEST_MAIN(DialogsTest)

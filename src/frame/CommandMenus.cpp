@@ -43,7 +43,7 @@ void CommandMenus::build(Owner kind, QWidget *owner)
     NamedSeparator(file, "mnuFileSep3");
     file->addAction(c.exit);
 
-    addMenu(owner, "mnuHTML", "&HTML", nullptr)->addActions({c.generate, c.editor});
+    addMenu(owner, "mnuHTML", "&HTML", nullptr)->addActions({c.generate, c.editor, c.buildSite});
     addMenu(owner, "mnuImages", "&Images", nullptr)->addActions({c.saveThumbnails, c.saveImages});
 
     QMenu *listing = addMenu(owner, "mnuListing", "&Listing", &CommandMenus::listingOpened);

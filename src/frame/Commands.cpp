@@ -32,6 +32,7 @@ Commands::Commands(MainForm &form) : QObject(&form), form(form)
     exit = make("mnuFileExit", "E&xit", &MainForm::mnuFileExit_Click);
     generate = make("mnuHTMLGenerate", "&Generate HTML Code...", &MainForm::mnuHTMLGenerate_Click);
     editor = make("mnuHTMLEditor", "&Editor...", &MainForm::mnuHTMLEditor_Click);
+    buildSite = make("mnuHTMLBuildSite", "&Build Site...", &MainForm::mnuHTMLBuildSite_Click);
     saveThumbnails = make("mnuImagesSaveThumbnails", "Save &Thumbnails", &MainForm::mnuImagesSaveThumbnails_Click);
     saveImages = make("mnuImagesSaveImages", "Save &Images", &MainForm::mnuImagesSaveImages_Click);
 

@@ -21,6 +21,7 @@ public:
     QAction *exit;
     QAction *generate;
     QAction *editor;
+    QAction *buildSite;
     QAction *saveThumbnails;
     QAction *saveImages;
     QMenu *alignment;  // the listing's sides, one menu in both Listing menus

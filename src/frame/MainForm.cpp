@@ -1,6 +1,7 @@
 #include "frame/MainForm.h"
 
 #include "frame/AboutBox.h"
+#include "frame/BuildSiteDialog.h"
 #include "frame/CaptionFlasher.h"
 #include "frame/CommandMenus.h"
 #include "frame/Commands.h"
@@ -608,6 +609,12 @@ void MainForm::mnuHTMLEditor_Click()
     editor.setHtml(QString());
     Ui::platform().execDialog(editor);
 }
+void MainForm::mnuHTMLBuildSite_Click()
+{
+    BuildSiteDialog dialog(Globals::AppPath, this);
+    Ui::platform().execDialog(dialog);
+}
+
 void MainForm::mnuImagesSaveThumbnails_Click()
 {
     GuardStore([this] {

@@ -78,6 +78,7 @@ public slots:
     void mnuFileExit_Click();
     void mnuHTMLGenerate_Click();
     void mnuHTMLEditor_Click();
+    void mnuHTMLBuildSite_Click();
     void mnuImagesSaveThumbnails_Click();
     void mnuImagesSaveImages_Click();
     void mnuListingAlignmentTop_Click();

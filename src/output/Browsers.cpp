@@ -198,8 +198,8 @@ void ReportFailure(int code)
 
 } // namespace Browsers
 
-BrowserSelection::BrowserSelection(const QString &appPath, QWidget *parent)
-    : QDialog(parent), appPath(appPath),
+BrowserSelection::BrowserSelection(const QString &appPath, QWidget *parent, const QString &page)
+    : QDialog(parent), appPath(appPath), shownPage(page),
       Label1(new QLabel(QStringLiteral("Select a Browser in which to preview your thumbnail web page:"), this)),
       ListView1(new QTreeWidget(this)), cmdSelect(new QPushButton(QStringLiteral("&Select"), this)),
       cmdCancel(new QPushButton(QStringLiteral("&Cancel"), this))
@@ -243,7 +243,7 @@ void BrowserSelection::showEvent(QShowEvent *event)
 
 QString BrowserSelection::page() const
 {
-    return PreviewTree::PagePath(appPath);
+    return shownPage.isEmpty() ? PreviewTree::PagePath(appPath) : shownPage;
 }
 
 // Nothing to choose from: the page opens with the desktop's default browser, and the

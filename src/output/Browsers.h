@@ -45,7 +45,8 @@ void ReportFailure(int code);
 class BrowserSelection : public QDialog {
     Q_OBJECT
 public:
-    BrowserSelection(const QString &appPath, QWidget *parent = nullptr);
+    // Starts the browser on `page`, or on the preview's page when none is given.
+    BrowserSelection(const QString &appPath, QWidget *parent = nullptr, const QString &page = QString());
 
     QTreeWidget &list() const { return *ListView1; }
     // The page every browser is started on.
@@ -61,6 +62,7 @@ protected:
 
 private:
     QString appPath;
+    QString shownPage;
     bool activated = false;
     QLabel *Label1;
     QTreeWidget *ListView1;

@@ -58,6 +58,7 @@ inline const QString FirstRunSection = QStringLiteral("First Run Information");
 inline const QString MainWindowSection = QStringLiteral("Window Positions\\MAINFORM");
 inline const QString ListingSection = QStringLiteral("Window Positions\\LISTING");
 inline const QString FullSizeSection = QStringLiteral("Window Positions\\WHOLE");
+inline const QString BuildSiteSection = QStringLiteral("Build Site");
 
 // Directories whose default is the program's own: the empty default stands for it,
 // and readers pass the directory in.
@@ -125,6 +126,12 @@ inline const Setting<bool> RemovePhotoMetadata{PreferencesSection, QStringLitera
                                                SettingRule::Flag};
 inline const Setting<bool> HighDensityThumbnails{PreferencesSection, QStringLiteral("High Density Thumbnails"), false,
                                                  SettingRule::Flag};
+
+// The Build Site dialog's choices, as it last ran.
+inline const Setting<QString> BuildPicturesFolder{BuildSiteSection, QStringLiteral("Pictures Folder"), {}, SettingRule::Text};
+inline const Setting<QString> BuildOutputFolder{BuildSiteSection, QStringLiteral("Output Folder"), {}, SettingRule::Text};
+inline const Setting<bool> BuildAlbums{BuildSiteSection, QStringLiteral("Albums"), true, SettingRule::Flag};
+inline const Setting<bool> BuildByDate{BuildSiteSection, QStringLiteral("Sort By Date"), false, SettingRule::Flag};
 
 inline const Setting<QString> ExePath{PathSection, QStringLiteral("EXE Path"), {}, SettingRule::Text};
 inline const Setting<double> FirstDirectoryLoad{FirstRunSection, QStringLiteral("First Directory Load"), 0,
