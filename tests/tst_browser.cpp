@@ -34,14 +34,16 @@ void fillFolder(const QString &folder)
 }
 
 // Builds the site of a folder with the batch build; its exit status.
-int build(const QString &folder, const QString &site, const QString &settings)
+int build(const QString &folder, const QString &site, const QString &settings, const QStringList &more = {})
 {
     QProcess program;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.remove(QStringLiteral("QUILLMERE_SETTINGS"));
     program.setProcessEnvironment(environment);
     program.start(QStringLiteral(QUILLMERE_PROGRAM),
-                  {QStringLiteral("--batch"), folder, QStringLiteral("--output"), site, QStringLiteral("--settings"), settings});
+                  QStringList{QStringLiteral("--batch"), folder, QStringLiteral("--output"), site, QStringLiteral("--settings"),
+                              settings}
+                      + more);
     return program.waitForFinished(120000) ? program.exitCode() : -1;
 }
 
@@ -114,6 +116,7 @@ class BrowserTest : public QObject {
     Q_OBJECT
 private slots:
     void modernPageOnAPhoneAndADesktop();
+    void albumsBrowseDownAndBackUp();
 
 private:
     void viewerFromTheKeyboard(WebDriver &browser, const QString &size, const QUrl &page);
@@ -253,6 +256,47 @@ void BrowserTest::viewerFromTheKeyboard(WebDriver &browser, const QString &size,
     browser.go(QUrl(QStringLiteral("about:blank")));
     browser.go(shared);
     QVERIFY2(browser.until(shown.arg(1)), failed("a shared address did not open its picture").constData());
+}
+
+// A tree of albums as a visitor walks it: every cover shows, a card opens its album,
+// and the trail leads back up to the top.
+void BrowserTest::albumsBrowseDownAndBackUp()
+{
+    WebDriver browser;
+    QVERIFY2(browser.ready(), "Chromium and ChromeDriver are needed; scripts/install-deps.sh installs them");
+    TestEnvironment environment;
+    const QString folder = environment.path(QStringLiteral("trip"));
+    const QString site = environment.path(QStringLiteral("site"));
+    for (const char *name : {"top.jpg", "Day 1/a.jpg", "Day 1/b.jpg", "Day 2/Evening/c.jpg"})
+        writeFile(folder + u'/' + QLatin1String(name), TestImages::encode(TestImages::photo(600, 400, qHash(QLatin1String(name))), "jpg"));
+    environment.store({{QStringLiteral("HTML Preferences/Page Style"), QStringLiteral("1")},
+                       {QStringLiteral("HTML Preferences/Page Title"), QStringLiteral("Trip")}});
+    QCOMPARE(build(folder, site, environment.settingsFile(), {QStringLiteral("--albums")}), 0);
+    QVERIFY(browser.open(1280, 900));
+    const auto heading = [&browser](const QString &title) {
+        return browser.until(QStringLiteral("return document.readyState === 'complete'"
+                                            " && document.querySelector('h1').textContent === '%1';").arg(title));
+    };
+    const QString coversShown = QStringLiteral("const covers = [...document.querySelectorAll('.album img')];"
+                                               "return covers.length === %1 && covers.every(c => c.complete && c.naturalWidth > 0);");
+    const auto follow = [&browser](const QString &selector) {
+        browser.run(QStringLiteral("document.querySelector('%1').click(); return 0;").arg(selector));
+    };
+    browser.go(QUrl::fromLocalFile(site + QStringLiteral("/index.html")));
+    QVERIFY(heading(QStringLiteral("Trip")));
+    QVERIFY2(browser.until(coversShown.arg(2)), "a cover of the top page did not show");
+    follow(QStringLiteral("a.album[href^=\"Day%202\"]"));
+    QVERIFY2(heading(QStringLiteral("Day 2")), "the card did not open its album");
+    QVERIFY2(browser.until(coversShown.arg(1)), "the cover from the album below did not show");
+    follow(QStringLiteral("a.album"));
+    QVERIFY(heading(QStringLiteral("Evening")));
+    QCOMPARE(browser.run(QStringLiteral("return [...document.querySelectorAll('.trail a')].map(a => a.textContent).join('/');"))
+                 .toString(),
+             QStringLiteral("Trip/Day 2"));
+    follow(QStringLiteral(".trail a:nth-of-type(2)"));
+    QVERIFY2(heading(QStringLiteral("Day 2")), "the trail did not lead one album up");
+    follow(QStringLiteral(".trail a"));
+    QVERIFY2(heading(QStringLiteral("Trip")), "the trail did not lead to the top");
 }
 
 QTEST_MAIN(BrowserTest)
