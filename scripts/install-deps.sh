@@ -8,7 +8,7 @@ PACKAGES="cmake g++ make qt6-base-dev qt6-image-formats-plugins fonts-dejavu-cor
 libjpeg-dev libpng-dev libtiff-dev libheif-dev pkg-config xvfb xauth chromium chromium-driver desktop-file-utils \
 dpkg-dev file lintian appstream"
 if [ "${1:-}" = "bench" ]; then
-    PACKAGES="$PACKAGES libvips-tools imagemagick lomiri-wallpapers lomiri-wallpapers-16.04 lomiri-wallpapers-20.04 ukui-wallpapers"
+    PACKAGES="$PACKAGES time libvips-tools imagemagick lomiri-wallpapers lomiri-wallpapers-16.04 lomiri-wallpapers-20.04 ukui-wallpapers"
     # Lighthouse for the gallery check comes from npm; any Node.js with npm will do.
     command -v npm >/dev/null 2>&1 || PACKAGES="$PACKAGES nodejs npm"
 fi

@@ -12,9 +12,12 @@ namespace {
 
 const char Help[] = "Usage: quillmere [FILE|FOLDER]...\n"
                     "       quillmere --batch FOLDER --output DIR [--settings FILE] [--force]\n"
+                    "                 [--albums] [--sort name|date] [--quiet]\n"
                     "\n"
                     "Opens the pictures and folders given; with --batch, builds the thumbnail page of\n"
-                    "FOLDER into DIR without any window (--force makes every file again).\n";
+                    "FOLDER into DIR without any window (--force makes every file again; --albums\n"
+                    "makes an album of every folder below; --sort date orders pictures as taken;\n"
+                    "--quiet tells only problems and the summary).\n";
 
 void nameProgram()
 {
