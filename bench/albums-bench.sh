@@ -15,7 +15,7 @@ echo "generating 200 folders of 100 pictures in $tree (once)" >&2
 for year in $(seq 2001 2010); do
     for trip in $(seq 1 20); do
         folder="$tree/all/$year/Trip $trip"
-        [ -d "$folder" ] || "$bench" generate "$folder" 100 0.08 >/dev/null
+        [ -d "$folder" ] || "$bench" generate "$folder" 100 0.08 >/dev/null 2>&1
     done
 done
 out=$(mktemp -d)

@@ -165,12 +165,14 @@ private:
     void takeFolder(const QStringList &files);
     void sortByDate();
     PageRequest pageRequest() const;
-    int addToPage(const QString &path, const QFileInfo &source, const BuiltThumbnail &made);
+    int addToPage(const QString &path, qint64 bytes, const BuiltThumbnail &made);
     void writeThumbnail(Picture thumbnail, int position, const QString &path, const BuiltThumbnail &made);
     void writeDoubleThumbnail(int position, const QString &path, const BuiltThumbnail &made);
     void skip(const QString &path, const PreparedThumbnail &prepared);
     void copy(const QString &source, const QString &name);
     void record(const QString &file, const QString &source, const SourceState &state);
+    // A file found up to date keeps its entry of the earlier record.
+    void keepRecord(const QString &file) { manifest.files.insert(recordKey(file), previous.files.value(recordKey(file))); }
     QString recordKey(const QString &file) const { return QDir(output).relativeFilePath(file); }
     void fail(const QString &problem) { shared.fail(problem); }
     void line(const QString &text) { shared.line(text); }
@@ -184,6 +186,7 @@ private:
     PageModel page;
     std::optional<SiteNames> siteNames;
     qsizetype renamingsTold = 0;
+    QHash<QString, SourceState> sourceStates;  // of the pictures, as this build found them
 };
 
 Problem AlbumBuild::prepare(const QString &pageTitle)
@@ -277,8 +280,10 @@ void AlbumBuild::makeThumbnails(int &done, int total)
     QList<const BuiltThumbnail *> recorded;
     for (const QString &name : names) {
         const QString path = folder + name;
-        const BuiltThumbnail *made =
-            request.force ? nullptr : previous.unchanged(path, manifest.settings, SourceState::Of(QFileInfo(path)));
+        // Each picture is looked at once; its copy goes by the same state.
+        const SourceState state = SourceState::Of(QFileInfo(path));
+        sourceStates.insert(path, state);
+        const BuiltThumbnail *made = request.force ? nullptr : previous.unchanged(path, manifest.settings, state);
         paths << path;
         recorded << made;
         wanted.push_back(!made);
@@ -286,15 +291,14 @@ void AlbumBuild::makeThumbnails(int &done, int total)
     ThumbnailPipeline pipeline(paths, wanted, shared.box);
     for (int i = 0; i < paths.size() && !stopped(); ++i) {
         const QString &path = paths[i];
-        const QFileInfo source(path);
-        const SourceState state = SourceState::Of(source);
+        const SourceState state = sourceStates.value(path);
         if (const BuiltThumbnail *made = recorded[i]) {
-            const int position = addToPage(path, source, *made);
+            const int position = addToPage(path, state.bytes, *made);
             const QString file = thumbnailDirectory + siteNames->thumbnail(position);
             if (previous.upToDate(recordKey(file), file, path, state)) {
                 ++shared.thumbnailsKept;
                 manifest.thumbnails.insert(path, *made);
-                record(file, path, state);
+                keepRecord(file);
             } else {  // gone, cut short or renamed since: made again
                 writeThumbnail(PreparedThumbnail::Prepare(path, shared.box).thumbnail, position, path,
                                *made);
@@ -311,7 +315,7 @@ void AlbumBuild::makeThumbnails(int &done, int total)
             else {
                 const BuiltThumbnail made{state, prepared.sourceSize, prepared.thumbnail.size(),
                                           prepared.transparent, prepared.facts};
-                const int position = addToPage(path, source, made);
+                const int position = addToPage(path, state.bytes, made);
                 writeThumbnail(prepared.thumbnail, position, path, made);
                 writeDoubleThumbnail(position, path, made);
             }
@@ -320,9 +324,9 @@ void AlbumBuild::makeThumbnails(int &done, int total)
     }
 }
 
-int AlbumBuild::addToPage(const QString &path, const QFileInfo &source, const BuiltThumbnail &made)
+int AlbumBuild::addToPage(const QString &path, qint64 bytes, const BuiltThumbnail &made)
 {
-    page.Append(PageSource{path, ThumbnailCaption(path, made.sourceSize, source.size()), made.thumbnailSize,
+    page.Append(PageSource{path, ThumbnailCaption(path, made.sourceSize, bytes), made.thumbnailSize,
                            made.transparent, made.sourceSize, made.facts});
     siteNames->add(PageThumb{page.PageSources.constLast().caption, made.thumbnailSize.width(),
                              made.thumbnailSize.height(), page.PageThumbValues.constLast(), made.facts});
@@ -356,7 +360,7 @@ void AlbumBuild::writeDoubleThumbnail(int position, const QString &path, const B
     QString why;
     const std::optional<QString> file = OutputFiles::Destination(thumbnailDirectory, name, shared.pictures, why);
     if (file && !request.force && previous.upToDate(recordKey(*file), *file, path, made.source)) {
-        record(*file, path, made.source);
+        keepRecord(*file);
         return;
     }
     if (file && (why = WriteRedrawnThumbnail(path, 2 * made.thumbnailSize, *file, shared.save)).isEmpty()) {
@@ -395,7 +399,16 @@ void AlbumBuild::copyImages(int &done, int total)
 
 void AlbumBuild::copy(const QString &source, const QString &name)
 {
-    const SourceState state = SourceState::Of(QFileInfo(source));
+    const auto found = sourceStates.constFind(source);
+    const SourceState state = found != sourceStates.cend() ? *found : SourceState::Of(QFileInfo(source));
+    // A copy this build's record says is up to date is left as it is, and nothing is
+    // written: the record names only real copies, never a picture that is its own.
+    if (const std::optional<QString> kept = FileWriting::FileIn(imageDirectory, name);
+        kept && !request.force && previous.copyUpToDate(recordKey(*kept), *kept, source, state, manifest.copies)) {
+        ++shared.copiesKept;
+        keepRecord(*kept);
+        return;
+    }
     QString why;
     const std::optional<QString> file = OutputFiles::Destination(imageDirectory, name, shared.pictures, why, source);
     if (!file) {
@@ -406,9 +419,6 @@ void AlbumBuild::copy(const QString &source, const QString &name)
             ++shared.copiesKept;
         else
             fail(QStringLiteral("Not copied: %1 to %2 (%3)").arg(source, *file, why));
-    } else if (!request.force && previous.copyUpToDate(recordKey(*file), *file, source, state, manifest.copies)) {
-        ++shared.copiesKept;
-        record(*file, source, state);
     } else if (why = WriteWebCopy(source, *file, shared.copyRules); why.isEmpty()) {
         ++shared.copiesMade;
         record(*file, source, state);
@@ -459,6 +469,9 @@ void AlbumBuild::writeRecord(const QStringList &albums)
                 manifest.thumbnails.insert(made.key(), *made);
     }
     const QString path = output + ManifestName;
+    if (!request.force && manifest == previous && manifest.copies == previous.copies && manifest.albums == previous.albums
+        && QFileInfo::exists(path))
+        return;  // the record it would write says what the one there says
     const QByteArray contents = manifest.contents();
     if (QFile existing(path); !request.force && existing.open(QIODevice::ReadOnly) && existing.readAll() == contents)
         return;
@@ -484,8 +497,10 @@ QString AlbumBuild::coverPath() const
 
 QSize AlbumBuild::coverSize() const
 {
-    const PageRequest made = pageRequest();
-    return made.thumbs.isEmpty() ? QSize() : QSize(made.thumbs[0].width, made.thumbs[0].height);
+    if (page.PageSources.isEmpty())
+        return QSize();
+    const PageSource &first = page.PageSources.constFirst();
+    return PageThumbnailSize(page.options, first.size, first.pictureSize);
 }
 
 // The albums of the tree, or the one folder, built stage by stage: every album's
