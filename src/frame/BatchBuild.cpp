@@ -145,6 +145,7 @@ public:
 
     Problem prepare(const QString &title);
     int pictureCount() const { return int(names.size()); }
+    int shownCount() const { return page.PageThumbCount(); }
     void makeThumbnails(int &done, int total);
     void copyImages(int &done, int total);
     void writePage(QList<AlbumCard> albums, QList<TrailStep> trail);
@@ -227,11 +228,18 @@ Problem AlbumBuild::makeOutputDirectories()
     return {};
 }
 
-void AlbumBuild::takeFolder(const QStringList &files)
+// The files earlier builds made for the album whose output is `output`.
+QSet<QString> madeBefore(const QString &output, const BuildManifest &previous)
 {
     QSet<QString> made{output + PageName, output + ManifestName};
     for (auto file = previous.files.cbegin(); file != previous.files.cend(); ++file)
         made.insert(QDir::toNativeSeparators(QDir::cleanPath(output + file.key())));
+    return made;
+}
+
+void AlbumBuild::takeFolder(const QStringList &files)
+{
+    const QSet<QString> made = madeBefore(output, previous);
     for (const QString &name : files) {
         const QString path = folder + name;
         if (made.contains(path))
@@ -503,9 +511,18 @@ QSize AlbumBuild::coverSize() const
     return PageThumbnailSize(page.options, first.size, first.pictureSize);
 }
 
-// The albums of the tree, or the one folder, built stage by stage: every album's
-// thumbnails, then every album's copies, then the pages, whose cards need the
-// albums' covers; then the albums gone from the tree are taken away.
+// What a parent's page needs of an album once it is built.
+struct AlbumSummary {
+    QString cover;       // relative to the album's own folder; empty when it has none
+    QSize coverSize;
+    int pictures = 0;    // in it and every album below it
+    DayRange days;
+};
+
+// The albums of the tree, or the one folder, built one after another, every album
+// before the one above it, whose page shows its card; only a summary of each is
+// kept, so that memory does not grow with the pictures. Then the albums gone from
+// the tree are taken away.
 class SiteBuild {
 public:
     SiteBuild(const SiteRequest &request, BuildObserver &observer) : shared(request, observer) {}
@@ -517,20 +534,19 @@ public:
             shared.observer.line(Paths::Printable(problem));
             return Unusable;
         }
-        int total = 0, done = 0;
-        for (const auto &album : builds)
-            total += album->pictureCount();
-        for (const auto &album : builds)
-            album->makeThumbnails(done, total);
-        done = 0;
-        for (const auto &album : builds)
-            album->copyImages(done, total);
+        summaries.resize(albums.size());
+        int thumbnails = 0, copies = 0;
+        for (qsizetype i = albums.size() - 1; i >= 0 && !shared.observer.cancelled(); --i)
+            if (const Problem problem = buildAlbum(int(i), thumbnails, copies); !problem.isEmpty()) {
+                if (albums.size() == 1) {
+                    shared.observer.line(Paths::Printable(problem));
+                    return Unusable;
+                }
+                shared.fail(problem);
+            }
         const bool cancelled = shared.observer.cancelled();
-        if (!cancelled) {
-            writePages();
+        if (!cancelled)
             removeGoneAlbums();
-        }
-        writeRecords();
         summarize(cancelled);
         if (cancelled)
             return Cancelled;
@@ -541,16 +557,10 @@ private:
     Problem prepare();
     Problem readSettings();
     Problem lockOutput();
-    void writePages();
-    void writeRecords();
+    void protectPictures();
+    Problem buildAlbum(int index, int &thumbnails, int &copies);
     void removeGoneAlbums();
     void removeAlbum(const QString &relative);
-    // Each album's cover, relative to its own folder: its first thumbnail, else the
-    // cover of its first album.
-    QString coverOf(int index) const;
-    QSize coverSizeOf(int index) const;
-    int picturesIn(int index) const;
-    void daysOf(int index, DayRange &days) const;
     QString outputOf(const Album &album) const
     {
         return shared.request.output + (album.relative.isEmpty() ? QString() : QDir::toNativeSeparators(album.relative) + QDir::separator());
@@ -561,8 +571,11 @@ private:
     QElapsedTimer clock;
     std::unique_ptr<QLockFile> lock;
     QList<Album> albums;
-    std::vector<std::unique_ptr<AlbumBuild>> builds;  // one for each album, in the same order
-    QStringList albumsBefore;
+    QStringList titles;                // of each album's page
+    QList<AlbumSummary> summaries;     // of the albums built
+    int total = 0;                     // pictures (files) of every album
+    QStringList albumsBefore;          // as the top album's record named them
+    QStringList albumsNow;             // what the top album's record is to name
     int albumsMade = 0, albumsRemoved = 0;
 };
 
@@ -578,12 +591,78 @@ Problem SiteBuild::prepare()
         return problem;
     albums = shared.request.albums ? AlbumTree(shared.request.folder, shared.request.output)
                                    : QList<Album>{Album{shared.request.folder, QString(), QString(), -1, {}}};
-    for (const Album &album : albums) {
-        builds.push_back(std::make_unique<AlbumBuild>(shared, album.folder, outputOf(album)));
-        if (Problem problem = builds.back()->prepare(album.parent < 0 ? QString() : album.name); !problem.isEmpty())
-            return problem;
+    albumsBefore = BuildManifest::Read(shared.request.output + ManifestName).albums;
+    albumsNow = albumsBefore;  // kept as it was without albums
+    if (shared.request.albums) {
+        albumsNow.clear();
+        for (const Album &album : albums)
+            albumsNow << album.relative;
     }
-    albumsBefore = builds.front()->previous.albums;
+    for (const Album &album : albums)
+        titles << (album.parent < 0 ? StoredPageOptions().pageTitle : album.name);
+    protectPictures();
+    return {};
+}
+
+// Every album's pictures, before anything is written: a write for one album never
+// replaces a picture of another. Where the output lies in the tree, the files earlier
+// builds made there are not pictures.
+void SiteBuild::protectPictures()
+{
+    const auto inside = [](const QString &folder, const QString &within) {
+        return Paths::FileNameKey(QDir::cleanPath(folder) + u'/').startsWith(Paths::FileNameKey(QDir::cleanPath(within) + u'/'));
+    };
+    const bool overlapping = inside(shared.request.output, shared.request.folder) || inside(shared.request.folder, shared.request.output);
+    for (const Album &album : albums) {
+        const QSet<QString> made = overlapping ? madeBefore(outputOf(album), BuildManifest::Read(outputOf(album) + ManifestName))
+                                               : QSet<QString>();
+        for (const QString &name : FolderFiles(album.folder).value_or(QStringList()))
+            if (!made.contains(album.folder + name)) {
+                shared.pictures.add(album.folder + name);
+                ++total;
+            }
+    }
+}
+
+// Builds one album, whose albums are built: its thumbnails, its copies, and its page
+// with a card for each of them and the trail of the albums above it.
+Problem SiteBuild::buildAlbum(int index, int &thumbnails, int &copies)
+{
+    const Album &album = albums[index];
+    AlbumBuild build(shared, album.folder, outputOf(album));
+    if (Problem problem = build.prepare(titles[index]); !problem.isEmpty())
+        return problem;
+    build.makeThumbnails(thumbnails, total);
+    build.copyImages(copies, total);
+    if (build.stopped()) {
+        build.writeRecord(index == 0 ? albumsBefore : QStringList());
+        return {};
+    }
+    AlbumSummary &summary = summaries[index];
+    summary = AlbumSummary{build.coverPath(), build.coverSize(), build.shownCount(), build.days};
+    QList<AlbumCard> cards;
+    for (const int child : album.children) {
+        const AlbumSummary &below = summaries[child];
+        const QString name = albums[child].name;
+        const QString cover = below.cover.isEmpty() ? QString() : name + u'/' + below.cover;
+        cards << AlbumCard{name, name + QStringLiteral("/index.html"), cover, below.coverSize, below.pictures, below.days};
+        summary.pictures += below.pictures;
+        summary.days.add(below.days);
+        if (summary.cover.isEmpty() && !cover.isEmpty()) {
+            summary.cover = cover;
+            summary.coverSize = below.coverSize;
+        }
+    }
+    QList<TrailStep> trail;
+    QString up;
+    for (int above = album.parent; above >= 0; above = albums[above].parent) {
+        up += QStringLiteral("../");
+        trail.prepend(TrailStep{titles[above], up + QStringLiteral("index.html")});
+    }
+    build.writePage(cards, trail);
+    // The top album's record names every album, so that the next build can take
+    // away those gone from the tree.
+    build.writeRecord(index == 0 ? albumsNow : QStringList());
     return {};
 }
 
@@ -619,77 +698,6 @@ Problem SiteBuild::lockOutput()
     if (lock->error() == QLockFile::LockFailedError)
         return QStringLiteral("Another build is writing into %1; try again when it has ended.").arg(shared.request.output);
     return QStringLiteral("The output folder %1 cannot be written.").arg(shared.request.output);
-}
-
-QString SiteBuild::coverOf(int index) const
-{
-    if (const QString own = builds[index]->coverPath(); !own.isEmpty())
-        return own;
-    for (const int child : albums[index].children)
-        if (const QString cover = coverOf(child); !cover.isEmpty())
-            return albums[child].name + u'/' + cover;
-    return QString();
-}
-
-QSize SiteBuild::coverSizeOf(int index) const
-{
-    if (!builds[index]->coverPath().isEmpty())
-        return builds[index]->coverSize();
-    for (const int child : albums[index].children)
-        if (!coverOf(child).isEmpty())
-            return coverSizeOf(child);
-    return QSize();
-}
-
-int SiteBuild::picturesIn(int index) const
-{
-    int count = builds[index]->pictureCount();
-    for (const int child : albums[index].children)
-        count += picturesIn(child);
-    return count;
-}
-
-void SiteBuild::daysOf(int index, DayRange &days) const
-{
-    days.add(builds[index]->days);
-    for (const int child : albums[index].children)
-        daysOf(child, days);
-}
-
-void SiteBuild::writePages()
-{
-    for (int i = 0; i < albums.size(); ++i) {
-        QList<AlbumCard> cards;
-        for (const int child : albums[i].children) {
-            AlbumCard card{albums[child].name, albums[child].name + QStringLiteral("/index.html"), coverOf(child),
-                           coverSizeOf(child), picturesIn(child), {}};
-            if (!card.cover.isEmpty())
-                card.cover = albums[child].name + u'/' + card.cover;
-            daysOf(child, card.days);
-            cards << card;
-        }
-        QList<TrailStep> trail;
-        QString up;
-        for (int above = albums[i].parent; above >= 0; above = albums[above].parent) {
-            up += QStringLiteral("../");
-            trail.prepend(TrailStep{builds[above]->title, up + QStringLiteral("index.html")});
-        }
-        builds[i]->writePage(cards, trail);
-    }
-}
-
-void SiteBuild::writeRecords()
-{
-    // The top album's record names every album, so that the next build can take
-    // away those gone from the tree; without albums the earlier list is kept.
-    QStringList names = albumsBefore;
-    if (shared.request.albums && !shared.observer.cancelled()) {
-        names.clear();
-        for (const Album &album : albums)
-            names << album.relative;
-    }
-    for (std::size_t i = 0; i < builds.size(); ++i)
-        builds[i]->writeRecord(i == 0 ? names : QStringList());
 }
 
 void SiteBuild::removeGoneAlbums()
@@ -745,20 +753,15 @@ void SiteBuild::removeAlbum(const QString &relative)
 
 void SiteBuild::summarize(bool cancelled)
 {
-    const int files = [this] {
-        int count = shared.unreadableNames;
-        for (const auto &album : builds)
-            count += album->pictureCount();
-        return count;
-    }();
+    const int files = total + shared.unreadableNames;
     QString pages;
-    if (builds.size() == 1)
+    if (albums.size() == 1)
         pages = shared.pagesWritten ? QStringLiteral("page written")
                 : shared.pagesUnchanged ? QStringLiteral("page unchanged")
                                         : QStringLiteral("page not written");
     else
         pages = QStringLiteral("%1 pages (%2 written, %3 unchanged)")
-                    .arg(builds.size())
+                    .arg(albums.size())
                     .arg(shared.pagesWritten)
                     .arg(shared.pagesUnchanged);
     QString text = QStringLiteral("%1 files: %2 thumbnails (%3 made, %4 kept), %5 images (%6 copied, %7 kept), %8; "
@@ -789,25 +792,31 @@ void SiteBuild::summarize(bool cancelled)
 // terminal, else at most a line a second and the last of each stage; none when quiet.
 class TextObserver : public BuildObserver {
 public:
-    TextObserver(QTextStream &report, bool terminal, bool quiet) : report(report), terminal(terminal), quiet(quiet) {}
+    TextObserver(QTextStream &report, bool terminal, bool quiet) : report(report), terminal(terminal), quiet(quiet)
+    {
+        clock.start();
+    }
 
+    // Every picture goes through both stages, album by album; the rate and the time
+    // left are of the two together.
     void progress(const QString &stage, int done, int total) override
     {
         if (quiet)
             return;
-        if (stage != current) {
-            current = stage;
-            stageClock.start();
-            lastShown = -1000;
-        }
-        const qint64 elapsed = stageClock.elapsed();
+        stagesDone[stage] = done;
+        const qint64 elapsed = clock.elapsed();
         if (!terminal && done != total && elapsed - lastShown < 1000)
             return;
         lastShown = elapsed;
-        const double rate = elapsed > 0 ? done * 1000.0 / elapsed : 0;
+        qint64 steps = 0;
+        for (const int count : std::as_const(stagesDone))
+            steps += count;
+        const double rate = elapsed > 0 ? steps * 1000.0 / elapsed : 0;  // steps a second
         QString text = QStringLiteral("%1: %2 of %3 (%4%)").arg(stage).arg(done).arg(total).arg(total ? done * 100 / total : 100);
         if (rate > 0)
-            text += QStringLiteral(", %1 a second, %2 left").arg(rate, 0, 'f', 1).arg(Duration(qint64((total - done) / rate)));
+            text += QStringLiteral(", %1 pictures a second, %2 left")
+                        .arg(rate / 2, 0, 'f', 1)
+                        .arg(duration(qint64((2.0 * total - double(steps)) / rate)));
         if (terminal)
             report << '\r' << text << "\x1b[K";
         else
@@ -823,16 +832,16 @@ public:
     }
 
 private:
-    static QString Duration(qint64 seconds)
+    static QString duration(qint64 seconds)
     {
-        return QStringLiteral("%1:%2").arg(seconds / 60).arg(seconds % 60, 2, 10, QLatin1Char('0'));
+        return QStringLiteral("%1:%2").arg(std::max<qint64>(0, seconds) / 60).arg(std::max<qint64>(0, seconds) % 60, 2, 10, QLatin1Char('0'));
     }
 
     QTextStream &report;
     const bool terminal, quiet;
-    QString current;
-    QElapsedTimer stageClock;
-    qint64 lastShown = 0;
+    QElapsedTimer clock;
+    qint64 lastShown = -1000;
+    QHash<QString, int> stagesDone;
 };
 
 } // namespace
