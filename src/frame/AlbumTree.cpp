@@ -28,11 +28,12 @@ public:
         bool holdsPictures = false;
         if (const std::optional<QStringList> files = FolderFiles(folder))
             holdsPictures = std::any_of(files->cbegin(), files->cend(), [](const QString &name) { return HasPictureExtension(name); });
+        // Hidden folders are not listed.
         QStringList folders = QDir(folder).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
         std::sort(folders.begin(), folders.end(), [](const QString &a, const QString &b) { return CompareNaturally(a, b) < 0; });
         for (const QString &name : folders) {
             const QString child = folder + name + QDir::separator();
-            if (name.startsWith(u'.') || QFileInfo(folder + name).isHidden() || key(child) == outputKey)
+            if (key(child) == outputKey)
                 continue;
             const int childIndex = int(albums.size());
             if (add(child, relative.isEmpty() ? name : relative + u'/' + name, index))
