@@ -29,7 +29,7 @@ QSet<QString> madeBefore(const QString &output, const BuildManifest &previous)
     return made;
 }
 
-Problem AlbumBuild::prepare(const QString &pageTitle)
+Problem AlbumBuild::prepare(const QString &title)
 {
     const std::optional<QStringList> files = FolderFiles(folder);
     if (!files)
@@ -40,7 +40,6 @@ Problem AlbumBuild::prepare(const QString &pageTitle)
     // pictures of the folder when the site is built into the folder itself.
     previous = BuildManifest::Read(output + ManifestName);
     page.Load({});
-    title = pageTitle.isEmpty() ? page.options.pageTitle : pageTitle;
     page.options.pageTitle = title;
     manifest.settings = shared.thumbnailSettings;
     manifest.copies = shared.copyRules.describe();

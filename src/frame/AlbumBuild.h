@@ -57,12 +57,14 @@ struct BuildContext {
 // directories below its own output folder, and its page.
 class AlbumBuild {
     BuildContext &shared;
+    const QString folder;
+    const QString output;
 
 public:
     AlbumBuild(BuildContext &shared, QString folder, QString output) : shared(shared), folder(std::move(folder)), output(std::move(output)) {}
 
+    // Lists the folder and reads its record; the page has the title given.
     Problem prepare(const QString &title);
-    int pictureCount() const { return int(names.size()); }
     int shownCount() const { return page.PageThumbCount(); }
     void makeThumbnails(int &done, int total);
     void copyImages(int &done, int total);
@@ -74,10 +76,6 @@ public:
     QString coverPath() const;
     QSize coverSize() const;
     DayRange days;  // the pictures were taken on
-    QString title;
-    const QString folder;
-    const QString output;
-    BuildManifest previous;
 
 private:
     Problem makeOutputDirectories();
@@ -97,6 +95,7 @@ private:
     void line(const QString &text) { shared.line(text); }
 
     const SiteRequest &request = shared.request;
+    BuildManifest previous;
     QString thumbnailDirectory;
     QString imageDirectory;
     QStringList names;

@@ -181,7 +181,6 @@ void BuildSiteDialog::buildEnded(int result)
 {
     if (worker.joinable())
         worker.join();
-    status = result;
     SetEnabled({txtPictures, txtOutput, chkAlbums, cboSort, cmdBuild}, true);
     cmdCancel->setText(QStringLiteral("&Close"));
     lblProgress->setText(result == BatchBuild::Cancelled ? QStringLiteral("Cancelled: the next build completes the site.")

@@ -24,8 +24,6 @@ public:
     ~BuildSiteDialog() override;
 
     bool building() const { return worker.joinable(); }
-    // The status of the last build; -1 before any.
-    int lastStatus() const { return status; }
 
 public slots:
     void cmdBuild_Click();
@@ -49,7 +47,6 @@ private:
     const QString appPath;
     std::thread worker;
     std::atomic<bool> cancelRequested{false};
-    int status = -1;
     QLineEdit *txtPictures;
     QLineEdit *txtOutput;
     QCheckBox *chkAlbums;
