@@ -49,6 +49,15 @@ public:
     {
         return u16At(data, offset) | (quint32(u16At(data, offset + 2)) << 16);
     }
+    // An unsigned number of `size` bytes (at most 4) in either byte order, as TIFF,
+    // EXIF and the JPEG, PNG and IPTC structures hold them; bytes past the end are 0.
+    static quint32 numberAt(const QByteArray &data, qsizetype offset, int size, bool bigEndian)
+    {
+        quint32 value = 0;
+        for (int i = 0; i < size; ++i)
+            value |= quint32(at(data, offset + i)) << (8 * (bigEndian ? size - 1 - i : i));
+        return value;
+    }
 
 private:
     const QByteArray &bytes;

@@ -7,16 +7,6 @@ namespace {
 
 constexpr quint8 App0 = 0xE0, App1 = 0xE1, App2 = 0xE2, App14 = 0xEE, StartOfScan = 0xDA, EndOfImage = 0xD9;
 
-quint32 exifNumber(const QByteArray &bytes, qsizetype at, int size, bool bigEndian)
-{
-    quint32 value = 0;
-    for (int i = 0; i < size; ++i) {
-        const quint32 byte = ByteReader::at(bytes, at + i);
-        value |= bigEndian ? byte << (8 * (size - 1 - i)) : byte << (8 * i);
-    }
-    return value;
-}
-
 bool startsWith(const QByteArray &segment, qsizetype at, const char *signature, qsizetype length)
 {
     return segment.mid(at, length) == QByteArray(signature, length);
@@ -66,15 +56,15 @@ int ExifOrientation(const QByteArray &bytes, qsizetype tiff)
 {
     // Cameras write the tag as a short or as a long, so both are read.
     const bool bigEndian = bytes.mid(tiff, 2) == "MM";
-    const qsizetype ifd = tiff + exifNumber(bytes, tiff + 4, 4, bigEndian);
-    const int entries = int(exifNumber(bytes, ifd, 2, bigEndian));
+    const qsizetype ifd = tiff + ByteReader::numberAt(bytes, tiff + 4, 4, bigEndian);
+    const int entries = int(ByteReader::numberAt(bytes, ifd, 2, bigEndian));
     for (int i = 0; i < entries && ifd + 2 + 12 * (i + 1) <= bytes.size(); ++i) {
         const qsizetype entry = ifd + 2 + 12 * i;
-        if (exifNumber(bytes, entry, 2, bigEndian) != 0x0112)
+        if (ByteReader::numberAt(bytes, entry, 2, bigEndian) != 0x0112)
             continue;
-        const quint32 type = exifNumber(bytes, entry + 2, 2, bigEndian);
+        const quint32 type = ByteReader::numberAt(bytes, entry + 2, 2, bigEndian);
         const bool shortValue = type == 3 || type == 8;
-        const quint32 value = exifNumber(bytes, entry + 8, shortValue ? 2 : 4, bigEndian);
+        const quint32 value = ByteReader::numberAt(bytes, entry + 8, shortValue ? 2 : 4, bigEndian);
         return (shortValue || type == 4 || type == 9) && value >= 1 && value <= 8 ? int(value) : 1;
     }
     return 1;

@@ -1,5 +1,6 @@
 #include "imagebuffer/PictureFacts.h"
 
+#include "imagebuffer/ByteReader.h"
 #include "imagebuffer/ImageReaders.h"
 
 #include <QFile>
@@ -43,10 +44,7 @@ QByteArray readUpTo(QFile &file, qint64 length)
 
 quint32 bigEndian(const QByteArray &bytes, qsizetype at, int size)
 {
-    quint32 value = 0;
-    for (int i = 0; i < size; ++i)
-        value = value << 8 | (at + i < bytes.size() ? quint8(bytes[at + i]) : 0);
-    return value;
+    return ByteReader::numberAt(bytes, at, size, true);
 }
 
 // A TIFF structure (an EXIF block or a TIFF file) read through offsets that are
@@ -56,15 +54,7 @@ public:
     explicit TiffView(const QByteArray &bytes) : bytes(bytes), big(bytes.startsWith("MM")) {}
 
     bool valid() const { return bytes.startsWith(QByteArrayLiteral("MM\0*")) || bytes.startsWith(QByteArrayLiteral("II*\0")); }
-    quint32 number(qsizetype at, int size) const
-    {
-        if (big)
-            return bigEndian(bytes, at, size);
-        quint32 value = 0;
-        for (int i = size - 1; i >= 0; --i)
-            value = value << 8 | (at + i < bytes.size() ? quint8(bytes[at + i]) : 0);
-        return value;
-    }
+    quint32 number(qsizetype at, int size) const { return ByteReader::numberAt(bytes, at, size, big); }
     quint32 firstDirectory() const { return number(4, 4); }
 
     // The value bytes of each entry of the directory at `offset`, by tag.
