@@ -18,6 +18,8 @@
 #include <QUrl>
 #include <cstdio>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 const QString S = QDir::separator();
@@ -78,13 +80,13 @@ QString summaryOf(const Outcome &outcome)
 
 QStringList arguments(const QString &folder, const QString &site, const QString &settings)
 {
-    return {QStringLiteral("--batch"), folder, QStringLiteral("--output"), site, QStringLiteral("--settings"), settings};
+    return {u"--batch"_s, folder, u"--output"_s, site, u"--settings"_s, settings};
 }
 
 // Every file the page refers to is there, and every thumbnail it shows is one.
 void pageIsWhole(const QString &site, int thumbnails, int widest = 93)
 {
-    const QStringList referred = referencedFiles(QString::fromUtf8(contentsOf(site + QStringLiteral("index.html"))));
+    const QStringList referred = referencedFiles(QString::fromUtf8(contentsOf(site + u"index.html"_s)));
     QCOMPARE(referred.size(), 2 * thumbnails);
     for (const QString &file : referred)
         QVERIFY2(QFileInfo(site + file).isFile(), qPrintable(file));
@@ -94,8 +96,8 @@ void pageIsWhole(const QString &site, int thumbnails, int widest = 93)
 
 struct Folder {
     TestEnvironment environment;
-    QString path = environment.path(QStringLiteral("pictures")) + S;
-    QString site = environment.path(QStringLiteral("site")) + S;
+    QString path = environment.path(u"pictures"_s) + S;
+    QString site = environment.path(u"site"_s) + S;
 
     Folder() { writeFile(environment.settingsFile()); }
     void add(const QString &name, const QByteArray &bytes) const { QVERIFY(writeFile(path + name, bytes)); }
@@ -140,37 +142,36 @@ void BatchTest::buildsTheSiteTheSaveCommandsWould()
 {
     Frame f;
     f.environment.store({
-        {QStringLiteral("Preferences/Web Site Thumbnail Directory"), QStringLiteral("thumbs")},
-        {QStringLiteral("Preferences/Image File Name Lower Case"), QStringLiteral("1")},
-        {QStringLiteral("Preferences/Auto Arrange After Directory Load"), QStringLiteral("False")},
-        {QStringLiteral("HTML Preferences/Table Columns"), QStringLiteral("2")},
-        {QStringLiteral("HTML Preferences/Table Rows"), QStringLiteral("1")},
+        {u"Preferences/Web Site Thumbnail Directory"_s, u"thumbs"_s},
+        {u"Preferences/Image File Name Lower Case"_s, u"1"_s},
+        {u"Preferences/Auto Arrange After Directory Load"_s, u"False"_s},
+        {u"HTML Preferences/Table Columns"_s, u"2"_s},
+        {u"HTML Preferences/Table Rows"_s, u"1"_s},
     });
 
-    const QString folder = f.environment.path(QStringLiteral("my photos")) + S;
+    const QString folder = f.environment.path(u"my photos"_s) + S;
     QDir().mkpath(folder);
     const QImage photo = TestImages::photo(160, 120);
     const QMap<QString, QByteArray> files = {
-        {QStringLiteral("Harbour at Dusk.jpg"), TestImages::encode(photo, "jpg")},
-        {QStringLiteral("R&D Chart.PNG"), TestImages::encode(TestImages::pattern(60, 90, true), "png")},
-        {QStringLiteral("scan 9.bmp"), TestImages::bmp(TestImages::pattern(40, 30), 40, 24)},
-        {QStringLiteral("scan 10.tga"), TestImages::targa(photo, 2, 24, false, false)},
-        {QStringLiteral("broken & co.jpg"), QByteArray("not a picture at all")},
-        {QStringLiteral("notes.txt"), QByteArray("captions to write")},
+        {u"Harbour at Dusk.jpg"_s, TestImages::encode(photo, "jpg")},
+        {u"R&D Chart.PNG"_s, TestImages::encode(TestImages::pattern(60, 90, true), "png")},
+        {u"scan 9.bmp"_s, TestImages::bmp(TestImages::pattern(40, 30), 40, 24)},
+        {u"scan 10.tga"_s, TestImages::targa(photo, 2, 24, false, false)},
+        {u"broken & co.jpg"_s, QByteArray("not a picture at all")},
+        {u"notes.txt"_s, QByteArray("captions to write")},
     };
     for (auto file = files.cbegin(); file != files.cend(); ++file)
         QVERIFY(writeFile(folder + file.key(), file.value()));
-    const QString site = f.environment.path(QStringLiteral("site")) + S;
-    const QStringList arguments = {QStringLiteral("--batch"), folder, QStringLiteral("--output"), site,
-                                   QStringLiteral("--settings"), f.environment.settingsFile()};
+    const QString site = f.environment.path(u"site"_s) + S;
+    const QStringList arguments = {u"--batch"_s, folder, u"--output"_s, site,
+                                   u"--settings"_s, f.environment.settingsFile()};
 
     const Outcome first = build(arguments);
     QCOMPARE(first.status, 1);
-    QVERIFY2(first.report.contains(QStringLiteral("Unreadable, skipped: ") + folder + QStringLiteral("broken & co.jpg")),
-             qPrintable(first.report));
-    QVERIFY(first.report.contains(QStringLiteral("Thumbnails: 6 of 6")));
-    QVERIFY2(summaryOf(first).startsWith(QStringLiteral("6 files: 4 thumbnails (4 made, 0 kept), 4 images (4 copied, 0 kept), "
-                                                        "page written; skipped 1 unreadable and 1 not pictures; 0 failed; ")),
+    QVERIFY2(first.report.contains(u"Unreadable, skipped: "_s + folder + u"broken & co.jpg"_s), qPrintable(first.report));
+    QVERIFY(first.report.contains(u"Thumbnails: 6 of 6"_s));
+    QVERIFY2(summaryOf(first).startsWith(u"6 files: 4 thumbnails (4 made, 0 kept), 4 images (4 copied, 0 kept), "
+                                                        "page written; skipped 1 unreadable and 1 not pictures; 0 failed; "_s),
              qPrintable(summaryOf(first)));
 
     // The same folder through the main window, saved by the save commands.
@@ -180,54 +181,54 @@ void BatchTest::buildsTheSiteTheSaveCommandsWould()
     Preferences directories = Preferences::read(QString());
     PageModel page;
     page.Load(PageSourcesOf(PageOrder(f.form->listingRows(), f.form->thumbnails()), f.form->thumbnails()));
-    page.options.tableRows = QStringLiteral("2");  // four thumbnails in two columns
-    const QString saved = f.environment.path(QStringLiteral("saved")) + S;
-    const QString app = f.environment.path(QStringLiteral("app")) + S;  // where the commands log
+    page.options.tableRows = u"2"_s;  // four thumbnails in two columns
+    const QString saved = f.environment.path(u"saved"_s) + S;
+    const QString app = f.environment.path(u"app"_s) + S;  // where the commands log
     QVERIFY(QDir().mkpath(app));
     const SiteNames names = page.siteNames(directories);
-    SaveThumbnails(saved + QStringLiteral("thumbs") + S, f.form->thumbnails(), names, directories, app);
-    CopyImages(saved + QStringLiteral("images") + S, true, f.form->thumbnails(), &page, names, directories, app);
+    SaveThumbnails(saved + u"thumbs"_s + S, f.form->thumbnails(), names, directories, app);
+    CopyImages(saved + u"images"_s + S, true, f.form->thumbnails(), &page, names, directories, app);
     // The first folder load's note, and the damaged picture it could not open.
     QCOMPARE(f.scripted->messages.size(), 2);
     QCOMPARE(f.scripted->messages[1].text,
-             QStringLiteral("These Pictures Could Not Be Opened:\nbroken & co.jpg: no picture reader reads it"));
+             u"These Pictures Could Not Be Opened:\nbroken & co.jpg: no picture reader reads it"_s);
 
-    const QString index = QString::fromUtf8(contentsOf(site + QStringLiteral("index.html")));
+    const QString index = QString::fromUtf8(contentsOf(site + u"index.html"_s));
     QCOMPARE(index, GenerateHtml(page.request(directories)));
-    for (const QString &directory : {QStringLiteral("thumbs"), QStringLiteral("images")}) {
+    for (const QString &directory : {u"thumbs"_s, u"images"_s}) {
         const QStringList names = QDir(saved + directory).entryList(QDir::Files);
         QCOMPARE(QDir(site + directory).entryList(QDir::Files), names);
         for (const QString &name : names)
             QVERIFY2(contentsOf(site + directory + S + name) == contentsOf(saved + directory + S + name), qPrintable(name));
     }
-    QVERIFY(QFile::exists(site + QStringLiteral("images") + S + QStringLiteral("r&d chart.png")));
+    QVERIFY(QFile::exists(site + u"images"_s + S + u"r&d chart.png"_s));
     // Every picture and link of the page is in the site, in folder order.
     const QStringList referred = referencedFiles(index);
     QCOMPARE(referred.size(), 8);
     for (const QString &target : referred)
         QVERIFY2(QFile::exists(site + target), qPrintable(target));
-    QVERIFY(referred.indexOf(QStringLiteral("images/scan 9.bmp")) < referred.indexOf(QStringLiteral("images/scan 10.tga")));
+    QVERIFY(referred.indexOf(u"images/scan 9.bmp"_s) < referred.indexOf(u"images/scan 10.tga"_s));
 
     const QMap<QString, QDateTime> built = filesBelow(site);
     const Outcome second = build(arguments);
     QCOMPARE(second.status, 1);
-    QVERIFY2(summaryOf(second).startsWith(QStringLiteral("6 files: 4 thumbnails (0 made, 4 kept), 4 images (0 copied, 4 kept), "
-                                                         "page unchanged;")),
+    QVERIFY2(summaryOf(second).startsWith(u"6 files: 4 thumbnails (0 made, 4 kept), 4 images (0 copied, 4 kept), "
+                                                         "page unchanged;"_s),
              qPrintable(summaryOf(second)));
     QCOMPARE(filesBelow(site), built);
 
     // A picture changed since: only its thumbnail and copy are made again.
-    setModified(folder + QStringLiteral("scan 9.bmp"), QDateTime::currentDateTime().addSecs(60));
+    setModified(folder + u"scan 9.bmp"_s, QDateTime::currentDateTime().addSecs(60));
     const Outcome third = build(arguments);
-    QVERIFY2(summaryOf(third).startsWith(QStringLiteral("6 files: 4 thumbnails (1 made, 3 kept), 4 images (1 copied, 3 kept), "
-                                                        "page unchanged;")),
+    QVERIFY2(summaryOf(third).startsWith(u"6 files: 4 thumbnails (1 made, 3 kept), 4 images (1 copied, 3 kept), "
+                                                        "page unchanged;"_s),
              qPrintable(summaryOf(third)));
 
     // Every file dated where an unchanged build would keep it: --force writes them all.
     const QDateTime later = QDateTime::currentDateTime().addDays(1);
     for (const QString &name : built.keys())
         setModified(site + name, later);
-    QCOMPARE(build(arguments + QStringList{QStringLiteral("--force")}).status, 1);
+    QCOMPARE(build(arguments + QStringList{u"--force"_s}).status, 1);
     const QMap<QString, QDateTime> forced = filesBelow(site);
     QCOMPARE(forced.keys(), built.keys());
     for (auto file = forced.cbegin(); file != forced.cend(); ++file)
@@ -237,12 +238,12 @@ void BatchTest::buildsTheSiteTheSaveCommandsWould()
 void BatchTest::refusesAFolderOrOutputItCannotUse()
 {
     TestEnvironment environment;
-    const QString folder = environment.path(QStringLiteral("pictures"));
-    QVERIFY(writeFile(folder + S + QStringLiteral("a.png"), TestImages::encode(TestImages::pattern(20, 20), "png")));
-    const QString notAFolder = folder + S + QStringLiteral("a.png");
-    const QString site = environment.path(QStringLiteral("site"));
+    const QString folder = environment.path(u"pictures"_s);
+    QVERIFY(writeFile(folder + S + u"a.png"_s, TestImages::encode(TestImages::pattern(20, 20), "png")));
+    const QString notAFolder = folder + S + u"a.png"_s;
+    const QString site = environment.path(u"site"_s);
     const QString settings = environment.settingsFile();
-    QSettings(settings, QSettings::IniFormat).setValue(QStringLiteral("Preferences/Prefix"), QStringLiteral("x"));
+    QSettings(settings, QSettings::IniFormat).setValue(u"Preferences/Prefix"_s, u"x"_s);
 
     const QList<QPair<QStringList, QString>> cases = {
         {{"--batch", environment.path("missing"), "--output", site, "--settings", settings}, "The folder"},
@@ -255,21 +256,21 @@ void BatchTest::refusesAFolderOrOutputItCannotUse()
         const Outcome outcome = build(arguments);
         QCOMPARE(outcome.status, 2);
         QVERIFY2(outcome.report.contains(message), qPrintable(outcome.report));
-        QVERIFY(!QFile::exists(site + S + QStringLiteral("index.html")));
+        QVERIFY(!QFile::exists(site + S + u"index.html"_s));
     }
     // Web site directories that lead out of the output would leave the page's links
     // pointing outside it.
     QSettings(settings, QSettings::IniFormat)
-        .setValue(QStringLiteral("Preferences/Web Site Images Directory"), QStringLiteral("../elsewhere"));
+        .setValue(u"Preferences/Web Site Images Directory"_s, u"../elsewhere"_s);
     const Outcome outside = build({"--batch", folder, "--output", site, "--settings", settings});
     QCOMPARE(outside.status, 2);
-    QVERIFY(outside.report.contains(QStringLiteral("must lie below the output folder")));
-    QVERIFY(!QFile::exists(environment.path(QStringLiteral("elsewhere"))));
+    QVERIFY(outside.report.contains(u"must lie below the output folder"_s));
+    QVERIFY(!QFile::exists(environment.path(u"elsewhere"_s)));
 
     // Asked how it is used, it says so and starts nothing.
     const Outcome help = build({"--help"});
     QCOMPARE(help.status, 0);
-    QVERIFY(help.output.contains(QStringLiteral("quillmere --batch FOLDER --output DIR")));
+    QVERIFY(help.output.contains(u"quillmere --batch FOLDER --output DIR"_s));
 }
 
 // Built into the folder of the pictures, with both web directories "."; a picture
@@ -278,8 +279,8 @@ void BatchTest::refusesAFolderOrOutputItCannotUse()
 void BatchTest::theSiteMayBeTheFolderItself()
 {
     Folder f;
-    f.set(QStringLiteral("Preferences/Web Site Images Directory"), QStringLiteral("."));
-    f.set(QStringLiteral("Preferences/Web Site Thumbnail Directory"), QStringLiteral("."));
+    f.set(u"Preferences/Web Site Images Directory"_s, u"."_s);
+    f.set(u"Preferences/Web Site Thumbnail Directory"_s, u"."_s);
     QMap<QString, QByteArray> pictures = {{"a.jpg", jpeg(1)}, {"QM_a.jpg", jpeg(2)}, {"x.jpg", jpeg(3)},
                                           {"x.png", TestImages::encode(TestImages::photo(90, 60), "png")}};
     for (auto picture = pictures.cbegin(); picture != pictures.cend(); ++picture)
@@ -287,12 +288,12 @@ void BatchTest::theSiteMayBeTheFolderItself()
     const QStringList run = arguments(f.path, f.path, f.environment.settingsFile());
     const Outcome first = build(run);
     QCOMPARE(first.status, 0);
-    QVERIFY2(first.report.contains(QStringLiteral("The thumbnail of %1a.jpg is named \"QM_a (2).jpg\": \"QM_a.jpg\" is "
-                                                  "the picture %1QM_a.jpg.")
+    QVERIFY2(first.report.contains(u"The thumbnail of %1a.jpg is named \"QM_a (2).jpg\": \"QM_a.jpg\" is "
+                                                  "the picture %1QM_a.jpg."_s
                                        .arg(f.path)),
              qPrintable(first.report));
-    QVERIFY(first.report.contains(QStringLiteral("The thumbnail of %1x.png is named \"QM_x (2).jpg\": \"QM_x.jpg\" is "
-                                                 "the thumbnail of %1x.jpg.")
+    QVERIFY(first.report.contains(u"The thumbnail of %1x.png is named \"QM_x (2).jpg\": \"QM_x.jpg\" is "
+                                                 "the thumbnail of %1x.jpg."_s
                                       .arg(f.path)));
     for (auto picture = pictures.cbegin(); picture != pictures.cend(); ++picture)
         QVERIFY2(contentsOf(f.path + picture.key()) == picture.value(), qPrintable(picture.key()));
@@ -300,8 +301,8 @@ void BatchTest::theSiteMayBeTheFolderItself()
 
     const QMap<QString, QDateTime> built = filesBelow(f.path);
     const Outcome second = build(run);
-    QVERIFY2(summaryOf(second).startsWith(QStringLiteral("4 files: 4 thumbnails (0 made, 4 kept), 4 images (0 copied, 4 kept), "
-                                                         "page unchanged;")),
+    QVERIFY2(summaryOf(second).startsWith(u"4 files: 4 thumbnails (0 made, 4 kept), 4 images (0 copied, 4 kept), "
+                                                         "page unchanged;"_s),
              qPrintable(summaryOf(second)));
     QCOMPARE(filesBelow(f.path), built);
 }
@@ -311,25 +312,25 @@ void BatchTest::theSiteMayBeTheFolderItself()
 void BatchTest::theSettingsAreReadNeverWritten()
 {
     Folder f;
-    f.add(QStringLiteral("a.png"), TestImages::encode(TestImages::pattern(20, 20), "png"));
-    const QString settings = f.environment.path(QStringLiteral("mine.ini"));
+    f.add(u"a.png"_s, TestImages::encode(TestImages::pattern(20, 20), "png"));
+    const QString settings = f.environment.path(u"mine.ini"_s);
     const QByteArray text = "; my site\r\n[Preferences]\r\nThumbnail Width=40\r\n";
     QVERIFY(writeFile(settings, text));
     QFile(settings).setPermissions(QFileDevice::ReadOwner);
     QCOMPARE(build(arguments(f.path, f.site, settings)).status, 0);
     QCOMPARE(contentsOf(settings), text);
-    QCOMPARE(QImage(f.site + QStringLiteral("images/QM_a.jpg")).width(), 40);
+    QCOMPARE(QImage(f.site + u"images/QM_a.jpg"_s).width(), 40);
 
     QVERIFY(writeFile(settings, "[Preferences]\r\nSave Image File Name Prefix=../../\r\n"));
-    const QString other = f.environment.path(QStringLiteral("other")) + S;
+    const QString other = f.environment.path(u"other"_s) + S;
     const Outcome prefix = build(arguments(f.path, other, settings));
     QCOMPARE(prefix.status, 2);
-    QVERIFY2(prefix.report.contains(QStringLiteral("The setting \"Save Image File Name Prefix\" (\"../../\") cannot be used")),
+    QVERIFY2(prefix.report.contains(u"The setting \"Save Image File Name Prefix\" (\"../../\") cannot be used"_s),
              qPrintable(prefix.report));
     QVERIFY(!QFileInfo::exists(other));
-    const Outcome folder = build(arguments(f.path, other, f.environment.path(QStringLiteral("pictures"))));
+    const Outcome folder = build(arguments(f.path, other, f.environment.path(u"pictures"_s)));
     QCOMPARE(folder.status, 2);
-    QVERIFY(folder.report.contains(QStringLiteral("is a folder")));
+    QVERIFY(folder.report.contains(u"is a folder"_s));
 }
 
 // On a full disk nothing is counted as done, no file is left cut short, and the
@@ -341,20 +342,20 @@ void BatchTest::aFullDiskIsAFailureTheNextBuildMends()
 #else
     Folder f;
     for (int i = 1; i <= 3; ++i)
-        f.add(QStringLiteral("photo %1.jpg").arg(i), jpeg(i));
+        f.add(u"photo %1.jpg"_s.arg(i), jpeg(i));
     const Outcome full = f.build({}, 1024);
     QCOMPARE(full.status, 1);
-    QVERIFY2(summaryOf(full).startsWith(QStringLiteral("3 files: 0 thumbnails (0 made, 0 kept), 0 images (0 copied, 0 kept), "
-                                                       "page not written; skipped 0 unreadable and 0 not pictures; 7 failed;")),
+    QVERIFY2(summaryOf(full).startsWith(u"3 files: 0 thumbnails (0 made, 0 kept), 0 images (0 copied, 0 kept), "
+                                                       "page not written; skipped 0 unreadable and 0 not pictures; 7 failed;"_s),
              qPrintable(summaryOf(full)));
-    QVERIFY(full.report.contains(QStringLiteral("Not written: thumbnail of %1photo 1.jpg as %2images/QM_photo 1.jpg (File too large)")
+    QVERIFY(full.report.contains(u"Not written: thumbnail of %1photo 1.jpg as %2images/QM_photo 1.jpg (File too large)"_s
                                      .arg(f.path, f.site)));
     // Only the record, which fits: it holds nothing.
-    QCOMPARE(filesBelow(f.site).keys(), QStringList{QStringLiteral(".quillmere-build.json")});
+    QCOMPARE(filesBelow(f.site).keys(), QStringList{u".quillmere-build.json"_s});
 
     const Outcome mended = f.build();
     QCOMPARE(mended.status, 0);
-    QVERIFY(summaryOf(mended).startsWith(QStringLiteral("3 files: 3 thumbnails (3 made, 0 kept), 3 images (3 copied, 0 kept), page written;")));
+    QVERIFY(summaryOf(mended).startsWith(u"3 files: 3 thumbnails (3 made, 0 kept), 3 images (3 copied, 0 kept), page written;"_s));
     pageIsWhole(f.site, 3);
 #endif
 }
@@ -368,26 +369,26 @@ void BatchTest::whatChangedOrWentIsMadeAgain()
     const QByteArray first = TestImages::bmp(TestImages::pattern(40, 30), 40, 24);
     const QByteArray replacement = TestImages::bmp(TestImages::photo(40, 30), 40, 24);
     QCOMPARE(first.size(), replacement.size());
-    f.add(QStringLiteral("a.bmp"), first);
-    f.add(QStringLiteral("b.jpg"), jpeg(2));
-    f.add(QStringLiteral("c.jpg"), jpeg(3));
+    f.add(u"a.bmp"_s, first);
+    f.add(u"b.jpg"_s, jpeg(2));
+    f.add(u"c.jpg"_s, jpeg(3));
     QCOMPARE(f.build().status, 0);
-    const QString images = f.site + QStringLiteral("images") + S;
-    const QByteArray thumbnailBefore = contentsOf(images + QStringLiteral("QM_a.jpg"));
+    const QString images = f.site + u"images"_s + S;
+    const QByteArray thumbnailBefore = contentsOf(images + u"QM_a.jpg"_s);
 
-    const QDateTime earlier = QFileInfo(f.path + QStringLiteral("a.bmp")).lastModified().addDays(-30);
-    f.add(QStringLiteral("a.bmp"), replacement);
-    setModified(f.path + QStringLiteral("a.bmp"), earlier);
-    QVERIFY(writeFile(images + QStringLiteral("QM_b.jpg"), contentsOf(images + QStringLiteral("QM_b.jpg")).left(100)));
-    QVERIFY(QFile::remove(images + QStringLiteral("c.jpg")));
+    const QDateTime earlier = QFileInfo(f.path + u"a.bmp"_s).lastModified().addDays(-30);
+    f.add(u"a.bmp"_s, replacement);
+    setModified(f.path + u"a.bmp"_s, earlier);
+    QVERIFY(writeFile(images + u"QM_b.jpg"_s, contentsOf(images + u"QM_b.jpg"_s).left(100)));
+    QVERIFY(QFile::remove(images + u"c.jpg"_s));
     const Outcome again = f.build();
-    QVERIFY2(summaryOf(again).startsWith(QStringLiteral("3 files: 3 thumbnails (2 made, 1 kept), 3 images (2 copied, 1 kept), "
-                                                        "page unchanged;")),
+    QVERIFY2(summaryOf(again).startsWith(u"3 files: 3 thumbnails (2 made, 1 kept), 3 images (2 copied, 1 kept), "
+                                                        "page unchanged;"_s),
              qPrintable(summaryOf(again)));
-    QCOMPARE(contentsOf(images + QStringLiteral("a.bmp")), replacement);
-    QVERIFY(contentsOf(images + QStringLiteral("QM_a.jpg")) != thumbnailBefore);
-    QCOMPARE(QImage(images + QStringLiteral("QM_b.jpg")).width(), 93);
-    QCOMPARE(contentsOf(images + QStringLiteral("c.jpg")), jpeg(3));
+    QCOMPARE(contentsOf(images + u"a.bmp"_s), replacement);
+    QVERIFY(contentsOf(images + u"QM_a.jpg"_s) != thumbnailBefore);
+    QCOMPARE(QImage(images + u"QM_b.jpg"_s).width(), 93);
+    QCOMPARE(contentsOf(images + u"c.jpg"_s), jpeg(3));
 }
 
 // Web-ready copies take the names the page links; a copy setting that changes
@@ -395,34 +396,34 @@ void BatchTest::whatChangedOrWentIsMadeAgain()
 void BatchTest::webCopiesAreLinkedAndRemadeWhenTheirSettingsChange()
 {
     Folder f;
-    f.set(QStringLiteral("Preferences/Web Ready Images"), QStringLiteral("1"));
-    f.set(QStringLiteral("Preferences/Remove Photo Metadata"), QStringLiteral("1"));
+    f.set(u"Preferences/Web Ready Images"_s, u"1"_s);
+    f.set(u"Preferences/Remove Photo Metadata"_s, u"1"_s);
     QImage clear = TestImages::pattern(30, 20, true);
-    f.add(QStringLiteral("scan.tif"), TestImages::tiff(TestImages::pattern(30, 20), 3, 8, false, false));
-    f.add(QStringLiteral("logo.tif"), TestImages::tiff(clear, 4, 8, false, false, 2));
+    f.add(u"scan.tif"_s, TestImages::tiff(TestImages::pattern(30, 20), 3, 8, false, false));
+    f.add(u"logo.tif"_s, TestImages::tiff(clear, 4, 8, false, false, 2));
     const QByteArray turned = TestImages::withOrientation(jpeg(4), 8, false);
     const QByteArray photo = turned.left(2) + QByteArray("\xFF\xFE\x00\x08SECRET", 10) + turned.mid(2);
-    f.add(QStringLiteral("photo.jpg"), photo);
+    f.add(u"photo.jpg"_s, photo);
     QCOMPARE(f.build().status, 0);
-    const QString page = QString::fromUtf8(contentsOf(f.site + QStringLiteral("index.html")));
+    const QString page = QString::fromUtf8(contentsOf(f.site + u"index.html"_s));
     for (const char *link : {"href=\"images/scan.jpg\"", "href=\"images/logo.png\"", "href=\"images/photo.jpg\""})
         QVERIFY2(page.contains(QLatin1String(link)), link);
     pageIsWhole(f.site, 3);
-    const QString images = f.site + QStringLiteral("images") + S;
-    QCOMPARE(QImageReader(images + QStringLiteral("scan.jpg")).format(), QByteArray("jpeg"));
-    QVERIFY(QImage(images + QStringLiteral("logo.png")).hasAlphaChannel());
-    QVERIFY(!QFile::exists(images + QStringLiteral("scan.tif")));
-    const QByteArray stripped = contentsOf(images + QStringLiteral("photo.jpg"));
+    const QString images = f.site + u"images"_s + S;
+    QCOMPARE(QImageReader(images + u"scan.jpg"_s).format(), QByteArray("jpeg"));
+    QVERIFY(QImage(images + u"logo.png"_s).hasAlphaChannel());
+    QVERIFY(!QFile::exists(images + u"scan.tif"_s));
+    const QByteArray stripped = contentsOf(images + u"photo.jpg"_s);
     QVERIFY(!stripped.contains("SECRET"));
     QCOMPARE(stripped, turned);  // the comment gone, the orientation kept
 
     const Outcome unchanged = f.build();
-    QVERIFY2(summaryOf(unchanged).contains(QStringLiteral("3 images (0 copied, 3 kept)")), qPrintable(summaryOf(unchanged)));
-    f.set(QStringLiteral("Preferences/Remove Photo Metadata"), QStringLiteral("0"));
+    QVERIFY2(summaryOf(unchanged).contains(u"3 images (0 copied, 3 kept)"_s), qPrintable(summaryOf(unchanged)));
+    f.set(u"Preferences/Remove Photo Metadata"_s, u"0"_s);
     const Outcome again = f.build();
-    QVERIFY2(summaryOf(again).contains(QStringLiteral("3 thumbnails (0 made, 3 kept), 3 images (3 copied, 0 kept)")),
+    QVERIFY2(summaryOf(again).contains(u"3 thumbnails (0 made, 3 kept), 3 images (3 copied, 0 kept)"_s),
              qPrintable(summaryOf(again)));
-    QCOMPARE(contentsOf(images + QStringLiteral("photo.jpg")), photo);
+    QCOMPARE(contentsOf(images + u"photo.jpg"_s), photo);
 }
 
 // The modern page's thumbnails are drawn at its row height; it names every one at
@@ -430,46 +431,45 @@ void BatchTest::webCopiesAreLinkedAndRemadeWhenTheirSettingsChange()
 void BatchTest::aModernPageWithDoubleSizeThumbnails()
 {
     Folder f;
-    f.set(QStringLiteral("HTML Preferences/Page Style"), QStringLiteral("1"));
-    f.set(QStringLiteral("HTML Preferences/Modern Row Height"), QStringLiteral("120"));
-    f.set(QStringLiteral("HTML Preferences/Table Rows"), QStringLiteral("1"));
+    f.set(u"HTML Preferences/Page Style"_s, u"1"_s);
+    f.set(u"HTML Preferences/Modern Row Height"_s, u"120"_s);
+    f.set(u"HTML Preferences/Table Rows"_s, u"1"_s);
     for (int i = 1; i <= 5; ++i)
-        f.add(QStringLiteral("photo %1.jpg").arg(i), jpeg(i));
+        f.add(u"photo %1.jpg"_s.arg(i), jpeg(i));
     QCOMPARE(f.build().status, 0);
     // Turned on later, the setting adds the double-size files and keeps the others.
-    f.set(QStringLiteral("Preferences/High Density Thumbnails"), QStringLiteral("1"));
+    f.set(u"Preferences/High Density Thumbnails"_s, u"1"_s);
     const Outcome denser = f.build();
-    QVERIFY2(summaryOf(denser).startsWith(QStringLiteral("5 files: 5 thumbnails (0 made, 5 kept)")),
-             qPrintable(summaryOf(denser)));
-    const QString page = QString::fromUtf8(contentsOf(f.site + QStringLiteral("index.html")));
-    QVERIFY(page.startsWith(QStringLiteral("<!DOCTYPE html>")));
-    QCOMPARE(page.count(QStringLiteral("<figure ")), 5);  // every one, whatever the rows
+    QVERIFY2(summaryOf(denser).startsWith(u"5 files: 5 thumbnails (0 made, 5 kept)"_s), qPrintable(summaryOf(denser)));
+    const QString page = QString::fromUtf8(contentsOf(f.site + u"index.html"_s));
+    QVERIFY(page.startsWith(u"<!DOCTYPE html>"_s));
+    QCOMPARE(page.count(u"<figure "_s), 5);  // every one, whatever the rows
     pageIsWhole(f.site, 5, 160);
-    const QString images = f.site + QStringLiteral("images") + S;
-    QCOMPARE(QImage(images + QStringLiteral("QM_photo 3.jpg")).size(), QSize(160, 120));
-    QVERIFY(page.contains(QStringLiteral("srcset=\"images/QM_photo%203@2x.jpg 2x\"")));
-    QCOMPARE(QImage(images + QStringLiteral("QM_photo 3@2x.jpg")).size(), 2 * QImage(images + QStringLiteral("QM_photo 3.jpg")).size());
+    const QString images = f.site + u"images"_s + S;
+    QCOMPARE(QImage(images + u"QM_photo 3.jpg"_s).size(), QSize(160, 120));
+    QVERIFY(page.contains(u"srcset=\"images/QM_photo%203@2x.jpg 2x\""_s));
+    QCOMPARE(QImage(images + u"QM_photo 3@2x.jpg"_s).size(), 2 * QImage(images + u"QM_photo 3.jpg"_s).size());
     const QMap<QString, QDateTime> before = filesBelow(f.site);
-    QVERIFY(summaryOf(f.build()).startsWith(QStringLiteral("5 files: 5 thumbnails (0 made, 5 kept)")));
+    QVERIFY(summaryOf(f.build()).startsWith(u"5 files: 5 thumbnails (0 made, 5 kept)"_s));
     QCOMPARE(filesBelow(f.site), before);  // nothing written again
-    QVERIFY(QFile::remove(images + QStringLiteral("QM_photo 2@2x.jpg")));
+    QVERIFY(QFile::remove(images + u"QM_photo 2@2x.jpg"_s));
     QCOMPARE(f.build().status, 0);
-    QVERIFY(QFile::exists(images + QStringLiteral("QM_photo 2@2x.jpg")));
+    QVERIFY(QFile::exists(images + u"QM_photo 2@2x.jpg"_s));
 }
 
 // Five pictures in two columns: three rows, the last with one empty cell.
 void BatchTest::aLastRowThatIsNotFull()
 {
     Folder f;
-    f.set(QStringLiteral("HTML Preferences/Table Columns"), QStringLiteral("2"));
-    f.set(QStringLiteral("HTML Preferences/Table Rows"), QStringLiteral("1"));
+    f.set(u"HTML Preferences/Table Columns"_s, u"2"_s);
+    f.set(u"HTML Preferences/Table Rows"_s, u"1"_s);
     for (int i = 1; i <= 5; ++i)
-        f.add(QStringLiteral("%1.png").arg(i), TestImages::encode(TestImages::pattern(10 + i, 10), "png"));
+        f.add(u"%1.png"_s.arg(i), TestImages::encode(TestImages::pattern(10 + i, 10), "png"));
     QCOMPARE(f.build().status, 0);
-    const QString page = QString::fromUtf8(contentsOf(f.site + QStringLiteral("index.html")));
-    QCOMPARE(page.count(QStringLiteral("<tr>")), 3);
-    QCOMPARE(page.count(QStringLiteral("<td>&nbsp;</td>")), 1);
-    QVERIFY(page.indexOf(QStringLiteral("QM_5.jpg")) < page.indexOf(QStringLiteral("&nbsp;")));
+    const QString page = QString::fromUtf8(contentsOf(f.site + u"index.html"_s));
+    QCOMPARE(page.count(u"<tr>"_s), 3);
+    QCOMPARE(page.count(u"<td>&nbsp;</td>"_s), 1);
+    QVERIFY(page.indexOf(u"QM_5.jpg"_s) < page.indexOf(u"&nbsp;"_s));
     pageIsWhole(f.site, 5);
 }
 
@@ -480,20 +480,20 @@ void BatchTest::awkwardNamesAndPictures()
 {
     Folder f;
     const QByteArray png = TestImages::encode(TestImages::pattern(12, 12), "png");
-    const QStringList names = {QStringLiteral("100%1 %2e%2e.png"), QStringLiteral("esc\x1b[31m.png"),
-                               QStringLiteral("back\\slash #1?.png")};
+    const QStringList names = {u"100%1 %2e%2e.png"_s, u"esc\x1b[31m.png"_s,
+                               u"back\\slash #1?.png"_s};
     for (const QString &name : names)
         f.add(name, png);
     const QByteArray progressive = TestImages::encode(TestImages::photo(64, 48), "jpg", 80, true);
-    f.add(QStringLiteral("scans.jpg"), TestImages::withRepeatedLastScan(progressive, 300));
-    f.add(QStringLiteral("huge.jpg"), TestImages::withClaimedSize(jpeg(1), 30000, 30000));
+    f.add(u"scans.jpg"_s, TestImages::withRepeatedLastScan(progressive, 300));
+    f.add(u"huge.jpg"_s, TestImages::withClaimedSize(jpeg(1), 30000, 30000));
     // Today's photos are pictures like any other; a damaged one is named with its reason.
     const QByteArray heic = HeifImages::encode(TestImages::photo(64, 48));
-    f.add(QStringLiteral("IMG_0001.HEIC"), heic);
+    f.add(u"IMG_0001.HEIC"_s, heic);
     HeifImages::Options av1;
     av1.codec = heif_compression_AV1;
-    f.add(QStringLiteral("web.avif"), HeifImages::encode(TestImages::photo(64, 48), av1));
-    f.add(QStringLiteral("cut.heic"), heic.left(heic.size() / 2));
+    f.add(u"web.avif"_s, HeifImages::encode(TestImages::photo(64, 48), av1));
+    f.add(u"cut.heic"_s, heic.left(heic.size() / 2));
     int unreadableNames = 0;
     // A name in Latin-1 where the file system's names are UTF-8: Qt lists no such file.
     const QByteArray raw = QFile::encodeName(f.path) + "caf\xE9.png";
@@ -507,17 +507,16 @@ void BatchTest::awkwardNamesAndPictures()
     std::remove(raw.constData());  // which the folder's removal would not see
     QCOMPARE(outcome.status, 1);
     QVERIFY(!outcome.report.contains(QChar(0x1b)));
-    QVERIFY(outcome.report.contains(QStringLiteral("Unreadable, skipped: %1scans.jpg (damaged JPEG: ").arg(f.path)));
-    QVERIFY(outcome.report.contains(QStringLiteral("Too large, skipped: %1huge.jpg (30000 x 30000 pixels)").arg(f.path)));
-    QVERIFY(outcome.report.contains(QStringLiteral("Unreadable, skipped: %1cut.heic (the file is cut short)").arg(f.path)));
+    QVERIFY(outcome.report.contains(u"Unreadable, skipped: %1scans.jpg (damaged JPEG: "_s.arg(f.path)));
+    QVERIFY(outcome.report.contains(u"Too large, skipped: %1huge.jpg (30000 x 30000 pixels)"_s.arg(f.path)));
+    QVERIFY(outcome.report.contains(u"Unreadable, skipped: %1cut.heic (the file is cut short)"_s.arg(f.path)));
     if (unreadableNames)
-        QVERIFY2(outcome.report.contains(QStringLiteral("Unreadable name, skipped: %1caf\\xe9.png").arg(f.path)),
-                 qPrintable(outcome.report));
-    QVERIFY2(summaryOf(outcome).startsWith(QStringLiteral("%1 files: 5 thumbnails (5 made, 0 kept)").arg(8 + unreadableNames)),
+        QVERIFY2(outcome.report.contains(u"Unreadable name, skipped: %1caf\\xe9.png"_s.arg(f.path)), qPrintable(outcome.report));
+    QVERIFY2(summaryOf(outcome).startsWith(u"%1 files: 5 thumbnails (5 made, 0 kept)"_s.arg(8 + unreadableNames)),
              qPrintable(summaryOf(outcome)));
-    const QString page = QString::fromUtf8(contentsOf(f.site + QStringLiteral("index.html")));
-    QVERIFY(page.contains(QStringLiteral(">100%1 %2e%2e.png<br>")));
-    QVERIFY(page.contains(QStringLiteral("href=\"images/back%5Cslash%20%231%3F.png\"")));
+    const QString page = QString::fromUtf8(contentsOf(f.site + u"index.html"_s));
+    QVERIFY(page.contains(u">100%1 %2e%2e.png<br>"_s));
+    QVERIFY(page.contains(u"href=\"images/back%5Cslash%20%231%3F.png\""_s));
     pageIsWhole(f.site, 5);
 }
 
@@ -525,15 +524,15 @@ void BatchTest::awkwardNamesAndPictures()
 void BatchTest::oneBuildAtATime()
 {
     Folder f;
-    f.add(QStringLiteral("a.png"), TestImages::encode(TestImages::pattern(20, 20), "png"));
+    f.add(u"a.png"_s, TestImages::encode(TestImages::pattern(20, 20), "png"));
     QVERIFY(QDir().mkpath(f.site));
     {
-        QLockFile running(f.site + QStringLiteral(".quillmere-build.lock"));
+        QLockFile running(f.site + u".quillmere-build.lock"_s);
         QVERIFY(running.tryLock(0));
         const Outcome second = f.build();
         QCOMPARE(second.status, 2);
-        QVERIFY2(second.report.contains(QStringLiteral("Another build is writing into %1").arg(f.site)), qPrintable(second.report));
-        QVERIFY(!QFile::exists(f.site + QStringLiteral("index.html")));
+        QVERIFY2(second.report.contains(u"Another build is writing into %1"_s.arg(f.site)), qPrintable(second.report));
+        QVERIFY(!QFile::exists(f.site + u"index.html"_s));
     }
     QCOMPARE(f.build().status, 0);
 }
@@ -543,7 +542,7 @@ QStringList albumPages(const QString &site)
 {
     QStringList pages;
     for (const QString &file : filesBelow(site).keys())
-        if (file.endsWith(QStringLiteral("index.html")))
+        if (file.endsWith(u"index.html"_s))
             pages << file;
     return pages;
 }
@@ -555,43 +554,43 @@ QStringList albumPages(const QString &site)
 void BatchTest::albumsOfAFolderTree()
 {
     Folder f;
-    f.add(QStringLiteral("top.jpg"), jpeg(1));
-    f.add(QStringLiteral("Day 1/a.jpg"), jpeg(2));
-    f.add(QStringLiteral("Day 1/b.jpg"), jpeg(3));
-    f.add(QStringLiteral("Day 2/Evening/c.jpg"), jpeg(4));
-    f.add(QStringLiteral(".hidden/d.jpg"), jpeg(5));
-    f.add(QStringLiteral("notes/readme.txt"), "no pictures here");
-    QVERIFY(QDir().mkpath(f.path + QStringLiteral("empty/deeper")));
-    QVERIFY(QFile::link(f.path, f.path + QStringLiteral("Day 1/loop")));
-    const QString site = f.path + QStringLiteral("site") + S;  // inside the tree
-    const Outcome built = build(arguments(f.path, site, f.environment.settingsFile()) << QStringLiteral("--albums"));
+    f.add(u"top.jpg"_s, jpeg(1));
+    f.add(u"Day 1/a.jpg"_s, jpeg(2));
+    f.add(u"Day 1/b.jpg"_s, jpeg(3));
+    f.add(u"Day 2/Evening/c.jpg"_s, jpeg(4));
+    f.add(u".hidden/d.jpg"_s, jpeg(5));
+    f.add(u"notes/readme.txt"_s, "no pictures here");
+    QVERIFY(QDir().mkpath(f.path + u"empty/deeper"_s));
+    QVERIFY(QFile::link(f.path, f.path + u"Day 1/loop"_s));
+    const QString site = f.path + u"site"_s + S;  // inside the tree
+    const Outcome built = build(arguments(f.path, site, f.environment.settingsFile()) << u"--albums"_s);
     QCOMPARE(built.status, 0);
-    QVERIFY2(summaryOf(built).endsWith(QStringLiteral("albums: 3 made, 0 kept, 0 removed")), qPrintable(summaryOf(built)));
-    QCOMPARE(albumPages(site), (QStringList{QStringLiteral("Day 1/index.html"), QStringLiteral("Day 2/Evening/index.html"),
-                                            QStringLiteral("Day 2/index.html"), QStringLiteral("index.html")}));
+    QVERIFY2(summaryOf(built).endsWith(u"albums: 3 made, 0 kept, 0 removed"_s), qPrintable(summaryOf(built)));
+    QCOMPARE(albumPages(site), (QStringList{u"Day 1/index.html"_s, u"Day 2/Evening/index.html"_s,
+                                            u"Day 2/index.html"_s, u"index.html"_s}));
     for (const QString &page : albumPages(site)) {
         const QString folder = QFileInfo(site + page).path() + u'/';
         for (const QString &file : referencedFiles(QString::fromUtf8(contentsOf(site + page))))
-            QVERIFY2(QFileInfo(folder + file).isFile(), qPrintable(page + QStringLiteral(": ") + file));
+            QVERIFY2(QFileInfo(folder + file).isFile(), qPrintable(page + u": "_s + file));
     }
     // The classic page's album cells: the cover links to the album, the name under it;
     // an album without pictures of its own has the cover of its first album.
-    const QString top = QString::fromUtf8(contentsOf(site + QStringLiteral("index.html")));
-    QVERIFY(top.contains(QStringLiteral("<td><p align=\"center\">\r\n        <a href=\"Day%201/index.html\"><img\r\n"
+    const QString top = QString::fromUtf8(contentsOf(site + u"index.html"_s));
+    QVERIFY(top.contains(u"<td><p align=\"center\">\r\n        <a href=\"Day%201/index.html\"><img\r\n"
                                         "        src=\"Day%201/images/QM_a.jpg\"\r\n        alt=\"Day 1\" border=\"0\"\r\n"
-                                        "        width=\"93\" height=\"70\"></a><br>\r\n        <font size=\"3\">Day 1<br>")));
-    QVERIFY(top.contains(QStringLiteral("src=\"Day%202/Evening/images/QM_c.jpg\"")));
-    QVERIFY(top.indexOf(QStringLiteral("Day%202/index.html")) < top.indexOf(QStringLiteral("QM_top.jpg")));
-    QVERIFY(QString::fromUtf8(contentsOf(site + QStringLiteral("Day 2/Evening/index.html")))
-                .contains(QStringLiteral("<p><a href=\"../../index.html\">Quillmere Thumbnail Page</a> &gt; "
-                                         "<a href=\"../index.html\">Day 2</a></p>")));
+                                        "        width=\"93\" height=\"70\"></a><br>\r\n        <font size=\"3\">Day 1<br>"_s));
+    QVERIFY(top.contains(u"src=\"Day%202/Evening/images/QM_c.jpg\""_s));
+    QVERIFY(top.indexOf(u"Day%202/index.html"_s) < top.indexOf(u"QM_top.jpg"_s));
+    QVERIFY(QString::fromUtf8(contentsOf(site + u"Day 2/Evening/index.html"_s))
+                .contains(u"<p><a href=\"../../index.html\">Quillmere Thumbnail Page</a> &gt; "
+                                         "<a href=\"../index.html\">Day 2</a></p>"_s));
 
     Folder flat;
-    flat.add(QStringLiteral("top.jpg"), jpeg(1));
+    flat.add(u"top.jpg"_s, jpeg(1));
     QCOMPARE(flat.build().status, 0);
-    const QByteArray plain = contentsOf(flat.site + QStringLiteral("index.html"));
-    QCOMPARE(flat.build({QStringLiteral("--albums"), QStringLiteral("--force")}).status, 0);
-    QCOMPARE(contentsOf(flat.site + QStringLiteral("index.html")), plain);
+    const QByteArray plain = contentsOf(flat.site + u"index.html"_s);
+    QCOMPARE(flat.build({u"--albums"_s, u"--force"_s}).status, 0);
+    QCOMPARE(contentsOf(flat.site + u"index.html"_s), plain);
 }
 
 // An unchanged tree rewrites nothing; a changed cover picture remakes its own files
@@ -600,36 +599,36 @@ void BatchTest::albumsOfAFolderTree()
 void BatchTest::albumsAreKeptRemadeAndTakenAway()
 {
     Folder f;
-    f.set(QStringLiteral("HTML Preferences/Page Style"), QStringLiteral("1"));
-    f.add(QStringLiteral("top.jpg"), jpeg(1));
-    f.add(QStringLiteral("Day 1/a.jpg"), jpeg(2));
-    f.add(QStringLiteral("Day 2/Evening/c.jpg"), jpeg(3));
-    const QStringList albums{QStringLiteral("--albums")};
+    f.set(u"HTML Preferences/Page Style"_s, u"1"_s);
+    f.add(u"top.jpg"_s, jpeg(1));
+    f.add(u"Day 1/a.jpg"_s, jpeg(2));
+    f.add(u"Day 2/Evening/c.jpg"_s, jpeg(3));
+    const QStringList albums{u"--albums"_s};
     QCOMPARE(f.build(albums).status, 0);
     const QMap<QString, QDateTime> first = filesBelow(f.site);
     const Outcome again = f.build(albums);
-    QVERIFY2(summaryOf(again).contains(QStringLiteral("3 thumbnails (0 made, 3 kept)")), qPrintable(summaryOf(again)));
-    QVERIFY(summaryOf(again).endsWith(QStringLiteral("albums: 0 made, 3 kept, 0 removed")));
+    QVERIFY2(summaryOf(again).contains(u"3 thumbnails (0 made, 3 kept)"_s), qPrintable(summaryOf(again)));
+    QVERIFY(summaryOf(again).endsWith(u"albums: 0 made, 3 kept, 0 removed"_s));
     QCOMPARE(filesBelow(f.site), first);
 
-    f.add(QStringLiteral("Day 2/Evening/c.jpg"), jpeg(9));
-    setModified(f.path + QStringLiteral("Day 2/Evening/c.jpg"), QDateTime::currentDateTime().addSecs(60));
+    f.add(u"Day 2/Evening/c.jpg"_s, jpeg(9));
+    setModified(f.path + u"Day 2/Evening/c.jpg"_s, QDateTime::currentDateTime().addSecs(60));
     QCOMPARE(f.build(albums).status, 0);
     const QMap<QString, QDateTime> changed = filesBelow(f.site);
     QStringList remade;
     for (auto file = changed.cbegin(); file != changed.cend(); ++file)
         if (first.value(file.key()) != file.value())
             remade << file.key();
-    QCOMPARE(remade, (QStringList{QStringLiteral("Day 2/Evening/.quillmere-build.json"),
-                                  QStringLiteral("Day 2/Evening/images/QM_c.jpg"), QStringLiteral("Day 2/Evening/images/c.jpg")}));
+    QCOMPARE(remade, (QStringList{u"Day 2/Evening/.quillmere-build.json"_s,
+                                  u"Day 2/Evening/images/QM_c.jpg"_s, u"Day 2/Evening/images/c.jpg"_s}));
 
-    QVERIFY(QDir(f.path + QStringLiteral("Day 2")).removeRecursively());
+    QVERIFY(QDir(f.path + u"Day 2"_s).removeRecursively());
     const Outcome removed = f.build(albums);
-    QVERIFY2(summaryOf(removed).endsWith(QStringLiteral("albums: 0 made, 1 kept, 2 removed")), qPrintable(summaryOf(removed)));
-    QVERIFY(!QFileInfo::exists(f.site + QStringLiteral("Day 2")));
-    QVERIFY(!contentsOf(f.site + QStringLiteral("index.html")).contains("Day%202"));
+    QVERIFY2(summaryOf(removed).endsWith(u"albums: 0 made, 1 kept, 2 removed"_s), qPrintable(summaryOf(removed)));
+    QVERIFY(!QFileInfo::exists(f.site + u"Day 2"_s));
+    QVERIFY(!contentsOf(f.site + u"index.html"_s).contains("Day%202"));
     for (const QString &file : first.keys())
-        QVERIFY2(file.startsWith(QStringLiteral("Day 2/")) == !QFileInfo::exists(f.site + file), qPrintable(file));
+        QVERIFY2(file.startsWith(u"Day 2/"_s) == !QFileInfo::exists(f.site + file), qPrintable(file));
 }
 
 // By date: the date taken, or for a picture without one its file's time, then the
@@ -640,27 +639,27 @@ void BatchTest::picturesInTheOrderTheyWereTaken()
     const auto taken = [](int seed, const char *when) {
         return TestImages::withSegment(jpeg(seed), 0xE1, QByteArray("Exif\0\0", 6) + TestImages::exifFacts({}, when));
     };
-    f.add(QStringLiteral("a.jpg"), taken(1, "2026:05:03 12:00:00"));
-    f.add(QStringLiteral("b.jpg"), taken(2, "2026:05:01 08:00:00"));
-    f.add(QStringLiteral("c.jpg"), jpeg(3));
-    setModified(f.path + QStringLiteral("c.jpg"), QDateTime(QDate(2026, 5, 2), QTime(9, 0)));
-    f.add(QStringLiteral("d.jpg"), taken(4, "2026:05:01 08:00:00"));
+    f.add(u"a.jpg"_s, taken(1, "2026:05:03 12:00:00"));
+    f.add(u"b.jpg"_s, taken(2, "2026:05:01 08:00:00"));
+    f.add(u"c.jpg"_s, jpeg(3));
+    setModified(f.path + u"c.jpg"_s, QDateTime(QDate(2026, 5, 2), QTime(9, 0)));
+    f.add(u"d.jpg"_s, taken(4, "2026:05:01 08:00:00"));
     const auto order = [&f](const QString &sort) {
-        f.build({QStringLiteral("--sort"), sort});
-        const QString page = QString::fromUtf8(contentsOf(f.site + QStringLiteral("index.html")));
+        f.build({u"--sort"_s, sort});
+        const QString page = QString::fromUtf8(contentsOf(f.site + u"index.html"_s));
         QString names;
-        for (const QChar name : QStringLiteral("abcd"))
+        for (const QChar name : u"abcd"_s)
             names += name;
         std::sort(names.begin(), names.end(), [&page](QChar x, QChar y) {
-            return page.indexOf(QStringLiteral("QM_%1.jpg").arg(x)) < page.indexOf(QStringLiteral("QM_%1.jpg").arg(y));
+            return page.indexOf(u"QM_%1.jpg"_s.arg(x)) < page.indexOf(u"QM_%1.jpg"_s.arg(y));
         });
         return names;
     };
-    QCOMPARE(order(QStringLiteral("date")), QStringLiteral("bdca"));
-    QCOMPARE(order(QStringLiteral("name")), QStringLiteral("abcd"));
-    const Outcome wrong = f.build({QStringLiteral("--sort"), QStringLiteral("size")});
+    QCOMPARE(order(u"date"_s), u"bdca"_s);
+    QCOMPARE(order(u"name"_s), u"abcd"_s);
+    const Outcome wrong = f.build({u"--sort"_s, u"size"_s});
     QCOMPARE(wrong.status, 2);
-    QVERIFY(wrong.report.contains(QStringLiteral("Unknown order \"size\": --sort takes name or date.")));
+    QVERIFY(wrong.report.contains(u"Unknown order \"size\": --sort takes name or date."_s));
 }
 
 QTEST_MAIN(BatchTest)

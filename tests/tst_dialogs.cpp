@@ -31,6 +31,8 @@
 #include <QTest>
 #include <QTreeWidget>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 template <typename Widget = QLineEdit>
@@ -59,8 +61,7 @@ struct Generate {
     Output &o;
     QString shownCode;
     int codeShown = 0;
-    GenerateDialog dialog{{o.listing, o.thumbs, Globals::Prefs,
-                           [this](const QString &html, const PageModel &, QWidget *) {
+    GenerateDialog dialog{{o.listing, o.thumbs, Globals::Prefs, [this](const QString &html, const PageModel &, QWidget *) {
                                shownCode = html;
                                ++codeShown;
                            }}};
@@ -79,7 +80,7 @@ struct Editor {
         : o(fixture), editor({o.thumbs, Globals::Prefs, o.appPath, page})
     {
     }
-    QString preview(const QString &relative) const { return o.appPath + QStringLiteral("Temporary") + S + relative; }
+    QString preview(const QString &relative) const { return o.appPath + u"Temporary"_s + S + relative; }
 };
 
 } // namespace
@@ -109,27 +110,27 @@ void DialogsTest::savingKeepsTheTextAndItsLineEnds()
 {
     Output o;
     Editor e(o);
-    const QString web = o.target(QStringLiteral("web"));
-    const QString page = QStringLiteral("<html>\r\n<body>\r\n</body>\r\n</html>\r\n");
+    const QString web = o.target(u"web"_s);
+    const QString page = u"<html>\r\n<body>\r\n</body>\r\n</html>\r\n"_s;
     e.editor.setHtml(QString());
     e.editor.cmdSave_Click();
-    QCOMPARE(o.scripted->messages.value(0).title, QStringLiteral("Can't Save"));
+    QCOMPARE(o.scripted->messages.value(0).title, u"Can't Save"_s);
     QVERIFY(o.scripted->saveRequests.isEmpty());
 
     e.editor.setHtml(page);
-    const QString dotted = o.target(QStringLiteral("My.Site"));
+    const QString dotted = o.target(u"My.Site"_s);
     QDir().mkpath(dotted);
     QDir().mkpath(web);
-    o.scripted->fileAnswers << Ui::FileDialogAnswer{web + QStringLiteral("index"), 2}
-                            << Ui::FileDialogAnswer{web + QStringLiteral("index.html"), 2}
-                            << Ui::FileDialogAnswer{dotted + QStringLiteral("index"), 2};
+    o.scripted->fileAnswers << Ui::FileDialogAnswer{web + u"index"_s, 2}
+                            << Ui::FileDialogAnswer{web + u"index.html"_s, 2}
+                            << Ui::FileDialogAnswer{dotted + u"index"_s, 2};
     for (int save = 0; save < 3; ++save)
         e.editor.cmdSave_Click();
-    QCOMPARE(contentsOf(web + QStringLiteral("index.htm")), page.toUtf8());  // CR LF kept, byte for byte
-    QVERIFY(QFile::exists(web + QStringLiteral("index.html")));
-    QVERIFY(QFile::exists(dotted + QStringLiteral("index.htm")));  // a folder's dot is not the name's
-    QCOMPARE(HtmlFile::WithHtmlExtension(dotted + QStringLiteral(".x")), dotted + QStringLiteral(".xhtm"));
-    QCOMPARE(HtmlFile::WithHtmlExtension(dotted + QStringLiteral("a.b")), dotted + QStringLiteral("a.b"));
+    QCOMPARE(contentsOf(web + u"index.htm"_s), page.toUtf8());  // CR LF kept, byte for byte
+    QVERIFY(QFile::exists(web + u"index.html"_s));
+    QVERIFY(QFile::exists(dotted + u"index.htm"_s));  // a folder's dot is not the name's
+    QCOMPARE(HtmlFile::WithHtmlExtension(dotted + u".x"_s), dotted + u".xhtm"_s);
+    QCOMPARE(HtmlFile::WithHtmlExtension(dotted + u"a.b"_s), dotted + u"a.b"_s);
     const Ui::FileDialogRequest asked = o.scripted->saveRequests.value(0);
     QCOMPARE(asked.initialDirectory, o.appPath);
     QCOMPARE(o.scripted->saveRequests.value(1).initialDirectory, web);
@@ -137,118 +138,117 @@ void DialogsTest::savingKeepsTheTextAndItsLineEnds()
     QCOMPARE(o.scripted->messages.size(), 1);  // no Generate dialog: no follow-up questions
 
     // A file that cannot be written is named, and the text stays.
-    o.scripted->fileAnswers << Ui::FileDialogAnswer{o.target(QStringLiteral("missing/dir")) + QStringLiteral("a.htm"), 2};
+    o.scripted->fileAnswers << Ui::FileDialogAnswer{o.target(u"missing/dir"_s) + u"a.htm"_s, 2};
     e.editor.cmdSave_Click();
-    QCOMPARE(o.scripted->messages.last().title, QStringLiteral("Can't Save"));
-    QVERIFY(o.scripted->messages.last().text.contains(QStringLiteral("a.htm Could Not Be Saved.")));
+    QCOMPARE(o.scripted->messages.last().title, u"Can't Save"_s);
+    QVERIFY(o.scripted->messages.last().text.contains(u"a.htm Could Not Be Saved."_s));
     QCOMPARE(e.editor.html(), page);
 }
 
 void DialogsTest::encodings()
 {
-    const QString head = QStringLiteral("<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=%1\">");
-    const QString names = QStringLiteral("<img alt=\"Café Łódź 😀\">");
-    QCOMPARE(HtmlFile::Encode(head.arg("iso-8859-1") + names),
-             (head.arg("iso-8859-1") + QStringLiteral("<img alt=\"Caf")).toLatin1()
+    const QString head = u"<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=%1\">"_s;
+    const QString names = u"<img alt=\"Café Łódź 😀\">"_s;
+    QCOMPARE(HtmlFile::Encode(head.arg("iso-8859-1") + names), (head.arg("iso-8859-1") + u"<img alt=\"Caf"_s).toLatin1()
                  + "\xE9 &#321;\xF3" "d&#378; &#128512;\">");  // ó is Latin-1
-    QCOMPARE(HtmlFile::Encode(QStringLiteral("<p>Łódź</p>")), QStringLiteral("<p>Łódź</p>").toUtf8());
-    const QString ascii = head.arg("iso-8859-1") + QStringLiteral("<p>plain\r\n</p>");
+    QCOMPARE(HtmlFile::Encode(u"<p>Łódź</p>"_s), u"<p>Łódź</p>"_s.toUtf8());
+    const QString ascii = head.arg("iso-8859-1") + u"<p>plain\r\n</p>"_s;
     QCOMPARE(HtmlFile::Encode(ascii), ascii.toLatin1());
 
     // Reading: the byte-order mark, then the declaration, then UTF-8, then Latin-1.
     QStringEncoder utf16(QStringConverter::Utf16LE, QStringConverter::Flag::WriteBom);
     QCOMPARE(HtmlFile::Decode(utf16.encode(head.arg("iso-8859-1") + names)), head.arg("iso-8859-1") + names);
-    QCOMPARE(HtmlFile::Decode(head.arg("windows-1252").toLatin1() + "\x80"), head.arg("windows-1252") + QStringLiteral("€"));
+    QCOMPARE(HtmlFile::Decode(head.arg("windows-1252").toLatin1() + "\x80"), head.arg("windows-1252") + u"€"_s);
     QCOMPARE(HtmlFile::Decode(names.toUtf8()), names);
-    QCOMPARE(HtmlFile::Decode("caf\xE9"), QStringLiteral("café"));
+    QCOMPARE(HtmlFile::Decode("caf\xE9"), u"café"_s);
 }
 
 void DialogsTest::openingAndFailures()
 {
     Output o;
     Editor e(o);
-    const QString file = o.target(QStringLiteral("in")) + QStringLiteral("page.htm");
+    const QString file = o.target(u"in"_s) + u"page.htm"_s;
     QVERIFY(writeFile(file, "<p>caf\xE9</p>\n"));  // not UTF-8: read as Latin-1
-    Globals::Prefs.lastOpenDirectory = o.target(QStringLiteral("in"));
-    o.scripted->fileAnswers << Ui::FileDialogAnswer{file, 2} << Ui::FileDialogAnswer{file + QStringLiteral(".gone"), 2};
+    Globals::Prefs.lastOpenDirectory = o.target(u"in"_s);
+    o.scripted->fileAnswers << Ui::FileDialogAnswer{file, 2} << Ui::FileDialogAnswer{file + u".gone"_s, 2};
     e.editor.cmdOpen_Click();
-    QCOMPARE(e.editor.html(), QStringLiteral("<p>café</p>\n"));
+    QCOMPARE(e.editor.html(), u"<p>café</p>\n"_s);
     e.editor.cmdOpen_Click();
-    QCOMPARE(o.scripted->messages.value(0).title, QStringLiteral("Can't Open"));
-    QCOMPARE(e.editor.html(), QStringLiteral("<p>café</p>\n"));
+    QCOMPARE(o.scripted->messages.value(0).title, u"Can't Open"_s);
+    QCOMPARE(e.editor.html(), u"<p>café</p>\n"_s);
 }
 
 void DialogsTest::viewingWithoutTheGenerateDialog()
 {
     Output o;
-    o.source(QStringLiteral("pics/a.png"));
-    Globals::Prefs.siteThumbnailDirectory = QStringLiteral("thumbs");
+    o.source(u"pics/a.png"_s);
+    Globals::Prefs.siteThumbnailDirectory = u"thumbs"_s;
     {
         Editor e(o);
         e.editor.setHtml(QString());
         e.editor.cmdView_Click();
-        QVERIFY(QFileInfo(e.preview(QStringLiteral("thumbs"))).isDir());
-        QVERIFY(QFileInfo(e.preview(QStringLiteral("images"))).isDir());
-        QCOMPARE(o.scripted->messages.value(0).title, QStringLiteral("No File"));
+        QVERIFY(QFileInfo(e.preview(u"thumbs"_s)).isDir());
+        QVERIFY(QFileInfo(e.preview(u"images"_s)).isDir());
+        QCOMPARE(o.scripted->messages.value(0).title, u"No File"_s);
 
-        e.editor.setHtml(QStringLiteral("<p>x</p>"));
+        e.editor.setHtml(u"<p>x</p>"_s);
         o.scripted->shellAnswers << 31;
         e.editor.cmdView_Click();
-        QCOMPARE(o.scripted->shellCalls, QStringList{QStringLiteral("open ") + e.preview(QStringLiteral("temp.html"))});
-        QCOMPARE(contentsOf(e.preview(QStringLiteral("temp.html"))), QByteArray("<p>x</p>"));
-        QVERIFY(QDir(e.preview(QStringLiteral("thumbs"))).isEmpty());  // no page: no thumbnails
-        QCOMPARE(o.scripted->messages.value(1).title, QStringLiteral("Browser Failure"));
-        QVERIFY(o.scripted->messages.value(1).text.startsWith(QStringLiteral("Error# 31; ")));
+        QCOMPARE(o.scripted->shellCalls, QStringList{u"open "_s + e.preview(u"temp.html"_s)});
+        QCOMPARE(contentsOf(e.preview(u"temp.html"_s)), QByteArray("<p>x</p>"));
+        QVERIFY(QDir(e.preview(u"thumbs"_s)).isEmpty());  // no page: no thumbnails
+        QCOMPARE(o.scripted->messages.value(1).title, u"Browser Failure"_s);
+        QVERIFY(o.scripted->messages.value(1).text.startsWith(u"Error# 31; "_s));
 
         o.setPreference("Use Specific Browser", "1");
         e.editor.cmdView_Click();
-        QCOMPARE(o.scripted->dialogsShown, QStringList{QStringLiteral("BROWSERS")});
+        QCOMPARE(o.scripted->dialogsShown, QStringList{u"BROWSERS"_s});
         QCOMPARE(o.scripted->shellCalls.size(), 1);  // the editor opened nothing itself
-        QVERIFY(writeFile(e.preview(QStringLiteral("images/left.jpg"))));
+        QVERIFY(writeFile(e.preview(u"images/left.jpg"_s)));
         e.editor.cmdClose_Click();
-        QVERIFY(!QFile::exists(e.preview(QStringLiteral("temp.html"))));
-        QVERIFY(!QFile::exists(e.preview(QStringLiteral("images/left.jpg"))));
-        QVERIFY(QFileInfo(e.preview(QStringLiteral("images"))).isDir());  // the directories stay
+        QVERIFY(!QFile::exists(e.preview(u"temp.html"_s)));
+        QVERIFY(!QFile::exists(e.preview(u"images/left.jpg"_s)));
+        QVERIFY(QFileInfo(e.preview(u"images"_s)).isDir());  // the directories stay
     }
 }
 
 void DialogsTest::thePreviewTreeStaysInside()
 {
     TestEnvironment environment;
-    const QString app = environment.path(QStringLiteral("app")) + S;
-    QVERIFY(writeFile(app + QStringLiteral("Browsers.txt")));
+    const QString app = environment.path(u"app"_s) + S;
+    QVERIFY(writeFile(app + u"Browsers.txt"_s));
     // A sibling whose name merely starts like the tree's is outside it too.
-    const PreviewTree escaping(app, QStringLiteral("../TemporaryX"), QStringLiteral("a/../../b"));
-    QCOMPARE(escaping.thumbnails(), app + QStringLiteral("Temporary") + S);
-    QCOMPARE(escaping.images(), app + QStringLiteral("Temporary") + S);
+    const PreviewTree escaping(app, u"../TemporaryX"_s, u"a/../../b"_s);
+    QCOMPARE(escaping.thumbnails(), app + u"Temporary"_s + S);
+    QCOMPARE(escaping.images(), app + u"Temporary"_s + S);
     escaping.Create();
     escaping.Empty();
-    QVERIFY(QFile::exists(app + QStringLiteral("Browsers.txt")));  // the program's own files are never touched
-    const PreviewTree same(app, QStringLiteral("/images/"), QStringLiteral("images"));
+    QVERIFY(QFile::exists(app + u"Browsers.txt"_s));  // the program's own files are never touched
+    const PreviewTree same(app, u"/images/"_s, u"images"_s);
     QCOMPARE(same.thumbnails(), same.images());
-    QCOMPARE(same.images(), app + QStringLiteral("Temporary") + S + QStringLiteral("images") + S);
+    QCOMPARE(same.images(), app + u"Temporary"_s + S + u"images"_s + S);
 }
 
 void DialogsTest::editMenuAndLayout()
 {
     Output o;
     Editor e(o);
-    e.editor.setHtml(QStringLiteral("<p>text</p>"));
+    e.editor.setHtml(u"<p>text</p>"_s);
     e.editor.show();
     QVERIFY(QTest::qWaitForWindowExposed(&e.editor));
     QPlainTextEdit &text = e.editor.textBox();
     text.setFocus();
     QGuiApplication::clipboard()->clear();
     QMenu *edit = control<QMenu>(e.editor, "mnuEdit");
-    QAction *cut = edit->findChild<QAction *>(QStringLiteral("mnuEditCut"));
-    QAction *paste = edit->findChild<QAction *>(QStringLiteral("mnuEditPaste"));
+    QAction *cut = edit->findChild<QAction *>(u"mnuEditCut"_s);
+    QAction *paste = edit->findChild<QAction *>(u"mnuEditPaste"_s);
     e.editor.mnuEdit_Click();
     QVERIFY(!cut->isEnabled() && !paste->isEnabled());
     text.selectAll();
     e.editor.mnuEdit_Click();
     QVERIFY(cut->isEnabled());
     cut->trigger();
-    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("<p>text</p>"));
+    QCOMPARE(QGuiApplication::clipboard()->text(), u"<p>text</p>"_s);
     QVERIFY(text.toPlainText().isEmpty());
     e.editor.mnuEdit_Click();
     QVERIFY(paste->isEnabled() && !cut->isEnabled());
@@ -270,17 +270,17 @@ void DialogsTest::generateDialogLoadsAndStores()
         o.source(QString::fromUtf8(name));
     {
         Generate g(o);
-        QCOMPARE(stored(o, "HTML Preferences", "Table Rows"), QStringLiteral("4"));  // written back at load
-        QCOMPARE(stored(o, "HTML Preferences", "Default Target Frame"), QStringLiteral(" "));
+        QCOMPARE(stored(o, "HTML Preferences", "Table Rows"), u"4"_s);  // written back at load
+        QCOMPARE(stored(o, "HTML Preferences", "Default Target Frame"), u" "_s);
         QCOMPARE(control<QLabel>(g.dialog, "lblCellAmount")->text(),
-                 QStringLiteral("13 extra cells are present.  These cells will contain no thumbnail images."));
-        g.box("txtRows")->setText(QStringLiteral("x"));
-        QCOMPARE(stored(o, "HTML Preferences", "Table Rows"), QStringLiteral("0"));
-        QVERIFY(control<QLabel>(g.dialog, "lblCellAmount")->text().startsWith(QStringLiteral("3 additional cells")));
+                 u"13 extra cells are present.  These cells will contain no thumbnail images."_s);
+        g.box("txtRows")->setText(u"x"_s);
+        QCOMPARE(stored(o, "HTML Preferences", "Table Rows"), u"0"_s);
+        QVERIFY(control<QLabel>(g.dialog, "lblCellAmount")->text().startsWith(u"3 additional cells"_s));
         control<UpDown>(g.dialog, "updRows")->stepBy(1);
-        QCOMPARE(g.box("txtRows")->text(), QStringLiteral("1"));  // the spin's range starts at 1
-        g.box("txtBorder")->setText(QStringLiteral("2.5px"));
-        QCOMPARE(stored(o, "HTML Preferences", "Table Border"), QStringLiteral("2.5px"));  // as typed
+        QCOMPARE(g.box("txtRows")->text(), u"1"_s);  // the spin's range starts at 1
+        g.box("txtBorder")->setText(u"2.5px"_s);
+        QCOMPARE(stored(o, "HTML Preferences", "Table Border"), u"2.5px"_s);  // as typed
 
         g.check("chkBackgroundImage")->setChecked(true);
         g.check("chkBackgroundImage")->setChecked(false);
@@ -289,17 +289,17 @@ void DialogsTest::generateDialogLoadsAndStores()
         g.check("chkBorderColor")->setChecked(true);
         QVERIFY(!control<QLabel>(g.dialog, "picBorderColor")->isEnabled());
 
-        g.box("txtWebImages")->setText(QStringLiteral("images//"));
+        g.box("txtWebImages")->setText(u"images//"_s);
         leave(g.box("txtWebImages"));
-        QCOMPARE(g.box("txtWebImages")->text(), QStringLiteral("images/"));
-        g.box("txtSiteThumbs")->setText(QStringLiteral("thumbs\\"));
+        QCOMPARE(g.box("txtWebImages")->text(), u"images/"_s);
+        g.box("txtSiteThumbs")->setText(u"thumbs\\"_s);
         leave(g.box("txtSiteThumbs"));
-        QCOMPARE(Globals::Prefs.siteThumbnailDirectory, QStringLiteral("thumbs"));
+        QCOMPARE(Globals::Prefs.siteThumbnailDirectory, u"thumbs"_s);
 
         control<QPushButton>(g.dialog, "cmdCode")->click();
         control<QPushButton>(g.dialog, "cmdCode")->click();
         QCOMPARE(g.codeShown, 2);  // any number of times
-        QVERIFY(g.shownCode.contains(QStringLiteral("src=\"thumbs/QM_a.jpg\"")));
+        QVERIFY(g.shownCode.contains(u"src=\"thumbs/QM_a.jpg\""_s));
 
         // The page's style, title, language, row height and viewer; the viewer and the
         // row height belong to the modern page.
@@ -308,37 +308,37 @@ void DialogsTest::generateDialogLoadsAndStores()
         control<QComboBox>(g.dialog, "cboPageStyle")->setCurrentIndex(1);
         QVERIFY(g.check("chkPictureViewer")->isEnabled() && control<QSpinBox>(g.dialog, "spnRowHeight")->isEnabled());
         control<QSpinBox>(g.dialog, "spnRowHeight")->setValue(150);
-        g.box("txtPageLanguage")->setText(QStringLiteral("fr"));
+        g.box("txtPageLanguage")->setText(u"fr"_s);
         QVERIFY(!g.box("txtRows")->isEnabled() && !g.box("txtColumns")->isEnabled());  // every thumbnail is shown
         QCOMPARE(control<QLabel>(g.dialog, "lblCellAmount")->text(),
-                 QStringLiteral("The modern page shows all 3 thumbnails, in rows as wide as the screen."));
+                 u"The modern page shows all 3 thumbnails, in rows as wide as the screen."_s);
         g.check("chkPictureViewer")->setChecked(true);
-        g.box("txtPageTitle")->setText(QStringLiteral("Our Trip"));
-        QCOMPARE(stored(o, "HTML Preferences", "Page Style"), QStringLiteral("1"));
-        QCOMPARE(stored(o, "HTML Preferences", "Picture Viewer"), QStringLiteral("1"));
-        QCOMPARE(stored(o, "HTML Preferences", "Page Title"), QStringLiteral("Our Trip"));
-        QCOMPARE(stored(o, "HTML Preferences", "Modern Row Height"), QStringLiteral("150"));
+        g.box("txtPageTitle")->setText(u"Our Trip"_s);
+        QCOMPARE(stored(o, "HTML Preferences", "Page Style"), u"1"_s);
+        QCOMPARE(stored(o, "HTML Preferences", "Picture Viewer"), u"1"_s);
+        QCOMPARE(stored(o, "HTML Preferences", "Page Title"), u"Our Trip"_s);
+        QCOMPARE(stored(o, "HTML Preferences", "Modern Row Height"), u"150"_s);
         control<QPushButton>(g.dialog, "cmdCode")->click();
-        QVERIFY(g.shownCode.startsWith(QStringLiteral("<!DOCTYPE html>\r\n<html lang=\"fr\">")));
+        QVERIFY(g.shownCode.startsWith(u"<!DOCTYPE html>\r\n<html lang=\"fr\">"_s));
         // Thumbnails drawn at the row height: an 80 x 60 picture is 200 x 150.
-        QVERIFY(g.shownCode.contains(QStringLiteral("width=\"200\" height=\"150\"")));
-        QVERIFY(g.shownCode.contains(QStringLiteral("<title>Our Trip</title>")));
-        QVERIFY(g.shownCode.contains(QStringLiteral("<script>")));
+        QVERIFY(g.shownCode.contains(u"width=\"200\" height=\"150\""_s));
+        QVERIFY(g.shownCode.contains(u"<title>Our Trip</title>"_s));
+        QVERIFY(g.shownCode.contains(u"<script>"_s));
         control<QComboBox>(g.dialog, "cboPageStyle")->setCurrentIndex(0);
         QVERIFY(g.box("txtRows")->isEnabled() && g.box("txtColumns")->isEnabled());
         control<QPushButton>(g.dialog, "cmdCode")->click();
-        QVERIFY(g.shownCode.startsWith(QStringLiteral("<html>")));
+        QVERIFY(g.shownCode.startsWith(u"<html>"_s));
         QVERIFY(g.dialog.page().GenerateDialogLoaded);
         control<QPushButton>(g.dialog, "cmdCancel")->click();
         QVERIFY(!g.dialog.page().GenerateDialogLoaded);
     }
-    QCOMPARE(stored(o, "Preferences", "Web Site Thumbnail Directory"), QStringLiteral("thumbs"));
-    QCOMPARE(stored(o, "Preferences", "Web Site Images Directory"), QStringLiteral("images/"));
+    QCOMPARE(stored(o, "Preferences", "Web Site Thumbnail Directory"), u"thumbs"_s);
+    QCOMPARE(stored(o, "Preferences", "Web Site Images Directory"), u"images/"_s);
     Generate again(o);
     QVERIFY(!again.check("chkBackgroundImage")->isChecked());
-    QCOMPARE(again.box("txtRows")->text(), QStringLiteral("1"));
-    QCOMPARE(again.box("txtPageTitle")->text(), QStringLiteral("Our Trip"));
-    QCOMPARE(again.box("txtPageLanguage")->text(), QStringLiteral("fr"));
+    QCOMPARE(again.box("txtRows")->text(), u"1"_s);
+    QCOMPARE(again.box("txtPageTitle")->text(), u"Our Trip"_s);
+    QCOMPARE(again.box("txtPageLanguage")->text(), u"fr"_s);
     QCOMPARE(control<QSpinBox>(again.dialog, "spnRowHeight")->value(), 150);
     QCOMPARE(control<QComboBox>(again.dialog, "cboPageStyle")->currentIndex(), 0);
     QVERIFY(!again.check("chkFontBold")->isChecked());
@@ -347,9 +347,9 @@ void DialogsTest::generateDialogLoadsAndStores()
 void DialogsTest::positionsFollowTheScrollBar()
 {
     Output o;
-    o.source(QStringLiteral("pics/wide.png"), 40);  // 120 x 60
-    o.source(QStringLiteral("pics/b.png"));
-    const QString tall = o.source(QStringLiteral("pics/c.png"));
+    o.source(u"pics/wide.png"_s, 40);  // 120 x 60
+    o.source(u"pics/b.png"_s);
+    const QString tall = o.source(u"pics/c.png"_s);
     Generate g(o);
     auto *bar = control<QScrollBar>(g.dialog, "hscThumb");
     QCOMPARE(bar->maximum(), 3);
@@ -357,60 +357,60 @@ void DialogsTest::positionsFollowTheScrollBar()
     QCOMPARE(preview->x(), 0);  // a wide thumbnail fills the width, centred in height
     QVERIFY(preview->y() > 0);
     QCOMPARE(preview->ImageWidth(), control<QWidget>(g.dialog, "picContainer")->width());
-    QCOMPARE(control<QLabel>(g.dialog, "lblThumbPosition")->text(), QStringLiteral("Position 1 of 3: wide.png"));
+    QCOMPARE(control<QLabel>(g.dialog, "lblThumbPosition")->text(), u"Position 1 of 3: wide.png"_s);
     bar->setValue(3);
-    QCOMPARE(control<QLabel>(g.dialog, "lblThumbPosition")->text(), QStringLiteral("Position 3 of 3: c.png"));
-    QCOMPARE(g.box("txtCaption")->text(), QStringLiteral("c.png"));
+    QCOMPARE(control<QLabel>(g.dialog, "lblThumbPosition")->text(), u"Position 3 of 3: c.png"_s);
+    QCOMPARE(g.box("txtCaption")->text(), u"c.png"_s);
     QCOMPARE(g.dialog.page().PageThumbValues[2].SourcePath, tall);
     bar->setValue(2);
-    g.box("txtCaption")->setText(QStringLiteral("Second"));
-    g.box("txtThumbBorder")->setText(QStringLiteral("99999"));
-    g.box("txtDefaultFrame")->setText(QStringLiteral("main"));
+    g.box("txtCaption")->setText(u"Second"_s);
+    g.box("txtThumbBorder")->setText(u"99999"_s);
+    g.box("txtDefaultFrame")->setText(u"main"_s);
     bar->setValue(1);
-    QCOMPARE(g.box("txtCaption")->text(), QStringLiteral("wide.png"));
+    QCOMPARE(g.box("txtCaption")->text(), u"wide.png"_s);
     bar->setValue(2);
-    QCOMPARE(g.box("txtCaption")->text(), QStringLiteral("Second"));
+    QCOMPARE(g.box("txtCaption")->text(), u"Second"_s);
     QCOMPARE(g.dialog.page().PageThumbValues[1].Border, qint16(32767));
     QCOMPARE(g.dialog.page().PageThumbValues[0].Target, QString());
-    QCOMPARE(stored(o, "HTML Preferences", "Default Target Frame"), QStringLiteral("main"));  // the shown position's
-    QCOMPARE(stored(o, "HTML Preferences", "Cell Image Border"), QStringLiteral("32767"));
+    QCOMPARE(stored(o, "HTML Preferences", "Default Target Frame"), u"main"_s);  // the shown position's
+    QCOMPARE(stored(o, "HTML Preferences", "Cell Image Border"), u"32767"_s);
 }
 
 void DialogsTest::colourAndFontDialogs()
 {
     Output o;
-    o.source(QStringLiteral("pics/a.png"));
+    o.source(u"pics/a.png"_s);
     Generate g(o);
     o.scripted->colorAnswers << std::nullopt << QColor(0x12, 0x34, 0x56);
     g.click<QToolButton>("cmdBackgroundColor");
-    QCOMPARE(stored(o, "HTML Preferences", "Table Background Color"), QStringLiteral("16777215"));
+    QCOMPARE(stored(o, "HTML Preferences", "Table Background Color"), u"16777215"_s);
     g.click<QToolButton>("cmdBackgroundColor");
     QCOMPARE(o.scripted->colorRequests.value(1), QColor(Qt::white));
     QCOMPARE(stored(o, "HTML Preferences", "Table Background Color"), QString::number(0x563412));
     QCOMPARE(control<QLabel>(g.dialog, "picBackgroundColor")->palette().color(QPalette::Window), QColor(0x12, 0x34, 0x56));
     QCOMPARE(control<ImageBuffer>(g.dialog, "picBackgroundImage")->BackColor(), QColor(0x12, 0x34, 0x56));
 
-    g.box("txtFontSize")->setText(QStringLiteral("5"));
-    QFont chosen(QStringLiteral("DejaVu Serif [PfEd]"), 30);  // listed with its foundry
+    g.box("txtFontSize")->setText(u"5"_s);
+    QFont chosen(u"DejaVu Serif [PfEd]"_s, 30);  // listed with its foundry
     chosen.setBold(true);
     o.scripted->fontAnswers << std::nullopt << chosen;
     g.click<QPushButton>("cmdFontType");
     QVERIFY(!g.check("chkFontBold")->isChecked());
     QCOMPARE(o.scripted->fontRequests.value(0).pointSize(), 18);
-    QCOMPARE(o.scripted->fontRequests.value(0).family(), QStringLiteral("Arial"));
+    QCOMPARE(o.scripted->fontRequests.value(0).family(), u"Arial"_s);
     g.click<QPushButton>("cmdFontType");
     QVERIFY(g.check("chkFontBold")->isChecked());
-    QCOMPARE(control<QLabel>(g.dialog, "lblOtherFontType")->text(), QStringLiteral("DejaVu Serif"));
-    QCOMPARE(g.box("txtFontSize")->text(), QStringLiteral("5"));  // the size is not copied back
-    QCOMPARE(stored(o, "HTML Preferences", "Non-Default Font"), QStringLiteral("DejaVu Serif"));
+    QCOMPARE(control<QLabel>(g.dialog, "lblOtherFontType")->text(), u"DejaVu Serif"_s);
+    QCOMPARE(g.box("txtFontSize")->text(), u"5"_s);  // the size is not copied back
+    QCOMPARE(stored(o, "HTML Preferences", "Non-Default Font"), u"DejaVu Serif"_s);
     QVERIFY(g.dialog.page().options.fontBold);
 }
 
 void DialogsTest::backgroundImage()
 {
     Output o;
-    const QString picture = o.source(QStringLiteral("pics/a.png"));
-    const QString junk = o.target(QStringLiteral("pics")) + QStringLiteral("junk.png");
+    const QString picture = o.source(u"pics/a.png"_s);
+    const QString junk = o.target(u"pics"_s) + u"junk.png"_s;
     QVERIFY(writeFile(junk, "not a picture"));
     Generate g(o);
     const auto *preview = control<ImageBuffer>(g.dialog, "picBackgroundImage");
@@ -421,11 +421,11 @@ void DialogsTest::backgroundImage()
     QCOMPARE(preview->ImageWidth(), 80);
     QVERIFY(!hint->isHidden());
     QCOMPARE(stored(o, "HTML Preferences", "Background Image File"), picture);
-    g.box("txtBackgroundImage")->setText(picture + QStringLiteral(".typing"));  // no such file yet: kept
+    g.box("txtBackgroundImage")->setText(picture + u".typing"_s);  // no such file yet: kept
     QCOMPARE(preview->ImageWidth(), 80);
     g.box("txtBackgroundImage")->setText(junk);
-    QCOMPARE(o.scripted->messages.value(0).title, QStringLiteral("Invalid Image File"));
-    QCOMPARE(o.scripted->messages.value(0).text, QStringLiteral("junk.png Could Not Be Used As A Background Image File."));
+    QCOMPARE(o.scripted->messages.value(0).title, u"Invalid Image File"_s);
+    QCOMPARE(o.scripted->messages.value(0).text, u"junk.png Could Not Be Used As A Background Image File."_s);
     QVERIFY(preview->picture().isNull() && hint->isHidden());
 }
 
@@ -444,39 +444,39 @@ void DialogsTest::preferencesLoadAndUnload()
     Globals::Prefs.thumbnailBox = QSize(120, 80);
     {
         PreferencesDialog dialog(Globals::Prefs, o.appPath);
-        QCOMPARE(control(dialog, "txtWidth")->text(), QStringLiteral("120"));
+        QCOMPARE(control(dialog, "txtWidth")->text(), u"120"_s);
         QVERIFY(control<QCheckBox>(dialog, "chkArrange")->isChecked());  // unreadable: the default
         // A method the loader does not arrange by: no option claims it.
-        for (QRadioButton *method : dialog.findChildren<QRadioButton *>(QStringLiteral("optArrange")))
+        for (QRadioButton *method : dialog.findChildren<QRadioButton *>(u"optArrange"_s))
             QVERIFY(!method->isChecked());
         QCOMPARE(control<QComboBox>(dialog, "cboColorDepth")->currentIndex(), 1);
         QVERIFY(!control(dialog, "txtQuality")->isEnabled());
-        QCOMPARE(control(dialog, "txtQuality")->text(), QStringLiteral("75"));
-        QVERIFY(dialog.findChildren<QRadioButton *>(QStringLiteral("optBrowser")).value(1)->isChecked());
+        QCOMPARE(control(dialog, "txtQuality")->text(), u"75"_s);
+        QVERIFY(dialog.findChildren<QRadioButton *>(u"optBrowser"_s).value(1)->isChecked());
         QVERIFY(control<QCheckBox>(dialog, "chkImageCase")->isChecked());
-        QCOMPARE(control(dialog, "txtLongEdge")->text(), QStringLiteral("0"));  // hand-broken: the default
+        QCOMPARE(control(dialog, "txtLongEdge")->text(), u"0"_s);  // hand-broken: the default
         QVERIFY(control<QCheckBox>(dialog, "chkRemoveMetadata")->isChecked());
         QVERIFY(!control<QCheckBox>(dialog, "chkWebReady")->isChecked());
 
         control(dialog, "txtWidth")->setText(QString());  // closed while being edited
-        control(dialog, "txtHeight")->setText(QStringLiteral("150"));
+        control(dialog, "txtHeight")->setText(u"150"_s);
         control<QCheckBox>(dialog, "chkArrange")->setChecked(false);
-        QVERIFY(!dialog.findChildren<QRadioButton *>(QStringLiteral("optArrange")).value(0)->isEnabled());
-        dialog.findChildren<QRadioButton *>(QStringLiteral("optArrange")).value(0)->setChecked(true);
+        QVERIFY(!dialog.findChildren<QRadioButton *>(u"optArrange"_s).value(0)->isEnabled());
+        dialog.findChildren<QRadioButton *>(u"optArrange"_s).value(0)->setChecked(true);
         control<QComboBox>(dialog, "cboSave")->setCurrentIndex(0);
         QCOMPARE(control<QComboBox>(dialog, "cboColorDepth")->currentIndex(), 0);
         QVERIFY(!control<QComboBox>(dialog, "cboColorDepth")->isEnabled());
         dialog.reject();
     }
     QCOMPARE(Globals::Prefs.thumbnailBox, QSize(30, 150));
-    QCOMPARE(stored(o, "Preferences", "Thumbnail Width"), QStringLiteral("30"));
-    QCOMPARE(stored(o, "Preferences", "Auto Arrange After Directory Load"), QStringLiteral("False"));
-    QCOMPARE(stored(o, "Preferences", "Auto Arrange Method"), QStringLiteral("0"));  // written though disabled
-    QCOMPARE(stored(o, "Preferences", "Save Image Color Depth"), QStringLiteral("0"));
-    QCOMPARE(stored(o, "Preferences", "Save Image Compression Quality"), QStringLiteral("75"));
+    QCOMPARE(stored(o, "Preferences", "Thumbnail Width"), u"30"_s);
+    QCOMPARE(stored(o, "Preferences", "Auto Arrange After Directory Load"), u"False"_s);
+    QCOMPARE(stored(o, "Preferences", "Auto Arrange Method"), u"0"_s);  // written though disabled
+    QCOMPARE(stored(o, "Preferences", "Save Image Color Depth"), u"0"_s);
+    QCOMPARE(stored(o, "Preferences", "Save Image Compression Quality"), u"75"_s);
 
     // Thumbnails made afterwards take the new size.
-    o.source(QStringLiteral("pics/a.png"));
+    o.source(u"pics/a.png"_s);
     QCOMPARE(o.thumbs.window(1)->findChild<ImageBuffer *>()->ImageWidth(), 30);  // 80 x 60 into 30 x 150
 }
 
@@ -492,31 +492,31 @@ void DialogsTest::preferenceBoxes()
         ::leave(box);
         return box->text();
     };
-    QCOMPARE(typeAndLeave(width, QStringLiteral("500")), QStringLiteral("300"));
-    QCOMPARE(typeAndLeave(width, QStringLiteral("5")), QStringLiteral("30"));
-    QCOMPARE(typeAndLeave(control(dialog, "txtHeight"), QString()), QStringLiteral("30"));
-    QCOMPARE(typeAndLeave(quality, QStringLiteral("0")), QStringLiteral("5"));
-    QCOMPARE(typeAndLeave(quality, QStringLiteral("250")), QStringLiteral("100"));
+    QCOMPARE(typeAndLeave(width, u"500"_s), u"300"_s);
+    QCOMPARE(typeAndLeave(width, u"5"_s), u"30"_s);
+    QCOMPARE(typeAndLeave(control(dialog, "txtHeight"), QString()), u"30"_s);
+    QCOMPARE(typeAndLeave(quality, u"0"_s), u"5"_s);
+    QCOMPARE(typeAndLeave(quality, u"250"_s), u"100"_s);
     width->clear();
-    QTest::keyClicks(width, QStringLiteral("1a2-3.4"));
-    QCOMPARE(width->text(), QStringLiteral("123"));  // digits only, three at most
+    QTest::keyClicks(width, u"1a2-3.4"_s);
+    QCOMPARE(width->text(), u"123"_s);  // digits only, three at most
     QTest::keyClick(width, Qt::Key_Backspace);
-    QCOMPARE(width->text(), QStringLiteral("12"));
+    QCOMPARE(width->text(), u"12"_s);
     control<UpDown>(dialog, "UpDown2")->stepBy(1);
-    QCOMPARE(width->text(), QStringLiteral("30"));
+    QCOMPARE(width->text(), u"30"_s);
 
     // A prefix that is empty or would put thumbnails elsewhere is refused on leaving.
     QLineEdit *prefix = control(dialog, "txtFileNamePrefix");
-    for (const QString &refused : {QString(), QStringLiteral("../../"), QStringLiteral("web/t_"), QStringLiteral("a\\b"),
-                                   QStringLiteral("x..y"), QStringLiteral("t\tb")}) {
+    for (const QString &refused : {QString(), u"../../"_s, u"web/t_"_s, u"a\\b"_s,
+                                   u"x..y"_s, u"t\tb"_s}) {
         o.scripted->messages.clear();
         prefix->setText(refused);
         leave(prefix);
-        QCOMPARE(o.scripted->messages.value(0).title, QStringLiteral("Thumbnail File Name Prefix"));
-        QCOMPARE(prefix->text(), QStringLiteral("QM_"));
+        QCOMPARE(o.scripted->messages.value(0).title, u"Thumbnail File Name Prefix"_s);
+        QCOMPARE(prefix->text(), u"QM_"_s);
     }
     o.scripted->messages.clear();
-    prefix->setText(QStringLiteral("thumb.v2_"));
+    prefix->setText(u"thumb.v2_"_s);
     leave(prefix);
     QVERIFY(o.scripted->messages.isEmpty());
 }
@@ -527,21 +527,21 @@ void DialogsTest::preferencesStoreEveryValueOnClosing()
     Output o;
     {
         PreferencesDialog dialog(Globals::Prefs, o.appPath);
-        control(dialog, "txtWidth")->setText(QStringLiteral("111"));
-        control(dialog, "txtHeight")->setText(QStringLiteral("122"));
-        dialog.findChildren<QRadioButton *>(QStringLiteral("optArrange")).value(1)->setChecked(true);
+        control(dialog, "txtWidth")->setText(u"111"_s);
+        control(dialog, "txtHeight")->setText(u"122"_s);
+        dialog.findChildren<QRadioButton *>(u"optArrange"_s).value(1)->setChecked(true);
         control<QCheckBox>(dialog, "chkArrange")->setChecked(false);
         control<QCheckBox>(dialog, "chkDuplicateImages")->setChecked(true);
         control<QComboBox>(dialog, "cboSave")->setCurrentIndex(1);
         control<QComboBox>(dialog, "cboColorDepth")->setCurrentIndex(1);
-        control(dialog, "txtFileNamePrefix")->setText(QStringLiteral("../"));  // closed before leaving the box
+        control(dialog, "txtFileNamePrefix")->setText(u"../"_s);  // closed before leaving the box
         control<QCheckBox>(dialog, "chkProgressive")->setChecked(true);
-        control(dialog, "txtQuality")->setText(QStringLiteral("42"));
-        dialog.findChildren<QRadioButton *>(QStringLiteral("optBrowser")).value(1)->setChecked(true);
+        control(dialog, "txtQuality")->setText(u"42"_s);
+        dialog.findChildren<QRadioButton *>(u"optBrowser"_s).value(1)->setChecked(true);
         control<QCheckBox>(dialog, "chkThumbnailCase")->setChecked(true);
         control<QCheckBox>(dialog, "chkImageCase")->setChecked(true);
         control<QCheckBox>(dialog, "chkWebReady")->setChecked(true);
-        control(dialog, "txtLongEdge")->setText(QStringLiteral("99999"));  // held to the largest
+        control(dialog, "txtLongEdge")->setText(u"99999"_s);  // held to the largest
         control<QCheckBox>(dialog, "chkRemoveMetadata")->setChecked(true);
         control<QCheckBox>(dialog, "chkHighDensity")->setChecked(true);
         dialog.accept();
@@ -565,8 +565,8 @@ void DialogsTest::preferenceBrowsers()
 {
     Output o;
     const DesktopApplications applications(o.environment);
-    const QString program = applications.program(QStringLiteral("webby"));
-    applications.entry(QStringLiteral("webby.desktop"), "Name=Webby\nExec=" + program.toUtf8() + " %u\nMimeType=text/html;\n");
+    const QString program = applications.program(u"webby"_s);
+    applications.entry(u"webby.desktop"_s, "Name=Webby\nExec=" + program.toUtf8() + " %u\nMimeType=text/html;\n");
     PreferencesDialog dialog(Globals::Prefs, o.appPath);
     auto *list = control<QTreeWidget>(dialog, "ListView1");
     QCOMPARE(list->topLevelItemCount(), 1);
@@ -579,13 +579,13 @@ void DialogsTest::preferenceBrowsers()
     list->setCurrentItem(list->topLevelItem(0));
     dialog.cmdDeleteBrowser_Click();  // detected: its section is emptied, it stays listed
     QCOMPARE(list->topLevelItemCount(), 1);
-    QVERIFY(contentsOf(o.appPath + QStringLiteral("Browsers.txt")).contains("Path=\r\n"));
+    QVERIFY(contentsOf(o.appPath + u"Browsers.txt"_s).contains("Path=\r\n"));
 }
 
 void DialogsTest::everyControlHasAName()
 {
     Output o;
-    o.source(QStringLiteral("pics/a.png"));
+    o.source(u"pics/a.png"_s);
     Generate g(o);
     Editor e(o);
     PreferencesDialog preferences(Globals::Prefs, o.appPath);
@@ -604,14 +604,14 @@ void DialogsTest::everyControlHasAName()
 void DialogsTest::buildSiteRunsAndCancels()
 {
     Output o;
-    const QString pictures = o.target(QStringLiteral("trip"));
-    const QString site = o.target(QStringLiteral("site"));
+    const QString pictures = o.target(u"trip"_s);
+    const QString site = o.target(u"site"_s);
     for (int i = 0; i < 3; ++i)
-        writeFile(pictures + QStringLiteral("Day %1").arg(i + 1) + S + QStringLiteral("p%1.jpg").arg(i),
+        writeFile(pictures + u"Day %1"_s.arg(i + 1) + S + u"p%1.jpg"_s.arg(i),
                   TestImages::encode(TestImages::photo(120, 90, quint32(i)), "jpg"));
     const auto thumbnails = [&site] {
         int count = 0;
-        for (QDirIterator it(site, {QStringLiteral("QM_*")}, QDir::Files, QDirIterator::Subdirectories); it.hasNext(); it.next())
+        for (QDirIterator it(site, {u"QM_*"_s}, QDir::Files, QDirIterator::Subdirectories); it.hasNext(); it.next())
             ++count;
         return count;
     };
@@ -629,14 +629,14 @@ void DialogsTest::buildSiteRunsAndCancels()
         QVERIFY(dialog.building());
         QVERIFY(ended.wait(60000));
         QCOMPARE(ended.at(0).at(0).toInt(), 0);
-        QVERIFY(QFile::exists(site + QStringLiteral("Day 2") + S + QStringLiteral("index.html")));
+        QVERIFY(QFile::exists(site + u"Day 2"_s + S + u"index.html"_s));
         QCOMPARE(thumbnails(), 3);
         QCOMPARE(o.scripted->messages.constLast().text,
-                 QStringLiteral("The Site Is Built.  Would You Like to Open It in a Browser?"));
-        QVERIFY(control<QPlainTextEdit>(dialog, "txtReport")->toPlainText().contains(QStringLiteral("albums: 3 made")));
+                 u"The Site Is Built.  Would You Like to Open It in a Browser?"_s);
+        QVERIFY(control<QPlainTextEdit>(dialog, "txtReport")->toPlainText().contains(u"albums: 3 made"_s));
     }
     for (int i = 3; i < 40; ++i)
-        writeFile(pictures + QStringLiteral("Day 1") + S + QStringLiteral("q%1.jpg").arg(i),
+        writeFile(pictures + u"Day 1"_s + S + u"q%1.jpg"_s.arg(i),
                   TestImages::encode(TestImages::photo(640, 480, quint32(i)), "jpg"));
     BuildSiteDialog again(o.appPath);
     QCOMPARE(control<QLineEdit>(again, "txtPictures")->text(), pictures);  // remembered

@@ -9,6 +9,8 @@
 #include <QSignalSpy>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 // A main window around a document area, with windows added as the program adds them.
 struct Frame {
     QMainWindow main;
@@ -135,8 +137,8 @@ void DocumentAreaTest::closingPassesTheActivationToTheOneActiveBefore()
     QCOMPARE(f.area->subWindowList(), QList<QMdiSubWindow *>{d});
 
     // With no window active, as before closing many, none is activated on the way.
-    QMdiSubWindow *e = f.add(QStringLiteral("e"));
-    QMdiSubWindow *g = f.add(QStringLiteral("g"));
+    QMdiSubWindow *e = f.add(u"e"_s);
+    QMdiSubWindow *g = f.add(u"g"_s);
     f.area->setActiveSubWindow(nullptr);
     QSignalSpy activated(f.area, &DocumentArea::subWindowActivated);
     for (QMdiSubWindow *window : {g, d})
@@ -154,8 +156,8 @@ void DocumentAreaTest::closingPassesTheActivationToTheOneActiveBefore()
 void DocumentAreaTest::aMaximisedWindowHandsItsStateOn()
 {
     Frame f;
-    QMdiSubWindow *a = f.add(QStringLiteral("a"));
-    QMdiSubWindow *b = f.add(QStringLiteral("b"));
+    QMdiSubWindow *a = f.add(u"a"_s);
+    QMdiSubWindow *b = f.add(u"b"_s);
     b->move(30, 40);
     b->showMaximized();
     QCOMPARE(b->geometry(), f.area->viewport()->rect());
@@ -237,8 +239,8 @@ void DocumentAreaTest::cascadeAndTile()
 void DocumentAreaTest::theScrollRangeReachesEveryWindow()
 {
     Frame f;
-    QMdiSubWindow *near = f.add(QStringLiteral("near"));
-    QMdiSubWindow *far = f.add(QStringLiteral("far"));
+    QMdiSubWindow *near = f.add(u"near"_s);
+    QMdiSubWindow *far = f.add(u"far"_s);
     QApplication::processEvents();
     QCOMPARE(f.area->verticalScrollBar()->maximum(), 0);
     {

@@ -17,6 +17,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 using HeifImages::Options;
 using TestImages::pixelsOf;
 
@@ -112,7 +114,7 @@ void HeifTest::readsThePictureAsTheCameraMeantIt()
     for (int y = 4; y < markUpright.height(); y += 8)
         for (int x = 4; x < markUpright.width(); x += 8)
             if (isRed(markUpright.pixel(x, y)))
-                QVERIFY2(isRed(pixels.pixel(x, y)), qPrintable(QStringLiteral("%1,%2").arg(x).arg(y)));
+                QVERIFY2(isRed(pixels.pixel(x, y)), qPrintable(u"%1,%2"_s.arg(x).arg(y)));
 
     const DecodedImage jpeg = ImageReaders::Read(
         ImageFormat::Jpeg, TestImages::withOrientation(TestImages::encode(stored, "jpeg", 92), orientation, false));
@@ -170,7 +172,7 @@ void HeifTest::profilesBecomeSrgb()
         QVERIFY2(decoded.ok(), c.name);
         const QRgb shown = pixelsOf(decoded).pixel(16, 16);
         QVERIFY2(distance(shown, expected) <= 6,
-                 qPrintable(QStringLiteral("%1: %2 for %3").arg(c.name).arg(shown, 0, 16).arg(expected, 0, 16)));
+                 qPrintable(u"%1: %2 for %3"_s.arg(c.name).arg(shown, 0, 16).arg(expected, 0, 16)));
     }
 }
 
@@ -254,7 +256,7 @@ void HeifTest::damagedFilesAreNamedWithTheirReason()
     };
     QTemporaryDir directory;
     for (const auto &[name, bytes] : damaged) {
-        const QString path = directory.filePath(QString::fromLatin1(name) + QStringLiteral(".heic"));
+        const QString path = directory.filePath(QString::fromLatin1(name) + u".heic"_s);
         QVERIFY(writeFile(path, bytes));
         const PreparedThumbnail prepared = PreparedThumbnail::Prepare(path, QSize(93, 97));
         QVERIFY2(!prepared.loaded && !prepared.failure.isEmpty(), name);
@@ -275,7 +277,7 @@ void HeifTest::tooLargeForTheBudget()
     const QByteArray bytes = HeifImages::encode(marked(320, 240));
     DecodeBudget::SetTotal(320 * 240 * 4);
     const DecodedImage refused = ImageReaders::Read(ImageFormat::Heif, bytes);
-    QCOMPARE(refused.error, QStringLiteral("too large (320 x 240 pixels)"));
+    QCOMPARE(refused.error, u"too large (320 x 240 pixels)"_s);
     QCOMPARE(refused.refusedSize, QSize(320, 240));
     DecodeBudget::SetTotal(budget);
     QVERIFY(ImageReaders::Read(ImageFormat::Heif, bytes).ok());
@@ -286,9 +288,9 @@ void HeifTest::titleAndDateFromTheMetadata_data()
     QTest::addColumn<int>("codec");
     QTest::addColumn<bool>("withXmp");
     QTest::addColumn<QString>("title");
-    QTest::newRow("HEIC, EXIF") << int(heif_compression_HEVC) << false << QStringLiteral("Lisbon tram");
-    QTest::newRow("HEIC, XMP first") << int(heif_compression_HEVC) << true << QStringLiteral("Alfama at night");
-    QTest::newRow("AVIF, EXIF") << int(heif_compression_AV1) << false << QStringLiteral("Lisbon tram");
+    QTest::newRow("HEIC, EXIF") << int(heif_compression_HEVC) << false << u"Lisbon tram"_s;
+    QTest::newRow("HEIC, XMP first") << int(heif_compression_HEVC) << true << u"Alfama at night"_s;
+    QTest::newRow("AVIF, EXIF") << int(heif_compression_AV1) << false << u"Lisbon tram"_s;
 }
 
 void HeifTest::titleAndDateFromTheMetadata()
@@ -300,9 +302,9 @@ void HeifTest::titleAndDateFromTheMetadata()
     options.codec = heif_compression_format(codec);
     options.exif = TestImages::exifFacts("Lisbon tram", "2025:10:04 21:30:00");
     if (withXmp)
-        options.xmp = TestImages::xmpPacket(QStringLiteral("Alfama at night"), {});
+        options.xmp = TestImages::xmpPacket(u"Alfama at night"_s, {});
     TestEnvironment environment;
-    const QString path = environment.path(QStringLiteral("tram.heic"));
+    const QString path = environment.path(u"tram.heic"_s);
     writeFile(path, HeifImages::encode(TestImages::photo(64, 48), options));
     const PictureFacts facts = PictureFactsReader::Read(path);
     QCOMPARE(facts.title, title);

@@ -21,6 +21,8 @@
 #include <optional>
 #include <thread>
 
+using namespace Qt::StringLiterals;
+
 using namespace TestImages;
 
 namespace {
@@ -255,7 +257,7 @@ void ImageReadersTest::damagedFilesFailCleanly()
     };
     for (const auto &[code, bytes] : damaged) {
         const DecodedImage decoded = ImageReaders::Read(code, bytes);
-        QVERIFY2(!decoded.ok(), qPrintable(QStringLiteral("code %1, %2 bytes").arg(code).arg(bytes.size())));
+        QVERIFY2(!decoded.ok(), qPrintable(u"code %1, %2 bytes"_s.arg(code).arg(bytes.size())));
         QVERIFY(decoded.image.isNull() && !decoded.deferred);
     }
 }
@@ -288,7 +290,7 @@ void ImageReadersTest::damagedJpegsFollowOneRule()
     const QByteArray headersOnly = baseline.left(scan + scanHeader) + QByteArray("\xFF\xD9", 2);
     QVERIFY(!ImageReaders::Read(ImageFormat::Jpeg, headersOnly).ok());
     QTemporaryDir directory;
-    const QString path = directory.filePath(QStringLiteral("empty.jpg"));
+    const QString path = directory.filePath(u"empty.jpg"_s);
     QVERIFY(writeFile(path, headersOnly));
     Picture picture;
     QVERIFY(!LoadAnyImageFile(picture, path));
@@ -468,8 +470,7 @@ void ImageReadersTest::tiffAlpha()
             const QRgb colour = source.pixel(x, y);
             source.setPixel(x, y, qRgba(qRed(colour), qGreen(colour), qBlue(colour), 128 + 127 * x / 8));
         }
-    const DecodedImage decoded =
-        ImageReaders::Read(ImageFormat::Tiff, TestImages::tiff(source, 4, bits, floating, false, alpha));
+    const DecodedImage decoded = ImageReaders::Read(ImageFormat::Tiff, TestImages::tiff(source, 4, bits, floating, false, alpha));
     QVERIFY2(decoded.ok(), qPrintable(decoded.error));
     // Within what premultiplying (ours, or libtiff's for Qt's reader) rounds away.
     QVERIFY(sameColours(decoded.image, source, 2, true));
@@ -490,7 +491,7 @@ void ImageReadersTest::hugeHeadersAreRefused()
     QByteArray bmp = encode(pattern(4, 4), "bmp");
     qToLittleEndian<qint32>(200000, bmp.data() + 18);
     const DecodedImage refused = ImageReaders::Read(ImageFormat::Bmp, bmp);
-    QCOMPARE(refused.error, QStringLiteral("too large (200000 x 4 pixels)"));
+    QCOMPARE(refused.error, u"too large (200000 x 4 pixels)"_s);
     QCOMPARE(refused.refusedSize, QSize(200000, 4));
     QVERIFY(ImageFormat::SizeAcceptable(17320, 11547));  // a genuine 200-megapixel photo
 }
@@ -501,7 +502,7 @@ void ImageReadersTest::jpegScansAreBounded()
 {
     const QByteArray progressive = encode(TestImages::photo(64, 48), "jpg", 80, true);
     const DecodedImage refused = ImageReaders::Read(ImageFormat::Jpeg, TestImages::withRepeatedLastScan(progressive, 300));
-    QVERIFY(refused.error.startsWith(QStringLiteral("damaged JPEG: ")));
+    QVERIFY(refused.error.startsWith(u"damaged JPEG: "_s));
     QVERIFY(refused.refusedSize.isEmpty());
     const DecodedImage read = ImageReaders::Read(ImageFormat::Jpeg, TestImages::withRepeatedLastScan(progressive, 20));
     QVERIFY2(read.ok(), qPrintable(read.error));
@@ -558,7 +559,7 @@ void ImageReadersTest::samplesReadRight()
     }
     QVERIFY(checked > 50);
     Picture rotated;
-    QCOMPARE(LoadImageFile(rotated, root + QStringLiteral("/jpeg/orient6-photo-testrotate.jpg")), 7);
+    QCOMPARE(LoadImageFile(rotated, root + u"/jpeg/orient6-photo-testrotate.jpg"_s), 7);
     QCOMPARE(rotated.size(), QSize(428, 640));
 }
 
@@ -587,7 +588,7 @@ void ImageReadersTest::pictureFacts_data()
         put32(out, quint32(data.size()));
         return out + data + (data.size() % 2 ? QByteArray(1, '\0') : QByteArray());
     };
-    const QString utf8Title = QStringLiteral("S\u00F8ndervig \u2013 \u65E5\u843D");
+    const QString utf8Title = u"S\u00F8ndervig \u2013 \u65E5\u843D"_s;
     QTest::newRow("EXIF description and date") << exif("Harbour at dawn", date) << "Harbour at dawn" << taken;
     QTest::newRow("EXIF without a date") << exif("Harbour at dawn") << "Harbour at dawn" << QDateTime();
     QTest::newRow("Olympus filler") << exif("OLYMPUS DIGITAL CAMERA         ", date) << "" << taken;
@@ -595,16 +596,16 @@ void ImageReadersTest::pictureFacts_data()
     QTest::newRow("Kodak filler") << exif("KODAK Digital Still Camera") << "" << QDateTime();
     QTest::newRow("blank run") << exif("               ") << "" << QDateTime();
     QTest::newRow("XMP title before EXIF")
-        << withSegment(exif("Exif words"), 0xE1, xmpMark + xmpPacket(utf8Title, QStringLiteral("Words"))) << utf8Title
+        << withSegment(exif("Exif words"), 0xE1, xmpMark + xmpPacket(utf8Title, u"Words"_s)) << utf8Title
         << QDateTime();
     QTest::newRow("XMP description under a filler title")
-        << withSegment(jpeg, 0xE1, xmpMark + xmpPacket(QStringLiteral("SONY DSC"), QStringLiteral("Two dogs & a ball")))
+        << withSegment(jpeg, 0xE1, xmpMark + xmpPacket(u"SONY DSC"_s, u"Two dogs & a ball"_s))
         << "Two dogs & a ball" << QDateTime();
     QTest::newRow("IPTC in UTF-8 before EXIF")
         << withSegment(exif("Exif words"), 0xED, QByteArray("Photoshop 3.0\0", 14) + iptcCaption("Caf\xC3\xA9 cr\xC3\xA8me", true))
-        << QStringLiteral("Caf\u00E9 cr\u00E8me") << QDateTime();
+        << u"Caf\u00E9 cr\u00E8me"_s << QDateTime();
     QTest::newRow("IPTC in Latin-1") << withSegment(jpeg, 0xED, QByteArray("Photoshop 3.0\0", 14) + iptcCaption("Caf\xE9", false))
-                                     << QStringLiteral("Caf\u00E9") << QDateTime();
+                                     << u"Caf\u00E9"_s << QDateTime();
     QTest::newRow("PNG XMP") << withPngChunk(png, "iTXt", QByteArray("XML:com.adobe.xmp\0\0\0\0\0", 22) + xmpPacket(utf8Title, {}))
                              << utf8Title << QDateTime();
     QTest::newRow("PNG text title") << withPngChunk(png, "tEXt", QByteArray("Title\0Garden gate", 17)) << "Garden gate"
@@ -612,7 +613,7 @@ void ImageReadersTest::pictureFacts_data()
     QTest::newRow("PNG EXIF") << withPngChunk(png, "eXIf", exifFacts({}, date)) << "" << taken;
     QTest::newRow("WebP EXIF and XMP")
         << riff(chunk("VP8X", QByteArray(10, '\0')) + chunk("EXIF", exifFacts("Exif words", date))
-                + chunk("XMP ", xmpPacket(QStringLiteral("Old town"), {})))
+                + chunk("XMP ", xmpPacket(u"Old town"_s, {})))
         << "Old town" << taken;
     QTest::newRow("segment of no length") << jpeg.left(2) + QByteArray("\xFF\xE1\0\0", 4) + exif("Harbour").mid(2) << ""
                                           << QDateTime();
@@ -627,7 +628,7 @@ void ImageReadersTest::pictureFacts()
     QFETCH(QString, title);
     QFETCH(QDateTime, taken);
     TestEnvironment environment;
-    const QString path = environment.path(QStringLiteral("picture"));
+    const QString path = environment.path(u"picture"_s);
     writeFile(path, bytes);
     const PictureFacts facts = PictureFactsReader::Read(path);
     QCOMPARE(facts.title, title);

@@ -20,6 +20,8 @@
 #include <QToolButton>
 #include <QTreeView>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 // Lets the frame apply the dock sizes it was asked for.
@@ -83,7 +85,7 @@ void ListingTest::sizesAreStoredAndClamped()
     settle();
     // (never less than its controls need)
     QCOMPARE(l.panel().height(), std::max(Twips::ToPixelsY(1200), l.panel().minimumSizeHint().height()));
-    QCOMPARE(l.stored(QStringLiteral("Preferences/Listing Alignment")), QStringLiteral("1"));
+    QCOMPARE(l.stored(u"Preferences/Listing Alignment"_s), u"1"_s);
     // The size the user gives it lasts.
     l.form->resizeDocks({&l.panel()}, {Twips::ToPixelsY(2000)}, Qt::Vertical);
     settle();
@@ -92,7 +94,7 @@ void ListingTest::sizesAreStoredAndClamped()
 
     // A stored size beyond the limits comes back within them.
     Listing wide;
-    wide.environment.raw().setValue(QStringLiteral("Preferences/Listing Width"), QStringLiteral("99999"));
+    wide.environment.raw().setValue(u"Preferences/Listing Width"_s, u"99999"_s);
     wide.form->listing()->ListingLayout(true, true);
     settle();
     QCOMPARE(wide.panel().width(), wide.form->frameGeometry().width() / 2);
@@ -109,7 +111,7 @@ void ListingTest::sidesTurnClockwiseAndTheStatusBarStaysAtTheBottom()
         l.form->commands().listingAlign->trigger();
         settle();
         QCOMPARE(l.form->dockWidgetArea(&l.panel()), area);
-        QCOMPARE(l.stored(QStringLiteral("Preferences/Listing Alignment")), QString::number(side));
+        QCOMPARE(l.stored(u"Preferences/Listing Alignment"_s), QString::number(side));
         const QStatusBar *status = l.form->statusBar();
         QCOMPARE(status->geometry().bottom(), l.form->rect().bottom());
         QVERIFY(status->geometry().top() > l.panel().geometry().bottom());
@@ -139,33 +141,31 @@ void ListingTest::columnsAndAutoSortPersist()
 {
     Frame first;
     first.environment.store({
-        {QStringLiteral("Window Positions/LISTING/ListView Column 1"), QStringLiteral("1500")},
-        {QStringLiteral("Preferences/Auto-Sort Enabled"), QStringLiteral("0")},
+        {u"Window Positions/LISTING/ListView Column 1"_s, u"1500"_s},
+        {u"Preferences/Auto-Sort Enabled"_s, u"0"_s},
     });
     MainForm form;
     form.show();
     QTreeView *list = form.listing()->list();
     QCOMPARE(list->header()->sectionSize(0), Twips::ToPixelsX(1500));
     QCOMPARE(list->header()->sectionSize(1), list->viewport()->width() / 4);  // no stored width: a quarter
-    auto *autoSort = form.findChild<QCheckBox *>(QStringLiteral("chkSort"));
+    auto *autoSort = form.findChild<QCheckBox *>(u"chkSort"_s);
     QVERIFY(!autoSort->isChecked());
-    QVERIFY(form.findChild<QToolButton *>(QStringLiteral("cmdUp"))->isEnabled());
+    QVERIFY(form.findChild<QToolButton *>(u"cmdUp"_s)->isEnabled());
     // Toggled as a screen reader toggles it, without a click.
-    QAccessible::queryAccessibleInterface(autoSort)->actionInterface()->doAction(
-        QAccessibleActionInterface::toggleAction());
+    QAccessible::queryAccessibleInterface(autoSort)->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
     QVERIFY(autoSort->isChecked());
-    QVERIFY(!form.findChild<QToolButton *>(QStringLiteral("cmdDown"))->isEnabled());
-    QCOMPARE(first.stored(QStringLiteral("Preferences/Auto-Sort Enabled")), QStringLiteral("1"));
+    QVERIFY(!form.findChild<QToolButton *>(u"cmdDown"_s)->isEnabled());
+    QCOMPARE(first.stored(u"Preferences/Auto-Sort Enabled"_s), u"1"_s);
     list->header()->resizeSection(2, 90);
     form.close();
-    QCOMPARE(first.stored(QStringLiteral("Window Positions/LISTING/ListView Column 3")).toDouble(),
-             Twips::FromPixelsX(90));
+    QCOMPARE(first.stored(u"Window Positions/LISTING/ListView Column 3"_s).toDouble(), Twips::FromPixelsX(90));
 }
 
 void ListingTest::rowsAreOrderedByHeaderOrByHand()
 {
     Listing l;
-    l.form->findChild<QCheckBox *>(QStringLiteral("chkSort"))->click();  // auto sort off
+    l.form->findChild<QCheckBox *>(u"chkSort"_s)->click();  // auto sort off
     for (const char *name : {"b10.png", "a.png", "b9.png"})
         QVERIFY(l.make(QString::fromLatin1(name)));
     QCOMPARE(l.names(), (QStringList{"b10.png", "a.png", "b9.png"}));
@@ -174,31 +174,31 @@ void ListingTest::rowsAreOrderedByHeaderOrByHand()
     // Selected as a screen reader selects a row: it is not made current.
     l.panel().list()->doItemsLayout();
     QVERIFY(QAccessible::queryAccessibleInterface(l.panel().list())->tableInterface()->selectRow(2));
-    l.form->findChild<QToolButton *>(QStringLiteral("cmdUp"))->click();
+    l.form->findChild<QToolButton *>(u"cmdUp"_s)->click();
     QCOMPARE(l.names(), (QStringList{"a.png", "b10.png", "b9.png"}));
     // Rows are read-only lines: asking the view to edit one opens no editor.
     l.panel().list()->edit(l.form->listingRows().index(1, 0));
     QVERIFY(l.panel().list()->findChildren<QLineEdit *>().isEmpty());
     QVERIFY(l.form->listingRows().flags(l.form->listingRows().index(1, 2)) & Qt::ItemNeverHasChildren);
-    l.form->findChild<QToolButton *>(QStringLiteral("cmdDown"))->click();
-    l.form->findChild<QToolButton *>(QStringLiteral("cmdDown"))->click();  // already last
+    l.form->findChild<QToolButton *>(u"cmdDown"_s)->click();
+    l.form->findChild<QToolButton *>(u"cmdDown"_s)->click();  // already last
     QCOMPARE(l.names(), (QStringList{"a.png", "b9.png", "b10.png"}));
     // With auto sort on, new rows take their sorted place.
-    l.form->findChild<QCheckBox *>(QStringLiteral("chkSort"))->click();
-    QVERIFY(l.make(QStringLiteral("b1.png")));
+    l.form->findChild<QCheckBox *>(u"chkSort"_s)->click();
+    QVERIFY(l.make(u"b1.png"_s));
     QCOMPARE(l.names(), (QStringList{"a.png", "b1.png", "b9.png", "b10.png"}));
 }
 
 void ListingTest::aRowBringsItsThumbnailForward()
 {
     Listing l;
-    ThumbnailWindow *first = l.make(QStringLiteral("a.png"));
-    ThumbnailWindow *second = l.make(QStringLiteral("b.png"));
+    ThumbnailWindow *first = l.make(u"a.png"_s);
+    ThumbnailWindow *second = l.make(u"b.png"_s);
     QVERIFY(first && second);
     l.form->mdiArea()->setActiveSubWindow(second);
     l.panel().lvwListing_DblClick();  // nothing selected: nothing happens
     QVERIFY(!l.form->flasher().timer().isActive());
-    l.select(int(l.form->listingRows().keys().indexOf(l.key(QStringLiteral("a.png")))));
+    l.select(int(l.form->listingRows().keys().indexOf(l.key(u"a.png"_s))));
     l.panel().lvwListing_DblClick();
     QCOMPARE(l.form->mdiArea()->activeSubWindow(), first);
     QCOMPARE(Globals::FlashTarget.data(), first);
@@ -208,10 +208,10 @@ void ListingTest::aRowBringsItsThumbnailForward()
 void ListingTest::contextMenu()
 {
     Listing l;
-    QVERIFY(l.make(QStringLiteral("a.png")));
-    QVERIFY(l.make(QStringLiteral("b.png")));
+    QVERIFY(l.make(u"a.png"_s));
+    QVERIFY(l.make(u"b.png"_s));
     ListingPopup &popup = l.panel().popup();
-    QCOMPARE(popup.objectName(), QStringLiteral("POPUP"));
+    QCOMPARE(popup.objectName(), u"POPUP"_s);
     l.select(-1);
     emit popup.cxtListing->aboutToShow();
     QVERIFY(!popup.cxtListingViewFullSize->isEnabled() && !popup.cxtListingShowThumbnail->isEnabled()
@@ -226,24 +226,22 @@ void ListingTest::contextMenu()
     l.scripted->propertiesAnswers << true << false;
     popup.cxtListingProperties->trigger();
     popup.cxtListingProperties->trigger();
-    QCOMPARE(l.scripted->shellCalls.value(0), QStringLiteral("properties ") + l.key(QStringLiteral("a.png")));
+    QCOMPARE(l.scripted->shellCalls.value(0), u"properties "_s + l.key(u"a.png"_s));
     QCOMPARE(l.scripted->beeps, 2);  // the second found no file manager
 
     popup.cxtListingRemoveThumbnail->trigger();
     QCOMPARE(l.names(), QStringList{"b.png"});
     QCOMPARE(l.form->thumbnails().count(), 1);
-    QCOMPARE(l.form->PanelText(1), QStringLiteral("Total Thumbnails:  1"));
+    QCOMPARE(l.form->PanelText(1), u"Total Thumbnails:  1"_s);
 }
 
 void ListingTest::mosaicRows()
 {
     // Three 1500-twip windows in a 4000-twip area: two in the first row, the third
     // below the taller of them.
-    QCOMPARE(MosaicPositions({{1500, 900}, {1500, 1200}, {1500, 700}}, 4000),
-             (QList<QPoint>{{0, 0}, {1500, 0}, {0, 1200}}));
+    QCOMPARE(MosaicPositions({{1500, 900}, {1500, 1200}, {1500, 700}}, 4000), (QList<QPoint>{{0, 0}, {1500, 0}, {0, 1200}}));
     // A window that exactly fills what is left stays in the row.
-    QCOMPARE(MosaicPositions({{1500, 900}, {2500, 900}, {10, 10}}, 4000),
-             (QList<QPoint>{{0, 0}, {1500, 0}, {0, 900}}));
+    QCOMPARE(MosaicPositions({{1500, 900}, {2500, 900}, {10, 10}}, 4000), (QList<QPoint>{{0, 0}, {1500, 0}, {0, 900}}));
     // A window wider than the area still starts a row at the left edge.
     QCOMPARE(MosaicPositions({{5000, 800}, {100, 100}}, 4000), (QList<QPoint>{{0, 0}, {0, 800}}));
     QVERIFY(MosaicPositions({}, 4000).isEmpty());
@@ -276,7 +274,7 @@ void ListingTest::everyWindowCanBeReached()
     Listing l;
     QList<ThumbnailWindow *> windows;
     for (int i = 0; i < 40; ++i)
-        windows << l.make(QStringLiteral("p%1.png").arg(i));
+        windows << l.make(u"p%1.png"_s.arg(i));
     l.form->SetCommandStates(false);
     l.form->commands().mosaic->trigger();
     DocumentArea &area = *l.form->mdiArea();

@@ -26,6 +26,8 @@
 #include <QContextMenuEvent>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 // Runs what the test asks at each yield of a load, as the user would act then.
@@ -52,7 +54,7 @@ struct Loading : Frame {
     }
     void setPreference(const char *name, const char *value)
     {
-        environment.raw().setValue(QStringLiteral("Preferences/") + QString::fromUtf8(name), QString::fromUtf8(value));
+        environment.raw().setValue(u"Preferences/"_s + QString::fromUtf8(name), QString::fromUtf8(value));
     }
     // A folder of pictures (and whatever else) made from name -> bytes.
     QString folder(const QString &name, const QList<QPair<QString, QByteArray>> &files) const
@@ -131,7 +133,7 @@ void LoadingTest::cancellingTheFolderBrowserLoadsNothing()
     Loading l;
     l.form->mnuFileOpenDir_Click();
     QCOMPARE(l.platform->folderRequests.size(), 1);
-    QCOMPARE(l.platform->folderRequests[0].title, QStringLiteral("Please Select a Directory From Which to Load Images..."));
+    QCOMPARE(l.platform->folderRequests[0].title, u"Please Select a Directory From Which to Load Images..."_s);
     QCOMPARE(l.platform->folderRequests[0].initialDirectory, Globals::Prefs.lastOpenDirectory);
     QVERIFY(l.platform->messages.isEmpty());
     QCOMPARE(l.form->listingRows().rowCount(), 0);
@@ -144,25 +146,24 @@ void LoadingTest::cancellingTheFolderBrowserLoadsNothing()
 void LoadingTest::aFolderOfPicturesAndText()
 {
     Loading l;
-    const QString pictures = l.folder(QStringLiteral("pictures"), {{"IMG_10.png", Loading::picture(1)},
-                                                                   {"notes.txt", "not a picture"},
+    const QString pictures = l.folder(u"pictures"_s, {{"IMG_10.png", Loading::picture(1)}, {"notes.txt", "not a picture"},
                                                                    {".hidden.png", Loading::picture(2)},
                                                                    {"IMG_2.png", Loading::picture(3)}});
-    QDir().mkpath(pictures + Separator + QStringLiteral("sub.png"));
+    QDir().mkpath(pictures + Separator + u"sub.png"_s);
     bool progressShown = true;
-    l.platform->onYield = [&](int) { progressShown &= l.form->findChild<QProgressBar *>(QStringLiteral("prgLoad"))->isVisible(); };
+    l.platform->onYield = [&](int) { progressShown &= l.form->findChild<QProgressBar *>(u"prgLoad"_s)->isVisible(); };
     QVERIFY(l.loadFolder(pictures));
     QCOMPARE(l.names(), (QStringList{"IMG_2.png", "IMG_10.png"}));
-    QCOMPARE(l.titles(), QStringList{QStringLiteral("Stop Loading Information")});  // the first load only
+    QCOMPARE(l.titles(), QStringList{u"Stop Loading Information"_s});  // the first load only
     QCOMPARE(l.platform->yields, 3);  // one per listed file, the text file included
     QVERIFY(progressShown);
-    QVERIFY(!l.form->findChild<QProgressBar *>(QStringLiteral("prgLoad"))->isVisible());
-    QCOMPARE(l.stored(QStringLiteral("Preferences/Last Open Directory")), pictures + Separator);
+    QVERIFY(!l.form->findChild<QProgressBar *>(u"prgLoad"_s)->isVisible());
+    QCOMPARE(l.stored(u"Preferences/Last Open Directory"_s), pictures + Separator);
     QVERIFY(l.form->loadBuffer()->picture().isNull());
-    QCOMPARE(l.form->PanelText(1), QStringLiteral("Total Thumbnails:  2"));
+    QCOMPARE(l.form->PanelText(1), u"Total Thumbnails:  2"_s);
     QVERIFY(l.form->commands().generate->isEnabled());
     // A second folder: no second note.
-    QVERIFY(l.loadFolder(l.folder(QStringLiteral("more"), {{"x.png", Loading::picture()}})));
+    QVERIFY(l.loadFolder(l.folder(u"more"_s, {{"x.png", Loading::picture()}})));
     QCOMPARE(l.titles().size(), 1);
     QCOMPARE(l.names().size(), 3);
 }
@@ -170,8 +171,7 @@ void LoadingTest::aFolderOfPicturesAndText()
 void LoadingTest::duplicatesAreNeverLoadedTwice()
 {
     Loading l;
-    const QString pictures =
-        l.folder(QStringLiteral("pictures"), {{"a.png", Loading::picture(1)}, {"b.png", Loading::picture(2)}});
+    const QString pictures = l.folder(u"pictures"_s, {{"a.png", Loading::picture(1)}, {"b.png", Loading::picture(2)}});
     QVERIFY(l.loadFolder(pictures));
     l.platform->messages.clear();
     QVERIFY(l.loadFolder(pictures));
@@ -181,8 +181,8 @@ void LoadingTest::duplicatesAreNeverLoadedTwice()
     l.setPreference("Notify of Duplicate Images", "True");
     l.platform->messageAnswers << Ui::MsgResult::No;
     QVERIFY(l.loadFolder(pictures));
-    QCOMPARE(l.titles(), QStringList{QStringLiteral("Duplicate Thumbnail; Continue?")});
-    QVERIFY(l.platform->messages[0].text.startsWith(QStringLiteral("The File a.png ")));
+    QCOMPARE(l.titles(), QStringList{u"Duplicate Thumbnail; Continue?"_s});
+    QVERIFY(l.platform->messages[0].text.startsWith(u"The File a.png "_s));
     QCOMPARE(l.platform->messages[0].buttons, Ui::MsgButtons::YesNo);
     l.platform->messages.clear();
     QVERIFY(l.loadFolder(pictures));  // answering Yes goes on: one question per file
@@ -199,17 +199,16 @@ void LoadingTest::escapeStopsAfterTheCurrentFile()
         Loading l;
         l.form->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(l.form.get()));
-        auto *listing = l.form->findChild<QTreeView *>(QStringLiteral("lvwListing"));
+        auto *listing = l.form->findChild<QTreeView *>(u"lvwListing"_s);
         const auto stop = [&] {
             if (way == QLatin1String("Stop"))
                 l.form->commands().stop->trigger();
             else if (way == QLatin1String("main window"))
                 QTest::keyClick(listing, Qt::Key_Escape);
             else
-                QTest::keyClick(l.window(QStringLiteral("a.png")), Qt::Key_Escape);
+                QTest::keyClick(l.window(u"a.png"_s), Qt::Key_Escape);
         };
-        const QString pictures = l.folder(QStringLiteral("pictures"), {{"a.png", Loading::picture(1)},
-                                                                       {"b.png", Loading::picture(2)},
+        const QString pictures = l.folder(u"pictures"_s, {{"a.png", Loading::picture(1)}, {"b.png", Loading::picture(2)},
                                                                        {"c.png", Loading::picture(3)}});
         l.platform->onYield = [&](int yield) {
             if (yield == 1)
@@ -222,7 +221,7 @@ void LoadingTest::escapeStopsAfterTheCurrentFile()
         l.platform->onYield = nullptr;
         stop();
         QVERIFY2(!l.form->imageLoader().stopRequested(), way);
-        QVERIFY(l.loadFolder(l.folder(QStringLiteral("more"), {{"d.png", Loading::picture(4)}, {"e.png", Loading::picture(5)}})));
+        QVERIFY(l.loadFolder(l.folder(u"more"_s, {{"d.png", Loading::picture(4)}, {"e.png", Loading::picture(5)}})));
         QCOMPARE(l.names().size(), 3);
     }
 }
@@ -230,51 +229,51 @@ void LoadingTest::escapeStopsAfterTheCurrentFile()
 void LoadingTest::singleFiles()
 {
     Loading l;
-    const QString pictures = l.folder(QStringLiteral("pictures"), {{"a.png", Loading::picture()}, {"t.txt", "text"}});
-    l.openFile(pictures + Separator + QStringLiteral("a.png"));
+    const QString pictures = l.folder(u"pictures"_s, {{"a.png", Loading::picture()}, {"t.txt", "text"}});
+    l.openFile(pictures + Separator + u"a.png"_s);
     const Ui::FileDialogRequest asked = l.platform->openRequests.value(0);
-    QCOMPARE(asked.title, QStringLiteral("Specify the Image File to Open"));
+    QCOMPARE(asked.title, u"Specify the Image File to Open"_s);
     QCOMPARE(asked.filterIndex, 3);
-    QCOMPARE(asked.fileName, QStringLiteral("*.jpg"));
+    QCOMPARE(asked.fileName, u"*.jpg"_s);
     QCOMPARE(l.names(), QStringList{"a.png"});
     l.setPreference("Notify of Duplicate Images", "True");
-    l.openFile(pictures + Separator + QStringLiteral("a.png"));
-    QCOMPARE(l.titles(), QStringList{QStringLiteral("Duplicate Image")});
+    l.openFile(pictures + Separator + u"a.png"_s);
+    QCOMPARE(l.titles(), QStringList{u"Duplicate Image"_s});
     QCOMPARE(l.platform->messages[0].text,
-             QStringLiteral("The File %1 Has Already Been Loaded.").arg(pictures + Separator + QStringLiteral("a.png")));
-    l.openFile(pictures + Separator + QStringLiteral("t.txt"));  // unreadable: no thumbnail, no message
+             u"The File %1 Has Already Been Loaded."_s.arg(pictures + Separator + u"a.png"_s));
+    l.openFile(pictures + Separator + u"t.txt"_s);  // unreadable: no thumbnail, no message
     QCOMPARE(l.titles().size(), 1);
     QCOMPARE(l.names().size(), 1);
-    QCOMPARE(l.stored(QStringLiteral("Preferences/Last Open Directory")), pictures + Separator);
+    QCOMPARE(l.stored(u"Preferences/Last Open Directory"_s), pictures + Separator);
 }
 
 void LoadingTest::arrangementAfterLoading()
 {
     Loading l;
     const QString pictures =
-        l.folder(QStringLiteral("pictures"), {{"a.png", Loading::picture(1)}, {"b.png", Loading::picture(2)}, {"t.txt", "x"}});
+        l.folder(u"pictures"_s, {{"a.png", Loading::picture(1)}, {"b.png", Loading::picture(2)}, {"t.txt", "x"}});
     QVERIFY(l.loadFolder(pictures));
     l.setPreference("Auto Arrange After Directory Load", "True");
-    ThumbnailWindow *first = l.window(QStringLiteral("a.png"));
+    ThumbnailWindow *first = l.window(u"a.png"_s);
     const auto moveAway = [first] { first->move(250, 150); };
     // Method 3 arranges nothing.
     l.setPreference("Auto Arrange Method", "3");
     moveAway();
-    l.openFile(pictures + Separator + QStringLiteral("t.txt"));
+    l.openFile(pictures + Separator + u"t.txt"_s);
     QCOMPARE(first->pos(), QPoint(250, 150));
     // Even an unreadable single file ends with the arrangement; 1 tiles.
     l.setPreference("Auto Arrange Method", "1");
-    l.openFile(pictures + Separator + QStringLiteral("t.txt"));
+    l.openFile(pictures + Separator + u"t.txt"_s);
     QVERIFY(first->pos() != QPoint(250, 150));
-    QVERIFY(!first->geometry().intersects(l.window(QStringLiteral("b.png"))->geometry()));
+    QVERIFY(!first->geometry().intersects(l.window(u"b.png"_s)->geometry()));
 }
 
 void LoadingTest::anUnlistableFolderIsReported()
 {
     Loading l;
-    QVERIFY(!l.loadFolder(l.environment.path(QStringLiteral("no-such-folder"))));
-    QCOMPARE(l.platform->messages.last().text, QStringLiteral("The Selected Directory Could Not Be Accessed!"));
-    QVERIFY(l.stored(QStringLiteral("Preferences/Last Open Directory")).isEmpty());
+    QVERIFY(!l.loadFolder(l.environment.path(u"no-such-folder"_s)));
+    QCOMPARE(l.platform->messages.last().text, u"The Selected Directory Could Not Be Accessed!"_s);
+    QVERIFY(l.stored(u"Preferences/Last Open Directory"_s).isEmpty());
     QCOMPARE(l.platform->busyDepth, 0);
 }
 
@@ -285,23 +284,23 @@ void LoadingTest::whatHappensDuringAYieldCannotBreakTheLoad()
     Loading l;
     QList<QPair<QString, QByteArray>> files;
     for (int i = 1; i <= 6; ++i)
-        files << qMakePair(QStringLiteral("p%1.png").arg(i), Loading::picture(i));
-    const QString pictures = l.folder(QStringLiteral("pictures"), files);
+        files << qMakePair(u"p%1.png"_s.arg(i), Loading::picture(i));
+    const QString pictures = l.folder(u"pictures"_s, files);
     // Each act once, when its file has just been made (closing yields too).
     QSet<QString> done;
     auto once = [&](const QString &file) { return l.window(file) && !done.contains(file) && (done << file, true); };
     l.platform->onYield = [&](int) {
-        if (once(QStringLiteral("p1.png"))) {
-            l.window(QStringLiteral("p1.png"))->close();
-        } else if (once(QStringLiteral("p2.png"))) {
+        if (once(u"p1.png"_s)) {
+            l.window(u"p1.png"_s)->close();
+        } else if (once(u"p2.png"_s)) {
             l.platform->folderAnswers << pictures;
             l.form->mnuFileOpenDir_Click();  // ignored while loading
             l.form->LoadImageDirectory();
             l.form->mnuFileOpenFile_Click();
-        } else if (once(QStringLiteral("p3.png"))) {
+        } else if (once(u"p3.png"_s)) {
             l.platform->messageAnswers << Ui::MsgResult::Yes;
             l.form->mnuFileClearThumbnails_Click();
-        } else if (once(QStringLiteral("p4.png"))) {
+        } else if (once(u"p4.png"_s)) {
             l.form->listingRows().selectRow(0);
             l.form->listing()->popup().cxtListingRemoveThumbnail->trigger();
         }
@@ -320,11 +319,10 @@ void LoadingTest::whatHappensDuringAYieldCannotBreakTheLoad()
 void LoadingTest::clearAllPutsAnEmptyAreaInPlace()
 {
     Loading l;
-    const QString pictures = l.folder(QStringLiteral("pictures"), {{"a.png", Loading::picture(1)},
-                                                                   {"b.png", Loading::picture(2)}});
+    const QString pictures = l.folder(u"pictures"_s, {{"a.png", Loading::picture(1)}, {"b.png", Loading::picture(2)}});
     QVERIFY(l.loadFolder(pictures));
     QPointer<DocumentArea> before = l.form->mdiArea();
-    QPointer<ThumbnailWindow> window = l.window(QStringLiteral("a.png"));
+    QPointer<ThumbnailWindow> window = l.window(u"a.png"_s);
     l.form->mdiArea()->setActiveSubWindow(window);
     l.platform->messageAnswers << Ui::MsgResult::Yes;
     l.form->mnuFileClearThumbnails_Click();
@@ -333,7 +331,7 @@ void LoadingTest::clearAllPutsAnEmptyAreaInPlace()
     QVERIFY(l.form->mdiArea()->subWindowList().isEmpty());
     QCOMPARE(l.form->thumbnails().count(), 0);
     QCOMPARE(l.form->listingRows().rowCount(), 0);
-    QCOMPARE(l.form->PanelText(2), QStringLiteral("Current Thumbnail:"));
+    QCOMPARE(l.form->PanelText(2), u"Current Thumbnail:"_s);
     QCOMPARE(l.form->commandBar()->actions().first()->menu()->actions().first(), l.form->commands().openDirectory);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QVERIFY(!before && !window);
@@ -341,16 +339,15 @@ void LoadingTest::clearAllPutsAnEmptyAreaInPlace()
     l.platform->folderAnswers << pictures;
     l.form->mnuFileOpenDir_Click();
     QCOMPARE(l.form->mdiArea()->subWindowList().size(), 2);
-    l.form->mdiArea()->setActiveSubWindow(l.window(QStringLiteral("b.png")));
-    QCOMPARE(l.form->PanelText(2), QStringLiteral("Current Thumbnail:  ") + pictures + Separator + QStringLiteral("b.png"));
+    l.form->mdiArea()->setActiveSubWindow(l.window(u"b.png"_s));
+    QCOMPARE(l.form->PanelText(2), u"Current Thumbnail:  "_s + pictures + Separator + u"b.png"_s);
     QCOMPARE(l.form->commandBar()->actions().first()->menu()->actions().first(), l.form->commands().loadDirectory);
 }
 
 void LoadingTest::closingTheMainWindowStopsTheLoadFirst()
 {
     Loading l;
-    const QString pictures = l.folder(QStringLiteral("pictures"), {{"a.png", Loading::picture(1)},
-                                                                   {"b.png", Loading::picture(2)}});
+    const QString pictures = l.folder(u"pictures"_s, {{"a.png", Loading::picture(1)}, {"b.png", Loading::picture(2)}});
     bool closedAtOnce = true;
     l.platform->onYield = [&](int yield) {
         if (yield == 1)
@@ -360,7 +357,7 @@ void LoadingTest::closingTheMainWindowStopsTheLoadFirst()
     QVERIFY(!closedAtOnce);
     QCOMPARE(l.names(), QStringList{"a.png"});
     QTRY_VERIFY(!l.form->isVisible());
-    QCOMPARE(l.stored(QStringLiteral("Window Positions/MAINFORM/Window State")), QStringLiteral("2"));
+    QCOMPARE(l.stored(u"Window Positions/MAINFORM/Window State"_s), u"2"_s);
 }
 
 // A picture larger than the screen gets the screen less the window frame, and a
@@ -381,30 +378,30 @@ void LoadingTest::fullSizeWindowFitsTheScreen()
 void LoadingTest::fullSizeWindowRemembersItsPlace()
 {
     Loading l;
-    const QString pictures = l.folder(QStringLiteral("pictures"), {{"a.png", Loading::picture()}, {"t.txt", "x"}});
-    l.environment.raw().setValue(QStringLiteral("Window Positions/WHOLE/Top"), QString::number(Twips::FromPixelsY(40)));
-    l.environment.raw().setValue(QStringLiteral("Window Positions/WHOLE/Left"), QStringLiteral("-500"));
-    ShowFullSize(pictures + Separator + QStringLiteral("a.png"), l.form.get());
-    QCOMPARE(l.platform->dialogsShown, QStringList{QStringLiteral("WHOLE")});
-    QCOMPARE(l.stored(QStringLiteral("Window Positions/WHOLE/Top")).toDouble(), Twips::FromPixelsY(40));
-    QCOMPARE(l.stored(QStringLiteral("Window Positions/WHOLE/Left")).toDouble(),
+    const QString pictures = l.folder(u"pictures"_s, {{"a.png", Loading::picture()}, {"t.txt", "x"}});
+    l.environment.raw().setValue(u"Window Positions/WHOLE/Top"_s, QString::number(Twips::FromPixelsY(40)));
+    l.environment.raw().setValue(u"Window Positions/WHOLE/Left"_s, u"-500"_s);
+    ShowFullSize(pictures + Separator + u"a.png"_s, l.form.get());
+    QCOMPARE(l.platform->dialogsShown, QStringList{u"WHOLE"_s});
+    QCOMPARE(l.stored(u"Window Positions/WHOLE/Top"_s).toDouble(), Twips::FromPixelsY(40));
+    QCOMPARE(l.stored(u"Window Positions/WHOLE/Left"_s).toDouble(),
              Twips::FromPixelsX(Twips::ToPixelsX(10)));  // off the screen: back to 10 twips
-    ShowFullSize(pictures + Separator + QStringLiteral("t.txt"), l.form.get());
+    ShowFullSize(pictures + Separator + u"t.txt"_s, l.form.get());
     QCOMPARE(l.platform->dialogsShown.size(), 1);
-    QCOMPARE(l.titles(), QStringList{QStringLiteral("Error")});
-    QCOMPARE(l.platform->messages[0].text, QStringLiteral("Picture Could Not Be Loaded."));
+    QCOMPARE(l.titles(), QStringList{u"Error"_s});
+    QCOMPARE(l.platform->messages[0].text, u"Picture Could Not Be Loaded."_s);
 }
 
 void LoadingTest::thumbnailWindowMouseAndKeys()
 {
     Loading l;
-    QVERIFY(l.loadFolder(l.folder(QStringLiteral("pictures"), {{"a.png", Loading::picture()}})));
-    ThumbnailWindow *window = l.window(QStringLiteral("a.png"));
+    QVERIFY(l.loadFolder(l.folder(u"pictures"_s, {{"a.png", Loading::picture()}})));
+    ThumbnailWindow *window = l.window(u"a.png"_s);
     QWidget *picture = window->picture().viewport();
     QLabel *caption = &window->caption();
     // Left alone shows the picture; left and right together do not.
     QTest::mousePress(picture, Qt::LeftButton);
-    QCOMPARE(l.platform->dialogsShown, QStringList{QStringLiteral("WHOLE")});
+    QCOMPARE(l.platform->dialogsShown, QStringList{u"WHOLE"_s});
     QMouseEvent both(QEvent::MouseButtonPress, QPointF(5, 5), QPointF(5, 5), Qt::RightButton,
                      Qt::LeftButton | Qt::RightButton, Qt::NoModifier);
     QCoreApplication::sendEvent(caption, &both);
@@ -416,28 +413,28 @@ void LoadingTest::thumbnailWindowMouseAndKeys()
     QVERIFY(window->popup().isVisible());
     window->popup().hide();
     l.form->mdiArea()->setActiveSubWindow(window);
-    QCOMPARE(l.form->PanelText(2), QStringLiteral("Current Thumbnail:  ") + window->sourcePath());
+    QCOMPARE(l.form->PanelText(2), u"Current Thumbnail:  "_s + window->sourcePath());
     QPointer<ThumbnailWindow> closing = window;
     QTest::mouseRelease(picture, Qt::RightButton, Qt::ControlModifier);
     QTRY_VERIFY(!closing);
     QCOMPARE(l.form->listingRows().rowCount(), 0);
-    QCOMPARE(l.form->PanelText(1), QStringLiteral("Total Thumbnails:  0"));
-    QCOMPARE(l.form->PanelText(2), QStringLiteral("Current Thumbnail:"));  // it names nothing that is gone
+    QCOMPARE(l.form->PanelText(1), u"Total Thumbnails:  0"_s);
+    QCOMPARE(l.form->PanelText(2), u"Current Thumbnail:"_s);  // it names nothing that is gone
 }
 
 void LoadingTest::removeThumbnailNeedsItsOwnRow()
 {
     Loading l;
-    QVERIFY(l.loadFolder(l.folder(QStringLiteral("one"), {{"a.png", Loading::picture(1)}})));
-    QVERIFY(l.loadFolder(l.folder(QStringLiteral("two"), {{"a.png", Loading::picture(2)}})));
+    QVERIFY(l.loadFolder(l.folder(u"one"_s, {{"a.png", Loading::picture(1)}})));
+    QVERIFY(l.loadFolder(l.folder(u"two"_s, {{"a.png", Loading::picture(2)}})));
     const QList<QMdiSubWindow *> windows = l.form->mdiArea()->subWindowList();
     auto *second = qobject_cast<ThumbnailWindow *>(windows[1]);
     l.platform->messages.clear();
-    second->popup().findChild<QAction *>(QStringLiteral("mnuPopupRemove"))->trigger();
-    QCOMPARE(l.titles(), QStringList{QStringLiteral("Cannot Find Thumbnail")});
+    second->popup().findChild<QAction *>(u"mnuPopupRemove"_s)->trigger();
+    QCOMPARE(l.titles(), QStringList{u"Cannot Find Thumbnail"_s});
     QCOMPARE(l.form->listingRows().rowCount(), 2);
     auto *first = qobject_cast<ThumbnailWindow *>(windows[0]);
-    first->popup().findChild<QAction *>(QStringLiteral("mnuPopupRemove"))->trigger();
+    first->popup().findChild<QAction *>(u"mnuPopupRemove"_s)->trigger();
     QTRY_COMPARE(l.form->listingRows().rowCount(), 1);
     QCOMPARE(l.form->listingRows().keyAt(0), second->sourcePath());
 }
@@ -445,9 +442,9 @@ void LoadingTest::removeThumbnailNeedsItsOwnRow()
 void LoadingTest::thumbnailMenusTakeTheMenuBar()
 {
     Loading l;
-    const QString pictures = l.folder(QStringLiteral("pictures"), {{"a.png", Loading::picture()}});
+    const QString pictures = l.folder(u"pictures"_s, {{"a.png", Loading::picture()}});
     QVERIFY(l.loadFolder(pictures));
-    ThumbnailWindow *window = l.window(QStringLiteral("a.png"));
+    ThumbnailWindow *window = l.window(u"a.png"_s);
     l.form->mdiArea()->setActiveSubWindow(window);
     const QList<QAction *> shown = l.form->commandBar()->actions();
     QCOMPARE(shown.size(), 6);
@@ -465,17 +462,17 @@ void LoadingTest::thumbnailMenusTakeTheMenuBar()
         return static_cast<QAction *>(nullptr);
     };
     QVERIFY(item("mnuWindowsStatusBar"));
-    QCOMPARE(item("mnuWindowsCascade")->text(), QStringLiteral("&Cascade Windows"));  // the thumbnail window's captions
+    QCOMPARE(item("mnuWindowsCascade")->text(), u"&Cascade Windows"_s);  // the thumbnail window's captions
     // Its items run the main window's commands.
     item("mnuListingAlignmentLeft")->trigger();
     QCOMPARE(l.form->listing()->side(), int(ListingPanel::Left));
     // Its Open Image Directory loads without the main window's follow-up.
-    const QString more = l.folder(QStringLiteral("more"), {{"b.png", Loading::picture(2)}});
+    const QString more = l.folder(u"more"_s, {{"b.png", Loading::picture(2)}});
     l.platform->folderAnswers << more;
     item("mnuFileOpenDir")->trigger();
     QCOMPARE(l.names().size(), 2);
     QCOMPARE(Globals::Prefs.lastOpenDirectory, more + Separator);
-    QCOMPARE(l.stored(QStringLiteral("Preferences/Last Open Directory")), pictures + Separator);
+    QCOMPARE(l.stored(u"Preferences/Last Open Directory"_s), pictures + Separator);
     l.form->mdiArea()->setActiveSubWindow(nullptr);
     QCOMPARE(l.form->commandBar()->actions().size(), 6);
     QVERIFY(l.form->commandBar()->actions()[0] != shown[0]);  // the main window's own again
@@ -489,13 +486,13 @@ void LoadingTest::threadedLoadMatchesTheOneThreadPath()
     Loading l;
     QList<QPair<QString, QByteArray>> files;
     for (int i = 0; i < 14; ++i)
-        files.append({QStringLiteral("p%1.%2").arg(i).arg(i % 3 ? "jpg" : "png"),
+        files.append({u"p%1.%2"_s.arg(i).arg(i % 3 ? "jpg" : "png"),
                       TestImages::encode(TestImages::photo(900 + 37 * i, 700 - 23 * i, i), i % 3 ? "jpg" : "png")});
-    files.append({QStringLiteral("p3b.jpg"), files[3].second.left(200)});  // headers only: unreadable
-    files.append({QStringLiteral("p4b.jpg"), TestImages::withClaimedSize(files[1].second, 30000, 30000)});
-    files.append({QStringLiteral("p5b.txt"), "no picture"});
-    const QString pictures = l.folder(QStringLiteral("photos"), files);
-    l.openFile(pictures + Separator + QStringLiteral("p2.jpg"));  // listed before: a duplicate
+    files.append({u"p3b.jpg"_s, files[3].second.left(200)});  // headers only: unreadable
+    files.append({u"p4b.jpg"_s, TestImages::withClaimedSize(files[1].second, 30000, 30000)});
+    files.append({u"p5b.txt"_s, "no picture"});
+    const QString pictures = l.folder(u"photos"_s, files);
+    l.openFile(pictures + Separator + u"p2.jpg"_s);  // listed before: a duplicate
     l.setPreference("Notify of Duplicate Images", "True");
     l.platform->messages.clear();
     l.platform->onYield = [&](int yield) {
@@ -505,12 +502,12 @@ void LoadingTest::threadedLoadMatchesTheOneThreadPath()
             l.form->imageLoader().stop();
     };
     QVERIFY(l.loadFolder(pictures));
-    QCOMPARE(l.titles(), (QStringList{QStringLiteral("Stop Loading Information"),
-                                      QStringLiteral("Duplicate Thumbnail; Continue?"), QStringLiteral("Pictures Not Opened")}));
+    QCOMPARE(l.titles(), (QStringList{u"Stop Loading Information"_s,
+                                      u"Duplicate Thumbnail; Continue?"_s, u"Pictures Not Opened"_s}));
     // The pictures that could not be opened are named with the reason; the text file is not.
     QCOMPARE(l.platform->messages.last().text,
-             QStringLiteral("These Pictures Could Not Be Opened:\np3b.jpg: the file is cut short\n"
-                            "p4b.jpg: too large (30000 x 30000 pixels)"));
+             u"These Pictures Could Not Be Opened:\np3b.jpg: the file is cut short\n"
+                            "p4b.jpg: too large (30000 x 30000 pixels)"_s);
     // Files taken in order up to the stop; the text and the unreadable file make none.
     QStringList made;
     for (int slot = 1; slot <= l.form->thumbnails().upperBound(); ++slot)
@@ -521,7 +518,7 @@ void LoadingTest::threadedLoadMatchesTheOneThreadPath()
         Picture source;
         QVERIFY(LoadAnyImageFile(source, pictures + Separator + name));
         Picture expected;
-        const bool laterBox = name >= QStringLiteral("p5") && name != QStringLiteral("p2.jpg");
+        const bool laterBox = name >= u"p5"_s && name != u"p2.jpg"_s;
         QVERIFY(MakeThumbnailImage(source, expected, laterBox ? QSize(60, 120) : QSize(93, 97)));
         QCOMPARE(l.window(name)->picture().picture().image(), expected.image());
     }
@@ -530,12 +527,12 @@ void LoadingTest::threadedLoadMatchesTheOneThreadPath()
 void LoadingTest::everyControlHasANameAndTheKeyboardReachesTheCommands()
 {
     Loading l;
-    QVERIFY(l.loadFolder(l.folder(QStringLiteral("pictures"), {{"a.png", Loading::picture()}})));
+    QVERIFY(l.loadFolder(l.folder(u"pictures"_s, {{"a.png", Loading::picture()}})));
     QCOMPARE(UnnamedControls(*l.form).join(", "), QString());
     const QWidget *generate = l.form->toolbarButton(l.form->commands().generate);
-    QCOMPARE(generate->accessibleName(), QStringLiteral("Generate Code"));
-    QCOMPARE(generate->accessibleDescription(), QStringLiteral("Determine Options For And Create a Web Page"));
-    ThumbnailWindow *window = l.window(QStringLiteral("a.png"));
+    QCOMPARE(generate->accessibleName(), u"Generate Code"_s);
+    QCOMPARE(generate->accessibleDescription(), u"Determine Options For And Create a Web Page"_s);
+    ThumbnailWindow *window = l.window(u"a.png"_s);
     QSignalSpy fullSize(window, &ThumbnailWindow::fullSizeRequested);
     QTest::keyClick(window, Qt::Key_Return);
     QCOMPARE(fullSize.size(), 1);
@@ -544,7 +541,7 @@ void LoadingTest::everyControlHasANameAndTheKeyboardReachesTheCommands()
     window->popup().hide();
 
     // The listing's row: Enter shows its thumbnail, the menu key opens its menu.
-    auto *rows = l.form->listing()->findChild<QTreeView *>(QStringLiteral("lvwListing"));
+    auto *rows = l.form->listing()->findChild<QTreeView *>(u"lvwListing"_s);
     QSignalSpy shown(l.form->listing(), &ListingPanel::showThumbnailRequested);
     l.form->listingRows().selectRow(0);
     rows->setCurrentIndex(l.form->listingRows().index(0, 0));
@@ -554,7 +551,7 @@ void LoadingTest::everyControlHasANameAndTheKeyboardReachesTheCommands()
     const QPoint at = rows->visualRect(rows->currentIndex()).center();
     QContextMenuEvent request(QContextMenuEvent::Keyboard, at, rows->viewport()->mapToGlobal(at));
     QCoreApplication::sendEvent(rows, &request);
-    auto *menu = l.form->listing()->findChild<QMenu *>(QStringLiteral("cxtListing"));
+    auto *menu = l.form->listing()->findChild<QMenu *>(u"cxtListing"_s);
     QVERIFY(menu->isVisible());
     menu->hide();
 }
@@ -566,16 +563,16 @@ void LoadingTest::everyControlHasANameAndTheKeyboardReachesTheCommands()
 void LoadingTest::screenReadersReachEveryItemTheWindowsAndWholeCaptions()
 {
     Loading l;
-    const QString name = QStringLiteral("a-picture-name-so-long-that-the-caption-cuts-it-in-the-middle.png");
-    QVERIFY(l.loadFolder(l.folder(QStringLiteral("pictures"), {{name, Loading::picture()}})));
+    const QString name = u"a-picture-name-so-long-that-the-caption-cuts-it-in-the-middle.png"_s;
+    QVERIFY(l.loadFolder(l.folder(u"pictures"_s, {{name, Loading::picture()}})));
     ThumbnailWindow *window = l.window(name);
-    auto *caption = window->findChild<QLabel *>(QStringLiteral("lblCaption"));
+    auto *caption = window->findChild<QLabel *>(u"lblCaption"_s);
     QVERIFY(caption->text() != window->captionText());
     QCOMPARE(QAccessible::queryAccessibleInterface(caption)->text(QAccessible::Name), window->captionText());
 
     QAccessibleInterface *area = QAccessible::queryAccessibleInterface(l.form->mdiArea());
     QCOMPARE(area->role(), QAccessible::LayeredPane);
-    QCOMPARE(area->text(QAccessible::Name), QStringLiteral("Thumbnail windows"));
+    QCOMPARE(area->text(QAccessible::Name), u"Thumbnail windows"_s);
     QCOMPARE(area->childCount(), 1);
     QCOMPARE(area->child(0)->object(), window);
     QCOMPARE(area->indexOfChild(area->child(0)), 0);
@@ -614,10 +611,10 @@ void LoadingTest::screenReadersReachEveryItemTheWindowsAndWholeCaptions()
 void LoadingTest::droppedFilesAndFoldersOpenAsIfChosen()
 {
     Loading l;
-    const QString pictures = l.folder(QStringLiteral("pictures"), {{"a.png", Loading::picture(1)}, {"b.png", Loading::picture(2)}});
-    const QString single = l.folder(QStringLiteral("single"), {{"c.png", Loading::picture(3)}});
+    const QString pictures = l.folder(u"pictures"_s, {{"a.png", Loading::picture(1)}, {"b.png", Loading::picture(2)}});
+    const QString single = l.folder(u"single"_s, {{"c.png", Loading::picture(3)}});
     QMimeData data;
-    data.setUrls({QUrl::fromLocalFile(pictures), QUrl::fromLocalFile(single + Separator + QStringLiteral("c.png"))});
+    data.setUrls({QUrl::fromLocalFile(pictures), QUrl::fromLocalFile(single + Separator + u"c.png"_s)});
     const auto drag = [&] {
         QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
         QCoreApplication::sendEvent(l.form.get(), &enter);
@@ -632,7 +629,7 @@ void LoadingTest::droppedFilesAndFoldersOpenAsIfChosen()
     QVERIFY(refusedWhileLoading);
     QCOMPARE(Globals::Prefs.lastOpenDirectory, single + Separator);  // as the open dialog leaves it
     QMimeData web;
-    web.setUrls({QUrl(QStringLiteral("https://example.org/a.png"))});
+    web.setUrls({QUrl(u"https://example.org/a.png"_s)});
     QDragEnterEvent remote(QPoint(10, 10), Qt::CopyAction, &web, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(l.form.get(), &remote);
     QVERIFY(!remote.isAccepted());

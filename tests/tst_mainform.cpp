@@ -20,6 +20,8 @@
 #include <QToolBar>
 #include <QTreeWidget>
 
+using namespace Qt::StringLiterals;
+
 
 class MainFormTest : public QObject {
     Q_OBJECT
@@ -40,9 +42,9 @@ void MainFormTest::firstStartOpensMaximisedWithTheListingOnTheRight()
     Frame frame;
     QVERIFY(frame.form->isMaximized());
     QCOMPARE(frame.form->dockWidgetArea(frame.form->listing()), Qt::RightDockWidgetArea);
-    QCOMPARE(frame.stored(QStringLiteral("Preferences/Listing Alignment")), QStringLiteral("4"));
-    QVERIFY(frame.form->findChild<QToolBar *>(QStringLiteral("picToolbar"))->isVisible());
-    QVERIFY(frame.form->findChild<QStatusBar *>(QStringLiteral("StatusBar1"))->isVisible());
+    QCOMPARE(frame.stored(u"Preferences/Listing Alignment"_s), u"4"_s);
+    QVERIFY(frame.form->findChild<QToolBar *>(u"picToolbar"_s)->isVisible());
+    QVERIFY(frame.form->findChild<QStatusBar *>(u"StatusBar1"_s)->isVisible());
     QVERIFY(!frame.form->loadBuffer()->isVisible());
     // A first session's settings file holds only the values it wrote.
     frame.form->close();
@@ -71,10 +73,10 @@ void MainFormTest::positionIsRestoredAndRepaired()
     QFETCH(double, expectedLeft);
     TestEnvironment environment;
     environment.store({
-        {QStringLiteral("Window Positions/MAINFORM/Window State"), QStringLiteral("0")},
-        {QStringLiteral("Window Positions/MAINFORM/Top"), top},
-        {QStringLiteral("Window Positions/MAINFORM/Left"), left},
-        {QStringLiteral("Preferences/Listing Alignment"), QStringLiteral("1")},
+        {u"Window Positions/MAINFORM/Window State"_s, u"0"_s},
+        {u"Window Positions/MAINFORM/Top"_s, top},
+        {u"Window Positions/MAINFORM/Left"_s, left},
+        {u"Preferences/Listing Alignment"_s, u"1"_s},
     });
     Ui::ScriptedPlatformScope scripted;
     MainForm form;
@@ -87,7 +89,7 @@ void MainFormTest::aBadStoredSideDocksTheListingOnTheRight()
 {
     for (const char *stored : {"7", "0", "left", "-1"}) {
         TestEnvironment environment;
-        environment.raw().setValue(QStringLiteral("Preferences/Listing Alignment"), QString::fromUtf8(stored));
+        environment.raw().setValue(u"Preferences/Listing Alignment"_s, QString::fromUtf8(stored));
         Ui::ScriptedPlatformScope scripted;
         MainForm form;
         QCOMPARE(form.dockWidgetArea(form.listing()), Qt::RightDockWidgetArea);
@@ -106,15 +108,15 @@ void MainFormTest::commandStates()
         return text;
     };
     // E enabled, d disabled, - hidden.
-    QCOMPARE(states(), QStringLiteral("EEddd-Eddd"));
+    QCOMPARE(states(), u"EEddd-Eddd"_s);
     frame.form->SetCommandStates(true);
-    QCOMPARE(states(), QStringLiteral("dddd-Edddd"));
+    QCOMPARE(states(), u"dddd-Edddd"_s);
     frame.form->SetCommandStates(false);
-    QCOMPARE(states(), QStringLiteral("EEddd-Eddd"));
+    QCOMPARE(states(), u"EEddd-Eddd"_s);
     frame.addRow();  // a thumbnail arriving outside a load enables its commands at once
-    QCOMPARE(states(), QStringLiteral("EEEEE-EEEE"));
+    QCOMPARE(states(), u"EEEEE-EEEE"_s);
     frame.action("mnuListingHide")->trigger();
-    QCOMPARE(states(), QStringLiteral("EEEEE-dEEE"));
+    QCOMPARE(states(), u"EEEEE-dEEE"_s);
     QVERIFY(!frame.action("mnuListingAlignment")->isEnabled());
 }
 
@@ -130,8 +132,8 @@ void MainFormTest::menusAndToolbarShareOneActionPerCommand()
     };
     for (const auto &[key, command] : shared)
         QCOMPARE(frame.button(key)->defaultAction(), command);
-    QVERIFY(frame.form->findChild<QMenu *>(QStringLiteral("mnuHTML"))->actions().contains(commands.generate));
-    QCOMPARE(commands.generate->objectName(), QStringLiteral("mnuHTMLGenerate"));
+    QVERIFY(frame.form->findChild<QMenu *>(u"mnuHTML"_s)->actions().contains(commands.generate));
+    QCOMPARE(commands.generate->objectName(), u"mnuHTMLGenerate"_s);
     QVERIFY(!commands.clearThumbnails->isEnabled() && !commands.saveThumbnails->isEnabled());
     frame.addRow();
     QVERIFY(commands.clearThumbnails->isEnabled() && commands.saveThumbnails->isEnabled());
@@ -145,7 +147,7 @@ void MainFormTest::menusAndToolbarShareOneActionPerCommand()
         items << menu->actions();
     QVERIFY(items.contains(commands.saveImages) && items.contains(commands.generate));
     QVERIFY(items.contains(commands.cascadeWindows) && !items.contains(commands.cascade));
-    QCOMPARE(commands.cascadeWindows->text(), QStringLiteral("&Cascade Windows"));
+    QCOMPARE(commands.cascadeWindows->text(), u"&Cascade Windows"_s);
     frame.form->SetCommandStates(true);
     QVERIFY(!commands.loadDirectory->isEnabled() && !commands.cascadeWindows->isEnabled());
 }
@@ -159,8 +161,8 @@ void MainFormTest::toolbarAndStatusBarToggle()
     QVERIFY(toolbarItem->isChecked() && statusItem->isChecked());
     toolbarItem->trigger();
     statusItem->trigger();
-    QVERIFY(!frame.form->findChild<QToolBar *>(QStringLiteral("picToolbar"))->isVisible());
-    QVERIFY(!frame.form->findChild<QStatusBar *>(QStringLiteral("StatusBar1"))->isVisible());
+    QVERIFY(!frame.form->findChild<QToolBar *>(u"picToolbar"_s)->isVisible());
+    QVERIFY(!frame.form->findChild<QStatusBar *>(u"StatusBar1"_s)->isVisible());
     frame.open("mnuWindows");
     QVERIFY(!toolbarItem->isChecked() && !statusItem->isChecked());
 }
@@ -170,8 +172,8 @@ void MainFormTest::flashRestartsForASecondWindow()
 {
     Frame frame;
     CaptionFlasher &flasher = frame.form->flasher();
-    QMdiSubWindow *first = frame.child(QStringLiteral("a.jpg"));
-    QMdiSubWindow *second = frame.child(QStringLiteral("b.png"));
+    QMdiSubWindow *first = frame.child(u"a.jpg"_s);
+    QMdiSubWindow *second = frame.child(u"b.png"_s);
     Globals::FlashTarget = first;
     flasher.start();
     QCOMPARE(flasher.timer().interval(), 250);
@@ -196,7 +198,7 @@ void MainFormTest::flashRestartsForASecondWindow()
 void MainFormTest::helpAboutAndDialogs()
 {
     Frame frame;
-    Globals::HelpFile = QCoreApplication::applicationDirPath() + QStringLiteral("/../Quillmere.hlp");
+    Globals::HelpFile = QCoreApplication::applicationDirPath() + u"/../Quillmere.hlp"_s;
     frame.action("mnuHelpContents")->trigger();
     QCOMPARE(frame.scripted->helpRequests.value(0).topic, 1003);
     QFile help(Globals::HelpFile);
@@ -207,8 +209,7 @@ void MainFormTest::helpAboutAndDialogs()
     ThumbCollection &thumbs = frame.form->thumbnails();
     thumbs.release(thumbs.FindFreeThumb());  // the menu item is enabled, the listing empty
     frame.action("mnuHTMLGenerate")->trigger();
-    QCOMPARE(frame.scripted->dialogsShown,
-             (QStringList{QStringLiteral("ABOUT"), QStringLiteral("PREFS"), QStringLiteral("HTML")}));
+    QCOMPARE(frame.scripted->dialogsShown, (QStringList{u"ABOUT"_s, u"PREFS"_s, u"HTML"_s}));
     AboutBox about;
     about.show();
     const QSize fixed = about.size();

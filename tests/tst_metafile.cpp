@@ -49,13 +49,13 @@ public:
     }
 
 private:
+
     QByteArray bytes;
     int objects = 0;
 };
 
 constexpr int SetViewportOrg = 0x020D, SetViewportExt = 0x020E, SetMapMode = 0x0103;
-constexpr int SelectObject = 0x012D,
-              Rectangle = 0x041B, Ellipse = 0x0418, SetWindowOrg = 0x020B, SetWindowExt = 0x020C,
+constexpr int SelectObject = 0x012D, Rectangle = 0x041B, Ellipse = 0x0418, SetWindowOrg = 0x020B, SetWindowExt = 0x020C,
               IntersectClipRect = 0x0416, SaveDc = 0x001E, RestoreDc = 0x0127, Pie = 0x081A,
               TextOut = 0x0521, CreateFontIndirect = 0x02FB, SetTextColor = 0x0209, SetBkMode = 0x0102,
               StretchDib = 0x0F43, PolyPolygon = 0x0538, DeleteObject = 0x01F0;

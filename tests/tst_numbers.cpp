@@ -2,6 +2,8 @@
 
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 class NumbersTest : public QObject {
     Q_OBJECT
 private slots:
@@ -70,22 +72,22 @@ void NumbersTest::toWhole()
 
 void NumbersTest::formatWhole()
 {
-    QCOMPARE(Numbers::FormatWhole(2.5), QStringLiteral("3"));
-    QCOMPARE(Numbers::FormatWhole(-2.5), QStringLiteral("-3"));
-    QCOMPARE(Numbers::FormatWhole(1440.4), QStringLiteral("1440"));
-    QCOMPARE(Numbers::FormatWhole(-0.4), QStringLiteral("0"));
+    QCOMPARE(Numbers::FormatWhole(2.5), u"3"_s);
+    QCOMPARE(Numbers::FormatWhole(-2.5), u"-3"_s);
+    QCOMPARE(Numbers::FormatWhole(1440.4), u"1440"_s);
+    QCOMPARE(Numbers::FormatWhole(-0.4), u"0"_s);
 }
 
 void NumbersTest::toBoolean()
 {
-    QCOMPARE(Numbers::ToBoolean(QStringLiteral("True")), std::optional<bool>(true));
-    QCOMPARE(Numbers::ToBoolean(QStringLiteral(" false ")), std::optional<bool>(false));
-    QCOMPARE(Numbers::ToBoolean(QStringLiteral("-1")), std::optional<bool>(true));
-    QCOMPARE(Numbers::ToBoolean(QStringLiteral("0")), std::optional<bool>(false));
-    QCOMPARE(Numbers::ToBoolean(QStringLiteral("0.0")), std::optional<bool>(false));
-    QVERIFY(!Numbers::ToBoolean(QStringLiteral("yes")).has_value());
+    QCOMPARE(Numbers::ToBoolean(u"True"_s), std::optional<bool>(true));
+    QCOMPARE(Numbers::ToBoolean(u" false "_s), std::optional<bool>(false));
+    QCOMPARE(Numbers::ToBoolean(u"-1"_s), std::optional<bool>(true));
+    QCOMPARE(Numbers::ToBoolean(u"0"_s), std::optional<bool>(false));
+    QCOMPARE(Numbers::ToBoolean(u"0.0"_s), std::optional<bool>(false));
+    QVERIFY(!Numbers::ToBoolean(u"yes"_s).has_value());
     QVERIFY(!Numbers::ToBoolean(QString()).has_value());
-    QCOMPARE(Numbers::BooleanText(true), QStringLiteral("True"));
+    QCOMPARE(Numbers::BooleanText(true), u"True"_s);
 }
 
 QTEST_APPLESS_MAIN(NumbersTest)

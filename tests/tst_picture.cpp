@@ -10,6 +10,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 using namespace TestImages;
 
 namespace {
@@ -29,8 +31,7 @@ QString writeFile(const QTemporaryDir &directory, const QString &name, const QBy
     return path;
 }
 
-bool saveAs(const Picture &picture, const QString &path, ImageFormat::Code code, int quality = 0,
-            bool progressive = false)
+bool saveAs(const Picture &picture, const QString &path, ImageFormat::Code code, int quality = 0, bool progressive = false)
 {
     return picture.save(path, code, {quality, progressive});
 }
@@ -138,7 +139,7 @@ void PictureTest::smoothScalingIsLanczos()
         const QImage scaled = ScaledLanczos(detailed, size);
         QCOMPARE(scaled.size(), size);
         const double psnr = ColorQuantizer::Psnr(scaled, referenceLanczos(detailed, size));
-        QVERIFY2(psnr > 45, qPrintable(QStringLiteral("%1 x %2: %3 dB").arg(size.width()).arg(size.height()).arg(psnr)));
+        QVERIFY2(psnr > 45, qPrintable(u"%1 x %2: %3 dB"_s.arg(size.width()).arg(size.height()).arg(psnr)));
     }
     QImage flat(300, 200, QImage::Format_RGB32);
     flat.fill(qRgb(201, 7, 99));
@@ -161,7 +162,7 @@ void PictureTest::smoothScalingIsLanczos()
 void PictureTest::thumbnailOfALargeJpegLooksLikeTheFullDecode()
 {
     QTemporaryDir directory;
-    const QString path = writeFile(directory, QStringLiteral("big.jpg"), encode(photo(2400, 1600), "jpeg", 90));
+    const QString path = writeFile(directory, u"big.jpg"_s, encode(photo(2400, 1600), "jpeg", 90));
     Picture load, thumbnail;
     QVERIFY(load.load(path, ImageFormat::Jpeg));
     QCOMPARE(load.size(), QSize(2400, 1600));
@@ -189,9 +190,9 @@ void PictureTest::jpegQualityAndProgressive()
 {
     QTemporaryDir directory;
     const Picture picture = Picture::fromImage(photo(200, 150));
-    const QString low = directory.filePath(QStringLiteral("low.jpg"));
-    const QString high = directory.filePath(QStringLiteral("high.jpg"));
-    const QString progressive = directory.filePath(QStringLiteral("progressive.jpg"));
+    const QString low = directory.filePath(u"low.jpg"_s);
+    const QString high = directory.filePath(u"high.jpg"_s);
+    const QString progressive = directory.filePath(u"progressive.jpg"_s);
     QVERIFY(saveAs(picture, low, ImageFormat::Jpeg, 20));
     QVERIFY(saveAs(picture, high, ImageFormat::Jpeg, 95));
     QVERIFY(saveAs(picture, progressive, ImageFormat::Jpeg, 95, true));
@@ -207,8 +208,8 @@ void PictureTest::pngHeadersSayWhatTheyAre()
     QTemporaryDir directory;
     const QImage source = photo(93, 70);
     Picture picture = Picture::fromImage(source);
-    const QString full = directory.filePath(QStringLiteral("full.png"));
-    const QString interlaced = directory.filePath(QStringLiteral("interlaced.png"));
+    const QString full = directory.filePath(u"full.png"_s);
+    const QString interlaced = directory.filePath(u"interlaced.png"_s);
     QVERIFY(saveAs(picture, full, ImageFormat::Png));
     QVERIFY(saveAs(picture, interlaced, ImageFormat::Png, 0, true));
     QCOMPARE(pngHeader(readAll(full)).colourType, 2);
@@ -218,7 +219,7 @@ void PictureTest::pngHeadersSayWhatTheyAre()
 
     QVERIFY(picture.reduceColors(256));
     QCOMPARE(picture.depth(), 8);
-    const QString reduced = directory.filePath(QStringLiteral("reduced.png"));
+    const QString reduced = directory.filePath(u"reduced.png"_s);
     QVERIFY(saveAs(picture, reduced, ImageFormat::Png));
     const PngHeader header = pngHeader(readAll(reduced));
     QCOMPARE(header.colourType, 3);
@@ -230,10 +231,10 @@ void PictureTest::savedFilesCarryNoSourceMetadata()
 {
     QTemporaryDir directory;
     QImage tagged = photo(40, 30);
-    tagged.setText(QStringLiteral("Description"), QStringLiteral("secret camera notes"));
+    tagged.setText(u"Description"_s, u"secret camera notes"_s);
     const Picture picture = Picture::fromImage(tagged);
-    const QString jpeg = directory.filePath(QStringLiteral("out.jpg"));
-    const QString png = directory.filePath(QStringLiteral("out.png"));
+    const QString jpeg = directory.filePath(u"out.jpg"_s);
+    const QString png = directory.filePath(u"out.png"_s);
     QVERIFY(saveAs(picture, jpeg, ImageFormat::Jpeg, 80));
     QVERIFY(saveAs(picture, png, ImageFormat::Png));
     QVERIFY(!readAll(jpeg).contains("secret camera notes"));
@@ -245,9 +246,9 @@ void PictureTest::savedFilesCarryNoSourceMetadata()
 void PictureTest::failuresSayWhyAndLeaveNothing()
 {
     QTemporaryDir directory;
-    const QString path = writeFile(directory, QStringLiteral("a.png"), encode(pattern(8, 8), "png"));
+    const QString path = writeFile(directory, u"a.png"_s, encode(pattern(8, 8), "png"));
     Picture picture;
-    QVERIFY(!picture.load(directory.filePath(QStringLiteral("missing.png")), ImageFormat::Png));
+    QVERIFY(!picture.load(directory.filePath(u"missing.png"_s), ImageFormat::Png));
     QVERIFY(!picture.errorString().isEmpty());
     QVERIFY(picture.load(path, ImageFormat::Png));
     QVERIFY(picture.errorString().isEmpty());
@@ -257,14 +258,14 @@ void PictureTest::failuresSayWhyAndLeaveNothing()
 
     QVERIFY(picture.load(path, ImageFormat::Png));
     // A folder that does not exist, and a format that is not written: nothing is made.
-    const QString nowhere = directory.filePath(QStringLiteral("no/such/folder/a.jpg"));
+    const QString nowhere = directory.filePath(u"no/such/folder/a.jpg"_s);
     QVERIFY(!saveAs(picture, nowhere, ImageFormat::Jpeg, 80));
     QVERIFY(!picture.errorString().isEmpty());
-    QVERIFY(!saveAs(picture, directory.filePath(QStringLiteral("x.bmp")), ImageFormat::Bmp));
-    QVERIFY(!QFileInfo::exists(directory.filePath(QStringLiteral("x.bmp"))));
+    QVERIFY(!saveAs(picture, directory.filePath(u"x.bmp"_s), ImageFormat::Bmp));
+    QVERIFY(!QFileInfo::exists(directory.filePath(u"x.bmp"_s)));
     picture.clear();
     QVERIFY(picture.isNull());
-    QVERIFY(!saveAs(picture, directory.filePath(QStringLiteral("empty.png")), ImageFormat::Png));
+    QVERIFY(!saveAs(picture, directory.filePath(u"empty.png"_s), ImageFormat::Png));
 }
 
 

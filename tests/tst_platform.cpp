@@ -13,6 +13,8 @@
 #include <QTextBrowser>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 using namespace Ui;
 
 class PlatformTest : public QObject {
@@ -27,22 +29,22 @@ private slots:
 
 void PlatformTest::filterConversion()
 {
-    const QString filter = QStringLiteral("Pictures|*.jpg;*.png|HTML Files (*.htm)|*.htm;*.html|All Files|*.*");
-    QCOMPARE(ToQtFilter(filter), QStringLiteral("Pictures (*.jpg *.png);;HTML Files (*.htm *.html);;"
-                                                "All Files (*.*)"));
-    QCOMPARE(QtFilterAt(filter, 2), QStringLiteral("HTML Files (*.htm *.html)"));
+    const QString filter = u"Pictures|*.jpg;*.png|HTML Files (*.htm)|*.htm;*.html|All Files|*.*"_s;
+    QCOMPARE(ToQtFilter(filter), u"Pictures (*.jpg *.png);;HTML Files (*.htm *.html);;"
+                                                "All Files (*.*)"_s);
+    QCOMPARE(QtFilterAt(filter, 2), u"HTML Files (*.htm *.html)"_s);
     QCOMPARE(QtFilterAt(filter, 4), QString());
     QCOMPARE(QtFilterAt(filter, 0), QString());
-    QCOMPARE(QtFilterIndex(filter, QStringLiteral("All Files (*.*)")), 3);
-    QCOMPARE(QtFilterIndex(filter, QStringLiteral("nothing")), 1);
+    QCOMPARE(QtFilterIndex(filter, u"All Files (*.*)"_s), 3);
+    QCOMPARE(QtFilterIndex(filter, u"nothing"_s), 1);
     // A trailing description without a pattern is not an entry.
-    QCOMPARE(ToQtFilter(QStringLiteral("Text|*.txt|Broken")), QStringLiteral("Text (*.txt)"));
+    QCOMPARE(ToQtFilter(u"Text|*.txt|Broken"_s), u"Text (*.txt)"_s);
 }
 
 void PlatformTest::desktopHelpShowsTheTopic()
 {
     QTemporaryDir directory;
-    const QString file = directory.filePath(QStringLiteral("Quillmere.hlp"));
+    const QString file = directory.filePath(u"Quillmere.hlp"_s);
     QVERIFY(writeFile(file, "<html><head><title>Help</title></head><body><p>Intro</p>"
                             "<h2><a name=\"1003\"></a>Contents</h2></body></html>"));
     QWidget owner;
@@ -53,16 +55,16 @@ void PlatformTest::desktopHelpShowsTheTopic()
     desktop.showHelp({file, 1003});
     QWidget *help = nullptr;
     for (QWidget *widget : QApplication::topLevelWidgets())
-        if (widget->objectName() == QStringLiteral("HELP"))
+        if (widget->objectName() == u"HELP"_s)
             help = widget;
     QVERIFY(help && help->isVisible());
     // Screen readers announce a window named by its title.
     const QAccessibleInterface *announced = QAccessible::queryAccessibleInterface(help);
     QCOMPARE(announced->role(), QAccessible::Window);
-    QCOMPARE(announced->text(QAccessible::Name), QStringLiteral("Help"));
+    QCOMPARE(announced->text(QAccessible::Name), u"Help"_s);
     auto *browser = help->findChild<QTextBrowser *>();
-    QCOMPARE(browser->source().fragment(), QStringLiteral("1003"));
-    QVERIFY(browser->toPlainText().contains(QStringLiteral("Contents")));
+    QCOMPARE(browser->source().fragment(), u"1003"_s);
+    QVERIFY(browser->toPlainText().contains(u"Contents"_s));
     // It opens beside the window it was asked from, not over its menus.
     QVERIFY(!help->frameGeometry().intersects(owner.frameGeometry()));
 
@@ -83,9 +85,9 @@ void PlatformTest::desktopShellReportsFailures()
 {
     QTemporaryDir directory;
     DesktopPlatform desktop;
-    QCOMPARE(desktop.openDocument(directory.filePath(QStringLiteral("missing.html"))), 2);
-    QCOMPARE(desktop.startProgram(directory.filePath(QStringLiteral("missing")), QStringLiteral("a b")), 2);
-    const QString plain = directory.filePath(QStringLiteral("not-a-program"));
+    QCOMPARE(desktop.openDocument(directory.filePath(u"missing.html"_s)), 2);
+    QCOMPARE(desktop.startProgram(directory.filePath(u"missing"_s), u"a b"_s), 2);
+    const QString plain = directory.filePath(u"not-a-program"_s);
     QVERIFY(writeFile(plain));
     QCOMPARE(desktop.startProgram(plain, QString()), 5);
 }
@@ -94,7 +96,7 @@ void PlatformTest::desktopShellReportsFailures()
 // option are not kept.
 void PlatformTest::standardIconsAreMadeOnce()
 {
-    Ui::SharedIconStyle style(QStringLiteral("fusion"));
+    Ui::SharedIconStyle style(u"fusion"_s);
     const QIcon first = style.standardIcon(QStyle::SP_TitleBarCloseButton, nullptr, nullptr);
     QVERIFY(!first.isNull());
     QCOMPARE(style.standardIcon(QStyle::SP_TitleBarCloseButton, nullptr, nullptr).cacheKey(), first.cacheKey());

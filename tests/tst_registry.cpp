@@ -8,9 +8,11 @@
 #include <QFile>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
-const QString Base = QStringLiteral("SOFTWARE\\Fennmoor Software\\Quillmere\\");
+const QString Base = u"SOFTWARE\\Fennmoor Software\\Quillmere\\"_s;
 
 std::unique_ptr<CRegistry> openKey(const QString &section, bool autoCreate = true)
 {
@@ -50,65 +52,64 @@ private slots:
 void RegistryTest::firstReadCreatesTheEmptyKey()
 {
     TestEnvironment environment;
-    const auto registry = openKey(QStringLiteral("Preferences"));
+    const auto registry = openKey(u"Preferences"_s);
     QCOMPARE(registry->ValueCount(), qint16(0));
-    QCOMPARE(registry->GetValue(QStringLiteral("Thumbnail Width"), QStringLiteral("93")), QStringLiteral("93"));
+    QCOMPARE(registry->GetValue(u"Thumbnail Width"_s, u"93"_s), u"93"_s);
     QSettings raw = environment.raw();
-    QVERIFY(raw.childGroups().contains(QStringLiteral("Preferences")));
+    QVERIFY(raw.childGroups().contains(u"Preferences"_s));
     // The key exists from now on, also for an instance that may not create it.
-    QCOMPARE(openKey(QStringLiteral("Preferences"), false)->ValueCount(), qint16(0));
+    QCOMPARE(openKey(u"Preferences"_s, false)->ValueCount(), qint16(0));
 }
 
 void RegistryTest::missingEmptyAndForeignTypedValuesReadAsDefault()
 {
     TestEnvironment environment;
     environment.store({
-        {QStringLiteral("Preferences/Empty"), QString()},
-        {QStringLiteral("Preferences/Binary"), QByteArray("\x01\x02", 2)},
-        {QStringLiteral("Preferences/Text"), QStringLiteral("kept")},
+        {u"Preferences/Empty"_s, QString()},
+        {u"Preferences/Binary"_s, QByteArray("\x01\x02", 2)},
+        {u"Preferences/Text"_s, u"kept"_s},
     });
-    const auto registry = openKey(QStringLiteral("Preferences"));
-    QCOMPARE(registry->GetValue(QStringLiteral("Empty"), QStringLiteral("d")), QStringLiteral("d"));
-    QCOMPARE(registry->GetValue(QStringLiteral("Binary"), QStringLiteral("d")), QStringLiteral("d"));
-    QCOMPARE(registry->GetValue(QStringLiteral("Missing"), QStringLiteral("d")), QStringLiteral("d"));
-    QCOMPARE(registry->GetValue(QStringLiteral("Text"), QStringLiteral("d")), QStringLiteral("kept"));
+    const auto registry = openKey(u"Preferences"_s);
+    QCOMPARE(registry->GetValue(u"Empty"_s, u"d"_s), u"d"_s);
+    QCOMPARE(registry->GetValue(u"Binary"_s, u"d"_s), u"d"_s);
+    QCOMPARE(registry->GetValue(u"Missing"_s, u"d"_s), u"d"_s);
+    QCOMPARE(registry->GetValue(u"Text"_s, u"d"_s), u"kept"_s);
     // Only the two string values are counted and named.
     QCOMPARE(registry->ValueCount(), qint16(2));
-    QCOMPARE(registry->GetName(0) + registry->GetName(1) + registry->GetName(2), QStringLiteral("EmptyText"));
+    QCOMPARE(registry->GetName(0) + registry->GetName(1) + registry->GetName(2), u"EmptyText"_s);
 }
 
 void RegistryTest::setValueRefusesEmptyTextAndLeavesTheCache()
 {
     TestEnvironment environment;
-    const auto registry = openKey(QStringLiteral("Preferences"));
-    QVERIFY(registry->SetValue(QStringLiteral("X"), QStringLiteral("3")));
+    const auto registry = openKey(u"Preferences"_s);
+    QVERIFY(registry->SetValue(u"X"_s, u"3"_s));
     registry->Refresh();
-    QCOMPARE(registry->GetValue(QStringLiteral("X"), QStringLiteral("d")), QStringLiteral("3"));
+    QCOMPARE(registry->GetValue(u"X"_s, u"d"_s), u"3"_s);
 
-    QVERIFY(!registry->SetValue(QStringLiteral("X"), QString()));
-    QVERIFY(registry->SetValue(QStringLiteral("X"), QStringLiteral("5")));
-    QCOMPARE(registry->GetValue(QStringLiteral("X"), QStringLiteral("d")), QStringLiteral("3"));
+    QVERIFY(!registry->SetValue(u"X"_s, QString()));
+    QVERIFY(registry->SetValue(u"X"_s, u"5"_s));
+    QCOMPARE(registry->GetValue(u"X"_s, u"d"_s), u"3"_s);
     registry->setKey(registry->key());
-    QCOMPARE(registry->GetValue(QStringLiteral("X"), QStringLiteral("d")), QStringLiteral("5"));
+    QCOMPARE(registry->GetValue(u"X"_s, u"d"_s), u"5"_s);
 }
 
 void RegistryTest::keysThatCannotBeOpened()
 {
     TestEnvironment environment;
-    const RegistryError missing = errorOf([] { openKey(QStringLiteral("Nowhere"), false); });
+    const RegistryError missing = errorOf([] { openKey(u"Nowhere"_s, false); });
     QCOMPARE(missing.number, -2147220991);
-    QCOMPARE(missing.source, QStringLiteral("GetKeyInfo"));
-    QCOMPARE(missing.description, QStringLiteral("Unable to open Key"));
-    QVERIFY(!environment.raw().childGroups().contains(QStringLiteral("Nowhere")));
+    QCOMPARE(missing.source, u"GetKeyInfo"_s);
+    QCOMPARE(missing.description, u"Unable to open Key"_s);
+    QVERIFY(!environment.raw().childGroups().contains(u"Nowhere"_s));
 
     // Another program's key does not exist here, and cannot be made.
     CRegistry foreign;
     foreign.setAutoCreate(false);
-    QCOMPARE(errorOf([&] { foreign.setKey(QStringLiteral("SOFTWARE\\Clients\\StartMenuInternet")); }).number,
-             CRegistry::ErrUnableToOpenKey);
-    QVERIFY(!foreign.SetValue(QStringLiteral("A"), QStringLiteral("b")));
+    QCOMPARE(errorOf([&] { foreign.setKey(u"SOFTWARE\\Clients\\StartMenuInternet"_s); }).number, CRegistry::ErrUnableToOpenKey);
+    QVERIFY(!foreign.SetValue(u"A"_s, u"b"_s));
     CRegistry creating;
-    QCOMPARE(errorOf([&] { creating.setKey(QStringLiteral("SOFTWARE\\Clients")); }).number, CRegistry::ErrUnableToOpenKey);
+    QCOMPARE(errorOf([&] { creating.setKey(u"SOFTWARE\\Clients"_s); }).number, CRegistry::ErrUnableToOpenKey);
 }
 
 // The store tells its caller, which decides what the user sees; without a handler
@@ -116,33 +117,33 @@ void RegistryTest::keysThatCannotBeOpened()
 void RegistryTest::indexOutsideTheCacheIsReported()
 {
     TestEnvironment environment;
-    const auto registry = openKey(QStringLiteral("Preferences"));
-    QCOMPARE(registry->GetValue(qint16(5), QStringLiteral("d")), QString());
+    const auto registry = openKey(u"Preferences"_s);
+    QCOMPARE(registry->GetValue(qint16(5), u"d"_s), QString());
     QStringList notices;
     registry->setNoticeHandler([&notices](const QString &text, const QString &title) { notices << title + u':' + text; });
-    registry->SetValue(QStringLiteral("Only"), QStringLiteral("one"));
+    registry->SetValue(u"Only"_s, u"one"_s);
     registry->Refresh();
-    QCOMPARE(registry->GetValue(qint16(0), QStringLiteral("d")), QStringLiteral("one"));
+    QCOMPARE(registry->GetValue(qint16(0), u"d"_s), u"one"_s);
     QVERIFY(notices.isEmpty());
-    QCOMPARE(registry->GetValue(qint16(5), QStringLiteral("d")), QString());
-    QCOMPARE(notices, QStringList{QStringLiteral("Quillmere:Subscript out of range")});
-    QCOMPARE(registry->Create(QStringLiteral("Sub"), QStringLiteral("Empty"), QString()), qint16(-1));
-    QCOMPARE(notices.value(1), QStringLiteral(":Could not set value"));
+    QCOMPARE(registry->GetValue(qint16(5), u"d"_s), QString());
+    QCOMPARE(notices, QStringList{u"Quillmere:Subscript out of range"_s});
+    QCOMPARE(registry->Create(u"Sub"_s, u"Empty"_s, QString()), qint16(-1));
+    QCOMPARE(notices.value(1), u":Could not set value"_s);
 }
 
 void RegistryTest::unwritableStoreFailsToOpen()
 {
     TestEnvironment environment;
-    const auto opened = openKey(QStringLiteral("Path"));
+    const auto opened = openKey(u"Path"_s);
     // A settings "file" that is a directory can be neither read nor written, even by root.
     QVERIFY(QFile::remove(environment.settingsFile()));
     QVERIFY(QDir().mkpath(environment.settingsFile()));
-    QCOMPARE(errorOf([] { openKey(QStringLiteral("Preferences")); }).number, CRegistry::ErrUnableToOpenKey);
-    const RegistryError error = errorOf([&] { opened->SetValue(QStringLiteral("EXE Path"), QStringLiteral("/x/")); });
+    QCOMPARE(errorOf([] { openKey(u"Preferences"_s); }).number, CRegistry::ErrUnableToOpenKey);
+    const RegistryError error = errorOf([&] { opened->SetValue(u"EXE Path"_s, u"/x/"_s); });
     QCOMPARE(error.number, CRegistry::ErrUnknown);
-    QCOMPARE(error.source, QStringLiteral("CreateEx"));
-    QCOMPARE(error.description, QStringLiteral("Unknown Error: 5"));
-    QCOMPARE(opened->Create(QStringLiteral("Deeper")), qint16(0));
+    QCOMPARE(error.source, u"CreateEx"_s);
+    QCOMPARE(error.description, u"Unknown Error: 5"_s);
+    QCOMPARE(opened->Create(u"Deeper"_s), qint16(0));
 }
 
 namespace {
@@ -219,7 +220,7 @@ void RegistryTest::everySettingReadsByItsRule()
             if (stored)
                 environment.store({{key, QString::fromUtf8(stored)}});
             QVERIFY2(test.read() == QString::fromUtf8(expected),
-                     qPrintable(key + QStringLiteral(" \"%1\" reads as \"%2\"").arg(stored, test.read())));
+                     qPrintable(key + u" \"%1\" reads as \"%2\""_s.arg(stored, test.read())));
         };
         readsAs(nullptr, test.fallback);
         readsAs("", test.fallback);
@@ -233,18 +234,18 @@ void RegistryTest::everySettingReadsByItsRule()
 void RegistryTest::onlyRealValuesAreWritten()
 {
     TestEnvironment environment;
-    QCOMPARE(Settings::SaveImageFileType.read(), QStringLiteral("JPG"));
+    QCOMPARE(Settings::SaveImageFileType.read(), u"JPG"_s);
     QVERIFY(!QFile::exists(environment.settingsFile()));
-    QCOMPARE(openKey(QStringLiteral("Window Positions"))->Create(QStringLiteral("Empty")), qint16(-1));
-    QVERIFY(Settings::SaveImageFileType.write(QStringLiteral("PNG")));
+    QCOMPARE(openKey(u"Window Positions"_s)->Create(u"Empty"_s), qint16(-1));
+    QVERIFY(Settings::SaveImageFileType.write(u"PNG"_s));
     Settings::MainWindowState.write(2);
-    QVERIFY(openKey(QStringLiteral("HTML Preferences"))->SetValue(QStringLiteral("Font Size"), QStringLiteral("4")));
+    QVERIFY(openKey(u"HTML Preferences"_s)->SetValue(u"Font Size"_s, u"4"_s));
     const QByteArray file = contentsOf(environment.settingsFile());
     QCOMPARE(file.count("@Invalid"), 1);  // only the key made empty on purpose keeps one
-    QCOMPARE(environment.raw().value(QStringLiteral("Window Positions/MAINFORM/Window State")).toString(), QStringLiteral("2"));
+    QCOMPARE(environment.raw().value(u"Window Positions/MAINFORM/Window State"_s).toString(), u"2"_s);
     // An empty key still exists as a key, and loses its marker with its first value.
-    QCOMPARE(openKey(QStringLiteral("Window Positions\\Empty"), false)->ValueCount(), qint16(0));
-    QVERIFY(openKey(QStringLiteral("Window Positions\\Empty"))->SetValue(QStringLiteral("Top"), QStringLiteral("1")));
+    QCOMPARE(openKey(u"Window Positions\\Empty"_s, false)->ValueCount(), qint16(0));
+    QVERIFY(openKey(u"Window Positions\\Empty"_s)->SetValue(u"Top"_s, u"1"_s));
     QVERIFY(!contentsOf(environment.settingsFile()).contains("@Invalid"));
 }
 

@@ -13,6 +13,8 @@
 
 #include "TestImages.h"
 
+using namespace Qt::StringLiterals;
+
 class StartupTest : public QObject {
     Q_OBJECT
 private slots:
@@ -49,7 +51,7 @@ void StartupTest::firstStartWritesDefaultsAndShowsTheWindow()
     QVERIFY(scripted->messages.isEmpty());
     QVERIFY(Globals::MainWindow && Globals::MainWindow->isVisible());
 
-    const QString home = QDir::toNativeSeparators(environment.path(QStringLiteral("app"))) + QDir::separator();
+    const QString home = QDir::toNativeSeparators(environment.path(u"app"_s)) + QDir::separator();
     QCOMPARE(Globals::AppPath, home);
     QVERIFY(QFileInfo(home).isDir());
     const Preferences &preferences = Globals::Prefs;
@@ -57,13 +59,13 @@ void StartupTest::firstStartWritesDefaultsAndShowsTheWindow()
     QCOMPARE(preferences.localImageDirectory, home);
     QCOMPARE(preferences.localThumbnailDirectory, home);
     QCOMPARE(preferences.thumbnailBox, QSize(93, 97));
-    QCOMPARE(preferences.siteImageDirectory, QStringLiteral("images"));
+    QCOMPARE(preferences.siteImageDirectory, u"images"_s);
     QCOMPARE(preferences.leftMargin, 4);
 
     QSettings raw = environment.raw();
-    QVERIFY(raw.childGroups().contains(QStringLiteral("Preferences")));
+    QVERIFY(raw.childGroups().contains(u"Preferences"_s));
     const QString canonical = QFileInfo(home).canonicalFilePath() + QDir::separator();
-    QCOMPARE(raw.value(QStringLiteral("Path/EXE Path")).toString(), canonical);
+    QCOMPARE(raw.value(u"Path/EXE Path"_s).toString(), canonical);
     closeMainWindow();
 }
 
@@ -86,9 +88,9 @@ void StartupTest::numericPreferences()
     QFETCH(QList<int>, expected);
     TestEnvironment environment;
     environment.store({
-        {QStringLiteral("Preferences/Thumbnail Width"), stored[0]},
-        {QStringLiteral("Preferences/Thumbnail Height"), stored[1]},
-        {QStringLiteral("Preferences/Left Margin"), stored[2]},
+        {u"Preferences/Thumbnail Width"_s, stored[0]},
+        {u"Preferences/Thumbnail Height"_s, stored[1]},
+        {u"Preferences/Left Margin"_s, stored[2]},
     });
     Ui::ScriptedPlatformScope scripted;
     InstanceLock lock(environment.lockFile());
@@ -107,8 +109,8 @@ void StartupTest::secondInstanceIsRefusedWithoutTouchingSettings()
     InstanceLock second(environment.lockFile());
     QVERIFY(!StartProgram(second));
     QCOMPARE(scripted->messages.size(), 1);
-    QCOMPARE(scripted->messages[0].title, QStringLiteral("Previous Instance"));
-    QCOMPARE(scripted->messages[0].text, QStringLiteral("Quillmere is Already Running."));
+    QCOMPARE(scripted->messages[0].title, u"Previous Instance"_s);
+    QCOMPARE(scripted->messages[0].text, u"Quillmere is Already Running."_s);
     QCOMPARE(scripted->messages[0].buttons, Ui::MsgButtons::OK);
     QVERIFY(!QFileInfo::exists(environment.settingsFile()));
     QVERIFY(!Globals::MainWindow);
@@ -122,7 +124,7 @@ void StartupTest::unusableSettingsAreReportedAndEndTheProgram()
     InstanceLock lock(environment.lockFile());
     QVERIFY(!StartProgram(lock));
     QCOMPARE(scripted->messages.size(), 1);
-    QCOMPARE(scripted->messages[0].title, QStringLiteral("Settings Error"));
+    QCOMPARE(scripted->messages[0].title, u"Settings Error"_s);
     QVERIFY(scripted->messages[0].text.contains(environment.settingsFile()));
     QVERIFY(!Globals::MainWindow);
 }
@@ -140,7 +142,7 @@ void StartupTest::aFileThatIsNoIniFileIsLeftAsItWas()
         InstanceLock lock(environment.lockFile());
         QVERIFY(!StartProgram(lock));
         QCOMPARE(scripted->messages.size(), 1);
-        QCOMPARE(scripted->messages[0].title, QStringLiteral("Settings Error"));
+        QCOMPARE(scripted->messages[0].title, u"Settings Error"_s);
         QCOMPARE(contentsOf(environment.settingsFile()), junk);
     }
     // An INI file as an editor may leave it (byte-order mark, comments, CR LF) is fine.
@@ -164,23 +166,23 @@ void StartupTest::settingsLostWhileRunningAreReportedOnce()
     QVERIFY(StartProgram(lock));
     QVERIFY(QFile::remove(environment.settingsFile()));
     QVERIFY(QDir().mkpath(environment.settingsFile()));
-    Globals::MainWindow->findChild<QAction *>(QStringLiteral("mnuWindowsToolbar"))->trigger();
+    Globals::MainWindow->findChild<QAction *>(u"mnuWindowsToolbar"_s)->trigger();
     closeMainWindow();
     QCOMPARE(scripted->messages.size(), 1);
-    QCOMPARE(scripted->messages[0].title, QStringLiteral("Settings Error"));
+    QCOMPARE(scripted->messages[0].title, u"Settings Error"_s);
     QVERIFY(scripted->messages[0].text.contains(environment.settingsFile()));
 }
 
 void StartupTest::aLockThatCannotBeMadeDoesNotBlockTheStart()
 {
     TestEnvironment environment;
-    const QString notADirectory = environment.path(QStringLiteral("plain-file"));
+    const QString notADirectory = environment.path(u"plain-file"_s);
     QVERIFY(writeFile(notADirectory));
-    InstanceLock lock(notADirectory + QStringLiteral("/quillmere.lock"));
+    InstanceLock lock(notADirectory + u"/quillmere.lock"_s);
     QVERIFY(lock.acquire());
     // A lock that is really held still refuses.
-    InstanceLock first(environment.path(QStringLiteral("held.lock")));
-    InstanceLock second(environment.path(QStringLiteral("held.lock")));
+    InstanceLock first(environment.path(u"held.lock"_s));
+    InstanceLock second(environment.path(u"held.lock"_s));
     QVERIFY(first.acquire());
     QVERIFY(!second.acquire());
 }
@@ -192,25 +194,25 @@ void StartupTest::pathsFromTheCommandLineAndFromASecondStart()
     TestEnvironment environment;
     Ui::ScriptedPlatformScope scripted;
     scripted->yieldsRunEvents = true;  // as loads run on the desktop, events and all
-    const QString runtime = environment.path(QStringLiteral("run"));
+    const QString runtime = environment.path(u"run"_s);
     QDir().mkpath(runtime);
     QFile::setPermissions(runtime, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     qputenv("XDG_RUNTIME_DIR", runtime.toUtf8());
     const auto folder = [&](const QString &name, int pictures = 1) {
         const QString path = environment.path(name);
         for (int i = 0; i < pictures; ++i)
-            writeFile(path + QStringLiteral("/%1 %2.png").arg(name).arg(i),
+            writeFile(path + u"/%1 %2.png"_s.arg(name).arg(i),
                       TestImages::encode(TestImages::photo(400, 300, quint32(i)), "png"));
         return path;
     };
-    const QString first = folder(QStringLiteral("first")), second = folder(QStringLiteral("second"));
+    const QString first = folder(u"first"_s), second = folder(u"second"_s);
     InstanceLock lock(InstanceLock::path());
     QVERIFY(StartProgram(lock, {first}));
     QTRY_COMPARE(Globals::MainWindow->listingRows().rowCount(), 1);
     QVERIFY(Globals::MainWindow->isMaximized());
 
     QProcessEnvironment variables = QProcessEnvironment::systemEnvironment();
-    variables.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    variables.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
     const auto handOver = [&](const QString &name, int rows) {
         QProcess start;
         start.setProcessEnvironment(variables);
@@ -222,14 +224,14 @@ void StartupTest::pathsFromTheCommandLineAndFromASecondStart()
         QCOMPARE(start.exitStatus(), QProcess::NormalExit);
         QCOMPARE(start.exitCode(), 0);
     };
-    handOver(QStringLiteral("second"), 2);
-    QCOMPARE(Globals::MainWindow->listingRows().pathAt(1), QDir::toNativeSeparators(second + QStringLiteral("/second 0.png")));
+    handOver(u"second"_s, 2);
+    QCOMPARE(Globals::MainWindow->listingRows().pathAt(1), QDir::toNativeSeparators(second + u"/second 0.png"_s));
     QVERIFY(Globals::MainWindow->isMaximized());  // raised, not restored to a smaller size
     QCOMPARE(scripted->messages.size(), 1);  // the first-run note, once
     // Folders of many pictures, whose loads outlast the starts that handed them over.
     for (int round = 1; round <= 4; ++round) {
-        folder(QStringLiteral("many %1").arg(round), 24);
-        handOver(QStringLiteral("many %1").arg(round), 2 + 24 * round);
+        folder(u"many %1"_s.arg(round), 24);
+        handOver(u"many %1"_s.arg(round), 2 + 24 * round);
     }
     QCOMPARE(Globals::MainWindow->thumbnails().count(), 2 + 24 * 4);
     closeMainWindow();

@@ -24,6 +24,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 // A collection, a listing and a document area, and pictures to make thumbnails of.
@@ -97,14 +99,14 @@ void ThumbsTest::fitFollowsTheBox()
 void ThumbsTest::aThumbnailIsAWindowARowAndACount()
 {
     Fixture f;
-    QCOMPARE(f.make(QStringLiteral("sunset.jpg"), QSize(640, 480), 38000), 0);
+    QCOMPARE(f.make(u"sunset.jpg"_s, QSize(640, 480), 38000), 0);
     ThumbnailWindow *window = f.window(1);
     QVERIFY(window && window->isVisible());
     QCOMPARE(f.host.area.subWindowList().size(), 1);
-    QCOMPARE(window->windowTitle(), QStringLiteral("sunset.jpg"));
-    QCOMPARE(window->Tag, QStringLiteral("1"));
-    QCOMPARE(window->sourcePath(), f.path(QStringLiteral("sunset.jpg")));
-    QCOMPARE(window->caption().text(), QStringLiteral("sunset.jpg\r\n640x480\r\n37K"));
+    QCOMPARE(window->windowTitle(), u"sunset.jpg"_s);
+    QCOMPARE(window->Tag, u"1"_s);
+    QCOMPARE(window->sourcePath(), f.path(u"sunset.jpg"_s));
+    QCOMPARE(window->caption().text(), u"sunset.jpg\r\n640x480\r\n37K"_s);
     QCOMPARE(window->picture().picture().size(), QSize(93, 70));
     QCOMPARE(window->picture().size(), QSize(93, 70));
     // Margin, picture, margin, caption: nothing of the caption is cut off. A window
@@ -114,34 +116,34 @@ void ThumbsTest::aThumbnailIsAWindowARowAndACount()
     QCOMPARE(window->picture().pos(), QPoint((inside - 93) / 2, 4));
     QCOMPARE(window->caption().geometry(), QRect(0, 78, inside, 37));
     QCOMPARE(window->size(), window->ownSize());
-    QCOMPARE(window->toolTip(), f.path(QStringLiteral("sunset.jpg")));
+    QCOMPARE(window->toolTip(), f.path(u"sunset.jpg"_s));
     QCOMPARE(f.listing.rowCount(), 1);
-    QCOMPARE(f.listing.keyAt(0), f.path(QStringLiteral("sunset.jpg")));
-    QCOMPARE(f.listing.index(0, ListingModel::FileSizeColumn).data().toString(), QStringLiteral("37K"));
+    QCOMPARE(f.listing.keyAt(0), f.path(u"sunset.jpg"_s));
+    QCOMPARE(f.listing.index(0, ListingModel::FileSizeColumn).data().toString(), u"37K"_s);
     QCOMPARE(f.listing.index(0, ListingModel::PathColumn).data().toString(),
              QDir::toNativeSeparators(f.directory.path()) + QDir::separator());
     QVERIFY(!f.listing.index(0, 0).data(Qt::DecorationRole).value<QIcon>().isNull());
-    QCOMPARE(f.host.totalText, QStringLiteral("Total Thumbnails:  1"));
+    QCOMPARE(f.host.totalText, u"Total Thumbnails:  1"_s);
     QCOMPARE(f.scripted->busyDepth, 0);
 }
 
 void ThumbsTest::narrowPicturesGetTheNarrowestWindow()
 {
     Fixture f;
-    QCOMPARE(f.make(QStringLiteral("pole.png"), QSize(10, 200)), 0);
+    QCOMPARE(f.make(u"pole.png"_s, QSize(10, 200)), 0);
     QCOMPARE(f.window(1)->picture().size(), QSize(5, 97));
     // No narrower than 780 twips, nor than its title bar's buttons need.
     QCOMPARE(f.window(1)->width(), std::max(Twips::ToPixelsX(780), f.window(1)->minimumSizeHint().width()));
     // A long name is cut in the middle where it shows; the caption itself is whole.
-    const QString name = QStringLiteral("art-progressive-3840x2400-rhythm.jpg");
+    const QString name = u"art-progressive-3840x2400-rhythm.jpg"_s;
     QCOMPARE(f.make(name, QSize(40, 30)), 0);
-    const QString shown = f.window(2)->caption().text().section(QStringLiteral("\r\n"), 0, 0);
-    QVERIFY2(shown.startsWith(QStringLiteral("art-")) && shown.endsWith(QStringLiteral("rhythm.jpg"))
+    const QString shown = f.window(2)->caption().text().section(u"\r\n"_s, 0, 0);
+    QVERIFY2(shown.startsWith(u"art-"_s) && shown.endsWith(u"rhythm.jpg"_s)
                  && shown.contains(QChar(0x2026)),
              qPrintable(shown));
-    QCOMPARE(f.window(2)->captionText().section(QStringLiteral("\r\n"), 0, 0), name);
+    QCOMPARE(f.window(2)->captionText().section(u"\r\n"_s, 0, 0), name);
     f.preferences.thumbnailBox = QSize(200, 200);
-    QCOMPARE(f.make(QStringLiteral("wide.png"), QSize(400, 300)), 0);
+    QCOMPARE(f.make(u"wide.png"_s, QSize(400, 300)), 0);
     QVERIFY(f.window(3)->width() > std::max(Twips::ToPixelsX(780), f.window(3)->minimumSizeHint().width()));
 }
 
@@ -149,12 +151,12 @@ void ThumbsTest::narrowPicturesGetTheNarrowestWindow()
 void ThumbsTest::failedCreationsLeaveNothingBehind()
 {
     Fixture f;
-    QCOMPARE(f.make(QStringLiteral("empty.png"), QSize(0, 40)), Thumbnails::ErrDivisionByZero);
+    QCOMPARE(f.make(u"empty.png"_s, QSize(0, 40)), Thumbnails::ErrDivisionByZero);
     QCOMPARE(f.thumbs.count(), 0);
     QCOMPARE(f.listing.rowCount(), 0);
     QVERIFY(f.host.area.subWindowList().isEmpty());
-    QCOMPARE(f.make(QStringLiteral("a.png"), QSize(40, 30)), 0);
-    QCOMPARE(f.make(QStringLiteral("a.png"), QSize(40, 30)), Thumbnails::ErrKeyNotUnique);
+    QCOMPARE(f.make(u"a.png"_s, QSize(40, 30)), 0);
+    QCOMPARE(f.make(u"a.png"_s, QSize(40, 30)), Thumbnails::ErrKeyNotUnique);
     QCOMPARE(f.slotsInUse(), QList<int>{1});
     QCOMPARE(f.listing.rowCount(), 1);
     QCOMPARE(f.host.area.subWindowList().size(), 1);
@@ -171,19 +173,19 @@ void ThumbsTest::closingFreesTheSlotForTheNextThumbnail()
     QCOMPARE(f.slotsInUse(), (QList<int>{1, 3}));
     // The closed thumbnail's record goes with its slot.
     QVERIFY(!f.thumbs.record(2));
-    QCOMPARE(f.thumbs.sourcePaths(), (QStringList{f.path(QStringLiteral("a.png")), f.path(QStringLiteral("c.png"))}));
-    QCOMPARE(f.listing.keys(), (QStringList{f.path(QStringLiteral("a.png")), f.path(QStringLiteral("c.png"))}));
-    QCOMPARE(f.host.totalText, QStringLiteral("Total Thumbnails:  2"));
+    QCOMPARE(f.thumbs.sourcePaths(), (QStringList{f.path(u"a.png"_s), f.path(u"c.png"_s)}));
+    QCOMPARE(f.listing.keys(), (QStringList{f.path(u"a.png"_s), f.path(u"c.png"_s)}));
+    QCOMPARE(f.host.totalText, u"Total Thumbnails:  2"_s);
     QCOMPARE(f.host.commandStateCalls, callsBefore + 1);
-    QCOMPARE(f.make(QStringLiteral("d.png"), QSize(30, 20)), 0);
-    QCOMPARE(f.window(2)->windowTitle(), QStringLiteral("d.png"));
+    QCOMPARE(f.make(u"d.png"_s, QSize(30, 20)), 0);
+    QCOMPARE(f.window(2)->windowTitle(), u"d.png"_s);
     const ThumbnailRecord *made = f.thumbs.record(2);
     QVERIFY(made);
-    QCOMPARE(made->sourcePath, f.path(QStringLiteral("d.png")));
+    QCOMPARE(made->sourcePath, f.path(u"d.png"_s));
     QCOMPARE(made->caption, f.window(2)->captionText());
     QCOMPARE(made->picture.size(), f.window(2)->picture().picture().size());
     QCOMPARE(f.thumbs.upperBound(), 3);
-    QCOMPARE(f.maker.windowOf(f.path(QStringLiteral("d.png"))), f.window(2));
+    QCOMPARE(f.maker.windowOf(f.path(u"d.png"_s)), f.window(2));
 }
 
 void ThumbsTest::clearingAsksFirstAndKeepsTheSlots()
@@ -192,23 +194,23 @@ void ThumbsTest::clearingAsksFirstAndKeepsTheSlots()
     f.maker.ClearThumbnails();  // nothing made yet: only the question and the command states
     QCOMPARE(f.scripted->messages.size(), 1);
     for (int i = 0; i < 5; ++i)
-        QCOMPARE(f.make(QStringLiteral("p%1.png").arg(i), QSize(30, 20)), 0);
+        QCOMPARE(f.make(u"p%1.png"_s.arg(i), QSize(30, 20)), 0);
     f.scripted->messageAnswers << Ui::MsgResult::No;
     f.maker.ClearThumbnails();
     QCOMPARE(f.thumbs.count(), 5);
     const Ui::MessageBoxRequest question = f.scripted->messages.last();
-    QCOMPARE(question.title, QStringLiteral("Clear Thumbnails?"));
+    QCOMPARE(question.title, u"Clear Thumbnails?"_s);
     QCOMPARE(question.buttons, Ui::MsgButtons::YesNo);
     f.host.area.setActiveSubWindow(f.window(3));
-    QCOMPARE(f.host.currentText, QStringLiteral("Current Thumbnail:  ") + f.path(QStringLiteral("p2.png")));
+    QCOMPARE(f.host.currentText, u"Current Thumbnail:  "_s + f.path(u"p2.png"_s));
     f.scripted->messageAnswers << Ui::MsgResult::Yes;
     f.maker.ClearThumbnails();
-    QCOMPARE(f.host.currentText, QStringLiteral("Current Thumbnail:"));  // it names nothing that is gone
+    QCOMPARE(f.host.currentText, u"Current Thumbnail:"_s);  // it names nothing that is gone
     QCOMPARE(f.thumbs.count(), 0);
     QCOMPARE(f.thumbs.upperBound(), 5);
     QCOMPARE(f.listing.rowCount(), 0);
-    QCOMPARE(f.host.totalText, QStringLiteral("Total Thumbnails:  0"));
-    QCOMPARE(f.make(QStringLiteral("next.png"), QSize(30, 20)), 0);
+    QCOMPARE(f.host.totalText, u"Total Thumbnails:  0"_s);
+    QCOMPARE(f.make(u"next.png"_s, QSize(30, 20)), 0);
     QCOMPARE(f.slotsInUse(), QList<int>{1});
 }
 
@@ -233,7 +235,7 @@ void ThumbsTest::freeMemoryClosesTheHighestTenth()
     f.maker.FreeMemory();  // nothing made: only the first message
     QCOMPARE(f.scripted->messages.size(), 1);
     for (int i = 1; i <= made; ++i)
-        QCOMPARE(f.make(QStringLiteral("p%1.png").arg(i), QSize(30, 20)), 0);
+        QCOMPARE(f.make(u"p%1.png"_s.arg(i), QSize(30, 20)), 0);
     if (freedBefore)
         f.window(freedBefore)->close();
     const QList<int> before = f.slotsInUse();
@@ -255,12 +257,12 @@ void ThumbsTest::freeMemoryClosesTheHighestTenth()
 void ThumbsTest::pathRules()
 {
     const QString s = QDir::separator();
-    const QString photo = s + QStringLiteral("pics") + s + QStringLiteral("a.jpg");
-    QCOMPARE(Paths::FileNameOf(photo), QStringLiteral("a.jpg"));
-    QCOMPARE(Paths::DirectoryOf(photo), s + QStringLiteral("pics") + s);
-    QCOMPARE(Paths::FileNameOf(QStringLiteral("plain")), QStringLiteral("plain"));
-    QCOMPARE(Paths::DirectoryOf(QStringLiteral("plain")), QStringLiteral("plain"));
-    QCOMPARE(Paths::FileNameOf(QStringLiteral("pics") + s), QString());
+    const QString photo = s + u"pics"_s + s + u"a.jpg"_s;
+    QCOMPARE(Paths::FileNameOf(photo), u"a.jpg"_s);
+    QCOMPARE(Paths::DirectoryOf(photo), s + u"pics"_s + s);
+    QCOMPARE(Paths::FileNameOf(u"plain"_s), u"plain"_s);
+    QCOMPARE(Paths::DirectoryOf(u"plain"_s), u"plain"_s);
+    QCOMPARE(Paths::FileNameOf(u"pics"_s + s), QString());
     const QList<QPair<QString, QString>> extensions = {
         {"photo.Jpg", "JPG"}, {"a.b.", ""}, {"a.", ""}, {".profile", ".profile"}, {"README", "README"},
         {"archive.tar.gz", "GZ"}, {".hidden.png", "PNG"}};
@@ -269,15 +271,15 @@ void ThumbsTest::pathRules()
     // The thumbnail's name: the extension replaced, or a dot and one added.
     const QList<QPair<QString, QString>> thumbnails = {{".hidden.png", "QM_.hidden.jpg"}, {".profile", "QM_.profile.jpg"}};
     for (const auto &[name, thumbnail] : thumbnails)
-        QCOMPARE(Paths::SavedThumbnailName(QStringLiteral("QM_"), name, QStringLiteral("jpg")), thumbnail);
+        QCOMPARE(Paths::SavedThumbnailName(u"QM_"_s, name, u"jpg"_s), thumbnail);
     for (const QString prefix : {"QM_", "thumb.v2-", " "})
         QVERIFY2(Paths::UsablePrefix(prefix), qPrintable(prefix));
     for (const QString prefix : {"../", "a/b", "a\\b", "..", "x\ny", "\x1b[2J", "a\u0085"})
         QVERIFY2(!Paths::UsablePrefix(prefix), qPrintable(prefix));
-    QCOMPARE(Paths::Printable(QStringLiteral("a\nb\tc\x1b[31m\u0085d\\e")), QStringLiteral("a\\nb\\tc\\x1b[31m\\x85d\\e"));
+    QCOMPARE(Paths::Printable(u"a\nb\tc\x1b[31m\u0085d\\e"_s), u"a\\nb\\tc\\x1b[31m\\x85d\\e"_s);
     // A caption holds the name exactly, "%" and all.
-    QCOMPARE(ThumbnailCaption(s + QStringLiteral("100%1 %2e%2e.png"), QSize(4, 3), 2048),
-             QStringLiteral("100%1 %2e%2e.png\r\n4x3\r\n2K"));
+    QCOMPARE(ThumbnailCaption(s + u"100%1 %2e%2e.png"_s, QSize(4, 3), 2048),
+             u"100%1 %2e%2e.png\r\n4x3\r\n2K"_s);
 }
 
 void ThumbsTest::listingOrder()
@@ -285,8 +287,8 @@ void ThumbsTest::listingOrder()
     ListingModel listing;
     const QString s = QDir::separator();
     for (const char *name : {"IMG_10.jpg", "img_2.jpg", "IMG_1.jpg"})
-        QVERIFY(listing.addRow(s + QString::fromLatin1(name), QStringLiteral("1K"), 0));
-    QVERIFY(!listing.addRow(s + QStringLiteral("IMG_1.jpg"), QStringLiteral("1K"), 0));
+        QVERIFY(listing.addRow(s + QString::fromLatin1(name), u"1K"_s, 0));
+    QVERIFY(!listing.addRow(s + u"IMG_1.jpg"_s, u"1K"_s, 0));
     listing.sortBy(ListingModel::FileNameColumn);
     QCOMPARE(listing.keys(), (QStringList{s + "IMG_1.jpg", s + "img_2.jpg", s + "IMG_10.jpg"}));
     QVERIFY(listing.moveRow(2, -1));
@@ -295,29 +297,29 @@ void ThumbsTest::listingOrder()
     QVERIFY(!listing.moveRow(0, -1));
     QVERIFY(!listing.moveRow(2, +1));
     // A moved row is still known by its path and its file.
-    QVERIFY(!listing.addRow(s + QStringLiteral("IMG_10.jpg"), QStringLiteral("1K"), 0));
-    QVERIFY(listing.containsFile(QStringLiteral("img_10.JPG"), s));
-    QVERIFY(!listing.containsFile(QStringLiteral("IMG_10.jpg"), s + QStringLiteral("other") + s));
-    QCOMPARE(listing.findByName(QStringLiteral("IMG_2.JPG")), 2);
-    QCOMPARE(listing.rowOf(QStringLiteral("IMG_2.JPG"), s), -1);
-    QCOMPARE(listing.rowOf(QStringLiteral("img_2.jpg"), s), 2);
+    QVERIFY(!listing.addRow(s + u"IMG_10.jpg"_s, u"1K"_s, 0));
+    QVERIFY(listing.containsFile(u"img_10.JPG"_s, s));
+    QVERIFY(!listing.containsFile(u"IMG_10.jpg"_s, s + u"other"_s + s));
+    QCOMPARE(listing.findByName(u"IMG_2.JPG"_s), 2);
+    QCOMPARE(listing.rowOf(u"IMG_2.JPG"_s, s), -1);
+    QCOMPARE(listing.rowOf(u"img_2.jpg"_s, s), 2);
     listing.setAutoSort(true);
-    QVERIFY(listing.addRow(s + QStringLiteral("IMG_3.jpg"), QStringLiteral("1K"), 0));
+    QVERIFY(listing.addRow(s + u"IMG_3.jpg"_s, u"1K"_s, 0));
     QCOMPARE(listing.keyAt(2), s + "IMG_3.jpg");
     listing.removeRows(0, listing.rowCount());
-    QVERIFY(!listing.containsKey(s + QStringLiteral("IMG_3.jpg")) && !listing.containsFile(QStringLiteral("IMG_1.jpg"), s));
+    QVERIFY(!listing.containsKey(s + u"IMG_3.jpg"_s) && !listing.containsFile(u"IMG_1.jpg"_s, s));
 }
 
 void ThumbsTest::iconsArePerTypeButPerFileForIconsAndPrograms()
 {
-    QCOMPARE(FileIcons::ImageKey(QStringLiteral("/a/b.jpg"), false), QStringLiteral("A*JPG"));
-    QCOMPARE(FileIcons::ImageKey(QStringLiteral("/a/b.JPG"), true), QStringLiteral("A*JPG=OPEN"));
-    QCOMPARE(FileIcons::ImageKey(QStringLiteral("/a/c.ico"), false), QStringLiteral("/a/c.ico"));
+    QCOMPARE(FileIcons::ImageKey(u"/a/b.jpg"_s, false), u"A*JPG"_s);
+    QCOMPARE(FileIcons::ImageKey(u"/a/b.JPG"_s, true), u"A*JPG=OPEN"_s);
+    QCOMPARE(FileIcons::ImageKey(u"/a/c.ico"_s, false), u"/a/c.ico"_s);
     FileIcons icons;
-    const int jpeg = icons.GetFileIcon(FileIcons::Small, QStringLiteral("/x/one.jpg"), false);
-    QCOMPARE(icons.GetFileIcon(FileIcons::Small, QStringLiteral("/y/two.JPG"), false), jpeg);
-    const int first = icons.GetFileIcon(FileIcons::Small, QStringLiteral("/x/tool.exe"), false);
-    const int second = icons.GetFileIcon(FileIcons::Small, QStringLiteral("/x/other.exe"), false);
+    const int jpeg = icons.GetFileIcon(FileIcons::Small, u"/x/one.jpg"_s, false);
+    QCOMPARE(icons.GetFileIcon(FileIcons::Small, u"/y/two.JPG"_s, false), jpeg);
+    const int first = icons.GetFileIcon(FileIcons::Small, u"/x/tool.exe"_s, false);
+    const int second = icons.GetFileIcon(FileIcons::Small, u"/x/other.exe"_s, false);
     QVERIFY(first != second && first != jpeg);
     QCOMPARE(icons.count(), 3);
 }
@@ -359,8 +361,8 @@ void ThumbsTest::theLowestFreeSlotIsHandedOutFirst()
 void ThumbsTest::aThumbnailWindowTakesNoPartInQtsPlacement()
 {
     Fixture f;
-    QCOMPARE(f.make(QStringLiteral("a.png"), QSize(30, 20)), 0);
-    QCOMPARE(f.make(QStringLiteral("b.png"), QSize(30, 20)), 0);
+    QCOMPARE(f.make(u"a.png"_s, QSize(30, 20)), 0);
+    QCOMPARE(f.make(u"b.png"_s, QSize(30, 20)), 0);
     ThumbnailWindow *window = f.window(2);
     QVERIFY(window->windowFlags() & Qt::WindowStaysOnTopHint);
     window->move(window->pos() + QPoint(5, 5));

@@ -14,6 +14,8 @@
 #include <QImageReader>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 QByteArray segment(quint8 marker, const QByteArray &payload)
@@ -121,8 +123,8 @@ void WebCopiesTest::photoMetadataIsRemovedAndTheScanDataKept()
     }
     // The copy's file, as Save Images writes it.
     TestEnvironment environment;
-    const QString source = environment.path(QStringLiteral("photo.jpg"));
-    const QString copy = environment.path(QStringLiteral("site/photo.jpg"));
+    const QString source = environment.path(u"photo.jpg"_s);
+    const QString copy = environment.path(u"site/photo.jpg"_s);
     QVERIFY(writeFile(source, taggedPhoto(6)) && QDir().mkpath(QFileInfo(copy).path()));
     WebCopyRules rules;
     rules.removeMetadata = true;
@@ -132,12 +134,12 @@ void WebCopiesTest::photoMetadataIsRemovedAndTheScanDataKept()
     QCOMPARE(contentsOf(source), taggedPhoto(6));
 
     // Thumbnails are drawn anew and carry none either, in both types.
-    for (const QString &type : {QStringLiteral("JPG"), QStringLiteral("PNG")}) {
+    for (const QString &type : {u"JPG"_s, u"PNG"_s}) {
         PreparedThumbnail prepared = PreparedThumbnail::Prepare(source, QSize(40, 40));
         SaveSettings save;
         save.fileType = type;
         save.quality = 75;
-        const QString thumbnail = environment.path(QStringLiteral("site/QM_photo.") + save.extension());
+        const QString thumbnail = environment.path(u"site/QM_photo."_s + save.extension());
         QVERIFY(WriteThumbnail(prepared.thumbnail, thumbnail, save));
         QVERIFY(!contentsOf(thumbnail).contains("SECRET"));
         QVERIFY(!contentsOf(thumbnail).contains("Exif"));
@@ -150,9 +152,9 @@ void WebCopiesTest::damagedJpegsAreRefused()
     const QByteArray original = taggedPhoto(3);
     QString why;
     QVERIFY(!JpegMetadata::WithoutPhotoMetadata("GIF89a", why));
-    QCOMPARE(why, QStringLiteral("not a JPEG file"));
+    QCOMPARE(why, u"not a JPEG file"_s);
     QVERIFY(!JpegMetadata::WithoutPhotoMetadata(original.left(original.indexOf("\xFF\xDA") - 3), why));
-    QCOMPARE(why, QStringLiteral("damaged JPEG"));
+    QCOMPARE(why, u"damaged JPEG"_s);
     QByteArray broken = original;
     broken[2] = 'x';  // no marker where one must be
     QVERIFY(!JpegMetadata::WithoutPhotoMetadata(broken, why));
@@ -165,12 +167,12 @@ void WebCopiesTest::damagedJpegsAreRefused()
 
     // A damaged photo is not copied with its metadata instead.
     TestEnvironment environment;
-    const QString source = environment.path(QStringLiteral("broken.jpg"));
+    const QString source = environment.path(u"broken.jpg"_s);
     QVERIFY(writeFile(source, broken));
     WebCopyRules rules;
     rules.removeMetadata = true;
-    QCOMPARE(WriteWebCopy(source, environment.path(QStringLiteral("copy.jpg")), rules), QStringLiteral("damaged JPEG"));
-    QVERIFY(!QFile::exists(environment.path(QStringLiteral("copy.jpg"))));
+    QCOMPARE(WriteWebCopy(source, environment.path(u"copy.jpg"_s), rules), u"damaged JPEG"_s);
+    QVERIFY(!QFile::exists(environment.path(u"copy.jpg"_s)));
 }
 
 void WebCopiesTest::copiesBrowsersCannotShowBecomeJpegOrPng_data()
@@ -205,12 +207,12 @@ void WebCopiesTest::copiesBrowsersCannotShowBecomeJpegOrPng()
     const QString source = environment.path(name);
     QVERIFY(writeFile(source, bytes));
     QVERIFY(!BrowsersShow(name));
-    const QString copy = environment.path(QStringLiteral("site/") + WebReadyName(name, transparent));
+    const QString copy = environment.path(u"site/"_s + WebReadyName(name, transparent));
     QVERIFY(QDir().mkpath(QFileInfo(copy).path()));
     WebCopyRules rules;
     rules.webReady = true;
     QCOMPARE(WriteWebCopy(source, copy, rules), QString());
-    QCOMPARE(formatOf(copy), transparent ? QStringLiteral("png") : QStringLiteral("jpeg"));
+    QCOMPARE(formatOf(copy), transparent ? u"png"_s : u"jpeg"_s);
     const QImage written(copy);
     QVERIFY(!written.isNull());
     // Drawn upright and without the photo's metadata.
@@ -222,7 +224,7 @@ void WebCopiesTest::copiesBrowsersCannotShowBecomeJpegOrPng()
     if (transparent)
         QCOMPARE(qAlpha(written.pixel(3, 3)), 0);
     // Without the setting, the picture is copied as it is.
-    const QString plain = environment.path(QStringLiteral("plain/") + name);
+    const QString plain = environment.path(u"plain/"_s + name);
     QVERIFY(QDir().mkpath(QFileInfo(plain).path()));
     QCOMPARE(WriteWebCopy(source, plain, WebCopyRules{}), QString());
     QCOMPARE(contentsOf(plain), bytes);
@@ -235,34 +237,34 @@ void WebCopiesTest::picturesBrowsersShowAreCopiedAsTheyAre()
     HeifImages::Options av1;
     av1.codec = heif_compression_AV1;
     const QList<QPair<QString, QByteArray>> pictures = {
-        {QStringLiteral("web.avif"), HeifImages::encode(TestImages::photo(48, 32), av1)},
-        {QStringLiteral("web.webp"), TestImages::encode(TestImages::photo(48, 32), "webp")}};
+        {u"web.avif"_s, HeifImages::encode(TestImages::photo(48, 32), av1)},
+        {u"web.webp"_s, TestImages::encode(TestImages::photo(48, 32), "webp")}};
     WebCopyRules rules;
     rules.webReady = true;
     for (const auto &[name, bytes] : pictures) {
         QVERIFY2(!bytes.isEmpty(), qPrintable(name));
         const QString source = environment.path(name);
         QVERIFY(writeFile(source, bytes));
-        QCOMPARE(WriteWebCopy(source, environment.path(QStringLiteral("copy-") + name), rules), QString());
-        QCOMPARE(contentsOf(environment.path(QStringLiteral("copy-") + name)), bytes);
+        QCOMPARE(WriteWebCopy(source, environment.path(u"copy-"_s + name), rules), QString());
+        QCOMPARE(contentsOf(environment.path(u"copy-"_s + name)), bytes);
     }
 }
 
 void WebCopiesTest::longEdgeScalesOnlyLargerPictures()
 {
     TestEnvironment environment;
-    const QString large = environment.path(QStringLiteral("large.jpg"));
-    const QString small = environment.path(QStringLiteral("small.jpg"));
-    const QString logo = environment.path(QStringLiteral("logo.png"));
+    const QString large = environment.path(u"large.jpg"_s);
+    const QString small = environment.path(u"small.jpg"_s);
+    const QString logo = environment.path(u"logo.png"_s);
     QVERIFY(writeFile(large, TestImages::withOrientation(TestImages::encode(TestImages::photo(400, 300), "jpeg"), 6, false)));
     QVERIFY(writeFile(small, taggedPhoto(1)));
     QVERIFY(writeFile(logo, TestImages::encode(TestImages::pattern(300, 120, true), "png")));
-    QVERIFY(QDir().mkpath(environment.path(QStringLiteral("site"))));
+    QVERIFY(QDir().mkpath(environment.path(u"site"_s)));
     WebCopyRules rules;
     rules.longEdge = 200;
     rules.quality = 60;
     const auto copyOf = [&](const QString &source) {
-        const QString copy = environment.path(QStringLiteral("site/") + QFileInfo(source).fileName());
+        const QString copy = environment.path(u"site/"_s + QFileInfo(source).fileName());
         const QString why = WriteWebCopy(source, copy, rules);
         return why.isEmpty() ? copy : why;
     };
@@ -270,7 +272,7 @@ void WebCopiesTest::longEdgeScalesOnlyLargerPictures()
     const QString largeCopy = copyOf(large);
     QCOMPARE(QImage(largeCopy).size(), QSize(150, 200));
     QCOMPARE(orientationIn(contentsOf(largeCopy)), 0);
-    QCOMPARE(formatOf(largeCopy), QStringLiteral("jpeg"));
+    QCOMPARE(formatOf(largeCopy), u"jpeg"_s);
     const QImage logoCopy(copyOf(logo));
     QCOMPARE(logoCopy.size(), QSize(200, 80));
     QVERIFY(logoCopy.hasAlphaChannel());
@@ -291,18 +293,17 @@ void WebCopiesTest::longEdgeScalesOnlyLargerPictures()
 void WebCopiesTest::aCopyNeverReplacesItsPicture()
 {
     TestEnvironment environment;
-    const QString photo = environment.path(QStringLiteral("photo.jpg"));
+    const QString photo = environment.path(u"photo.jpg"_s);
     QVERIFY(writeFile(photo, taggedPhoto(6)));
     WebCopyRules rules;
     QCOMPARE(WriteWebCopy(photo, photo, rules), QString());  // its own copy
     rules.removeMetadata = true;
-    QCOMPARE(WriteWebCopy(photo, photo, rules), QStringLiteral("the copy would replace the picture itself"));
+    QCOMPARE(WriteWebCopy(photo, photo, rules), u"the copy would replace the picture itself"_s);
     rules = WebCopyRules{};
     rules.longEdge = 10;
-    QCOMPARE(WriteWebCopy(photo, photo, rules), QStringLiteral("the copy would replace the picture itself"));
+    QCOMPARE(WriteWebCopy(photo, photo, rules), u"the copy would replace the picture itself"_s);
     QCOMPARE(contentsOf(photo), taggedPhoto(6));
-    QVERIFY(!WriteWebCopy(environment.path(QStringLiteral("gone.jpg")), environment.path(QStringLiteral("gone.jpg")),
-                          WebCopyRules{})
+    QVERIFY(!WriteWebCopy(environment.path(u"gone.jpg"_s), environment.path(u"gone.jpg"_s), WebCopyRules{})
                  .isEmpty());
 }
 

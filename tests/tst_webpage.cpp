@@ -20,19 +20,21 @@
 #include <QHash>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
-const QString Blanks4 = QStringLiteral("    ");
-const QString Blanks8 = QStringLiteral("        ");
+const QString Blanks4 = u"    "_s;
+const QString Blanks8 = u"        "_s;
 
 QString lines(const QStringList &all)
 {
-    return all.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n");
+    return all.join(u"\r\n"_s) + u"\r\n"_s;
 }
 
 PageThumb thumb(const QString &name, const QString &size, const QString &kilobytes, int width, int height)
 {
-    return PageThumb{name + QStringLiteral("\r\n") + size + QStringLiteral("\r\n") + kilobytes, width, height,
+    return PageThumb{name + u"\r\n"_s + size + u"\r\n"_s + kilobytes, width, height,
                      ThumbPageValues{name, QString(), QString(), name, 1, 1, 1}, {}};
 }
 
@@ -40,25 +42,24 @@ PageThumb thumb(const QString &name, const QString &size, const QString &kilobyt
 PageRequest example()
 {
     PageRequest page;
-    page.options.tableRows = QStringLiteral("1");
-    page.options.tableColumns = QStringLiteral("2");
-    page.thumbs << thumb(QStringLiteral("Beach.jpg"), QStringLiteral("640x480"), QStringLiteral("57K"), 93, 70)
-                << thumb(QStringLiteral("Dog.gif"), QStringLiteral("300x400"), QStringLiteral("12K"), 73, 97);
+    page.options.tableRows = u"1"_s;
+    page.options.tableColumns = u"2"_s;
+    page.thumbs << thumb(u"Beach.jpg"_s, u"640x480"_s, u"57K"_s, 93, 70)
+                << thumb(u"Dog.gif"_s, u"300x400"_s, u"12K"_s, 73, 97);
     return page;
 }
 
 QStringList cellLines(const QString &name, const QString &thumbName, const QString &size, const QString &kilobytes,
                       int width, int height)
 {
-    return {Blanks8 + QStringLiteral("<td><p align=\"center\">"),
-            Blanks8 + QStringLiteral("<a href=\"images/%1\"><img").arg(name),
-            Blanks8 + QStringLiteral("src=\"images/%1\"").arg(thumbName),
-            Blanks8 + QStringLiteral("alt=\"%1\" border=\"1\" hspace=\"1\" vspace=\"1\"").arg(name),
-            Blanks8 + QStringLiteral("width=\"%1\" height=\"%2\"></a><br>").arg(width).arg(height),
-            Blanks8 + QStringLiteral("<font size=\"3\">%1<br>").arg(name),
-            Blanks8 + size + QStringLiteral("<br>"),
-            Blanks8 + kilobytes + QStringLiteral("</font></p>"),
-            Blanks8 + QStringLiteral("</td>")};
+    return {Blanks8 + u"<td><p align=\"center\">"_s, Blanks8 + u"<a href=\"images/%1\"><img"_s.arg(name),
+            Blanks8 + u"src=\"images/%1\""_s.arg(thumbName),
+            Blanks8 + u"alt=\"%1\" border=\"1\" hspace=\"1\" vspace=\"1\""_s.arg(name),
+            Blanks8 + u"width=\"%1\" height=\"%2\"></a><br>"_s.arg(width).arg(height),
+            Blanks8 + u"<font size=\"3\">%1<br>"_s.arg(name),
+            Blanks8 + size + u"<br>"_s,
+            Blanks8 + kilobytes + u"</font></p>"_s,
+            Blanks8 + u"</td>"_s};
 }
 
 // The lines of the table tag of a page made with these option changes.
@@ -68,8 +69,8 @@ QStringList tableTag(const QHash<QString, QString> &changes)
     page.options.includePageCode = false;
     for (auto it = changes.begin(); it != changes.end(); ++it)
         page.options.set(it.key(), it.value());
-    const QStringList all = GenerateHtml(page).split(QStringLiteral("\r\n"));
-    return all.mid(0, all.indexOf(Blanks4 + QStringLiteral("<tr>")));
+    const QStringList all = GenerateHtml(page).split(u"\r\n"_s);
+    return all.mid(0, all.indexOf(Blanks4 + u"<tr>"_s));
 }
 
 } // namespace
@@ -115,7 +116,7 @@ void WebPageTest::workedExample()
 
     // Two rows: the second holds two empty cells.
     PageRequest twoRows = example();
-    twoRows.options.tableRows = QStringLiteral("2");
+    twoRows.options.tableRows = u"2"_s;
     expected.insert(expected.indexOf("</table>"), Blanks4 + "<tr>");
     for (int i = 0; i < 2; ++i)
         expected.insert(expected.indexOf("</table>"), Blanks8 + "<td>&nbsp;</td>");
@@ -125,8 +126,8 @@ void WebPageTest::workedExample()
     // Without the page code the text is the table alone.
     twoRows.options.includePageCode = false;
     const QString table = GenerateHtml(twoRows);
-    QVERIFY(table.startsWith(QStringLiteral("<table border=\"0\" cellspacing=\"1\">\r\n")));
-    QVERIFY(table.endsWith(QStringLiteral("\r\n</table>\r\n")));
+    QVERIFY(table.startsWith(u"<table border=\"0\" cellspacing=\"1\">\r\n"_s));
+    QVERIFY(table.endsWith(u"\r\n</table>\r\n"_s));
 }
 
 void WebPageTest::tableTagCombinations()
@@ -148,21 +149,21 @@ void WebPageTest::tableTagCombinations()
 
 void WebPageTest::coloursAndNames()
 {
-    QCOMPARE(HtmlColorHex(10 + 0 * 256 + 255 * 65536), QStringLiteral("0A00FF"));
-    QCOMPARE(HtmlColorHex(0), QStringLiteral("000000"));
-    QCOMPARE(Paths::SavedThumbnailName("QM_", "Sunset.GIF", "jpg"), QStringLiteral("QM_Sunset.jpg"));
-    QCOMPARE(Paths::SavedThumbnailName("QM_", "README", "png"), QStringLiteral("QM_README.png"));
-    QCOMPARE(Paths::SavedThumbnailName("", "a.b.", "jpg"), QStringLiteral("a.b.jpg"));
+    QCOMPARE(HtmlColorHex(10 + 0 * 256 + 255 * 65536), u"0A00FF"_s);
+    QCOMPARE(HtmlColorHex(0), u"000000"_s);
+    QCOMPARE(Paths::SavedThumbnailName("QM_", "Sunset.GIF", "jpg"), u"QM_Sunset.jpg"_s);
+    QCOMPARE(Paths::SavedThumbnailName("QM_", "README", "png"), u"QM_README.png"_s);
+    QCOMPARE(Paths::SavedThumbnailName("", "a.b.", "jpg"), u"a.b.jpg"_s);
 
     PageRequest page = example();
-    page.siteImageDirectory = page.siteThumbnailDirectory = QStringLiteral("my pics");
-    page.thumbs[0] = thumb(QStringLiteral("Summer Beach.JPG"), QStringLiteral("640x480"), QStringLiteral("57K"), 93, 70);
+    page.siteImageDirectory = page.siteThumbnailDirectory = u"my pics"_s;
+    page.thumbs[0] = thumb(u"Summer Beach.JPG"_s, u"640x480"_s, u"57K"_s, 93, 70);
     page.thumbNamesLower = 1;
-    page.options.set(QStringLiteral("Default Font Color"), QStringLiteral("0"));
-    page.options.set(QStringLiteral("Table Font Color"), QString::number(10 + 255 * 65536));
-    page.options.set(QStringLiteral("Use Default Font"), QStringLiteral("0"));
-    page.options.set(QStringLiteral("Non-Default Font"), QStringLiteral("Verdana"));
-    page.options.set(QStringLiteral("Font Bold"), QStringLiteral("1"));
+    page.options.set(u"Default Font Color"_s, u"0"_s);
+    page.options.set(u"Table Font Color"_s, QString::number(10 + 255 * 65536));
+    page.options.set(u"Use Default Font"_s, u"0"_s);
+    page.options.set(u"Non-Default Font"_s, u"Verdana"_s);
+    page.options.set(u"Font Bold"_s, u"1"_s);
     const QString text = GenerateHtml(page);
     QVERIFY(text.contains(Blanks8 + "<a href=\"my%20pics/Summer%20Beach.JPG\"><img\r\n"));
     QVERIFY(text.contains(Blanks8 + "src=\"my%20pics/qm_summer beach.jpg\"\r\n"));  // the name keeps its space
@@ -175,29 +176,29 @@ void WebPageTest::cellsAndCaptions()
     PageRequest page = example();
     page.options.includePageCode = false;
     page.thumbs[0].values.Link.clear();
-    page.thumbs[1].values.Target = QStringLiteral("_blank");
-    page.options.set(QStringLiteral("Cell Image Border"), QStringLiteral("0"));
-    page.options.set(QStringLiteral("Image Vertical Spacing"), QStringLiteral("none"));
-    page.options.set(QStringLiteral("Display File Name"), QStringLiteral("0"));
-    page.options.set(QStringLiteral("Display Image Size"), QStringLiteral("0"));
+    page.thumbs[1].values.Target = u"_blank"_s;
+    page.options.set(u"Cell Image Border"_s, u"0"_s);
+    page.options.set(u"Image Vertical Spacing"_s, u"none"_s);
+    page.options.set(u"Display File Name"_s, u"0"_s);
+    page.options.set(u"Display Image Size"_s, u"0"_s);
     QString text = GenerateHtml(page);
     // No link: the image starts at the margin and no anchor closes.
-    QVERIFY(text.contains(QStringLiteral("<p align=\"center\">\r\n<img\r\n")));
+    QVERIFY(text.contains(u"<p align=\"center\">\r\n<img\r\n"_s));
     QVERIFY(text.contains(Blanks8 + "width=\"93\" height=\"70\"><br>\r\n"));
     QVERIFY(text.contains("<a href=\"images/Dog.gif\" target=\"_blank\"><img\r\n"));
     QVERIFY(text.contains(Blanks8 + "alt=\"Beach.jpg\" hspace=\"1\"\r\n"));
     // Only the file size: straight after the font tag.
     QVERIFY(text.contains(Blanks8 + "<font size=\"3\">57K</font></p>\r\n"));
-    page.options.set(QStringLiteral("Display File Size"), QStringLiteral("0"));
+    page.options.set(u"Display File Size"_s, u"0"_s);
     text = GenerateHtml(page);
-    QVERIFY(text.contains(QStringLiteral("<br>\r\n") + Blanks8 + "</p>\r\n" + Blanks8 + "</td>\r\n"));
-    QVERIFY(!text.contains(QStringLiteral("<font")));
+    QVERIFY(text.contains(u"<br>\r\n"_s + Blanks8 + "</p>\r\n" + Blanks8 + "</td>\r\n"));
+    QVERIFY(!text.contains(u"<font"_s));
     // Fewer cells than thumbnails: the first ones in page order.
-    page.options.tableColumns = QStringLiteral("1");
+    page.options.tableColumns = u"1"_s;
     text = GenerateHtml(page);
-    QVERIFY(text.contains(QStringLiteral("Beach.jpg")) && !text.contains(QStringLiteral("Dog.gif")));
+    QVERIFY(text.contains(u"Beach.jpg"_s) && !text.contains(u"Dog.gif"_s));
     // A rows box holding text makes no rows.
-    page.options.tableRows = QStringLiteral("abc");
+    page.options.tableRows = u"abc"_s;
     QCOMPARE(GenerateHtml(page), lines({"<table border=\"0\" cellspacing=\"1\">", "</table>"}));
 }
 
@@ -206,12 +207,12 @@ void WebPageTest::namesThatWouldBreakThePageAreEscaped()
 {
     PageRequest page = example();
     page.options.includePageCode = false;
-    page.options.tableColumns = QStringLiteral("1");
-    page.thumbs[0] = thumb(QStringLiteral("Tom & \"Jerry\" <1> #2 50%?.jpg"), QStringLiteral("640x480"),
-                           QStringLiteral("57K"), 93, 70);
-    page.thumbs[0].values.Target = QStringLiteral("a\"b");
-    page.options.set(QStringLiteral("Use Default Font"), QStringLiteral("0"));
-    page.options.set(QStringLiteral("Non-Default Font"), QStringLiteral("A&B"));
+    page.options.tableColumns = u"1"_s;
+    page.thumbs[0] = thumb(u"Tom & \"Jerry\" <1> #2 50%?.jpg"_s, u"640x480"_s,
+                           u"57K"_s, 93, 70);
+    page.thumbs[0].values.Target = u"a\"b"_s;
+    page.options.set(u"Use Default Font"_s, u"0"_s);
+    page.options.set(u"Non-Default Font"_s, u"A&B"_s);
     const QString text = GenerateHtml(page);
     QVERIFY(text.contains("<a href=\"images/Tom%20&amp;%20%22Jerry%22%20&lt;1&gt;%20%232%2050%25%3F.jpg\" "
                           "target=\"a&quot;b\"><img"));
@@ -219,7 +220,7 @@ void WebPageTest::namesThatWouldBreakThePageAreEscaped()
     QVERIFY(text.contains("alt=\"Tom &amp; &quot;Jerry&quot; &lt;1&gt; #2 50%?.jpg\""));
     QVERIFY(text.contains("face=\"A&amp;B\">Tom &amp; \"Jerry\" &lt;1&gt; #2 50%?.jpg<br>"));
     // Control characters and backslashes, which browsers drop or take for a slash.
-    page.thumbs[0] = thumb(QStringLiteral("a\\b\tc\nd\x1b.jpg"), QStringLiteral("1x1"), QStringLiteral("1K"), 1, 1);
+    page.thumbs[0] = thumb(u"a\\b\tc\nd\x1b.jpg"_s, u"1x1"_s, u"1K"_s, 1, 1);
     QVERIFY(GenerateHtml(page).contains("<a href=\"images/a%5Cb%09c%0Ad%1B.jpg\"><img"));
 }
 
@@ -228,7 +229,7 @@ void WebPageTest::namesThatWouldBreakThePageAreEscaped()
 void WebPageTest::clashingNamesGetNamesOfTheirOwn()
 {
     const auto picture = [](const QString &folder, const QString &name) {
-        PageThumb made = thumb(name, QStringLiteral("1x1"), QStringLiteral("1K"), 1, 1);
+        PageThumb made = thumb(name, u"1x1"_s, u"1K"_s, 1, 1);
         made.values.SourcePath = folder + name;
         return made;
     };
@@ -236,36 +237,35 @@ void WebPageTest::clashingNamesGetNamesOfTheirOwn()
     page.thumbs << picture("/a/", "x.jpg") << picture("/a/", "x.png") << picture("/a/", "QM_x.jpg")
                 << picture("/b/", "x.jpg");
     page.options.useBackgroundImage = true;
-    page.options.backgroundImageFile = QStringLiteral("/c/x.png");
+    page.options.backgroundImageFile = u"/c/x.png"_s;
     SiteNames names = SiteNamesOf(page);
     // One folder for both: the background first, then each copy and thumbnail.
-    QCOMPARE(names.background(), QStringLiteral("x.png"));
+    QCOMPARE(names.background(), u"x.png"_s);
     const QStringList copies = {names.copy(0), names.copy(1), names.copy(2), names.copy(3)};
     const QStringList thumbnails = {names.thumbnail(0), names.thumbnail(1), names.thumbnail(2), names.thumbnail(3)};
     QCOMPARE(copies, QStringList({"x.jpg", "x (2).png", "QM_x (3).jpg", "x (2).jpg"}));
     QCOMPARE(thumbnails, QStringList({"QM_x.jpg", "QM_x (2).jpg", "QM_QM_x.jpg", "QM_x (4).jpg"}));
     QCOMPARE(SiteNames::Describe(names.renamed().value(0)),
-             QStringLiteral("The copy of /a/x.png is named \"x (2).png\": \"x.png\" is the copy of /c/x.png."));
+             u"The copy of /a/x.png is named \"x (2).png\": \"x.png\" is the copy of /c/x.png."_s);
     const QString text = GenerateHtml(page);
     QVERIFY(text.contains("background=\"images/x.png\""));
     QVERIFY(text.contains("href=\"images/x%20(2).png\"") && text.contains("src=\"images/QM_x (2).jpg\""));
 
     // Folders of their own: thumbnails clash only with thumbnails; copies of one
     // picture share their name, with the background too.
-    page.siteThumbnailDirectory = QStringLiteral("thumbs/");
-    page.options.backgroundImageFile = QStringLiteral("/a/x.png");
+    page.siteThumbnailDirectory = u"thumbs/"_s;
+    page.options.backgroundImageFile = u"/a/x.png"_s;
     names = SiteNamesOf(page);
     QCOMPARE(QStringList({names.copy(0), names.copy(1), names.copy(2), names.copy(3)}),
              QStringList({"x.jpg", "x.png", "QM_x.jpg", "x (2).jpg"}));
     QCOMPARE(QStringList({names.thumbnail(0), names.thumbnail(1), names.thumbnail(2), names.thumbnail(3)}),
              QStringList({"QM_x.jpg", "QM_x (2).jpg", "QM_QM_x.jpg", "QM_x (3).jpg"}));
-    QCOMPARE(names.positionOf(QStringLiteral("/b/x.jpg")), 3);
+    QCOMPARE(names.positionOf(u"/b/x.jpg"_s), 3);
 
     // A picture already in the site's folder keeps its name; a copy of it is itself.
-    page.siteThumbnailDirectory = QStringLiteral("images");
+    page.siteThumbnailDirectory = u"images"_s;
     page.thumbs = {picture("/site/", "a.jpg"), picture("/site/", "QM_a.jpg")};
-    page.present = {SiteFile{false, QStringLiteral("QM_a.jpg"), QStringLiteral("/site/QM_a.jpg")},
-                    SiteFile{false, QStringLiteral("a.jpg"), QStringLiteral("/site/a.jpg")}};
+    page.present = {SiteFile{false, u"QM_a.jpg"_s, u"/site/QM_a.jpg"_s}, SiteFile{false, u"a.jpg"_s, u"/site/a.jpg"_s}};
     names = SiteNamesOf(page);
     QCOMPARE(QStringList({names.copy(0), names.thumbnail(0), names.copy(1), names.thumbnail(1)}),
              QStringList({"a.jpg", "QM_a (2).jpg", "QM_a.jpg", "QM_QM_a.jpg"}));
@@ -277,27 +277,27 @@ void WebPageTest::storedOptions()
                                       {"Default Target Frame", " "}, {"Table Font Color", "65280"}};
     const PageOptions options = PageOptions::FromStored(
         [&](const QString &name, const QString &fallback) { return stored.value(name, fallback); });
-    QCOMPARE(options.tableRows, QStringLiteral("100"));  // through the spin box's range
-    QCOMPARE(options.tableColumns, QStringLiteral("2"));
-    QCOMPARE(options.fontSize, QStringLiteral("x"));
+    QCOMPARE(options.tableRows, u"100"_s);  // through the spin box's range
+    QCOMPARE(options.tableColumns, u"2"_s);
+    QCOMPARE(options.fontSize, u"x"_s);
     QCOMPARE(options.defaultTargetFrame, QString());
     QCOMPARE(options.tableFontColor, 65280u);
     QVERIFY(options.displayFileName && !options.defaultBorderColor && !options.fontBold);
-    QCOMPARE(options.storedText("Default Target Frame"), QStringLiteral(" "));
-    QCOMPARE(options.storedText("Cell Image Border"), QStringLiteral("1"));
+    QCOMPARE(options.storedText("Default Target Frame"), u" "_s);
+    QCOMPARE(options.storedText("Cell Image Border"), u"1"_s);
     PageOptions typed;
-    typed.set(QStringLiteral("Cell Image Border"), QStringLiteral("3.0abc"));
-    QCOMPARE(typed.storedText("Cell Image Border"), QStringLiteral("3"));
+    typed.set(u"Cell Image Border"_s, u"3.0abc"_s);
+    QCOMPARE(typed.storedText("Cell Image Border"), u"3"_s);
     TestEnvironment environment;
     PageModel model;
     Preferences directories;
-    directories.siteImageDirectory = QStringLiteral("pics");
+    directories.siteImageDirectory = u"pics"_s;
     model.Unload(directories);
     QVERIFY(!model.GenerateDialogLoaded);
-    QCOMPARE(environment.raw().value(QStringLiteral("Preferences/Web Site Images Directory")).toString(), QStringLiteral("pics"));
-    QCOMPARE(RecordNumber(QStringLiteral("99999")), qint16(32767));
-    QCOMPARE(RecordNumber(QStringLiteral("-99999")), qint16(-32768));
-    QCOMPARE(RecordNumber(QStringLiteral("2.5")), qint16(2));
+    QCOMPARE(environment.raw().value(u"Preferences/Web Site Images Directory"_s).toString(), u"pics"_s);
+    QCOMPARE(RecordNumber(u"99999"_s), qint16(32767));
+    QCOMPARE(RecordNumber(u"-99999"_s), qint16(-32768));
+    QCOMPARE(RecordNumber(u"2.5"_s), qint16(2));
 }
 
 void WebPageTest::pageOrderAndValuesFromTheThumbnails()
@@ -311,51 +311,51 @@ void WebPageTest::pageOrderAndValuesFromTheThumbnails()
     const QString s = QDir::separator();
     for (const char *name : {"B.png", "A.png", "C.png"}) {
         Picture picture = Picture::fromImage(TestImages::pattern(40, 30));
-        QCOMPARE(maker.CreateThumbnail(picture, s + QStringLiteral("pics") + s + QString::fromLatin1(name)), 0);
+        QCOMPARE(maker.CreateThumbnail(picture, s + u"pics"_s + s + QString::fromLatin1(name)), 0);
     }
     thumbs.window(1)->close();  // B goes; slot 1 is free
     Picture picture = Picture::fromImage(TestImages::pattern(30, 40));
-    QCOMPARE(maker.CreateThumbnail(picture, s + QStringLiteral("pics") + s + QStringLiteral("D.png")), 0);  // slot 1
+    QCOMPARE(maker.CreateThumbnail(picture, s + u"pics"_s + s + u"D.png"_s), 0);  // slot 1
     listing.moveRow(1, -1);
     listing.moveRow(2, -1);  // the listing now reads C, D, A
 
     TestEnvironment environment;
     environment.store({
-        {QStringLiteral("HTML Preferences/Cell Image Border"), QStringLiteral("2")},
-        {QStringLiteral("HTML Preferences/Default Target Frame"), QStringLiteral("  main ")},
-        {QStringLiteral("Preferences/Image File Name Lower Case"), QStringLiteral("1")},
+        {u"HTML Preferences/Cell Image Border"_s, u"2"_s},
+        {u"HTML Preferences/Default Target Frame"_s, u"  main "_s},
+        {u"Preferences/Image File Name Lower Case"_s, u"1"_s},
     });
     const QList<int> order = PageOrder(listing, thumbs);
     QCOMPARE(order, (QList<int>{3, 1, 2}));
     PageModel model;
     model.Load(PageSourcesOf(order, thumbs));
     QVERIFY(model.GenerateDialogLoaded);
-    QCOMPARE(model.PageThumbValues[1].Caption, QStringLiteral("d.png"));
-    QCOMPARE(model.PageThumbValues[1].Link, QStringLiteral("d.png"));
+    QCOMPARE(model.PageThumbValues[1].Caption, u"d.png"_s);
+    QCOMPARE(model.PageThumbValues[1].Link, u"d.png"_s);
     QCOMPARE(model.PageThumbValues[1].Border, qint16(2));
     QCOMPARE(model.PageThumbValues[1].HSpace, qint16(1));  // the box's default
-    QCOMPARE(model.PageThumbValues[2].Target, QStringLiteral("main"));
-    QCOMPARE(model.cellAmount(), QStringLiteral("13 extra cells are present.  These cells will contain no thumbnail images."));
-    environment.store({{QStringLiteral("Preferences/Save Image File Type"), QStringLiteral("PNG")}});
+    QCOMPARE(model.PageThumbValues[2].Target, u"main"_s);
+    QCOMPARE(model.cellAmount(), u"13 extra cells are present.  These cells will contain no thumbnail images."_s);
+    environment.store({{u"Preferences/Save Image File Type"_s, u"PNG"_s}});
     const PageRequest page = model.request(preferences);
-    QCOMPARE(page.savedExtension, QStringLiteral("png"));
+    QCOMPARE(page.savedExtension, u"png"_s);
     QCOMPARE(page.thumbs[1].width, 73);
     QCOMPARE(page.thumbs[1].height, 97);
-    QVERIFY(page.thumbs[1].caption.startsWith(QStringLiteral("D.png\r\n30x40\r\n")));
+    QVERIFY(page.thumbs[1].caption.startsWith(u"D.png\r\n30x40\r\n"_s));
 
     // Web-ready links: a type browsers cannot show links to its JPEG, or to its PNG
     // when the picture holds transparency.
-    environment.store({{QStringLiteral("Preferences/Web Ready Images"), QStringLiteral("1")}});
+    environment.store({{u"Preferences/Web Ready Images"_s, u"1"_s}});
     Picture opaque = Picture::fromImage(TestImages::pattern(20, 20));
     Picture clear = Picture::fromImage(TestImages::pattern(20, 20, true));
-    QCOMPARE(maker.CreateThumbnail(opaque, s + QStringLiteral("pics") + s + QStringLiteral("E.tif")), 0);
-    QCOMPARE(maker.CreateThumbnail(clear, s + QStringLiteral("pics") + s + QStringLiteral("F.tga")), 0);
+    QCOMPARE(maker.CreateThumbnail(opaque, s + u"pics"_s + s + u"E.tif"_s), 0);
+    QCOMPARE(maker.CreateThumbnail(clear, s + u"pics"_s + s + u"F.tga"_s), 0);
     model.Load(PageSourcesOf(PageOrder(listing, thumbs), thumbs));
     QStringList links;
     for (const ThumbPageValues &values : model.PageThumbValues)
         links << values.Link;
     QCOMPARE(links, (QStringList{"c.png", "d.png", "a.png", "e.jpg", "f.png"}));
-    QCOMPARE(model.PageThumbValues[3].Caption, QStringLiteral("e.tif"));
+    QCOMPARE(model.PageThumbValues[3].Caption, u"e.tif"_s);
 }
 
 // The modern page: self-contained UTF-8 with a language, a description and a
@@ -365,54 +365,53 @@ void WebPageTest::modernPage()
 {
     PageRequest page = example();
     page.options.modernStyle = true;
-    page.options.pageTitle = QStringLiteral("Walks & <Dogs>");
-    page.options.pageLanguage = QStringLiteral("de-CH");
+    page.options.pageTitle = u"Walks & <Dogs>"_s;
+    page.options.pageLanguage = u"de-CH"_s;
     page.highDensity = true;
-    page.thumbs << thumb(QStringLiteral("山 \"x\".jpg"), QStringLiteral("90x60"), QStringLiteral("3K"), 90, 60);
-    page.thumbs[1].values.Target = QStringLiteral("_blank");
+    page.thumbs << thumb(u"山 \"x\".jpg"_s, u"90x60"_s, u"3K"_s, 90, 60);
+    page.thumbs[1].values.Target = u"_blank"_s;
     page.thumbs[2].values.Link.clear();
     page.thumbs[0].facts.taken = QDateTime(QDate(2026, 5, 3), QTime(9, 0));
     page.thumbs[2].facts.taken = QDateTime(QDate(2026, 6, 9), QTime(18, 0));
     page.options.pictureViewer = true;
     const QString html = GenerateHtml(page);
-    QVERIFY(html.startsWith(QStringLiteral("<!DOCTYPE html>\r\n<html lang=\"de-CH\">\r\n<head>\r\n<meta charset=\"utf-8\">\r\n"
-                                           "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">")));
-    QVERIFY(html.contains(QStringLiteral("<meta name=\"description\" content=\"Walks &amp; &lt;Dogs&gt;: 3 pictures "
+    QVERIFY(html.startsWith(u"<!DOCTYPE html>\r\n<html lang=\"de-CH\">\r\n<head>\r\n<meta charset=\"utf-8\">\r\n"
+                                           "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">"_s));
+    QVERIFY(html.contains(u"<meta name=\"description\" content=\"Walks &amp; &lt;Dogs&gt;: 3 pictures "
                                          "\u00B7 3 Mai 2026 \u2013 9 Juni 2026\">\r\n<title>Walks &amp; &lt;Dogs&gt;</title>\r\n"
-                                         "<link rel=\"icon\" href=\"data:,\">")));
-    QVERIFY(html.contains(QStringLiteral("<header>\r\n<h1>Walks &amp; &lt;Dogs&gt;</h1>\r\n<p class=\"summary\">3 pictures "
-                                         "\u00B7 3 Mai 2026 \u2013 9 Juni 2026</p>\r\n</header>")));
-    QCOMPARE(html.count(QStringLiteral("<style>")), 1);
-    QVERIFY(!html.contains(QStringLiteral("http")));  // nothing from elsewhere
+                                         "<link rel=\"icon\" href=\"data:,\">"_s));
+    QVERIFY(html.contains(u"<header>\r\n<h1>Walks &amp; &lt;Dogs&gt;</h1>\r\n<p class=\"summary\">3 pictures "
+                                         "\u00B7 3 Mai 2026 \u2013 9 Juni 2026</p>\r\n</header>"_s));
+    QCOMPARE(html.count(u"<style>"_s), 1);
+    QVERIFY(!html.contains(u"http"_s));  // nothing from elsewhere
     // Rows: a box grows from the row height by its picture's proportions; the
     // empty box after the last takes up what the last row leaves.
-    QVERIFY(html.contains(QStringLiteral(".gallery{display:flex;flex-wrap:wrap;gap:3px;margin:0;padding:0}\r\n"
+    QVERIFY(html.contains(u".gallery{display:flex;flex-wrap:wrap;gap:3px;margin:0;padding:0}\r\n"
                                          ".gallery::after{content:\"\";flex-grow:1e9}\r\n"
                                          ".gallery figure{margin:0;flex:var(--r) 1 calc(var(--r)*200px);min-width:0}\r\n"
-                                         "@media (max-width:600px){.gallery figure{flex-basis:calc(var(--r)*120px)}}")));
-    QVERIFY(html.contains(QStringLiteral(".gallery img{display:block;width:100%;height:auto;")));
-    QVERIFY(html.contains(QStringLiteral("span{display:block;white-space:nowrap;overflow:hidden;text-overflow:ellipsis}")));
-    QCOMPARE(html.count(QStringLiteral("<figure style=")), 3);  // one row asked for: all are shown
-    QVERIFY(html.contains(QStringLiteral(
-        "<figure style=\"--r:1.3286;padding:1px 1px\"><a href=\"images/Beach.jpg\" data-view><img src=\"images/QM_Beach.jpg\" "
+                                         "@media (max-width:600px){.gallery figure{flex-basis:calc(var(--r)*120px)}}"_s));
+    QVERIFY(html.contains(u".gallery img{display:block;width:100%;height:auto;"_s));
+    QVERIFY(html.contains(u"span{display:block;white-space:nowrap;overflow:hidden;text-overflow:ellipsis}"_s));
+    QCOMPARE(html.count(u"<figure style="_s), 3);  // one row asked for: all are shown
+    QVERIFY(html.contains(u"<figure style=\"--r:1.3286;padding:1px 1px\"><a href=\"images/Beach.jpg\" data-view><img src=\"images/QM_Beach.jpg\" "
         "srcset=\"images/QM_Beach@2x.jpg 2x\" width=\"93\" height=\"70\" alt=\"Beach.jpg\" fetchpriority=\"high\" "
         "decoding=\"async\" style=\"outline:1px solid #000000;outline-offset:-1px\"></a>\r\n"
-        "<figcaption><span>Beach.jpg</span><span class=\"more\">640x480 \u00B7 57K</span></figcaption>\r\n</figure>")));
+        "<figcaption><span>Beach.jpg</span><span class=\"more\">640x480 \u00B7 57K</span></figcaption>\r\n</figure>"_s));
     // A link with a target is a plain link; a picture without a link has none.
-    QVERIFY(html.contains(QStringLiteral("<a href=\"images/Dog.gif\" target=\"_blank\"><img")));
-    QCOMPARE(html.count(QStringLiteral("data-view")), 2);  // the link and the script's selector
-    QVERIFY(html.contains(QStringLiteral("padding:1px 1px\"><img src=\"images/QM_\u5c71 %22x%22.jpg\" "
-                                         "srcset=\"images/QM_\u5c71%20%22x%22@2x.jpg 2x\"")));
-    QVERIFY(html.contains(QStringLiteral("alt=\"\u5c71 &quot;x&quot;.jpg\"")));
+    QVERIFY(html.contains(u"<a href=\"images/Dog.gif\" target=\"_blank\"><img"_s));
+    QCOMPARE(html.count(u"data-view"_s), 2);  // the link and the script's selector
+    QVERIFY(html.contains(u"padding:1px 1px\"><img src=\"images/QM_\u5c71 %22x%22.jpg\" "
+                                         "srcset=\"images/QM_\u5c71%20%22x%22@2x.jpg 2x\""_s));
+    QVERIFY(html.contains(u"alt=\"\u5c71 &quot;x&quot;.jpg\""_s));
     // Saved in UTF-8, as it says, so the name stays readable.
-    QVERIFY(HtmlFile::Encode(html).contains(QStringLiteral("\u5c71").toUtf8()));
-    QVERIFY(html.contains(QStringLiteral("<script>")) && html.contains(QStringLiteral("class=\"viewer\"")));
-    QVERIFY(html.endsWith(QStringLiteral("</script>\r\n</body>\r\n</html>\r\n")));
+    QVERIFY(HtmlFile::Encode(html).contains(u"\u5c71"_s.toUtf8()));
+    QVERIFY(html.contains(u"<script>"_s) && html.contains(u"class=\"viewer\""_s));
+    QVERIFY(html.endsWith(u"</script>\r\n</body>\r\n</html>\r\n"_s));
     // The default colours follow the visitor's light or dark preference.
-    QVERIFY(html.contains(QStringLiteral("color-scheme:light dark}\r\n@media (prefers-color-scheme:dark){:root{--bg:#121212;")));
+    QVERIFY(html.contains(u"color-scheme:light dark}\r\n@media (prefers-color-scheme:dark){:root{--bg:#121212;"_s));
     // Only a language tag is written as one.
-    page.options.pageLanguage = QStringLiteral("\"><script>");
-    QVERIFY(GenerateHtml(page).contains(QStringLiteral("<html lang=\"en\">")));
+    page.options.pageLanguage = u"\"><script>"_s;
+    QVERIFY(GenerateHtml(page).contains(u"<html lang=\"en\">"_s));
 }
 
 // A caption is the alt text the user set, else the picture's own title, else the
@@ -424,14 +423,14 @@ void WebPageTest::modernCaptions_data()
     QTest::addColumn<bool>("lowerNames");
     QTest::addColumn<QString>("caption");
     QTest::addColumn<QString>("altText");
-    const QString lines = QStringLiteral("<span>Beach.jpg</span><span class=\"more\">640x480 \u00B7 57K</span>");
+    const QString lines = u"<span>Beach.jpg</span><span class=\"more\">640x480 \u00B7 57K</span>"_s;
     QTest::newRow("file name") << QString() << QString() << false << lines << "Beach.jpg";
-    QTest::newRow("own title") << QString() << QStringLiteral("Sunset at Søndervig") << false
-                               << QStringLiteral("<span>Sunset at Søndervig</span>") << QStringLiteral("Sunset at Søndervig");
-    QTest::newRow("alt set") << QStringLiteral("Our dog & me") << QStringLiteral("Sunset") << false
-                             << QStringLiteral("<span>Our dog &amp; me</span>") << "Our dog &amp; me";
-    QTest::newRow("lower-case names") << QStringLiteral("beach.jpg") << QString() << true
-                                      << QStringLiteral("<span>Beach.jpg</span><span class=\"more\">640x480 \u00B7 57K</span>")
+    QTest::newRow("own title") << QString() << u"Sunset at Søndervig"_s << false
+                               << u"<span>Sunset at Søndervig</span>"_s << u"Sunset at Søndervig"_s;
+    QTest::newRow("alt set") << u"Our dog & me"_s << u"Sunset"_s << false
+                             << u"<span>Our dog &amp; me</span>"_s << "Our dog &amp; me";
+    QTest::newRow("lower-case names") << u"beach.jpg"_s << QString() << true
+                                      << u"<span>Beach.jpg</span><span class=\"more\">640x480 \u00B7 57K</span>"_s
                                       << "beach.jpg";
 }
 
@@ -449,8 +448,8 @@ void WebPageTest::modernCaptions()
         page.thumbs[0].values.Caption = alt;
     page.thumbs[0].facts.title = title;
     const QString html = GenerateHtml(page);
-    QVERIFY2(html.contains(QStringLiteral("<figcaption>") + caption + QStringLiteral("</figcaption>")), qPrintable(html));
-    QVERIFY(html.contains(QStringLiteral("alt=\"") + altText + u'"'));
+    QVERIFY2(html.contains(u"<figcaption>"_s + caption + u"</figcaption>"_s), qPrintable(html));
+    QVERIFY(html.contains(u"alt=\""_s + altText + u'"'));
 }
 
 void WebPageTest::modernPageOptions()
@@ -458,50 +457,50 @@ void WebPageTest::modernPageOptions()
     PageRequest page = example();
     page.options.modernStyle = true;
     page.options.includePageCode = false;
-    page.options.modernRowHeight = QStringLiteral("300");
-    page.options.cellSpacing = QStringLiteral("6");
-    page.options.cellPadding = QStringLiteral("0");
-    page.options.tableBorder = QStringLiteral("2");
+    page.options.modernRowHeight = u"300"_s;
+    page.options.cellSpacing = u"6"_s;
+    page.options.cellPadding = u"0"_s;
+    page.options.tableBorder = u"2"_s;
     page.options.defaultBorderColor = false;
     page.options.tableBorderColor = 0x0000FF;  // red
     page.options.defaultBackgroundColor = false;
     page.options.tableBackgroundColor = 0xFF0000;  // blue
     page.options.tableFontColor = 0x00FF00;
     page.options.useDefaultFont = false;
-    page.options.nonDefaultFont = QStringLiteral("Gill \"Sans\"</style>");
-    page.options.fontSize = QStringLiteral("5");
+    page.options.nonDefaultFont = u"Gill \"Sans\"</style>"_s;
+    page.options.fontSize = u"5"_s;
     page.options.fontBold = true;
     page.options.displayImageSize = false;
-    page.options.cellImageBorder = QStringLiteral("0");
-    page.options.horizontalSpacing = QStringLiteral("0");
-    page.options.verticalSpacing = QStringLiteral("0");
+    page.options.cellImageBorder = u"0"_s;
+    page.options.horizontalSpacing = u"0"_s;
+    page.options.verticalSpacing = u"0"_s;
     const QString html = GenerateHtml(page);
     // Only the style and the gallery: no page around them, no viewer, no double sizes.
-    QVERIFY(html.startsWith(QStringLiteral("<style>\r\n")));
-    QVERIFY(!html.contains(QStringLiteral("<html")) && !html.contains(QStringLiteral("<script"))
-            && !html.contains(QStringLiteral("<h1")));
-    QVERIFY(!html.contains(QStringLiteral("data-view")) && !html.contains(QStringLiteral("srcset")));
+    QVERIFY(html.startsWith(u"<style>\r\n"_s));
+    QVERIFY(!html.contains(u"<html"_s) && !html.contains(u"<script"_s)
+            && !html.contains(u"<h1"_s));
+    QVERIFY(!html.contains(u"data-view"_s) && !html.contains(u"srcset"_s));
     // A colour that is set holds in both schemes; the border takes the page's colour.
-    QVERIFY(html.contains(QStringLiteral(":root{--bg:#0000FF;--fg:#1f1f1f;")));
-    QVERIFY(!html.contains(QStringLiteral("prefers-color-scheme")));
-    QVERIFY(html.contains(QStringLiteral(".gallery{display:flex;flex-wrap:wrap;gap:6px;margin:0;padding:0;"
-                                         "border:2px solid #FF0000;padding:6px}")));
-    QVERIFY(html.contains(QStringLiteral("calc(var(--r)*300px)")) && html.contains(QStringLiteral("calc(var(--r)*180px)")));
-    QVERIFY(html.contains(QStringLiteral("font-size:x-large;font-family:\"Gill \\\"Sans\\\"/style\",sans-serif;"
-                                         "font-weight:bold}")));
-    QVERIFY(html.contains(QStringLiteral("<figcaption><span>Dog.gif</span><span class=\"more\">12K</span></figcaption>")));
-    QVERIFY(html.contains(QStringLiteral("<figure style=\"--r:0.75258\"><a href=\"images/Dog.gif\"><img")));  // no spacing
-    QVERIFY(!html.contains(QStringLiteral("outline-offset:-")));  // no image border
+    QVERIFY(html.contains(u":root{--bg:#0000FF;--fg:#1f1f1f;"_s));
+    QVERIFY(!html.contains(u"prefers-color-scheme"_s));
+    QVERIFY(html.contains(u".gallery{display:flex;flex-wrap:wrap;gap:6px;margin:0;padding:0;"
+                                         "border:2px solid #FF0000;padding:6px}"_s));
+    QVERIFY(html.contains(u"calc(var(--r)*300px)"_s) && html.contains(u"calc(var(--r)*180px)"_s));
+    QVERIFY(html.contains(u"font-size:x-large;font-family:\"Gill \\\"Sans\\\"/style\",sans-serif;"
+                                         "font-weight:bold}"_s));
+    QVERIFY(html.contains(u"<figcaption><span>Dog.gif</span><span class=\"more\">12K</span></figcaption>"_s));
+    QVERIFY(html.contains(u"<figure style=\"--r:0.75258\"><a href=\"images/Dog.gif\"><img"_s));  // no spacing
+    QVERIFY(!html.contains(u"outline-offset:-"_s));  // no image border
     page.options.defaultFontColor = false;
-    QVERIFY(GenerateHtml(page).contains(QStringLiteral(":root{--bg:#0000FF;--fg:#00FF00;--muted:#00FF00;")));
+    QVERIFY(GenerateHtml(page).contains(u":root{--bg:#0000FF;--fg:#00FF00;--muted:#00FF00;"_s));
     // A background image's name can end nothing in the style element.
     page.options.useBackgroundImage = true;
-    page.options.backgroundImageFile = QStringLiteral("/pics/a&b <style> \"x\".png");
+    page.options.backgroundImageFile = u"/pics/a&b <style> \"x\".png"_s;
     QVERIFY(GenerateHtml(page).contains(
-        QStringLiteral(";background-image:url(\"images/a&b%20%3Cstyle%3E%20%22x%22.png\")}")));
+        u";background-image:url(\"images/a&b%20%3Cstyle%3E%20%22x%22.png\")}"_s));
     page.options.useBackgroundImage = false;
     page.options.displayFileName = page.options.displayFileSize = false;
-    QVERIFY(!GenerateHtml(page).contains(QStringLiteral("figcaption>")));
+    QVERIFY(!GenerateHtml(page).contains(u"figcaption>"_s));
 }
 
 // The title is an option of both styles; its default keeps the classic page as it was.
@@ -509,15 +508,15 @@ void WebPageTest::thePageTitle()
 {
     PageRequest page = example();
     const QString classic = GenerateHtml(page);
-    QVERIFY(classic.contains(QStringLiteral("<title>Quillmere Thumbnail Page</title>")));
-    page.options.pageTitle = QStringLiteral("Summer <2026>");
+    QVERIFY(classic.contains(u"<title>Quillmere Thumbnail Page</title>"_s));
+    page.options.pageTitle = u"Summer <2026>"_s;
     QString titled = GenerateHtml(page);
-    QCOMPARE(titled.replace(QStringLiteral("Summer &lt;2026&gt;"), QStringLiteral("Quillmere Thumbnail Page")), classic);
+    QCOMPARE(titled.replace(u"Summer &lt;2026&gt;"_s, u"Quillmere Thumbnail Page"_s), classic);
     TestEnvironment environment;
     environment.store({
-        {QStringLiteral("HTML Preferences/Page Title"), QStringLiteral("  ")},
-        {QStringLiteral("HTML Preferences/Page Style"), QStringLiteral("1")},
-        {QStringLiteral("HTML Preferences/Picture Viewer"), QStringLiteral("1")},
+        {u"HTML Preferences/Page Title"_s, u"  "_s},
+        {u"HTML Preferences/Page Style"_s, u"1"_s},
+        {u"HTML Preferences/Picture Viewer"_s, u"1"_s},
     });
     PageModel model;
     model.Load({});

@@ -19,6 +19,8 @@
 #include <QTest>
 #include <QUrl>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 const QString S = QDir::separator();
@@ -30,11 +32,11 @@ QString brokenInBrowser(const QString &page, int *images)
 {
     QFile source(page);
     if (!source.open(QIODevice::ReadOnly))
-        return QStringLiteral("cannot read ") + page;
-    const QString probe = QFileInfo(page).path() + QStringLiteral("/probe.html");
+        return u"cannot read "_s + page;
+    const QString probe = QFileInfo(page).path() + u"/probe.html"_s;
     QFile out(probe);
     if (!out.open(QIODevice::WriteOnly))
-        return QStringLiteral("cannot write ") + probe;
+        return u"cannot write "_s + probe;
     out.write(source.readAll());
     out.write(R"(<script>
 window.addEventListener('load', () => {
@@ -52,16 +54,15 @@ window.addEventListener('load', () => {
 </script>)");
     out.close();
     QProcess chromium;
-    chromium.start(QStandardPaths::findExecutable(QStringLiteral("chromium")),
-                   {QStringLiteral("--headless"), QStringLiteral("--no-sandbox"), QStringLiteral("--disable-gpu"),
-                    QStringLiteral("--virtual-time-budget=10000"), QStringLiteral("--dump-dom"),
+    chromium.start(QStandardPaths::findExecutable(u"chromium"_s), {u"--headless"_s, u"--no-sandbox"_s, u"--disable-gpu"_s,
+                    u"--virtual-time-budget=10000"_s, u"--dump-dom"_s,
                     QUrl::fromLocalFile(probe).toString()});
     if (!chromium.waitForFinished(90000))
-        return QStringLiteral("chromium did not finish");
+        return u"chromium did not finish"_s;
     const QString dom = QString::fromUtf8(chromium.readAllStandardOutput());
-    const QRegularExpressionMatch result = QRegularExpression(QStringLiteral("<title>RESULT (\\d+) (.*)</title>")).match(dom);
+    const QRegularExpressionMatch result = QRegularExpression(u"<title>RESULT (\\d+) (.*)</title>"_s).match(dom);
     if (!result.hasMatch())
-        return QStringLiteral("no result from chromium: ") + QString::fromUtf8(chromium.readAllStandardError().right(300));
+        return u"no result from chromium: "_s + QString::fromUtf8(chromium.readAllStandardError().right(300));
     *images = result.captured(1).toInt();
     return result.captured(2) == QLatin1String("[]") ? QString() : result.captured(2);
 }
@@ -79,16 +80,16 @@ private slots:
 // every file the page refers to is where the page expects it, on disk and in a browser.
 void WholePathTest::fromAFolderToAPageInTheBrowser()
 {
-    const QString chromium = QStandardPaths::findExecutable(QStringLiteral("chromium"));
+    const QString chromium = QStandardPaths::findExecutable(u"chromium"_s);
     QVERIFY2(!chromium.isEmpty(), "Chromium is needed; scripts/install-deps.sh installs it");
     Frame f;
     Globals::AppPath = WithTrailingSeparator(ResolveAppPath());
     QDir().mkpath(Globals::AppPath);
-    f.environment.raw().setValue(QStringLiteral("Preferences/Auto Arrange After Directory Load"), QStringLiteral("False"));
-    const QString photos = f.environment.path(QStringLiteral("my photos"));
+    f.environment.raw().setValue(u"Preferences/Auto Arrange After Directory Load"_s, u"False"_s);
+    const QString photos = f.environment.path(u"my photos"_s);
     QDir().mkpath(photos);
-    const QStringList names = {QStringLiteral("Beach Day.png"), QStringLiteral("café #2.jpg"), QStringLiteral("Łódź.png"),
-                               QStringLiteral("R&D.png")};
+    const QStringList names = {u"Beach Day.png"_s, u"café #2.jpg"_s, u"Łódź.png"_s,
+                               u"R&D.png"_s};
     for (int i = 0; i < names.size(); ++i)
         QVERIFY(writeFile(photos + S + names[i],
                           TestImages::encode(TestImages::photo(120 + 10 * i, 90, i), names[i].endsWith("jpg") ? "jpg" : "png")));
@@ -96,47 +97,47 @@ void WholePathTest::fromAFolderToAPageInTheBrowser()
     f.form->mnuFileOpenDir_Click();
     QCOMPARE(f.form->listingRows().rowCount(), 4);
 
-    const QString web = f.environment.path(QStringLiteral("web")) + S;
+    const QString web = f.environment.path(u"web"_s) + S;
     QDir().mkpath(web);
     QString generated;
     QString previewed;
     QString browserProblems;
     int browserImages = 0;
     f.scripted->dialogScripts << [&](QDialog &dialog) {
-        dialog.findChild<QLineEdit *>(QStringLiteral("txtSiteThumbs"))->setText(QStringLiteral("thumbs"));
-        dialog.findChild<QLineEdit *>(QStringLiteral("txtRows"))->setText(QStringLiteral("2"));
-        dialog.findChild<QLineEdit *>(QStringLiteral("txtColumns"))->setText(QStringLiteral("3"));
-        dialog.findChild<QCheckBox *>(QStringLiteral("chkDisplayFileSize"))->setChecked(false);
-        dialog.findChild<QScrollBar *>(QStringLiteral("hscThumb"))->setValue(2);
-        dialog.findChild<QLineEdit *>(QStringLiteral("txtCaption"))->setText(QStringLiteral("A café \"by\" the sea"));
+        dialog.findChild<QLineEdit *>(u"txtSiteThumbs"_s)->setText(u"thumbs"_s);
+        dialog.findChild<QLineEdit *>(u"txtRows"_s)->setText(u"2"_s);
+        dialog.findChild<QLineEdit *>(u"txtColumns"_s)->setText(u"3"_s);
+        dialog.findChild<QCheckBox *>(u"chkDisplayFileSize"_s)->setChecked(false);
+        dialog.findChild<QScrollBar *>(u"hscThumb"_s)->setValue(2);
+        dialog.findChild<QLineEdit *>(u"txtCaption"_s)->setText(u"A café \"by\" the sea"_s);
         const PageModel &page = static_cast<GenerateDialog &>(dialog).page();
         generated = GenerateHtml(page.request(Globals::Prefs));
-        dialog.findChild<QPushButton *>(QStringLiteral("cmdCode"))->click();
+        dialog.findChild<QPushButton *>(u"cmdCode"_s)->click();
     };
     f.scripted->dialogScripts << [&](QDialog &dialog) {
         auto &editor = static_cast<HtmlEditor &>(dialog);
         QCOMPARE(editor.html(), generated);
-        f.scripted->fileAnswers << Ui::FileDialogAnswer{web + QStringLiteral("index"), 2}
-                                << Ui::FileDialogAnswer{web + QStringLiteral("thumbs") + S + QStringLiteral("*.*"), 1}
-                                << Ui::FileDialogAnswer{web + QStringLiteral("images") + S + QStringLiteral("*.*"), 1};
-        dialog.findChild<QPushButton *>(QStringLiteral("cmdSave"))->click();  // Yes to both questions
-        dialog.findChild<QPushButton *>(QStringLiteral("cmdView"))->click();
+        f.scripted->fileAnswers << Ui::FileDialogAnswer{web + u"index"_s, 2}
+                                << Ui::FileDialogAnswer{web + u"thumbs"_s + S + u"*.*"_s, 1}
+                                << Ui::FileDialogAnswer{web + u"images"_s + S + u"*.*"_s, 1};
+        dialog.findChild<QPushButton *>(u"cmdSave"_s)->click();  // Yes to both questions
+        dialog.findChild<QPushButton *>(u"cmdView"_s)->click();
         previewed = f.scripted->shellCalls.value(0).mid(5);
         browserProblems = brokenInBrowser(previewed, &browserImages);
     };
     f.form->mnuHTMLGenerate_Click();
-    QCOMPARE(f.scripted->dialogsShown, (QStringList{QStringLiteral("GENERATE"), QStringLiteral("HTML")}));
+    QCOMPARE(f.scripted->dialogsShown, (QStringList{u"GENERATE"_s, u"HTML"_s}));
 
     QString saved;
-    QCOMPARE(HtmlFile::Read(web + QStringLiteral("index.htm"), saved), QString());
+    QCOMPARE(HtmlFile::Read(web + u"index.htm"_s, saved), QString());
     QCOMPARE(saved, HtmlFile::Decode(HtmlFile::Encode(generated)));
-    QVERIFY(saved.contains(QStringLiteral("alt=\"A café &quot;by&quot; the sea\"")));
+    QVERIFY(saved.contains(u"alt=\"A café &quot;by&quot; the sea\""_s));
     const QStringList files = referencedFiles(saved);
     QCOMPARE(files.size(), 8);  // four links, four thumbnails
     for (const QString &file : files)
         QVERIFY2(QFileInfo::exists(web + file), qPrintable(file));
-    QVERIFY(files.contains(QStringLiteral("images/Łódź.png")));
-    QVERIFY(files.contains(QStringLiteral("thumbs/QM_café #2.jpg")));
+    QVERIFY(files.contains(u"images/Łódź.png"_s));
+    QVERIFY(files.contains(u"thumbs/QM_café #2.jpg"_s));
 
     QVERIFY2(browserProblems.isEmpty(), qPrintable(browserProblems));
     QCOMPARE(browserImages, 4);

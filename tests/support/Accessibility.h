@@ -6,6 +6,8 @@
 #include <QStringList>
 #include <QWidget>
 
+using namespace Qt::StringLiterals;
+
 // The controls of a window a screen reader could not name: every control that takes
 // the focus, and every button, without an accessible name (its own, its text, or
 // its label's).
@@ -19,7 +21,7 @@ inline QStringList UnnamedControls(const QWidget &window)
             continue;
         const QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(control);
         if (!accessible || accessible->text(QAccessible::Name).isEmpty())
-            unnamed << QStringLiteral("%1 %2").arg(QString::fromLatin1(control->metaObject()->className()), control->objectName());
+            unnamed << u"%1 %2"_s.arg(QString::fromLatin1(control->metaObject()->className()), control->objectName());
     }
     return unnamed;
 }

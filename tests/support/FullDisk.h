@@ -38,6 +38,7 @@ public:
     }
 
 private:
+
     rlimit before{};
     void (*previousHandler)(int) = SIG_DFL;
 };

@@ -14,6 +14,8 @@
 #include <QMenu>
 #include <memory>
 
+using namespace Qt::StringLiterals;
+
 // A main window made the way the start procedure makes it, shown and activated, in
 // settings of its own, with the scripted platform.
 struct Frame {
@@ -40,7 +42,7 @@ struct Frame {
                 return place->isVisible();
         return false;
     }
-    void addRow() { form->listingRows().addRow(QStringLiteral("/pictures/a.jpg"), QStringLiteral("1K"), 0); }
+    void addRow() { form->listingRows().addRow(u"/pictures/a.jpg"_s, u"1K"_s, 0); }
     void open(const char *menu) { emit form->findChild<QMenu *>(QString::fromUtf8(menu))->aboutToShow(); }
     QMdiSubWindow *child(const QString &title)
     {

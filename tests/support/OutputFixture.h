@@ -17,6 +17,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+using namespace Qt::StringLiterals;
+
 inline const QString S = QDir::separator();
 
 inline QByteArray records(const QStringList &lines)
@@ -36,12 +38,12 @@ struct Output {
     ThumbCollection thumbs;
     ListingModel listing;
     Thumbnails maker{thumbs, listing, Globals::Prefs, host};
-    QString appPath = QDir::toNativeSeparators(environment.path(QStringLiteral("app"))) + S;
+    QString appPath = QDir::toNativeSeparators(environment.path(u"app"_s)) + S;
 
     Output() { QDir().mkpath(appPath); }
     void setPreference(const char *name, const char *value)
     {
-        environment.raw().setValue(QStringLiteral("Preferences/") + QString::fromUtf8(name), QString::fromUtf8(value));
+        environment.raw().setValue(u"Preferences/"_s + QString::fromUtf8(name), QString::fromUtf8(value));
     }
     QString source(const QString &relative, int seed = 0)
     {
@@ -77,12 +79,12 @@ struct Output {
 // finds while it lives.
 struct DesktopApplications {
     const TestEnvironment &environment;
-    QString data = environment.path(QStringLiteral("data"));
+    QString data = environment.path(u"data"_s);
 
     explicit DesktopApplications(const TestEnvironment &environment) : environment(environment)
     {
         qputenv("XDG_DATA_HOME", data.toUtf8());
-        qputenv("XDG_DATA_DIRS", environment.path(QStringLiteral("none")).toUtf8());
+        qputenv("XDG_DATA_DIRS", environment.path(u"none"_s).toUtf8());
     }
     ~DesktopApplications()
     {
@@ -101,8 +103,8 @@ struct DesktopApplications {
     }
     void entry(const QString &name, const QByteArray &body) const
     {
-        QDir().mkpath(data + QStringLiteral("/applications"));
-        QFile file(data + QStringLiteral("/applications/") + name);
+        QDir().mkpath(data + u"/applications"_s);
+        QFile file(data + u"/applications/"_s + name);
         file.open(QIODevice::WriteOnly);
         file.write("[Desktop Entry]\nType=Application\n" + body);
     }

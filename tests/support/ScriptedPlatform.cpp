@@ -3,6 +3,8 @@
 #include <QCoreApplication>
 #include <QDialog>
 
+using namespace Qt::StringLiterals;
+
 namespace Ui {
 
 namespace {
@@ -68,8 +70,7 @@ int ScriptedPlatform::execDialog(QDialog &dialog)
 {
     dialogsShown << dialog.objectName();
     bool finished = false;
-    const QMetaObject::Connection watch =
-        QObject::connect(&dialog, &QDialog::finished, [&finished] { finished = true; });
+    const QMetaObject::Connection watch = QObject::connect(&dialog, &QDialog::finished, [&finished] { finished = true; });
     if (!dialogScripts.isEmpty())
         dialogScripts.dequeue()(dialog);
     // A window the script did not close is closed with the prepared answer, which
@@ -110,13 +111,13 @@ QTime ScriptedPlatform::localTime()
 
 int ScriptedPlatform::openDocument(const QString &path)
 {
-    shellCalls << QStringLiteral("open %1").arg(path);
+    shellCalls << u"open %1"_s.arg(path);
     return takeOr(shellAnswers, ShellSuccess);
 }
 
 int ScriptedPlatform::startProgram(const QString &program, const QString &argument)
 {
-    shellCalls << QStringLiteral("start %1 %2").arg(program, argument);
+    shellCalls << u"start %1 %2"_s.arg(program, argument);
     return takeOr(shellAnswers, ShellSuccess);
 }
 
@@ -134,7 +135,7 @@ ScriptedPlatformScope::~ScriptedPlatformScope()
 
 bool ScriptedPlatform::showFileProperties(const QString &path)
 {
-    shellCalls << QStringLiteral("properties ") + path;
+    shellCalls << u"properties "_s + path;
     return takeOr(propertiesAnswers, true);
 }
 

@@ -75,6 +75,7 @@ public:
     ScriptedPlatform *operator->() const { return scripted; }
 
 private:
+
     ScriptedPlatform *scripted;
     std::unique_ptr<Platform> previous;
 };

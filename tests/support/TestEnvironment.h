@@ -11,6 +11,8 @@
 #include <initializer_list>
 #include <utility>
 
+using namespace Qt::StringLiterals;
+
 // Writes a file whole, making its folder first; false when it could not.
 inline bool writeFile(const QString &path, const QByteArray &bytes = {})
 {
@@ -31,7 +33,7 @@ public:
     TestEnvironment()
     {
         qputenv("QUILLMERE_SETTINGS", settingsFile().toUtf8());
-        qputenv("QUILLMERE_HOME", home.filePath(QStringLiteral("app")).toUtf8());
+        qputenv("QUILLMERE_HOME", home.filePath(u"app"_s).toUtf8());
         Globals::Reset();
     }
     ~TestEnvironment()
@@ -41,10 +43,10 @@ public:
         Globals::Reset();
     }
 
-    QString settingsFile() const { return home.filePath(QStringLiteral("settings.ini")); }
+    QString settingsFile() const { return home.filePath(u"settings.ini"_s); }
     // A lock of the test's own, so that a Quillmere running beside the tests is no
     // "previous instance" to them.
-    QString lockFile() const { return home.filePath(QStringLiteral("quillmere.lock")); }
+    QString lockFile() const { return home.filePath(u"quillmere.lock"_s); }
     QString path(const QString &name) const { return home.filePath(name); }
 
     // Direct access to the file behind the store, for setting up and checking.
@@ -59,5 +61,6 @@ public:
     }
 
 private:
+
     QTemporaryDir home;
 };

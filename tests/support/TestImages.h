@@ -17,6 +17,8 @@
 #include <cstring>
 #include <cmath>
 
+using namespace Qt::StringLiterals;
+
 namespace TestImages {
 
 // What a reader made, decoded in full if it waits to be decoded.
@@ -466,14 +468,14 @@ inline QByteArray xmpPacket(const QString &title, const QString &description)
 {
     const auto alternative = [](const char *name, const QString &text) {
         return text.isEmpty() ? QString()
-                              : QStringLiteral("<dc:%1><rdf:Alt><rdf:li xml:lang=\"de\">Anders</rdf:li>"
-                                               "<rdf:li xml:lang=\"x-default\">%2</rdf:li></rdf:Alt></dc:%1>")
+                              : u"<dc:%1><rdf:Alt><rdf:li xml:lang=\"de\">Anders</rdf:li>"
+                                               "<rdf:li xml:lang=\"x-default\">%2</rdf:li></rdf:Alt></dc:%1>"_s
                                     .arg(QLatin1String(name), text.toHtmlEscaped());
     };
-    return QStringLiteral("<?xpacket begin=\"\" id=\"W5M0MpCehiHzreSzNTczkc9d\"?><x:xmpmeta xmlns:x=\"adobe:ns:meta/\">"
+    return u"<?xpacket begin=\"\" id=\"W5M0MpCehiHzreSzNTczkc9d\"?><x:xmpmeta xmlns:x=\"adobe:ns:meta/\">"
                           "<rdf:RDF xmlns:rdf=\"http://www.w3.org/1999/02/22-rdf-syntax-ns#\"><rdf:Description "
                           "xmlns:dc=\"http://purl.org/dc/elements/1.1/\">%1%2</rdf:Description></rdf:RDF></x:xmpmeta>"
-                          "<?xpacket end=\"w\"?>")
+                          "<?xpacket end=\"w\"?>"_s
         .arg(alternative("title", title), alternative("description", description))
         .toUtf8();
 }

@@ -14,6 +14,8 @@
 #include <QThread>
 #include <QTimer>
 
+using namespace Qt::StringLiterals;
+
 // Headless Chromium driven through ChromeDriver's WebDriver protocol, so that a test
 // can press real keys on a page and read what the page's scripts did.
 class WebDriver {
@@ -21,11 +23,11 @@ public:
     // Starts ChromeDriver; ready() tells whether it answers.
     WebDriver()
     {
-        const QString program = QStandardPaths::findExecutable(QStringLiteral("chromedriver"));
+        const QString program = QStandardPaths::findExecutable(u"chromedriver"_s);
         if (program.isEmpty())
             return;
         port = freePort();
-        driver.start(program, {QStringLiteral("--port=%1").arg(port)});
+        driver.start(program, {u"--port=%1"_s.arg(port)});
         QElapsedTimer waited;
         waited.start();
         while (waited.elapsed() < 20000 && !ready())
@@ -41,7 +43,7 @@ public:
     bool ready()
     {
         return port
-               && call("GET", QStringLiteral("/status")).value(QStringLiteral("value")).toObject().value(QStringLiteral("ready")).toBool();
+               && call("GET", u"/status"_s).value(u"value"_s).toObject().value(u"ready"_s).toBool();
     }
 
     // A new browser window of that size in CSS pixels, or a phone's screen of that
@@ -49,45 +51,39 @@ public:
     bool open(int width, int height, bool phone = false)
     {
         quit();
-        const QJsonArray arguments{QStringLiteral("--headless=new"), QStringLiteral("--no-sandbox"),
-                                   QStringLiteral("--disable-gpu"), QStringLiteral("--disable-dev-shm-usage"),
-                                   QStringLiteral("--force-device-scale-factor=1"),
-                                   QStringLiteral("--window-size=%1,%2").arg(std::max(width, 500)).arg(height)};
-        QJsonObject options{{QStringLiteral("args"), arguments}};
+        const QJsonArray arguments{u"--headless=new"_s, u"--no-sandbox"_s,
+                                   u"--disable-gpu"_s, u"--disable-dev-shm-usage"_s,
+                                   u"--force-device-scale-factor=1"_s,
+                                   u"--window-size=%1,%2"_s.arg(std::max(width, 500)).arg(height)};
+        QJsonObject options{{u"args"_s, arguments}};
         if (phone)
-            options.insert(QStringLiteral("mobileEmulation"),
-                           QJsonObject{{QStringLiteral("deviceMetrics"),
-                                        QJsonObject{{QStringLiteral("width"), width},
-                                                    {QStringLiteral("height"), height},
-                                                    {QStringLiteral("pixelRatio"), 3.0},
-                                                    {QStringLiteral("touch"), true},
-                                                    {QStringLiteral("mobile"), true}}}});
+            options.insert(u"mobileEmulation"_s, QJsonObject{{u"deviceMetrics"_s,
+                                        QJsonObject{{u"width"_s, width}, {u"height"_s, height}, {u"pixelRatio"_s, 3.0},
+                                                    {u"touch"_s, true},
+                                                    {u"mobile"_s, true}}}});
         const QJsonObject capabilities{
-            {QStringLiteral("alwaysMatch"), QJsonObject{{QStringLiteral("goog:chromeOptions"), options}}}};
-        session = call("POST", QStringLiteral("/session"), {{QStringLiteral("capabilities"), capabilities}})
-                      .value(QStringLiteral("sessionId"))
+            {u"alwaysMatch"_s, QJsonObject{{u"goog:chromeOptions"_s, options}}}};
+        session = call("POST", u"/session"_s, {{u"capabilities"_s, capabilities}})
+                      .value(u"sessionId"_s)
                       .toString();
         return !session.isEmpty();
     }
 
-    void go(const QUrl &url) { command("POST", QStringLiteral("/url"), {{QStringLiteral("url"), url.toString()}}); }
+    void go(const QUrl &url) { command("POST", u"/url"_s, {{u"url"_s, url.toString()}}); }
     // The browser's Back.
-    void back() { command("POST", QStringLiteral("/back")); }
+    void back() { command("POST", u"/back"_s); }
     // Pages see a visitor who prefers dark colours, or light ones.
     void prefersDark(bool dark)
     {
-        const QJsonObject feature{{QStringLiteral("name"), QStringLiteral("prefers-color-scheme")},
-                                  {QStringLiteral("value"), dark ? QStringLiteral("dark") : QStringLiteral("light")}};
-        command("POST", QStringLiteral("/goog/cdp/execute"),
-                {{QStringLiteral("cmd"), QStringLiteral("Emulation.setEmulatedMedia")},
-                 {QStringLiteral("params"), QJsonObject{{QStringLiteral("features"), QJsonArray{feature}}}}});
+        const QJsonObject feature{{u"name"_s, u"prefers-color-scheme"_s}, {u"value"_s, dark ? u"dark"_s : u"light"_s}};
+        command("POST", u"/goog/cdp/execute"_s, {{u"cmd"_s, u"Emulation.setEmulatedMedia"_s},
+                 {u"params"_s, QJsonObject{{u"features"_s, QJsonArray{feature}}}}});
     }
 
     // Runs a function body in the page and returns what it returns.
     QJsonValue run(const QString &body)
     {
-        return command("POST", QStringLiteral("/execute/sync"),
-                       {{QStringLiteral("script"), body}, {QStringLiteral("args"), QJsonArray()}});
+        return command("POST", u"/execute/sync"_s, {{u"script"_s, body}, {u"args"_s, QJsonArray()}});
     }
 
     // Waits, up to a limit, until a function body returns true.
@@ -107,21 +103,20 @@ public:
     // "\uE00C" Esc, "\uE012" left, "\uE014" right).
     void press(const QString &key)
     {
-        const QJsonArray steps{QJsonObject{{QStringLiteral("type"), QStringLiteral("keyDown")}, {QStringLiteral("value"), key}},
-                               QJsonObject{{QStringLiteral("type"), QStringLiteral("keyUp")}, {QStringLiteral("value"), key}}};
-        const QJsonArray sources{QJsonObject{{QStringLiteral("type"), QStringLiteral("key")},
-                                             {QStringLiteral("id"), QStringLiteral("keyboard")},
-                                             {QStringLiteral("actions"), steps}}};
-        command("POST", QStringLiteral("/actions"), {{QStringLiteral("actions"), sources}});
+        const QJsonArray steps{QJsonObject{{u"type"_s, u"keyDown"_s}, {u"value"_s, key}},
+                               QJsonObject{{u"type"_s, u"keyUp"_s}, {u"value"_s, key}}};
+        const QJsonArray sources{QJsonObject{{u"type"_s, u"key"_s}, {u"id"_s, u"keyboard"_s}, {u"actions"_s, steps}}};
+        command("POST", u"/actions"_s, {{u"actions"_s, sources}});
     }
 
     // The page as a PNG file.
     QByteArray screenshot()
     {
-        return QByteArray::fromBase64(command("GET", QStringLiteral("/screenshot")).toString().toLatin1());
+        return QByteArray::fromBase64(command("GET", u"/screenshot"_s).toString().toLatin1());
     }
 
 private:
+
     static quint16 freePort()
     {
         QTcpServer probe;
@@ -132,20 +127,20 @@ private:
     void quit()
     {
         if (!session.isEmpty())
-            call("DELETE", QStringLiteral("/session/") + session);
+            call("DELETE", u"/session/"_s + session);
         session.clear();
     }
 
     QJsonValue command(const char *verb, const QString &path, const QJsonObject &body = {})
     {
-        return call(verb, QStringLiteral("/session/") + session + path, body).value(QStringLiteral("value"));
+        return call(verb, u"/session/"_s + session + path, body).value(u"value"_s);
     }
 
     // One request; the answer's "value" object (the whole answer for /session).
     QJsonObject call(const char *verb, const QString &path, const QJsonObject &body = {})
     {
-        QNetworkRequest request(QUrl(QStringLiteral("http://127.0.0.1:%1%2").arg(port).arg(path)));
-        request.setHeader(QNetworkRequest::ContentTypeHeader, QStringLiteral("application/json"));
+        QNetworkRequest request(QUrl(u"http://127.0.0.1:%1%2"_s.arg(port).arg(path)));
+        request.setHeader(QNetworkRequest::ContentTypeHeader, u"application/json"_s);
         request.setTransferTimeout(60000);
         QNetworkReply *reply = network.sendCustomRequest(request, verb, QJsonDocument(body).toJson());
         QEventLoop loop;
@@ -153,10 +148,10 @@ private:
         loop.exec();
         const QJsonObject answer = QJsonDocument::fromJson(reply->readAll()).object();
         reply->deleteLater();
-        const QJsonValue value = answer.value(QStringLiteral("value"));
+        const QJsonValue value = answer.value(u"value"_s);
         // A new session answers with its id inside "value"; every other command's
         // "value" is its result, kept whole here.
-        if (value.isObject() && value.toObject().contains(QStringLiteral("sessionId")))
+        if (value.isObject() && value.toObject().contains(u"sessionId"_s))
             return value.toObject();
         return answer;
     }
