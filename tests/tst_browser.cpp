@@ -1,9 +1,18 @@
-#include "TestEnvironment.h"
+#include "MainFormFixture.h"
+#include "PageFiles.h"
+#include "ProgramRun.h"
 #include "TestImages.h"
 #include "WebDriver.h"
 
+#include "output/HtmlEditor.h"
+#include "output/HtmlFile.h"
+#include "webpage/GenerateDialog.h"
+
+#include <QCheckBox>
 #include <QDir>
-#include <QProcess>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollBar>
 #include <QTest>
 #include <QUrl>
 
@@ -33,29 +42,16 @@ void fillFolder(const QString &folder)
         writeFile(folder + u"/compass.wmf"_s, metafile.readAll());
 }
 
-// Builds the site of a folder with the batch build; its exit status.
-int build(const QString &folder, const QString &site, const QString &settings, const QStringList &more = {})
-{
-    QProcess program;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.remove(u"QUILLMERE_SETTINGS"_s);
-    program.setProcessEnvironment(environment);
-    program.start(QStringLiteral(QUILLMERE_PROGRAM), QStringList{u"--batch"_s, folder, u"--output"_s, site, u"--settings"_s,
-                              settings}
-                      + more);
-    return program.waitForFinished(120000) ? program.exitCode() : -1;
-}
-
-// Scrolls each thumbnail that has not loaded into view until every one has.
-const QString EveryThumbnailLoaded = u"const images = [...document.querySelectorAll('.gallery img')];"
+// Scrolls each picture the selector finds that has not loaded into view until every one has.
+const QString EveryPictureLoaded = u"const images = [...document.querySelectorAll('%1')];"
     "const waiting = images.find(i => !(i.complete && i.naturalWidth > 0));"
     "if (!waiting) return images.length > 0;"
     "waiting.scrollIntoView();"
     "return false;"_s;
 
-// Loads every thumbnail link's target as a picture; the number that failed, once all
-// are done.
-const QString StartLoadingLinks = u"const links = document.querySelectorAll('.gallery a[href]');"
+// Loads the target of every link the selector finds as a picture; the number that
+// failed, once all are done.
+const QString StartLoadingLinks = u"const links = document.querySelectorAll('%1');"
     "window.linkFailures = 0; window.linksLeft = links.length;"
     "for (const link of links) {"
     "  const picture = new Image();"
@@ -112,6 +108,7 @@ class BrowserTest : public QObject {
 private slots:
     void modernPageOnAPhoneAndADesktop();
     void albumsBrowseDownAndBackUp();
+    void fromAFolderToAPageInTheBrowser();
 
 private:
 
@@ -140,7 +137,7 @@ void BrowserTest::modernPageOnAPhoneAndADesktop()
         {u"Preferences/Remove Photo Metadata"_s, u"1"_s},
         {u"Preferences/Web Image Long Edge"_s, u"500"_s},
     });
-    QCOMPARE(build(folder, site, environment.settingsFile()), 0);
+    QCOMPARE(runBatch(folder, site, environment.settingsFile()).status, 0);
     const int pictures = int(QDir(folder).entryList(QDir::Files).size());
 
     for (const QSize window : {QSize(390, 844), QSize(1280, 1024)}) {
@@ -153,8 +150,8 @@ void BrowserTest::modernPageOnAPhoneAndADesktop()
         QVERIFY2(browser.run(u"return document.documentElement.scrollWidth <= window.innerWidth;"_s).toBool(),
                  qPrintable(size + u": wider than the screen"_s));
         QCOMPARE(browser.run(u"return document.querySelectorAll('.gallery img').length;"_s).toInt(), pictures);
-        QVERIFY2(browser.until(EveryThumbnailLoaded), qPrintable(size + u": a thumbnail did not load"_s));
-        QCOMPARE(browser.run(StartLoadingLinks).toInt(), pictures);
+        QVERIFY2(browser.until(EveryPictureLoaded.arg(u".gallery img"_s)), qPrintable(size + u": a thumbnail did not load"_s));
+        QCOMPARE(browser.run(StartLoadingLinks.arg(u".gallery a[href]"_s)).toInt(), pictures);
         QVERIFY(browser.until(u"return window.linksLeft === 0;"_s));
         QCOMPARE(browser.run(u"return window.linkFailures;"_s).toInt(), 0);
         browser.run(u"window.scrollTo(0, 0); return 0;"_s);
@@ -192,7 +189,7 @@ void BrowserTest::modernPageOnAPhoneAndADesktop()
         return;
     environment.raw().setValue(u"HTML Preferences/Page Style"_s, u"0"_s);
     const QString classic = environment.path(u"classic"_s);
-    QCOMPARE(build(folder, classic, environment.settingsFile()), 0);
+    QCOMPARE(runBatch(folder, classic, environment.settingsFile()).status, 0);
     for (const QSize window : {QSize(390, 844), QSize(1280, 1024)}) {
         QVERIFY(browser.open(window.width(), window.height(), window.width() < 500));
         browser.go(QUrl::fromLocalFile(classic + u"/index.html"_s));
@@ -266,7 +263,7 @@ void BrowserTest::albumsBrowseDownAndBackUp()
     for (const char *name : {"top.jpg", "Day 1/a.jpg", "Day 1/b.jpg", "Day 2/Evening/c.jpg"})
         writeFile(folder + u'/' + QLatin1String(name), TestImages::encode(TestImages::photo(600, 400, qHash(QLatin1String(name))), "jpg"));
     environment.store({{u"HTML Preferences/Page Style"_s, u"1"_s}, {u"HTML Preferences/Page Title"_s, u"Trip"_s}});
-    QCOMPARE(build(folder, site, environment.settingsFile(), {u"--albums"_s}), 0);
+    QCOMPARE(runBatch(folder, site, environment.settingsFile(), {u"--albums"_s}).status, 0);
     QVERIFY(browser.open(1280, 900));
     const auto heading = [&browser](const QString &title) {
         return browser.until(u"return document.readyState === 'complete'"
@@ -292,6 +289,77 @@ void BrowserTest::albumsBrowseDownAndBackUp()
     QVERIFY2(heading(u"Day 2"_s), "the trail did not lead one album up");
     follow(u".trail a"_s);
     QVERIFY2(heading(u"Trip"_s), "the trail did not lead to the top");
+}
+
+// A folder with awkward names is loaded, the page's options are set in the Generate
+// dialog, the page is generated, saved with its thumbnails and images, and previewed:
+// every file the page refers to is where the page expects it, on disk and in a browser.
+void BrowserTest::fromAFolderToAPageInTheBrowser()
+{
+    WebDriver browser;
+    QVERIFY2(browser.ready() && browser.open(1024, 768), "Chromium and ChromeDriver are needed");
+    Frame f;
+    Globals::AppPath = WithTrailingSeparator(ResolveAppPath());
+    QDir().mkpath(Globals::AppPath);
+    f.environment.raw().setValue(u"Preferences/Auto Arrange After Directory Load"_s, u"False"_s);
+    const QString photos = f.environment.path(u"my photos"_s), S = QDir::separator();
+    const QStringList names = {u"Beach Day.png"_s, u"café #2.jpg"_s, u"Łódź.png"_s, u"R&D.png"_s};
+    for (int i = 0; i < names.size(); ++i)
+        QVERIFY(writeFile(photos + S + names[i],
+                          TestImages::encode(TestImages::photo(120 + 10 * i, 90, i), names[i].endsWith("jpg") ? "jpg" : "png")));
+    f.scripted->folderAnswers << photos;
+    f.form->mnuFileOpenDir_Click();
+    QCOMPARE(f.form->listingRows().rowCount(), 4);
+
+    const QString web = f.environment.path(u"web"_s) + S;
+    QDir().mkpath(web);
+    QString generated;
+    QString previewed;
+    int failedLinks = -1;
+    f.scripted->dialogScripts << [&](QDialog &dialog) {
+        dialog.findChild<QLineEdit *>(u"txtSiteThumbs"_s)->setText(u"thumbs"_s);
+        dialog.findChild<QLineEdit *>(u"txtRows"_s)->setText(u"2"_s);
+        dialog.findChild<QLineEdit *>(u"txtColumns"_s)->setText(u"3"_s);
+        dialog.findChild<QCheckBox *>(u"chkDisplayFileSize"_s)->setChecked(false);
+        dialog.findChild<QScrollBar *>(u"hscThumb"_s)->setValue(2);
+        dialog.findChild<QLineEdit *>(u"txtCaption"_s)->setText(u"A café \"by\" the sea"_s);
+        const PageModel &page = static_cast<GenerateDialog &>(dialog).page();
+        generated = GenerateHtml(page.request(Globals::Prefs));
+        dialog.findChild<QPushButton *>(u"cmdCode"_s)->click();
+    };
+    f.scripted->dialogScripts << [&](QDialog &dialog) {
+        auto &editor = static_cast<HtmlEditor &>(dialog);
+        QCOMPARE(editor.html(), generated);
+        f.scripted->fileAnswers << Ui::FileDialogAnswer{web + u"index"_s, 2}
+                                << Ui::FileDialogAnswer{web + u"thumbs"_s + S + u"*.*"_s, 1}
+                                << Ui::FileDialogAnswer{web + u"images"_s + S + u"*.*"_s, 1};
+        dialog.findChild<QPushButton *>(u"cmdSave"_s)->click();  // Yes to both questions
+        dialog.findChild<QPushButton *>(u"cmdView"_s)->click();
+        previewed = f.scripted->shellCalls.value(0).mid(5);
+        // Every picture shows in a browser, and every link leads to one.
+        browser.go(QUrl::fromLocalFile(previewed));
+        QVERIFY(browser.until(EveryPictureLoaded.arg(u"img"_s)));
+        QCOMPARE(browser.run(u"return document.images.length;"_s).toInt(), 4);
+        browser.run(StartLoadingLinks.arg(u"a[href]"_s));
+        if (browser.until(u"return window.linksLeft === 0;"_s))
+            failedLinks = browser.run(u"return window.linkFailures;"_s).toInt();
+    };
+    f.form->mnuHTMLGenerate_Click();
+    QCOMPARE(f.scripted->dialogsShown, (QStringList{u"GENERATE"_s, u"HTML"_s}));
+
+    QString saved;
+    QCOMPARE(HtmlFile::Read(web + u"index.htm"_s, saved), QString());
+    QCOMPARE(saved, HtmlFile::Decode(HtmlFile::Encode(generated)));
+    QVERIFY(saved.contains(u"alt=\"A café &quot;by&quot; the sea\""_s));
+    const QStringList files = referencedFiles(saved);
+    QCOMPARE(files.size(), 8);  // four links, four thumbnails
+    for (const QString &file : files)
+        QVERIFY2(QFileInfo::exists(web + file), qPrintable(file));
+    QVERIFY(files.contains(u"images/Łódź.png"_s));
+    QVERIFY(files.contains(u"thumbs/QM_café #2.jpg"_s));
+
+    QCOMPARE(failedLinks, 0);
+    QVERIFY(!QFile::exists(previewed));  // the preview tree is emptied when the editor closes
 }
 
 QTEST_MAIN(BrowserTest)
