@@ -60,7 +60,6 @@ class ListingTest : public QObject {
 private slots:
     void sizesAreStoredAndClamped();
     void sidesTurnClockwiseAndTheStatusBarStaysAtTheBottom();
-    void hidingGreysTheAlignment();
     void columnsAndAutoSortPersist();
     void rowsAreOrderedByHeaderOrByHand();
     void aRowBringsItsThumbnailForward();
@@ -116,25 +115,6 @@ void ListingTest::sidesTurnClockwiseAndTheStatusBarStaysAtTheBottom()
         QCOMPARE(status->geometry().bottom(), l.form->rect().bottom());
         QVERIFY(status->geometry().top() > l.panel().geometry().bottom());
     }
-}
-
-void ListingTest::hidingGreysTheAlignment()
-{
-    Listing l;
-    l.open("mnuListing");
-    QVERIFY(!l.action("mnuListingHide")->isChecked());
-    QVERIFY(l.action("mnuListingAlignment")->isEnabled());
-    QVERIFY(l.action("mnuListingAlignmentRight")->isChecked());
-    QVERIFY(!l.action("mnuListingAlignmentLeft")->isChecked());
-    l.action("mnuListingHide")->trigger();
-    QVERIFY(l.panel().isHidden());
-    QVERIFY(!l.form->commands().listingAlign->isEnabled());
-    l.open("mnuListing");
-    QVERIFY(l.action("mnuListingHide")->isChecked());
-    QVERIFY(!l.action("mnuListingAlignment")->isEnabled());
-    l.action("mnuListingHide")->trigger();
-    QVERIFY(l.panel().isVisible());
-    QVERIFY(l.form->commands().listingAlign->isEnabled());
 }
 
 void ListingTest::columnsAndAutoSortPersist()

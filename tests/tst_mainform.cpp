@@ -32,7 +32,6 @@ private slots:
     void aBadStoredSideDocksTheListingOnTheRight();
     void commandStates();
     void menusAndToolbarShareOneActionPerCommand();
-    void toolbarAndStatusBarToggle();
     void flashRestartsForASecondWindow();
     void helpAboutAndDialogs();
 };
@@ -43,9 +42,12 @@ void MainFormTest::firstStartOpensMaximisedWithTheListingOnTheRight()
     QVERIFY(frame.form->isMaximized());
     QCOMPARE(frame.form->dockWidgetArea(frame.form->listing()), Qt::RightDockWidgetArea);
     QCOMPARE(frame.stored(u"Preferences/Listing Alignment"_s), u"4"_s);
-    QVERIFY(frame.form->findChild<QToolBar *>(u"picToolbar"_s)->isVisible());
-    QVERIFY(frame.form->findChild<QStatusBar *>(u"StatusBar1"_s)->isVisible());
-    QVERIFY(!frame.form->loadBuffer()->isVisible());
+    auto *toolbar = frame.form->findChild<QToolBar *>(u"picToolbar"_s);
+    auto *status = frame.form->findChild<QStatusBar *>(u"StatusBar1"_s);
+    QVERIFY(toolbar->isVisible() && status->isVisible() && !frame.form->loadBuffer()->isVisible());
+    frame.action("mnuWindowsToolbar")->trigger();
+    frame.action("mnuWindowsStatusbar")->trigger();
+    QVERIFY(!toolbar->isVisible() && !status->isVisible());
     // A first session's settings file holds only the values it wrote.
     frame.form->close();
     const QByteArray settings = contentsOf(frame.environment.settingsFile());
@@ -117,7 +119,9 @@ void MainFormTest::commandStates()
     QCOMPARE(states(), u"EEEEE-EEEE"_s);
     frame.action("mnuListingHide")->trigger();
     QCOMPARE(states(), u"EEEEE-dEEE"_s);
-    QVERIFY(!frame.action("mnuListingAlignment")->isEnabled());
+    QVERIFY(!frame.action("mnuListingAlignment")->isEnabled() && frame.form->listing()->isHidden());
+    frame.action("mnuListingHide")->trigger();
+    QVERIFY(frame.form->listing()->isVisible() && frame.form->commands().listingAlign->isEnabled());
 }
 
 // A menu item and a toolbar button of one command are one action: they cannot
@@ -151,22 +155,6 @@ void MainFormTest::menusAndToolbarShareOneActionPerCommand()
     frame.form->SetCommandStates(true);
     QVERIFY(!commands.loadDirectory->isEnabled() && !commands.cascadeWindows->isEnabled());
 }
-
-void MainFormTest::toolbarAndStatusBarToggle()
-{
-    Frame frame;
-    QAction *toolbarItem = frame.action("mnuWindowsToolbar");
-    QAction *statusItem = frame.action("mnuWindowsStatusbar");
-    frame.open("mnuWindows");
-    QVERIFY(toolbarItem->isChecked() && statusItem->isChecked());
-    toolbarItem->trigger();
-    statusItem->trigger();
-    QVERIFY(!frame.form->findChild<QToolBar *>(u"picToolbar"_s)->isVisible());
-    QVERIFY(!frame.form->findChild<QStatusBar *>(u"StatusBar1"_s)->isVisible());
-    frame.open("mnuWindows");
-    QVERIFY(!toolbarItem->isChecked() && !statusItem->isChecked());
-}
-
 
 void MainFormTest::flashRestartsForASecondWindow()
 {

@@ -80,7 +80,6 @@ private slots:
     void listingOrder();
     void iconsArePerTypeButPerFileForIconsAndPrograms();
     void newWindowsFlowAcrossTheVisibleArea();
-    void theLowestFreeSlotIsHandedOutFirst();
     void aThumbnailWindowTakesNoPartInQtsPlacement();
 };
 
@@ -337,21 +336,6 @@ void ThumbsTest::newWindowsFlowAcrossTheVisibleArea()
     QCOMPARE(places, (QList<QPoint>{{0, 0}, {100, 0}, {0, 80}, {100, 80}, {0, 200}, {0, 250}}));
     flow.restart();
     QCOMPARE(flow.next(window, 250), QPoint(0, 0));
-}
-
-void ThumbsTest::theLowestFreeSlotIsHandedOutFirst()
-{
-    ThumbCollection thumbs;
-    for (int expected = 1; expected <= 5; ++expected)
-        QCOMPARE(thumbs.FindFreeThumb(), expected);
-    thumbs.release(4);
-    thumbs.release(2);
-    QCOMPARE(thumbs.FindFreeThumb(), 2);
-    QCOMPARE(thumbs.FindFreeThumb(), 4);
-    QCOMPARE(thumbs.FindFreeThumb(), 6);
-    thumbs.releaseAll();
-    QCOMPARE(thumbs.FindFreeThumb(), 1);
-    QCOMPARE(thumbs.upperBound(), 6);
 }
 
 // Every thumbnail window stays on top (so the area raises it without a search) and
