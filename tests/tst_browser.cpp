@@ -89,18 +89,6 @@ const QString RowProblems = u"const [target, lowest] = arguments;"
 const QString CaptionsOnOneLine = u"return [...document.querySelectorAll('.gallery figcaption span')].every("
     "  s => s.offsetHeight <= parseFloat(getComputedStyle(s).lineHeight) + 1);"_s;
 
-// Where the README's pictures of the pages go, when asked for.
-QString screenshotFolder()
-{
-    return qEnvironmentVariable("QUILLMERE_SCREENSHOTS");
-}
-
-void keepScreenshot(WebDriver &browser, const QString &name)
-{
-    if (!screenshotFolder().isEmpty())
-        writeFile(screenshotFolder() + u'/' + name, browser.screenshot());
-}
-
 } // namespace
 
 class BrowserTest : public QObject {
@@ -155,7 +143,6 @@ void BrowserTest::modernPageOnAPhoneAndADesktop()
         QVERIFY(browser.until(u"return window.linksLeft === 0;"_s));
         QCOMPARE(browser.run(u"return window.linkFailures;"_s).toInt(), 0);
         browser.run(u"window.scrollTo(0, 0); return 0;"_s);
-        keepScreenshot(browser, u"modern-%1.png"_s.arg(window.width()));
 
         // Justified rows at the row height, a lower one on a phone; captions on one line.
         const int target = phone ? 120 : 200;
@@ -176,25 +163,10 @@ void BrowserTest::modernPageOnAPhoneAndADesktop()
             browser.prefersDark(dark);
             QCOMPARE(browser.run(u"return getComputedStyle(document.body).backgroundColor;"_s).toString(),
                      dark ? u"rgb(18, 18, 18)"_s : u"rgb(255, 255, 255)"_s);
-            if (dark)
-                keepScreenshot(browser, u"modern-dark-%1.png"_s.arg(window.width()));
         }
         viewerFromTheKeyboard(browser, size, QUrl::fromLocalFile(site + u"/index.html"_s));
         if (QTest::currentTestFailed())
             return;
-    }
-
-    // The classic page of the same folder, for the README's comparison.
-    if (screenshotFolder().isEmpty())
-        return;
-    environment.raw().setValue(u"HTML Preferences/Page Style"_s, u"0"_s);
-    const QString classic = environment.path(u"classic"_s);
-    QCOMPARE(runBatch(folder, classic, environment.settingsFile()).status, 0);
-    for (const QSize window : {QSize(390, 844), QSize(1280, 1024)}) {
-        QVERIFY(browser.open(window.width(), window.height(), window.width() < 500));
-        browser.go(QUrl::fromLocalFile(classic + u"/index.html"_s));
-        QVERIFY(browser.until(u"return document.readyState === 'complete';"_s));
-        keepScreenshot(browser, u"classic-%1.png"_s.arg(window.width()));
     }
 }
 
@@ -217,7 +189,6 @@ void BrowserTest::viewerFromTheKeyboard(WebDriver &browser, const QString &size,
                                          " && document.querySelector('.viewer .count').textContent === (%1 + 1) + ' / ' + links.length"
                                          " && document.querySelector('.viewer .caption').textContent === links[%1].querySelector('img').alt;"_s;
     QVERIFY2(browser.until(shown.arg(0)), failed("the first picture is not shown with its address and caption").constData());
-    keepScreenshot(browser, u"viewer-%1.png"_s.arg(size.section(u'x', 0, 0)));
     browser.press(Right);
     QVERIFY2(browser.until(shown.arg(1)), failed("the right arrow did not move on").constData());
     browser.press(Left);

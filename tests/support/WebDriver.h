@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QJsonArray>
@@ -12,9 +11,6 @@
 #include <QStandardPaths>
 #include <QTcpServer>
 #include <QThread>
-#include <QTimer>
-
-using namespace Qt::StringLiterals;
 
 // Headless Chromium driven through ChromeDriver's WebDriver protocol, so that a test
 // can press real keys on a page and read what the page's scripts did.
@@ -23,11 +19,14 @@ public:
     // Starts ChromeDriver; ready() tells whether it answers.
     WebDriver()
     {
-        const QString program = QStandardPaths::findExecutable(u"chromedriver"_s);
+        const QString program = QStandardPaths::findExecutable("chromedriver");
         if (program.isEmpty())
             return;
-        port = freePort();
-        driver.start(program, {u"--port=%1"_s.arg(port)});
+        QTcpServer probe;
+        probe.listen(QHostAddress::LocalHost);
+        port = probe.serverPort();
+        probe.close();
+        driver.start(program, {QString("--port=%1").arg(port)});
         QElapsedTimer waited;
         waited.start();
         while (waited.elapsed() < 20000 && !ready())
@@ -40,51 +39,38 @@ public:
         driver.waitForFinished(5000);
     }
 
-    bool ready()
-    {
-        return port
-               && call("GET", u"/status"_s).value(u"value"_s).toObject().value(u"ready"_s).toBool();
-    }
+    bool ready() { return port && call("GET", "/status").value("value").toObject().value("ready").toBool(); }
 
     // A new browser window of that size in CSS pixels, or a phone's screen of that
     // size (windows are never narrower than 500 pixels); false when none could start.
     bool open(int width, int height, bool phone = false)
     {
         quit();
-        const QJsonArray arguments{u"--headless=new"_s, u"--no-sandbox"_s,
-                                   u"--disable-gpu"_s, u"--disable-dev-shm-usage"_s,
-                                   u"--force-device-scale-factor=1"_s,
-                                   u"--window-size=%1,%2"_s.arg(std::max(width, 500)).arg(height)};
-        QJsonObject options{{u"args"_s, arguments}};
+        QJsonObject options{{"args", QJsonArray{"--headless=new", "--no-sandbox", "--disable-gpu", "--disable-dev-shm-usage",
+                                                "--force-device-scale-factor=1",
+                                                QString("--window-size=%1,%2").arg(std::max(width, 500)).arg(height)}}};
         if (phone)
-            options.insert(u"mobileEmulation"_s, QJsonObject{{u"deviceMetrics"_s,
-                                        QJsonObject{{u"width"_s, width}, {u"height"_s, height}, {u"pixelRatio"_s, 3.0},
-                                                    {u"touch"_s, true},
-                                                    {u"mobile"_s, true}}}});
-        const QJsonObject capabilities{
-            {u"alwaysMatch"_s, QJsonObject{{u"goog:chromeOptions"_s, options}}}};
-        session = call("POST", u"/session"_s, {{u"capabilities"_s, capabilities}})
-                      .value(u"sessionId"_s)
-                      .toString();
+            options.insert("mobileEmulation", QJsonObject{{"deviceMetrics", QJsonObject{{"width", width}, {"height", height},
+                                                                                         {"pixelRatio", 3.0}, {"touch", true},
+                                                                                         {"mobile", true}}}});
+        const QJsonObject capabilities{{"alwaysMatch", QJsonObject{{"goog:chromeOptions", options}}}};
+        session = call("POST", "/session", {{"capabilities", capabilities}}).value("sessionId").toString();
         return !session.isEmpty();
     }
 
-    void go(const QUrl &url) { command("POST", u"/url"_s, {{u"url"_s, url.toString()}}); }
+    void go(const QUrl &url) { command("POST", "/url", {{"url", url.toString()}}); }
     // The browser's Back.
-    void back() { command("POST", u"/back"_s); }
+    void back() { command("POST", "/back"); }
     // Pages see a visitor who prefers dark colours, or light ones.
     void prefersDark(bool dark)
     {
-        const QJsonObject feature{{u"name"_s, u"prefers-color-scheme"_s}, {u"value"_s, dark ? u"dark"_s : u"light"_s}};
-        command("POST", u"/goog/cdp/execute"_s, {{u"cmd"_s, u"Emulation.setEmulatedMedia"_s},
-                 {u"params"_s, QJsonObject{{u"features"_s, QJsonArray{feature}}}}});
+        const QJsonObject feature{{"name", "prefers-color-scheme"}, {"value", dark ? "dark" : "light"}};
+        command("POST", "/goog/cdp/execute",
+                {{"cmd", "Emulation.setEmulatedMedia"}, {"params", QJsonObject{{"features", QJsonArray{feature}}}}});
     }
 
     // Runs a function body in the page and returns what it returns.
-    QJsonValue run(const QString &body)
-    {
-        return command("POST", u"/execute/sync"_s, {{u"script"_s, body}, {u"args"_s, QJsonArray()}});
-    }
+    QJsonValue run(const QString &body) { return command("POST", "/execute/sync", {{"script", body}, {"args", QJsonArray()}}); }
 
     // Waits, up to a limit, until a function body returns true.
     bool until(const QString &body, int milliseconds = 10000)
@@ -103,44 +89,33 @@ public:
     // "\uE00C" Esc, "\uE012" left, "\uE014" right).
     void press(const QString &key)
     {
-        const QJsonArray steps{QJsonObject{{u"type"_s, u"keyDown"_s}, {u"value"_s, key}},
-                               QJsonObject{{u"type"_s, u"keyUp"_s}, {u"value"_s, key}}};
-        const QJsonArray sources{QJsonObject{{u"type"_s, u"key"_s}, {u"id"_s, u"keyboard"_s}, {u"actions"_s, steps}}};
-        command("POST", u"/actions"_s, {{u"actions"_s, sources}});
+        const QJsonArray steps{QJsonObject{{"type", "keyDown"}, {"value", key}}, QJsonObject{{"type", "keyUp"}, {"value", key}}};
+        const QJsonObject keyboard{{"type", "key"}, {"id", "keyboard"}, {"actions", steps}};
+        command("POST", "/actions", {{"actions", QJsonArray{keyboard}}});
     }
 
     // The page as a PNG file.
-    QByteArray screenshot()
-    {
-        return QByteArray::fromBase64(command("GET", u"/screenshot"_s).toString().toLatin1());
-    }
+    QByteArray screenshot() { return QByteArray::fromBase64(command("GET", "/screenshot").toString().toLatin1()); }
 
 private:
-
-    static quint16 freePort()
-    {
-        QTcpServer probe;
-        probe.listen(QHostAddress::LocalHost);
-        return probe.serverPort();
-    }
-
     void quit()
     {
         if (!session.isEmpty())
-            call("DELETE", u"/session/"_s + session);
+            call("DELETE", "/session/" + session);
         session.clear();
     }
 
     QJsonValue command(const char *verb, const QString &path, const QJsonObject &body = {})
     {
-        return call(verb, u"/session/"_s + session + path, body).value(u"value"_s);
+        return call(verb, "/session/" + session + path, body).value("value");
     }
 
-    // One request; the answer's "value" object (the whole answer for /session).
+    // One request and its answer; a new session's answer is the object inside its
+    // "value", which holds the session's id.
     QJsonObject call(const char *verb, const QString &path, const QJsonObject &body = {})
     {
-        QNetworkRequest request(QUrl(u"http://127.0.0.1:%1%2"_s.arg(port).arg(path)));
-        request.setHeader(QNetworkRequest::ContentTypeHeader, u"application/json"_s);
+        QNetworkRequest request(QUrl(QString("http://127.0.0.1:%1%2").arg(port).arg(path)));
+        request.setHeader(QNetworkRequest::ContentTypeHeader, "application/json");
         request.setTransferTimeout(60000);
         QNetworkReply *reply = network.sendCustomRequest(request, verb, QJsonDocument(body).toJson());
         QEventLoop loop;
@@ -148,12 +123,8 @@ private:
         loop.exec();
         const QJsonObject answer = QJsonDocument::fromJson(reply->readAll()).object();
         reply->deleteLater();
-        const QJsonValue value = answer.value(u"value"_s);
-        // A new session answers with its id inside "value"; every other command's
-        // "value" is its result, kept whole here.
-        if (value.isObject() && value.toObject().contains(u"sessionId"_s))
-            return value.toObject();
-        return answer;
+        const QJsonValue value = answer.value("value");
+        return value.isObject() && value.toObject().contains("sessionId") ? value.toObject() : answer;
     }
 
     QProcess driver;
