@@ -45,6 +45,7 @@ void MainFormTest::firstStartOpensMaximisedWithTheListingOnTheRight()
     auto *toolbar = frame.form->findChild<QToolBar *>(u"picToolbar"_s);
     auto *status = frame.form->findChild<QStatusBar *>(u"StatusBar1"_s);
     QVERIFY(toolbar->isVisible() && status->isVisible() && !frame.form->loadBuffer()->isVisible());
+    frame.open("mnuWindows");
     frame.action("mnuWindowsToolbar")->trigger();
     frame.action("mnuWindowsStatusbar")->trigger();
     QVERIFY(!toolbar->isVisible() && !status->isVisible());
