@@ -2,14 +2,12 @@
 
 #include "ui/DesktopPlatform.h"
 #include "ui/FileFilter.h"
-#include "ui/SharedIconStyle.h"
 
 #include <QAccessible>
 #include <QApplication>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QScreen>
-#include <QStyleOption>
 #include <QTextBrowser>
 #include <QTest>
 
@@ -23,8 +21,6 @@ private slots:
     void filterConversion();
     void desktopHelpShowsTheTopic();
     void desktopShellReportsFailures();
-    void standardIconsAreMadeOnce();
-    void yieldsRunTheEventLoopAtMostEvery50ms();
 };
 
 void PlatformTest::filterConversion()
@@ -90,28 +86,6 @@ void PlatformTest::desktopShellReportsFailures()
     const QString plain = directory.filePath(u"not-a-program"_s);
     QVERIFY(writeFile(plain));
     QCOMPARE(desktop.startProgram(plain, QString()), 5);
-}
-
-// Every window asking for a standard icon gets the same one; icons made for an
-// option are not kept.
-void PlatformTest::standardIconsAreMadeOnce()
-{
-    Ui::SharedIconStyle style(u"fusion"_s);
-    const QIcon first = style.standardIcon(QStyle::SP_TitleBarCloseButton, nullptr, nullptr);
-    QVERIFY(!first.isNull());
-    QCOMPARE(style.standardIcon(QStyle::SP_TitleBarCloseButton, nullptr, nullptr).cacheKey(), first.cacheKey());
-    QVERIFY(style.standardIcon(QStyle::SP_TitleBarMinButton, nullptr, nullptr).cacheKey() != first.cacheKey());
-    QStyleOption option;
-    QVERIFY(style.standardIcon(QStyle::SP_TitleBarCloseButton, &option, nullptr).cacheKey() != first.cacheKey());
-}
-
-void PlatformTest::yieldsRunTheEventLoopAtMostEvery50ms()
-{
-    Ui::YieldThrottle throttle;
-    QVERIFY(throttle.due());
-    QVERIFY(!throttle.due());
-    QTest::qWait(60);
-    QVERIFY(throttle.due());
 }
 
 QTEST_MAIN(PlatformTest)

@@ -12,7 +12,6 @@
 #include "thumbs/ThumbnailWindow.h"
 #include "thumbs/Thumbnails.h"
 #include "ui/DocumentArea.h"
-#include "ui/FileIcons.h"
 #include "ui/Paths.h"
 #include "ui/Twips.h"
 
@@ -78,7 +77,6 @@ private slots:
     void freeMemoryClosesTheHighestTenth();
     void pathRules();
     void listingOrder();
-    void iconsArePerTypeButPerFileForIconsAndPrograms();
     void newWindowsFlowAcrossTheVisibleArea();
     void aThumbnailWindowTakesNoPartInQtsPlacement();
 };
@@ -307,20 +305,6 @@ void ThumbsTest::listingOrder()
     QCOMPARE(listing.keyAt(2), s + "IMG_3.jpg");
     listing.removeRows(0, listing.rowCount());
     QVERIFY(!listing.containsKey(s + u"IMG_3.jpg"_s) && !listing.containsFile(u"IMG_1.jpg"_s, s));
-}
-
-void ThumbsTest::iconsArePerTypeButPerFileForIconsAndPrograms()
-{
-    QCOMPARE(FileIcons::ImageKey(u"/a/b.jpg"_s, false), u"A*JPG"_s);
-    QCOMPARE(FileIcons::ImageKey(u"/a/b.JPG"_s, true), u"A*JPG=OPEN"_s);
-    QCOMPARE(FileIcons::ImageKey(u"/a/c.ico"_s, false), u"/a/c.ico"_s);
-    FileIcons icons;
-    const int jpeg = icons.GetFileIcon(FileIcons::Small, u"/x/one.jpg"_s, false);
-    QCOMPARE(icons.GetFileIcon(FileIcons::Small, u"/y/two.JPG"_s, false), jpeg);
-    const int first = icons.GetFileIcon(FileIcons::Small, u"/x/tool.exe"_s, false);
-    const int second = icons.GetFileIcon(FileIcons::Small, u"/x/other.exe"_s, false);
-    QVERIFY(first != second && first != jpeg);
-    QCOMPARE(icons.count(), 3);
 }
 
 // Side by side as far as the width, row under row below the tallest of the row
