@@ -107,13 +107,12 @@ const QString Separator = QDir::separator();
 class LoadingTest : public QObject {
     Q_OBJECT
 private slots:
-    void cancellingTheFolderBrowserLoadsNothing();
+    void aFolderCancelledOrUnlistableLoadsNothing();
     void aFolderOfPicturesAndText();
     void duplicatesAreNeverLoadedTwice();
     void escapeStopsAfterTheCurrentFile();
     void singleFiles();
     void arrangementAfterLoading();
-    void anUnlistableFolderIsReported();
     void whatHappensDuringAYieldCannotBreakTheLoad();
     void closingTheMainWindowStopsTheLoadFirst();
     void clearAllPutsAnEmptyAreaInPlace();
@@ -128,7 +127,7 @@ private slots:
     void droppedFilesAndFoldersOpenAsIfChosen();
 };
 
-void LoadingTest::cancellingTheFolderBrowserLoadsNothing()
+void LoadingTest::aFolderCancelledOrUnlistableLoadsNothing()
 {
     Loading l;
     l.form->mnuFileOpenDir_Click();
@@ -140,6 +139,10 @@ void LoadingTest::cancellingTheFolderBrowserLoadsNothing()
     QCoreApplication::processEvents();  // the toolbar lays its buttons out after a change
     QVERIFY(!l.form->toolbarButton(l.form->commands().stop)->isVisibleTo(l.form->toolbar()));
     QVERIFY(l.form->toolbarButton(l.form->commands().generate)->isVisibleTo(l.form->toolbar()));
+    // A folder that cannot be listed is reported, and not remembered.
+    QVERIFY(!l.loadFolder(l.environment.path(u"no-such-folder"_s)));
+    QCOMPARE(l.platform->messages.last().text, u"The Selected Directory Could Not Be Accessed!"_s);
+    QVERIFY(l.stored(u"Preferences/Last Open Directory"_s).isEmpty());
     QCOMPARE(l.platform->busyDepth, 0);
 }
 
@@ -266,15 +269,6 @@ void LoadingTest::arrangementAfterLoading()
     l.openFile(pictures + Separator + u"t.txt"_s);
     QVERIFY(first->pos() != QPoint(250, 150));
     QVERIFY(!first->geometry().intersects(l.window(u"b.png"_s)->geometry()));
-}
-
-void LoadingTest::anUnlistableFolderIsReported()
-{
-    Loading l;
-    QVERIFY(!l.loadFolder(l.environment.path(u"no-such-folder"_s)));
-    QCOMPARE(l.platform->messages.last().text, u"The Selected Directory Could Not Be Accessed!"_s);
-    QVERIFY(l.stored(u"Preferences/Last Open Directory"_s).isEmpty());
-    QCOMPARE(l.platform->busyDepth, 0);
 }
 
 // Closing windows, clearing, removing rows and asking for another load while a load

@@ -99,12 +99,9 @@ void ThumbsTest::aThumbnailIsAWindowARowAndACount()
     QCOMPARE(f.make(u"sunset.jpg"_s, QSize(640, 480), 38000), 0);
     ThumbnailWindow *window = f.window(1);
     QVERIFY(window && window->isVisible());
-    QCOMPARE(f.host.area.subWindowList().size(), 1);
     QCOMPARE(window->windowTitle(), u"sunset.jpg"_s);
-    QCOMPARE(window->Tag, u"1"_s);
     QCOMPARE(window->sourcePath(), f.path(u"sunset.jpg"_s));
     QCOMPARE(window->caption().text(), u"sunset.jpg\r\n640x480\r\n37K"_s);
-    QCOMPARE(window->picture().picture().size(), QSize(93, 70));
     QCOMPARE(window->picture().size(), QSize(93, 70));
     // Margin, picture, margin, caption: nothing of the caption is cut off. A window
     // its title bar makes wider keeps the picture in the middle.
@@ -113,13 +110,11 @@ void ThumbsTest::aThumbnailIsAWindowARowAndACount()
     QCOMPARE(window->picture().pos(), QPoint((inside - 93) / 2, 4));
     QCOMPARE(window->caption().geometry(), QRect(0, 78, inside, 37));
     QCOMPARE(window->size(), window->ownSize());
-    QCOMPARE(window->toolTip(), f.path(u"sunset.jpg"_s));
     QCOMPARE(f.listing.rowCount(), 1);
     QCOMPARE(f.listing.keyAt(0), f.path(u"sunset.jpg"_s));
     QCOMPARE(f.listing.index(0, ListingModel::FileSizeColumn).data().toString(), u"37K"_s);
     QCOMPARE(f.listing.index(0, ListingModel::PathColumn).data().toString(),
              QDir::toNativeSeparators(f.directory.path()) + QDir::separator());
-    QVERIFY(!f.listing.index(0, 0).data(Qt::DecorationRole).value<QIcon>().isNull());
     QCOMPARE(f.host.totalText, u"Total Thumbnails:  1"_s);
     QCOMPARE(f.scripted->busyDepth, 0);
 }
@@ -156,7 +151,6 @@ void ThumbsTest::failedCreationsLeaveNothingBehind()
     QCOMPARE(f.make(u"a.png"_s, QSize(40, 30)), Thumbnails::ErrKeyNotUnique);
     QCOMPARE(f.slotsInUse(), QList<int>{1});
     QCOMPARE(f.listing.rowCount(), 1);
-    QCOMPARE(f.host.area.subWindowList().size(), 1);
     QCOMPARE(f.scripted->busyDepth, 0);
 }
 
@@ -266,9 +260,12 @@ void ThumbsTest::pathRules()
     for (const auto &[name, extension] : extensions)
         QCOMPARE(Paths::ExtensionOf(name), extension);
     // The thumbnail's name: the extension replaced, or a dot and one added.
-    const QList<QPair<QString, QString>> thumbnails = {{".hidden.png", "QM_.hidden.jpg"}, {".profile", "QM_.profile.jpg"}};
-    for (const auto &[name, thumbnail] : thumbnails)
-        QCOMPARE(Paths::SavedThumbnailName(u"QM_"_s, name, u"jpg"_s), thumbnail);
+    const QList<std::array<QString, 4>> thumbnails = {{"QM_", ".hidden.png", "jpg", "QM_.hidden.jpg"},
+                                                      {"QM_", ".profile", "jpg", "QM_.profile.jpg"},
+                                                      {"QM_", "README", "png", "QM_README.png"},
+                                                      {"", "a.b.", "jpg", "a.b.jpg"}};
+    for (const auto &[prefix, name, extension, thumbnail] : thumbnails)
+        QCOMPARE(Paths::SavedThumbnailName(prefix, name, extension), thumbnail);
     for (const QString prefix : {"QM_", "thumb.v2-", " "})
         QVERIFY2(Paths::UsablePrefix(prefix), qPrintable(prefix));
     for (const QString prefix : {"../", "a/b", "a\\b", "..", "x\ny", "\x1b[2J", "a\u0085"})

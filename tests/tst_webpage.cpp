@@ -151,9 +151,6 @@ void WebPageTest::coloursAndNames()
 {
     QCOMPARE(HtmlColorHex(10 + 0 * 256 + 255 * 65536), u"0A00FF"_s);
     QCOMPARE(HtmlColorHex(0), u"000000"_s);
-    QCOMPARE(Paths::SavedThumbnailName("QM_", "Sunset.GIF", "jpg"), u"QM_Sunset.jpg"_s);
-    QCOMPARE(Paths::SavedThumbnailName("QM_", "README", "png"), u"QM_README.png"_s);
-    QCOMPARE(Paths::SavedThumbnailName("", "a.b.", "jpg"), u"a.b.jpg"_s);
 
     PageRequest page = example();
     page.siteImageDirectory = page.siteThumbnailDirectory = u"my pics"_s;
