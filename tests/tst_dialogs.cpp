@@ -51,9 +51,15 @@ void leave(QWidget *box)
     QCoreApplication::sendEvent(box, &out);
 }
 
-QString stored(const Output &o, const char *section, const char *name)
+// A stored setting of the Preferences or the HTML Preferences.
+QString pref(const Output &o, const char *name)
 {
-    return o.environment.raw().value(QString::fromUtf8(section) + u'/' + QString::fromUtf8(name)).toString();
+    return o.environment.raw().value(u"Preferences/"_s + QString::fromUtf8(name)).toString();
+}
+
+QString html(const Output &o, const char *name)
+{
+    return o.environment.raw().value(u"HTML Preferences/"_s + QString::fromUtf8(name)).toString();
 }
 
 // The Generate dialog over the fixture's thumbnails; a generated page is kept.
@@ -87,8 +93,7 @@ struct Editor {
 
 class DialogsTest : public QObject {
     Q_OBJECT
-private slots:
-    void savingKeepsTheTextAndItsLineEnds();
+private slots: void savingKeepsTheTextAndItsLineEnds();
     void encodings();
     void openingAndFailures();
     void viewingWithoutTheGenerateDialog();
@@ -98,9 +103,8 @@ private slots:
     void positionsFollowTheScrollBar();
     void colourAndFontDialogs();
     void backgroundImage();
-    void preferencesLoadAndUnload();
+    void preferencesLoadAndStoreEveryValue();
     void preferenceBoxes();
-    void preferencesStoreEveryValueOnClosing();
     void preferenceBrowsers();
     void everyControlHasAName();
     void buildSiteRunsAndCancels();
@@ -134,7 +138,7 @@ void DialogsTest::savingKeepsTheTextAndItsLineEnds()
     const Ui::FileDialogRequest asked = o.scripted->saveRequests.value(0);
     QCOMPARE(asked.initialDirectory, o.appPath);
     QCOMPARE(o.scripted->saveRequests.value(1).initialDirectory, web);
-    QCOMPARE(stored(o, "HTML Preferences", "Last HTML File Path"), dotted);
+    QCOMPARE(html(o, "Last HTML File Path"), dotted);
     QCOMPARE(o.scripted->messages.size(), 1);  // no Generate dialog: no follow-up questions
 
     // A file that cannot be written is named, and the text stays.
@@ -183,33 +187,31 @@ void DialogsTest::viewingWithoutTheGenerateDialog()
     Output o;
     o.source(u"pics/a.png"_s);
     Globals::Prefs.siteThumbnailDirectory = u"thumbs"_s;
-    {
-        Editor e(o);
-        e.editor.setHtml(QString());
-        e.editor.cmdView_Click();
-        QVERIFY(QFileInfo(e.preview(u"thumbs"_s)).isDir());
-        QVERIFY(QFileInfo(e.preview(u"images"_s)).isDir());
-        QCOMPARE(o.scripted->messages.value(0).title, u"No File"_s);
+    Editor e(o);
+    e.editor.setHtml(QString());
+    e.editor.cmdView_Click();
+    QVERIFY(QFileInfo(e.preview(u"thumbs"_s)).isDir());
+    QVERIFY(QFileInfo(e.preview(u"images"_s)).isDir());
+    QCOMPARE(o.scripted->messages.value(0).title, u"No File"_s);
 
-        e.editor.setHtml(u"<p>x</p>"_s);
-        o.scripted->shellAnswers << 31;
-        e.editor.cmdView_Click();
-        QCOMPARE(o.scripted->shellCalls, QStringList{u"open "_s + e.preview(u"temp.html"_s)});
-        QCOMPARE(contentsOf(e.preview(u"temp.html"_s)), QByteArray("<p>x</p>"));
-        QVERIFY(QDir(e.preview(u"thumbs"_s)).isEmpty());  // no page: no thumbnails
-        QCOMPARE(o.scripted->messages.value(1).title, u"Browser Failure"_s);
-        QVERIFY(o.scripted->messages.value(1).text.startsWith(u"Error# 31; "_s));
+    e.editor.setHtml(u"<p>x</p>"_s);
+    o.scripted->shellAnswers << 31;
+    e.editor.cmdView_Click();
+    QCOMPARE(o.scripted->shellCalls, QStringList{u"open "_s + e.preview(u"temp.html"_s)});
+    QCOMPARE(contentsOf(e.preview(u"temp.html"_s)), QByteArray("<p>x</p>"));
+    QVERIFY(QDir(e.preview(u"thumbs"_s)).isEmpty());  // no page: no thumbnails
+    QCOMPARE(o.scripted->messages.value(1).title, u"Browser Failure"_s);
+    QVERIFY(o.scripted->messages.value(1).text.startsWith(u"Error# 31; "_s));
 
-        o.setPreference("Use Specific Browser", "1");
-        e.editor.cmdView_Click();
-        QCOMPARE(o.scripted->dialogsShown, QStringList{u"BROWSERS"_s});
-        QCOMPARE(o.scripted->shellCalls.size(), 1);  // the editor opened nothing itself
-        QVERIFY(writeFile(e.preview(u"images/left.jpg"_s)));
-        e.editor.cmdClose_Click();
-        QVERIFY(!QFile::exists(e.preview(u"temp.html"_s)));
-        QVERIFY(!QFile::exists(e.preview(u"images/left.jpg"_s)));
-        QVERIFY(QFileInfo(e.preview(u"images"_s)).isDir());  // the directories stay
-    }
+    o.setPreference("Use Specific Browser", "1");
+    e.editor.cmdView_Click();
+    QCOMPARE(o.scripted->dialogsShown, QStringList{u"BROWSERS"_s});
+    QCOMPARE(o.scripted->shellCalls.size(), 1);  // the editor opened nothing itself
+    QVERIFY(writeFile(e.preview(u"images/left.jpg"_s)));
+    e.editor.cmdClose_Click();
+    QVERIFY(!QFile::exists(e.preview(u"temp.html"_s)));
+    QVERIFY(!QFile::exists(e.preview(u"images/left.jpg"_s)));
+    QVERIFY(QFileInfo(e.preview(u"images"_s)).isDir());  // the directories stay
 }
 
 void DialogsTest::thePreviewTreeStaysInside()
@@ -270,17 +272,17 @@ void DialogsTest::generateDialogLoadsAndStores()
         o.source(QString::fromUtf8(name));
     {
         Generate g(o);
-        QCOMPARE(stored(o, "HTML Preferences", "Table Rows"), u"4"_s);  // written back at load
-        QCOMPARE(stored(o, "HTML Preferences", "Default Target Frame"), u" "_s);
+        QCOMPARE(html(o, "Table Rows"), u"4"_s);  // written back at load
+        QCOMPARE(html(o, "Default Target Frame"), u" "_s);
         QCOMPARE(control<QLabel>(g.dialog, "lblCellAmount")->text(),
                  u"13 extra cells are present.  These cells will contain no thumbnail images."_s);
         g.box("txtRows")->setText(u"x"_s);
-        QCOMPARE(stored(o, "HTML Preferences", "Table Rows"), u"0"_s);
+        QCOMPARE(html(o, "Table Rows"), u"0"_s);
         QVERIFY(control<QLabel>(g.dialog, "lblCellAmount")->text().startsWith(u"3 additional cells"_s));
         control<UpDown>(g.dialog, "updRows")->stepBy(1);
         QCOMPARE(g.box("txtRows")->text(), u"1"_s);  // the spin's range starts at 1
         g.box("txtBorder")->setText(u"2.5px"_s);
-        QCOMPARE(stored(o, "HTML Preferences", "Table Border"), u"2.5px"_s);  // as typed
+        QCOMPARE(html(o, "Table Border"), u"2.5px"_s);  // as typed
 
         g.check("chkBackgroundImage")->setChecked(true);
         g.check("chkBackgroundImage")->setChecked(false);
@@ -314,10 +316,10 @@ void DialogsTest::generateDialogLoadsAndStores()
                  u"The modern page shows all 3 thumbnails, in rows as wide as the screen."_s);
         g.check("chkPictureViewer")->setChecked(true);
         g.box("txtPageTitle")->setText(u"Our Trip"_s);
-        QCOMPARE(stored(o, "HTML Preferences", "Page Style"), u"1"_s);
-        QCOMPARE(stored(o, "HTML Preferences", "Picture Viewer"), u"1"_s);
-        QCOMPARE(stored(o, "HTML Preferences", "Page Title"), u"Our Trip"_s);
-        QCOMPARE(stored(o, "HTML Preferences", "Modern Row Height"), u"150"_s);
+        QCOMPARE(html(o, "Page Style"), u"1"_s);
+        QCOMPARE(html(o, "Picture Viewer"), u"1"_s);
+        QCOMPARE(html(o, "Page Title"), u"Our Trip"_s);
+        QCOMPARE(html(o, "Modern Row Height"), u"150"_s);
         control<QPushButton>(g.dialog, "cmdCode")->click();
         QVERIFY(g.shownCode.startsWith(u"<!DOCTYPE html>\r\n<html lang=\"fr\">"_s));
         // Thumbnails drawn at the row height: an 80 x 60 picture is 200 x 150.
@@ -332,8 +334,8 @@ void DialogsTest::generateDialogLoadsAndStores()
         control<QPushButton>(g.dialog, "cmdCancel")->click();
         QVERIFY(!g.dialog.page().GenerateDialogLoaded);
     }
-    QCOMPARE(stored(o, "Preferences", "Web Site Thumbnail Directory"), u"thumbs"_s);
-    QCOMPARE(stored(o, "Preferences", "Web Site Images Directory"), u"images/"_s);
+    QCOMPARE(pref(o, "Web Site Thumbnail Directory"), u"thumbs"_s);
+    QCOMPARE(pref(o, "Web Site Images Directory"), u"images/"_s);
     Generate again(o);
     QVERIFY(!again.check("chkBackgroundImage")->isChecked());
     QCOMPARE(again.box("txtRows")->text(), u"1"_s);
@@ -372,8 +374,8 @@ void DialogsTest::positionsFollowTheScrollBar()
     QCOMPARE(g.box("txtCaption")->text(), u"Second"_s);
     QCOMPARE(g.dialog.page().PageThumbValues[1].Border, qint16(32767));
     QCOMPARE(g.dialog.page().PageThumbValues[0].Target, QString());
-    QCOMPARE(stored(o, "HTML Preferences", "Default Target Frame"), u"main"_s);  // the shown position's
-    QCOMPARE(stored(o, "HTML Preferences", "Cell Image Border"), u"32767"_s);
+    QCOMPARE(html(o, "Default Target Frame"), u"main"_s);  // the shown position's
+    QCOMPARE(html(o, "Cell Image Border"), u"32767"_s);
 }
 
 void DialogsTest::colourAndFontDialogs()
@@ -383,10 +385,10 @@ void DialogsTest::colourAndFontDialogs()
     Generate g(o);
     o.scripted->colorAnswers << std::nullopt << QColor(0x12, 0x34, 0x56);
     g.click<QToolButton>("cmdBackgroundColor");
-    QCOMPARE(stored(o, "HTML Preferences", "Table Background Color"), u"16777215"_s);
+    QCOMPARE(html(o, "Table Background Color"), u"16777215"_s);
     g.click<QToolButton>("cmdBackgroundColor");
     QCOMPARE(o.scripted->colorRequests.value(1), QColor(Qt::white));
-    QCOMPARE(stored(o, "HTML Preferences", "Table Background Color"), QString::number(0x563412));
+    QCOMPARE(html(o, "Table Background Color"), QString::number(0x563412));
     QCOMPARE(control<QLabel>(g.dialog, "picBackgroundColor")->palette().color(QPalette::Window), QColor(0x12, 0x34, 0x56));
     QCOMPARE(control<ImageBuffer>(g.dialog, "picBackgroundImage")->BackColor(), QColor(0x12, 0x34, 0x56));
 
@@ -402,7 +404,7 @@ void DialogsTest::colourAndFontDialogs()
     QVERIFY(g.check("chkFontBold")->isChecked());
     QCOMPARE(control<QLabel>(g.dialog, "lblOtherFontType")->text(), u"DejaVu Serif"_s);
     QCOMPARE(g.box("txtFontSize")->text(), u"5"_s);  // the size is not copied back
-    QCOMPARE(stored(o, "HTML Preferences", "Non-Default Font"), u"DejaVu Serif"_s);
+    QCOMPARE(html(o, "Non-Default Font"), u"DejaVu Serif"_s);
     QVERIFY(g.dialog.page().options.fontBold);
 }
 
@@ -420,7 +422,7 @@ void DialogsTest::backgroundImage()
     QCOMPARE(g.box("txtBackgroundImage")->text(), picture);
     QCOMPARE(preview->ImageWidth(), 80);
     QVERIFY(!hint->isHidden());
-    QCOMPARE(stored(o, "HTML Preferences", "Background Image File"), picture);
+    QCOMPARE(html(o, "Background Image File"), picture);
     g.box("txtBackgroundImage")->setText(picture + u".typing"_s);  // no such file yet: kept
     QCOMPARE(preview->ImageWidth(), 80);
     g.box("txtBackgroundImage")->setText(junk);
@@ -429,55 +431,67 @@ void DialogsTest::backgroundImage()
     QVERIFY(preview->picture().isNull() && hint->isHidden());
 }
 
-void DialogsTest::preferencesLoadAndUnload()
+// Hand-broken values show as their defaults; every value the dialog shows is written
+// when it closes, whatever it was before, and thumbnails made afterwards take the new size.
+void DialogsTest::preferencesLoadAndStoreEveryValue()
 {
     Output o;
-    o.setPreference("Auto Arrange After Directory Load", "perhaps");
-    o.setPreference("Auto Arrange Method", "7");
-    o.setPreference("Save Image File Type", "PNG");
-    o.setPreference("Save Image Color Depth", "1");
-    o.setPreference("Save Image Compression Quality", "900");
-    o.setPreference("Use Specific Browser", "1");
-    o.setPreference("Image File Name Lower Case", "1");
-    o.setPreference("Web Image Long Edge", "-5");
-    o.setPreference("Remove Photo Metadata", "2");
+    for (const auto &[name, value] : {std::pair{"Auto Arrange After Directory Load", "perhaps"}, {"Auto Arrange Method", "7"},
+                                      {"Save Image File Type", "PNG"}, {"Save Image Color Depth", "1"},
+                                      {"Save Image Compression Quality", "900"}, {"Use Specific Browser", "1"},
+                                      {"Image File Name Lower Case", "1"}, {"Web Image Long Edge", "-5"},
+                                      {"Remove Photo Metadata", "2"}})
+        o.setPreference(name, value);
     Globals::Prefs.thumbnailBox = QSize(120, 80);
     {
         PreferencesDialog dialog(Globals::Prefs, o.appPath);
+        const auto check = [&dialog](const char *name) { return control<QCheckBox>(dialog, name); };
+        const auto choice = [&dialog](const char *name) { return control<QComboBox>(dialog, name); };
+        const QList<QRadioButton *> methods = dialog.findChildren<QRadioButton *>(u"optArrange"_s);
         QCOMPARE(control(dialog, "txtWidth")->text(), u"120"_s);
-        QVERIFY(control<QCheckBox>(dialog, "chkArrange")->isChecked());  // unreadable: the default
-        // A method the loader does not arrange by: no option claims it.
-        for (QRadioButton *method : dialog.findChildren<QRadioButton *>(u"optArrange"_s))
+        QVERIFY(check("chkArrange")->isChecked());  // unreadable: the default
+        for (QRadioButton *method : methods)  // a method the loader does not arrange by
             QVERIFY(!method->isChecked());
-        QCOMPARE(control<QComboBox>(dialog, "cboColorDepth")->currentIndex(), 1);
+        QCOMPARE(choice("cboColorDepth")->currentIndex(), 1);
         QVERIFY(!control(dialog, "txtQuality")->isEnabled());
         QCOMPARE(control(dialog, "txtQuality")->text(), u"75"_s);
         QVERIFY(dialog.findChildren<QRadioButton *>(u"optBrowser"_s).value(1)->isChecked());
-        QVERIFY(control<QCheckBox>(dialog, "chkImageCase")->isChecked());
+        QVERIFY(check("chkImageCase")->isChecked() && check("chkRemoveMetadata")->isChecked());
         QCOMPARE(control(dialog, "txtLongEdge")->text(), u"0"_s);  // hand-broken: the default
-        QVERIFY(control<QCheckBox>(dialog, "chkRemoveMetadata")->isChecked());
-        QVERIFY(!control<QCheckBox>(dialog, "chkWebReady")->isChecked());
+        QVERIFY(!check("chkWebReady")->isChecked());
 
         control(dialog, "txtWidth")->setText(QString());  // closed while being edited
-        control(dialog, "txtHeight")->setText(u"150"_s);
-        control<QCheckBox>(dialog, "chkArrange")->setChecked(false);
-        QVERIFY(!dialog.findChildren<QRadioButton *>(u"optArrange"_s).value(0)->isEnabled());
-        dialog.findChildren<QRadioButton *>(u"optArrange"_s).value(0)->setChecked(true);
-        control<QComboBox>(dialog, "cboSave")->setCurrentIndex(0);
-        QCOMPARE(control<QComboBox>(dialog, "cboColorDepth")->currentIndex(), 0);
-        QVERIFY(!control<QComboBox>(dialog, "cboColorDepth")->isEnabled());
+        control(dialog, "txtHeight")->setText(u"122"_s);
+        check("chkArrange")->setChecked(false);
+        QVERIFY(!methods.value(1)->isEnabled());
+        methods.value(1)->setChecked(true);
+        choice("cboSave")->setCurrentIndex(0);
+        QVERIFY(choice("cboColorDepth")->currentIndex() == 0 && !choice("cboColorDepth")->isEnabled());
+        choice("cboSave")->setCurrentIndex(1);
+        choice("cboColorDepth")->setCurrentIndex(1);
+        check("chkDuplicateImages")->setChecked(true);
+        control(dialog, "txtFileNamePrefix")->setText(u"../"_s);  // closed before leaving the box
+        check("chkProgressive")->setChecked(true);
+        control(dialog, "txtQuality")->setText(u"42"_s);
+        check("chkThumbnailCase")->setChecked(true);
+        check("chkWebReady")->setChecked(true);
+        control(dialog, "txtLongEdge")->setText(u"99999"_s);  // held to the largest
+        check("chkHighDensity")->setChecked(true);
         dialog.reject();
     }
-    QCOMPARE(Globals::Prefs.thumbnailBox, QSize(30, 150));
-    QCOMPARE(stored(o, "Preferences", "Thumbnail Width"), u"30"_s);
-    QCOMPARE(stored(o, "Preferences", "Auto Arrange After Directory Load"), u"False"_s);
-    QCOMPARE(stored(o, "Preferences", "Auto Arrange Method"), u"0"_s);  // written though disabled
-    QCOMPARE(stored(o, "Preferences", "Save Image Color Depth"), u"0"_s);
-    QCOMPARE(stored(o, "Preferences", "Save Image Compression Quality"), u"75"_s);
-
-    // Thumbnails made afterwards take the new size.
+    const QList<QPair<const char *, const char *>> expected = {
+        {"Thumbnail Width", "30"}, {"Thumbnail Height", "122"}, {"Auto Arrange After Directory Load", "False"},
+        {"Auto Arrange Method", "1"}, {"Notify of Duplicate Images", "True"}, {"Save Image File Type", "PNG"},
+        {"Save Image File Name Prefix", "QM_"}, {"Save Image Progressive", "1"}, {"Save Image Color Depth", "1"},
+        {"Save Image Compression Quality", "42"}, {"Use Specific Browser", "1"}, {"Thumbnail File Name Lower Case", "1"},
+        {"Image File Name Lower Case", "1"}, {"Web Ready Images", "1"}, {"Web Image Long Edge", "65535"},
+        {"Remove Photo Metadata", "1"}, {"High Density Thumbnails", "1"},
+    };
+    for (const auto &[name, value] : expected)
+        QCOMPARE(pref(o, name), QString::fromUtf8(value));
+    QCOMPARE(Globals::Prefs.thumbnailBox, QSize(30, 122));
     o.source(u"pics/a.png"_s);
-    QCOMPARE(o.thumbs.window(1)->findChild<ImageBuffer *>()->ImageWidth(), 30);  // 80 x 60 into 30 x 150
+    QCOMPARE(o.thumbs.window(1)->findChild<ImageBuffer *>()->ImageWidth(), 30);  // 80 x 60 into 30 x 122
 }
 
 void DialogsTest::preferenceBoxes()
@@ -521,45 +535,6 @@ void DialogsTest::preferenceBoxes()
     QVERIFY(o.scripted->messages.isEmpty());
 }
 
-// Every value the dialog shows is written when it closes, whatever it was before.
-void DialogsTest::preferencesStoreEveryValueOnClosing()
-{
-    Output o;
-    {
-        PreferencesDialog dialog(Globals::Prefs, o.appPath);
-        control(dialog, "txtWidth")->setText(u"111"_s);
-        control(dialog, "txtHeight")->setText(u"122"_s);
-        dialog.findChildren<QRadioButton *>(u"optArrange"_s).value(1)->setChecked(true);
-        control<QCheckBox>(dialog, "chkArrange")->setChecked(false);
-        control<QCheckBox>(dialog, "chkDuplicateImages")->setChecked(true);
-        control<QComboBox>(dialog, "cboSave")->setCurrentIndex(1);
-        control<QComboBox>(dialog, "cboColorDepth")->setCurrentIndex(1);
-        control(dialog, "txtFileNamePrefix")->setText(u"../"_s);  // closed before leaving the box
-        control<QCheckBox>(dialog, "chkProgressive")->setChecked(true);
-        control(dialog, "txtQuality")->setText(u"42"_s);
-        dialog.findChildren<QRadioButton *>(u"optBrowser"_s).value(1)->setChecked(true);
-        control<QCheckBox>(dialog, "chkThumbnailCase")->setChecked(true);
-        control<QCheckBox>(dialog, "chkImageCase")->setChecked(true);
-        control<QCheckBox>(dialog, "chkWebReady")->setChecked(true);
-        control(dialog, "txtLongEdge")->setText(u"99999"_s);  // held to the largest
-        control<QCheckBox>(dialog, "chkRemoveMetadata")->setChecked(true);
-        control<QCheckBox>(dialog, "chkHighDensity")->setChecked(true);
-        dialog.accept();
-    }
-    const QList<QPair<const char *, const char *>> expected = {
-        {"Thumbnail Width", "111"},         {"Thumbnail Height", "122"},
-        {"Auto Arrange After Directory Load", "False"}, {"Auto Arrange Method", "1"},
-        {"Notify of Duplicate Images", "True"}, {"Save Image File Type", "PNG"},
-        {"Save Image File Name Prefix", "QM_"}, {"Save Image Progressive", "1"},
-        {"Save Image Color Depth", "1"},    {"Save Image Compression Quality", "42"},
-        {"Use Specific Browser", "1"},      {"Thumbnail File Name Lower Case", "1"},
-        {"Image File Name Lower Case", "1"},
-        {"Web Ready Images", "1"},          {"Web Image Long Edge", "65535"},
-        {"Remove Photo Metadata", "1"},     {"High Density Thumbnails", "1"},
-    };
-    for (const auto &[name, value] : expected)
-        QCOMPARE(stored(o, "Preferences", name), QString::fromUtf8(value));
-}
 
 void DialogsTest::preferenceBrowsers()
 {
@@ -591,9 +566,7 @@ void DialogsTest::everyControlHasAName()
     PreferencesDialog preferences(Globals::Prefs, o.appPath);
     BrowserSelection browsers(o.appPath);
     BuildSiteDialog build(o.appPath);
-    for (const QWidget *window : {static_cast<QWidget *>(&g.dialog), static_cast<QWidget *>(&e.editor),
-                                  static_cast<QWidget *>(&preferences), static_cast<QWidget *>(&browsers),
-                                  static_cast<QWidget *>(&build)})
+    for (const QWidget *window : std::initializer_list<const QWidget *>{&g.dialog, &e.editor, &preferences, &browsers, &build})
         QCOMPARE(UnnamedControls(*window).join(", "), QString());
     QCOMPARE(control<QWidget>(g.dialog, "picBackgroundImage")->focusPolicy(), Qt::StrongFocus);  // Enter shows it
 }
