@@ -13,7 +13,6 @@
 
 #include <QColorSpace>
 #include <QPainter>
-#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 

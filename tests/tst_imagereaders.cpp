@@ -12,10 +12,7 @@
 #include <QColorSpace>
 #include <QDir>
 #include <QDirIterator>
-#include <QFile>
-#include <QImageReader>
 #include <QTemporaryDir>
-#include <QScopeGuard>
 #include <QTest>
 #include <atomic>
 #include <optional>

@@ -13,8 +13,8 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QHeaderView>
-#include <QLineEdit>
 #include <QScrollBar>
+#include <QLineEdit>
 #include <QStatusBar>
 #include <QTest>
 #include <QToolButton>

@@ -12,7 +12,6 @@
 #include "ui/Twips.h"
 
 #include <QDir>
-#include <QFile>
 #include <QLabel>
 #include <QMenuBar>
 #include <QProgressBar>
@@ -21,7 +20,6 @@
 #include <QPointer>
 #include <QSignalSpy>
 #include <QUrl>
-#include <QToolBar>
 #include <QTreeView>
 #include <QContextMenuEvent>
 #include <QTest>

@@ -14,11 +14,9 @@
 #include <QFile>
 #include <QMdiSubWindow>
 #include <QMenu>
-#include <QMenuBar>
 #include <QStatusBar>
 #include <QTest>
 #include <QToolBar>
-#include <QTreeWidget>
 
 using namespace Qt::StringLiterals;
 

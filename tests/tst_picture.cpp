@@ -6,7 +6,6 @@
 #include "thumbs/ThumbnailImage.h"
 
 #include <QFile>
-#include <QThread>
 #include <QTemporaryDir>
 #include <QTest>
 

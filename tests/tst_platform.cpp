@@ -5,9 +5,7 @@
 
 #include <QAccessible>
 #include <QApplication>
-#include <QFile>
 #include <QTemporaryDir>
-#include <QScreen>
 #include <QTextBrowser>
 #include <QTest>
 

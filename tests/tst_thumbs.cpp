@@ -16,11 +16,10 @@
 #include "ui/Twips.h"
 
 #include <QDir>
-#include <QFile>
+#include <QTemporaryDir>
 #include <QLabel>
 #include <QMenu>
-#include <QSignalSpy>
-#include <QTemporaryDir>
+#include <QScrollBar>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -79,6 +78,7 @@ private slots:
     void listingOrder();
     void newWindowsFlowAcrossTheVisibleArea();
     void aThumbnailWindowTakesNoPartInQtsPlacement();
+    void imageBufferSizesAndScrolls();
 };
 
 void ThumbsTest::fitFollowsTheBox()
@@ -339,6 +339,22 @@ void ThumbsTest::aThumbnailWindowTakesNoPartInQtsPlacement()
     }
     QTest::keySequence(window, QKeySequence(QKeySequence::Close));
     QCOMPARE(f.slotsInUse(), (QList<int>{1}));
+}
+
+// The image-buffer control sizes to its picture, or scrolls it.
+void ThumbsTest::imageBufferSizesAndScrolls()
+{
+    ImageBuffer buffer;
+    buffer.setAutoSize(true);
+    buffer.ImportPicture(TestImages::pattern(120, 80));
+    QCOMPARE(buffer.size(), QSize(120, 80));
+    buffer.setAutoSize(false);
+    buffer.resize(50, 40);
+    buffer.setScrollBars(3);
+    buffer.show();
+    QVERIFY(buffer.horizontalScrollBar()->maximum() > 0 && buffer.verticalScrollBar()->maximum() > 0);
+    buffer.horizontalScrollBar()->setValue(30);
+    QCOMPARE(buffer.grab().toImage().pixel(10, 10), TestImages::pattern(120, 80).pixel(40, 10));
 }
 
 QTEST_MAIN(ThumbsTest)

@@ -10,7 +10,6 @@
 #include "thumbs/ThumbnailPipeline.h"
 #include "webpage/SiteNames.h"
 
-#include <QBuffer>
 #include <QImageReader>
 #include <QTest>
 
