@@ -39,62 +39,54 @@ RegistryError errorOf(F &&operation)
 class RegistryTest : public QObject {
     Q_OBJECT
 private slots:
-    void firstReadCreatesTheEmptyKey();
-    void missingEmptyAndForeignTypedValuesReadAsDefault();
-    void setValueRefusesEmptyTextAndLeavesTheCache();
-    void keysThatCannotBeOpened();
-    void indexOutsideTheCacheIsReported();
-    void unwritableStoreFailsToOpen();
+    void valuesAreReadAndWrittenAsText();
+    void keysThatCannotBeOpenedOrWritten();
     void everySettingReadsByItsRule();
     void onlyRealValuesAreWritten();
 };
 
-void RegistryTest::firstReadCreatesTheEmptyKey()
+// The first read creates the empty key; missing, empty and binary values read as the
+// default and only text values are counted; an empty text is refused, and a value
+// written shows once the key is read again. An index outside the values is told to
+// the notice handler, if any.
+void RegistryTest::valuesAreReadAndWrittenAsText()
 {
     TestEnvironment environment;
+    QCOMPARE(openKey(u"Fresh"_s)->ValueCount(), qint16(0));
+    QVERIFY(environment.raw().childGroups().contains(u"Fresh"_s));
+    QCOMPARE(openKey(u"Fresh"_s, false)->ValueCount(), qint16(0));  // it exists from now on
+    environment.store({{u"Preferences/Empty"_s, QString()}, {u"Preferences/Binary"_s, QByteArray("\x01\x02", 2)},
+                       {u"Preferences/Text"_s, u"kept"_s}});
     const auto registry = openKey(u"Preferences"_s);
-    QCOMPARE(registry->ValueCount(), qint16(0));
-    QCOMPARE(registry->GetValue(u"Thumbnail Width"_s, u"93"_s), u"93"_s);
-    QSettings raw = environment.raw();
-    QVERIFY(raw.childGroups().contains(u"Preferences"_s));
-    // The key exists from now on, also for an instance that may not create it.
-    QCOMPARE(openKey(u"Preferences"_s, false)->ValueCount(), qint16(0));
-}
-
-void RegistryTest::missingEmptyAndForeignTypedValuesReadAsDefault()
-{
-    TestEnvironment environment;
-    environment.store({
-        {u"Preferences/Empty"_s, QString()},
-        {u"Preferences/Binary"_s, QByteArray("\x01\x02", 2)},
-        {u"Preferences/Text"_s, u"kept"_s},
-    });
-    const auto registry = openKey(u"Preferences"_s);
-    QCOMPARE(registry->GetValue(u"Empty"_s, u"d"_s), u"d"_s);
-    QCOMPARE(registry->GetValue(u"Binary"_s, u"d"_s), u"d"_s);
-    QCOMPARE(registry->GetValue(u"Missing"_s, u"d"_s), u"d"_s);
+    for (const QString &name : {u"Empty"_s, u"Binary"_s, u"Missing"_s})
+        QCOMPARE(registry->GetValue(name, u"d"_s), u"d"_s);
     QCOMPARE(registry->GetValue(u"Text"_s, u"d"_s), u"kept"_s);
-    // Only the two string values are counted and named.
     QCOMPARE(registry->ValueCount(), qint16(2));
     QCOMPARE(registry->GetName(0) + registry->GetName(1) + registry->GetName(2), u"EmptyText"_s);
-}
 
-void RegistryTest::setValueRefusesEmptyTextAndLeavesTheCache()
-{
-    TestEnvironment environment;
-    const auto registry = openKey(u"Preferences"_s);
     QVERIFY(registry->SetValue(u"X"_s, u"3"_s));
     registry->Refresh();
     QCOMPARE(registry->GetValue(u"X"_s, u"d"_s), u"3"_s);
-
     QVERIFY(!registry->SetValue(u"X"_s, QString()));
     QVERIFY(registry->SetValue(u"X"_s, u"5"_s));
-    QCOMPARE(registry->GetValue(u"X"_s, u"d"_s), u"3"_s);
+    QCOMPARE(registry->GetValue(u"X"_s, u"d"_s), u"3"_s);  // the cache holds until the key is read again
     registry->setKey(registry->key());
     QCOMPARE(registry->GetValue(u"X"_s, u"d"_s), u"5"_s);
+
+    QCOMPARE(registry->GetValue(qint16(9), u"d"_s), QString());  // no handler: nothing shown
+    QStringList notices;
+    registry->setNoticeHandler([&notices](const QString &text, const QString &title) { notices << title + u':' + text; });
+    QCOMPARE(registry->GetValue(qint16(1), u"d"_s), u"kept"_s);
+    QVERIFY(notices.isEmpty());
+    QCOMPARE(registry->GetValue(qint16(9), u"d"_s), QString());
+    QCOMPARE(notices, QStringList{u"Quillmere:Subscript out of range"_s});
+    QCOMPARE(registry->Create(u"Sub"_s, u"Empty"_s, QString()), qint16(-1));
+    QCOMPARE(notices.value(1), u":Could not set value"_s);
 }
 
-void RegistryTest::keysThatCannotBeOpened()
+// A key that is missing, another program's, or in a store that cannot be written
+// raises the error the store's callers expect.
+void RegistryTest::keysThatCannotBeOpenedOrWritten()
 {
     TestEnvironment environment;
     const RegistryError missing = errorOf([] { openKey(u"Nowhere"_s, false); });
@@ -102,42 +94,16 @@ void RegistryTest::keysThatCannotBeOpened()
     QCOMPARE(missing.source, u"GetKeyInfo"_s);
     QCOMPARE(missing.description, u"Unable to open Key"_s);
     QVERIFY(!environment.raw().childGroups().contains(u"Nowhere"_s));
-
-    // Another program's key does not exist here, and cannot be made.
     CRegistry foreign;
     foreign.setAutoCreate(false);
     QCOMPARE(errorOf([&] { foreign.setKey(u"SOFTWARE\\Clients\\StartMenuInternet"_s); }).number, CRegistry::ErrUnableToOpenKey);
     QVERIFY(!foreign.SetValue(u"A"_s, u"b"_s));
     CRegistry creating;
     QCOMPARE(errorOf([&] { creating.setKey(u"SOFTWARE\\Clients"_s); }).number, CRegistry::ErrUnableToOpenKey);
-}
 
-// The store tells its caller, which decides what the user sees; without a handler
-// nothing is shown.
-void RegistryTest::indexOutsideTheCacheIsReported()
-{
-    TestEnvironment environment;
-    const auto registry = openKey(u"Preferences"_s);
-    QCOMPARE(registry->GetValue(qint16(5), u"d"_s), QString());
-    QStringList notices;
-    registry->setNoticeHandler([&notices](const QString &text, const QString &title) { notices << title + u':' + text; });
-    registry->SetValue(u"Only"_s, u"one"_s);
-    registry->Refresh();
-    QCOMPARE(registry->GetValue(qint16(0), u"d"_s), u"one"_s);
-    QVERIFY(notices.isEmpty());
-    QCOMPARE(registry->GetValue(qint16(5), u"d"_s), QString());
-    QCOMPARE(notices, QStringList{u"Quillmere:Subscript out of range"_s});
-    QCOMPARE(registry->Create(u"Sub"_s, u"Empty"_s, QString()), qint16(-1));
-    QCOMPARE(notices.value(1), u":Could not set value"_s);
-}
-
-void RegistryTest::unwritableStoreFailsToOpen()
-{
-    TestEnvironment environment;
-    const auto opened = openKey(u"Path"_s);
     // A settings "file" that is a directory can be neither read nor written, even by root.
-    QVERIFY(QFile::remove(environment.settingsFile()));
-    QVERIFY(QDir().mkpath(environment.settingsFile()));
+    const auto opened = openKey(u"Path"_s);
+    QVERIFY(QFile::remove(environment.settingsFile()) && QDir().mkpath(environment.settingsFile()));
     QCOMPARE(errorOf([] { openKey(u"Preferences"_s); }).number, CRegistry::ErrUnableToOpenKey);
     const RegistryError error = errorOf([&] { opened->SetValue(u"EXE Path"_s, u"/x/"_s); });
     QCOMPARE(error.number, CRegistry::ErrUnknown);
