@@ -21,9 +21,7 @@ private slots:
     void firstStartWritesDefaultsAndShowsTheWindow();
     void numericPreferences_data();
     void numericPreferences();
-    void secondInstanceIsRefusedWithoutTouchingSettings();
-    void unusableSettingsAreReportedAndEndTheProgram();
-    void aFileThatIsNoIniFileIsLeftAsItWas();
+    void startsThatCannotGoOnSayWhy();
     void settingsLostWhileRunningAreReportedOnce();
     void aLockThatCannotBeMadeDoesNotBlockTheStart();
     void pathsFromTheCommandLineAndFromASecondStart();
@@ -100,52 +98,37 @@ void StartupTest::numericPreferences()
     closeMainWindow();
 }
 
-void StartupTest::secondInstanceIsRefusedWithoutTouchingSettings()
+// A start that cannot go on shows one message and no window, and leaves the settings
+// file as it was: another instance runs, or the settings file is a folder or no INI
+// file. An INI file as an editor may leave it (byte-order mark, comments, CR LF) is fine.
+void StartupTest::startsThatCannotGoOnSayWhy()
 {
-    TestEnvironment environment;
-    Ui::ScriptedPlatformScope scripted;
-    InstanceLock first(environment.lockFile());
-    QVERIFY(first.acquire());
-    InstanceLock second(environment.lockFile());
-    QVERIFY(!StartProgram(second));
-    QCOMPARE(scripted->messages.size(), 1);
-    QCOMPARE(scripted->messages[0].title, u"Previous Instance"_s);
-    QCOMPARE(scripted->messages[0].text, u"Quillmere is Already Running."_s);
-    QCOMPARE(scripted->messages[0].buttons, Ui::MsgButtons::OK);
-    QVERIFY(!QFileInfo::exists(environment.settingsFile()));
-    QVERIFY(!Globals::MainWindow);
-}
-
-void StartupTest::unusableSettingsAreReportedAndEndTheProgram()
-{
-    TestEnvironment environment;
-    Ui::ScriptedPlatformScope scripted;
-    QVERIFY(QDir().mkpath(environment.settingsFile()));
-    InstanceLock lock(environment.lockFile());
-    QVERIFY(!StartProgram(lock));
-    QCOMPARE(scripted->messages.size(), 1);
-    QCOMPARE(scripted->messages[0].title, u"Settings Error"_s);
-    QVERIFY(scripted->messages[0].text.contains(environment.settingsFile()));
-    QVERIFY(!Globals::MainWindow);
-}
-
-void StartupTest::aFileThatIsNoIniFileIsLeftAsItWas()
-{
-    const QList<QByteArray> notIni = {
-        QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\x01\x02\x03\xff\xfe\0binary", 27),
-        QByteArray("[Preferences]\nThumbnail Width=120\nthis line is no setting\n"),
+    const QList<std::pair<QByteArray, QString>> cases = {
+        {"running", u"Previous Instance"_s},
+        {"folder", u"Settings Error"_s},
+        {QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\x01\x02\x03\xff\xfe\0binary", 27), u"Settings Error"_s},
+        {"[Preferences]\nThumbnail Width=120\nthis line is no setting\n", u"Settings Error"_s},
     };
-    for (const QByteArray &junk : notIni) {
+    for (const auto &[settings, title] : cases) {
         TestEnvironment environment;
         Ui::ScriptedPlatformScope scripted;
-        QVERIFY(writeFile(environment.settingsFile(), junk));
-        InstanceLock lock(environment.lockFile());
+        InstanceLock first(environment.lockFile()), lock(environment.lockFile());
+        if (settings == "running")
+            QVERIFY(first.acquire());
+        else if (settings == "folder")
+            QVERIFY(QDir().mkpath(environment.settingsFile()));
+        else
+            QVERIFY(writeFile(environment.settingsFile(), settings));
         QVERIFY(!StartProgram(lock));
         QCOMPARE(scripted->messages.size(), 1);
-        QCOMPARE(scripted->messages[0].title, u"Settings Error"_s);
-        QCOMPARE(contentsOf(environment.settingsFile()), junk);
+        QCOMPARE(scripted->messages[0].title, title);
+        QVERIFY(!Globals::MainWindow);
+        if (settings == "running")
+            QCOMPARE(scripted->messages[0].text, u"Quillmere is Already Running."_s);
+        else
+            QVERIFY(scripted->messages[0].text.contains(environment.settingsFile()));
+        QCOMPARE(contentsOf(environment.settingsFile()), settings == "running" || settings == "folder" ? QByteArray() : settings);
     }
-    // An INI file as an editor may leave it (byte-order mark, comments, CR LF) is fine.
     TestEnvironment environment;
     Ui::ScriptedPlatformScope scripted;
     QVERIFY(writeFile(environment.settingsFile(), "\xEF\xBB\xBF; kept by hand\r\n[Preferences]\r\nThumbnail%20Width=120\r\n\r\n"));
