@@ -30,8 +30,7 @@ namespace {
 
 // Runs what the test asks at each yield of a load, as the user would act then.
 class YieldingPlatform : public Ui::ScriptedPlatform {
-public:
-    std::function<void(int)> onYield;
+public: std::function<void(int)> onYield;
     void yieldEvents() override
     {
         ScriptedPlatform::yieldEvents();
@@ -54,7 +53,7 @@ struct Loading : Frame {
     {
         environment.raw().setValue(u"Preferences/"_s + QString::fromUtf8(name), QString::fromUtf8(value));
     }
-    // A folder of pictures (and whatever else) made from name -> bytes.
+    // A folder of files made from name -> bytes.
     QString folder(const QString &name, const QList<QPair<QString, QByteArray>> &files) const
     {
         const QString path = environment.path(name);
@@ -62,6 +61,14 @@ struct Loading : Frame {
         for (const auto &[file, bytes] : files)
             writeFile(QDir(path).filePath(file), bytes);
         return QDir::toNativeSeparators(path);
+    }
+    // A folder of small pictures of different sizes, and of text where a name is not a PNG file's.
+    QString folder(const QString &name, const QStringList &files) const
+    {
+        QList<QPair<QString, QByteArray>> made;
+        for (const QString &file : files)
+            made.append({file, file.endsWith(u".png"_s) ? picture(int(made.size()) + 1) : QByteArray("not a picture")});
+        return folder(name, made);
     }
     static QByteArray picture(int seed = 0) { return TestImages::encode(TestImages::pattern(40 + seed, 30), "png"); }
     bool loadFolder(const QString &path)
@@ -104,8 +111,7 @@ const QString Separator = QDir::separator();
 
 class LoadingTest : public QObject {
     Q_OBJECT
-private slots:
-    void aFolderCancelledOrUnlistableLoadsNothing();
+private slots: void aFolderCancelledOrUnlistableLoadsNothing();
     void aFolderOfPicturesAndText();
     void duplicatesAreNeverLoadedTwice();
     void escapeStopsAfterTheCurrentFile();
@@ -147,9 +153,7 @@ void LoadingTest::aFolderCancelledOrUnlistableLoadsNothing()
 void LoadingTest::aFolderOfPicturesAndText()
 {
     Loading l;
-    const QString pictures = l.folder(u"pictures"_s, {{"IMG_10.png", Loading::picture(1)}, {"notes.txt", "not a picture"},
-                                                                   {".hidden.png", Loading::picture(2)},
-                                                                   {"IMG_2.png", Loading::picture(3)}});
+    const QString pictures = l.folder(u"pictures"_s, QStringList{"IMG_10.png", "notes.txt", ".hidden.png", "IMG_2.png"});
     QDir().mkpath(pictures + Separator + u"sub.png"_s);
     bool progressShown = true;
     l.platform->onYield = [&](int) { progressShown &= l.form->findChild<QProgressBar *>(u"prgLoad"_s)->isVisible(); };
@@ -164,7 +168,7 @@ void LoadingTest::aFolderOfPicturesAndText()
     QCOMPARE(l.form->PanelText(1), u"Total Thumbnails:  2"_s);
     QVERIFY(l.form->commands().generate->isEnabled());
     // A second folder: no second note.
-    QVERIFY(l.loadFolder(l.folder(u"more"_s, {{"x.png", Loading::picture()}})));
+    QVERIFY(l.loadFolder(l.folder(u"more"_s, QStringList{"x.png"})));
     QCOMPARE(l.titles().size(), 1);
     QCOMPARE(l.names().size(), 3);
 }
@@ -172,7 +176,7 @@ void LoadingTest::aFolderOfPicturesAndText()
 void LoadingTest::duplicatesAreNeverLoadedTwice()
 {
     Loading l;
-    const QString pictures = l.folder(u"pictures"_s, {{"a.png", Loading::picture(1)}, {"b.png", Loading::picture(2)}});
+    const QString pictures = l.folder(u"pictures"_s, QStringList{"a.png", "b.png"});
     QVERIFY(l.loadFolder(pictures));
     l.platform->messages.clear();
     QVERIFY(l.loadFolder(pictures));
@@ -209,8 +213,7 @@ void LoadingTest::escapeStopsAfterTheCurrentFile()
             else
                 QTest::keyClick(l.window(u"a.png"_s), Qt::Key_Escape);
         };
-        const QString pictures = l.folder(u"pictures"_s, {{"a.png", Loading::picture(1)}, {"b.png", Loading::picture(2)},
-                                                                       {"c.png", Loading::picture(3)}});
+        const QString pictures = l.folder(u"pictures"_s, QStringList{"a.png", "b.png", "c.png"});
         l.platform->onYield = [&](int yield) {
             if (yield == 1)
                 stop();
@@ -222,7 +225,7 @@ void LoadingTest::escapeStopsAfterTheCurrentFile()
         l.platform->onYield = nullptr;
         stop();
         QVERIFY2(!l.form->imageLoader().stopRequested(), way);
-        QVERIFY(l.loadFolder(l.folder(u"more"_s, {{"d.png", Loading::picture(4)}, {"e.png", Loading::picture(5)}})));
+        QVERIFY(l.loadFolder(l.folder(u"more"_s, QStringList{"d.png", "e.png"})));
         QCOMPARE(l.names().size(), 3);
     }
 }
@@ -230,7 +233,7 @@ void LoadingTest::escapeStopsAfterTheCurrentFile()
 void LoadingTest::singleFiles()
 {
     Loading l;
-    const QString pictures = l.folder(u"pictures"_s, {{"a.png", Loading::picture()}, {"t.txt", "text"}});
+    const QString pictures = l.folder(u"pictures"_s, QStringList{"a.png", "t.txt"});
     l.openFile(pictures + Separator + u"a.png"_s);
     const Ui::FileDialogRequest asked = l.platform->openRequests.value(0);
     QCOMPARE(asked.title, u"Specify the Image File to Open"_s);
@@ -251,8 +254,7 @@ void LoadingTest::singleFiles()
 void LoadingTest::arrangementAfterLoading()
 {
     Loading l;
-    const QString pictures =
-        l.folder(u"pictures"_s, {{"a.png", Loading::picture(1)}, {"b.png", Loading::picture(2)}, {"t.txt", "x"}});
+    const QString pictures = l.folder(u"pictures"_s, QStringList{"a.png", "b.png", "t.txt"});
     QVERIFY(l.loadFolder(pictures));
     l.setPreference("Auto Arrange After Directory Load", "True");
     ThumbnailWindow *first = l.window(u"a.png"_s);
@@ -274,10 +276,7 @@ void LoadingTest::arrangementAfterLoading()
 void LoadingTest::whatHappensDuringAYieldCannotBreakTheLoad()
 {
     Loading l;
-    QList<QPair<QString, QByteArray>> files;
-    for (int i = 1; i <= 6; ++i)
-        files << qMakePair(u"p%1.png"_s.arg(i), Loading::picture(i));
-    const QString pictures = l.folder(u"pictures"_s, files);
+    const QString pictures = l.folder(u"pictures"_s, QStringList{"p1.png", "p2.png", "p3.png", "p4.png", "p5.png", "p6.png"});
     // Each act once, when its file has just been made (closing yields too).
     QSet<QString> done;
     auto once = [&](const QString &file) { return l.window(file) && !done.contains(file) && (done << file, true); };
@@ -311,7 +310,7 @@ void LoadingTest::whatHappensDuringAYieldCannotBreakTheLoad()
 void LoadingTest::clearAllPutsAnEmptyAreaInPlace()
 {
     Loading l;
-    const QString pictures = l.folder(u"pictures"_s, {{"a.png", Loading::picture(1)}, {"b.png", Loading::picture(2)}});
+    const QString pictures = l.folder(u"pictures"_s, QStringList{"a.png", "b.png"});
     QVERIFY(l.loadFolder(pictures));
     QPointer<DocumentArea> before = l.form->mdiArea();
     QPointer<ThumbnailWindow> window = l.window(u"a.png"_s);
@@ -339,7 +338,7 @@ void LoadingTest::clearAllPutsAnEmptyAreaInPlace()
 void LoadingTest::closingTheMainWindowStopsTheLoadFirst()
 {
     Loading l;
-    const QString pictures = l.folder(u"pictures"_s, {{"a.png", Loading::picture(1)}, {"b.png", Loading::picture(2)}});
+    const QString pictures = l.folder(u"pictures"_s, QStringList{"a.png", "b.png"});
     bool closedAtOnce = true;
     l.platform->onYield = [&](int yield) {
         if (yield == 1)
@@ -370,7 +369,7 @@ void LoadingTest::fullSizeWindowFitsTheScreen()
 void LoadingTest::fullSizeWindowRemembersItsPlace()
 {
     Loading l;
-    const QString pictures = l.folder(u"pictures"_s, {{"a.png", Loading::picture()}, {"t.txt", "x"}});
+    const QString pictures = l.folder(u"pictures"_s, QStringList{"a.png", "t.txt"});
     l.environment.raw().setValue(u"Window Positions/WHOLE/Top"_s, QString::number(Twips::FromPixelsY(40)));
     l.environment.raw().setValue(u"Window Positions/WHOLE/Left"_s, u"-500"_s);
     ShowFullSize(pictures + Separator + u"a.png"_s, l.form.get());
@@ -387,7 +386,7 @@ void LoadingTest::fullSizeWindowRemembersItsPlace()
 void LoadingTest::thumbnailWindowMouseAndKeys()
 {
     Loading l;
-    QVERIFY(l.loadFolder(l.folder(u"pictures"_s, {{"a.png", Loading::picture()}})));
+    QVERIFY(l.loadFolder(l.folder(u"pictures"_s, QStringList{"a.png"})));
     ThumbnailWindow *window = l.window(u"a.png"_s);
     QWidget *picture = window->picture().viewport();
     QLabel *caption = &window->caption();
@@ -417,8 +416,8 @@ void LoadingTest::thumbnailWindowMouseAndKeys()
 void LoadingTest::removeThumbnailNeedsItsOwnRow()
 {
     Loading l;
-    QVERIFY(l.loadFolder(l.folder(u"one"_s, {{"a.png", Loading::picture(1)}})));
-    QVERIFY(l.loadFolder(l.folder(u"two"_s, {{"a.png", Loading::picture(2)}})));
+    QVERIFY(l.loadFolder(l.folder(u"one"_s, QStringList{"a.png"})));
+    QVERIFY(l.loadFolder(l.folder(u"two"_s, QStringList{"a.png"})));
     const QList<QMdiSubWindow *> windows = l.form->mdiArea()->subWindowList();
     auto *second = qobject_cast<ThumbnailWindow *>(windows[1]);
     l.platform->messages.clear();
@@ -434,7 +433,7 @@ void LoadingTest::removeThumbnailNeedsItsOwnRow()
 void LoadingTest::thumbnailMenusTakeTheMenuBar()
 {
     Loading l;
-    const QString pictures = l.folder(u"pictures"_s, {{"a.png", Loading::picture()}});
+    const QString pictures = l.folder(u"pictures"_s, QStringList{"a.png"});
     QVERIFY(l.loadFolder(pictures));
     ThumbnailWindow *window = l.window(u"a.png"_s);
     l.form->mdiArea()->setActiveSubWindow(window);
@@ -459,7 +458,7 @@ void LoadingTest::thumbnailMenusTakeTheMenuBar()
     item("mnuListingAlignmentLeft")->trigger();
     QCOMPARE(l.form->listing()->side(), int(ListingPanel::Left));
     // Its Open Image Directory loads without the main window's follow-up.
-    const QString more = l.folder(u"more"_s, {{"b.png", Loading::picture(2)}});
+    const QString more = l.folder(u"more"_s, QStringList{"b.png"});
     l.platform->folderAnswers << more;
     item("mnuFileOpenDir")->trigger();
     QCOMPARE(l.names().size(), 2);
@@ -519,7 +518,7 @@ void LoadingTest::threadedLoadMatchesTheOneThreadPath()
 void LoadingTest::everyControlHasANameAndTheKeyboardReachesTheCommands()
 {
     Loading l;
-    QVERIFY(l.loadFolder(l.folder(u"pictures"_s, {{"a.png", Loading::picture()}})));
+    QVERIFY(l.loadFolder(l.folder(u"pictures"_s, QStringList{"a.png"})));
     QCOMPARE(UnnamedControls(*l.form).join(", "), QString());
     const QWidget *generate = l.form->toolbarButton(l.form->commands().generate);
     QCOMPARE(generate->accessibleName(), u"Generate Code"_s);
@@ -556,7 +555,7 @@ void LoadingTest::screenReadersReachEveryItemTheWindowsAndWholeCaptions()
 {
     Loading l;
     const QString name = u"a-picture-name-so-long-that-the-caption-cuts-it-in-the-middle.png"_s;
-    QVERIFY(l.loadFolder(l.folder(u"pictures"_s, {{name, Loading::picture()}})));
+    QVERIFY(l.loadFolder(l.folder(u"pictures"_s, QStringList{name})));
     ThumbnailWindow *window = l.window(name);
     auto *caption = window->findChild<QLabel *>(u"lblCaption"_s);
     QVERIFY(caption->text() != window->captionText());
@@ -603,8 +602,8 @@ void LoadingTest::screenReadersReachEveryItemTheWindowsAndWholeCaptions()
 void LoadingTest::droppedFilesAndFoldersOpenAsIfChosen()
 {
     Loading l;
-    const QString pictures = l.folder(u"pictures"_s, {{"a.png", Loading::picture(1)}, {"b.png", Loading::picture(2)}});
-    const QString single = l.folder(u"single"_s, {{"c.png", Loading::picture(3)}});
+    const QString pictures = l.folder(u"pictures"_s, QStringList{"a.png", "b.png"});
+    const QString single = l.folder(u"single"_s, QStringList{"c.png"});
     QMimeData data;
     data.setUrls({QUrl::fromLocalFile(pictures), QUrl::fromLocalFile(single + Separator + u"c.png"_s)});
     const auto drag = [&] {
