@@ -9,11 +9,9 @@ class NumbersTest : public QObject {
 private slots:
     void leadingNumber_data();
     void leadingNumber();
-    void roundHalfEven();
+    void roundingAndTruth();
     void toWhole_data();
     void toWhole();
-    void formatWhole();
-    void toBoolean();
 };
 
 void NumbersTest::leadingNumber_data()
@@ -36,13 +34,25 @@ void NumbersTest::leadingNumber()
     QCOMPARE(Numbers::LeadingNumber(text), expected);
 }
 
-void NumbersTest::roundHalfEven()
+void NumbersTest::roundingAndTruth()
 {
     QCOMPARE(Numbers::RoundHalfEven(4.5), 4);
     QCOMPARE(Numbers::RoundHalfEven(5.5), 6);
     QCOMPARE(Numbers::RoundHalfEven(-2.5), -2);
     QCOMPARE(Numbers::RoundHalfEven(1e12), std::numeric_limits<qint32>::max());
     QCOMPARE(Numbers::RoundHalfEven(-1e12), std::numeric_limits<qint32>::min());
+    QCOMPARE(Numbers::FormatWhole(2.5), u"3"_s);
+    QCOMPARE(Numbers::FormatWhole(-2.5), u"-3"_s);
+    QCOMPARE(Numbers::FormatWhole(1440.4), u"1440"_s);
+    QCOMPARE(Numbers::FormatWhole(-0.4), u"0"_s);
+    QCOMPARE(Numbers::ToBoolean(u"True"_s), std::optional<bool>(true));
+    QCOMPARE(Numbers::ToBoolean(u" false "_s), std::optional<bool>(false));
+    QCOMPARE(Numbers::ToBoolean(u"-1"_s), std::optional<bool>(true));
+    QCOMPARE(Numbers::ToBoolean(u"0"_s), std::optional<bool>(false));
+    QCOMPARE(Numbers::ToBoolean(u"0.0"_s), std::optional<bool>(false));
+    QVERIFY(!Numbers::ToBoolean(u"yes"_s).has_value());
+    QVERIFY(!Numbers::ToBoolean(QString()).has_value());
+    QCOMPARE(Numbers::BooleanText(true), u"True"_s);
 }
 
 void NumbersTest::toWhole_data()
@@ -68,26 +78,6 @@ void NumbersTest::toWhole()
     QCOMPARE(value.has_value(), converts);
     if (converts)
         QCOMPARE(*value, expected);
-}
-
-void NumbersTest::formatWhole()
-{
-    QCOMPARE(Numbers::FormatWhole(2.5), u"3"_s);
-    QCOMPARE(Numbers::FormatWhole(-2.5), u"-3"_s);
-    QCOMPARE(Numbers::FormatWhole(1440.4), u"1440"_s);
-    QCOMPARE(Numbers::FormatWhole(-0.4), u"0"_s);
-}
-
-void NumbersTest::toBoolean()
-{
-    QCOMPARE(Numbers::ToBoolean(u"True"_s), std::optional<bool>(true));
-    QCOMPARE(Numbers::ToBoolean(u" false "_s), std::optional<bool>(false));
-    QCOMPARE(Numbers::ToBoolean(u"-1"_s), std::optional<bool>(true));
-    QCOMPARE(Numbers::ToBoolean(u"0"_s), std::optional<bool>(false));
-    QCOMPARE(Numbers::ToBoolean(u"0.0"_s), std::optional<bool>(false));
-    QVERIFY(!Numbers::ToBoolean(u"yes"_s).has_value());
-    QVERIFY(!Numbers::ToBoolean(QString()).has_value());
-    QCOMPARE(Numbers::BooleanText(true), u"True"_s);
 }
 
 QTEST_APPLESS_MAIN(NumbersTest)
