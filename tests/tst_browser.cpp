@@ -95,7 +95,6 @@ class BrowserTest : public QObject {
     Q_OBJECT
 private slots:
     void modernPageOnAPhoneAndADesktop();
-    void albumsBrowseDownAndBackUp();
     void fromAFolderToAPageInTheBrowser();
 
 private:
@@ -220,46 +219,6 @@ void BrowserTest::viewerFromTheKeyboard(WebDriver &browser, const QString &size,
     browser.go(QUrl(u"about:blank"_s));
     browser.go(shared);
     QVERIFY2(browser.until(shown.arg(1)), failed("a shared address did not open its picture").constData());
-}
-
-// A tree of albums as a visitor walks it: every cover shows, a card opens its album,
-// and the trail leads back up to the top.
-void BrowserTest::albumsBrowseDownAndBackUp()
-{
-    WebDriver browser;
-    QVERIFY2(browser.ready(), "Chromium and ChromeDriver are needed; scripts/install-deps.sh installs them");
-    TestEnvironment environment;
-    const QString folder = environment.path(u"trip"_s);
-    const QString site = environment.path(u"site"_s);
-    for (const char *name : {"top.jpg", "Day 1/a.jpg", "Day 1/b.jpg", "Day 2/Evening/c.jpg"})
-        writeFile(folder + u'/' + QLatin1String(name), TestImages::encode(TestImages::photo(600, 400, qHash(QLatin1String(name))), "jpg"));
-    environment.store({{u"HTML Preferences/Page Style"_s, u"1"_s}, {u"HTML Preferences/Page Title"_s, u"Trip"_s}});
-    QCOMPARE(runBatch(folder, site, environment.settingsFile(), {u"--albums"_s}).status, 0);
-    QVERIFY(browser.open(1280, 900));
-    const auto heading = [&browser](const QString &title) {
-        return browser.until(u"return document.readyState === 'complete'"
-                                            " && document.querySelector('h1').textContent === '%1';"_s.arg(title));
-    };
-    const QString coversShown = u"const covers = [...document.querySelectorAll('.album img')];"
-                                               "return covers.length === %1 && covers.every(c => c.complete && c.naturalWidth > 0);"_s;
-    const auto follow = [&browser](const QString &selector) {
-        browser.run(u"document.querySelector('%1').click(); return 0;"_s.arg(selector));
-    };
-    browser.go(QUrl::fromLocalFile(site + u"/index.html"_s));
-    QVERIFY(heading(u"Trip"_s));
-    QVERIFY2(browser.until(coversShown.arg(2)), "a cover of the top page did not show");
-    follow(u"a.album[href^=\"Day%202\"]"_s);
-    QVERIFY2(heading(u"Day 2"_s), "the card did not open its album");
-    QVERIFY2(browser.until(coversShown.arg(1)), "the cover from the album below did not show");
-    follow(u"a.album"_s);
-    QVERIFY(heading(u"Evening"_s));
-    QCOMPARE(browser.run(u"return [...document.querySelectorAll('.trail a')].map(a => a.textContent).join('/');"_s)
-                 .toString(),
-             u"Trip/Day 2"_s);
-    follow(u".trail a:nth-of-type(2)"_s);
-    QVERIFY2(heading(u"Day 2"_s), "the trail did not lead one album up");
-    follow(u".trail a"_s);
-    QVERIFY2(heading(u"Trip"_s), "the trail did not lead to the top");
 }
 
 // A folder with awkward names is loaded, the page's options are set in the Generate
