@@ -43,13 +43,6 @@ struct Listing : Frame {
     }
     QString key(const QString &name) const { return QDir::toNativeSeparators(environment.path(name)); }
     void select(int row) { form->listingRows().selectRow(row); }
-    QStringList names() const
-    {
-        QStringList all;
-        for (const QString &path : form->listingRows().keys())
-            all << QFileInfo(path).fileName();
-        return all;
-    }
     double storedNumber(const char *key) const { return stored(QString::fromUtf8(key)).toDouble(); }
 };
 

@@ -82,13 +82,6 @@ struct Loading : Frame {
         platform->fileAnswers << Ui::FileDialogAnswer{path, 3};
         form->mnuFileOpenFile_Click();
     }
-    QStringList names() const
-    {
-        QStringList all;
-        for (const QString &path : form->listingRows().keys())
-            all << QFileInfo(path).fileName();
-        return all;
-    }
     QStringList titles() const
     {
         QStringList all;

@@ -31,6 +31,14 @@ struct Frame {
         form->show();
     }
     QString stored(const QString &key) const { return environment.raw().value(key).toString(); }
+    // The file names of the listing's rows, in order.
+    QStringList names() const
+    {
+        QStringList all;
+        for (const QString &path : form->listingRows().keys())
+            all << QFileInfo(path).fileName();
+        return all;
+    }
     QAction *action(const char *name) const { return form->findChild<QAction *>(QString::fromUtf8(name)); }
     QToolButton *button(const char *key) const { return form->findChild<QToolButton *>(QString::fromUtf8(key)); }
     // Whether the toolbar shows the button (in its row or, when too narrow, in its
