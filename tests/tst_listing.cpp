@@ -55,8 +55,7 @@ private slots:
     void sidesTurnClockwiseAndTheStatusBarStaysAtTheBottom();
     void columnsAndAutoSortPersist();
     void rowsAreOrderedByHeaderOrByHand();
-    void aRowBringsItsThumbnailForward();
-    void contextMenu();
+    void aRowBringsItsThumbnailForwardAndHasAMenu();
     void mosaicRows();
     void mosaicArrangesTheThumbnailsInSlotOrder();
     void everyWindowCanBeReached();
@@ -162,7 +161,7 @@ void ListingTest::rowsAreOrderedByHeaderOrByHand()
     QCOMPARE(l.names(), (QStringList{"a.png", "b1.png", "b9.png", "b10.png"}));
 }
 
-void ListingTest::aRowBringsItsThumbnailForward()
+void ListingTest::aRowBringsItsThumbnailForwardAndHasAMenu()
 {
     Listing l;
     ThumbnailWindow *first = l.make(u"a.png"_s);
@@ -176,13 +175,6 @@ void ListingTest::aRowBringsItsThumbnailForward()
     QCOMPARE(l.form->mdiArea()->activeSubWindow(), first);
     QCOMPARE(Globals::FlashTarget.data(), first);
     QVERIFY(l.form->flasher().timer().isActive());
-}
-
-void ListingTest::contextMenu()
-{
-    Listing l;
-    QVERIFY(l.make(u"a.png"_s));
-    QVERIFY(l.make(u"b.png"_s));
     ListingPopup &popup = l.panel().popup();
     QCOMPARE(popup.objectName(), u"POPUP"_s);
     l.select(-1);

@@ -25,9 +25,8 @@ class MainFormTest : public QObject {
     Q_OBJECT
 private slots:
     void firstStartOpensMaximisedWithTheListingOnTheRight();
-    void positionIsRestoredAndRepaired_data();
-    void positionIsRestoredAndRepaired();
-    void aBadStoredSideDocksTheListingOnTheRight();
+    void positionAndSideAreRestoredAndRepaired_data();
+    void positionAndSideAreRestoredAndRepaired();
     void commandStates();
     void menusAndToolbarShareOneActionPerCommand();
     void flashRestartsForASecondWindow();
@@ -54,48 +53,37 @@ void MainFormTest::firstStartOpensMaximisedWithTheListingOnTheRight()
     QVERIFY2(!settings.contains("@Invalid"), settings.constData());
 }
 
-void MainFormTest::positionIsRestoredAndRepaired_data()
+// A stored position is kept where it is on the screen and put back where it is not;
+// a stored side the listing cannot take docks it on the right.
+void MainFormTest::positionAndSideAreRestoredAndRepaired_data()
 {
     QTest::addColumn<QString>("top");
     QTest::addColumn<QString>("left");
-    QTest::addColumn<double>("expectedTop");
-    QTest::addColumn<double>("expectedLeft");
-    QTest::newRow("inside") << "1500" << "3000" << 1500.0 << 3000.0;
-    QTest::newRow("closed while minimised") << "-48000" << "-48000" << 100.0 << 100.0;
-    QTest::newRow("beyond the screen") << "9e6" << "9e6" << 100.0 << 100.0;
-    QTest::newRow("not numbers") << "high" << "far" << 0.0 << 0.0;
+    QTest::addColumn<QPoint>("expected");  // in twips, left and top
+    QTest::addColumn<QString>("side");
+    QTest::addColumn<int>("area");
+    QTest::newRow("inside, at the top") << "1500" << "3000" << QPoint(3000, 1500) << "1" << int(Qt::TopDockWidgetArea);
+    QTest::newRow("closed while minimised") << "-48000" << "-48000" << QPoint(100, 100) << "7" << int(Qt::RightDockWidgetArea);
+    QTest::newRow("beyond the screen") << "9e6" << "9e6" << QPoint(100, 100) << "0" << int(Qt::RightDockWidgetArea);
+    QTest::newRow("not numbers") << "high" << "far" << QPoint(0, 0) << "left" << int(Qt::RightDockWidgetArea);
+    QTest::newRow("a negative side") << "1500" << "3000" << QPoint(3000, 1500) << "-1" << int(Qt::RightDockWidgetArea);
 }
 
-void MainFormTest::positionIsRestoredAndRepaired()
+void MainFormTest::positionAndSideAreRestoredAndRepaired()
 {
     QFETCH(QString, top);
     QFETCH(QString, left);
-    QFETCH(double, expectedTop);
-    QFETCH(double, expectedLeft);
+    QFETCH(QPoint, expected);
+    QFETCH(QString, side);
+    QFETCH(int, area);
     TestEnvironment environment;
-    environment.store({
-        {u"Window Positions/MAINFORM/Window State"_s, u"0"_s},
-        {u"Window Positions/MAINFORM/Top"_s, top},
-        {u"Window Positions/MAINFORM/Left"_s, left},
-        {u"Preferences/Listing Alignment"_s, u"1"_s},
-    });
+    environment.store({{u"Window Positions/MAINFORM/Window State"_s, u"0"_s}, {u"Window Positions/MAINFORM/Top"_s, top},
+                       {u"Window Positions/MAINFORM/Left"_s, left}, {u"Preferences/Listing Alignment"_s, side}});
     Ui::ScriptedPlatformScope scripted;
     MainForm form;
-    QCOMPARE(form.dockWidgetArea(form.listing()), Qt::TopDockWidgetArea);
+    QCOMPARE(int(form.dockWidgetArea(form.listing())), area);
     QVERIFY(!form.isMaximized());
-    QCOMPARE(form.pos(), QPoint(Twips::ToPixelsX(expectedLeft), Twips::ToPixelsY(expectedTop)));
-}
-
-void MainFormTest::aBadStoredSideDocksTheListingOnTheRight()
-{
-    for (const char *stored : {"7", "0", "left", "-1"}) {
-        TestEnvironment environment;
-        environment.raw().setValue(u"Preferences/Listing Alignment"_s, QString::fromUtf8(stored));
-        Ui::ScriptedPlatformScope scripted;
-        MainForm form;
-        QCOMPARE(form.dockWidgetArea(form.listing()), Qt::RightDockWidgetArea);
-        QCOMPARE(form.listing()->side(), int(ListingPanel::Right));
-    }
+    QCOMPARE(form.pos(), QPoint(Twips::ToPixelsX(expected.x()), Twips::ToPixelsY(expected.y())));
 }
 
 void MainFormTest::commandStates()
