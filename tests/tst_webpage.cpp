@@ -305,14 +305,14 @@ void WebPageTest::pageOrderAndValuesFromTheThumbnails()
     ThumbCollection thumbs;
     ListingModel listing;
     Thumbnails maker(thumbs, listing, preferences, host);
-    const QString s = QDir::separator();
-    for (const char *name : {"B.png", "A.png", "C.png"}) {
-        Picture picture = Picture::fromImage(TestImages::pattern(40, 30));
-        QCOMPARE(maker.CreateThumbnail(picture, s + u"pics"_s + s + QString::fromLatin1(name)), 0);
-    }
+    const auto make = [&maker](const char *name, int width = 40, int height = 30, bool alpha = false) {
+        Picture picture = Picture::fromImage(TestImages::pattern(width, height, alpha));
+        return maker.CreateThumbnail(picture, QDir::toNativeSeparators(u"/pics/"_s + QString::fromLatin1(name)));
+    };
+    for (const char *name : {"B.png", "A.png", "C.png"})
+        QCOMPARE(make(name), 0);
     thumbs.window(1)->close();  // B goes; slot 1 is free
-    Picture picture = Picture::fromImage(TestImages::pattern(30, 40));
-    QCOMPARE(maker.CreateThumbnail(picture, s + u"pics"_s + s + u"D.png"_s), 0);  // slot 1
+    QCOMPARE(make("D.png", 30, 40), 0);  // slot 1
     listing.moveRow(1, -1);
     listing.moveRow(2, -1);  // the listing now reads C, D, A
 
@@ -343,10 +343,8 @@ void WebPageTest::pageOrderAndValuesFromTheThumbnails()
     // Web-ready links: a type browsers cannot show links to its JPEG, or to its PNG
     // when the picture holds transparency.
     environment.store({{u"Preferences/Web Ready Images"_s, u"1"_s}});
-    Picture opaque = Picture::fromImage(TestImages::pattern(20, 20));
-    Picture clear = Picture::fromImage(TestImages::pattern(20, 20, true));
-    QCOMPARE(maker.CreateThumbnail(opaque, s + u"pics"_s + s + u"E.tif"_s), 0);
-    QCOMPARE(maker.CreateThumbnail(clear, s + u"pics"_s + s + u"F.tga"_s), 0);
+    QCOMPARE(make("E.tif", 20, 20), 0);
+    QCOMPARE(make("F.tga", 20, 20, true), 0);
     model.Load(PageSourcesOf(PageOrder(listing, thumbs), thumbs));
     QStringList links;
     for (const ThumbPageValues &values : model.PageThumbValues)
