@@ -17,14 +17,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-QByteArray segment(quint8 marker, const QByteArray &payload)
-{
-    QByteArray bytes;
-    bytes.append(char(0xFF)).append(char(marker));
-    const int length = int(payload.size()) + 2;
-    return bytes.append(char(length >> 8)).append(char(length & 0xFF)).append(payload);
-}
-
 void putBig16(QByteArray &out, int value)
 {
     out.append(char(value >> 8)).append(char(value & 0xFF));
@@ -59,11 +51,11 @@ QByteArray phoneExif(int orientation)
 QByteArray taggedPhoto(int orientation, bool progressive = false)
 {
     const QByteArray jpeg = TestImages::encode(TestImages::photo(64, 48), "jpeg", 90, progressive);
-    const QByteArray tags = segment(0xE1, phoneExif(orientation))
-                            + segment(0xE1, "http://ns.adobe.com/xap/1.0/\0<x:xmpmeta>SECRET-XMP</x:xmpmeta>")
-                            + segment(0xED, QByteArray("Photoshop 3.0\0", 14) + "SECRET-IPTC")
-                            + segment(0xE2, QByteArray("ICC_PROFILE\0\1\1", 14) + "PROFILE-BYTES")
-                            + segment(0xEC, "Ducky SECRET-APP12") + segment(0xFE, "SECRET-COMMENT");
+    const QByteArray tags = TestImages::segment(0xE1, phoneExif(orientation))
+                            + TestImages::segment(0xE1, "http://ns.adobe.com/xap/1.0/\0<x:xmpmeta>SECRET-XMP</x:xmpmeta>")
+                            + TestImages::segment(0xED, QByteArray("Photoshop 3.0\0", 14) + "SECRET-IPTC")
+                            + TestImages::segment(0xE2, QByteArray("ICC_PROFILE\0\1\1", 14) + "PROFILE-BYTES")
+                            + TestImages::segment(0xEC, "Ducky SECRET-APP12") + TestImages::segment(0xFE, "SECRET-COMMENT");
     return jpeg.left(2) + tags + jpeg.mid(2) + "SECRET-TRAILER";
 }
 

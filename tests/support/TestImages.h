@@ -22,15 +22,9 @@ using namespace Qt::StringLiterals;
 namespace TestImages {
 
 // What a reader made, decoded in full if it waits to be decoded.
-inline QImage pixelsOf(const DecodedImage &decoded)
-{
-    return decoded.deferred ? decoded.deferred->decodeFull() : decoded.image;
-}
+inline QImage pixelsOf(const DecodedImage &decoded) { return decoded.deferred ? decoded.deferred->decodeFull() : decoded.image; }
 
-inline void put16(QByteArray &out, int value)
-{
-    out.append(char(value & 0xFF)).append(char((value >> 8) & 0xFF));
-}
+inline void put16(QByteArray &out, int value) { out.append(char(value & 0xFF)).append(char((value >> 8) & 0xFF)); }
 
 inline void put32(QByteArray &out, quint32 value)
 {
@@ -424,13 +418,16 @@ inline QByteArray exifOrientation(int orientation, bool asLong = false)
     return tiff;
 }
 
-// Inserts an application segment right after a JPEG's start marker.
+// A JPEG segment, and the same inserted right after a JPEG's start marker.
+inline QByteArray segment(quint8 marker, const QByteArray &payload)
+{
+    const int length = 2 + int(payload.size());
+    return QByteArray(1, char(0xFF)).append(char(marker)).append(char(length >> 8)).append(char(length & 0xFF)).append(payload);
+}
+
 inline QByteArray withSegment(const QByteArray &jpeg, quint8 marker, const QByteArray &payload)
 {
-    QByteArray segment;
-    const int length = 2 + int(payload.size());
-    segment.append(char(0xFF)).append(char(marker)).append(char(length >> 8)).append(char(length & 0xFF)).append(payload);
-    return jpeg.left(2) + segment + jpeg.mid(2);
+    return jpeg.left(2) + segment(marker, payload) + jpeg.mid(2);
 }
 
 // Inserts an EXIF block with an orientation tag right after a JPEG's start marker.
