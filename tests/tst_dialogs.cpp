@@ -93,7 +93,8 @@ struct Editor {
 
 class DialogsTest : public QObject {
     Q_OBJECT
-private slots: void savingKeepsTheTextAndItsLineEnds();
+private slots:
+    void savingKeepsTheTextAndItsLineEnds();
     void encodings();
     void openingAndFailures();
     void viewingWithoutTheGenerateDialog();

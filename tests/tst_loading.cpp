@@ -30,7 +30,8 @@ namespace {
 
 // Runs what the test asks at each yield of a load, as the user would act then.
 class YieldingPlatform : public Ui::ScriptedPlatform {
-public: std::function<void(int)> onYield;
+public:
+    std::function<void(int)> onYield;
     void yieldEvents() override
     {
         ScriptedPlatform::yieldEvents();
@@ -104,7 +105,8 @@ const QString Separator = QDir::separator();
 
 class LoadingTest : public QObject {
     Q_OBJECT
-private slots: void aFolderCancelledOrUnlistableLoadsNothing();
+private slots:
+    void aFolderCancelledOrUnlistableLoadsNothing();
     void aFolderOfPicturesAndText();
     void duplicatesAreNeverLoadedTwice();
     void escapeStopsAfterTheCurrentFile();
