@@ -115,10 +115,8 @@ private slots:
     void whatHappensDuringAYieldCannotBreakTheLoad();
     void closingTheMainWindowStopsTheLoadFirst();
     void clearAllPutsAnEmptyAreaInPlace();
-    void fullSizeWindowFitsTheScreen();
-    void fullSizeWindowRemembersItsPlace();
-    void thumbnailWindowMouseAndKeys();
-    void removeThumbnailNeedsItsOwnRow();
+    void fullSizeWindowFitsTheScreenAndRemembersItsPlace();
+    void thumbnailWindowMouseKeysAndRemoval();
     void thumbnailMenusTakeTheMenuBar();
     void threadedLoadMatchesTheOneThreadPath();
     void everyControlHasANameAndTheKeyboardReachesTheCommands();
@@ -348,7 +346,7 @@ void LoadingTest::closingTheMainWindowStopsTheLoadFirst()
 
 // A picture larger than the screen gets the screen less the window frame, and a
 // scroll bar (1 across, 2 down, 3 both) in each direction it does not fit.
-void LoadingTest::fullSizeWindowFitsTheScreen()
+void LoadingTest::fullSizeWindowFitsTheScreenAndRemembersItsPlace()
 {
     const QList<QPair<QSize, FullSizeWindow::Fit>> cases = {{QSize(400, 300), {QSize(400, 300), 0}},
                                                            {QSize(3000, 300), {QSize(990, 315), 1}},
@@ -359,10 +357,6 @@ void LoadingTest::fullSizeWindowFitsTheScreen()
         QCOMPARE(fit.interior, expected.interior);
         QCOMPARE(fit.scrollBars, expected.scrollBars);
     }
-}
-
-void LoadingTest::fullSizeWindowRemembersItsPlace()
-{
     Loading l;
     const QString pictures = l.folder(u"pictures"_s, QStringList{"a.png", "t.txt"});
     l.environment.raw().setValue(u"Window Positions/WHOLE/Top"_s, QString::number(Twips::FromPixelsY(40)));
@@ -378,7 +372,7 @@ void LoadingTest::fullSizeWindowRemembersItsPlace()
     QCOMPARE(l.platform->messages[0].text, u"Picture Could Not Be Loaded."_s);
 }
 
-void LoadingTest::thumbnailWindowMouseAndKeys()
+void LoadingTest::thumbnailWindowMouseKeysAndRemoval()
 {
     Loading l;
     QVERIFY(l.loadFolder(l.folder(u"pictures"_s, QStringList{"a.png"})));
@@ -406,11 +400,6 @@ void LoadingTest::thumbnailWindowMouseAndKeys()
     QCOMPARE(l.form->listingRows().rowCount(), 0);
     QCOMPARE(l.form->PanelText(1), u"Total Thumbnails:  0"_s);
     QCOMPARE(l.form->PanelText(2), u"Current Thumbnail:"_s);  // it names nothing that is gone
-}
-
-void LoadingTest::removeThumbnailNeedsItsOwnRow()
-{
-    Loading l;
     QVERIFY(l.loadFolder(l.folder(u"one"_s, QStringList{"a.png"})));
     QVERIFY(l.loadFolder(l.folder(u"two"_s, QStringList{"a.png"})));
     const QList<QMdiSubWindow *> windows = l.form->mdiArea()->subWindowList();
