@@ -98,7 +98,6 @@ private slots:
     void encodings();
     void openingAndFailures();
     void viewingWithoutTheGenerateDialog();
-    void thePreviewTreeStaysInside();
     void editMenuAndLayout();
     void generateDialogLoadsAndStores();
     void positionsFollowTheScrollBar();
@@ -213,23 +212,19 @@ void DialogsTest::viewingWithoutTheGenerateDialog()
     QVERIFY(!QFile::exists(e.preview(u"temp.html"_s)));
     QVERIFY(!QFile::exists(e.preview(u"images/left.jpg"_s)));
     QVERIFY(QFileInfo(e.preview(u"images"_s)).isDir());  // the directories stay
-}
 
-void DialogsTest::thePreviewTreeStaysInside()
-{
-    TestEnvironment environment;
-    const QString app = environment.path(u"app"_s) + S;
-    QVERIFY(writeFile(app + u"Browsers.txt"_s));
-    // A sibling whose name merely starts like the tree's is outside it too.
-    const PreviewTree escaping(app, u"../TemporaryX"_s, u"a/../../b"_s);
-    QCOMPARE(escaping.thumbnails(), app + u"Temporary"_s + S);
-    QCOMPARE(escaping.images(), app + u"Temporary"_s + S);
+    // Preview folders that lead out of the tree, or to a sibling whose name merely
+    // starts like it, are the tree itself; the program's own files are never touched.
+    QVERIFY(writeFile(o.appPath + u"Browsers.txt"_s));
+    const PreviewTree escaping(o.appPath, u"../TemporaryX"_s, u"a/../../b"_s);
+    QCOMPARE(escaping.thumbnails(), o.appPath + u"Temporary"_s + S);
+    QCOMPARE(escaping.images(), o.appPath + u"Temporary"_s + S);
     escaping.Create();
     escaping.Empty();
-    QVERIFY(QFile::exists(app + u"Browsers.txt"_s));  // the program's own files are never touched
-    const PreviewTree same(app, u"/images/"_s, u"images"_s);
+    QVERIFY(QFile::exists(o.appPath + u"Browsers.txt"_s));
+    const PreviewTree same(o.appPath, u"/images/"_s, u"images"_s);
     QCOMPARE(same.thumbnails(), same.images());
-    QCOMPARE(same.images(), app + u"Temporary"_s + S + u"images"_s + S);
+    QCOMPARE(same.images(), o.appPath + u"Temporary"_s + S + u"images"_s + S);
 }
 
 void DialogsTest::editMenuAndLayout()
