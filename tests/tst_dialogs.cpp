@@ -100,8 +100,7 @@ private slots:
     void editMenuAndLayout();
     void generateDialogLoadsAndStores();
     void positionsFollowTheScrollBar();
-    void colourAndFontDialogs();
-    void backgroundImage();
+    void coloursFontsAndTheBackgroundImage();
     void preferencesLoadAndStoreEveryValue();
     void preferenceBoxes();
     void preferenceBrowsers();
@@ -369,7 +368,7 @@ void DialogsTest::positionsFollowTheScrollBar()
     QCOMPARE(html(o, "Cell Image Border"), u"32767"_s);
 }
 
-void DialogsTest::colourAndFontDialogs()
+void DialogsTest::coloursFontsAndTheBackgroundImage()
 {
     Output o;
     o.source(u"pics/a.png"_s);
@@ -397,15 +396,11 @@ void DialogsTest::colourAndFontDialogs()
     QCOMPARE(g.box("txtFontSize")->text(), u"5"_s);  // the size is not copied back
     QCOMPARE(html(o, "Non-Default Font"), u"DejaVu Serif"_s);
     QVERIFY(g.dialog.page().options.fontBold);
-}
 
-void DialogsTest::backgroundImage()
-{
-    Output o;
-    const QString picture = o.source(u"pics/a.png"_s);
+    // The background image: chosen, typed, or refused when it is no picture.
+    const QString picture = o.environment.path(u"pics/a.png"_s);
     const QString junk = o.target(u"pics"_s) + u"junk.png"_s;
     QVERIFY(writeFile(junk, "not a picture"));
-    Generate g(o);
     const auto *preview = control<ImageBuffer>(g.dialog, "picBackgroundImage");
     const auto *hint = control<QLabel>(g.dialog, "lblImageFile");
     o.scripted->fileAnswers << Ui::FileDialogAnswer{picture, 1};
