@@ -56,13 +56,11 @@ class HeifTest : public QObject {
 private slots:
     void readsThePictureAsTheCameraMeantIt_data();
     void readsThePictureAsTheCameraMeantIt();
-    void transparencyIsKept();
-    void profilesBecomeSrgb();
+    void transparencyIsKeptAndProfilesBecomeSrgb();
     void hdrLooksLikeAPhoto_data();
     void hdrLooksLikeAPhoto();
     void smallSizesComeFromTheFilesThumbnail();
-    void damagedFilesAreNamedWithTheirReason();
-    void tooLargeForTheBudget();
+    void damagedOrTooLargeFilesAreNamedWithTheirReason();
     void titleAndDateFromTheMetadata();
 };
 
@@ -121,7 +119,7 @@ void HeifTest::readsThePictureAsTheCameraMeantIt()
 }
 
 // Transparency is kept for copies that keep it and flattened onto white in thumbnails.
-void HeifTest::transparencyIsKept()
+void HeifTest::transparencyIsKeptAndProfilesBecomeSrgb()
 {
     QImage source(64, 48, QImage::Format_ARGB32);
     source.fill(qRgba(0, 0, 255, 255));
@@ -143,12 +141,8 @@ void HeifTest::transparencyIsKept()
         QVERIFY(MakeThumbnailImage(picture, thumbnail, QSize(32, 32)));
         QVERIFY(distance(thumbnail.image().pixel(2, 12), qRgb(255, 255, 255)) < 8);
     }
-}
-
-// An ICC profile, or primaries given as code points, are converted to sRGB as a
-// JPEG's profile is.
-void HeifTest::profilesBecomeSrgb()
-{
+    // An ICC profile, or primaries given as code points, are converted to sRGB as a
+    // JPEG's profile is.
     const QRgb colour = qRgb(200, 60, 40);
     struct Case {
         const char *name;
@@ -235,7 +229,7 @@ void HeifTest::smallSizesComeFromTheFilesThumbnail()
 
 // Every file that cannot be read is named with its reason, through every loader,
 // without a crash or a hang; a damaged picture is not taken for one too large.
-void HeifTest::damagedFilesAreNamedWithTheirReason()
+void HeifTest::damagedOrTooLargeFilesAreNamedWithTheirReason()
 {
     const QByteArray good = HeifImages::encode(marked());
     QByteArray corrupted = good;
@@ -264,12 +258,8 @@ void HeifTest::damagedFilesAreNamedWithTheirReason()
                  qPrintable(prepared.failure));
         QVERIFY(!prepared.failure.contains(u'\n'));
     }
-}
-
-// What the decoding budget cannot hold is too large, named with its size, before
-// anything is decoded.
-void HeifTest::tooLargeForTheBudget()
-{
+    // What the decoding budget cannot hold is too large, named with its size, before
+    // anything is decoded.
     const qint64 budget = DecodeBudget::Total();
     const auto restore = qScopeGuard([budget] { DecodeBudget::SetTotal(budget); });
     const QByteArray bytes = HeifImages::encode(marked(320, 240));

@@ -75,14 +75,12 @@ private slots:
     void pcx();
     void pcxFaultsKeepWhatIsThere();
     void jpegOrientation();
-    void profiledPicturesAreConvertedToSrgb();
-    void largePhotoDecodesInFull();
+    void profiledPicturesBecomeSrgbAndLargeOnesDecodeInFull();
     void damagedFilesFailCleanly();
     void damagedJpegsFollowOneRule();
     void bmpHeadersAndMasks_data();
     void bmpHeadersAndMasks();
-    void bmpAlphaInTheFourthByte();
-    void bmpRunLengthCodes();
+    void bmpAlphaAndRunLengthCodes();
     void sixteenBitPngWithATransparencyKey();
     void tiffSampleLayouts_data();
     void tiffSampleLayouts();
@@ -204,7 +202,7 @@ void ImageReadersTest::jpegOrientation()
 }
 
 // A picture whose file carries a colour profile is shown in sRGB.
-void ImageReadersTest::profiledPicturesAreConvertedToSrgb()
+void ImageReadersTest::profiledPicturesBecomeSrgbAndLargeOnesDecodeInFull()
 {
     const QColorSpace wide(QColorSpace::ProPhotoRgb);
     QImage source(8, 8, QImage::Format_RGB32);
@@ -220,11 +218,7 @@ void ImageReadersTest::profiledPicturesAreConvertedToSrgb()
         wanted.fill(expected);
         QVERIFY2(sameColours(pixels, wanted, 3), format);
     }
-}
-
-// 36 megapixels take 144 MB as true colour, more than Qt allows by default.
-void ImageReadersTest::largePhotoDecodesInFull()
-{
+    // 36 megapixels take 144 MB as true colour, more than Qt allows by default.
     QByteArray bytes;
     {
         QImage flat(6000, 6000, QImage::Format_RGB32);
@@ -338,7 +332,7 @@ void ImageReadersTest::bmpHeadersAndMasks()
 
 // Alpha in a bit field from the 56-byte header on, or in the fourth byte of
 // uncompressed 32-bit pixels, unless it is zero everywhere.
-void ImageReadersTest::bmpAlphaInTheFourthByte()
+void ImageReadersTest::bmpAlphaAndRunLengthCodes()
 {
     const QImage translucent = pattern(9, 5, true);
     const QList<quint32> argb{0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000};
@@ -358,11 +352,7 @@ void ImageReadersTest::bmpAlphaInTheFourthByte()
     const DecodedImage opaque = ImageReaders::Read(ImageFormat::Bmp, TestImages::bmp(clear, 40, 32));
     QVERIFY(!opaque.image.hasAlphaChannel());
     QCOMPARE(opaque.image.pixel(4, 2), clear.pixel(4, 2) | 0xFF000000);
-}
-
-// Runs, literal pixels, a jump and the end code; pixels jumped over keep entry 0.
-void ImageReadersTest::bmpRunLengthCodes()
-{
+    // Runs, literal pixels, a jump and the end code; pixels jumped over keep entry 0.
     const QList<QRgb> palette = colours(8);
     QImage blank(4, 3, QImage::Format_RGB32);
     blank.fill(0);

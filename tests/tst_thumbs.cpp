@@ -66,7 +66,7 @@ struct Fixture {
 class ThumbsTest : public QObject {
     Q_OBJECT
 private slots:
-    void fitFollowsTheBox();
+    void thumbnailsFitTheBoxAndWindowsFlowAcrossTheArea();
     void aThumbnailIsAWindowARowAndACount();
     void narrowPicturesGetTheNarrowestWindow();
     void failedCreationsLeaveNothingBehind();
@@ -76,12 +76,11 @@ private slots:
     void freeMemoryClosesTheHighestTenth();
     void pathRules();
     void listingOrder();
-    void newWindowsFlowAcrossTheVisibleArea();
     void aThumbnailWindowTakesNoPartInQtsPlacement();
     void imageBufferSizesAndScrolls();
 };
 
-void ThumbsTest::fitFollowsTheBox()
+void ThumbsTest::thumbnailsFitTheBoxAndWindowsFlowAcrossTheArea()
 {
     const QSize box(93, 97);
     QCOMPARE(FitThumbnail(box, QSize(640, 480)), QSize(93, 70));
@@ -91,6 +90,17 @@ void ThumbsTest::fitFollowsTheBox()
     QCOMPARE(FitThumbnail(box, QSize(10, 200)), QSize(5, 97));
     QCOMPARE(FitThumbnail(QSize(145, 100), QSize(200, 100)), QSize(145, 72));  // 72.5 goes to even
     QVERIFY(!FitThumbnail(box, QSize(0, 40)).isValid());
+    // Side by side as far as the width, row under row below the tallest of the row
+    // before, on past the visible part; a restart goes back to the corner.
+    WindowFlow flow;
+    const QSize window(100, 80);
+    QList<QPoint> places;
+    for (int i = 0; i < 3; ++i)
+        places << flow.next(window, 250);
+    places << flow.next(QSize(100, 120), 250) << flow.next(QSize(400, 50), 250) << flow.next(window, 250);
+    QCOMPARE(places, (QList<QPoint>{{0, 0}, {100, 0}, {0, 80}, {100, 80}, {0, 200}, {0, 250}}));
+    flow.restart();
+    QCOMPARE(flow.next(window, 250), QPoint(0, 0));
 }
 
 void ThumbsTest::aThumbnailIsAWindowARowAndACount()
@@ -302,21 +312,6 @@ void ThumbsTest::listingOrder()
     QCOMPARE(listing.keyAt(2), s + "IMG_3.jpg");
     listing.removeRows(0, listing.rowCount());
     QVERIFY(!listing.containsKey(s + u"IMG_3.jpg"_s) && !listing.containsFile(u"IMG_1.jpg"_s, s));
-}
-
-// Side by side as far as the width, row under row below the tallest of the row
-// before, on past the visible part; a restart goes back to the corner.
-void ThumbsTest::newWindowsFlowAcrossTheVisibleArea()
-{
-    WindowFlow flow;
-    const QSize window(100, 80);
-    QList<QPoint> places;
-    for (int i = 0; i < 3; ++i)
-        places << flow.next(window, 250);
-    places << flow.next(QSize(100, 120), 250) << flow.next(QSize(400, 50), 250) << flow.next(window, 250);
-    QCOMPARE(places, (QList<QPoint>{{0, 0}, {100, 0}, {0, 80}, {100, 80}, {0, 200}, {0, 250}}));
-    flow.restart();
-    QCOMPARE(flow.next(window, 250), QPoint(0, 0));
 }
 
 // Every thumbnail window stays on top (so the area raises it without a search) and
