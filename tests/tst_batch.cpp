@@ -338,8 +338,7 @@ void BatchTest::webCopiesAreLinkedAndRemadeWhenTheirSettingsChange()
     pageIsWhole(f.site, 3);
     const QString images = f.site + u"images"_s + S;
     QCOMPARE(QImageReader(images + u"scan.jpg"_s).format(), QByteArray("jpeg"));
-    QVERIFY(QImage(images + u"logo.png"_s).hasAlphaChannel());
-    QVERIFY(!QFile::exists(images + u"scan.tif"_s));
+    QVERIFY(QImage(images + u"logo.png"_s).hasAlphaChannel() && !QFile::exists(images + u"scan.tif"_s));
     const QByteArray stripped = contentsOf(images + u"photo.jpg"_s);
     QVERIFY(!stripped.contains("SECRET"));
     QCOMPARE(stripped, turned);  // the comment gone, the orientation kept
@@ -424,8 +423,7 @@ void BatchTest::awkwardNamesAndPictures()
         QVERIFY2(outcome.report.contains(u"Unreadable name, skipped: %1caf\\xe9.png"_s.arg(f.path)), qPrintable(outcome.report));
     QVERIFY_SUMMARY(outcome, startsWith, u"%1 files: 5 thumbnails (5 made, 0 kept)"_s.arg(8 + unreadableNames));
     const QString page = pageOf(f.site);
-    QVERIFY(page.contains(u">100%1 %2e%2e.png<br>"_s));
-    QVERIFY(page.contains(u"href=\"images/back%5Cslash%20%231%3F.png\""_s));
+    QVERIFY(page.contains(u">100%1 %2e%2e.png<br>"_s) && page.contains(u"href=\"images/back%5Cslash%20%231%3F.png\""_s));
     QCOMPARE(page.count(u"<tr>"_s), 3);
     QCOMPARE(page.count(u"<td>&nbsp;</td>"_s), 1);
     QVERIFY(page.indexOf(u"web.avif"_s) < page.indexOf(u"&nbsp;"_s));
@@ -481,8 +479,7 @@ void BatchTest::albumsOfAFolderTree()
     f.add(u"Day 2/Evening/c.jpg"_s, jpeg(4));
     f.add(u".hidden/d.jpg"_s, jpeg(5));
     f.add(u"notes/readme.txt"_s, "no pictures here");
-    QVERIFY(QDir().mkpath(f.path + u"empty/deeper"_s));
-    QVERIFY(QFile::link(f.path, f.path + u"Day 1/loop"_s));
+    QVERIFY(QDir().mkpath(f.path + u"empty/deeper"_s) && QFile::link(f.path, f.path + u"Day 1/loop"_s));
     const QString site = f.path + u"site"_s + S;  // inside the tree
     const ProgramRun built = runBatch(f.path, site, f.environment.settingsFile(), {u"--albums"_s});
     QCOMPARE(built.status, 0);
@@ -542,8 +539,7 @@ void BatchTest::albumsAreKeptRemadeAndTakenAway()
     QVERIFY(QDir(f.path + u"Day 2"_s).removeRecursively());
     const ProgramRun removed = f.build(albums);
     QVERIFY_SUMMARY(removed, endsWith, u"albums: 0 made, 1 kept, 2 removed"_s);
-    QVERIFY(!QFileInfo::exists(f.site + u"Day 2"_s));
-    QVERIFY(!contentsOf(f.site + u"index.html"_s).contains("Day%202"));
+    QVERIFY(!QFileInfo::exists(f.site + u"Day 2"_s) && !contentsOf(f.site + u"index.html"_s).contains("Day%202"));
     for (const QString &file : first.keys())
         QVERIFY2(file.startsWith(u"Day 2/"_s) == !QFileInfo::exists(f.site + file), qPrintable(file));
 }

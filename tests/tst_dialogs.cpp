@@ -184,8 +184,7 @@ void DialogsTest::viewingWithoutTheGenerateDialog()
     Editor e(o);
     e.editor.setHtml(QString());
     e.editor.cmdView_Click();
-    QVERIFY(QFileInfo(e.preview(u"thumbs"_s)).isDir());
-    QVERIFY(QFileInfo(e.preview(u"images"_s)).isDir());
+    QVERIFY(QFileInfo(e.preview(u"thumbs"_s)).isDir() && QFileInfo(e.preview(u"images"_s)).isDir());
     QCOMPARE(o.scripted->messages.value(0).title, u"No File"_s);
 
     e.editor.setHtml(u"<p>x</p>"_s);
@@ -203,8 +202,7 @@ void DialogsTest::viewingWithoutTheGenerateDialog()
     QCOMPARE(o.scripted->shellCalls.size(), 1);  // the editor opened nothing itself
     QVERIFY(writeFile(e.preview(u"images/left.jpg"_s)));
     e.editor.cmdClose_Click();
-    QVERIFY(!QFile::exists(e.preview(u"temp.html"_s)));
-    QVERIFY(!QFile::exists(e.preview(u"images/left.jpg"_s)));
+    QVERIFY(!QFile::exists(e.preview(u"temp.html"_s)) && !QFile::exists(e.preview(u"images/left.jpg"_s)));
     QVERIFY(QFileInfo(e.preview(u"images"_s)).isDir());  // the directories stay
 
     // Preview folders that lead out of the tree, or to a sibling whose name merely
@@ -276,8 +274,7 @@ void DialogsTest::generateDialogLoadsAndStores()
 
         g.check("chkBackgroundImage")->setChecked(true);
         g.check("chkBackgroundImage")->setChecked(false);
-        QVERIFY(!g.box("txtBackgroundImage")->isEnabled());
-        QVERIFY(!control<QPushButton>(g.dialog, "cmdBackgroundImage")->isEnabled());
+        QVERIFY(!g.box("txtBackgroundImage")->isEnabled() && !control<QPushButton>(g.dialog, "cmdBackgroundImage")->isEnabled());
         g.check("chkBorderColor")->setChecked(true);
         QVERIFY(!control<QLabel>(g.dialog, "picBorderColor")->isEnabled());
 
@@ -313,14 +310,12 @@ void DialogsTest::generateDialogLoadsAndStores()
         control<QPushButton>(g.dialog, "cmdCode")->click();
         QVERIFY(g.shownCode.startsWith(u"<!DOCTYPE html>\r\n<html lang=\"fr\">"_s));
         // Thumbnails drawn at the row height: an 80 x 60 picture is 200 x 150.
-        QVERIFY(g.shownCode.contains(u"width=\"200\" height=\"150\""_s));
-        QVERIFY(g.shownCode.contains(u"<title>Our Trip</title>"_s));
+        QVERIFY(g.shownCode.contains(u"width=\"200\" height=\"150\""_s) && g.shownCode.contains(u"<title>Our Trip</title>"_s));
         QVERIFY(g.shownCode.contains(u"<script>"_s));
         control<QComboBox>(g.dialog, "cboPageStyle")->setCurrentIndex(0);
         QVERIFY(g.box("txtRows")->isEnabled() && g.box("txtColumns")->isEnabled());
         control<QPushButton>(g.dialog, "cmdCode")->click();
-        QVERIFY(g.shownCode.startsWith(u"<html>"_s));
-        QVERIFY(g.dialog.page().GenerateDialogLoaded);
+        QVERIFY(g.shownCode.startsWith(u"<html>"_s) && g.dialog.page().GenerateDialogLoaded);
         control<QPushButton>(g.dialog, "cmdCancel")->click();
         QVERIFY(!g.dialog.page().GenerateDialogLoaded);
     }
@@ -585,8 +580,7 @@ void DialogsTest::buildSiteRunsAndCancels()
         o.scripted->messageAnswers << Ui::MsgResult::No;
         QSignalSpy ended(&dialog, &BuildSiteDialog::finished);
         control<QPushButton>(dialog, "cmdBuild")->click();
-        QVERIFY(dialog.building());
-        QVERIFY(ended.wait(60000));
+        QVERIFY(dialog.building() && ended.wait(60000));
         QCOMPARE(ended.at(0).at(0).toInt(), 0);
         QVERIFY(QFile::exists(site + u"Day 2"_s + S + u"index.html"_s));
         QCOMPARE(thumbnails(), 3);

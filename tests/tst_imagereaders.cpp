@@ -282,8 +282,7 @@ void ImageReadersTest::damagedJpegsFollowOneRule()
     const QString path = directory.filePath(u"empty.jpg"_s);
     QVERIFY(writeFile(path, headersOnly));
     Picture picture;
-    QVERIFY(!LoadAnyImageFile(picture, path));
-    QVERIFY(picture.isNull());
+    QVERIFY(!LoadAnyImageFile(picture, path) && picture.isNull());
 }
 
 void ImageReadersTest::bmpHeadersAndMasks_data()
@@ -326,8 +325,7 @@ void ImageReadersTest::bmpHeadersAndMasks()
         ImageFormat::Bmp, TestImages::bmp(stored, headerSize, bits, quint32(compression), masks, topDown, palette));
     QVERIFY2(decoded.ok(), qPrintable(decoded.error));
     QCOMPARE(decoded.depth, bits);
-    QVERIFY(!decoded.image.hasAlphaChannel());
-    QVERIFY(sameColours(decoded.image, source, tolerance));
+    QVERIFY(!decoded.image.hasAlphaChannel() && sameColours(decoded.image, source, tolerance));
 }
 
 // Alpha in a bit field from the 56-byte header on, or in the fourth byte of
@@ -338,8 +336,7 @@ void ImageReadersTest::bmpAlphaAndRunLengthCodes()
     const QList<quint32> argb{0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000};
     for (int header : {40, 56, 124}) {
         const DecodedImage plain = ImageReaders::Read(ImageFormat::Bmp, TestImages::bmp(translucent, header, 32));
-        QVERIFY(plain.image.hasAlphaChannel());
-        QVERIFY(sameColours(plain.image, translucent, 0, true));
+        QVERIFY(plain.image.hasAlphaChannel() && sameColours(plain.image, translucent, 0, true));
     }
     for (int header : {56, 108, 124}) {
         const DecodedImage fields = ImageReaders::Read(ImageFormat::Bmp, TestImages::bmp(translucent, header, 32, 3, argb));
@@ -469,8 +466,7 @@ void ImageReadersTest::jpegScansAreBounded()
 {
     const QByteArray progressive = encode(TestImages::photo(64, 48), "jpg", 80, true);
     const DecodedImage refused = ImageReaders::Read(ImageFormat::Jpeg, TestImages::withRepeatedLastScan(progressive, 300));
-    QVERIFY(refused.error.startsWith(u"damaged JPEG: "_s));
-    QVERIFY(refused.refusedSize.isEmpty());
+    QVERIFY(refused.error.startsWith(u"damaged JPEG: "_s) && refused.refusedSize.isEmpty());
     const DecodedImage read = ImageReaders::Read(ImageFormat::Jpeg, TestImages::withRepeatedLastScan(progressive, 20));
     QVERIFY2(read.ok(), qPrintable(read.error));
     QCOMPARE(read.size(), QSize(64, 48));

@@ -122,12 +122,10 @@ void ListingTest::columnsAndAutoSortPersist()
     QCOMPARE(list->header()->sectionSize(0), Twips::ToPixelsX(1500));
     QCOMPARE(list->header()->sectionSize(1), list->viewport()->width() / 4);  // no stored width: a quarter
     auto *autoSort = form.findChild<QCheckBox *>(u"chkSort"_s);
-    QVERIFY(!autoSort->isChecked());
-    QVERIFY(form.findChild<QToolButton *>(u"cmdUp"_s)->isEnabled());
+    QVERIFY(!autoSort->isChecked() && form.findChild<QToolButton *>(u"cmdUp"_s)->isEnabled());
     // Toggled as a screen reader toggles it, without a click.
     QAccessible::queryAccessibleInterface(autoSort)->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
-    QVERIFY(autoSort->isChecked());
-    QVERIFY(!form.findChild<QToolButton *>(u"cmdDown"_s)->isEnabled());
+    QVERIFY(autoSort->isChecked() && !form.findChild<QToolButton *>(u"cmdDown"_s)->isEnabled());
     QCOMPARE(first.stored(u"Preferences/Auto-Sort Enabled"_s), u"1"_s);
     list->header()->resizeSection(2, 90);
     form.close();

@@ -154,8 +154,7 @@ void LoadingTest::aFolderOfPicturesAndText()
     QCOMPARE(l.names(), (QStringList{"IMG_2.png", "IMG_10.png"}));
     QCOMPARE(l.titles(), QStringList{u"Stop Loading Information"_s});  // the first load only
     QCOMPARE(l.platform->yields, 3);  // one per listed file, the text file included
-    QVERIFY(progressShown);
-    QVERIFY(!l.form->findChild<QProgressBar *>(u"prgLoad"_s)->isVisible());
+    QVERIFY(progressShown && !l.form->findChild<QProgressBar *>(u"prgLoad"_s)->isVisible());
     QCOMPARE(l.stored(u"Preferences/Last Open Directory"_s), pictures + Separator);
     QVERIFY(l.form->loadBuffer()->picture().isNull());
     QCOMPARE(l.form->PanelText(1), u"Total Thumbnails:  2"_s);
@@ -260,8 +259,7 @@ void LoadingTest::arrangementAfterLoading()
     // Even an unreadable single file ends with the arrangement; 1 tiles.
     l.setPreference("Auto Arrange Method", "1");
     l.openFile(pictures + Separator + u"t.txt"_s);
-    QVERIFY(first->pos() != QPoint(250, 150));
-    QVERIFY(!first->geometry().intersects(l.window(u"b.png"_s)->geometry()));
+    QVERIFY(first->pos() != QPoint(250, 150) && !first->geometry().intersects(l.window(u"b.png"_s)->geometry()));
 }
 
 // Closing windows, clearing, removing rows and asking for another load while a load
@@ -337,8 +335,7 @@ void LoadingTest::closingTheMainWindowStopsTheLoadFirst()
         if (yield == 1)
             closedAtOnce = l.form->close();
     };
-    QVERIFY(l.loadFolder(pictures));
-    QVERIFY(!closedAtOnce);
+    QVERIFY(l.loadFolder(pictures) && !closedAtOnce);
     QCOMPARE(l.names(), QStringList{"a.png"});
     QTRY_VERIFY(!l.form->isVisible());
     QCOMPARE(l.stored(u"Window Positions/MAINFORM/Window State"_s), u"2"_s);
@@ -400,8 +397,7 @@ void LoadingTest::thumbnailWindowMouseKeysAndRemoval()
     QCOMPARE(l.form->listingRows().rowCount(), 0);
     QCOMPARE(l.form->PanelText(1), u"Total Thumbnails:  0"_s);
     QCOMPARE(l.form->PanelText(2), u"Current Thumbnail:"_s);  // it names nothing that is gone
-    QVERIFY(l.loadFolder(l.folder(u"one"_s, QStringList{"a.png"})));
-    QVERIFY(l.loadFolder(l.folder(u"two"_s, QStringList{"a.png"})));
+    QVERIFY(l.loadFolder(l.folder(u"one"_s, QStringList{"a.png"})) && l.loadFolder(l.folder(u"two"_s, QStringList{"a.png"})));
     const QList<QMdiSubWindow *> windows = l.form->mdiArea()->subWindowList();
     auto *second = qobject_cast<ThumbnailWindow *>(windows[1]);
     l.platform->messages.clear();

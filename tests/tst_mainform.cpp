@@ -127,8 +127,7 @@ void MainFormTest::menusAndToolbarShareOneActionPerCommand()
     QCOMPARE(commands.generate->objectName(), u"mnuHTMLGenerate"_s);
     QVERIFY(!commands.clearThumbnails->isEnabled() && !commands.saveThumbnails->isEnabled());
     frame.addRow();
-    QVERIFY(commands.clearThumbnails->isEnabled() && commands.saveThumbnails->isEnabled());
-    QVERIFY(commands.editor->isEnabled());
+    QVERIFY(commands.clearThumbnails->isEnabled() && commands.saveThumbnails->isEnabled() && commands.editor->isEnabled());
 
     // The thumbnail windows' menus carry the same actions, except the few they
     // caption or run otherwise.

@@ -50,8 +50,7 @@ void NumbersTest::roundingAndTruth()
     QCOMPARE(Numbers::ToBoolean(u"-1"_s), std::optional<bool>(true));
     QCOMPARE(Numbers::ToBoolean(u"0"_s), std::optional<bool>(false));
     QCOMPARE(Numbers::ToBoolean(u"0.0"_s), std::optional<bool>(false));
-    QVERIFY(!Numbers::ToBoolean(u"yes"_s).has_value());
-    QVERIFY(!Numbers::ToBoolean(QString()).has_value());
+    QVERIFY(!Numbers::ToBoolean(u"yes"_s).has_value() && !Numbers::ToBoolean(QString()).has_value());
     QCOMPARE(Numbers::BooleanText(true), u"True"_s);
 }
 

@@ -75,8 +75,7 @@ void OutputTest::pngInSlotOrderWithTheLog()
                                 .arg(o.environment.path("other/c.png"), o.environment.path("pics/c.png"));
     QCOMPARE(o.log("thumbnail.txt"), records({u"CreateDirectory -- %1: True"_s.arg(web), b, c, otherC, renamed}));
     QCOMPARE(o.scripted->messages.size(), 1);
-    QVERIFY(o.scripted->messages[0].text.endsWith(renamed));
-    QVERIFY(contentsOf(c) != contentsOf(otherC));
+    QVERIFY(o.scripted->messages[0].text.endsWith(renamed) && contentsOf(c) != contentsOf(otherC));
     QVERIFY(!QFile::exists(web + u"QM_a.png"_s));
     const QByteArray png = contentsOf(b);  // 8 bits of a palette, Adam7
     QCOMPARE((QList<int>{png[24], png[25], png[28]}), (QList<int>{8, 3, 1}));
@@ -169,8 +168,7 @@ void OutputTest::noWriteReplacesAPicture()
                  .arg(pics));
 
     const QString web = o.target(u"web"_s);
-    QVERIFY(QDir().mkpath(web));
-    QVERIFY(QFile::link(a, web + u"QM_a.png"_s));
+    QVERIFY(QDir().mkpath(web) && QFile::link(a, web + u"QM_a.png"_s));
     int links = 1;
 #ifdef Q_OS_UNIX
     QCOMPARE(::link(QFile::encodeName(thumbnailNamed).constData(), QFile::encodeName(web + "QM_QM_a.png").constData()), 0);
@@ -260,8 +258,7 @@ void OutputTest::webCopiesFromTheWindow()
     const QString photo = QDir::toNativeSeparators(o.environment.path(u"pics/photo.jpg"_s));
     const QByteArray turned = TestImages::withOrientation(TestImages::encode(TestImages::photo(60, 40), "jpg"), 6, false);
     const QByteArray commented = turned.left(2) + QByteArray("\xFF\xFE\x00\x08SECRET", 10) + turned.mid(2);
-    QVERIFY(writeFile(scan, TestImages::tiff(TestImages::pattern(30, 20), 3, 8, false, false)));
-    QVERIFY(writeFile(photo, commented));
+    QVERIFY(writeFile(scan, TestImages::tiff(TestImages::pattern(30, 20), 3, 8, false, false)) && writeFile(photo, commented));
     for (const QString &path : {scan, photo}) {
         Picture picture;
         QVERIFY(LoadAnyImageFile(picture, path));

@@ -42,18 +42,15 @@ void PictureTest::createAndCopyScaled()
     Picture source, target;
     QVERIFY(target.createBlank(24, QSize(31, 17), QColor(10, 200, 30)));
     QCOMPARE(target.image().pixel(30, 16), qRgb(10, 200, 30));
-    QVERIFY(!target.createBlank(24, QSize(0, 10), Qt::white));
-    QVERIFY(!target.createBlank(24, QSize(70000, 70000), Qt::white));
+    QVERIFY(!target.createBlank(24, QSize(0, 10), Qt::white) && !target.createBlank(24, QSize(70000, 70000), Qt::white));
     QVERIFY(!target.copyScaled(source, Resampling::Smooth));  // nothing to copy
     source = Picture::fromImage(pattern(50, 40));
     for (const QSize size : {QSize(93, 74), QSize(5, 97), QSize(1, 1), QSize(400, 3)}) {
-        QVERIFY(target.createBlank(24, size, Qt::white));
-        QVERIFY(target.copyScaled(source, Resampling::Smooth));
+        QVERIFY(target.createBlank(24, size, Qt::white) && target.copyScaled(source, Resampling::Smooth));
         QCOMPARE(target.image().size(), size);
     }
     // Nearest-neighbour copies keep the source's pixels exactly.
-    QVERIFY(target.createBlank(24, QSize(100, 80), Qt::white));
-    QVERIFY(target.copyScaled(source, Resampling::Nearest));
+    QVERIFY(target.createBlank(24, QSize(100, 80), Qt::white) && target.copyScaled(source, Resampling::Nearest));
     QCOMPARE(target.image().pixel(21, 41), pattern(50, 40).pixel(10, 20));
     // Transparency is flattened onto white.
     QImage clear(20, 10, QImage::Format_ARGB32);
@@ -168,8 +165,7 @@ void PictureTest::savedFilesAreWhatWasAskedFor()
     QVERIFY(saveAs(picture, progressive, ImageFormat::Jpeg, 95, true));
     QVERIFY(QFileInfo(low).size() * 2 < QFileInfo(high).size());
     QVERIFY((hasMarker(contentsOf(high), 0xC0) || hasMarker(contentsOf(high), 0xC1)) && !hasMarker(contentsOf(high), 0xC2));
-    QVERIFY(hasMarker(contentsOf(progressive), 0xC2));
-    QVERIFY(ColorQuantizer::Psnr(QImage(high), picture.image()) > 35);
+    QVERIFY(hasMarker(contentsOf(progressive), 0xC2) && ColorQuantizer::Psnr(QImage(high), picture.image()) > 35);
     QVERIFY(!contentsOf(high).contains("secret camera notes") && !hasMarker(contentsOf(high), 0xFE));  // no comment
 
     // The PNG header's bit depth, colour type and interlace method.
@@ -197,24 +193,18 @@ void PictureTest::failuresSayWhyAndLeaveNothing()
     const QString path = directory.path(u"a.png"_s);
     QVERIFY(writeFile(path, encode(pattern(8, 8), "png")));
     Picture picture;
-    QVERIFY(!picture.load(directory.path(u"missing.png"_s), ImageFormat::Png));
-    QVERIFY(!picture.errorString().isEmpty());
-    QVERIFY(picture.load(path, ImageFormat::Png));
-    QVERIFY(picture.errorString().isEmpty());
+    QVERIFY(!picture.load(directory.path(u"missing.png"_s), ImageFormat::Png) && !picture.errorString().isEmpty());
+    QVERIFY(picture.load(path, ImageFormat::Png) && picture.errorString().isEmpty());
     QVERIFY(!picture.load(path, ImageFormat::Gif));
-    QVERIFY(picture.isNull() && picture.image().isNull() && picture.depth() == 0);
-    QVERIFY(!picture.errorString().isEmpty());
+    QVERIFY(picture.isNull() && picture.image().isNull() && picture.depth() == 0 && !picture.errorString().isEmpty());
 
     QVERIFY(picture.load(path, ImageFormat::Png));
     // A folder that does not exist, and a format that is not written: nothing is made.
     const QString nowhere = directory.path(u"no/such/folder/a.jpg"_s);
-    QVERIFY(!saveAs(picture, nowhere, ImageFormat::Jpeg, 80));
-    QVERIFY(!picture.errorString().isEmpty());
-    QVERIFY(!saveAs(picture, directory.path(u"x.bmp"_s), ImageFormat::Bmp));
-    QVERIFY(!QFileInfo::exists(directory.path(u"x.bmp"_s)));
+    QVERIFY(!saveAs(picture, nowhere, ImageFormat::Jpeg, 80) && !picture.errorString().isEmpty());
+    QVERIFY(!saveAs(picture, directory.path(u"x.bmp"_s), ImageFormat::Bmp) && !QFileInfo::exists(directory.path(u"x.bmp"_s)));
     picture.clear();
-    QVERIFY(picture.isNull());
-    QVERIFY(!saveAs(picture, directory.path(u"empty.png"_s), ImageFormat::Png));
+    QVERIFY(picture.isNull() && !saveAs(picture, directory.path(u"empty.png"_s), ImageFormat::Png));
 }
 
 

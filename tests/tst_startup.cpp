@@ -45,9 +45,7 @@ void StartupTest::firstStartWritesDefaultsAndShowsTheWindow()
     TestEnvironment environment;
     Ui::ScriptedPlatformScope scripted;
     InstanceLock lock(environment.lockFile());
-    QVERIFY(StartProgram(lock));
-    QVERIFY(scripted->messages.isEmpty());
-    QVERIFY(Globals::MainWindow && Globals::MainWindow->isVisible());
+    QVERIFY(StartProgram(lock) && scripted->messages.isEmpty() && Globals::MainWindow && Globals::MainWindow->isVisible());
 
     const QString home = QDir::toNativeSeparators(environment.path(u"app"_s)) + QDir::separator();
     QCOMPARE(Globals::AppPath, home);
@@ -133,8 +131,7 @@ void StartupTest::startsThatCannotGoOnSayWhy()
     Ui::ScriptedPlatformScope scripted;
     QVERIFY(writeFile(environment.settingsFile(), "\xEF\xBB\xBF; kept by hand\r\n[Preferences]\r\nThumbnail%20Width=120\r\n\r\n"));
     InstanceLock lock(environment.lockFile());
-    QVERIFY(StartProgram(lock));
-    QVERIFY(scripted->messages.isEmpty());
+    QVERIFY(StartProgram(lock) && scripted->messages.isEmpty());
     QCOMPARE(Globals::Prefs.thumbnailBox, QSize(120, 97));
     closeMainWindow();
 }
@@ -147,8 +144,7 @@ void StartupTest::settingsLostWhileRunningAreReportedOnce()
     Ui::ScriptedPlatformScope scripted;
     InstanceLock lock(environment.lockFile());
     QVERIFY(StartProgram(lock));
-    QVERIFY(QFile::remove(environment.settingsFile()));
-    QVERIFY(QDir().mkpath(environment.settingsFile()));
+    QVERIFY(QFile::remove(environment.settingsFile()) && QDir().mkpath(environment.settingsFile()));
     Globals::MainWindow->findChild<QAction *>(u"mnuWindowsToolbar"_s)->trigger();
     closeMainWindow();
     QCOMPARE(scripted->messages.size(), 1);
@@ -166,8 +162,7 @@ void StartupTest::aLockThatCannotBeMadeDoesNotBlockTheStart()
     // A lock that is really held still refuses.
     InstanceLock first(environment.path(u"held.lock"_s));
     InstanceLock second(environment.path(u"held.lock"_s));
-    QVERIFY(first.acquire());
-    QVERIFY(!second.acquire());
+    QVERIFY(first.acquire() && !second.acquire());
 }
 
 // The first start opens its folder once the window shows; a second start (another

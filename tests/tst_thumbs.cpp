@@ -298,11 +298,9 @@ void ThumbsTest::listingOrder()
     QVERIFY(listing.moveRow(2, -1));
     QCOMPARE(listing.selectedRow(), 1);
     QCOMPARE(listing.keyAt(1), s + "IMG_10.jpg");
-    QVERIFY(!listing.moveRow(0, -1));
-    QVERIFY(!listing.moveRow(2, +1));
+    QVERIFY(!listing.moveRow(0, -1) && !listing.moveRow(2, +1));
     // A moved row is still known by its path and its file.
-    QVERIFY(!listing.addRow(s + u"IMG_10.jpg"_s, u"1K"_s, 0));
-    QVERIFY(listing.containsFile(u"img_10.JPG"_s, s));
+    QVERIFY(!listing.addRow(s + u"IMG_10.jpg"_s, u"1K"_s, 0) && listing.containsFile(u"img_10.JPG"_s, s));
     QVERIFY(!listing.containsFile(u"IMG_10.jpg"_s, s + u"other"_s + s));
     QCOMPARE(listing.findByName(u"IMG_2.JPG"_s), 2);
     QCOMPARE(listing.rowOf(u"IMG_2.JPG"_s, s), -1);
@@ -329,8 +327,7 @@ void ThumbsTest::aThumbnailWindowTakesNoPartInQtsPlacement()
     QVERIFY(!window->testAttribute(Qt::WA_Moved));
     QCOMPARE(window->pos().x(), f.window(1)->frameGeometry().right() + 1 + 5);  // placed beside the first
     for (QAction *item : window->systemMenu()->actions()) {
-        QVERIFY(!item->isCheckable());
-        QVERIFY(item->shortcuts().isEmpty());
+        QVERIFY(!item->isCheckable() && item->shortcuts().isEmpty());
     }
     QTest::keySequence(window, QKeySequence(QKeySequence::Close));
     QCOMPARE(f.slotsInUse(), (QList<int>{1}));

@@ -126,8 +126,7 @@ void WebPageTest::workedExample()
     // Without the page code the text is the table alone.
     twoRows.options.includePageCode = false;
     const QString table = GenerateHtml(twoRows);
-    QVERIFY(table.startsWith(u"<table border=\"0\" cellspacing=\"1\">\r\n"_s));
-    QVERIFY(table.endsWith(u"\r\n</table>\r\n"_s));
+    QVERIFY(table.startsWith(u"<table border=\"0\" cellspacing=\"1\">\r\n"_s) && table.endsWith(u"\r\n</table>\r\n"_s));
 }
 
 void WebPageTest::tableTagCombinations()
@@ -188,8 +187,7 @@ void WebPageTest::cellsAndCaptions()
     QVERIFY(text.contains(Blanks8 + "<font size=\"3\">57K</font></p>\r\n"));
     page.options.set(u"Display File Size"_s, u"0"_s);
     text = GenerateHtml(page);
-    QVERIFY(text.contains(u"<br>\r\n"_s + Blanks8 + "</p>\r\n" + Blanks8 + "</td>\r\n"));
-    QVERIFY(!text.contains(u"<font"_s));
+    QVERIFY(text.contains(u"<br>\r\n"_s + Blanks8 + "</p>\r\n" + Blanks8 + "</td>\r\n") && !text.contains(u"<font"_s));
     // Fewer cells than thumbnails: the first ones in page order.
     page.options.tableColumns = u"1"_s;
     text = GenerateHtml(page);
@@ -476,8 +474,7 @@ void WebPageTest::modernPageOptions()
             && !html.contains(u"<h1"_s));
     QVERIFY(!html.contains(u"data-view"_s) && !html.contains(u"srcset"_s));
     // A colour that is set holds in both schemes; the border takes the page's colour.
-    QVERIFY(html.contains(u":root{--bg:#0000FF;--fg:#1f1f1f;"_s));
-    QVERIFY(!html.contains(u"prefers-color-scheme"_s));
+    QVERIFY(html.contains(u":root{--bg:#0000FF;--fg:#1f1f1f;"_s) && !html.contains(u"prefers-color-scheme"_s));
     QVERIFY(html.contains(u".gallery{display:flex;flex-wrap:wrap;gap:6px;margin:0;padding:0;"
                                          "border:2px solid #FF0000;padding:6px}"_s));
     QVERIFY(html.contains(u"calc(var(--r)*300px)"_s) && html.contains(u"calc(var(--r)*180px)"_s));
