@@ -96,7 +96,6 @@ private slots:
     void webCopiesAreLinkedAndRemadeWhenTheirSettingsChange();
     void aModernPageWithDoubleSizeThumbnails();
     void awkwardNamesAndPictures();
-    void oneBuildAtATime();
     void albumsOfAFolderTree();
     void albumsAreKeptRemadeAndTakenAway();
     void picturesInTheOrderTheyWereTaken();
@@ -186,8 +185,8 @@ void BatchTest::buildsTheSiteTheSaveCommandsWould()
         QVERIFY2(file.value() < later, qPrintable(file.key()));
 }
 
-// Folders, options and settings it cannot use stop a build before anything is
-// written, saying which and why; asked how it is used, it says so.
+// Folders, options and settings it cannot use, and another build running, stop a
+// build before anything is written, saying which and why; asked how it is used, it says so.
 void BatchTest::refusesWhatItCannotUse()
 {
     Folder f;
@@ -216,6 +215,17 @@ void BatchTest::refusesWhatItCannotUse()
         QVERIFY2(run.report.contains(message), qPrintable(run.report));
         QVERIFY2(filesBelow(f.site).isEmpty() && !QFileInfo::exists(f.environment.path(u"elsewhere"_s)), qPrintable(message));
     }
+    // A second build into the same folder while one runs stops at once.
+    QVERIFY(QDir().mkpath(f.site));
+    {
+        QLockFile running(f.site + u".quillmere-build.lock"_s);
+        QVERIFY(running.tryLock(0));
+        const ProgramRun second = f.build();
+        QCOMPARE(second.status, 2);
+        QVERIFY2(second.report.contains(u"Another build is writing into %1"_s.arg(f.site)), qPrintable(second.report));
+        QVERIFY(!QFile::exists(f.site + u"index.html"_s));
+    }
+    QCOMPARE(f.build().status, 0);
     const ProgramRun help = runProgram({u"--help"_s});
     QCOMPARE(help.status, 0);
     QVERIFY(help.output.contains(u"quillmere --batch FOLDER --output DIR"_s));
@@ -428,23 +438,6 @@ void BatchTest::awkwardNamesAndPictures()
     QCOMPARE(page.count(u"<td>&nbsp;</td>"_s), 1);
     QVERIFY(page.indexOf(u"web.avif"_s) < page.indexOf(u"&nbsp;"_s));
     pageIsWhole(f.site, 5);
-}
-
-// A second build into the same folder while one runs stops at once and says why.
-void BatchTest::oneBuildAtATime()
-{
-    Folder f;
-    f.add(u"a.png"_s, png());
-    QVERIFY(QDir().mkpath(f.site));
-    {
-        QLockFile running(f.site + u".quillmere-build.lock"_s);
-        QVERIFY(running.tryLock(0));
-        const ProgramRun second = f.build();
-        QCOMPARE(second.status, 2);
-        QVERIFY2(second.report.contains(u"Another build is writing into %1"_s.arg(f.site)), qPrintable(second.report));
-        QVERIFY(!QFile::exists(f.site + u"index.html"_s));
-    }
-    QCOMPARE(f.build().status, 0);
 }
 
 // The pages of a tree's albums, relative to the site; every file each refers to
