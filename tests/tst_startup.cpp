@@ -23,7 +23,6 @@ private slots:
     void numericPreferences();
     void startsThatCannotGoOnSayWhy();
     void settingsLostWhileRunningAreReportedOnce();
-    void aLockThatCannotBeMadeDoesNotBlockTheStart();
     void pathsFromTheCommandLineAndFromASecondStart();
 };
 
@@ -98,7 +97,8 @@ void StartupTest::numericPreferences()
 
 // A start that cannot go on shows one message and no window, and leaves the settings
 // file as it was: another instance runs, or the settings file is a folder or no INI
-// file. An INI file as an editor may leave it (byte-order mark, comments, CR LF) is fine.
+// file. An INI file as an editor may leave it (byte-order mark, comments, CR LF) is
+// fine, and so is a lock that cannot be made.
 void StartupTest::startsThatCannotGoOnSayWhy()
 {
     const QList<std::pair<QByteArray, QString>> cases = {
@@ -130,7 +130,8 @@ void StartupTest::startsThatCannotGoOnSayWhy()
     TestEnvironment environment;
     Ui::ScriptedPlatformScope scripted;
     QVERIFY(writeFile(environment.settingsFile(), "\xEF\xBB\xBF; kept by hand\r\n[Preferences]\r\nThumbnail%20Width=120\r\n\r\n"));
-    InstanceLock lock(environment.lockFile());
+    QVERIFY(writeFile(environment.path(u"plain-file"_s)));
+    InstanceLock lock(environment.path(u"plain-file/quillmere.lock"_s));  // it cannot be made: no hindrance
     QVERIFY(StartProgram(lock) && scripted->messages.isEmpty());
     QCOMPARE(Globals::Prefs.thumbnailBox, QSize(120, 97));
     closeMainWindow();
@@ -150,19 +151,6 @@ void StartupTest::settingsLostWhileRunningAreReportedOnce()
     QCOMPARE(scripted->messages.size(), 1);
     QCOMPARE(scripted->messages[0].title, u"Settings Error"_s);
     QVERIFY(scripted->messages[0].text.contains(environment.settingsFile()));
-}
-
-void StartupTest::aLockThatCannotBeMadeDoesNotBlockTheStart()
-{
-    TestEnvironment environment;
-    const QString notADirectory = environment.path(u"plain-file"_s);
-    QVERIFY(writeFile(notADirectory));
-    InstanceLock lock(notADirectory + u"/quillmere.lock"_s);
-    QVERIFY(lock.acquire());
-    // A lock that is really held still refuses.
-    InstanceLock first(environment.path(u"held.lock"_s));
-    InstanceLock second(environment.path(u"held.lock"_s));
-    QVERIFY(first.acquire() && !second.acquire());
 }
 
 // The first start opens its folder once the window shows; a second start (another
