@@ -56,7 +56,6 @@ private slots:
     void columnsAndAutoSortPersist();
     void rowsAreOrderedByHeaderOrByHand();
     void aRowBringsItsThumbnailForwardAndHasAMenu();
-    void mosaicRows();
     void mosaicArrangesTheThumbnailsInSlotOrder();
     void everyWindowCanBeReached();
 };
@@ -197,18 +196,6 @@ void ListingTest::aRowBringsItsThumbnailForwardAndHasAMenu()
     QCOMPARE(l.form->PanelText(1), u"Total Thumbnails:  1"_s);
 }
 
-void ListingTest::mosaicRows()
-{
-    // Three 1500-twip windows in a 4000-twip area: two in the first row, the third
-    // below the taller of them.
-    QCOMPARE(MosaicPositions({{1500, 900}, {1500, 1200}, {1500, 700}}, 4000), (QList<QPoint>{{0, 0}, {1500, 0}, {0, 1200}}));
-    // A window that exactly fills what is left stays in the row.
-    QCOMPARE(MosaicPositions({{1500, 900}, {2500, 900}, {10, 10}}, 4000), (QList<QPoint>{{0, 0}, {1500, 0}, {0, 900}}));
-    // A window wider than the area still starts a row at the left edge.
-    QCOMPARE(MosaicPositions({{5000, 800}, {100, 100}}, 4000), (QList<QPoint>{{0, 0}, {0, 800}}));
-    QVERIFY(MosaicPositions({}, 4000).isEmpty());
-}
-
 void ListingTest::mosaicArrangesTheThumbnailsInSlotOrder()
 {
     Listing l;
@@ -227,6 +214,14 @@ void ListingTest::mosaicArrangesTheThumbnailsInSlotOrder()
     QCOMPARE(windows[2]->pos(), QPoint(windows[0]->width(), 0));
     QVERIFY(!windows[3]->isMinimized());
     QCOMPARE(windows[3]->pos(), QPoint(windows[0]->width() + windows[2]->width(), 0));
+    // Three 1500-twip windows in a 4000-twip area: two in the first row, the third
+    // below the taller of them.
+    QCOMPARE(MosaicPositions({{1500, 900}, {1500, 1200}, {1500, 700}}, 4000), (QList<QPoint>{{0, 0}, {1500, 0}, {0, 1200}}));
+    // A window that exactly fills what is left stays in the row.
+    QCOMPARE(MosaicPositions({{1500, 900}, {2500, 900}, {10, 10}}, 4000), (QList<QPoint>{{0, 0}, {1500, 0}, {0, 900}}));
+    // A window wider than the area still starts a row at the left edge.
+    QCOMPARE(MosaicPositions({{5000, 800}, {100, 100}}, 4000), (QList<QPoint>{{0, 0}, {0, 800}}));
+    QVERIFY(MosaicPositions({}, 4000).isEmpty());
 }
 
 // Windows placed beyond the visible part of the document area are reached through

@@ -29,8 +29,7 @@ private slots:
     void positionAndSideAreRestoredAndRepaired();
     void commandStates();
     void menusAndToolbarShareOneActionPerCommand();
-    void flashRestartsForASecondWindow();
-    void helpAboutAndDialogs();
+    void captionFlashHelpAndDialogs();
 };
 
 void MainFormTest::firstStartOpensMaximisedWithTheListingOnTheRight()
@@ -142,7 +141,7 @@ void MainFormTest::menusAndToolbarShareOneActionPerCommand()
     QVERIFY(!commands.loadDirectory->isEnabled() && !commands.cascadeWindows->isEnabled());
 }
 
-void MainFormTest::flashRestartsForASecondWindow()
+void MainFormTest::captionFlashHelpAndDialogs()
 {
     Frame frame;
     CaptionFlasher &flasher = frame.form->flasher();
@@ -166,12 +165,6 @@ void MainFormTest::flashRestartsForASecondWindow()
     QVERIFY(!flasher.timer().isActive());
     QCOMPARE(flasher.count(), 0);
     QCOMPARE(frame.form->mdiArea()->activeSubWindow(), second);
-}
-
-
-void MainFormTest::helpAboutAndDialogs()
-{
-    Frame frame;
     Globals::HelpFile = QCoreApplication::applicationDirPath() + u"/../Quillmere.hlp"_s;
     frame.action("mnuHelpContents")->trigger();
     QCOMPARE(frame.scripted->helpRequests.value(0).topic, 1003);
@@ -193,6 +186,7 @@ void MainFormTest::helpAboutAndDialogs()
     QTest::mouseClick(&about, Qt::LeftButton);
     QCOMPARE(about.result(), int(QDialog::Accepted));
 }
+
 
 QTEST_MAIN(MainFormTest)
 #include "tst_mainform.moc"
