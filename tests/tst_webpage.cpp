@@ -448,25 +448,15 @@ void WebPageTest::modernCaptions()
 void WebPageTest::modernPageOptions()
 {
     PageRequest page = example();
-    page.options.modernStyle = true;
-    page.options.includePageCode = false;
-    page.options.modernRowHeight = u"300"_s;
-    page.options.cellSpacing = u"6"_s;
-    page.options.cellPadding = u"0"_s;
-    page.options.tableBorder = u"2"_s;
-    page.options.defaultBorderColor = false;
-    page.options.tableBorderColor = 0x0000FF;  // red
-    page.options.defaultBackgroundColor = false;
-    page.options.tableBackgroundColor = 0xFF0000;  // blue
-    page.options.tableFontColor = 0x00FF00;
-    page.options.useDefaultFont = false;
-    page.options.nonDefaultFont = u"Gill \"Sans\"</style>"_s;
-    page.options.fontSize = u"5"_s;
-    page.options.fontBold = true;
-    page.options.displayImageSize = false;
-    page.options.cellImageBorder = u"0"_s;
-    page.options.horizontalSpacing = u"0"_s;
-    page.options.verticalSpacing = u"0"_s;
+    // Colours as stored: red 0x0000FF for the border, blue 0xFF0000 for the background.
+    for (const auto &[name, value] : std::initializer_list<std::pair<const char *, const char *>>{
+             {"Page Style", "1"}, {"Include Page Code", "0"}, {"Modern Row Height", "300"}, {"Table Cell Spacing", "6"},
+             {"Table Cell Padding", "0"}, {"Table Border", "2"}, {"Table Default Border Color", "0"}, {"Table Border Color", "255"},
+             {"Default Background Color", "0"}, {"Table Background Color", "16711680"}, {"Table Font Color", "65280"},
+             {"Use Default Font", "0"}, {"Non-Default Font", "Gill \"Sans\"</style>"}, {"Font Size", "5"}, {"Font Bold", "1"},
+             {"Display Image Size", "0"}, {"Cell Image Border", "0"}, {"Image Horizontal Spacing", "0"},
+             {"Image Vertical Spacing", "0"}})
+        page.options.set(QString::fromUtf8(name), QString::fromUtf8(value));
     const QString html = GenerateHtml(page);
     // Only the style and the gallery: no page around them, no viewer, no double sizes.
     QVERIFY(html.startsWith(u"<style>\r\n"_s));
