@@ -109,10 +109,8 @@ void BatchTest::buildsTheSiteTheSaveCommandsWould()
 {
     Frame f;
     f.environment.store({
-        {u"Preferences/Web Site Thumbnail Directory"_s, u"thumbs"_s},
-        {u"Preferences/Image File Name Lower Case"_s, u"1"_s},
-        {u"Preferences/Auto Arrange After Directory Load"_s, u"False"_s},
-        {u"HTML Preferences/Table Columns"_s, u"2"_s},
+        {u"Preferences/Web Site Thumbnail Directory"_s, u"thumbs"_s}, {u"Preferences/Image File Name Lower Case"_s, u"1"_s},
+        {u"Preferences/Auto Arrange After Directory Load"_s, u"False"_s}, {u"HTML Preferences/Table Columns"_s, u"2"_s},
         {u"HTML Preferences/Table Rows"_s, u"1"_s},
     });
     const QString folder = f.environment.path(u"my photos"_s) + S;
@@ -122,8 +120,7 @@ void BatchTest::buildsTheSiteTheSaveCommandsWould()
         {u"R&D Chart.PNG"_s, TestImages::encode(TestImages::pattern(60, 90, true), "png")},
         {u"scan 9.bmp"_s, TestImages::bmp(TestImages::pattern(40, 30), 40, 24)},
         {u"scan 10.tga"_s, TestImages::targa(photo, 2, 24, false, false)},
-        {u"broken & co.jpg"_s, QByteArray("not a picture at all")},
-        {u"notes.txt"_s, QByteArray("captions to write")},
+        {u"broken & co.jpg"_s, QByteArray("not a picture at all")}, {u"notes.txt"_s, QByteArray("captions to write")},
     };
     for (auto file = files.cbegin(); file != files.cend(); ++file)
         QVERIFY(writeFile(folder + file.key(), file.value()));

@@ -114,14 +114,10 @@ void BrowserTest::modernPageOnAPhoneAndADesktop()
     const QString site = environment.path(u"site"_s);
     fillFolder(folder);
     environment.store({
-        {u"HTML Preferences/Page Style"_s, u"1"_s},
-        {u"HTML Preferences/Picture Viewer"_s, u"1"_s},
-        {u"HTML Preferences/Page Title"_s, u"Summer Walks"_s},
-        {u"HTML Preferences/Table Columns"_s, u"5"_s},
-        {u"HTML Preferences/Table Cell Spacing"_s, u"12"_s},
-        {u"Preferences/High Density Thumbnails"_s, u"1"_s},
-        {u"Preferences/Web Ready Images"_s, u"1"_s},
-        {u"Preferences/Remove Photo Metadata"_s, u"1"_s},
+        {u"HTML Preferences/Page Style"_s, u"1"_s}, {u"HTML Preferences/Picture Viewer"_s, u"1"_s},
+        {u"HTML Preferences/Page Title"_s, u"Summer Walks"_s}, {u"HTML Preferences/Table Columns"_s, u"5"_s},
+        {u"HTML Preferences/Table Cell Spacing"_s, u"12"_s}, {u"Preferences/High Density Thumbnails"_s, u"1"_s},
+        {u"Preferences/Web Ready Images"_s, u"1"_s}, {u"Preferences/Remove Photo Metadata"_s, u"1"_s},
         {u"Preferences/Web Image Long Edge"_s, u"500"_s},
     });
     QCOMPARE(runBatch(folder, site, environment.settingsFile()).status, 0);

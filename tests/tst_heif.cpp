@@ -238,11 +238,8 @@ void HeifTest::damagedOrTooLargeFilesAreNamedWithTheirReason()
     QByteArray otherCodec = good;
     otherCodec.replace("hvc1", "vvc1");
     const QList<QPair<const char *, QByteArray>> damaged = {
-        {"cut short", good.left(good.size() * 2 / 3)},
-        {"only the file type", good.left(good.indexOf("meta") - 4)},
-        {"corrupted picture data", corrupted},
-        {"unknown item", unknownItem},
-        {"unsupported codec", otherCodec},
+        {"cut short", good.left(good.size() * 2 / 3)}, {"only the file type", good.left(good.indexOf("meta") - 4)},
+        {"corrupted picture data", corrupted}, {"unknown item", unknownItem}, {"unsupported codec", otherCodec},
         {"no picture at all", good.left(good.indexOf("mdat") + 8)},
     };
     QTemporaryDir directory;

@@ -112,8 +112,7 @@ void ListingTest::columnsAndAutoSortPersist()
 {
     Frame first;
     first.environment.store({
-        {u"Window Positions/LISTING/ListView Column 1"_s, u"1500"_s},
-        {u"Preferences/Auto-Sort Enabled"_s, u"0"_s},
+        {u"Window Positions/LISTING/ListView Column 1"_s, u"1500"_s}, {u"Preferences/Auto-Sort Enabled"_s, u"0"_s},
     });
     MainForm form;
     form.show();

@@ -83,8 +83,7 @@ void StartupTest::numericPreferences()
     QFETCH(QList<int>, expected);
     TestEnvironment environment;
     environment.store({
-        {u"Preferences/Thumbnail Width"_s, stored[0]},
-        {u"Preferences/Thumbnail Height"_s, stored[1]},
+        {u"Preferences/Thumbnail Width"_s, stored[0]}, {u"Preferences/Thumbnail Height"_s, stored[1]},
         {u"Preferences/Left Margin"_s, stored[2]},
     });
     Ui::ScriptedPlatformScope scripted;
@@ -102,8 +101,7 @@ void StartupTest::numericPreferences()
 void StartupTest::startsThatCannotGoOnSayWhy()
 {
     const QList<std::pair<QByteArray, QString>> cases = {
-        {"running", u"Previous Instance"_s},
-        {"folder", u"Settings Error"_s},
+        {"running", u"Previous Instance"_s}, {"folder", u"Settings Error"_s},
         {QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\x01\x02\x03\xff\xfe\0binary", 27), u"Settings Error"_s},
         {"[Preferences]\nThumbnail Width=120\nthis line is no setting\n", u"Settings Error"_s},
     };

@@ -316,8 +316,7 @@ void WebPageTest::pageOrderAndValuesFromTheThumbnails()
 
     TestEnvironment environment;
     environment.store({
-        {u"HTML Preferences/Cell Image Border"_s, u"2"_s},
-        {u"HTML Preferences/Default Target Frame"_s, u"  main "_s},
+        {u"HTML Preferences/Cell Image Border"_s, u"2"_s}, {u"HTML Preferences/Default Target Frame"_s, u"  main "_s},
         {u"Preferences/Image File Name Lower Case"_s, u"1"_s},
     });
     const QList<int> order = PageOrder(listing, thumbs);
@@ -496,8 +495,7 @@ void WebPageTest::thePageTitle()
     QCOMPARE(titled.replace(u"Summer &lt;2026&gt;"_s, u"Quillmere Thumbnail Page"_s), classic);
     TestEnvironment environment;
     environment.store({
-        {u"HTML Preferences/Page Title"_s, u"  "_s},
-        {u"HTML Preferences/Page Style"_s, u"1"_s},
+        {u"HTML Preferences/Page Title"_s, u"  "_s}, {u"HTML Preferences/Page Style"_s, u"1"_s},
         {u"HTML Preferences/Picture Viewer"_s, u"1"_s},
     });
     PageModel model;
