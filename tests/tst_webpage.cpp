@@ -80,9 +80,8 @@ class WebPageTest : public QObject {
 private slots:
     void workedExample();
     void tableTagCombinations();
-    void coloursAndNames();
+    void coloursFontsAndNames();
     void cellsAndCaptions();
-    void namesThatWouldBreakThePageAreEscaped();
     void clashingNamesGetNamesOfTheirOwn();
     void storedOptions();
     void pageOrderAndValuesFromTheThumbnails();
@@ -146,25 +145,40 @@ void WebPageTest::tableTagCombinations()
              (QStringList{"<table border=\"0\" cellspacing=\"1\"", "background=\"images/My%20Sky.GIF\"", ">"}));
 }
 
-void WebPageTest::coloursAndNames()
+// Colours, fonts and the site's folders as the page writes them; names with &, ",
+// <, >, %, #, ?, control characters or backslashes stay intact in the page and its links.
+void WebPageTest::coloursFontsAndNames()
 {
     QCOMPARE(HtmlColorHex(10 + 0 * 256 + 255 * 65536), u"0A00FF"_s);
     QCOMPARE(HtmlColorHex(0), u"000000"_s);
-
     PageRequest page = example();
     page.siteImageDirectory = page.siteThumbnailDirectory = u"my pics"_s;
     page.thumbs[0] = thumb(u"Summer Beach.JPG"_s, u"640x480"_s, u"57K"_s, 93, 70);
     page.thumbNamesLower = 1;
-    page.options.set(u"Default Font Color"_s, u"0"_s);
-    page.options.set(u"Table Font Color"_s, QString::number(10 + 255 * 65536));
-    page.options.set(u"Use Default Font"_s, u"0"_s);
-    page.options.set(u"Non-Default Font"_s, u"Verdana"_s);
-    page.options.set(u"Font Bold"_s, u"1"_s);
-    const QString text = GenerateHtml(page);
+    for (const auto &[name, value] : {std::pair{"Default Font Color", "0"}, {"Table Font Color", "16711690"},
+                                      {"Use Default Font", "0"}, {"Non-Default Font", "Verdana"}, {"Font Bold", "1"}})
+        page.options.set(QString::fromUtf8(name), QString::fromUtf8(value));
+    QString text = GenerateHtml(page);
     QVERIFY(text.contains(Blanks8 + "<a href=\"my%20pics/Summer%20Beach.JPG\"><img\r\n"));
     QVERIFY(text.contains(Blanks8 + "src=\"my%20pics/qm_summer beach.jpg\"\r\n"));  // the name keeps its space
     QVERIFY(text.contains(Blanks8 + "<font color=\"#0A00FF\" size=\"3\" face=\"Verdana\"><strong>summer beach.jpg<br>\r\n"));
     QVERIFY(text.contains(Blanks8 + "57K</strong></font></p>\r\n"));
+
+    page = example();
+    page.options.includePageCode = false;
+    page.options.tableColumns = u"1"_s;
+    page.thumbs[0] = thumb(u"Tom & \"Jerry\" <1> #2 50%?.jpg"_s, u"640x480"_s, u"57K"_s, 93, 70);
+    page.thumbs[0].values.Target = u"a\"b"_s;
+    page.options.set(u"Use Default Font"_s, u"0"_s);
+    page.options.set(u"Non-Default Font"_s, u"A&B"_s);
+    text = GenerateHtml(page);
+    QVERIFY(text.contains("<a href=\"images/Tom%20&amp;%20%22Jerry%22%20&lt;1&gt;%20%232%2050%25%3F.jpg\" "
+                          "target=\"a&quot;b\"><img"));
+    QVERIFY(text.contains("src=\"images/QM_Tom &amp; %22Jerry%22 &lt;1&gt; %232 50%25%3F.jpg\""));
+    QVERIFY(text.contains("alt=\"Tom &amp; &quot;Jerry&quot; &lt;1&gt; #2 50%?.jpg\""));
+    QVERIFY(text.contains("face=\"A&amp;B\">Tom &amp; \"Jerry\" &lt;1&gt; #2 50%?.jpg<br>"));
+    page.thumbs[0] = thumb(u"a\\b\tc\nd\x1b.jpg"_s, u"1x1"_s, u"1K"_s, 1, 1);
+    QVERIFY(GenerateHtml(page).contains("<a href=\"images/a%5Cb%09c%0Ad%1B.jpg\"><img"));
 }
 
 void WebPageTest::cellsAndCaptions()
@@ -197,27 +211,6 @@ void WebPageTest::cellsAndCaptions()
     QCOMPARE(GenerateHtml(page), lines({"<table border=\"0\" cellspacing=\"1\">", "</table>"}));
 }
 
-// Names with &, ", <, >, %, # or ? stay intact in the page and its links.
-void WebPageTest::namesThatWouldBreakThePageAreEscaped()
-{
-    PageRequest page = example();
-    page.options.includePageCode = false;
-    page.options.tableColumns = u"1"_s;
-    page.thumbs[0] = thumb(u"Tom & \"Jerry\" <1> #2 50%?.jpg"_s, u"640x480"_s,
-                           u"57K"_s, 93, 70);
-    page.thumbs[0].values.Target = u"a\"b"_s;
-    page.options.set(u"Use Default Font"_s, u"0"_s);
-    page.options.set(u"Non-Default Font"_s, u"A&B"_s);
-    const QString text = GenerateHtml(page);
-    QVERIFY(text.contains("<a href=\"images/Tom%20&amp;%20%22Jerry%22%20&lt;1&gt;%20%232%2050%25%3F.jpg\" "
-                          "target=\"a&quot;b\"><img"));
-    QVERIFY(text.contains("src=\"images/QM_Tom &amp; %22Jerry%22 &lt;1&gt; %232 50%25%3F.jpg\""));
-    QVERIFY(text.contains("alt=\"Tom &amp; &quot;Jerry&quot; &lt;1&gt; #2 50%?.jpg\""));
-    QVERIFY(text.contains("face=\"A&amp;B\">Tom &amp; \"Jerry\" &lt;1&gt; #2 50%?.jpg<br>"));
-    // Control characters and backslashes, which browsers drop or take for a slash.
-    page.thumbs[0] = thumb(u"a\\b\tc\nd\x1b.jpg"_s, u"1x1"_s, u"1K"_s, 1, 1);
-    QVERIFY(GenerateHtml(page).contains("<a href=\"images/a%5Cb%09c%0Ad%1B.jpg\"><img"));
-}
 
 // Two pictures whose files would take one name in one folder: the later one, in
 // page order, takes " (2)" before the extension, in its files and in the page.
