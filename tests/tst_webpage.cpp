@@ -83,13 +83,12 @@ private slots:
     void coloursFontsAndNames();
     void cellsAndCaptions();
     void clashingNamesGetNamesOfTheirOwn();
-    void storedOptions();
+    void storedOptionsAndThePageTitle();
     void pageOrderAndValuesFromTheThumbnails();
     void modernPage();
     void modernCaptions_data();
     void modernCaptions();
     void modernPageOptions();
-    void thePageTitle();
 };
 
 void WebPageTest::workedExample()
@@ -259,7 +258,7 @@ void WebPageTest::clashingNamesGetNamesOfTheirOwn()
              QStringList({"a.jpg", "QM_a (2).jpg", "QM_a.jpg", "QM_QM_a.jpg"}));
 }
 
-void WebPageTest::storedOptions()
+void WebPageTest::storedOptionsAndThePageTitle()
 {
     QHash<QString, QString> stored = {{"Table Rows", "250"}, {"Table Columns", "2.5"}, {"Font Size", "x"},
                                       {"Default Target Frame", " "}, {"Table Font Color", "65280"}};
@@ -286,6 +285,20 @@ void WebPageTest::storedOptions()
     QCOMPARE(RecordNumber(u"99999"_s), qint16(32767));
     QCOMPARE(RecordNumber(u"-99999"_s), qint16(-32768));
     QCOMPARE(RecordNumber(u"2.5"_s), qint16(2));
+
+    // The title is an option of both styles; its default keeps the classic page as it
+    // was, and a blank one reads as the default.
+    PageRequest page = example();
+    const QString classic = GenerateHtml(page);
+    QVERIFY(classic.contains(u"<title>Quillmere Thumbnail Page</title>"_s));
+    page.options.pageTitle = u"Summer <2026>"_s;
+    QString titled = GenerateHtml(page);
+    QCOMPARE(titled.replace(u"Summer &lt;2026&gt;"_s, u"Quillmere Thumbnail Page"_s), classic);
+    environment.store({{u"HTML Preferences/Page Title"_s, u"  "_s}, {u"HTML Preferences/Page Style"_s, u"1"_s},
+                       {u"HTML Preferences/Picture Viewer"_s, u"1"_s}});
+    model.Load({});
+    QCOMPARE(model.options.pageTitle, PageOptions::DefaultPageTitle);
+    QVERIFY(model.options.modernStyle && model.options.pictureViewer);
 }
 
 void WebPageTest::pageOrderAndValuesFromTheThumbnails()
@@ -475,26 +488,6 @@ void WebPageTest::modernPageOptions()
     page.options.useBackgroundImage = false;
     page.options.displayFileName = page.options.displayFileSize = false;
     QVERIFY(!GenerateHtml(page).contains(u"figcaption>"_s));
-}
-
-// The title is an option of both styles; its default keeps the classic page as it was.
-void WebPageTest::thePageTitle()
-{
-    PageRequest page = example();
-    const QString classic = GenerateHtml(page);
-    QVERIFY(classic.contains(u"<title>Quillmere Thumbnail Page</title>"_s));
-    page.options.pageTitle = u"Summer <2026>"_s;
-    QString titled = GenerateHtml(page);
-    QCOMPARE(titled.replace(u"Summer &lt;2026&gt;"_s, u"Quillmere Thumbnail Page"_s), classic);
-    TestEnvironment environment;
-    environment.store({
-        {u"HTML Preferences/Page Title"_s, u"  "_s}, {u"HTML Preferences/Page Style"_s, u"1"_s},
-        {u"HTML Preferences/Picture Viewer"_s, u"1"_s},
-    });
-    PageModel model;
-    model.Load({});
-    QCOMPARE(model.options.pageTitle, PageOptions::DefaultPageTitle);  // blank: the default
-    QVERIFY(model.options.modernStyle && model.options.pictureViewer);
 }
 
 QTEST_MAIN(WebPageTest)
