@@ -23,10 +23,9 @@ using namespace Qt::StringLiterals;
 class OutputTest : public QObject {
     Q_OBJECT
 private slots:
-    void noThumbnailsStillMakeTheDirectory();
     void pngInSlotOrderWithTheLog();
     void namesAndTypes();
-    void aSaveThatCannotStartWritesNothing();
+    void theFolderOfASave();
     void noWriteReplacesAPicture();
     void aWriteThatFailsIsAFailure();
     void copyingEveryImage();
@@ -36,22 +35,6 @@ private slots:
     void theBrowserList();
     void browserSelection();
 };
-
-void OutputTest::noThumbnailsStillMakeTheDirectory()
-{
-    Output o;
-    o.save(QString());  // cancelled: nothing at all
-    QVERIFY(!QFile::exists(o.appPath + u"thumbnail.txt"_s));
-    const QString web = o.target(u"web/site/thumbs"_s);
-    o.scripted->fileAnswers << Ui::FileDialogAnswer{web + u"*.*"_s, 1};
-    o.save(QString());
-    QCOMPARE(o.scripted->saveRequests.value(0).title, u"Specify the Local Thumbnail Directory"_s);
-    QCOMPARE(o.scripted->saveRequests.value(0).fileName, u"*.*"_s);
-    QVERIFY(QFileInfo(web).isDir());  // three levels made
-    QCOMPARE(o.log("thumbnail.txt"), records({u"CreateDirectory -- %1: True"_s.arg(web)}));
-    QCOMPARE(Globals::Prefs.localThumbnailDirectory, web);
-    QCOMPARE(o.environment.raw().value(u"Preferences/Local Thumbnail Directory"_s).toString(), web);
-}
 
 void OutputTest::pngInSlotOrderWithTheLog()
 {
@@ -129,11 +112,24 @@ void OutputTest::namesAndTypes()
     QVERIFY(contentsOf(web + u"QM_Photo.jpg"_s).size() > jpeg.size() * 3 / 2);
 }
 
-// A folder that cannot be made, or a prefix that would put thumbnails elsewhere,
-// stops a save before anything is written.
-void OutputTest::aSaveThatCannotStartWritesNothing()
+// The folder of a save is made even for no thumbnails, and remembered; one that
+// cannot be made, or a prefix that would put thumbnails elsewhere, stops a save
+// before anything is written.
+void OutputTest::theFolderOfASave()
 {
     Output o;
+    o.save(QString());  // cancelled: nothing at all
+    QVERIFY(!QFile::exists(o.appPath + u"thumbnail.txt"_s));
+    const QString made = o.target(u"web/site/thumbs"_s);
+    o.scripted->fileAnswers << Ui::FileDialogAnswer{made + u"*.*"_s, 1};
+    o.save(QString());  // no thumbnails: the folder is made all the same, three levels deep
+    QCOMPARE(o.scripted->saveRequests.value(0).title, u"Specify the Local Thumbnail Directory"_s);
+    QCOMPARE(o.scripted->saveRequests.value(0).fileName, u"*.*"_s);
+    QVERIFY(QFileInfo(made).isDir());
+    QCOMPARE(o.log("thumbnail.txt"), records({u"CreateDirectory -- %1: True"_s.arg(made)}));
+    QCOMPARE(Globals::Prefs.localThumbnailDirectory, made);
+    QCOMPARE(o.environment.raw().value(u"Preferences/Local Thumbnail Directory"_s).toString(), made);
+
     o.source(u"pics/a.png"_s);
     QVERIFY(writeFile(o.environment.path(u"taken"_s)));
     const QString web = o.target(u"taken/web"_s);
