@@ -84,8 +84,7 @@ private slots:
     void sixteenBitPngWithATransparencyKey();
     void tiffSampleLayouts_data();
     void tiffSampleLayouts();
-    void hugeHeadersAreRefused();
-    void jpegScansAreBounded();
+    void hugeHeadersAndEndlessScansAreRefused();
     void decodingStaysWithinTheBudget();
     void samplesReadRight();
     void pictureFacts_data();
@@ -440,7 +439,7 @@ void ImageReadersTest::tiffSampleLayouts()
     QVERIFY(sameColours(decoded.image, source, alpha ? 2 : 0, alpha));
 }
 
-void ImageReadersTest::hugeHeadersAreRefused()
+void ImageReadersTest::hugeHeadersAndEndlessScansAreRefused()
 {
     QByteArray tga = TestImages::targa(pattern(4, 4), 10, 24, false, false);
     qToLittleEndian<quint16>(65535, tga.data() + 12);
@@ -458,15 +457,11 @@ void ImageReadersTest::hugeHeadersAreRefused()
     QCOMPARE(refused.error, u"too large (200000 x 4 pixels)"_s);
     QCOMPARE(refused.refusedSize, QSize(200000, 4));
     QVERIFY(ImageFormat::SizeAcceptable(17320, 11547));  // a genuine 200-megapixel photo
-}
-
-// Each scan of a progressive JPEG is more work: a file with more than any camera or
-// editor writes is refused as damaged before it is decoded.
-void ImageReadersTest::jpegScansAreBounded()
-{
+    // Each scan of a progressive JPEG is more work: a file with more than any camera
+    // or editor writes is refused as damaged, not as too large, before it is decoded.
     const QByteArray progressive = encode(TestImages::photo(64, 48), "jpg", 80, true);
-    const DecodedImage refused = ImageReaders::Read(ImageFormat::Jpeg, TestImages::withRepeatedLastScan(progressive, 300));
-    QVERIFY(refused.error.startsWith(u"damaged JPEG: "_s) && refused.refusedSize.isEmpty());
+    const DecodedImage scans = ImageReaders::Read(ImageFormat::Jpeg, TestImages::withRepeatedLastScan(progressive, 300));
+    QVERIFY(scans.error.startsWith(u"damaged JPEG: "_s) && scans.refusedSize.isEmpty());
     const DecodedImage read = ImageReaders::Read(ImageFormat::Jpeg, TestImages::withRepeatedLastScan(progressive, 20));
     QVERIFY2(read.ok(), qPrintable(read.error));
     QCOMPARE(read.size(), QSize(64, 48));
