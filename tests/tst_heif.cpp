@@ -56,10 +56,9 @@ class HeifTest : public QObject {
 private slots:
     void readsThePictureAsTheCameraMeantIt_data();
     void readsThePictureAsTheCameraMeantIt();
-    void transparencyIsKeptAndProfilesBecomeSrgb();
+    void transparencyProfilesAndTheFilesThumbnail();
     void hdrLooksLikeAPhoto_data();
     void hdrLooksLikeAPhoto();
-    void smallSizesComeFromTheFilesThumbnail();
     void damagedOrTooLargeFilesAreNamedWithTheirReason();
     void titleAndDateFromTheMetadata();
 };
@@ -119,7 +118,7 @@ void HeifTest::readsThePictureAsTheCameraMeantIt()
 }
 
 // Transparency is kept for copies that keep it and flattened onto white in thumbnails.
-void HeifTest::transparencyIsKeptAndProfilesBecomeSrgb()
+void HeifTest::transparencyProfilesAndTheFilesThumbnail()
 {
     QImage source(64, 48, QImage::Format_ARGB32);
     source.fill(qRgba(0, 0, 255, 255));
@@ -166,6 +165,22 @@ void HeifTest::transparencyIsKeptAndProfilesBecomeSrgb()
         QVERIFY2(distance(shown, expected) <= 6,
                  qPrintable(u"%1: %2 for %3"_s.arg(c.name).arg(shown, 0, 16).arg(expected, 0, 16)));
     }
+    // A phone photo's own thumbnail image serves the small sizes; the whole picture is
+    // decoded for larger ones and the full-size view.
+    Options options;
+    options.orientation = heif_orientation_rotate_90_cw;
+    options.thumbnail = flat({192, 128}, qRgb(220, 30, 30));  // stored at 64 x 43: red tells it
+    const QByteArray bytes = HeifImages::encode(flat({192, 128}, qRgb(30, 30, 220)), options);
+    const DecodedImage decoded = ImageReaders::Read(ImageFormat::Heif, bytes);
+    QVERIFY2(decoded.deferred, qPrintable(decoded.error));
+    QCOMPARE(decoded.size(), QSize(128, 192));
+    const QImage small = decoded.deferred->decodeForTarget(QSize(30, 40));
+    QVERIFY2(small.height() < 100 && small.height() >= 40, qPrintable(QString::number(small.height())));
+    QVERIFY(small.width() < small.height() && isRed(small.pixel(small.width() / 2, small.height() / 2)));
+    for (const QImage &whole : {decoded.deferred->decodeForTarget(QSize(100, 150)), decoded.deferred->decodeFull()}) {
+        QCOMPARE(whole.size(), QSize(128, 192));
+        QVERIFY(distance(whole.pixel(64, 96), qRgb(30, 30, 220)) < 12);
+    }
 }
 
 void HeifTest::hdrLooksLikeAPhoto_data()
@@ -204,26 +219,6 @@ void HeifTest::hdrLooksLikeAPhoto()
     QVERIFY2(white > 220 && white < 252, qPrintable(QString::number(white)));
     QVERIFY2(highlight > white, qPrintable(QString::number(highlight)));
     QVERIFY(distance(pixels.pixel(48, 16), qRgb(white, white, white)) <= 3);  // grey stays grey
-}
-
-// A phone photo's own thumbnail image serves the small sizes; the whole picture is
-// decoded for larger ones and the full-size view.
-void HeifTest::smallSizesComeFromTheFilesThumbnail()
-{
-    Options options;
-    options.orientation = heif_orientation_rotate_90_cw;
-    options.thumbnail = flat({192, 128}, qRgb(220, 30, 30));  // stored at 64 x 43: red tells it
-    const QByteArray bytes = HeifImages::encode(flat({192, 128}, qRgb(30, 30, 220)), options);
-    const DecodedImage decoded = ImageReaders::Read(ImageFormat::Heif, bytes);
-    QVERIFY2(decoded.deferred, qPrintable(decoded.error));
-    QCOMPARE(decoded.size(), QSize(128, 192));
-    const QImage small = decoded.deferred->decodeForTarget(QSize(30, 40));
-    QVERIFY2(small.height() < 100 && small.height() >= 40, qPrintable(QString::number(small.height())));
-    QVERIFY(small.width() < small.height() && isRed(small.pixel(small.width() / 2, small.height() / 2)));
-    for (const QImage &whole : {decoded.deferred->decodeForTarget(QSize(100, 150)), decoded.deferred->decodeFull()}) {
-        QCOMPARE(whole.size(), QSize(128, 192));
-        QVERIFY(distance(whole.pixel(64, 96), qRgb(30, 30, 220)) < 12);
-    }
 }
 
 // Every file that cannot be read is named with its reason, through every loader,
