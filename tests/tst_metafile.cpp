@@ -76,13 +76,12 @@ bool near(QRgb actual, QRgb expected, int tolerance = 24)
 class MetafileTest : public QObject {
     Q_OBJECT
 private slots:
-    void placeableHeaderAndDamagedRecords();
+    void placeableHeaderDamagedRecordsAndFuzzFindings();
     void shapesFillWhereTheyShould();
     void textAndBitmaps();
-    void fuzzFindingsPlayToTheEnd();
 };
 
-void MetafileTest::placeableHeaderAndDamagedRecords()
+void MetafileTest::placeableHeaderDamagedRecordsAndFuzzFindings()
 {
     const QImage blank = MetafilePlayer::Render(Metafile(QRect(QPoint(0, 0), QPoint(2880, 1440)), 1440).finish());
     QCOMPARE(blank.size(), QSize(192, 96));  // 2 by 1 inches
@@ -98,6 +97,16 @@ void MetafileTest::placeableHeaderAndDamagedRecords()
     file.record(SelectObject, {400});
     const QImage image = MetafilePlayer::Render(file.finish());
     QVERIFY(near(image.pixel(30, 30), qRgb(1, 2, 3)));
+    // Inputs the fuzzer found: each once hung or crashed the player.
+    const QDir findings(QStringLiteral(QUILLMERE_FUZZ_DATA "/metafile"));
+    const QStringList files = findings.entryList(QDir::Files);
+    QVERIFY(!files.isEmpty());
+    for (const QString &name : files) {
+        QFile file(findings.filePath(name));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QImage image = PictureLoader::LoadBytes(file.readAll());
+        QVERIFY2(image.isNull() || std::max(image.width(), image.height()) <= MetafilePlayer::MaxSide, qPrintable(name));
+    }
 }
 
 void MetafileTest::shapesFillWhereTheyShould()
@@ -146,20 +155,6 @@ void MetafileTest::textAndBitmaps()
     QVERIFY2(red > 300, qPrintable(QString::number(red)));
     QVERIFY(near(image.pixel(125, 25), qRgb(0, 0, 255), 40) && near(image.pixel(175, 75), qRgb(0, 255, 0), 40));
     QVERIFY(near(image.pixel(125, 75), qRgb(255, 0, 0), 40));
-}
-
-// Inputs the fuzzer found: each once hung or crashed the player.
-void MetafileTest::fuzzFindingsPlayToTheEnd()
-{
-    const QDir findings(QStringLiteral(QUILLMERE_FUZZ_DATA "/metafile"));
-    const QStringList files = findings.entryList(QDir::Files);
-    QVERIFY(!files.isEmpty());
-    for (const QString &name : files) {
-        QFile file(findings.filePath(name));
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        const QImage image = PictureLoader::LoadBytes(file.readAll());
-        QVERIFY2(image.isNull() || std::max(image.width(), image.height()) <= MetafilePlayer::MaxSide, qPrintable(name));
-    }
 }
 
 QTEST_MAIN(MetafileTest)

@@ -31,8 +31,7 @@ private slots:
     void copyingEveryImage();
     void copyingThePageImages();
     void webCopiesFromTheWindow();
-    void profileFilesKeepTheirLayout();
-    void theBrowserList();
+    void theBrowserListAndItsFile();
     void browserSelection();
 };
 
@@ -300,7 +299,7 @@ void OutputTest::copyingThePageImages()
     QVERIFY(o.scripted->messages.isEmpty());
 }
 
-void OutputTest::profileFilesKeepTheirLayout()
+void OutputTest::theBrowserListAndItsFile()
 {
     TestEnvironment environment;
     const QString file = environment.path(u"Browsers.txt"_s);
@@ -318,11 +317,6 @@ void OutputTest::profileFilesKeepTheirLayout()
         ProfileFile::WriteString(file, names.last(), "Path", names.last());
     }
     QCOMPARE(ProfileFile::Contents(file).sectionNames().mid(2), names);
-}
-
-void OutputTest::theBrowserList()
-{
-    TestEnvironment environment;
     const DesktopApplications applications(environment);
     const QString web = applications.program(u"webby"_s);
     applications.entry("webby.desktop", "Name=Webby Browser\nExec=\"" + web.toUtf8() + "\" %u\nMimeType=text/html;image/png;\n");

@@ -18,11 +18,10 @@ using namespace Qt::StringLiterals;
 class StartupTest : public QObject {
     Q_OBJECT
 private slots:
-    void firstStartWritesDefaultsAndShowsTheWindow();
+    void firstStartAndSettingsLostWhileRunning();
     void numericPreferences_data();
     void numericPreferences();
     void startsThatCannotGoOnSayWhy();
-    void settingsLostWhileRunningAreReportedOnce();
     void pathsFromTheCommandLineAndFromASecondStart();
 };
 
@@ -39,7 +38,7 @@ void closeMainWindow()
 
 } // namespace
 
-void StartupTest::firstStartWritesDefaultsAndShowsTheWindow()
+void StartupTest::firstStartAndSettingsLostWhileRunning()
 {
     TestEnvironment environment;
     Ui::ScriptedPlatformScope scripted;
@@ -61,7 +60,15 @@ void StartupTest::firstStartWritesDefaultsAndShowsTheWindow()
     QVERIFY(raw.childGroups().contains(u"Preferences"_s));
     const QString canonical = QFileInfo(home).canonicalFilePath() + QDir::separator();
     QCOMPARE(raw.value(u"Path/EXE Path"_s).toString(), canonical);
+
+    // A settings file that becomes unusable while the program runs ends it in order
+    // when the window closes: one message, no abort.
+    QVERIFY(QFile::remove(environment.settingsFile()) && QDir().mkpath(environment.settingsFile()));
+    Globals::MainWindow->findChild<QAction *>(u"mnuWindowsToolbar"_s)->trigger();
     closeMainWindow();
+    QCOMPARE(scripted->messages.size(), 1);
+    QCOMPARE(scripted->messages[0].title, u"Settings Error"_s);
+    QVERIFY(scripted->messages[0].text.contains(environment.settingsFile()));
 }
 
 // Stored width, height and left margin, and what the preferences become: one
@@ -133,22 +140,6 @@ void StartupTest::startsThatCannotGoOnSayWhy()
     QVERIFY(StartProgram(lock) && scripted->messages.isEmpty());
     QCOMPARE(Globals::Prefs.thumbnailBox, QSize(120, 97));
     closeMainWindow();
-}
-
-// Closing the window with a settings file that has become unusable ends the program
-// in order: one message, no abort.
-void StartupTest::settingsLostWhileRunningAreReportedOnce()
-{
-    TestEnvironment environment;
-    Ui::ScriptedPlatformScope scripted;
-    InstanceLock lock(environment.lockFile());
-    QVERIFY(StartProgram(lock));
-    QVERIFY(QFile::remove(environment.settingsFile()) && QDir().mkpath(environment.settingsFile()));
-    Globals::MainWindow->findChild<QAction *>(u"mnuWindowsToolbar"_s)->trigger();
-    closeMainWindow();
-    QCOMPARE(scripted->messages.size(), 1);
-    QCOMPARE(scripted->messages[0].title, u"Settings Error"_s);
-    QVERIFY(scripted->messages[0].text.contains(environment.settingsFile()));
 }
 
 // The first start opens its folder once the window shows; a second start (another
