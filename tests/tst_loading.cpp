@@ -110,10 +110,8 @@ private slots:
     void aFolderOfPicturesAndText();
     void duplicatesAreNeverLoadedTwice();
     void escapeStopsAfterTheCurrentFile();
-    void singleFiles();
-    void arrangementAfterLoading();
+    void singleFilesAndTheArrangementAfterLoads();
     void whatHappensDuringAYieldCannotBreakTheLoad();
-    void closingTheMainWindowStopsTheLoadFirst();
     void clearAllPutsAnEmptyAreaInPlace();
     void fullSizeWindowFitsTheScreenAndRemembersItsPlace();
     void thumbnailWindowMouseKeysAndRemoval();
@@ -222,10 +220,10 @@ void LoadingTest::escapeStopsAfterTheCurrentFile()
     }
 }
 
-void LoadingTest::singleFiles()
+void LoadingTest::singleFilesAndTheArrangementAfterLoads()
 {
     Loading l;
-    const QString pictures = l.folder(u"pictures"_s, QStringList{"a.png", "t.txt"});
+    const QString pictures = l.folder(u"pictures"_s, QStringList{"a.png", "b.png", "t.txt"});
     l.openFile(pictures + Separator + u"a.png"_s);
     const Ui::FileDialogRequest asked = l.platform->openRequests.value(0);
     QCOMPARE(asked.title, u"Specify the Image File to Open"_s);
@@ -241,19 +239,12 @@ void LoadingTest::singleFiles()
     QCOMPARE(l.titles().size(), 1);
     QCOMPARE(l.names().size(), 1);
     QCOMPARE(l.stored(u"Preferences/Last Open Directory"_s), pictures + Separator);
-}
-
-void LoadingTest::arrangementAfterLoading()
-{
-    Loading l;
-    const QString pictures = l.folder(u"pictures"_s, QStringList{"a.png", "b.png", "t.txt"});
+    // Loaded with the folder, and arranged after each load: even an unreadable single file.
     QVERIFY(l.loadFolder(pictures));
     l.setPreference("Auto Arrange After Directory Load", "True");
     ThumbnailWindow *first = l.window(u"a.png"_s);
-    const auto moveAway = [first] { first->move(250, 150); };
-    // Method 3 arranges nothing.
-    l.setPreference("Auto Arrange Method", "3");
-    moveAway();
+    l.setPreference("Auto Arrange Method", "3");  // arranges nothing
+    first->move(250, 150);
     l.openFile(pictures + Separator + u"t.txt"_s);
     QCOMPARE(first->pos(), QPoint(250, 150));
     // Even an unreadable single file ends with the arrangement; 1 tiles.
@@ -262,8 +253,9 @@ void LoadingTest::arrangementAfterLoading()
     QVERIFY(first->pos() != QPoint(250, 150) && !first->geometry().intersects(l.window(u"b.png"_s)->geometry()));
 }
 
-// Closing windows, clearing, removing rows and asking for another load while a load
-// yields: nothing crashes, nothing is lost, and a second load does not start.
+// Closing windows, clearing, removing rows, asking for another load and closing the
+// main window while a load yields: nothing crashes, nothing is lost, a second load
+// does not start, and the main window closes once the load has stopped.
 void LoadingTest::whatHappensDuringAYieldCannotBreakTheLoad()
 {
     Loading l;
@@ -293,6 +285,19 @@ void LoadingTest::whatHappensDuringAYieldCannotBreakTheLoad()
     QCOMPARE(l.names(), (QStringList{"p5.png", "p6.png"}));
     QCOMPARE(l.form->thumbnails().count(), 2);
     QCOMPARE(l.form->mdiArea()->subWindowList().size(), 2);
+
+    // Closing the main window stops the load first, then closes.
+    l.platform->folderAnswers.clear();  // the answer the ignored request left
+    bool closedAtOnce = true;
+    const int before = l.platform->yields;
+    l.platform->onYield = [&](int yield) {
+        if (yield == before + 1)
+            closedAtOnce = l.form->close();
+    };
+    QVERIFY(l.loadFolder(l.folder(u"more"_s, QStringList{"a.png", "b.png"})) && !closedAtOnce);
+    QCOMPARE(l.names(), (QStringList{"a.png", "p5.png", "p6.png"}));
+    QTRY_VERIFY(!l.form->isVisible());
+    QCOMPARE(l.stored(u"Window Positions/MAINFORM/Window State"_s), u"2"_s);
 }
 
 // Clear All does not close the windows one by one: a new, empty document area takes
@@ -324,21 +329,6 @@ void LoadingTest::clearAllPutsAnEmptyAreaInPlace()
     l.form->mdiArea()->setActiveSubWindow(l.window(u"b.png"_s));
     QCOMPARE(l.form->PanelText(2), u"Current Thumbnail:  "_s + pictures + Separator + u"b.png"_s);
     QCOMPARE(l.form->commandBar()->actions().first()->menu()->actions().first(), l.form->commands().loadDirectory);
-}
-
-void LoadingTest::closingTheMainWindowStopsTheLoadFirst()
-{
-    Loading l;
-    const QString pictures = l.folder(u"pictures"_s, QStringList{"a.png", "b.png"});
-    bool closedAtOnce = true;
-    l.platform->onYield = [&](int yield) {
-        if (yield == 1)
-            closedAtOnce = l.form->close();
-    };
-    QVERIFY(l.loadFolder(pictures) && !closedAtOnce);
-    QCOMPARE(l.names(), QStringList{"a.png"});
-    QTRY_VERIFY(!l.form->isVisible());
-    QCOMPARE(l.stored(u"Window Positions/MAINFORM/Window State"_s), u"2"_s);
 }
 
 // A picture larger than the screen gets the screen less the window frame, and a
