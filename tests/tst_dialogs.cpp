@@ -104,7 +104,6 @@ private slots:
     void preferencesLoadAndStoreEveryValue();
     void preferenceBoxes();
     void preferenceBrowsers();
-    void everyControlHasAName();
     void buildSiteRunsAndCancels();
 };
 
@@ -329,6 +328,15 @@ void DialogsTest::generateDialogLoadsAndStores()
     QCOMPARE(control<QSpinBox>(again.dialog, "spnRowHeight")->value(), 150);
     QCOMPARE(control<QComboBox>(again.dialog, "cboPageStyle")->currentIndex(), 0);
     QVERIFY(!again.check("chkFontBold")->isChecked());
+
+    // Every control of every dialog has a name.
+    Editor e(o);
+    PreferencesDialog preferences(Globals::Prefs, o.appPath);
+    BrowserSelection browsers(o.appPath);
+    BuildSiteDialog build(o.appPath);
+    for (const QWidget *window : std::initializer_list<const QWidget *>{&again.dialog, &e.editor, &preferences, &browsers, &build})
+        QCOMPARE(UnnamedControls(*window).join(", "), QString());
+    QCOMPARE(control<QWidget>(again.dialog, "picBackgroundImage")->focusPolicy(), Qt::StrongFocus);  // Enter shows it
 }
 
 void DialogsTest::positionsFollowTheScrollBar()
@@ -536,20 +544,6 @@ void DialogsTest::preferenceBrowsers()
     dialog.cmdDeleteBrowser_Click();  // detected: its section is emptied, it stays listed
     QCOMPARE(list->topLevelItemCount(), 1);
     QVERIFY(contentsOf(o.appPath + u"Browsers.txt"_s).contains("Path=\r\n"));
-}
-
-void DialogsTest::everyControlHasAName()
-{
-    Output o;
-    o.source(u"pics/a.png"_s);
-    Generate g(o);
-    Editor e(o);
-    PreferencesDialog preferences(Globals::Prefs, o.appPath);
-    BrowserSelection browsers(o.appPath);
-    BuildSiteDialog build(o.appPath);
-    for (const QWidget *window : std::initializer_list<const QWidget *>{&g.dialog, &e.editor, &preferences, &browsers, &build})
-        QCOMPARE(UnnamedControls(*window).join(", "), QString());
-    QCOMPARE(control<QWidget>(g.dialog, "picBackgroundImage")->focusPolicy(), Qt::StrongFocus);  // Enter shows it
 }
 
 // Build Site: the folders from the folder dialog, remembered; a build on worker
