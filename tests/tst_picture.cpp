@@ -32,7 +32,6 @@ class PictureTest : public QObject {
 private slots:
     void createAndCopyScaled();
     void smoothScalingIsLanczos();
-    void thumbnailOfALargeJpegLooksLikeTheFullDecode();
     void savedFilesAreWhatWasAskedFor();
     void failuresSayWhyAndLeaveNothing();
 };
@@ -135,10 +134,8 @@ void PictureTest::smoothScalingIsLanczos()
         const QRgb pixel = edge.pixel(x, 8);
         QVERIFY2(qAlpha(pixel) == 0 || (qRed(pixel) > 240 && qBlue(pixel) < 8), qPrintable(QString::number(pixel, 16)));
     }
-}
 
-void PictureTest::thumbnailOfALargeJpegLooksLikeTheFullDecode()
-{
+    // The thumbnail of a large JPEG, decoded reduced, looks like the full decode scaled.
     TestEnvironment directory;
     const QString path = directory.path(u"big.jpg"_s);
     QVERIFY(writeFile(path, encode(photo(2400, 1600), "jpeg", 90)));
