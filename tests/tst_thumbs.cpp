@@ -77,7 +77,6 @@ private slots:
     void pathRules();
     void listingOrder();
     void aThumbnailWindowTakesNoPartInQtsPlacement();
-    void imageBufferSizesAndScrolls();
 };
 
 void ThumbsTest::thumbnailsFitTheBoxAndWindowsFlowAcrossTheArea()
@@ -127,6 +126,18 @@ void ThumbsTest::aThumbnailIsAWindowARowAndACount()
              QDir::toNativeSeparators(f.directory.path()) + QDir::separator());
     QCOMPARE(f.host.totalText, u"Total Thumbnails:  1"_s);
     QCOMPARE(f.scripted->busyDepth, 0);
+    // The image-buffer control sizes to its picture, or scrolls it.
+    ImageBuffer buffer;
+    buffer.setAutoSize(true);
+    buffer.ImportPicture(TestImages::pattern(120, 80));
+    QCOMPARE(buffer.size(), QSize(120, 80));
+    buffer.setAutoSize(false);
+    buffer.resize(50, 40);
+    buffer.setScrollBars(3);
+    buffer.show();
+    QVERIFY(buffer.horizontalScrollBar()->maximum() > 0 && buffer.verticalScrollBar()->maximum() > 0);
+    buffer.horizontalScrollBar()->setValue(30);
+    QCOMPARE(buffer.grab().toImage().pixel(10, 10), TestImages::pattern(120, 80).pixel(40, 10));
 }
 
 void ThumbsTest::narrowPicturesGetTheNarrowestWindow()
@@ -331,22 +342,6 @@ void ThumbsTest::aThumbnailWindowTakesNoPartInQtsPlacement()
     }
     QTest::keySequence(window, QKeySequence(QKeySequence::Close));
     QCOMPARE(f.slotsInUse(), (QList<int>{1}));
-}
-
-// The image-buffer control sizes to its picture, or scrolls it.
-void ThumbsTest::imageBufferSizesAndScrolls()
-{
-    ImageBuffer buffer;
-    buffer.setAutoSize(true);
-    buffer.ImportPicture(TestImages::pattern(120, 80));
-    QCOMPARE(buffer.size(), QSize(120, 80));
-    buffer.setAutoSize(false);
-    buffer.resize(50, 40);
-    buffer.setScrollBars(3);
-    buffer.show();
-    QVERIFY(buffer.horizontalScrollBar()->maximum() > 0 && buffer.verticalScrollBar()->maximum() > 0);
-    buffer.horizontalScrollBar()->setValue(30);
-    QCOMPARE(buffer.grab().toImage().pixel(10, 10), TestImages::pattern(120, 80).pixel(40, 10));
 }
 
 QTEST_MAIN(ThumbsTest)
