@@ -89,87 +89,12 @@ const QString RowProblems = u"const [target, lowest] = arguments;"
 const QString CaptionsOnOneLine = u"return [...document.querySelectorAll('.gallery figcaption span')].every("
     "  s => s.offsetHeight <= parseFloat(getComputedStyle(s).lineHeight) + 1);"_s;
 
-} // namespace
-
-class BrowserTest : public QObject {
-    Q_OBJECT
-private slots:
-    void modernPageOnAPhoneAndADesktop();
-    void fromAFolderToAPageInTheBrowser();
-
-private:
-
-    void viewerFromTheKeyboard(WebDriver &browser, const QString &size, const QUrl &page);
-};
-
-// The modern page, built with every new option on, as a visitor sees it at a
-// phone's and a desktop's width: nothing wider than the screen, every thumbnail and
-// every full-size picture shown, and the viewer worked from the keyboard.
-void BrowserTest::modernPageOnAPhoneAndADesktop()
-{
-    WebDriver browser;
-    QVERIFY2(browser.ready(), "Chromium and ChromeDriver are needed; scripts/install-deps.sh installs them");
-    TestEnvironment environment;
-    const QString folder = environment.path(u"camera"_s);
-    const QString site = environment.path(u"site"_s);
-    fillFolder(folder);
-    environment.store({
-        {u"HTML Preferences/Page Style"_s, u"1"_s}, {u"HTML Preferences/Picture Viewer"_s, u"1"_s},
-        {u"HTML Preferences/Page Title"_s, u"Summer Walks"_s}, {u"HTML Preferences/Table Columns"_s, u"5"_s},
-        {u"HTML Preferences/Table Cell Spacing"_s, u"12"_s}, {u"Preferences/High Density Thumbnails"_s, u"1"_s},
-        {u"Preferences/Web Ready Images"_s, u"1"_s}, {u"Preferences/Remove Photo Metadata"_s, u"1"_s},
-        {u"Preferences/Web Image Long Edge"_s, u"500"_s},
-    });
-    QCOMPARE(runBatch(folder, site, environment.settingsFile()).status, 0);
-    const int pictures = int(QDir(folder).entryList(QDir::Files).size());
-
-    for (const QSize window : {QSize(390, 844), QSize(1280, 1024)}) {
-        const QString size = u"%1x%2"_s.arg(window.width()).arg(window.height());
-        const bool phone = window.width() < 500;
-        QVERIFY2(browser.open(window.width(), window.height(), phone), qPrintable(size));
-        browser.go(QUrl::fromLocalFile(site + u"/index.html"_s));
-        QVERIFY(browser.until(u"return document.readyState === 'complete';"_s));
-        QCOMPARE(browser.run(u"return window.innerWidth;"_s).toInt(), window.width());
-        QVERIFY2(browser.run(u"return document.documentElement.scrollWidth <= window.innerWidth;"_s).toBool(),
-                 qPrintable(size + u": wider than the screen"_s));
-        QCOMPARE(browser.run(u"return document.querySelectorAll('.gallery img').length;"_s).toInt(), pictures);
-        QVERIFY2(browser.until(EveryPictureLoaded.arg(u".gallery img"_s)), qPrintable(size + u": a thumbnail did not load"_s));
-        QCOMPARE(browser.run(StartLoadingLinks.arg(u".gallery a[href]"_s)).toInt(), pictures);
-        QVERIFY(browser.until(u"return window.linksLeft === 0;"_s));
-        QCOMPARE(browser.run(u"return window.linkFailures;"_s).toInt(), 0);
-        browser.run(u"window.scrollTo(0, 0); return 0;"_s);
-
-        // Justified rows at the row height, a lower one on a phone; captions on one line.
-        const int target = phone ? 120 : 200;
-        const QString rows = browser.run(u"return (function () {%1}).apply(null, [%2, %3]);"_s
-                                             .arg(RowProblems)
-                                             .arg(target)
-                                             .arg(phone ? 100 : 150))
-                                 .toString();
-        QVERIFY2(rows.isEmpty(), qPrintable(size + u": "_s + rows));
-        QVERIFY2(browser.run(CaptionsOnOneLine).toBool(), qPrintable(size + u": a caption broke"_s));
-        QCOMPARE(browser.run(u"return document.querySelector('a[href$=\"harbour.jpg\"]').parentNode"
-                                            ".querySelector('figcaption').textContent;"_s)
-                     .toString(),
-                 Title);
-
-        // Light or dark as the visitor prefers.
-        for (const bool dark : {true, false}) {
-            browser.prefersDark(dark);
-            QCOMPARE(browser.run(u"return getComputedStyle(document.body).backgroundColor;"_s).toString(),
-                     dark ? u"rgb(18, 18, 18)"_s : u"rgb(255, 255, 255)"_s);
-        }
-        viewerFromTheKeyboard(browser, size, QUrl::fromLocalFile(site + u"/index.html"_s));
-        if (QTest::currentTestFailed())
-            return;
-    }
-}
 
 // The viewer, from the keyboard: Enter opens it on a picture's own address with its
 // caption and place, the arrows move on without adding to the history, Tab stays
 // inside it, Esc gives the focus to the picture shown; Back closes it, and the
 // address opens it again.
-void BrowserTest::viewerFromTheKeyboard(WebDriver &browser, const QString &size, const QUrl &page)
+void viewerFromTheKeyboard(WebDriver &browser, const QString &size, const QUrl &page)
 {
     const auto failed = [&size](const char *what) { return (size + u": "_s + QLatin1String(what)).toUtf8(); };
     QVERIFY(browser.run(u"const a = document.querySelector('a[data-view]'); a.focus();"
@@ -182,7 +107,8 @@ void BrowserTest::viewerFromTheKeyboard(WebDriver &browser, const QString &size,
                                          " <= window.innerWidth && p.src === links[%1].href"
                                          " && location.hash === '#' + links[%1].getAttribute('href').split('/').pop()"
                                          " && document.querySelector('.viewer .count').textContent === (%1 + 1) + ' / ' + links.length"
-                                         " && document.querySelector('.viewer .caption').textContent === links[%1].querySelector('img').alt;"_s;
+                                         " && document.querySelector('.viewer .caption').textContent"
+                                         " === links[%1].querySelector('img').alt;"_s;
     QVERIFY2(browser.until(shown.arg(0)), failed("the first picture is not shown with its address and caption").constData());
     browser.press(Right);
     QVERIFY2(browser.until(shown.arg(1)), failed("the right arrow did not move on").constData());
@@ -217,75 +143,144 @@ void BrowserTest::viewerFromTheKeyboard(WebDriver &browser, const QString &size,
     QVERIFY2(browser.until(shown.arg(1)), failed("a shared address did not open its picture").constData());
 }
 
-// A folder with awkward names is loaded, the page's options are set in the Generate
-// dialog, the page is generated, saved with its thumbnails and images, and previewed:
-// every file the page refers to is where the page expects it, on disk and in a browser.
-void BrowserTest::fromAFolderToAPageInTheBrowser()
-{
-    WebDriver browser;
-    QVERIFY2(browser.ready() && browser.open(1024, 768), "Chromium and ChromeDriver are needed");
-    Frame f;
-    Globals::AppPath = WithTrailingSeparator(ResolveAppPath());
-    QDir().mkpath(Globals::AppPath);
-    f.environment.raw().setValue(u"Preferences/Auto Arrange After Directory Load"_s, u"False"_s);
-    const QString photos = f.environment.path(u"my photos"_s), S = QDir::separator();
-    const QStringList names = {u"Beach Day.png"_s, u"café #2.jpg"_s, u"Łódź.png"_s, u"R&D.png"_s};
-    for (int i = 0; i < names.size(); ++i)
-        QVERIFY(writeFile(photos + S + names[i],
-                          TestImages::encode(TestImages::photo(120 + 10 * i, 90, i), names[i].endsWith("jpg") ? "jpg" : "png")));
-    f.scripted->folderAnswers << photos;
-    f.form->mnuFileOpenDir_Click();
-    QCOMPARE(f.form->listingRows().rowCount(), 4);
+} // namespace
 
-    const QString web = f.environment.path(u"web"_s) + S;
-    QDir().mkpath(web);
-    QString generated;
-    QString previewed;
-    int failedLinks = -1;
-    f.scripted->dialogScripts << [&](QDialog &dialog) {
-        dialog.findChild<QLineEdit *>(u"txtSiteThumbs"_s)->setText(u"thumbs"_s);
-        dialog.findChild<QLineEdit *>(u"txtRows"_s)->setText(u"2"_s);
-        dialog.findChild<QLineEdit *>(u"txtColumns"_s)->setText(u"3"_s);
-        dialog.findChild<QCheckBox *>(u"chkDisplayFileSize"_s)->setChecked(false);
-        dialog.findChild<QScrollBar *>(u"hscThumb"_s)->setValue(2);
-        dialog.findChild<QLineEdit *>(u"txtCaption"_s)->setText(u"A café \"by\" the sea"_s);
-        const PageModel &page = static_cast<GenerateDialog &>(dialog).page();
-        generated = GenerateHtml(page.request(Globals::Prefs));
-        dialog.findChild<QPushButton *>(u"cmdCode"_s)->click();
-    };
-    f.scripted->dialogScripts << [&](QDialog &dialog) {
-        auto &editor = static_cast<HtmlEditor &>(dialog);
-        QCOMPARE(editor.html(), generated);
-        f.scripted->fileAnswers << Ui::FileDialogAnswer{web + u"index"_s, 2}
-                                << Ui::FileDialogAnswer{web + u"thumbs"_s + S + u"*.*"_s, 1}
-                                << Ui::FileDialogAnswer{web + u"images"_s + S + u"*.*"_s, 1};
-        dialog.findChild<QPushButton *>(u"cmdSave"_s)->click();  // Yes to both questions
-        dialog.findChild<QPushButton *>(u"cmdView"_s)->click();
-        previewed = f.scripted->shellCalls.value(0).mid(5);
-        // Every picture shows in a browser, and every link leads to one.
-        browser.go(QUrl::fromLocalFile(previewed));
-        QVERIFY(browser.until(EveryPictureLoaded.arg(u"img"_s)));
-        QCOMPARE(browser.run(u"return document.images.length;"_s).toInt(), 4);
-        browser.run(StartLoadingLinks.arg(u"a[href]"_s));
-        if (browser.until(u"return window.linksLeft === 0;"_s))
-            failedLinks = browser.run(u"return window.linkFailures;"_s).toInt();
-    };
-    f.form->mnuHTMLGenerate_Click();
-    QCOMPARE(f.scripted->dialogsShown, (QStringList{u"GENERATE"_s, u"HTML"_s}));
+class BrowserTest : public QObject {
+    Q_OBJECT
+private slots:
+    // The modern page, built with every new option on, as a visitor sees it at a
+    // phone's and a desktop's width: nothing wider than the screen, every thumbnail and
+    // every full-size picture shown, and the viewer worked from the keyboard.
+    void modernPageOnAPhoneAndADesktop()
+    {
+        WebDriver browser;
+        QVERIFY2(browser.ready(), "Chromium and ChromeDriver are needed; scripts/install-deps.sh installs them");
+        TestEnvironment environment;
+        const QString folder = environment.path(u"camera"_s);
+        const QString site = environment.path(u"site"_s);
+        fillFolder(folder);
+        environment.store({
+            {u"HTML Preferences/Page Style"_s, u"1"_s}, {u"HTML Preferences/Picture Viewer"_s, u"1"_s},
+            {u"HTML Preferences/Page Title"_s, u"Summer Walks"_s}, {u"HTML Preferences/Table Columns"_s, u"5"_s},
+            {u"HTML Preferences/Table Cell Spacing"_s, u"12"_s}, {u"Preferences/High Density Thumbnails"_s, u"1"_s},
+            {u"Preferences/Web Ready Images"_s, u"1"_s}, {u"Preferences/Remove Photo Metadata"_s, u"1"_s},
+            {u"Preferences/Web Image Long Edge"_s, u"500"_s},
+        });
+        QCOMPARE(runBatch(folder, site, environment.settingsFile()).status, 0);
+        const int pictures = int(QDir(folder).entryList(QDir::Files).size());
 
-    QString saved;
-    QCOMPARE(HtmlFile::Read(web + u"index.htm"_s, saved), QString());
-    QCOMPARE(saved, HtmlFile::Decode(HtmlFile::Encode(generated)));
-    QVERIFY(saved.contains(u"alt=\"A café &quot;by&quot; the sea\""_s));
-    const QStringList files = referencedFiles(saved);
-    QCOMPARE(files.size(), 8);  // four links, four thumbnails
-    for (const QString &file : files)
-        QVERIFY2(QFileInfo::exists(web + file), qPrintable(file));
-    QVERIFY(files.contains(u"images/Łódź.png"_s) && files.contains(u"thumbs/QM_café #2.jpg"_s));
+        for (const QSize window : {QSize(390, 844), QSize(1280, 1024)}) {
+            const QString size = u"%1x%2"_s.arg(window.width()).arg(window.height());
+            const bool phone = window.width() < 500;
+            QVERIFY2(browser.open(window.width(), window.height(), phone), qPrintable(size));
+            browser.go(QUrl::fromLocalFile(site + u"/index.html"_s));
+            QVERIFY(browser.until(u"return document.readyState === 'complete';"_s));
+            QCOMPARE(browser.run(u"return window.innerWidth;"_s).toInt(), window.width());
+            QVERIFY2(browser.run(u"return document.documentElement.scrollWidth <= window.innerWidth;"_s).toBool(),
+                     qPrintable(size + u": wider than the screen"_s));
+            QCOMPARE(browser.run(u"return document.querySelectorAll('.gallery img').length;"_s).toInt(), pictures);
+            QVERIFY2(browser.until(EveryPictureLoaded.arg(u".gallery img"_s)), qPrintable(size + u": a thumbnail did not load"_s));
+            QCOMPARE(browser.run(StartLoadingLinks.arg(u".gallery a[href]"_s)).toInt(), pictures);
+            QVERIFY(browser.until(u"return window.linksLeft === 0;"_s));
+            QCOMPARE(browser.run(u"return window.linkFailures;"_s).toInt(), 0);
+            browser.run(u"window.scrollTo(0, 0); return 0;"_s);
 
-    QCOMPARE(failedLinks, 0);
-    QVERIFY(!QFile::exists(previewed));  // the preview tree is emptied when the editor closes
-}
+            // Justified rows at the row height, a lower one on a phone; captions on one line.
+            const int target = phone ? 120 : 200;
+            const QString rows = browser.run(u"return (function () {%1}).apply(null, [%2, %3]);"_s
+                                                 .arg(RowProblems)
+                                                 .arg(target)
+                                                 .arg(phone ? 100 : 150))
+                                     .toString();
+            QVERIFY2(rows.isEmpty(), qPrintable(size + u": "_s + rows));
+            QVERIFY2(browser.run(CaptionsOnOneLine).toBool(), qPrintable(size + u": a caption broke"_s));
+            QCOMPARE(browser.run(u"return document.querySelector('a[href$=\"harbour.jpg\"]').parentNode"
+                                                ".querySelector('figcaption').textContent;"_s)
+                         .toString(),
+                     Title);
+
+            // Light or dark as the visitor prefers.
+            for (const bool dark : {true, false}) {
+                browser.prefersDark(dark);
+                QCOMPARE(browser.run(u"return getComputedStyle(document.body).backgroundColor;"_s).toString(),
+                         dark ? u"rgb(18, 18, 18)"_s : u"rgb(255, 255, 255)"_s);
+            }
+            viewerFromTheKeyboard(browser, size, QUrl::fromLocalFile(site + u"/index.html"_s));
+            if (QTest::currentTestFailed())
+                return;
+        }
+    }
+
+    // A folder with awkward names is loaded, the page's options are set in the Generate
+    // dialog, the page is generated, saved with its thumbnails and images, and previewed:
+    // every file the page refers to is where the page expects it, on disk and in a browser.
+    void fromAFolderToAPageInTheBrowser()
+    {
+        WebDriver browser;
+        QVERIFY2(browser.ready() && browser.open(1024, 768), "Chromium and ChromeDriver are needed");
+        Frame f;
+        Globals::AppPath = WithTrailingSeparator(ResolveAppPath());
+        QDir().mkpath(Globals::AppPath);
+        f.environment.raw().setValue(u"Preferences/Auto Arrange After Directory Load"_s, u"False"_s);
+        const QString photos = f.environment.path(u"my photos"_s), S = QDir::separator();
+        const QStringList names = {u"Beach Day.png"_s, u"café #2.jpg"_s, u"Łódź.png"_s, u"R&D.png"_s};
+        for (int i = 0; i < names.size(); ++i)
+            QVERIFY(writeFile(photos + S + names[i],
+                              TestImages::encode(TestImages::photo(120 + 10 * i, 90, i), names[i].endsWith("jpg") ? "jpg" : "png")));
+        f.scripted->folderAnswers << photos;
+        f.form->mnuFileOpenDir_Click();
+        QCOMPARE(f.form->listingRows().rowCount(), 4);
+
+        const QString web = f.environment.path(u"web"_s) + S;
+        QDir().mkpath(web);
+        QString generated;
+        QString previewed;
+        int failedLinks = -1;
+        f.scripted->dialogScripts << [&](QDialog &dialog) {
+            dialog.findChild<QLineEdit *>(u"txtSiteThumbs"_s)->setText(u"thumbs"_s);
+            dialog.findChild<QLineEdit *>(u"txtRows"_s)->setText(u"2"_s);
+            dialog.findChild<QLineEdit *>(u"txtColumns"_s)->setText(u"3"_s);
+            dialog.findChild<QCheckBox *>(u"chkDisplayFileSize"_s)->setChecked(false);
+            dialog.findChild<QScrollBar *>(u"hscThumb"_s)->setValue(2);
+            dialog.findChild<QLineEdit *>(u"txtCaption"_s)->setText(u"A café \"by\" the sea"_s);
+            const PageModel &page = static_cast<GenerateDialog &>(dialog).page();
+            generated = GenerateHtml(page.request(Globals::Prefs));
+            dialog.findChild<QPushButton *>(u"cmdCode"_s)->click();
+        };
+        f.scripted->dialogScripts << [&](QDialog &dialog) {
+            auto &editor = static_cast<HtmlEditor &>(dialog);
+            QCOMPARE(editor.html(), generated);
+            f.scripted->fileAnswers << Ui::FileDialogAnswer{web + u"index"_s, 2}
+                                    << Ui::FileDialogAnswer{web + u"thumbs"_s + S + u"*.*"_s, 1}
+                                    << Ui::FileDialogAnswer{web + u"images"_s + S + u"*.*"_s, 1};
+            dialog.findChild<QPushButton *>(u"cmdSave"_s)->click();  // Yes to both questions
+            dialog.findChild<QPushButton *>(u"cmdView"_s)->click();
+            previewed = f.scripted->shellCalls.value(0).mid(5);
+            // Every picture shows in a browser, and every link leads to one.
+            browser.go(QUrl::fromLocalFile(previewed));
+            QVERIFY(browser.until(EveryPictureLoaded.arg(u"img"_s)));
+            QCOMPARE(browser.run(u"return document.images.length;"_s).toInt(), 4);
+            browser.run(StartLoadingLinks.arg(u"a[href]"_s));
+            if (browser.until(u"return window.linksLeft === 0;"_s))
+                failedLinks = browser.run(u"return window.linkFailures;"_s).toInt();
+        };
+        f.form->mnuHTMLGenerate_Click();
+        QCOMPARE(f.scripted->dialogsShown, (QStringList{u"GENERATE"_s, u"HTML"_s}));
+
+        QString saved;
+        QCOMPARE(HtmlFile::Read(web + u"index.htm"_s, saved), QString());
+        QCOMPARE(saved, HtmlFile::Decode(HtmlFile::Encode(generated)));
+        QVERIFY(saved.contains(u"alt=\"A café &quot;by&quot; the sea\""_s));
+        const QStringList files = referencedFiles(saved);
+        QCOMPARE(files.size(), 8);  // four links, four thumbnails
+        for (const QString &file : files)
+            QVERIFY2(QFileInfo::exists(web + file), qPrintable(file));
+        QVERIFY(files.contains(u"images/Łódź.png"_s) && files.contains(u"thumbs/QM_café #2.jpg"_s));
+
+        QCOMPARE(failedLinks, 0);
+        QVERIFY(!QFile::exists(previewed));  // the preview tree is emptied when the editor closes
+    }
+};
 
 QTEST_MAIN(BrowserTest)
 #include "tst_browser.moc"

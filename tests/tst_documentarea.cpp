@@ -53,213 +53,205 @@ struct Frame {
 class DocumentAreaTest : public QObject {
     Q_OBJECT
 private slots:
-    void oneWindowIsActiveAtATime();
-    void theKeyboardStepsThroughTheWindowsInTheirOrder();
-    void closingPassesTheActivationToTheOneActiveBefore();
-    void aMaximisedWindowHandsItsStateOn();
-    void minimisedWindowsLineUpAtTheBottom();
-    void cascadeAndTile();
-    void theScrollRangeReachesEveryWindow();
-};
-
-void DocumentAreaTest::oneWindowIsActiveAtATime()
-{
-    Frame f;
-    QSignalSpy activated(f.area, &DocumentArea::subWindowActivated);
-    const QList<QMdiSubWindow *> windows = f.addAll("abc");
-    QMdiSubWindow *a = windows[0], *b = windows[1], *c = windows[2];
-    QCOMPARE(f.area->subWindowList(), (QList<QMdiSubWindow *>{a, b, c}));
-    QCOMPARE(f.area->activeSubWindow(), c);  // a window shown activates itself
-    QCOMPARE(f.activeCount(), 1);
-
-    activated.clear();
-    f.area->setActiveSubWindow(a);
-    f.area->setActiveSubWindow(a);  // already active: nothing to tell
-    QVERIFY(f.area->activeSubWindow() == a && Frame::isActive(a) && f.activeCount() == 1);
-    QCOMPARE(activated.size(), 1);
-    QCOMPARE(activated.at(0).at(0).value<QMdiSubWindow *>(), a);
-
-    // The main window losing and regaining the activation leaves the child's be.
-    QWidget other;
-    other.show();
-    QApplication::setActiveWindow(&other);
-    QCOMPARE(QApplication::activeWindow(), &other);
-    QApplication::setActiveWindow(&f.main);
-    QCOMPARE(f.area->activeSubWindow(), a);
-    QVERIFY(Frame::isActive(a) && f.activeCount() == 1);
-
-    f.area->setActiveSubWindow(nullptr);
-    QVERIFY(!f.area->activeSubWindow() && f.activeCount() == 0);
-    QCOMPARE(activated.size(), 2);
-    QVERIFY(!activated.at(1).at(0).value<QMdiSubWindow *>());
-}
-
-void DocumentAreaTest::theKeyboardStepsThroughTheWindowsInTheirOrder()
-{
-    Frame f;
-    const QList<QMdiSubWindow *> windows = f.addAll("abcd");
-    QMdiSubWindow *a = windows[0], *b = windows[1], *c = windows[2], *d = windows[3];
-    c->hide();  // passed over
-    f.area->setActiveSubWindow(b);
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ControlModifier);
-    QCOMPARE(f.area->activeSubWindow(), d);
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ControlModifier);
-    QCOMPARE(f.area->activeSubWindow(), a);  // round the end
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
-    QCOMPARE(f.area->activeSubWindow(), d);
-    f.area->activatePreviousSubWindow();
-    QCOMPARE(f.area->activeSubWindow(), b);
-    f.area->setActiveSubWindow(nullptr);
-    f.area->activateNextSubWindow();  // from none: the first
-    QCOMPARE(f.area->activeSubWindow(), a);
-}
-
-void DocumentAreaTest::closingPassesTheActivationToTheOneActiveBefore()
-{
-    Frame f;
-    const QList<QMdiSubWindow *> windows = f.addAll("abcd");
-    QMdiSubWindow *a = windows[0], *b = windows[1], *c = windows[2], *d = windows[3];
-    f.area->setActiveSubWindow(b);
-    f.area->setActiveSubWindow(a);
-    c->close();  // not the active one: a stays
-    QCOMPARE(f.area->activeSubWindow(), a);
-    QCOMPARE(f.area->subWindowList(), (QList<QMdiSubWindow *>{a, b, d}));
-    a->close();
-    QVERIFY(f.area->activeSubWindow() == b && f.activeCount() == 1);
-    delete b;  // gone without closing
-    QCOMPARE(f.area->activeSubWindow(), d);
-    QCOMPARE(f.area->subWindowList(), QList<QMdiSubWindow *>{d});
-
-    // With no window active, as before closing many, none is activated on the way.
-    QMdiSubWindow *e = f.add(u"e"_s);
-    QMdiSubWindow *g = f.add(u"g"_s);
-    f.area->setActiveSubWindow(nullptr);
-    QSignalSpy activated(f.area, &DocumentArea::subWindowActivated);
-    for (QMdiSubWindow *window : {g, d})
-        window->close();
-    QVERIFY(activated.isEmpty() && f.activeCount() == 0);
-    QCOMPARE(f.area->subWindowList(), QList<QMdiSubWindow *>{e});
-
-    // The area goes with its windows.
-    QPointer<QMdiSubWindow> last = e;
-    delete f.area;
-    QVERIFY(!last);
-}
-
-void DocumentAreaTest::aMaximisedWindowHandsItsStateOn()
-{
-    Frame f;
-    QMdiSubWindow *a = f.add(u"a"_s);
-    QMdiSubWindow *b = f.add(u"b"_s);
-    b->move(30, 40);
-    b->showMaximized();
-    QCOMPARE(b->geometry(), f.area->viewport()->rect());
-    QApplication::processEvents();
-    QCOMPARE(f.area->verticalScrollBar()->maximum(), 0);  // nothing beyond the maximised window
-    f.area->setActiveSubWindow(a);
-    QVERIFY(a->isMaximized() && !b->isMaximized());
-    QCOMPARE(b->pos(), QPoint(30, 40));
-    f.main.resize(500, 400);
-    QApplication::processEvents();
-    QCOMPARE(a->size(), f.area->viewport()->size());  // it follows the area
-}
-
-void DocumentAreaTest::minimisedWindowsLineUpAtTheBottom()
-{
-    Frame f;
-    const QList<QMdiSubWindow *> windows = f.addAll("abc");
-    QMdiSubWindow *a = windows[0], *b = windows[1], *c = windows[2];
-    a->move(100, 100);
-    c->showMinimized();
-    a->showMinimized();
-    const int bottom = f.area->viewport()->height();
-    QCOMPARE(a->geometry().bottomLeft(), QPoint(0, bottom - 1));  // the first added first
-    QCOMPARE(c->geometry().bottomLeft(), QPoint(a->width(), bottom - 1));
-    a->showNormal();
-    QCOMPARE(a->pos(), QPoint(100, 100));
-    QCOMPARE(c->geometry().bottomLeft(), QPoint(0, bottom - 1));
-    QVERIFY(!b->isMinimized());
-}
-
-void DocumentAreaTest::cascadeAndTile()
-{
-    Frame f;
-    QList<QMdiSubWindow *> windows;
-    for (const char *title : {"a", "b", "c", "d", "e"})
-        windows << f.add(QString::fromLatin1(title), QSize(90, 70));
-    windows[4]->showMaximized();
-    windows[3]->showMinimized();
-
-    f.area->cascadeSubWindows();
-    QVERIFY(!windows[4]->isMaximized() && windows[3]->isMinimized());
-    const int step = windows[1]->y() - windows[0]->y();
-    QVERIFY(step > 0);
-    for (int i : {0, 1, 2, 4}) {
-        const int row = i == 4 ? 3 : i;
-        QCOMPARE(windows[i]->pos(), QPoint(10 * row, step * row));
-        QCOMPARE(windows[i]->size(), windows[i]->sizeHint());
-    }
-
-    // Four windows tile two by two, the newest in the top-left corner, and fill the area.
-    f.area->tileSubWindows();
-    const QRect area = f.area->viewport()->rect();
-    QCOMPARE(windows[4]->geometry().topLeft(), QPoint(0, 0));
-    QCOMPARE(windows[0]->geometry().bottomRight(), area.bottomRight());
-    QRegion covered;
-    for (int i : {0, 1, 2, 4}) {
-        QVERIFY(!covered.intersects(windows[i]->geometry()));
-        covered += windows[i]->geometry();
-    }
-    QCOMPARE(covered.boundingRect(), area);
-    // The tiling follows the area's size until a window moves.
-    f.main.resize(700, 560);
-    QApplication::processEvents();
-    QCOMPARE(windows[0]->geometry().bottomRight(), f.area->viewport()->rect().bottomRight());
-    windows[0]->move(5, 5);
-    const QRect moved = windows[0]->geometry();
-    f.main.resize(600, 500);
-    QApplication::processEvents();
-    QCOMPARE(windows[0]->geometry(), moved);
-
-    // Windows that cannot be made small enough tile a larger area, which scrolls.
-    for (QMdiSubWindow *window : std::as_const(windows))
-        window->setMinimumSize(400, 300);
-    f.area->tileSubWindows();
-    QVERIFY(f.area->horizontalScrollBar()->maximum() > 0 && f.area->verticalScrollBar()->maximum() > 0);
-    QVERIFY(windows[0]->width() >= 400 && windows[0]->height() >= 300);
-}
-
-void DocumentAreaTest::theScrollRangeReachesEveryWindow()
-{
-    Frame f;
-    QMdiSubWindow *near = f.add(u"near"_s);
-    QMdiSubWindow *far = f.add(u"far"_s);
-    QApplication::processEvents();
-    QCOMPARE(f.area->verticalScrollBar()->maximum(), 0);
+    void oneWindowIsActiveAtATime()
     {
-        const ScrollRangeHeld held(*f.area);
-        far->move(2000, 1500);
-        QApplication::processEvents();
-        QCOMPARE(f.area->verticalScrollBar()->maximum(), 0);  // held: worked out when it ends
+        Frame f;
+        QSignalSpy activated(f.area, &DocumentArea::subWindowActivated);
+        const QList<QMdiSubWindow *> windows = f.addAll("abc");
+        QMdiSubWindow *a = windows[0], *b = windows[1], *c = windows[2];
+        QCOMPARE(f.area->subWindowList(), (QList<QMdiSubWindow *>{a, b, c}));
+        QCOMPARE(f.area->activeSubWindow(), c);  // a window shown activates itself
+        QCOMPARE(f.activeCount(), 1);
+
+        activated.clear();
+        f.area->setActiveSubWindow(a);
+        f.area->setActiveSubWindow(a);  // already active: nothing to tell
+        QVERIFY(f.area->activeSubWindow() == a && Frame::isActive(a) && f.activeCount() == 1);
+        QCOMPARE(activated.size(), 1);
+        QCOMPARE(activated.at(0).at(0).value<QMdiSubWindow *>(), a);
+
+        // The main window losing and regaining the activation leaves the child's be.
+        QWidget other;
+        other.show();
+        QApplication::setActiveWindow(&other);
+        QCOMPARE(QApplication::activeWindow(), &other);
+        QApplication::setActiveWindow(&f.main);
+        QCOMPARE(f.area->activeSubWindow(), a);
+        QVERIFY(Frame::isActive(a) && f.activeCount() == 1);
+
+        f.area->setActiveSubWindow(nullptr);
+        QVERIFY(!f.area->activeSubWindow() && f.activeCount() == 0);
+        QCOMPARE(activated.size(), 2);
+        QVERIFY(!activated.at(1).at(0).value<QMdiSubWindow *>());
     }
-    QScrollBar *across = f.area->horizontalScrollBar(), *down = f.area->verticalScrollBar();
-    QVERIFY(down->maximum() > 0);
-    QApplication::processEvents();  // the scroll bars take their place
-    QVERIFY(across->isVisible() && down->isVisible());
-    const int acrossRange = far->geometry().right() + 1 - f.area->viewport()->width();
-    const int downRange = far->geometry().bottom() + 1 - f.area->viewport()->height();
-    QCOMPARE(QPoint(across->maximum(), down->maximum()), QPoint(acrossRange, downRange));
-    across->setValue(across->maximum());
-    down->setValue(down->maximum());
-    QApplication::processEvents();
-    QVERIFY(f.area->viewport()->rect().contains(far->geometry()));
-    QCOMPARE(near->pos(), -QPoint(acrossRange, downRange));  // every window scrolls
-    // Scrolling changes nothing of the range; a window brought back shrinks it.
-    QCOMPARE(QPoint(across->maximum(), down->maximum()), QPoint(acrossRange, downRange));
-    far->move(near->pos() + QPoint(10, 10));
-    QApplication::processEvents();
-    QCOMPARE(QPoint(across->maximum(), down->maximum()), QPoint(0, 0));
-}
+
+    void theKeyboardStepsThroughTheWindowsInTheirOrder()
+    {
+        Frame f;
+        const QList<QMdiSubWindow *> windows = f.addAll("abcd");
+        QMdiSubWindow *a = windows[0], *b = windows[1], *c = windows[2], *d = windows[3];
+        c->hide();  // passed over
+        f.area->setActiveSubWindow(b);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ControlModifier);
+        QCOMPARE(f.area->activeSubWindow(), d);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ControlModifier);
+        QCOMPARE(f.area->activeSubWindow(), a);  // round the end
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(f.area->activeSubWindow(), d);
+        f.area->activatePreviousSubWindow();
+        QCOMPARE(f.area->activeSubWindow(), b);
+        f.area->setActiveSubWindow(nullptr);
+        f.area->activateNextSubWindow();  // from none: the first
+        QCOMPARE(f.area->activeSubWindow(), a);
+    }
+
+    void closingPassesTheActivationToTheOneActiveBefore()
+    {
+        Frame f;
+        const QList<QMdiSubWindow *> windows = f.addAll("abcd");
+        QMdiSubWindow *a = windows[0], *b = windows[1], *c = windows[2], *d = windows[3];
+        f.area->setActiveSubWindow(b);
+        f.area->setActiveSubWindow(a);
+        c->close();  // not the active one: a stays
+        QCOMPARE(f.area->activeSubWindow(), a);
+        QCOMPARE(f.area->subWindowList(), (QList<QMdiSubWindow *>{a, b, d}));
+        a->close();
+        QVERIFY(f.area->activeSubWindow() == b && f.activeCount() == 1);
+        delete b;  // gone without closing
+        QCOMPARE(f.area->activeSubWindow(), d);
+        QCOMPARE(f.area->subWindowList(), QList<QMdiSubWindow *>{d});
+
+        // With no window active, as before closing many, none is activated on the way.
+        QMdiSubWindow *e = f.add(u"e"_s);
+        QMdiSubWindow *g = f.add(u"g"_s);
+        f.area->setActiveSubWindow(nullptr);
+        QSignalSpy activated(f.area, &DocumentArea::subWindowActivated);
+        for (QMdiSubWindow *window : {g, d})
+            window->close();
+        QVERIFY(activated.isEmpty() && f.activeCount() == 0);
+        QCOMPARE(f.area->subWindowList(), QList<QMdiSubWindow *>{e});
+
+        // The area goes with its windows.
+        QPointer<QMdiSubWindow> last = e;
+        delete f.area;
+        QVERIFY(!last);
+    }
+
+    void aMaximisedWindowHandsItsStateOn()
+    {
+        Frame f;
+        QMdiSubWindow *a = f.add(u"a"_s);
+        QMdiSubWindow *b = f.add(u"b"_s);
+        b->move(30, 40);
+        b->showMaximized();
+        QCOMPARE(b->geometry(), f.area->viewport()->rect());
+        QApplication::processEvents();
+        QCOMPARE(f.area->verticalScrollBar()->maximum(), 0);  // nothing beyond the maximised window
+        f.area->setActiveSubWindow(a);
+        QVERIFY(a->isMaximized() && !b->isMaximized());
+        QCOMPARE(b->pos(), QPoint(30, 40));
+        f.main.resize(500, 400);
+        QApplication::processEvents();
+        QCOMPARE(a->size(), f.area->viewport()->size());  // it follows the area
+    }
+
+    void minimisedWindowsLineUpAtTheBottom()
+    {
+        Frame f;
+        const QList<QMdiSubWindow *> windows = f.addAll("abc");
+        QMdiSubWindow *a = windows[0], *b = windows[1], *c = windows[2];
+        a->move(100, 100);
+        c->showMinimized();
+        a->showMinimized();
+        const int bottom = f.area->viewport()->height();
+        QCOMPARE(a->geometry().bottomLeft(), QPoint(0, bottom - 1));  // the first added first
+        QCOMPARE(c->geometry().bottomLeft(), QPoint(a->width(), bottom - 1));
+        a->showNormal();
+        QCOMPARE(a->pos(), QPoint(100, 100));
+        QCOMPARE(c->geometry().bottomLeft(), QPoint(0, bottom - 1));
+        QVERIFY(!b->isMinimized());
+    }
+
+    void cascadeAndTile()
+    {
+        Frame f;
+        QList<QMdiSubWindow *> windows;
+        for (const char *title : {"a", "b", "c", "d", "e"})
+            windows << f.add(QString::fromLatin1(title), QSize(90, 70));
+        windows[4]->showMaximized();
+        windows[3]->showMinimized();
+
+        f.area->cascadeSubWindows();
+        QVERIFY(!windows[4]->isMaximized() && windows[3]->isMinimized());
+        const int step = windows[1]->y() - windows[0]->y();
+        QVERIFY(step > 0);
+        for (int i : {0, 1, 2, 4}) {
+            const int row = i == 4 ? 3 : i;
+            QCOMPARE(windows[i]->pos(), QPoint(10 * row, step * row));
+            QCOMPARE(windows[i]->size(), windows[i]->sizeHint());
+        }
+
+        // Four windows tile two by two, the newest in the top-left corner, and fill the area.
+        f.area->tileSubWindows();
+        const QRect area = f.area->viewport()->rect();
+        QCOMPARE(windows[4]->geometry().topLeft(), QPoint(0, 0));
+        QCOMPARE(windows[0]->geometry().bottomRight(), area.bottomRight());
+        QRegion covered;
+        for (int i : {0, 1, 2, 4}) {
+            QVERIFY(!covered.intersects(windows[i]->geometry()));
+            covered += windows[i]->geometry();
+        }
+        QCOMPARE(covered.boundingRect(), area);
+        // The tiling follows the area's size until a window moves.
+        f.main.resize(700, 560);
+        QApplication::processEvents();
+        QCOMPARE(windows[0]->geometry().bottomRight(), f.area->viewport()->rect().bottomRight());
+        windows[0]->move(5, 5);
+        const QRect moved = windows[0]->geometry();
+        f.main.resize(600, 500);
+        QApplication::processEvents();
+        QCOMPARE(windows[0]->geometry(), moved);
+
+        // Windows that cannot be made small enough tile a larger area, which scrolls.
+        for (QMdiSubWindow *window : std::as_const(windows))
+            window->setMinimumSize(400, 300);
+        f.area->tileSubWindows();
+        QVERIFY(f.area->horizontalScrollBar()->maximum() > 0 && f.area->verticalScrollBar()->maximum() > 0);
+        QVERIFY(windows[0]->width() >= 400 && windows[0]->height() >= 300);
+    }
+
+    void theScrollRangeReachesEveryWindow()
+    {
+        Frame f;
+        QMdiSubWindow *near = f.add(u"near"_s);
+        QMdiSubWindow *far = f.add(u"far"_s);
+        QApplication::processEvents();
+        QCOMPARE(f.area->verticalScrollBar()->maximum(), 0);
+        {
+            const ScrollRangeHeld held(*f.area);
+            far->move(2000, 1500);
+            QApplication::processEvents();
+            QCOMPARE(f.area->verticalScrollBar()->maximum(), 0);  // held: worked out when it ends
+        }
+        QScrollBar *across = f.area->horizontalScrollBar(), *down = f.area->verticalScrollBar();
+        QVERIFY(down->maximum() > 0);
+        QApplication::processEvents();  // the scroll bars take their place
+        QVERIFY(across->isVisible() && down->isVisible());
+        const int acrossRange = far->geometry().right() + 1 - f.area->viewport()->width();
+        const int downRange = far->geometry().bottom() + 1 - f.area->viewport()->height();
+        QCOMPARE(QPoint(across->maximum(), down->maximum()), QPoint(acrossRange, downRange));
+        across->setValue(across->maximum());
+        down->setValue(down->maximum());
+        QApplication::processEvents();
+        QVERIFY(f.area->viewport()->rect().contains(far->geometry()));
+        QCOMPARE(near->pos(), -QPoint(acrossRange, downRange));  // every window scrolls
+        // Scrolling changes nothing of the range; a window brought back shrinks it.
+        QCOMPARE(QPoint(across->maximum(), down->maximum()), QPoint(acrossRange, downRange));
+        far->move(near->pos() + QPoint(10, 10));
+        QApplication::processEvents();
+        QCOMPARE(QPoint(across->maximum(), down->maximum()), QPoint(0, 0));
+    }
+};
 
 QTEST_MAIN(DocumentAreaTest)
 #include "tst_documentarea.moc"

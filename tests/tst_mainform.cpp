@@ -24,169 +24,161 @@ using namespace Qt::StringLiterals;
 class MainFormTest : public QObject {
     Q_OBJECT
 private slots:
-    void firstStartOpensMaximisedWithTheListingOnTheRight();
-    void positionAndSideAreRestoredAndRepaired_data();
-    void positionAndSideAreRestoredAndRepaired();
-    void commandStates();
-    void menusAndToolbarShareOneActionPerCommand();
-    void captionFlashHelpAndDialogs();
+    void firstStartOpensMaximisedWithTheListingOnTheRight()
+    {
+        Frame frame;
+        QVERIFY(frame.form->isMaximized());
+        QCOMPARE(frame.form->dockWidgetArea(frame.form->listing()), Qt::RightDockWidgetArea);
+        QCOMPARE(frame.stored(u"Preferences/Listing Alignment"_s), u"4"_s);
+        auto *toolbar = frame.form->findChild<QToolBar *>(u"picToolbar"_s);
+        auto *status = frame.form->findChild<QStatusBar *>(u"StatusBar1"_s);
+        QVERIFY(toolbar->isVisible() && status->isVisible() && !frame.form->loadBuffer()->isVisible());
+        frame.open("mnuWindows");
+        frame.action("mnuWindowsToolbar")->trigger();
+        frame.action("mnuWindowsStatusbar")->trigger();
+        QVERIFY(!toolbar->isVisible() && !status->isVisible());
+        // A first session's settings file holds only the values it wrote.
+        frame.form->close();
+        const QByteArray settings = contentsOf(frame.environment.settingsFile());
+        QVERIFY(settings.contains("Window%20State=2"));
+        QVERIFY2(!settings.contains("@Invalid"), settings.constData());
+    }
+
+    // A stored position is kept where it is on the screen and put back where it is not;
+    // a stored side the listing cannot take docks it on the right.
+    void positionAndSideAreRestoredAndRepaired_data()
+    {
+        QTest::addColumn<QString>("top");
+        QTest::addColumn<QString>("left");
+        QTest::addColumn<QPoint>("expected");  // in twips, left and top
+        QTest::addColumn<QString>("side");
+        QTest::addColumn<int>("area");
+        QTest::newRow("inside, at the top") << "1500" << "3000" << QPoint(3000, 1500) << "1" << int(Qt::TopDockWidgetArea);
+        QTest::newRow("closed while minimised") << "-48000" << "-48000" << QPoint(100, 100) << "7" << int(Qt::RightDockWidgetArea);
+        QTest::newRow("beyond the screen") << "9e6" << "9e6" << QPoint(100, 100) << "0" << int(Qt::RightDockWidgetArea);
+        QTest::newRow("not numbers") << "high" << "far" << QPoint(0, 0) << "left" << int(Qt::RightDockWidgetArea);
+        QTest::newRow("a negative side") << "1500" << "3000" << QPoint(3000, 1500) << "-1" << int(Qt::RightDockWidgetArea);
+    }
+
+    void positionAndSideAreRestoredAndRepaired()
+    {
+        QFETCH(QString, top);
+        QFETCH(QString, left);
+        QFETCH(QPoint, expected);
+        QFETCH(QString, side);
+        QFETCH(int, area);
+        TestEnvironment environment;
+        environment.store({{u"Window Positions/MAINFORM/Window State"_s, u"0"_s}, {u"Window Positions/MAINFORM/Top"_s, top},
+                           {u"Window Positions/MAINFORM/Left"_s, left}, {u"Preferences/Listing Alignment"_s, side}});
+        Ui::ScriptedPlatformScope scripted;
+        MainForm form;
+        QCOMPARE(int(form.dockWidgetArea(form.listing())), area);
+        QVERIFY(!form.isMaximized());
+        QCOMPARE(form.pos(), QPoint(Twips::ToPixelsX(expected.x()), Twips::ToPixelsY(expected.y())));
+    }
+
+    void commandStates()
+    {
+        Frame frame;
+        auto states = [&frame] {
+            QString text;
+            for (const char *key : {"Open Directory", "Open File", "Save Images", "Save Thumbnails", "Generate Code",
+                                    "Stop", "Listing Align", "Cascade", "Tile", "Mosaic"})
+                text += frame.shown(key) ? (frame.button(key)->isEnabled() ? u'E' : u'd') : u'-';
+            return text;
+        };
+        // E enabled, d disabled, - hidden.
+        QCOMPARE(states(), u"EEddd-Eddd"_s);
+        frame.form->SetCommandStates(true);
+        QCOMPARE(states(), u"dddd-Edddd"_s);
+        frame.form->SetCommandStates(false);
+        QCOMPARE(states(), u"EEddd-Eddd"_s);
+        frame.addRow();  // a thumbnail arriving outside a load enables its commands at once
+        QCOMPARE(states(), u"EEEEE-EEEE"_s);
+        frame.action("mnuListingHide")->trigger();
+        QCOMPARE(states(), u"EEEEE-dEEE"_s);
+        QVERIFY(!frame.action("mnuListingAlignment")->isEnabled() && frame.form->listing()->isHidden());
+        frame.action("mnuListingHide")->trigger();
+        QVERIFY(frame.form->listing()->isVisible() && frame.form->commands().listingAlign->isEnabled());
+    }
+
+    // A menu item and a toolbar button of one command are one action: they cannot
+    // disagree on whether it runs.
+    void menusAndToolbarShareOneActionPerCommand()
+    {
+        Frame frame;
+        const Commands &commands = frame.form->commands();
+        const QList<QPair<const char *, QAction *>> shared = {
+            {"Open Directory", commands.openDirectory}, {"Save Images", commands.saveImages},
+            {"Generate Code", commands.generate},       {"Mosaic", commands.mosaic},
+        };
+        for (const auto &[key, command] : shared)
+            QCOMPARE(frame.button(key)->defaultAction(), command);
+        QVERIFY(frame.form->findChild<QMenu *>(u"mnuHTML"_s)->actions().contains(commands.generate));
+        QCOMPARE(commands.generate->objectName(), u"mnuHTMLGenerate"_s);
+        QVERIFY(!commands.clearThumbnails->isEnabled() && !commands.saveThumbnails->isEnabled());
+        frame.addRow();
+        QVERIFY(commands.clearThumbnails->isEnabled() && commands.saveThumbnails->isEnabled() && commands.editor->isEnabled());
+
+        // The thumbnail windows' menus carry the same actions, except the few they
+        // caption or run otherwise.
+        CommandMenus thumbnailMenus(*frame.form, commands, CommandMenus::ThumbnailWindow, frame.form.get());
+        QList<QAction *> items;
+        for (QMenu *menu : thumbnailMenus.menus())
+            items << menu->actions();
+        QVERIFY(items.contains(commands.saveImages) && items.contains(commands.generate));
+        QVERIFY(items.contains(commands.cascadeWindows) && !items.contains(commands.cascade));
+        QCOMPARE(commands.cascadeWindows->text(), u"&Cascade Windows"_s);
+        frame.form->SetCommandStates(true);
+        QVERIFY(!commands.loadDirectory->isEnabled() && !commands.cascadeWindows->isEnabled());
+    }
+
+    void captionFlashHelpAndDialogs()
+    {
+        Frame frame;
+        CaptionFlasher &flasher = frame.form->flasher();
+        QMdiSubWindow *first = frame.child(u"a.jpg"_s);
+        QMdiSubWindow *second = frame.child(u"b.png"_s);
+        Globals::FlashTarget = first;
+        flasher.start();
+        QCOMPARE(flasher.timer().interval(), 250);
+        for (int tick = 0; tick < 3; ++tick)
+            flasher.tmrFlash_Timer();
+        QCOMPARE(flasher.count(), 3);
+        Globals::FlashTarget = second;
+        flasher.tmrFlash_Timer();
+        QCOMPARE(flasher.count(), 1);
+        for (int tick = 1; tick < 10; ++tick)
+            flasher.tmrFlash_Timer();
+        QVERIFY(!CaptionFlasher::LooksToggled(second));  // ten toggles: back to its own look
+        QVERIFY(CaptionFlasher::LooksToggled(first));    // the first keeps its last toggle
+        QVERIFY(flasher.timer().isActive());
+        flasher.tmrFlash_Timer();
+        QVERIFY(!flasher.timer().isActive());
+        QCOMPARE(flasher.count(), 0);
+        QCOMPARE(frame.form->mdiArea()->activeSubWindow(), second);
+        Globals::HelpFile = QCoreApplication::applicationDirPath() + u"/../Quillmere.hlp"_s;
+        frame.action("mnuHelpContents")->trigger();
+        QCOMPARE(frame.scripted->helpRequests.value(0).topic, 1003);
+        QFile help(Globals::HelpFile);
+        QVERIFY(help.open(QIODevice::ReadOnly) && help.readAll().contains("name=\"1003\""));
+        frame.action("mnuHelpAbout")->trigger();
+        frame.action("mnuFilePrefs")->trigger();
+        frame.action("mnuHTMLEditor")->trigger();
+        ThumbCollection &thumbs = frame.form->thumbnails();
+        thumbs.release(thumbs.FindFreeThumb());  // the menu item is enabled, the listing empty
+        frame.action("mnuHTMLGenerate")->trigger();
+        QCOMPARE(frame.scripted->dialogsShown, (QStringList{u"ABOUT"_s, u"PREFS"_s, u"HTML"_s}));
+        AboutBox about;
+        about.show();
+        const QSize fixed = about.size();
+        about.resize(fixed * 2);
+        QCOMPARE(about.size(), fixed);
+        QVERIFY(!(about.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
+        QTest::mouseClick(&about, Qt::LeftButton);
+        QCOMPARE(about.result(), int(QDialog::Accepted));
+    }
 };
-
-void MainFormTest::firstStartOpensMaximisedWithTheListingOnTheRight()
-{
-    Frame frame;
-    QVERIFY(frame.form->isMaximized());
-    QCOMPARE(frame.form->dockWidgetArea(frame.form->listing()), Qt::RightDockWidgetArea);
-    QCOMPARE(frame.stored(u"Preferences/Listing Alignment"_s), u"4"_s);
-    auto *toolbar = frame.form->findChild<QToolBar *>(u"picToolbar"_s);
-    auto *status = frame.form->findChild<QStatusBar *>(u"StatusBar1"_s);
-    QVERIFY(toolbar->isVisible() && status->isVisible() && !frame.form->loadBuffer()->isVisible());
-    frame.open("mnuWindows");
-    frame.action("mnuWindowsToolbar")->trigger();
-    frame.action("mnuWindowsStatusbar")->trigger();
-    QVERIFY(!toolbar->isVisible() && !status->isVisible());
-    // A first session's settings file holds only the values it wrote.
-    frame.form->close();
-    const QByteArray settings = contentsOf(frame.environment.settingsFile());
-    QVERIFY(settings.contains("Window%20State=2"));
-    QVERIFY2(!settings.contains("@Invalid"), settings.constData());
-}
-
-// A stored position is kept where it is on the screen and put back where it is not;
-// a stored side the listing cannot take docks it on the right.
-void MainFormTest::positionAndSideAreRestoredAndRepaired_data()
-{
-    QTest::addColumn<QString>("top");
-    QTest::addColumn<QString>("left");
-    QTest::addColumn<QPoint>("expected");  // in twips, left and top
-    QTest::addColumn<QString>("side");
-    QTest::addColumn<int>("area");
-    QTest::newRow("inside, at the top") << "1500" << "3000" << QPoint(3000, 1500) << "1" << int(Qt::TopDockWidgetArea);
-    QTest::newRow("closed while minimised") << "-48000" << "-48000" << QPoint(100, 100) << "7" << int(Qt::RightDockWidgetArea);
-    QTest::newRow("beyond the screen") << "9e6" << "9e6" << QPoint(100, 100) << "0" << int(Qt::RightDockWidgetArea);
-    QTest::newRow("not numbers") << "high" << "far" << QPoint(0, 0) << "left" << int(Qt::RightDockWidgetArea);
-    QTest::newRow("a negative side") << "1500" << "3000" << QPoint(3000, 1500) << "-1" << int(Qt::RightDockWidgetArea);
-}
-
-void MainFormTest::positionAndSideAreRestoredAndRepaired()
-{
-    QFETCH(QString, top);
-    QFETCH(QString, left);
-    QFETCH(QPoint, expected);
-    QFETCH(QString, side);
-    QFETCH(int, area);
-    TestEnvironment environment;
-    environment.store({{u"Window Positions/MAINFORM/Window State"_s, u"0"_s}, {u"Window Positions/MAINFORM/Top"_s, top},
-                       {u"Window Positions/MAINFORM/Left"_s, left}, {u"Preferences/Listing Alignment"_s, side}});
-    Ui::ScriptedPlatformScope scripted;
-    MainForm form;
-    QCOMPARE(int(form.dockWidgetArea(form.listing())), area);
-    QVERIFY(!form.isMaximized());
-    QCOMPARE(form.pos(), QPoint(Twips::ToPixelsX(expected.x()), Twips::ToPixelsY(expected.y())));
-}
-
-void MainFormTest::commandStates()
-{
-    Frame frame;
-    auto states = [&frame] {
-        QString text;
-        for (const char *key : {"Open Directory", "Open File", "Save Images", "Save Thumbnails", "Generate Code",
-                                "Stop", "Listing Align", "Cascade", "Tile", "Mosaic"})
-            text += frame.shown(key) ? (frame.button(key)->isEnabled() ? u'E' : u'd') : u'-';
-        return text;
-    };
-    // E enabled, d disabled, - hidden.
-    QCOMPARE(states(), u"EEddd-Eddd"_s);
-    frame.form->SetCommandStates(true);
-    QCOMPARE(states(), u"dddd-Edddd"_s);
-    frame.form->SetCommandStates(false);
-    QCOMPARE(states(), u"EEddd-Eddd"_s);
-    frame.addRow();  // a thumbnail arriving outside a load enables its commands at once
-    QCOMPARE(states(), u"EEEEE-EEEE"_s);
-    frame.action("mnuListingHide")->trigger();
-    QCOMPARE(states(), u"EEEEE-dEEE"_s);
-    QVERIFY(!frame.action("mnuListingAlignment")->isEnabled() && frame.form->listing()->isHidden());
-    frame.action("mnuListingHide")->trigger();
-    QVERIFY(frame.form->listing()->isVisible() && frame.form->commands().listingAlign->isEnabled());
-}
-
-// A menu item and a toolbar button of one command are one action: they cannot
-// disagree on whether it runs.
-void MainFormTest::menusAndToolbarShareOneActionPerCommand()
-{
-    Frame frame;
-    const Commands &commands = frame.form->commands();
-    const QList<QPair<const char *, QAction *>> shared = {
-        {"Open Directory", commands.openDirectory}, {"Save Images", commands.saveImages},
-        {"Generate Code", commands.generate},       {"Mosaic", commands.mosaic},
-    };
-    for (const auto &[key, command] : shared)
-        QCOMPARE(frame.button(key)->defaultAction(), command);
-    QVERIFY(frame.form->findChild<QMenu *>(u"mnuHTML"_s)->actions().contains(commands.generate));
-    QCOMPARE(commands.generate->objectName(), u"mnuHTMLGenerate"_s);
-    QVERIFY(!commands.clearThumbnails->isEnabled() && !commands.saveThumbnails->isEnabled());
-    frame.addRow();
-    QVERIFY(commands.clearThumbnails->isEnabled() && commands.saveThumbnails->isEnabled() && commands.editor->isEnabled());
-
-    // The thumbnail windows' menus carry the same actions, except the few they
-    // caption or run otherwise.
-    CommandMenus thumbnailMenus(*frame.form, commands, CommandMenus::ThumbnailWindow, frame.form.get());
-    QList<QAction *> items;
-    for (QMenu *menu : thumbnailMenus.menus())
-        items << menu->actions();
-    QVERIFY(items.contains(commands.saveImages) && items.contains(commands.generate));
-    QVERIFY(items.contains(commands.cascadeWindows) && !items.contains(commands.cascade));
-    QCOMPARE(commands.cascadeWindows->text(), u"&Cascade Windows"_s);
-    frame.form->SetCommandStates(true);
-    QVERIFY(!commands.loadDirectory->isEnabled() && !commands.cascadeWindows->isEnabled());
-}
-
-void MainFormTest::captionFlashHelpAndDialogs()
-{
-    Frame frame;
-    CaptionFlasher &flasher = frame.form->flasher();
-    QMdiSubWindow *first = frame.child(u"a.jpg"_s);
-    QMdiSubWindow *second = frame.child(u"b.png"_s);
-    Globals::FlashTarget = first;
-    flasher.start();
-    QCOMPARE(flasher.timer().interval(), 250);
-    for (int tick = 0; tick < 3; ++tick)
-        flasher.tmrFlash_Timer();
-    QCOMPARE(flasher.count(), 3);
-    Globals::FlashTarget = second;
-    flasher.tmrFlash_Timer();
-    QCOMPARE(flasher.count(), 1);
-    for (int tick = 1; tick < 10; ++tick)
-        flasher.tmrFlash_Timer();
-    QVERIFY(!CaptionFlasher::LooksToggled(second));  // ten toggles: back to its own look
-    QVERIFY(CaptionFlasher::LooksToggled(first));    // the first keeps its last toggle
-    QVERIFY(flasher.timer().isActive());
-    flasher.tmrFlash_Timer();
-    QVERIFY(!flasher.timer().isActive());
-    QCOMPARE(flasher.count(), 0);
-    QCOMPARE(frame.form->mdiArea()->activeSubWindow(), second);
-    Globals::HelpFile = QCoreApplication::applicationDirPath() + u"/../Quillmere.hlp"_s;
-    frame.action("mnuHelpContents")->trigger();
-    QCOMPARE(frame.scripted->helpRequests.value(0).topic, 1003);
-    QFile help(Globals::HelpFile);
-    QVERIFY(help.open(QIODevice::ReadOnly) && help.readAll().contains("name=\"1003\""));
-    frame.action("mnuHelpAbout")->trigger();
-    frame.action("mnuFilePrefs")->trigger();
-    frame.action("mnuHTMLEditor")->trigger();
-    ThumbCollection &thumbs = frame.form->thumbnails();
-    thumbs.release(thumbs.FindFreeThumb());  // the menu item is enabled, the listing empty
-    frame.action("mnuHTMLGenerate")->trigger();
-    QCOMPARE(frame.scripted->dialogsShown, (QStringList{u"ABOUT"_s, u"PREFS"_s, u"HTML"_s}));
-    AboutBox about;
-    about.show();
-    const QSize fixed = about.size();
-    about.resize(fixed * 2);
-    QCOMPARE(about.size(), fixed);
-    QVERIFY(!(about.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
-    QTest::mouseClick(&about, Qt::LeftButton);
-    QCOMPARE(about.result(), int(QDialog::Accepted));
-}
-
 
 QTEST_MAIN(MainFormTest)
 #include "tst_mainform.moc"
