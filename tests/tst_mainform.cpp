@@ -1,10 +1,7 @@
 #include "MainFormFixture.h"
 
-#include "frame/AboutBox.h"
 #include "frame/CaptionFlasher.h"
 #include "frame/ListingPanel.h"
-#include "frame/CommandMenus.h"
-#include "frame/Commands.h"
 #include "frame/MainForm.h"
 #include "imagebuffer/ImageBuffer.h"
 #include "ScriptedPlatform.h"
@@ -13,13 +10,11 @@
 
 #include <QFile>
 #include <QMdiSubWindow>
-#include <QMenu>
 #include <QStatusBar>
 #include <QTest>
 #include <QToolBar>
 
 using namespace Qt::StringLiterals;
-
 
 class MainFormTest : public QObject {
     Q_OBJECT
@@ -102,37 +97,6 @@ private slots:
         QVERIFY(frame.form->listing()->isVisible() && frame.form->commands().listingAlign->isEnabled());
     }
 
-    // A menu item and a toolbar button of one command are one action: they cannot
-    // disagree on whether it runs.
-    void menusAndToolbarShareOneActionPerCommand()
-    {
-        Frame frame;
-        const Commands &commands = frame.form->commands();
-        const QList<QPair<const char *, QAction *>> shared = {
-            {"Open Directory", commands.openDirectory}, {"Save Images", commands.saveImages},
-            {"Generate Code", commands.generate},       {"Mosaic", commands.mosaic},
-        };
-        for (const auto &[key, command] : shared)
-            QCOMPARE(frame.button(key)->defaultAction(), command);
-        QVERIFY(frame.form->findChild<QMenu *>(u"mnuHTML"_s)->actions().contains(commands.generate));
-        QCOMPARE(commands.generate->objectName(), u"mnuHTMLGenerate"_s);
-        QVERIFY(!commands.clearThumbnails->isEnabled() && !commands.saveThumbnails->isEnabled());
-        frame.addRow();
-        QVERIFY(commands.clearThumbnails->isEnabled() && commands.saveThumbnails->isEnabled() && commands.editor->isEnabled());
-
-        // The thumbnail windows' menus carry the same actions, except the few they
-        // caption or run otherwise.
-        CommandMenus thumbnailMenus(*frame.form, commands, CommandMenus::ThumbnailWindow, frame.form.get());
-        QList<QAction *> items;
-        for (QMenu *menu : thumbnailMenus.menus())
-            items << menu->actions();
-        QVERIFY(items.contains(commands.saveImages) && items.contains(commands.generate));
-        QVERIFY(items.contains(commands.cascadeWindows) && !items.contains(commands.cascade));
-        QCOMPARE(commands.cascadeWindows->text(), u"&Cascade Windows"_s);
-        frame.form->SetCommandStates(true);
-        QVERIFY(!commands.loadDirectory->isEnabled() && !commands.cascadeWindows->isEnabled());
-    }
-
     void captionFlashHelpAndDialogs()
     {
         Frame frame;
@@ -169,14 +133,6 @@ private slots:
         thumbs.release(thumbs.FindFreeThumb());  // the menu item is enabled, the listing empty
         frame.action("mnuHTMLGenerate")->trigger();
         QCOMPARE(frame.scripted->dialogsShown, (QStringList{u"ABOUT"_s, u"PREFS"_s, u"HTML"_s}));
-        AboutBox about;
-        about.show();
-        const QSize fixed = about.size();
-        about.resize(fixed * 2);
-        QCOMPARE(about.size(), fixed);
-        QVERIFY(!(about.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
-        QTest::mouseClick(&about, Qt::LeftButton);
-        QCOMPARE(about.result(), int(QDialog::Accepted));
     }
 };
 
