@@ -7,24 +7,12 @@ using namespace Qt::StringLiterals;
 class NumbersTest : public QObject {
     Q_OBJECT
 private slots:
-    void leadingNumber_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<double>("expected");
-        QTest::newRow("fraction") << "4.5" << 4.5;
-        QTest::newRow("leading blanks and sign") << "  -12.25px" << -12.25;
-        QTest::newRow("exponent") << "2e3 twips" << 2000.0;
-        QTest::newRow("dangling exponent") << "7e" << 7.0;
-        QTest::newRow("bare point") << ".5" << 0.5;
-        QTest::newRow("no number") << "abc" << 0.0;
-        QTest::newRow("overflow") << "1e999" << 0.0;
-    }
-
     void leadingNumber()
     {
-        QFETCH(QString, text);
-        QFETCH(double, expected);
-        QCOMPARE(Numbers::LeadingNumber(text), expected);
+        const QList<QPair<QString, double>> cases = {{"4.5", 4.5}, {"  -12.25px", -12.25}, {"2e3 twips", 2000.0}, {"7e", 7.0},
+                                                     {".5", 0.5}, {"abc", 0.0}, {"1e999", 0.0}};
+        for (const auto &[text, expected] : cases)
+            QVERIFY2(Numbers::LeadingNumber(text) == expected, qPrintable(text));
     }
 
     void roundingAndTruth()
@@ -47,29 +35,14 @@ private slots:
         QCOMPARE(Numbers::BooleanText(true), u"True"_s);
     }
 
-    void toWhole_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<bool>("converts");
-        QTest::addColumn<int>("expected");
-        QTest::newRow("blanks around") << " 97 " << true << 97;
-        QTest::newRow("half to even") << "92.5" << true << 92;
-        QTest::newRow("exponent") << "1e3" << true << 1000;
-        QTest::newRow("trailing text") << "93px" << false << 0;
-        QTest::newRow("not a number") << "wide" << false << 0;
-        QTest::newRow("too large") << "3000000000" << false << 0;
-        QTest::newRow("infinite") << "1e999" << false << 0;
-    }
-
+    // Whole numbers with blanks around, halves to even and exponents; anything else, or
+    // beyond 32 bits, is no number.
     void toWhole()
     {
-        QFETCH(QString, text);
-        QFETCH(bool, converts);
-        QFETCH(int, expected);
-        const std::optional<qint32> value = Numbers::ToWhole(text);
-        QCOMPARE(value.has_value(), converts);
-        if (converts)
-            QCOMPARE(*value, expected);
+        const QList<QPair<QString, std::optional<qint32>>> cases = {
+            {" 97 ", 97}, {"92.5", 92}, {"1e3", 1000}, {"93px", {}}, {"wide", {}}, {"3000000000", {}}, {"1e999", {}}};
+        for (const auto &[text, expected] : cases)
+            QVERIFY2(Numbers::ToWhole(text) == expected, qPrintable(text));
     }
 };
 

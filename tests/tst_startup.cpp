@@ -66,32 +66,22 @@ private slots:
 
     // Stored width, height and left margin, and what the preferences become: one
     // reading, with the fallback, for everything that uses the thumbnail box.
-    void numericPreferences_data()
-    {
-        QTest::addColumn<QStringList>("stored");
-        QTest::addColumn<QList<int>>("expected");
-        QTest::newRow("numbers, halves to even") << QStringList{"120", "80.5", "4.5"} << QList<int>{120, 80, 4};
-        QTest::newRow("margin half up to even") << QStringList{"93", "97", "5.5"} << QList<int>{93, 97, 6};
-        QTest::newRow("leading numbers") << QStringList{"12px", "97", "7 pixels"} << QList<int>{93, 97, 7};
-        QTest::newRow("no numbers") << QStringList{"abc", "tall", "wide"} << QList<int>{93, 97, 0};
-        QTest::newRow("not positive") << QStringList{"0", "-40", "4"} << QList<int>{93, 97, 4};
-    }
-
     void numericPreferences()
     {
-        QFETCH(QStringList, stored);
-        QFETCH(QList<int>, expected);
-        TestEnvironment environment;
-        environment.store({
-            {u"Preferences/Thumbnail Width"_s, stored[0]}, {u"Preferences/Thumbnail Height"_s, stored[1]},
-            {u"Preferences/Left Margin"_s, stored[2]},
-        });
-        Ui::ScriptedPlatformScope scripted;
-        InstanceLock lock(environment.lockFile());
-        QVERIFY(StartProgram(lock));
-        const Preferences &read = Globals::Prefs;
-        QCOMPARE((QList<int>{read.thumbnailBox.width(), read.thumbnailBox.height(), read.leftMargin}), expected);
-        closeMainWindow();
+        const QList<QPair<QStringList, QList<int>>> cases = {
+            {{"120", "80.5", "4.5"}, {120, 80, 4}},    {{"93", "97", "5.5"}, {93, 97, 6}},  // halves to even
+            {{"12px", "97", "7 pixels"}, {93, 97, 7}}, {{"abc", "tall", "wide"}, {93, 97, 0}}, {{"0", "-40", "4"}, {93, 97, 4}}};
+        for (const auto &[stored, expected] : cases) {
+            TestEnvironment environment;
+            environment.store({{u"Preferences/Thumbnail Width"_s, stored[0]}, {u"Preferences/Thumbnail Height"_s, stored[1]},
+                               {u"Preferences/Left Margin"_s, stored[2]}});
+            Ui::ScriptedPlatformScope scripted;
+            InstanceLock lock(environment.lockFile());
+            QVERIFY(StartProgram(lock));
+            const Preferences &read = Globals::Prefs;
+            QCOMPARE((QList<int>{read.thumbnailBox.width(), read.thumbnailBox.height(), read.leftMargin}), expected);
+            closeMainWindow();
+        }
     }
 
     // A start that cannot go on shows one message and no window, and leaves the settings

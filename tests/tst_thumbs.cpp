@@ -213,44 +213,34 @@ private slots:
         QCOMPARE(f.slotsInUse(), QList<int>{1});
     }
 
-    void freeMemoryClosesTheHighestTenth_data()
-    {
-        QTest::addColumn<int>("made");
-        QTest::addColumn<int>("freedBefore");
-        QTest::addColumn<QList<int>>("closed");
-        QTest::newRow("3: one slot") << 3 << 0 << QList<int>{3};
-        QTest::newRow("10: two slots") << 10 << 0 << QList<int>{9, 10};
-        QTest::newRow("15: 1.5 rounds to 2") << 15 << 0 << QList<int>{13, 14, 15};
-        QTest::newRow("25: 2.5 rounds to 2") << 25 << 0 << QList<int>{23, 24, 25};
-        QTest::newRow("10, the highest already free") << 10 << 10 << QList<int>{9};
-    }
-
+    // A tenth of the slots made, halves to even, from the highest down; one already free counts.
     void freeMemoryClosesTheHighestTenth()
     {
-        QFETCH(int, made);
-        QFETCH(int, freedBefore);
-        QFETCH(QList<int>, closed);
-        Fixture f;
-        f.maker.FreeMemory();  // nothing made: only the first message
-        QCOMPARE(f.scripted->messages.size(), 1);
-        for (int i = 1; i <= made; ++i)
-            QCOMPARE(f.make(u"p%1.png"_s.arg(i), QSize(30, 20)), 0);
-        if (freedBefore)
-            f.window(freedBefore)->close();
-        const QList<int> before = f.slotsInUse();
-        f.scripted->messages.clear();
-        f.maker.FreeMemory();
-        QList<int> gone;
-        for (int slot : before)
-            if (f.thumbs.isFree(slot))
-                gone << slot;
-        QCOMPARE(gone, closed);
-        QCOMPARE(f.scripted->messages.size(), 2);
-        // Every slot in use still holds its thumbnail, and the listing's first row is chosen.
-        for (int slot : f.slotsInUse())
-            QVERIFY(f.window(slot));
-        QCOMPARE(f.listing.rowCount(), f.thumbs.count());
-        QCOMPARE(f.listing.selectedRow(), 0);
+        struct Case { int made, freedBefore; QList<int> closed; };
+        for (const auto &[made, freedBefore, closed] : {Case{3, 0, {3}}, {10, 0, {9, 10}}, {15, 0, {13, 14, 15}},
+                                                        {25, 0, {23, 24, 25}}, {10, 10, {9}}}) {
+            Fixture f;
+            f.maker.FreeMemory();  // nothing made: only the first message
+            QCOMPARE(f.scripted->messages.size(), 1);
+            for (int i = 1; i <= made; ++i)
+                QCOMPARE(f.make(u"p%1.png"_s.arg(i), QSize(30, 20)), 0);
+            if (freedBefore)
+                f.window(freedBefore)->close();
+            const QList<int> before = f.slotsInUse();
+            f.scripted->messages.clear();
+            f.maker.FreeMemory();
+            QList<int> gone;
+            for (int slot : before)
+                if (f.thumbs.isFree(slot))
+                    gone << slot;
+            QCOMPARE(gone, closed);
+            QCOMPARE(f.scripted->messages.size(), 2);
+            // Every slot in use still holds its thumbnail, and the listing's first row is chosen.
+            for (int slot : f.slotsInUse())
+                QVERIFY(f.window(slot));
+            QCOMPARE(f.listing.rowCount(), f.thumbs.count());
+            QCOMPARE(f.listing.selectedRow(), 0);
+        }
     }
 
     void pathRules()
