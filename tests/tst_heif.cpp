@@ -15,6 +15,7 @@
 #include <QPainter>
 #include <QTemporaryDir>
 #include <QTest>
+#include <array>
 
 using namespace Qt::StringLiterals;
 
@@ -54,58 +55,47 @@ int distance(QRgb a, QRgb b)
 class HeifTest : public QObject {
     Q_OBJECT
 private slots:
-    void readsThePictureAsTheCameraMeantIt_data()
-    {
-        QTest::addColumn<int>("codec");
-        QTest::addColumn<int>("orientation");
-        QTest::addColumn<int>("bits");
-        QTest::addColumn<QSize>("size");
-        QTest::newRow("HEIC") << int(heif_compression_HEVC) << 1 << 8 << QSize(96, 64);
-        QTest::newRow("HEIC turned right") << int(heif_compression_HEVC) << 6 << 8 << QSize(96, 64);
-        QTest::newRow("HEIC upside down, mirrored") << int(heif_compression_HEVC) << 4 << 8 << QSize(96, 64);
-        QTest::newRow("HEIC 10 bits") << int(heif_compression_HEVC) << 8 << 10 << QSize(96, 64);
-        QTest::newRow("HEIC odd size, in a grid") << int(heif_compression_HEVC) << 1 << 8 << QSize(97, 63);
-        QTest::newRow("AVIF") << int(heif_compression_AV1) << 1 << 8 << QSize(96, 64);
-        QTest::newRow("AVIF turned left") << int(heif_compression_AV1) << 8 << 8 << QSize(96, 64);
-    }
-
     // Upright by the file's own rotation and mirroring, never again by an EXIF
     // orientation it also carries, at its displayed size, and as close to the picture as
-    // the JPEG path brings the same one.
+    // the JPEG path brings the same one: HEIC turned, mirrored, of 10 bits and of an odd
+    // size (in a grid), and AVIF.
     void readsThePictureAsTheCameraMeantIt()
     {
-        QFETCH(int, codec);
-        QFETCH(int, orientation);
-        QFETCH(int, bits);
-        QFETCH(QSize, size);
-        const QImage stored = marked(size.width(), size.height());
-        Options options;
-        options.codec = heif_compression_format(codec);
-        options.orientation = heif_orientation(orientation);
-        options.bits = bits;
-        options.exif = TestImages::exifOrientation(orientation == 1 ? 6 : orientation);
-        const QByteArray bytes = HeifImages::encode(stored, options);
-        QVERIFY(ImageReaders::Sniff(ImageFormat::Heif, bytes.left(4096), bytes.size()));
-        const DecodedImage decoded = ImageReaders::Read(ImageFormat::Heif, bytes);
-        QVERIFY2(decoded.ok(), qPrintable(decoded.error));
-        const QImage upright = ImageReaders::Upright(stored, orientation);
-        QCOMPARE(decoded.size(), upright.size());  // known before any decoding
-        const QImage pixels = pixelsOf(decoded);
-        QCOMPARE(pixels.size(), upright.size());
-        // Where the red block went tells the way up.
-        QImage markOnly(size, QImage::Format_RGB32);
-        markOnly.fill(Qt::white);
-        QPainter(&markOnly).fillRect(0, 0, 16, 16, Qt::red);
-        const QImage markUpright = ImageReaders::Upright(markOnly, orientation);
-        for (int y = 4; y < markUpright.height(); y += 8)
-            for (int x = 4; x < markUpright.width(); x += 8)
-                if (isRed(markUpright.pixel(x, y)))
-                    QVERIFY2(isRed(pixels.pixel(x, y)), qPrintable(u"%1,%2"_s.arg(x).arg(y)));
+        struct Case { heif_compression_format codec; int orientation, bits; QSize size; };
+        for (const auto &[codec, orientation, bits, size] :
+             {Case{heif_compression_HEVC, 1, 8, {96, 64}}, {heif_compression_HEVC, 6, 8, {96, 64}},
+              {heif_compression_HEVC, 4, 8, {96, 64}}, {heif_compression_HEVC, 8, 10, {96, 64}},
+              {heif_compression_HEVC, 1, 8, {97, 63}}, {heif_compression_AV1, 1, 8, {96, 64}},
+              {heif_compression_AV1, 8, 8, {96, 64}}}) {
+            const QImage stored = marked(size.width(), size.height());
+            Options options;
+            options.codec = codec;
+            options.orientation = heif_orientation(orientation);
+            options.bits = bits;
+            options.exif = TestImages::exifOrientation(orientation == 1 ? 6 : orientation);
+            const QByteArray bytes = HeifImages::encode(stored, options);
+            QVERIFY(ImageReaders::Sniff(ImageFormat::Heif, bytes.left(4096), bytes.size()));
+            const DecodedImage decoded = ImageReaders::Read(ImageFormat::Heif, bytes);
+            QVERIFY2(decoded.ok(), qPrintable(decoded.error));
+            const QImage upright = ImageReaders::Upright(stored, orientation);
+            QCOMPARE(decoded.size(), upright.size());  // known before any decoding
+            const QImage pixels = pixelsOf(decoded);
+            QCOMPARE(pixels.size(), upright.size());
+            // Where the red block went tells the way up.
+            QImage markOnly(size, QImage::Format_RGB32);
+            markOnly.fill(Qt::white);
+            QPainter(&markOnly).fillRect(0, 0, 16, 16, Qt::red);
+            const QImage markUpright = ImageReaders::Upright(markOnly, orientation);
+            for (int y = 4; y < markUpright.height(); y += 8)
+                for (int x = 4; x < markUpright.width(); x += 8)
+                    if (isRed(markUpright.pixel(x, y)))
+                        QVERIFY2(isRed(pixels.pixel(x, y)), qPrintable(u"%1,%2"_s.arg(x).arg(y)));
 
-        const DecodedImage jpeg = ImageReaders::Read(
-            ImageFormat::Jpeg, TestImages::withOrientation(TestImages::encode(stored, "jpeg", 92), orientation, false));
-        const double heifQuality = ColorQuantizer::Psnr(pixels, upright);
-        QVERIFY2(heifQuality > ColorQuantizer::Psnr(pixelsOf(jpeg), upright) - 6, qPrintable(QString::number(heifQuality)));
+            const DecodedImage jpeg = ImageReaders::Read(
+                ImageFormat::Jpeg, TestImages::withOrientation(TestImages::encode(stored, "jpeg", 92), orientation, false));
+            const double heifQuality = ColorQuantizer::Psnr(pixels, upright);
+            QVERIFY2(heifQuality > ColorQuantizer::Psnr(pixelsOf(jpeg), upright) - 6, qPrintable(QString::number(heifQuality)));
+        }
     }
 
     // Transparency is kept for copies that keep it and flattened onto white in thumbnails.
@@ -174,42 +164,33 @@ private slots:
         }
     }
 
-    void hdrLooksLikeAPhoto_data()
-    {
-        QTest::addColumn<int>("transfer");
-        QTest::addColumn<QList<double>>("levels");  // 10-bit signals of shadow, paper white, highlight
-        // PQ: 20, 203 and 1000 nits.
-        QTest::newRow("PQ") << 16 << QList<double>{0.3552, 0.5806, 0.7518};
-        // HLG: the same three levels of a 1000-nit display.
-        QTest::newRow("HLG") << 18 << QList<double>{0.3587, 0.75, 1.0};
-    }
-
     // Tone-mapped to an ordinary screen: paper white near white, shadows dark but not
-    // black, highlights above white but not clipped together with it.
+    // black, highlights above white but not clipped together with it. The levels are the
+    // 10-bit signals of 20, 203 and 1000 nits in PQ (16) and on a 1000-nit HLG display (18).
     void hdrLooksLikeAPhoto()
     {
-        QFETCH(int, transfer);
-        QFETCH(QList<double>, levels);
-        QImage source(96, 32, QImage::Format_RGBA64);
-        for (int band = 0; band < 3; ++band) {
-            const quint16 grey = quint16(std::lround(levels[band] * 65535));
-            QPainter(&source).fillRect(32 * band, 0, 32, 32, QColor::fromRgba64(grey, grey, grey));
+        for (const auto &[transfer, levels] : {std::pair{16, std::array{0.3552, 0.5806, 0.7518}}, {18, {0.3587, 0.75, 1.0}}}) {
+            QImage source(96, 32, QImage::Format_RGBA64);
+            for (int band = 0; band < 3; ++band) {
+                const quint16 grey = quint16(std::lround(levels[band] * 65535));
+                QPainter(&source).fillRect(32 * band, 0, 32, 32, QColor::fromRgba64(grey, grey, grey));
+            }
+            Options options;
+            options.bits = 10;
+            options.primaries = 9;  // BT.2020
+            options.transfer = transfer;
+            options.matrix = 9;
+            options.quality = 100;
+            const DecodedImage decoded = ImageReaders::Read(ImageFormat::Heif, HeifImages::encode(source, options));
+            QVERIFY2(decoded.ok(), qPrintable(decoded.error));
+            const QImage pixels = pixelsOf(decoded);
+            const int shadow = qGreen(pixels.pixel(16, 16)), white = qGreen(pixels.pixel(48, 16)),
+                      highlight = qGreen(pixels.pixel(80, 16));
+            QVERIFY2(shadow > 50 && shadow < 140, qPrintable(QString::number(shadow)));
+            QVERIFY2(white > 220 && white < 252, qPrintable(QString::number(white)));
+            QVERIFY2(highlight > white, qPrintable(QString::number(highlight)));
+            QVERIFY(distance(pixels.pixel(48, 16), qRgb(white, white, white)) <= 3);  // grey stays grey
         }
-        Options options;
-        options.bits = 10;
-        options.primaries = 9;  // BT.2020
-        options.transfer = transfer;
-        options.matrix = 9;
-        options.quality = 100;
-        const DecodedImage decoded = ImageReaders::Read(ImageFormat::Heif, HeifImages::encode(source, options));
-        QVERIFY2(decoded.ok(), qPrintable(decoded.error));
-        const QImage pixels = pixelsOf(decoded);
-        const int shadow = qGreen(pixels.pixel(16, 16)), white = qGreen(pixels.pixel(48, 16)),
-                  highlight = qGreen(pixels.pixel(80, 16));
-        QVERIFY2(shadow > 50 && shadow < 140, qPrintable(QString::number(shadow)));
-        QVERIFY2(white > 220 && white < 252, qPrintable(QString::number(white)));
-        QVERIFY2(highlight > white, qPrintable(QString::number(highlight)));
-        QVERIFY(distance(pixels.pixel(48, 16), qRgb(white, white, white)) <= 3);  // grey stays grey
     }
 
     // Every file that cannot be read is named with its reason, through every loader,
