@@ -41,35 +41,23 @@ private slots:
 
     // A stored position is kept where it is on the screen and put back where it is not;
     // a stored side the listing cannot take docks it on the right.
-    void positionAndSideAreRestoredAndRepaired_data()
-    {
-        QTest::addColumn<QString>("top");
-        QTest::addColumn<QString>("left");
-        QTest::addColumn<QPoint>("expected");  // in twips, left and top
-        QTest::addColumn<QString>("side");
-        QTest::addColumn<int>("area");
-        QTest::newRow("inside, at the top") << "1500" << "3000" << QPoint(3000, 1500) << "1" << int(Qt::TopDockWidgetArea);
-        QTest::newRow("closed while minimised") << "-48000" << "-48000" << QPoint(100, 100) << "7" << int(Qt::RightDockWidgetArea);
-        QTest::newRow("beyond the screen") << "9e6" << "9e6" << QPoint(100, 100) << "0" << int(Qt::RightDockWidgetArea);
-        QTest::newRow("not numbers") << "high" << "far" << QPoint(0, 0) << "left" << int(Qt::RightDockWidgetArea);
-        QTest::newRow("a negative side") << "1500" << "3000" << QPoint(3000, 1500) << "-1" << int(Qt::RightDockWidgetArea);
-    }
-
     void positionAndSideAreRestoredAndRepaired()
     {
-        QFETCH(QString, top);
-        QFETCH(QString, left);
-        QFETCH(QPoint, expected);
-        QFETCH(QString, side);
-        QFETCH(int, area);
-        TestEnvironment environment;
-        environment.store({{u"Window Positions/MAINFORM/Window State"_s, u"0"_s}, {u"Window Positions/MAINFORM/Top"_s, top},
-                           {u"Window Positions/MAINFORM/Left"_s, left}, {u"Preferences/Listing Alignment"_s, side}});
-        Ui::ScriptedPlatformScope scripted;
-        MainForm form;
-        QCOMPARE(int(form.dockWidgetArea(form.listing())), area);
-        QVERIFY(!form.isMaximized());
-        QCOMPARE(form.pos(), QPoint(Twips::ToPixelsX(expected.x()), Twips::ToPixelsY(expected.y())));
+        struct Case { QString top, left; QPoint expected; QString side; Qt::DockWidgetArea area; };  // twips: left, top
+        for (const auto &[top, left, expected, side, area] :
+             {Case{"1500", "3000", {3000, 1500}, "1", Qt::TopDockWidgetArea},
+              {"-48000", "-48000", {100, 100}, "7", Qt::RightDockWidgetArea},  // closed while minimised
+              {"9e6", "9e6", {100, 100}, "0", Qt::RightDockWidgetArea}, {"high", "far", {0, 0}, "left", Qt::RightDockWidgetArea},
+              {"1500", "3000", {3000, 1500}, "-1", Qt::RightDockWidgetArea}}) {
+            TestEnvironment environment;
+            environment.store({{u"Window Positions/MAINFORM/Window State"_s, u"0"_s}, {u"Window Positions/MAINFORM/Top"_s, top},
+                               {u"Window Positions/MAINFORM/Left"_s, left}, {u"Preferences/Listing Alignment"_s, side}});
+            Ui::ScriptedPlatformScope scripted;
+            MainForm form;
+            QCOMPARE(form.dockWidgetArea(form.listing()), area);
+            QVERIFY(!form.isMaximized());
+            QCOMPARE(form.pos(), QPoint(Twips::ToPixelsX(expected.x()), Twips::ToPixelsY(expected.y())));
+        }
     }
 
     void commandStates()

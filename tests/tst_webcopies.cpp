@@ -165,58 +165,50 @@ private slots:
         QVERIFY(!WriteWebCopy(environment.path(u"gone.jpg"_s), environment.path(u"gone.jpg"_s), WebCopyRules{}).isEmpty());
     }
 
-    void copiesBrowsersCannotShowBecomeJpegOrPng_data()
+    void copiesBrowsersCannotShowBecomeJpegOrPng()
     {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<bool>("transparent");
         QImage clear = TestImages::pattern(40, 30).convertToFormat(QImage::Format_ARGB32);
         clear.setPixel(3, 3, qRgba(10, 20, 30, 0));
-        QTest::newRow("TIFF") << "scan.tif" << TestImages::tiff(TestImages::pattern(40, 30), 3, 8, false, false) << false;
-        QTest::newRow("TIFF with transparency") << "logo.tiff" << TestImages::tiff(clear, 4, 8, false, false, 2) << true;
-        QTest::newRow("Targa") << "render.tga" << TestImages::targa(TestImages::pattern(40, 30), 2, 24, false, false)
-                               << false;
-        QTest::newRow("PCX") << "paint.pcx" << TestImages::pcx(TestImages::pattern(40, 30), 8, 3, {}) << false;
         // A phone's photo, turned by its file and carrying the phone's EXIF block.
         HeifImages::Options phone;
         phone.orientation = heif_orientation_rotate_90_cw;
         phone.exif = phoneExif(6).mid(6);
-        QTest::newRow("HEIC") << "IMG_0001.HEIC" << HeifImages::encode(TestImages::photo(48, 32), phone) << false;
-        QTest::newRow("HEIF with transparency") << "sticker.heif" << HeifImages::encode(clear) << true;
+        struct Case { QString name; QByteArray bytes; bool transparent; };
+        QList<Case> cases = {{u"scan.tif"_s, TestImages::tiff(TestImages::pattern(40, 30), 3, 8, false, false), false},
+                             {u"logo.tiff"_s, TestImages::tiff(clear, 4, 8, false, false, 2), true},
+                             {u"render.tga"_s, TestImages::targa(TestImages::pattern(40, 30), 2, 24, false, false), false},
+                             {u"paint.pcx"_s, TestImages::pcx(TestImages::pattern(40, 30), 8, 3, {}), false},
+                             {u"IMG_0001.HEIC"_s, HeifImages::encode(TestImages::photo(48, 32), phone), false},
+                             {u"sticker.heif"_s, HeifImages::encode(clear), true}};
         QFile metafile(QStringLiteral(QUILLMERE_SAMPLES "/wmf/clipart-bottle.wmf"));
         if (metafile.open(QIODevice::ReadOnly))
-            QTest::newRow("metafile") << "bottle.wmf" << metafile.readAll() << false;
-    }
-
-    void copiesBrowsersCannotShowBecomeJpegOrPng()
-    {
-        QFETCH(QString, name);
-        QFETCH(QByteArray, bytes);
-        QFETCH(bool, transparent);
-        TestEnvironment environment;
-        const QString source = environment.path(name);
-        QVERIFY(writeFile(source, bytes) && !BrowsersShow(name) && BrowsersShow(u"web.avif"_s) && BrowsersShow(u"web.webp"_s));
-        const QString copy = environment.path(u"site/"_s + WebReadyName(name, transparent));
-        QVERIFY(QDir().mkpath(QFileInfo(copy).path()));
-        WebCopyRules rules;
-        rules.webReady = true;
-        QCOMPARE(WriteWebCopy(source, copy, rules), QString());
-        QCOMPARE(formatOf(copy), transparent ? u"png"_s : u"jpeg"_s);
-        const QImage written(copy);
-        QVERIFY(!written.isNull());
-        // Drawn upright and without the photo's metadata.
-        Picture picture;
-        QVERIFY(LoadAnyImageFile(picture, source));
-        QCOMPARE(written.size(), picture.size());
-        QVERIFY(!contentsOf(copy).contains("SECRET"));
-        QCOMPARE(written.hasAlphaChannel(), transparent);
-        if (transparent)
-            QCOMPARE(qAlpha(written.pixel(3, 3)), 0);
-        // Without the setting, the picture is copied as it is.
-        const QString plain = environment.path(u"plain/"_s + name);
-        QVERIFY(QDir().mkpath(QFileInfo(plain).path()));
-        QCOMPARE(WriteWebCopy(source, plain, WebCopyRules{}), QString());
-        QCOMPARE(contentsOf(plain), bytes);
+            cases.append({u"bottle.wmf"_s, metafile.readAll(), false});
+        for (const auto &[name, bytes, transparent] : cases) {
+            TestEnvironment environment;
+            const QString source = environment.path(name);
+            QVERIFY(writeFile(source, bytes) && !BrowsersShow(name) && BrowsersShow(u"web.avif"_s) && BrowsersShow(u"web.webp"_s));
+            const QString copy = environment.path(u"site/"_s + WebReadyName(name, transparent));
+            QVERIFY(QDir().mkpath(QFileInfo(copy).path()));
+            WebCopyRules rules;
+            rules.webReady = true;
+            QCOMPARE(WriteWebCopy(source, copy, rules), QString());
+            QCOMPARE(formatOf(copy), transparent ? u"png"_s : u"jpeg"_s);
+            const QImage written(copy);
+            QVERIFY(!written.isNull());
+            // Drawn upright and without the photo's metadata.
+            Picture picture;
+            QVERIFY(LoadAnyImageFile(picture, source));
+            QCOMPARE(written.size(), picture.size());
+            QVERIFY(!contentsOf(copy).contains("SECRET"));
+            QCOMPARE(written.hasAlphaChannel(), transparent);
+            if (transparent)
+                QCOMPARE(qAlpha(written.pixel(3, 3)), 0);
+            // Without the setting, the picture is copied as it is.
+            const QString plain = environment.path(u"plain/"_s + name);
+            QVERIFY(QDir().mkpath(QFileInfo(plain).path()));
+            QCOMPARE(WriteWebCopy(source, plain, WebCopyRules{}), QString());
+            QCOMPARE(contentsOf(plain), bytes);
+        }
     }
 
     void longEdgeScalesOnlyLargerPictures()

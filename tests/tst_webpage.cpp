@@ -400,40 +400,25 @@ private slots:
 
     // A caption is the alt text the user set, else the picture's own title, else the
     // lines the display options choose; the whole text is the alt text.
-    void modernCaptions_data()
-    {
-        QTest::addColumn<QString>("alt");
-        QTest::addColumn<QString>("title");
-        QTest::addColumn<bool>("lowerNames");
-        QTest::addColumn<QString>("caption");
-        QTest::addColumn<QString>("altText");
-        const QString lines = u"<span>Beach.jpg</span><span class=\"more\">640x480 \u00B7 57K</span>"_s;
-        QTest::newRow("file name") << QString() << QString() << false << lines << "Beach.jpg";
-        QTest::newRow("own title") << QString() << u"Sunset at Søndervig"_s << false
-                                   << u"<span>Sunset at Søndervig</span>"_s << u"Sunset at Søndervig"_s;
-        QTest::newRow("alt set") << u"Our dog & me"_s << u"Sunset"_s << false
-                                 << u"<span>Our dog &amp; me</span>"_s << "Our dog &amp; me";
-        QTest::newRow("lower-case names") << u"beach.jpg"_s << QString() << true
-                                          << u"<span>Beach.jpg</span><span class=\"more\">640x480 \u00B7 57K</span>"_s
-                                          << "beach.jpg";
-    }
-
     void modernCaptions()
     {
-        QFETCH(QString, alt);
-        QFETCH(QString, title);
-        QFETCH(bool, lowerNames);
-        QFETCH(QString, caption);
-        QFETCH(QString, altText);
-        PageRequest page = example();
-        page.options.modernStyle = true;
-        page.imageNamesLower = lowerNames;
-        if (!alt.isEmpty())
-            page.thumbs[0].values.Caption = alt;
-        page.thumbs[0].facts.title = title;
-        const QString html = GenerateHtml(page);
-        QVERIFY2(html.contains(u"<figcaption>"_s + caption + u"</figcaption>"_s), qPrintable(html));
-        QVERIFY(html.contains(u"alt=\""_s + altText + u'"'));
+        struct Case { QString alt, title; bool lowerNames; QString caption, altText; };
+        const QString lines = u"<span>Beach.jpg</span><span class=\"more\">640x480 \u00B7 57K</span>"_s;
+        for (const auto &[alt, title, lowerNames, caption, altText] :
+             {Case{{}, {}, false, lines, u"Beach.jpg"_s},
+              {{}, u"Sunset at Søndervig"_s, false, u"<span>Sunset at Søndervig</span>"_s, u"Sunset at Søndervig"_s},
+              {u"Our dog & me"_s, u"Sunset"_s, false, u"<span>Our dog &amp; me</span>"_s, u"Our dog &amp; me"_s},
+              {u"beach.jpg"_s, {}, true, lines, u"beach.jpg"_s}}) {
+            PageRequest page = example();
+            page.options.modernStyle = true;
+            page.imageNamesLower = lowerNames;
+            if (!alt.isEmpty())
+                page.thumbs[0].values.Caption = alt;
+            page.thumbs[0].facts.title = title;
+            const QString html = GenerateHtml(page);
+            QVERIFY2(html.contains(u"<figcaption>"_s + caption + u"</figcaption>"_s), qPrintable(html));
+            QVERIFY(html.contains(u"alt=\""_s + altText + u'"'));
+        }
     }
 
     void modernPageOptions()
