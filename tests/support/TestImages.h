@@ -24,13 +24,9 @@ namespace TestImages {
 // What a reader made, decoded in full if it waits to be decoded.
 inline QImage pixelsOf(const DecodedImage &decoded) { return decoded.deferred ? decoded.deferred->decodeFull() : decoded.image; }
 
-inline void put16(QByteArray &out, int value) { out.append(char(value & 0xFF)).append(char((value >> 8) & 0xFF)); }
+inline QByteArray &put16(QByteArray &out, int value) { return out.append(char(value & 0xFF)).append(char((value >> 8) & 0xFF)); }
 
-inline void put32(QByteArray &out, quint32 value)
-{
-    put16(out, int(value & 0xFFFF));
-    put16(out, int(value >> 16));
-}
+inline void put32(QByteArray &out, quint32 value) { put16(put16(out, int(value & 0xFFFF)), int(value >> 16)); }
 
 inline void putBig32(QByteArray &out, quint32 value)
 {
@@ -229,30 +225,21 @@ inline QByteArray bmp(const QImage &image, int headerSize, int bits, quint32 com
     const int stride = (image.width() * bits + 31) / 32 * 4;
     const quint32 pixelOffset = quint32(14 + headerSize + masksAfterHeader + paletteBytes);
     QByteArray out("BM");
-    put32(out, pixelOffset + quint32(stride * image.height()));
-    put32(out, 0);
-    put32(out, pixelOffset);
+    for (quint32 word : {pixelOffset + quint32(stride * image.height()), 0u, pixelOffset, quint32(headerSize)})
+        put32(out, word);
     QByteArray header;
-    put32(header, quint32(headerSize));
     if (core) {
-        put16(header, image.width());
-        put16(header, image.height());
-        put16(header, 1);
-        put16(header, bits);
+        for (int half : {image.width(), image.height(), 1, bits})
+            put16(header, half);
     } else {
         put32(header, quint32(image.width()));
         put32(header, quint32(topDown ? -image.height() : image.height()));
-        put16(header, 1);
-        put16(header, bits);
-        put32(header, compression);
-        put32(header, quint32(stride * image.height()));
-        put32(header, 2835);
-        put32(header, 2835);
-        put32(header, quint32(bits <= 8 ? palette.size() : 0));
-        put32(header, 0);
-        for (int i = 0; i < 4 && header.size() < headerSize; ++i)
+        put16(put16(header, 1), bits);
+        for (quint32 word : {compression, quint32(stride * image.height()), 2835u, 2835u, quint32(bits <= 8 ? palette.size() : 0), 0u})
+            put32(header, word);
+        for (int i = 0; i < 4 && header.size() + 4 < headerSize; ++i)
             put32(header, compression == 3 ? masks.value(i) : 0);
-        header.append(QByteArray(headerSize - header.size(), '\0'));
+        header.append(QByteArray(headerSize - 4 - header.size(), '\0'));
     }
     out.append(header);
     if (masksAfterHeader)
@@ -383,15 +370,8 @@ inline QByteArray tiff(const QImage &image, int samples, int bits, bool floating
     put32(out, entriesAt);
     put16(out, int(entries.size()));
     for (const Entry &e : entries) {
-        put16(out, e.tag);
-        put16(out, e.type);
-        put32(out, e.count);
-        if (e.type == 3 && e.count == 1) {
-            put16(out, int(e.value));
-            put16(out, 0);
-        } else {
-            put32(out, e.value);
-        }
+        put32(put16(put16(out, e.tag), e.type), e.count);
+        put32(out, e.type == 3 && e.count == 1 ? e.value & 0xFFFF : e.value);  // a short sits in the first half
     }
     put32(out, 0);
     out.append(extra);
