@@ -48,11 +48,7 @@ struct Output {
     QString source(const QString &relative, int seed = 0)
     {
         const QString path = QDir::toNativeSeparators(environment.path(relative));
-        QDir().mkpath(QFileInfo(path).path());
-        QFile file(path);
-        if (file.open(QIODevice::WriteOnly))
-            file.write(TestImages::encode(TestImages::photo(80 + seed, 60, seed), "png"));
-        file.close();
+        writeFile(path, TestImages::encode(TestImages::photo(80 + seed, 60, seed), "png"));
         Picture picture;
         picture.load(path, ImageFormat::Png);
         maker.CreateThumbnail(picture, path);
@@ -74,7 +70,6 @@ struct Output {
     QByteArray log(const char *name) const { return contentsOf(appPath + QString::fromUtf8(name)); }
 };
 
-
 // Desktop entries and programs of the test's own: the only applications the program
 // finds while it lives.
 struct DesktopApplications {
@@ -94,18 +89,12 @@ struct DesktopApplications {
     QString program(const QString &name) const
     {
         const QString path = environment.path(name);
-        QFile file(path);
-        file.open(QIODevice::WriteOnly);
-        file.write("#!/bin/sh\n");
-        file.close();
-        file.setPermissions(file.permissions() | QFileDevice::ExeOwner);
+        writeFile(path, "#!/bin/sh\n");
+        QFile::setPermissions(path, QFile::permissions(path) | QFileDevice::ExeOwner);
         return path;
     }
     void entry(const QString &name, const QByteArray &body) const
     {
-        QDir().mkpath(data + u"/applications"_s);
-        QFile file(data + u"/applications/"_s + name);
-        file.open(QIODevice::WriteOnly);
-        file.write("[Desktop Entry]\nType=Application\n" + body);
+        writeFile(data + u"/applications/"_s + name, "[Desktop Entry]\nType=Application\n" + body);
     }
 };
