@@ -14,7 +14,6 @@
 #include <QTest>
 #include <cstdio>
 
-using namespace Qt::StringLiterals;
 
 // The build's summary line passes the test (startsWith, endsWith, contains) with the text.
 #define QVERIFY_SUMMARY(run, test, text) QVERIFY2((run).summary().test(text), qPrintable((run).summary()))

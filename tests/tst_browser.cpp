@@ -9,14 +9,12 @@
 #include "webpage/GenerateDialog.h"
 
 #include <QCheckBox>
-#include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
 #include <QUrl>
 
-using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -88,7 +86,6 @@ const QString RowProblems = u"const [target, lowest] = arguments;"
 // Whether any caption line is more than one line high.
 const QString CaptionsOnOneLine = u"return [...document.querySelectorAll('.gallery figcaption span')].every("
     "  s => s.offsetHeight <= parseFloat(getComputedStyle(s).lineHeight) + 1);"_s;
-
 
 // The viewer, from the keyboard: Enter opens it on a picture's own address with its
 // caption and place, the arrows move on without adding to the history, Tab stays

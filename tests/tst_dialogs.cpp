@@ -31,7 +31,6 @@
 #include <QTest>
 #include <QTreeWidget>
 
-using namespace Qt::StringLiterals;
 
 namespace {
 

@@ -13,11 +13,9 @@
 
 #include <QColorSpace>
 #include <QPainter>
-#include <QTemporaryDir>
 #include <QTest>
 #include <array>
 
-using namespace Qt::StringLiterals;
 
 using HeifImages::Options;
 using TestImages::pixelsOf;

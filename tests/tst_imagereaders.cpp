@@ -10,15 +10,12 @@
 #include "thumbs/ImageLoading.h"
 
 #include <QColorSpace>
-#include <QDir>
 #include <QDirIterator>
-#include <QTemporaryDir>
 #include <QTest>
 #include <atomic>
 #include <optional>
 #include <thread>
 
-using namespace Qt::StringLiterals;
 
 using namespace TestImages;
 

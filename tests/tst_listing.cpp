@@ -6,21 +6,17 @@
 #include "frame/WindowArrangement.h"
 #include "imagebuffer/Picture.h"
 #include "thumbs/ThumbnailWindow.h"
-#include "ui/DocumentArea.h"
 #include "ui/Twips.h"
 
 #include <QAccessible>
 #include <QCheckBox>
-#include <QDir>
 #include <QHeaderView>
 #include <QScrollBar>
 #include <QLineEdit>
 #include <QStatusBar>
 #include <QTest>
-#include <QToolButton>
 #include <QTreeView>
 
-using namespace Qt::StringLiterals;
 
 namespace {
 

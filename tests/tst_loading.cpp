@@ -11,20 +11,16 @@
 #include "thumbs/ThumbnailWindow.h"
 #include "ui/Twips.h"
 
-#include <QDir>
 #include <QLabel>
 #include <QMenuBar>
 #include <QProgressBar>
-#include <QSet>
 #include <QMimeData>
-#include <QPointer>
 #include <QSignalSpy>
 #include <QUrl>
 #include <QTreeView>
 #include <QContextMenuEvent>
 #include <QTest>
 
-using namespace Qt::StringLiterals;
 
 namespace {
 

@@ -2,19 +2,12 @@
 
 #include "frame/CaptionFlasher.h"
 #include "frame/ListingPanel.h"
-#include "frame/MainForm.h"
 #include "imagebuffer/ImageBuffer.h"
-#include "ScriptedPlatform.h"
-#include "ui/DocumentArea.h"
 #include "ui/Twips.h"
 
-#include <QFile>
-#include <QMdiSubWindow>
 #include <QStatusBar>
 #include <QTest>
-#include <QToolBar>
 
-using namespace Qt::StringLiterals;
 
 class MainFormTest : public QObject {
     Q_OBJECT

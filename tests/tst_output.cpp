@@ -18,7 +18,6 @@
 #include <unistd.h>
 #endif
 
-using namespace Qt::StringLiterals;
 
 class OutputTest : public QObject {
     Q_OBJECT

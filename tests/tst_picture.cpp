@@ -6,10 +6,8 @@
 #include "imagebuffer/Picture.h"
 #include "thumbs/ThumbnailImage.h"
 
-#include <QFile>
 #include <QTest>
 
-using namespace Qt::StringLiterals;
 
 using namespace TestImages;
 

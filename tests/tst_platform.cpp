@@ -5,11 +5,9 @@
 
 #include <QAccessible>
 #include <QApplication>
-#include <QTemporaryDir>
 #include <QTextBrowser>
 #include <QTest>
 
-using namespace Qt::StringLiterals;
 
 using namespace Ui;
 

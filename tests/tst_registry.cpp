@@ -4,11 +4,8 @@
 #include "settings/SettingsSection.h"
 #include "settings/StoredSettings.h"
 
-#include <QDir>
-#include <QFile>
 #include <QTest>
 
-using namespace Qt::StringLiterals;
 
 namespace {
 

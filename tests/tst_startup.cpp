@@ -5,15 +5,11 @@
 #include "ScriptedPlatform.h"
 
 #include <QAction>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QProcess>
 #include <QTest>
 
 #include "TestImages.h"
 
-using namespace Qt::StringLiterals;
 
 namespace {
 

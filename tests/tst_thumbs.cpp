@@ -10,19 +10,14 @@
 #include "thumbs/WindowFlow.h"
 #include "thumbs/ThumbnailImage.h"
 #include "thumbs/ThumbnailWindow.h"
-#include "thumbs/Thumbnails.h"
-#include "ui/DocumentArea.h"
 #include "ui/Paths.h"
 #include "ui/Twips.h"
 
-#include <QDir>
-#include <QTemporaryDir>
 #include <QLabel>
 #include <QMenu>
 #include <QScrollBar>
 #include <QTest>
 
-using namespace Qt::StringLiterals;
 
 namespace {
 

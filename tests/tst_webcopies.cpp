@@ -13,7 +13,6 @@
 #include <QImageReader>
 #include <QTest>
 
-using namespace Qt::StringLiterals;
 
 namespace {
 

@@ -9,18 +9,13 @@
 #include "settings/SettingsSection.h"
 #include "thumbs/ListingModel.h"
 #include "thumbs/ThumbCollection.h"
-#include "thumbs/Thumbnails.h"
-#include "ui/DocumentArea.h"
 #include "ui/Paths.h"
 #include "webpage/HtmlGenerator.h"
 #include "webpage/PageModel.h"
 #include "webpage/SiteNames.h"
 
-#include <QDir>
-#include <QHash>
 #include <QTest>
 
-using namespace Qt::StringLiterals;
 
 namespace {
 

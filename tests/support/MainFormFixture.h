@@ -14,7 +14,6 @@
 #include <QMenu>
 #include <memory>
 
-using namespace Qt::StringLiterals;
 
 // A main window made the way the start procedure makes it, shown and activated, in
 // settings of its own, with the scripted platform.

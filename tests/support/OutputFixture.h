@@ -17,7 +17,6 @@
 #include <QFile>
 #include <QFileInfo>
 
-using namespace Qt::StringLiterals;
 
 inline const QString S = QDir::separator();
 
