@@ -297,13 +297,6 @@ private slots:
         QCOMPARE(contentsOf(file), QByteArray("[/usr/bin/b]\r\nPath=\r\nName=b\r\n[C:\\Tools\\view.exe]\r\nPath=C:\\Tools\\view.exe\r\n"));
         QCOMPARE(ProfileFile::Contents(file).value("c:\\tools\\VIEW.exe", "PATH", "None"), u"C:\\Tools\\view.exe"_s);
         QCOMPARE(ProfileFile::Contents(file).value("/usr/bin/b", "Missing", "None"), u"None"_s);
-        // Far more sections than a small buffer would hold: every one is read, in order.
-        QStringList names;
-        for (int i = 0; i < 300; ++i) {
-            names << u"/opt/programs/browser number %1/bin/run"_s.arg(i);
-            ProfileFile::WriteString(file, names.last(), "Path", names.last());
-        }
-        QCOMPARE(ProfileFile::Contents(file).sectionNames().mid(2), names);
         const DesktopApplications applications(environment);
         const QString web = applications.program(u"webby"_s);
         applications.entry("webby.desktop", "Name=Webby Browser\nExec=\"" + web.toUtf8() + "\" %u\nMimeType=text/html;image/png;\n");
