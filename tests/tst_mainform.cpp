@@ -1,13 +1,47 @@
 #include "MainFormFixture.h"
+#include "TestImages.h"
 
 #include "frame/CaptionFlasher.h"
 #include "frame/ListingPanel.h"
+#include "frame/WindowArrangement.h"
 #include "imagebuffer/ImageBuffer.h"
+#include "thumbs/ThumbnailWindow.h"
 #include "ui/Twips.h"
 
+#include <QAccessible>
+#include <QCheckBox>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QTest>
+#include <QTreeView>
 
+namespace {
+
+// Lets the frame apply the dock sizes it was asked for.
+void settle()
+{
+    for (int i = 0; i < 5; ++i)
+        QCoreApplication::processEvents();
+}
+
+struct Listing : Frame {
+    ListingPanel &panel() const { return *form->listing(); }
+    // A thumbnail of a picture of that size, from a file that need not exist.
+    ThumbnailWindow *make(const QString &name, QSize size = QSize(60, 40))
+    {
+        Picture picture = Picture::fromImage(TestImages::pattern(size.width(), size.height()));
+        const QString path = QDir::toNativeSeparators(environment.path(name));
+        return form->thumbnailMaking().CreateThumbnail(picture, path) == 0 ? form->thumbnailMaking().windowOf(path)
+                                                                            : nullptr;
+    }
+    QString key(const QString &name) const { return QDir::toNativeSeparators(environment.path(name)); }
+    void select(int row) { form->listingRows().selectRow(row); }
+    double storedNumber(const char *key) const { return stored(QString::fromUtf8(key)).toDouble(); }
+};
+
+} // namespace
 
 class MainFormTest : public QObject {
     Q_OBJECT
@@ -103,6 +137,178 @@ private slots:
         thumbs.release(thumbs.FindFreeThumb());  // the menu item is enabled, the listing empty
         frame.action("mnuHTMLGenerate")->trigger();
         QCOMPARE(frame.scripted->dialogsShown, (QStringList{u"ABOUT"_s, u"PREFS"_s, u"HTML"_s}));
+    }
+
+    void sizesAreStoredAndClamped()
+    {
+        Listing l;
+        settle();
+        // First activation takes the stored width (default 3510 twips).
+        QCOMPARE(l.panel().width(), Twips::ToPixelsX(3510));
+        const double half = Twips::FromPixelsX(l.form->frameGeometry().width()) / 2;
+        QCOMPARE(l.panel().clampedSize(100), ListingPanel::MinimumWidth);
+        QCOMPARE(l.panel().clampedSize(half + 500), half);
+        QCOMPARE(l.panel().clampedSize(3000), 3000.0);
+        // Docked at the top, the height counts, with its own default.
+        l.action("mnuListingAlignmentTop")->trigger();
+        settle();
+        // (never less than its controls need)
+        QCOMPARE(l.panel().height(), std::max(Twips::ToPixelsY(1200), l.panel().minimumSizeHint().height()));
+        QCOMPARE(l.stored(u"Preferences/Listing Alignment"_s), u"1"_s);
+        // The size the user gives it lasts.
+        l.form->resizeDocks({&l.panel()}, {Twips::ToPixelsY(2000)}, Qt::Vertical);
+        settle();
+        l.form->close();
+        QCOMPARE(l.storedNumber("Preferences/Listing Height"), Twips::FromPixelsY(Twips::ToPixelsY(2000)));
+
+        // A stored size beyond the limits comes back within them.
+        Listing wide;
+        wide.environment.raw().setValue(u"Preferences/Listing Width"_s, u"99999"_s);
+        wide.form->listing()->ListingLayout(true, true);
+        settle();
+        QCOMPARE(wide.panel().width(), wide.form->frameGeometry().width() / 2);
+    }
+
+    void sidesTurnClockwiseAndTheStatusBarStaysAtTheBottom()
+    {
+        Listing l;
+        const QList<QPair<int, Qt::DockWidgetArea>> turns = {{ListingPanel::Bottom, Qt::BottomDockWidgetArea},
+                                                            {ListingPanel::Left, Qt::LeftDockWidgetArea},
+                                                            {ListingPanel::Top, Qt::TopDockWidgetArea},
+                                                            {ListingPanel::Right, Qt::RightDockWidgetArea}};
+        for (const auto &[side, area] : turns) {
+            l.form->commands().listingAlign->trigger();
+            settle();
+            QCOMPARE(l.form->dockWidgetArea(&l.panel()), area);
+            QCOMPARE(l.stored(u"Preferences/Listing Alignment"_s), QString::number(side));
+            const QStatusBar *status = l.form->statusBar();
+            QCOMPARE(status->geometry().bottom(), l.form->rect().bottom());
+            QVERIFY(status->geometry().top() > l.panel().geometry().bottom());
+        }
+    }
+
+    void columnsAndAutoSortPersist()
+    {
+        Frame first;
+        first.environment.store({
+            {u"Window Positions/LISTING/ListView Column 1"_s, u"1500"_s}, {u"Preferences/Auto-Sort Enabled"_s, u"0"_s},
+        });
+        MainForm form;
+        form.show();
+        QTreeView *list = form.listing()->list();
+        QCOMPARE(list->header()->sectionSize(0), Twips::ToPixelsX(1500));
+        QCOMPARE(list->header()->sectionSize(1), list->viewport()->width() / 4);  // no stored width: a quarter
+        auto *autoSort = form.findChild<QCheckBox *>(u"chkSort"_s);
+        QVERIFY(!autoSort->isChecked() && form.findChild<QToolButton *>(u"cmdUp"_s)->isEnabled());
+        // Toggled as a screen reader toggles it, without a click.
+        QAccessible::queryAccessibleInterface(autoSort)->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+        QVERIFY(autoSort->isChecked() && !form.findChild<QToolButton *>(u"cmdDown"_s)->isEnabled());
+        QCOMPARE(first.stored(u"Preferences/Auto-Sort Enabled"_s), u"1"_s);
+        list->header()->resizeSection(2, 90);
+        form.close();
+        QCOMPARE(first.stored(u"Window Positions/LISTING/ListView Column 3"_s).toDouble(), Twips::FromPixelsX(90));
+    }
+
+    void rowsAreOrderedByHeaderOrByHand()
+    {
+        Listing l;
+        l.form->findChild<QCheckBox *>(u"chkSort"_s)->click();  // auto sort off
+        for (const char *name : {"b10.png", "a.png", "b9.png"})
+            QVERIFY(l.make(QString::fromLatin1(name)));
+        QCOMPARE(l.names(), (QStringList{"b10.png", "a.png", "b9.png"}));
+        emit l.panel().list()->header()->sectionClicked(0);
+        QCOMPARE(l.names(), (QStringList{"a.png", "b9.png", "b10.png"}));
+        // Selected as a screen reader selects a row: it is not made current.
+        l.panel().list()->doItemsLayout();
+        QVERIFY(QAccessible::queryAccessibleInterface(l.panel().list())->tableInterface()->selectRow(2));
+        l.form->findChild<QToolButton *>(u"cmdUp"_s)->click();
+        QCOMPARE(l.names(), (QStringList{"a.png", "b10.png", "b9.png"}));
+        // Rows are read-only lines: asking the view to edit one opens no editor.
+        l.panel().list()->edit(l.form->listingRows().index(1, 0));
+        QVERIFY(l.panel().list()->findChildren<QLineEdit *>().isEmpty());
+        l.form->findChild<QToolButton *>(u"cmdDown"_s)->click();
+        l.form->findChild<QToolButton *>(u"cmdDown"_s)->click();  // already last
+        QCOMPARE(l.names(), (QStringList{"a.png", "b9.png", "b10.png"}));
+        // With auto sort on, new rows take their sorted place.
+        l.form->findChild<QCheckBox *>(u"chkSort"_s)->click();
+        QVERIFY(l.make(u"b1.png"_s));
+        QCOMPARE(l.names(), (QStringList{"a.png", "b1.png", "b9.png", "b10.png"}));
+    }
+
+    void aRowBringsItsThumbnailForwardAndHasAMenu()
+    {
+        Listing l;
+        ThumbnailWindow *first = l.make(u"a.png"_s);
+        ThumbnailWindow *second = l.make(u"b.png"_s);
+        QVERIFY(first && second);
+        l.form->mdiArea()->setActiveSubWindow(second);
+        l.panel().lvwListing_DblClick();  // nothing selected: nothing happens
+        QVERIFY(!l.form->flasher().timer().isActive());
+        l.select(int(l.form->listingRows().keys().indexOf(l.key(u"a.png"_s))));
+        l.panel().lvwListing_DblClick();
+        QCOMPARE(l.form->mdiArea()->activeSubWindow(), first);
+        QCOMPARE(Globals::FlashTarget.data(), first);
+        QVERIFY(l.form->flasher().timer().isActive());
+        ListingPopup &popup = l.panel().popup();
+        QCOMPARE(popup.objectName(), u"POPUP"_s);
+        l.select(-1);
+        emit popup.cxtListing->aboutToShow();
+        QVERIFY(!popup.cxtListingViewFullSize->isEnabled() && !popup.cxtListingShowThumbnail->isEnabled()
+                && !popup.cxtListingRemoveThumbnail->isEnabled());
+        QVERIFY(popup.cxtListingProperties->isEnabled() && popup.cxtListingHideThisMenu->isEnabled());
+        popup.cxtListingProperties->trigger();  // no row: nothing to show
+        QCOMPARE(l.scripted->beeps, 1);
+
+        l.select(0);
+        emit popup.cxtListing->aboutToShow();
+        QVERIFY(popup.cxtListingRemoveThumbnail->isEnabled());
+        l.scripted->propertiesAnswers << true << false;
+        popup.cxtListingProperties->trigger();
+        popup.cxtListingProperties->trigger();
+        QCOMPARE(l.scripted->shellCalls.value(0), u"properties "_s + l.key(u"a.png"_s));
+        QCOMPARE(l.scripted->beeps, 2);  // the second found no file manager
+
+        popup.cxtListingRemoveThumbnail->trigger();
+        QCOMPARE(l.names(), QStringList{"b.png"});
+        QCOMPARE(l.form->thumbnails().count(), 1);
+        QCOMPARE(l.form->PanelText(1), u"Total Thumbnails:  1"_s);
+    }
+
+    void mosaicArrangesTheThumbnailsInSlotOrder()
+    {
+        Listing l;
+        l.form->commands().mosaic->trigger();  // nothing loaded: nothing happens
+        QList<ThumbnailWindow *> windows;
+        for (const char *name : {"a.png", "b.png", "c.png", "d.png"})
+            windows << l.make(QString::fromLatin1(name));
+        windows[1]->close();  // a free slot leaves no gap
+        windows[3]->showMinimized();
+        windows[0]->move(300, 200);
+        l.form->SetCommandStates(false);
+        l.form->commands().cascade->trigger();  // which widens the windows
+        l.form->commands().mosaic->trigger();
+        QCOMPARE(windows[0]->size(), windows[0]->ownSize());
+        QCOMPARE(windows[0]->pos(), QPoint(0, 0));
+        QCOMPARE(windows[2]->pos(), QPoint(windows[0]->width(), 0));
+        QVERIFY(!windows[3]->isMinimized());
+        QCOMPARE(windows[3]->pos(), QPoint(windows[0]->width() + windows[2]->width(), 0));
+        // Three 1500-twip windows in a 4000-twip area: two in the first row, the third
+        // below the taller of them.
+        QCOMPARE(MosaicPositions({{1500, 900}, {1500, 1200}, {1500, 700}}, 4000), (QList<QPoint>{{0, 0}, {1500, 0}, {0, 1200}}));
+        // A window that exactly fills what is left stays in the row.
+        QCOMPARE(MosaicPositions({{1500, 900}, {2500, 900}, {10, 10}}, 4000), (QList<QPoint>{{0, 0}, {1500, 0}, {0, 900}}));
+        // A window wider than the area still starts a row at the left edge.
+        QCOMPARE(MosaicPositions({{5000, 800}, {100, 100}}, 4000), (QList<QPoint>{{0, 0}, {0, 800}}));
+        QVERIFY(MosaicPositions({}, 4000).isEmpty());
+        // Windows beyond the area: the one activated is scrolled into view.
+        for (int i = 0; i < 40; ++i)
+            windows << l.make(u"p%1.png"_s.arg(i));
+        l.form->commands().mosaic->trigger();
+        DocumentArea &area = *l.form->mdiArea();
+        area.setActiveSubWindow(windows[0]);
+        QVERIFY(!area.viewport()->rect().contains(windows.last()->geometry()));
+        area.activatePreviousSubWindow();  // as Ctrl+Shift+Tab does: round to the last
+        QVERIFY(area.activeSubWindow() == windows.last() && area.viewport()->rect().contains(windows.last()->geometry()));
     }
 };
 

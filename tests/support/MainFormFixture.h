@@ -50,7 +50,6 @@ struct Frame {
         return false;
     }
     void addRow() { form->listingRows().addRow(u"/pictures/a.jpg"_s, u"1K"_s, 0); }
-    void open(const char *menu) { emit form->findChild<QMenu *>(QString::fromUtf8(menu))->aboutToShow(); }
     QMdiSubWindow *child(const QString &title)
     {
         QMdiSubWindow *window = form->mdiArea()->addSubWindow(new QWidget);

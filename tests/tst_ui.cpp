@@ -1,4 +1,9 @@
+#include "TestEnvironment.h"
+
+#include "ui/DesktopPlatform.h"
 #include "ui/DocumentArea.h"
+#include "ui/FileFilter.h"
+#include "ui/Numbers.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -8,8 +13,7 @@
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
-
-using namespace Qt::StringLiterals;
+#include <QTextBrowser>
 
 // A main window around a document area, with windows added as the program adds them.
 struct Frame {
@@ -50,7 +54,9 @@ struct Frame {
     }
 };
 
-class DocumentAreaTest : public QObject {
+using namespace Ui;
+
+class UiTest : public QObject {
     Q_OBJECT
 private slots:
     void oneWindowIsActiveAtATime()
@@ -251,7 +257,102 @@ private slots:
         QApplication::processEvents();
         QCOMPARE(QPoint(across->maximum(), down->maximum()), QPoint(0, 0));
     }
+
+    void leadingNumber()
+    {
+        const QList<QPair<QString, double>> cases = {{"4.5", 4.5}, {"  -12.25px", -12.25}, {"2e3 twips", 2000.0}, {"7e", 7.0},
+                                                     {".5", 0.5}, {"abc", 0.0}, {"1e999", 0.0}};
+        for (const auto &[text, expected] : cases)
+            QVERIFY2(Numbers::LeadingNumber(text) == expected, qPrintable(text));
+    }
+
+    void roundingAndTruth()
+    {
+        QCOMPARE(Numbers::RoundHalfEven(4.5), 4);
+        QCOMPARE(Numbers::RoundHalfEven(5.5), 6);
+        QCOMPARE(Numbers::RoundHalfEven(-2.5), -2);
+        QCOMPARE(Numbers::RoundHalfEven(1e12), std::numeric_limits<qint32>::max());
+        QCOMPARE(Numbers::RoundHalfEven(-1e12), std::numeric_limits<qint32>::min());
+        QCOMPARE(Numbers::FormatWhole(2.5), u"3"_s);
+        QCOMPARE(Numbers::FormatWhole(-2.5), u"-3"_s);
+        QCOMPARE(Numbers::FormatWhole(1440.4), u"1440"_s);
+        QCOMPARE(Numbers::FormatWhole(-0.4), u"0"_s);
+        QCOMPARE(Numbers::ToBoolean(u"True"_s), std::optional<bool>(true));
+        QCOMPARE(Numbers::ToBoolean(u" false "_s), std::optional<bool>(false));
+        QCOMPARE(Numbers::ToBoolean(u"-1"_s), std::optional<bool>(true));
+        QCOMPARE(Numbers::ToBoolean(u"0"_s), std::optional<bool>(false));
+        QCOMPARE(Numbers::ToBoolean(u"0.0"_s), std::optional<bool>(false));
+        QVERIFY(!Numbers::ToBoolean(u"yes"_s).has_value() && !Numbers::ToBoolean(QString()).has_value());
+        QCOMPARE(Numbers::BooleanText(true), u"True"_s);
+    }
+
+    // Whole numbers with blanks around, halves to even and exponents; anything else, or
+    // beyond 32 bits, is no number.
+    void toWhole()
+    {
+        const QList<QPair<QString, std::optional<qint32>>> cases = {
+            {" 97 ", 97}, {"92.5", 92}, {"1e3", 1000}, {"93px", {}}, {"wide", {}}, {"3000000000", {}}, {"1e999", {}}};
+        for (const auto &[text, expected] : cases)
+            QVERIFY2(Numbers::ToWhole(text) == expected, qPrintable(text));
+    }
+
+    void filterConversion()
+    {
+        const QString filter = u"Pictures|*.jpg;*.png|HTML Files (*.htm)|*.htm;*.html|All Files|*.*"_s;
+        QCOMPARE(ToQtFilter(filter), u"Pictures (*.jpg *.png);;HTML Files (*.htm *.html);;"
+                                                    "All Files (*.*)"_s);
+        QCOMPARE(QtFilterAt(filter, 2), u"HTML Files (*.htm *.html)"_s);
+        QCOMPARE(QtFilterAt(filter, 4), QString());
+        QCOMPARE(QtFilterAt(filter, 0), QString());
+        QCOMPARE(QtFilterIndex(filter, u"All Files (*.*)"_s), 3);
+        QCOMPARE(QtFilterIndex(filter, u"nothing"_s), 1);
+        // A trailing description without a pattern is not an entry.
+        QCOMPARE(ToQtFilter(u"Text|*.txt|Broken"_s), u"Text (*.txt)"_s);
+        QTemporaryDir directory;
+        DesktopPlatform desktop;
+        QCOMPARE(desktop.openDocument(directory.filePath(u"missing.html"_s)), 2);
+        QCOMPARE(desktop.startProgram(directory.filePath(u"missing"_s), u"a b"_s), 2);
+        const QString plain = directory.filePath(u"not-a-program"_s);
+        QVERIFY(writeFile(plain));
+        QCOMPARE(desktop.startProgram(plain, QString()), 5);
+    }
+
+    void desktopHelpShowsTheTopic()
+    {
+        QTemporaryDir directory;
+        const QString file = directory.filePath(u"Quillmere.hlp"_s);
+        QVERIFY(writeFile(file, "<html><head><title>Help</title></head><body><p>Intro</p>"
+                                "<h2><a name=\"1003\"></a>Contents</h2></body></html>"));
+        QWidget owner;
+        owner.setGeometry(QRect(QGuiApplication::primaryScreen()->availableGeometry().topLeft(), QSize(100, 100)));
+        owner.show();
+        QApplication::setActiveWindow(&owner);
+        DesktopPlatform desktop;
+        desktop.showHelp({file, 1003});
+        QWidget *help = nullptr;
+        for (QWidget *widget : QApplication::topLevelWidgets())
+            if (widget->objectName() == u"HELP"_s)
+                help = widget;
+        QVERIFY(help && help->isVisible());
+        auto *browser = help->findChild<QTextBrowser *>();
+        QCOMPARE(browser->source().fragment(), u"1003"_s);
+        QVERIFY(browser->toPlainText().contains(u"Contents"_s));
+        // It opens beside the window it was asked from, not over its menus.
+        QVERIFY(!help->frameGeometry().intersects(owner.frameGeometry()));
+
+        // Esc and Ctrl+W close it; it comes back where and as large as the user left it.
+        help->setGeometry(150, 40, 300, 200);
+        for (const QKeyCombination keys : {QKeyCombination(Qt::Key_Escape), QKeyCombination(Qt::CTRL | Qt::Key_W)}) {
+            QApplication::setActiveWindow(help);
+            QTest::keyClick(browser, keys.key(), keys.keyboardModifiers());
+            QVERIFY(!help->isVisible());
+            desktop.showHelp({file, 1003});
+            QVERIFY(help->isVisible());
+            QCOMPARE(help->geometry(), QRect(150, 40, 300, 200));
+        }
+        help->close();
+    }
 };
 
-QTEST_MAIN(DocumentAreaTest)
-#include "tst_documentarea.moc"
+QTEST_MAIN(UiTest)
+#include "tst_ui.moc"

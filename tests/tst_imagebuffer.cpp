@@ -4,10 +4,14 @@
 #include "imagebuffer/ByteReader.h"
 #include "imagebuffer/ColorQuantizer.h"
 #include "imagebuffer/DecodeBudget.h"
-#include "imagebuffer/Picture.h"
 #include "imagebuffer/ImageReaders.h"
+#include "imagebuffer/Lanczos.h"
+#include "imagebuffer/MetafilePlayer.h"
+#include "imagebuffer/Picture.h"
 #include "imagebuffer/PictureFacts.h"
+#include "imagebuffer/PictureLoader.h"
 #include "thumbs/ImageLoading.h"
+#include "thumbs/ThumbnailImage.h"
 
 #include <QColorSpace>
 #include <QDirIterator>
@@ -15,7 +19,6 @@
 #include <atomic>
 #include <optional>
 #include <thread>
-
 
 using namespace TestImages;
 
@@ -61,9 +64,118 @@ QImage paletted(int width, int height, const QList<QRgb> &palette, bool asIndice
     return image;
 }
 
+// Writes a metafile record by record.
+class Metafile {
+public:
+    // `bounds` left, top, right, bottom in logical units; `perInch` logical units an inch.
+    Metafile(QRect bounds, int perInch, bool placeable = true)
+    {
+        // 16-bit words: key, handle, bounds, units an inch, reserved, checksum (unchecked).
+        if (placeable)
+            for (int word : {0xCDD7, 0x9AC6, 0, bounds.left(), bounds.top(), bounds.right(), bounds.bottom(), perInch, 0, 0, 0})
+                put16(bytes, word);
+        for (int word : {1, 9, 0x0300, 0, 0, 0, 0, 0, 0})  // the standard header
+            put16(bytes, word);
+    }
+    Metafile &record(int function, const QList<int> &parameters, const QByteArray &tail = QByteArray())
+    {
+        put32(bytes, quint32(3 + parameters.size() + (tail.size() + 1) / 2));
+        put16(bytes, function);
+        for (int p : parameters)
+            put16(bytes, p);
+        bytes.append(tail);
+        if (tail.size() % 2)
+            bytes.append('\0');
+        return *this;
+    }
+    // A solid brush of the colour and no pen, both selected.
+    Metafile &fill(QRgb rgb)
+    {
+        record(0x02FC, {0, qRed(rgb) | (qGreen(rgb) << 8), qBlue(rgb), 0}).record(0x012D, {objects++});
+        return record(0x02FA, {5, 0, 0, 0, 0}).record(0x012D, {objects++});
+    }
+    QByteArray finish()
+    {
+        record(0, {});
+        return bytes;
+    }
+
+private:
+    QByteArray bytes;
+    int objects = 0;
+};
+
+constexpr int SelectObject = 0x012D, Rectangle = 0x041B, Ellipse = 0x0418, RestoreDc = 0x0127, Pie = 0x081A, TextOut = 0x0521,
+              CreateFontIndirect = 0x02FB, SetTextColor = 0x0209, SetBkMode = 0x0102, StretchDib = 0x0F43, PolyPolygon = 0x0538,
+              DeleteObject = 0x01F0;
+
+QList<int> colour(QRgb rgb)
+{
+    return {qRed(rgb) | (qGreen(rgb) << 8), qBlue(rgb)};
+}
+
+bool near(QRgb actual, QRgb expected, int tolerance = 24)
+{
+    return std::abs(qRed(actual) - qRed(expected)) <= tolerance && std::abs(qGreen(actual) - qGreen(expected)) <= tolerance
+           && std::abs(qBlue(actual) - qBlue(expected)) <= tolerance;
+}
+
+
+bool saveAs(const Picture &picture, const QString &path, ImageFormat::Code code, int quality = 0, bool progressive = false)
+{
+    return picture.save(path, code, {quality, progressive});
+}
+
+bool hasMarker(const QByteArray &jpeg, quint8 marker)
+{
+    return jpeg.contains(QByteArray("\xFF", 1) + char(marker));
+}
+
 } // namespace
 
-class ImageReadersTest : public QObject {
+// Lanczos-3 in doubles, straight from its definition and without rounding between
+// the passes: what the fixed-point scaler is held to.
+QImage referenceLanczos(const QImage &source, QSize size)
+{
+    const auto weights = [](int inputs, int outputs) {
+        const double pi = 3.14159265358979323846, scale = double(inputs) / outputs, stretch = std::max(scale, 1.0);
+        std::vector<std::vector<double>> all(static_cast<size_t>(outputs), std::vector<double>(static_cast<size_t>(inputs)));
+        for (int out = 0; out < outputs; ++out) {
+            double sum = 0;
+            for (int in = 0; in < inputs; ++in) {
+                const double x = std::abs((in + 0.5 - (out + 0.5) * scale) / stretch);
+                sum += all[size_t(out)][size_t(in)] = x < 1e-9 ? 1 : x >= 3 ? 0 : 3 * std::sin(pi * x) * std::sin(pi * x / 3) / (pi * pi * x * x);
+            }
+            for (double &w : all[size_t(out)])
+                w /= sum;
+        }
+        return all;
+    };
+    const auto across = weights(source.width(), size.width()), down = weights(source.height(), size.height());
+    // Across in doubles, kept unrounded, then down.
+    std::vector<double> wide(size_t(3) * size_t(size.width()) * size_t(source.height()));
+    for (int sy = 0; sy < source.height(); ++sy)
+        for (int x = 0; x < size.width(); ++x)
+            for (int sx = 0; sx < source.width(); ++sx) {
+                const QRgb pixel = source.pixel(sx, sy);
+                double *to = &wide[3 * (size_t(sy) * size_t(size.width()) + size_t(x))];
+                const double w = across[size_t(x)][size_t(sx)];
+                to[0] += w * qRed(pixel), to[1] += w * qGreen(pixel), to[2] += w * qBlue(pixel);
+            }
+    QImage result(size, QImage::Format_RGB32);
+    const auto byte = [](double v) { return std::clamp(int(std::lround(v)), 0, 255); };
+    for (int y = 0; y < size.height(); ++y)
+        for (int x = 0; x < size.width(); ++x) {
+            double channel[3] = {};
+            for (int sy = 0; sy < source.height(); ++sy)
+                for (int c = 0; c < 3; ++c)
+                    channel[c] += down[size_t(y)][size_t(sy)] * wide[3 * (size_t(sy) * size_t(size.width()) + size_t(x)) + size_t(c)];
+            result.setPixel(x, y, qRgb(byte(channel[0]), byte(channel[1]), byte(channel[2])));
+        }
+    return result;
+}
+
+class ImageBufferTest : public QObject {
     Q_OBJECT
 private slots:
     // Every image type and depth, and the corners a file may start from.
@@ -505,7 +617,209 @@ private slots:
         QCOMPARE(facts.title, title);
         QCOMPARE(facts.taken, taken);
     }
+
+    void placeableHeaderDamagedRecordsAndFuzzFindings()
+    {
+        const QImage blank = MetafilePlayer::Render(Metafile(QRect(QPoint(0, 0), QPoint(2880, 1440)), 1440).finish());
+        QCOMPARE(blank.size(), QSize(192, 96));  // 2 by 1 inches
+        QCOMPARE(blank.pixel(100, 50), qRgb(255, 255, 255));
+        QVERIFY(!MetafilePlayer::IsMetafile(QByteArray("not a metafile at all")));
+        // Damaged records are skipped: what came before the damage is there.
+        Metafile file(QRect(QPoint(0, 0), QPoint(64, 64)), 96);
+        file.fill(qRgb(1, 2, 3)).record(Rectangle, {60, 60, 4, 4});
+        file.record(PolyPolygon, {3, 1000, 2, 7, 1, 2, 3});
+        file.record(TextOut, {30000}, QByteArray("ab"));
+        file.record(StretchDib, {0x0020, 0x00CC, 0, 2, 2, 0, 0, 100, 100, 0, 100}, QByteArray("\x28\0\0\0\xFF\xFF", 6));
+        file.record(RestoreDc, {-30});
+        file.record(SelectObject, {400});
+        const QImage image = MetafilePlayer::Render(file.finish());
+        QVERIFY(near(image.pixel(30, 30), qRgb(1, 2, 3)));
+        // Inputs the fuzzer found: each once hung or crashed the player.
+        const QDir findings(QStringLiteral(QUILLMERE_FUZZ_DATA "/metafile"));
+        const QStringList files = findings.entryList(QDir::Files);
+        QVERIFY(!files.isEmpty());
+        for (const QString &name : files) {
+            QFile file(findings.filePath(name));
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            const QImage image = PictureLoader::LoadBytes(file.readAll());
+            QVERIFY2(image.isNull() || std::max(image.width(), image.height()) <= MetafilePlayer::MaxSide, qPrintable(name));
+        }
+    }
+
+    void shapesFillWhereTheyShould()
+    {
+        Metafile file(QRect(QPoint(0, 0), QPoint(100, 100)), 96);
+        file.fill(qRgb(255, 0, 0));
+        file.record(Rectangle, {40, 40, 10, 10});   // bottom, right, top, left
+        file.fill(qRgb(0, 0, 255));
+        file.record(Ellipse, {95, 95, 55, 55});
+        // A pie: the quarter from 3 o'clock to 12 o'clock, counter-clockwise.
+        file.record(Pie, {0, 80, 80, 100, 100, 100, 60, 60});  // yEnd, xEnd (top), yStart, xStart (right), box
+        // Two squares in one polygon set.
+        file.record(PolyPolygon, {2, 4, 4, 60, 10, 70, 10, 70, 20, 60, 20, 75, 10, 85, 10, 85, 20, 75, 20});
+        const QImage image = MetafilePlayer::Render(file.finish());
+        QCOMPARE(image.size(), QSize(100, 100));
+        QVERIFY(near(image.pixel(25, 25), qRgb(255, 0, 0)) && near(image.pixel(5, 5), qRgb(255, 255, 255)));
+        QVERIFY(near(image.pixel(75, 75), qRgb(0, 0, 255)));
+        QVERIFY(near(image.pixel(57, 57), qRgb(255, 255, 255)));  // outside the ellipse's curve
+        QVERIFY(near(image.pixel(65, 15), qRgb(0, 0, 255)) && near(image.pixel(80, 15), qRgb(0, 0, 255)));
+        QVERIFY(near(image.pixel(72, 15), qRgb(255, 255, 255)));
+    }
+
+    void textAndBitmaps()
+    {
+        Metafile file(QRect(QPoint(0, 0), QPoint(200, 100)), 96);
+        QByteArray face("Sans");
+        face.append(QByteArray(28, '\0'));
+        file.record(CreateFontIndirect, {-40, 0, 0, 0, 700, 0, 0, 0, 0}, face);
+        file.record(SelectObject, {0});
+        file.record(SetTextColor, colour(qRgb(200, 0, 0)));
+        file.record(SetBkMode, {1});
+        file.record(TextOut, {4}, QByteArray("MMMM") + QByteArray("\x0A\0\x0A\0", 4));  // y 10, x 10
+        file.record(DeleteObject, {0});
+        // A 2 x 2 bitmap of four colours stretched over the right half.
+        QByteArray dib;
+        for (quint32 field : {40u, 2u, 2u, 0x00180001u, 0u, 0u, 0u, 0u, 0u, 0u})  // 24 bits, one plane
+            put32(dib, field);
+        dib.append(QByteArray("\x00\x00\xFF\x00\xFF\x00\x00\x00", 8));  // bottom row: red, green
+        dib.append(QByteArray("\xFF\x00\x00\x00\x00\x00\x00\x00", 8));  // top row: blue, black
+        file.record(StretchDib, {0x0020, 0x00CC, 0, 2, 2, 0, 0, 100, 100, 0, 100}, dib);
+        const QImage image = MetafilePlayer::Render(file.finish());
+        int red = 0;
+        for (int y = 10; y < 60; ++y)
+            for (int x = 10; x < 100; ++x)
+                red += near(image.pixel(x, y), qRgb(200, 0, 0), 40);
+        QVERIFY2(red > 300, qPrintable(QString::number(red)));
+        QVERIFY(near(image.pixel(125, 25), qRgb(0, 0, 255), 40) && near(image.pixel(175, 75), qRgb(0, 255, 0), 40));
+        QVERIFY(near(image.pixel(125, 75), qRgb(255, 0, 0), 40));
+    }
+
+    void createAndCopyScaled()
+    {
+        Picture source, target;
+        QVERIFY(target.createBlank(24, QSize(31, 17), QColor(10, 200, 30)));
+        QCOMPARE(target.image().pixel(30, 16), qRgb(10, 200, 30));
+        QVERIFY(!target.createBlank(24, QSize(0, 10), Qt::white) && !target.createBlank(24, QSize(70000, 70000), Qt::white));
+        QVERIFY(!target.copyScaled(source, Resampling::Smooth));  // nothing to copy
+        source = Picture::fromImage(pattern(50, 40));
+        for (const QSize size : {QSize(93, 74), QSize(5, 97), QSize(1, 1), QSize(400, 3)}) {
+            QVERIFY(target.createBlank(24, size, Qt::white) && target.copyScaled(source, Resampling::Smooth));
+            QCOMPARE(target.image().size(), size);
+        }
+        // Nearest-neighbour copies keep the source's pixels exactly.
+        QVERIFY(target.createBlank(24, QSize(100, 80), Qt::white) && target.copyScaled(source, Resampling::Nearest));
+        QCOMPARE(target.image().pixel(21, 41), pattern(50, 40).pixel(10, 20));
+        // Transparency is flattened onto white.
+        QImage clear(20, 10, QImage::Format_ARGB32);
+        clear.fill(qRgba(0, 0, 255, 0));
+        clear.setPixel(3, 3, qRgba(255, 0, 0, 255));
+        source = Picture::fromImage(clear);
+        QCOMPARE(source.depth(), 32);
+        QVERIFY(source.convertDepth(24) && source.depth() == 24);
+        QCOMPARE(source.image().pixel(0, 0), qRgb(255, 255, 255));
+        QCOMPARE(source.image().pixel(3, 3), qRgb(255, 0, 0));
+        QVERIFY(!source.convertDepth(12));
+    }
+
+    // Smooth copies are Lanczos-3, reducing and enlarging, in each direction on its own;
+    // a flat colour stays exactly that colour, and transparent pixels lend their
+    // neighbours no colour.
+    void smoothScalingIsLanczos()
+    {
+        // Large reductions average blocks first, as vips does, close to the filter alone.
+        const QImage detailed = photo(150, 90);
+        for (const QSize size : {QSize(37, 28), QSize(150, 41), QSize(211, 90), QSize(17, 11)}) {
+            const QImage scaled = ScaledLanczos(detailed, size);
+            QCOMPARE(scaled.size(), size);
+            const double psnr = ColorQuantizer::Psnr(scaled, referenceLanczos(detailed, size));
+            QVERIFY2(psnr > 45, qPrintable(u"%1 x %2: %3 dB"_s.arg(size.width()).arg(size.height()).arg(psnr)));
+        }
+        QImage flat(300, 200, QImage::Format_RGB32);
+        flat.fill(qRgb(201, 7, 99));
+        const QImage flatScaled = ScaledLanczos(flat, QSize(29, 51));
+        for (const QPoint at : {QPoint(0, 0), QPoint(14, 25), QPoint(28, 50)})
+            QCOMPARE(flatScaled.pixel(at), qRgb(201, 7, 99));
+
+        QImage half(64, 64, QImage::Format_ARGB32);
+        half.fill(qRgba(0, 0, 255, 0));
+        for (int y = 0; y < 64; ++y)
+            for (int x = 32; x < 64; ++x)
+                half.setPixel(x, y, qRgba(255, 0, 0, 255));
+        const QImage edge = ScaledLanczos(half, QSize(16, 16)).convertToFormat(QImage::Format_ARGB32);
+        for (int x = 7; x < 10; ++x) {
+            const QRgb pixel = edge.pixel(x, 8);
+            QVERIFY2(qAlpha(pixel) == 0 || (qRed(pixel) > 240 && qBlue(pixel) < 8), qPrintable(QString::number(pixel, 16)));
+        }
+
+        // The thumbnail of a large JPEG, decoded reduced, looks like the full decode scaled.
+        TestEnvironment directory;
+        const QString path = directory.path(u"big.jpg"_s);
+        QVERIFY(writeFile(path, encode(photo(2400, 1600), "jpeg", 90)));
+        Picture load, thumbnail;
+        QVERIFY(load.load(path, ImageFormat::Jpeg));
+        QCOMPARE(load.size(), QSize(2400, 1600));
+        QVERIFY(MakeThumbnailImage(load, thumbnail, QSize(93, 97)));
+        QCOMPARE(thumbnail.image().size(), QSize(93, 62));
+        const QImage reference = QImage(path).scaled(93, 62, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        QVERIFY(ColorQuantizer::Psnr(thumbnail.image(), reference) > 35);
+    }
+
+    // JPEG files at the quality and in the scan order asked for; PNG files as full
+    // colour or a palette, interlaced when asked; none carries the source's metadata.
+    void savedFilesAreWhatWasAskedFor()
+    {
+        TestEnvironment directory;
+        QImage source = photo(200, 150);
+        source.setText(u"Description"_s, u"secret camera notes"_s);
+        Picture picture = Picture::fromImage(source);
+        const QString low = directory.path(u"low.jpg"_s), high = directory.path(u"high.jpg"_s),
+                      progressive = directory.path(u"progressive.jpg"_s);
+        QVERIFY(saveAs(picture, low, ImageFormat::Jpeg, 20) && saveAs(picture, high, ImageFormat::Jpeg, 95));
+        QVERIFY(saveAs(picture, progressive, ImageFormat::Jpeg, 95, true));
+        QVERIFY(QFileInfo(low).size() * 2 < QFileInfo(high).size());
+        QVERIFY((hasMarker(contentsOf(high), 0xC0) || hasMarker(contentsOf(high), 0xC1)) && !hasMarker(contentsOf(high), 0xC2));
+        QVERIFY(hasMarker(contentsOf(progressive), 0xC2) && ColorQuantizer::Psnr(QImage(high), picture.image()) > 35);
+        QVERIFY(!contentsOf(high).contains("secret camera notes") && !hasMarker(contentsOf(high), 0xFE));  // no comment
+
+        // The PNG header's bit depth, colour type and interlace method.
+        const auto header = [](const QString &png) {
+            const QByteArray bytes = contentsOf(png);
+            return QList<int>{bytes[24], bytes[25], bytes[28]};
+        };
+        const QString full = directory.path(u"full.png"_s), interlaced = directory.path(u"interlaced.png"_s);
+        QVERIFY(saveAs(picture, full, ImageFormat::Png) && saveAs(picture, interlaced, ImageFormat::Png, 0, true));
+        QCOMPARE(header(full), (QList<int>{8, 2, 0}));
+        QCOMPARE(header(interlaced), (QList<int>{8, 2, 1}));
+        QCOMPARE(QImage(interlaced).convertToFormat(QImage::Format_RGB32), source.convertToFormat(QImage::Format_RGB32));
+        QVERIFY(!contentsOf(full).contains("secret camera notes") && !contentsOf(full).contains("tEXt"));
+        QVERIFY(picture.reduceColors(256));
+        QCOMPARE(picture.depth(), 8);
+        const QString reduced = directory.path(u"reduced.png"_s);
+        QVERIFY(saveAs(picture, reduced, ImageFormat::Png));
+        QCOMPARE(header(reduced), (QList<int>{8, 3, 0}));
+        QVERIFY(ColorQuantizer::Psnr(QImage(reduced), source) >= 35);
+    }
+
+    void failuresSayWhyAndLeaveNothing()
+    {
+        TestEnvironment directory;
+        const QString path = directory.path(u"a.png"_s);
+        QVERIFY(writeFile(path, encode(pattern(8, 8), "png")));
+        Picture picture;
+        QVERIFY(!picture.load(directory.path(u"missing.png"_s), ImageFormat::Png) && !picture.errorString().isEmpty());
+        QVERIFY(picture.load(path, ImageFormat::Png) && picture.errorString().isEmpty());
+        QVERIFY(!picture.load(path, ImageFormat::Gif));
+        QVERIFY(picture.isNull() && picture.image().isNull() && picture.depth() == 0 && !picture.errorString().isEmpty());
+
+        QVERIFY(picture.load(path, ImageFormat::Png));
+        // A folder that does not exist, and a format that is not written: nothing is made.
+        const QString nowhere = directory.path(u"no/such/folder/a.jpg"_s);
+        QVERIFY(!saveAs(picture, nowhere, ImageFormat::Jpeg, 80) && !picture.errorString().isEmpty());
+        QVERIFY(!saveAs(picture, directory.path(u"x.bmp"_s), ImageFormat::Bmp) && !QFileInfo::exists(directory.path(u"x.bmp"_s)));
+        picture.clear();
+        QVERIFY(picture.isNull() && !saveAs(picture, directory.path(u"empty.png"_s), ImageFormat::Png));
+    }
 };
 
-QTEST_MAIN(ImageReadersTest)
-#include "tst_imagereaders.moc"
+QTEST_MAIN(ImageBufferTest)
+#include "tst_imagebuffer.moc"
