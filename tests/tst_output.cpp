@@ -12,7 +12,6 @@
 #include "thumbs/ImageLoading.h"
 #include "thumbs/ThumbnailPipeline.h"
 #include "thumbs/ThumbnailWindow.h"
-#include "ui/FileIcons.h"
 
 #include <QImageReader>
 #include <QTest>
