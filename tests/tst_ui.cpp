@@ -258,42 +258,31 @@ private slots:
         QCOMPARE(QPoint(across->maximum(), down->maximum()), QPoint(0, 0));
     }
 
-    void leadingNumber()
+    // Leading numbers, whole numbers (with blanks around, halves to even and exponents;
+    // anything else, or beyond 32 bits, is none), rounding, whole-number text and truth.
+    void numberRules()
     {
-        const QList<QPair<QString, double>> cases = {{"4.5", 4.5}, {"  -12.25px", -12.25}, {"2e3 twips", 2000.0}, {"7e", 7.0},
-                                                     {".5", 0.5}, {"abc", 0.0}, {"1e999", 0.0}};
-        for (const auto &[text, expected] : cases)
+        const QList<QPair<QString, double>> leading = {{"4.5", 4.5}, {"  -12.25px", -12.25}, {"2e3 twips", 2000.0}, {"7e", 7.0},
+                                                       {".5", 0.5}, {"abc", 0.0}, {"1e999", 0.0}};
+        for (const auto &[text, expected] : leading)
             QVERIFY2(Numbers::LeadingNumber(text) == expected, qPrintable(text));
-    }
-
-    void roundingAndTruth()
-    {
-        QCOMPARE(Numbers::RoundHalfEven(4.5), 4);
-        QCOMPARE(Numbers::RoundHalfEven(5.5), 6);
-        QCOMPARE(Numbers::RoundHalfEven(-2.5), -2);
-        QCOMPARE(Numbers::RoundHalfEven(1e12), std::numeric_limits<qint32>::max());
-        QCOMPARE(Numbers::RoundHalfEven(-1e12), std::numeric_limits<qint32>::min());
-        QCOMPARE(Numbers::FormatWhole(2.5), u"3"_s);
-        QCOMPARE(Numbers::FormatWhole(-2.5), u"-3"_s);
-        QCOMPARE(Numbers::FormatWhole(1440.4), u"1440"_s);
-        QCOMPARE(Numbers::FormatWhole(-0.4), u"0"_s);
-        QCOMPARE(Numbers::ToBoolean(u"True"_s), std::optional<bool>(true));
-        QCOMPARE(Numbers::ToBoolean(u" false "_s), std::optional<bool>(false));
-        QCOMPARE(Numbers::ToBoolean(u"-1"_s), std::optional<bool>(true));
-        QCOMPARE(Numbers::ToBoolean(u"0"_s), std::optional<bool>(false));
-        QCOMPARE(Numbers::ToBoolean(u"0.0"_s), std::optional<bool>(false));
-        QVERIFY(!Numbers::ToBoolean(u"yes"_s).has_value() && !Numbers::ToBoolean(QString()).has_value());
-        QCOMPARE(Numbers::BooleanText(true), u"True"_s);
-    }
-
-    // Whole numbers with blanks around, halves to even and exponents; anything else, or
-    // beyond 32 bits, is no number.
-    void toWhole()
-    {
-        const QList<QPair<QString, std::optional<qint32>>> cases = {
+        const QList<QPair<QString, std::optional<qint32>>> whole = {
             {" 97 ", 97}, {"92.5", 92}, {"1e3", 1000}, {"93px", {}}, {"wide", {}}, {"3000000000", {}}, {"1e999", {}}};
-        for (const auto &[text, expected] : cases)
+        for (const auto &[text, expected] : whole)
             QVERIFY2(Numbers::ToWhole(text) == expected, qPrintable(text));
+        QList<qint32> rounded;
+        for (double value : {4.5, 5.5, -2.5, 1e12, -1e12})
+            rounded << Numbers::RoundHalfEven(value);
+        QCOMPARE(rounded, (QList<qint32>{4, 6, -2, std::numeric_limits<qint32>::max(), std::numeric_limits<qint32>::min()}));
+        QStringList formatted;
+        for (double value : {2.5, -2.5, 1440.4, -0.4})
+            formatted << Numbers::FormatWhole(value);
+        QCOMPARE(formatted, (QStringList{"3", "-3", "1440", "0"}));  // halves away from zero
+        const QList<QPair<QString, std::optional<bool>>> truths = {
+            {"True", true}, {" false ", false}, {"-1", true}, {"0", false}, {"0.0", false}, {"yes", {}}, {"", {}}};
+        for (const auto &[text, expected] : truths)
+            QVERIFY2(Numbers::ToBoolean(text) == expected, qPrintable(text));
+        QCOMPARE(Numbers::BooleanText(true), u"True"_s);
     }
 
     void filterConversion()
