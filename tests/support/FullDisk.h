@@ -15,9 +15,7 @@ public:
     {
         getrlimit(RLIMIT_FSIZE, &before);
         previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limited = before;
-        limited.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limited);
+        Limit(bytes);
     }
     ~FullDisk()
     {
@@ -27,8 +25,8 @@ public:
     FullDisk(const FullDisk &) = delete;
     FullDisk &operator=(const FullDisk &) = delete;
 
-    // The same for a child process, set up between fork and exec.
-    static void LimitChild(rlim_t bytes)
+    // The limit alone, as a child process sets it up between fork and exec.
+    static void Limit(rlim_t bytes)
     {
         std::signal(SIGXFSZ, SIG_IGN);
         rlimit limited;
@@ -38,7 +36,6 @@ public:
     }
 
 private:
-
     rlimit before{};
     void (*previousHandler)(int) = SIG_DFL;
 };

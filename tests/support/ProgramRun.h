@@ -23,7 +23,7 @@ inline ProgramRun runProgram(const QStringList &arguments, qint64 diskBytes = 0)
     QProcess program;
 #ifdef QUILLMERE_FULL_DISK
     if (diskBytes > 0)
-        program.setChildProcessModifier([diskBytes] { FullDisk::LimitChild(rlim_t(diskBytes)); });
+        program.setChildProcessModifier([diskBytes] { FullDisk::Limit(rlim_t(diskBytes)); });
 #else
     Q_UNUSED(diskBytes);
 #endif

@@ -94,9 +94,6 @@ public:
         command("POST", "/actions", {{"actions", QJsonArray{keyboard}}});
     }
 
-    // The page as a PNG file.
-    QByteArray screenshot() { return QByteArray::fromBase64(command("GET", "/screenshot").toString().toLatin1()); }
-
 private:
     void quit()
     {
