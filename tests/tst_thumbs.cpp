@@ -64,11 +64,9 @@ private slots:
     void thumbnailsFitTheBoxAndWindowsFlowAcrossTheArea()
     {
         const QSize box(93, 97);
-        QCOMPARE(FitThumbnail(box, QSize(640, 480)), QSize(93, 70));
-        QCOMPARE(FitThumbnail(box, QSize(480, 640)), QSize(73, 97));
-        QCOMPARE(FitThumbnail(box, QSize(50, 40)), QSize(93, 74));
-        QCOMPARE(FitThumbnail(box, QSize(93, 97)), QSize(93, 97));
-        QCOMPARE(FitThumbnail(box, QSize(10, 200)), QSize(5, 97));
+        for (const auto &[picture, fitted] : {std::pair{QSize(640, 480), QSize(93, 70)}, {{480, 640}, {73, 97}},
+                                              {{50, 40}, {93, 74}}, {{93, 97}, {93, 97}}, {{10, 200}, {5, 97}}})
+            QCOMPARE(FitThumbnail(box, picture), fitted);
         QCOMPARE(FitThumbnail(QSize(145, 100), QSize(200, 100)), QSize(145, 72));  // 72.5 goes to even
         QVERIFY(!FitThumbnail(box, QSize(0, 40)).isValid());
         // Side by side as far as the width, row under row below the tallest of the row
@@ -277,24 +275,6 @@ private slots:
         QCOMPARE(listing.keyAt(2), s + "IMG_3.jpg");
         listing.removeRows(0, listing.rowCount());
         QVERIFY(!listing.containsKey(s + u"IMG_3.jpg"_s) && !listing.containsFile(u"IMG_1.jpg"_s, s));
-    }
-
-    // Every thumbnail window stays on top (so the area raises it without a search) and
-    // is never "moved" in Qt's sense (so the area places new windows without comparing
-    // them with it); its system menu carries no Stay on Top and no shortcuts, and the
-    // keyboard still closes it.
-    void aThumbnailWindowTakesNoPartInQtsPlacement()
-    {
-        Fixture f;
-        QCOMPARE(f.make(u"a.png"_s, QSize(30, 20)), 0);
-        QCOMPARE(f.make(u"b.png"_s, QSize(30, 20)), 0);
-        ThumbnailWindow *window = f.window(2);
-        QVERIFY(window->windowFlags() & Qt::WindowStaysOnTopHint);
-        window->move(window->pos() + QPoint(5, 5));
-        QVERIFY(!window->testAttribute(Qt::WA_Moved));
-        QCOMPARE(window->pos().x(), f.window(1)->frameGeometry().right() + 1 + 5);  // placed beside the first
-        QTest::keySequence(window, QKeySequence(QKeySequence::Close));
-        QCOMPARE(f.slotsInUse(), (QList<int>{1}));
     }
 };
 
