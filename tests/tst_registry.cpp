@@ -31,10 +31,6 @@ RegistryError errorOf(F &&operation)
     return RegistryError(0, QString(), QString());
 }
 
-} // namespace
-
-namespace {
-
 // A setting read back as the text it would be stored as.
 template <typename Value>
 std::function<QString()> readBack(const Setting<Value> &setting)
