@@ -70,16 +70,8 @@ public:
         folderRequests << request;
         return next(folderAnswers, QString());
     }
-    std::optional<QColor> chooseColor(const QColor &initial) override
-    {
-        colorRequests << initial;
-        return next(colorAnswers, std::optional<QColor>());
-    }
-    std::optional<QFont> chooseFont(const QFont &initial) override
-    {
-        fontRequests << initial;
-        return next(fontAnswers, std::optional<QFont>());
-    }
+    std::optional<QColor> chooseColor(const QColor &initial) override { colorRequests << initial; return next(colorAnswers, {}); }
+    std::optional<QFont> chooseFont(const QFont &initial) override { fontRequests << initial; return next(fontAnswers, {}); }
     // A window the script did not close is cancelled, which runs its unload as the
     // user's closing would.
     int execDialog(QDialog &dialog) override
@@ -104,11 +96,7 @@ public:
     }
     void beep() override { ++beeps; }
     QTime localTime() override { return clock; }
-    int openDocument(const QString &path) override
-    {
-        shellCalls << QStringLiteral("open %1").arg(path);
-        return next(shellAnswers, ShellSuccess);
-    }
+    int openDocument(const QString &path) override { shellCalls << QStringLiteral("open ") + path; return next(shellAnswers, ShellSuccess); }
     int startProgram(const QString &program, const QString &argument) override
     {
         shellCalls << QStringLiteral("start %1 %2").arg(program, argument);
