@@ -323,36 +323,6 @@ private slots:
         QVERIFY(o.scripted->messages.isEmpty());
     }
 
-    // Save Images writes web copies as the preferences say, under the names the page
-    // links, and refuses to strip a picture in its own folder.
-    void webCopiesFromTheWindow()
-    {
-        Output o;
-        o.setPreference("Web Ready Images", "1");
-        o.setPreference("Remove Photo Metadata", "1");
-        const QString scan = QDir::toNativeSeparators(o.environment.path(u"pics/scan.tif"_s));
-        const QString photo = QDir::toNativeSeparators(o.environment.path(u"pics/photo.jpg"_s));
-        const QByteArray turned = TestImages::withOrientation(TestImages::encode(TestImages::photo(60, 40), "jpg"), 6, false);
-        const QByteArray commented = turned.left(2) + QByteArray("\xFF\xFE\x00\x08SECRET", 10) + turned.mid(2);
-        QVERIFY(writeFile(scan, TestImages::tiff(TestImages::pattern(30, 20), 3, 8, false, false)) && writeFile(photo, commented));
-        for (const QString &path : {scan, photo}) {
-            Picture picture;
-            QVERIFY(LoadAnyImageFile(picture, path));
-            QCOMPARE(o.maker.CreateThumbnail(picture, path), 0);
-        }
-        const QString web = o.target(u"web"_s);
-        o.copy(web, false);
-        QVERIFY(o.scripted->messages.isEmpty());
-        QCOMPARE(QDir(web).entryList(QDir::Files), (QStringList{u"photo.jpg"_s, u"scan.jpg"_s}));
-        QCOMPARE(QImageReader(web + u"scan.jpg"_s).format(), QByteArray("jpeg"));
-        QCOMPARE(contentsOf(web + u"photo.jpg"_s), turned);
-
-        o.copy(QFileInfo(photo).path() + S, false);
-        QCOMPARE(contentsOf(photo), commented);
-        QCOMPARE(o.scripted->messages.size(), 1);
-        QVERIFY(o.scripted->messages[0].text.contains(u"the copy would replace the picture itself"_s));
-    }
-
     void theBrowserListAndItsFile()
     {
         TestEnvironment environment;
