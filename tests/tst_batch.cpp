@@ -116,7 +116,9 @@ private slots:
             {u"Preferences/Web Site Thumbnail Directory"_s, u"thumbs"_s}, {u"Preferences/Image File Name Lower Case"_s, u"1"_s},
             {u"Preferences/Auto Arrange After Directory Load"_s, u"False"_s}, {u"HTML Preferences/Table Columns"_s, u"2"_s},
             {u"HTML Preferences/Table Rows"_s, u"1"_s}, {u"Preferences/Web Ready Images"_s, u"1"_s},
-            {u"Preferences/Remove Photo Metadata"_s, u"1"_s},
+            {u"Preferences/Remove Photo Metadata"_s, u"1"_s}, {u"Preferences/Save Image File Type"_s, u"PNG"_s},
+            {u"Preferences/Save Image Progressive"_s, u"1"_s},
+            {u"Preferences/Thumbnail File Name Lower Case"_s, u"1"_s}, {u"Preferences/High Density Thumbnails"_s, u"1"_s},
         });
         const QString folder = f.environment.path(u"my photos"_s) + S;
         const QImage photo = TestImages::photo(160, 120);
