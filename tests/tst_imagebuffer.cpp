@@ -247,10 +247,7 @@ private slots:
             QVERIFY2(decoded.ok() && decoded.depth == bits * planes, qPrintable(name));
             QVERIFY2(sameColours(decoded.image, source), qPrintable(name));
         }
-    }
-
-    void pcxFaultsKeepWhatIsThere()
-    {
+        // Damage keeps what is there; a line length too short for the width is replaced.
         const QImage source = pattern(20, 10);
         const QByteArray whole = TestImages::pcx(source, 8, 3, {}, true);
         const DecodedImage decoded = ImageReaders::Read(ImageFormat::Pcx, whole.left(whole.size() - 60));
@@ -339,12 +336,8 @@ private slots:
             QVERIFY2(!decoded.ok(), qPrintable(u"code %1, %2 bytes"_s.arg(code).arg(bytes.size())));
             QVERIFY(decoded.image.isNull() && !decoded.deferred);
         }
-    }
-
-    // A JPEG cut short shows what its scans hold, decoded by the JPEG reader alone; one
-    // without any scan data is refused by every loader.
-    void damagedJpegsFollowOneRule()
-    {
+        // A JPEG cut short shows what its scans hold, decoded by the JPEG reader alone; one
+        // without any scan data is refused by every loader.
         const QImage original = photo(160, 120);
         const QByteArray baseline = encode(original, "jpeg", 90);
         const DecodedImage cut = ImageReaders::Read(ImageFormat::Jpeg, baseline.left(baseline.size() * 3 / 10));
@@ -395,12 +388,8 @@ private slots:
                 QVERIFY2(decoded.ok() && decoded.depth == bits, qPrintable(name));
                 QVERIFY2(!decoded.image.hasAlphaChannel() && sameColours(decoded.image, source, tolerance), qPrintable(name));
             }
-    }
-
-    // Alpha in a bit field from the 56-byte header on, or in the fourth byte of
-    // uncompressed 32-bit pixels, unless it is zero everywhere.
-    void bmpAlphaAndRunLengthCodes()
-    {
+        // Alpha in a bit field from the 56-byte header on, or in the fourth byte of
+        // uncompressed 32-bit pixels, unless it is zero everywhere.
         const QImage translucent = pattern(9, 5, true);
         const QList<quint32> argb{0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000};
         for (int header : {40, 56, 124}) {
@@ -710,7 +699,7 @@ private slots:
         QVERIFY(near(image.pixel(125, 75), qRgb(255, 0, 0), 40));
     }
 
-    void createAndCopyScaled()
+    void createScaleLoadAndSave()
     {
         Picture source, target;
         QVERIFY(target.createBlank(24, QSize(31, 17), QColor(10, 200, 30)));
@@ -735,6 +724,23 @@ private slots:
         QCOMPARE(source.image().pixel(0, 0), qRgb(255, 255, 255));
         QCOMPARE(source.image().pixel(3, 3), qRgb(255, 0, 0));
         QVERIFY(!source.convertDepth(12));
+        // Loads and saves that fail say why and leave nothing behind.
+        TestEnvironment directory;
+        const QString path = directory.path(u"a.png"_s);
+        QVERIFY(writeFile(path, encode(pattern(8, 8), "png")));
+        Picture picture;
+        QVERIFY(!picture.load(directory.path(u"missing.png"_s), ImageFormat::Png) && !picture.errorString().isEmpty());
+        QVERIFY(picture.load(path, ImageFormat::Png) && picture.errorString().isEmpty());
+        QVERIFY(!picture.load(path, ImageFormat::Gif));
+        QVERIFY(picture.isNull() && picture.image().isNull() && picture.depth() == 0 && !picture.errorString().isEmpty());
+
+        QVERIFY(picture.load(path, ImageFormat::Png));
+        // A folder that does not exist, and a format that is not written: nothing is made.
+        const QString nowhere = directory.path(u"no/such/folder/a.jpg"_s);
+        QVERIFY(!saveAs(picture, nowhere, ImageFormat::Jpeg, 80) && !picture.errorString().isEmpty());
+        QVERIFY(!saveAs(picture, directory.path(u"x.bmp"_s), ImageFormat::Bmp) && !QFileInfo::exists(directory.path(u"x.bmp"_s)));
+        picture.clear();
+        QVERIFY(picture.isNull() && !saveAs(picture, directory.path(u"empty.png"_s), ImageFormat::Png));
     }
 
     // Smooth copies are Lanczos-3, reducing and enlarging, in each direction on its own;
@@ -814,26 +820,6 @@ private slots:
         QVERIFY(saveAs(picture, reduced, ImageFormat::Png));
         QCOMPARE(header(reduced), (QList<int>{8, 3, 0}));
         QVERIFY(ColorQuantizer::Psnr(QImage(reduced), source) >= 35);
-    }
-
-    void failuresSayWhyAndLeaveNothing()
-    {
-        TestEnvironment directory;
-        const QString path = directory.path(u"a.png"_s);
-        QVERIFY(writeFile(path, encode(pattern(8, 8), "png")));
-        Picture picture;
-        QVERIFY(!picture.load(directory.path(u"missing.png"_s), ImageFormat::Png) && !picture.errorString().isEmpty());
-        QVERIFY(picture.load(path, ImageFormat::Png) && picture.errorString().isEmpty());
-        QVERIFY(!picture.load(path, ImageFormat::Gif));
-        QVERIFY(picture.isNull() && picture.image().isNull() && picture.depth() == 0 && !picture.errorString().isEmpty());
-
-        QVERIFY(picture.load(path, ImageFormat::Png));
-        // A folder that does not exist, and a format that is not written: nothing is made.
-        const QString nowhere = directory.path(u"no/such/folder/a.jpg"_s);
-        QVERIFY(!saveAs(picture, nowhere, ImageFormat::Jpeg, 80) && !picture.errorString().isEmpty());
-        QVERIFY(!saveAs(picture, directory.path(u"x.bmp"_s), ImageFormat::Bmp) && !QFileInfo::exists(directory.path(u"x.bmp"_s)));
-        picture.clear();
-        QVERIFY(picture.isNull() && !saveAs(picture, directory.path(u"empty.png"_s), ImageFormat::Png));
     }
 
     // Upright by the file's own rotation and mirroring, never again by an EXIF

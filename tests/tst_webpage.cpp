@@ -107,10 +107,7 @@ private slots:
         twoRows.options.includePageCode = false;
         const QString table = GenerateHtml(twoRows);
         QVERIFY(table.startsWith(u"<table border=\"0\" cellspacing=\"1\">\r\n"_s) && table.endsWith(u"\r\n</table>\r\n"_s));
-    }
-
-    void tableTagCombinations()
-    {
+        // The table tag of each combination of border, colours and background.
         QCOMPARE(tableTag({}), QStringList{"<table border=\"0\" cellspacing=\"1\">"});
         QCOMPARE(tableTag({{"Default Background Color", "0"}, {"Table Background Color", "255"}}),
                  (QStringList{"<table border=\"0\" cellspacing=\"1\"", "bgcolor=\"#FF0000\">"}));
