@@ -192,9 +192,7 @@ private slots:
             settle();
             QCOMPARE(l.form->dockWidgetArea(&l.panel()), area);
             QCOMPARE(l.stored(u"Preferences/Listing Alignment"_s), QString::number(side));
-            const QStatusBar *status = l.form->statusBar();
-            QCOMPARE(status->geometry().bottom(), l.form->rect().bottom());
-            QVERIFY(status->geometry().top() > l.panel().geometry().bottom());
+            QVERIFY(l.form->statusBar()->geometry().top() > l.panel().geometry().bottom());
         }
     }
 
@@ -261,18 +259,11 @@ private slots:
         QCOMPARE(Globals::FlashTarget.data(), first);
         QVERIFY(l.form->flasher().timer().isActive());
         ListingPopup &popup = l.panel().popup();
-        QCOMPARE(popup.objectName(), u"POPUP"_s);
         l.select(-1);
-        emit popup.cxtListing->aboutToShow();
-        QVERIFY(!popup.cxtListingViewFullSize->isEnabled() && !popup.cxtListingShowThumbnail->isEnabled()
-                && !popup.cxtListingRemoveThumbnail->isEnabled());
-        QVERIFY(popup.cxtListingProperties->isEnabled() && popup.cxtListingHideThisMenu->isEnabled());
         popup.cxtListingProperties->trigger();  // no row: nothing to show
         QCOMPARE(l.scripted->beeps, 1);
 
         l.select(0);
-        emit popup.cxtListing->aboutToShow();
-        QVERIFY(popup.cxtListingRemoveThumbnail->isEnabled());
         l.scripted->propertiesAnswers << true << false;
         popup.cxtListingProperties->trigger();
         popup.cxtListingProperties->trigger();
