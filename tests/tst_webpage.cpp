@@ -255,11 +255,6 @@ private slots:
         QCOMPARE(typed.storedText("Cell Image Border"), u"3"_s);
         TestEnvironment environment;
         PageModel model;
-        Preferences directories;
-        directories.siteImageDirectory = u"pics"_s;
-        model.Unload(directories);
-        QVERIFY(!model.GenerateDialogLoaded);
-        QCOMPARE(environment.raw().value(u"Preferences/Web Site Images Directory"_s).toString(), u"pics"_s);
         QCOMPARE(RecordNumber(u"99999"_s), qint16(32767));
         QCOMPARE(RecordNumber(u"-99999"_s), qint16(-32768));
         QCOMPARE(RecordNumber(u"2.5"_s), qint16(2));
@@ -287,8 +282,8 @@ private slots:
         ThumbCollection thumbs;
         ListingModel listing;
         Thumbnails maker(thumbs, listing, preferences, host);
-        const auto make = [&maker](const char *name, int width = 40, int height = 30, bool alpha = false) {
-            Picture picture = Picture::fromImage(TestImages::pattern(width, height, alpha));
+        const auto make = [&maker](const char *name, int width = 40, int height = 30) {
+            Picture picture = Picture::fromImage(TestImages::pattern(width, height));
             return maker.CreateThumbnail(picture, QDir::toNativeSeparators(u"/pics/"_s + QString::fromLatin1(name)));
         };
         for (const char *name : {"B.png", "A.png", "C.png"})
@@ -320,18 +315,6 @@ private slots:
         QCOMPARE(page.thumbs[1].width, 73);
         QCOMPARE(page.thumbs[1].height, 97);
         QVERIFY(page.thumbs[1].caption.startsWith(u"D.png\r\n30x40\r\n"_s));
-
-        // Web-ready links: a type browsers cannot show links to its JPEG, or to its PNG
-        // when the picture holds transparency.
-        environment.store({{u"Preferences/Web Ready Images"_s, u"1"_s}});
-        QCOMPARE(make("E.tif", 20, 20), 0);
-        QCOMPARE(make("F.tga", 20, 20, true), 0);
-        model.Load(PageSourcesOf(PageOrder(listing, thumbs), thumbs));
-        QStringList links;
-        for (const ThumbPageValues &values : model.PageThumbValues)
-            links << values.Link;
-        QCOMPARE(links, (QStringList{"c.png", "d.png", "a.png", "e.jpg", "f.png"}));
-        QCOMPARE(model.PageThumbValues[3].Caption, u"e.tif"_s);
     }
 
     // The modern page: self-contained UTF-8 with a language, a description and a

@@ -61,13 +61,6 @@ public:
     void go(const QUrl &url) { command("POST", "/url", {{"url", url.toString()}}); }
     // The browser's Back.
     void back() { command("POST", "/back"); }
-    // Pages see a visitor who prefers dark colours, or light ones.
-    void prefersDark(bool dark)
-    {
-        const QJsonObject feature{{"name", "prefers-color-scheme"}, {"value", dark ? "dark" : "light"}};
-        command("POST", "/goog/cdp/execute",
-                {{"cmd", "Emulation.setEmulatedMedia"}, {"params", QJsonObject{{"features", QJsonArray{feature}}}}});
-    }
 
     // Runs a function body in the page and returns what it returns.
     QJsonValue run(const QString &body) { return command("POST", "/execute/sync", {{"script", body}, {"args", QJsonArray()}}); }
