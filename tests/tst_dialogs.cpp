@@ -181,7 +181,7 @@ private slots:
         QCOMPARE(o.scripted->messages.value(1).title, u"Browser Failure"_s);
         QVERIFY(o.scripted->messages.value(1).text.startsWith(u"Error# 31; "_s));
 
-        o.setPreference("Use Specific Browser", "1");
+        o.environment.setPreference("Use Specific Browser", "1");
         e.editor.cmdView_Click();
         QCOMPARE(o.scripted->dialogsShown, QStringList{u"BROWSERS"_s});
         QCOMPARE(o.scripted->shellCalls.size(), 1);  // the editor opened nothing itself
@@ -354,7 +354,7 @@ private slots:
                                           {"Save Image Compression Quality", "900"}, {"Use Specific Browser", "1"},
                                           {"Image File Name Lower Case", "1"}, {"Web Image Long Edge", "-5"},
                                           {"Remove Photo Metadata", "2"}})
-            o.setPreference(name, value);
+            o.environment.setPreference(name, value);
         Globals::Prefs.thumbnailBox = QSize(120, 80);
         {
             PreferencesDialog dialog(Globals::Prefs, o.appPath);

@@ -92,9 +92,9 @@ private slots:
     void pngInSlotOrderWithTheLog()
     {
         Output o;
-        o.setPreference("Save Image File Type", "PNG");
-        o.setPreference("Save Image Color Depth", "1");
-        o.setPreference("Save Image Progressive", "1");
+        o.environment.setPreference("Save Image File Type", "PNG");
+        o.environment.setPreference("Save Image Color Depth", "1");
+        o.environment.setPreference("Save Image Progressive", "1");
         o.source(u"pics/b.png"_s, 1);
         o.source(u"pics/a.png"_s, 2);
         o.source(u"pics/c.png"_s, 3);
@@ -128,8 +128,8 @@ private slots:
         o.source(u"pics/Photo.PNG"_s);
         // The modern page's are drawn at its row height, whatever the windows show, with
         // their double size beside them.
-        o.setPreference("Save Image File Type", "PNG");
-        o.setPreference("High Density Thumbnails", "1");
+        o.environment.setPreference("Save Image File Type", "PNG");
+        o.environment.setPreference("High Density Thumbnails", "1");
         o.environment.store({{u"HTML Preferences/Page Style"_s, u"1"_s}, {u"HTML Preferences/Modern Row Height"_s, u"120"_s}});
         const QString modern = o.target(u"modern"_s);
         o.save(modern);
@@ -137,18 +137,18 @@ private slots:
         QCOMPARE(QImage(modern + u"QM_Photo.png"_s).size(), QSize(160, 120));
         QCOMPARE(QImage(modern + u"QM_Photo@2x.png"_s).size(), QSize(320, 240));
         o.environment.store({{u"HTML Preferences/Page Style"_s, u"0"_s}});
-        o.setPreference("High Density Thumbnails", "0");
+        o.environment.setPreference("High Density Thumbnails", "0");
 
         // "png" in lower case is not "PNG": JPEG, and no line for it in the log.
-        o.setPreference("Save Image File Type", "png");
-        o.setPreference("Save Image Compression Quality", "20");
+        o.environment.setPreference("Save Image File Type", "png");
+        o.environment.setPreference("Save Image Compression Quality", "20");
         const QString web = o.target(u"web"_s);
         o.save(web);
         const QByteArray jpeg = contentsOf(web + u"QM_Photo.jpg"_s);
         QVERIFY(jpeg.startsWith("\xFF\xD8\xFF"));
         QCOMPARE(o.log("thumbnail.txt"), records({u"CreateDirectory -- %1: True"_s.arg(web)}));
         // The quality is the one the JPEG is written with.
-        o.setPreference("Save Image Compression Quality", "95");
+        o.environment.setPreference("Save Image Compression Quality", "95");
         o.save(web);
         QVERIFY(contentsOf(web + u"QM_Photo.jpg"_s).size() > jpeg.size() * 3 / 2);
     }
@@ -180,7 +180,7 @@ private slots:
         QCOMPARE(o.scripted->messages.value(0).text, u"The Directory %1 Could Not Be Created."_s.arg(web));
 
         QVERIFY(QFile::remove(o.appPath + u"thumbnail.txt"_s));
-        o.setPreference("Save Image File Name Prefix", "../../");
+        o.environment.setPreference("Save Image File Name Prefix", "../../");
         o.save(o.target(u"site/web"_s));
         QVERIFY(o.scripted->messages.value(1).text.startsWith(u"The Thumbnail File Name Prefix \"../../\" Cannot Be Used"_s));
         QVERIFY(!QFileInfo::exists(o.environment.path(u"site"_s)) && !QFileInfo::exists(o.environment.path(u"a.jpg"_s)));
@@ -192,7 +192,7 @@ private slots:
     void noWriteReplacesAPicture()
     {
         Output o;
-        o.setPreference("Save Image File Type", "PNG");
+        o.environment.setPreference("Save Image File Type", "PNG");
         const QString a = o.source(u"pics/a.png"_s, 1);
         const QString thumbnailNamed = o.source(u"pics/QM_a.png"_s, 2);
         const QByteArray pictureA = contentsOf(a), picture = contentsOf(thumbnailNamed);
@@ -263,7 +263,7 @@ private slots:
     void copyingEveryImage()
     {
         Output o;
-        o.setPreference("Image File Name Lower Case", "1");
+        o.environment.setPreference("Image File Name Lower Case", "1");
         const QString sunset = o.source(u"pics/Sunset.PNG"_s);
         const QString web = o.target(u"web/images"_s);
         QVERIFY(writeFile(web + u"sunset.png"_s, "an older copy"));
@@ -278,7 +278,7 @@ private slots:
 
         // Into the pictures' own folder: every picture stays as it was.
         const QByteArray picture = contentsOf(sunset);
-        o.setPreference("Image File Name Lower Case", "0");
+        o.environment.setPreference("Image File Name Lower Case", "0");
         o.copy(QFileInfo(sunset).path() + S, false);
         QCOMPARE(contentsOf(sunset), picture);
         QVERIFY(o.scripted->messages.isEmpty());
@@ -287,7 +287,7 @@ private slots:
     void copyingThePageImages()
     {
         Output o;
-        o.setPreference("Image File Name Lower Case", "1");  // no lower case for page images
+        o.environment.setPreference("Image File Name Lower Case", "1");  // no lower case for page images
         const QString a = o.source(u"pics/A.png"_s, 1);
         const QString b = o.source(u"pics/B.png"_s, 2);
         o.source(u"pics/C.png"_s, 3);

@@ -79,15 +79,11 @@ struct Loading : Frame {
     YieldingPlatform *platform = new YieldingPlatform;
     std::unique_ptr<Ui::Platform> previous = Ui::setPlatform(std::unique_ptr<Ui::Platform>(platform));
 
-    Loading() { setPreference("Auto Arrange After Directory Load", "False"); }
+    Loading() { environment.setPreference("Auto Arrange After Directory Load", "False"); }
     ~Loading()
     {
         form.reset();
         Ui::setPlatform(std::move(previous));
-    }
-    void setPreference(const char *name, const char *value)
-    {
-        environment.raw().setValue(u"Preferences/"_s + QString::fromUtf8(name), QString::fromUtf8(value));
     }
     // A folder of files made from name -> bytes.
     QString folder(const QString &name, const QList<QPair<QString, QByteArray>> &files) const
@@ -402,7 +398,7 @@ private slots:
         QCOMPARE(l.names().size(), 2);
         QVERIFY(l.platform->messages.isEmpty());
 
-        l.setPreference("Notify of Duplicate Images", "True");
+        l.environment.setPreference("Notify of Duplicate Images", "True");
         l.platform->messageAnswers << Ui::MsgResult::No;
         QVERIFY(l.loadFolder(pictures));
         QCOMPARE(l.titles(), QStringList{u"Duplicate Thumbnail; Continue?"_s});
@@ -459,7 +455,7 @@ private slots:
         QCOMPARE(asked.filterIndex, 3);
         QCOMPARE(asked.fileName, u"*.jpg"_s);
         QCOMPARE(l.names(), QStringList{"a.png"});
-        l.setPreference("Notify of Duplicate Images", "True");
+        l.environment.setPreference("Notify of Duplicate Images", "True");
         l.openFile(pictures + Separator + u"a.png"_s);
         QCOMPARE(l.titles(), QStringList{u"Duplicate Image"_s});
         QCOMPARE(l.platform->messages[0].text,
@@ -470,14 +466,14 @@ private slots:
         QCOMPARE(l.stored(u"Preferences/Last Open Directory"_s), pictures + Separator);
         // Loaded with the folder, and arranged after each load: even an unreadable single file.
         QVERIFY(l.loadFolder(pictures));
-        l.setPreference("Auto Arrange After Directory Load", "True");
+        l.environment.setPreference("Auto Arrange After Directory Load", "True");
         ThumbnailWindow *first = l.window(u"a.png"_s);
-        l.setPreference("Auto Arrange Method", "3");  // arranges nothing
+        l.environment.setPreference("Auto Arrange Method", "3");  // arranges nothing
         first->move(250, 150);
         l.openFile(pictures + Separator + u"t.txt"_s);
         QCOMPARE(first->pos(), QPoint(250, 150));
         // Even an unreadable single file ends with the arrangement; 1 tiles.
-        l.setPreference("Auto Arrange Method", "1");
+        l.environment.setPreference("Auto Arrange Method", "1");
         l.openFile(pictures + Separator + u"t.txt"_s);
         QVERIFY(first->pos() != QPoint(250, 150) && !first->geometry().intersects(l.window(u"b.png"_s)->geometry()));
     }
@@ -683,7 +679,7 @@ private slots:
         files.append({u"p5b.txt"_s, "no picture"});
         const QString pictures = l.folder(u"photos"_s, files);
         l.openFile(pictures + Separator + u"p2.jpg"_s);  // listed before: a duplicate
-        l.setPreference("Notify of Duplicate Images", "True");
+        l.environment.setPreference("Notify of Duplicate Images", "True");
         l.platform->messages.clear();
         l.platform->onYield = [&](int yield) {
             if (yield == 6)

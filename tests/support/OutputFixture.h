@@ -40,10 +40,6 @@ struct Output {
     QString appPath = QDir::toNativeSeparators(environment.path(u"app"_s)) + S;
 
     Output() { QDir().mkpath(appPath); }
-    void setPreference(const char *name, const char *value)
-    {
-        environment.raw().setValue(u"Preferences/"_s + QString::fromUtf8(name), QString::fromUtf8(value));
-    }
     QString source(const QString &relative, int seed = 0)
     {
         const QString path = QDir::toNativeSeparators(environment.path(relative));

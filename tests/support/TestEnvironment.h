@@ -51,6 +51,10 @@ public:
 
     // Direct access to the file behind the store, for setting up and checking.
     QSettings raw() const { return QSettings(settingsFile(), QSettings::IniFormat); }
+    void setPreference(const char *name, const char *value) const
+    {
+        store({{u"Preferences/"_s + QString::fromUtf8(name), QString::fromUtf8(value)}});
+    }
     // Writes values ("Section/Key") straight into the file, as a hand edit would.
     void store(std::initializer_list<std::pair<QString, QVariant>> values) const
     {
