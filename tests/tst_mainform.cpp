@@ -304,9 +304,6 @@ private slots:
         QCOMPARE(preferences.lastOpenDirectory, home);
         QCOMPARE(preferences.localImageDirectory, home);
         QCOMPARE(preferences.localThumbnailDirectory, home);
-        QCOMPARE(preferences.thumbnailBox, QSize(93, 97));
-        QCOMPARE(preferences.siteImageDirectory, u"images"_s);
-        QCOMPARE(preferences.leftMargin, 4);
 
         QSettings raw = environment.raw();
         QVERIFY(raw.childGroups().contains(u"Preferences"_s));

@@ -143,24 +143,6 @@ private slots:
         QVERIFY(!last);
     }
 
-    void aMaximisedWindowHandsItsStateOn()
-    {
-        Frame f;
-        QMdiSubWindow *a = f.add(u"a"_s);
-        QMdiSubWindow *b = f.add(u"b"_s);
-        b->move(30, 40);
-        b->showMaximized();
-        QCOMPARE(b->geometry(), f.area->viewport()->rect());
-        QApplication::processEvents();
-        QCOMPARE(f.area->verticalScrollBar()->maximum(), 0);  // nothing beyond the maximised window
-        f.area->setActiveSubWindow(a);
-        QVERIFY(a->isMaximized() && !b->isMaximized());
-        QCOMPARE(b->pos(), QPoint(30, 40));
-        f.main.resize(500, 400);
-        QApplication::processEvents();
-        QCOMPARE(a->size(), f.area->viewport()->size());  // it follows the area
-    }
-
     void cascadeAndTile()
     {
         Frame f;
@@ -191,15 +173,6 @@ private slots:
             covered += windows[i]->geometry();
         }
         QCOMPARE(covered.boundingRect(), area);
-        // The tiling follows the area's size until a window moves.
-        f.main.resize(700, 560);
-        QApplication::processEvents();
-        QCOMPARE(windows[0]->geometry().bottomRight(), f.area->viewport()->rect().bottomRight());
-        windows[0]->move(5, 5);
-        const QRect moved = windows[0]->geometry();
-        f.main.resize(600, 500);
-        QApplication::processEvents();
-        QCOMPARE(windows[0]->geometry(), moved);
 
         // Windows that cannot be made small enough tile a larger area, which scrolls.
         for (QMdiSubWindow *window : std::as_const(windows))
