@@ -119,19 +119,9 @@ constexpr int SelectObject = 0x012D, Rectangle = 0x041B, Ellipse = 0x0418, Resto
               CreateFontIndirect = 0x02FB, SetTextColor = 0x0209, SetBkMode = 0x0102, StretchDib = 0x0F43, PolyPolygon = 0x0538,
               DeleteObject = 0x01F0;
 
-QList<int> colour(QRgb rgb)
-{
-    return {qRed(rgb) | (qGreen(rgb) << 8), qBlue(rgb)};
-}
-
 bool near(QRgb actual, QRgb expected, int tolerance = 24)
 {
     return distance(actual, expected) <= tolerance;
-}
-
-bool saveAs(const Picture &picture, const QString &path, ImageFormat::Code code, int quality = 0, bool progressive = false)
-{
-    return picture.save(path, code, {quality, progressive});
 }
 
 bool hasMarker(const QByteArray &jpeg, quint8 marker)
@@ -678,7 +668,7 @@ private slots:
         face.append(QByteArray(28, '\0'));
         file.record(CreateFontIndirect, {-40, 0, 0, 0, 700, 0, 0, 0, 0}, face);
         file.record(SelectObject, {0});
-        file.record(SetTextColor, colour(qRgb(200, 0, 0)));
+        file.record(SetTextColor, {200, 0});  // red 200: red and green in one word, then blue
         file.record(SetBkMode, {1});
         file.record(TextOut, {4}, QByteArray("MMMM") + QByteArray("\x0A\0\x0A\0", 4));  // y 10, x 10
         file.record(DeleteObject, {0});
@@ -737,10 +727,10 @@ private slots:
         QVERIFY(picture.load(path, ImageFormat::Png));
         // A folder that does not exist, and a format that is not written: nothing is made.
         const QString nowhere = directory.path(u"no/such/folder/a.jpg"_s);
-        QVERIFY(!saveAs(picture, nowhere, ImageFormat::Jpeg, 80) && !picture.errorString().isEmpty());
-        QVERIFY(!saveAs(picture, directory.path(u"x.bmp"_s), ImageFormat::Bmp) && !QFileInfo::exists(directory.path(u"x.bmp"_s)));
+        QVERIFY(!picture.save(nowhere, ImageFormat::Jpeg, {80}) && !picture.errorString().isEmpty());
+        QVERIFY(!picture.save(directory.path(u"x.bmp"_s), ImageFormat::Bmp, {}) && !QFileInfo::exists(directory.path(u"x.bmp"_s)));
         picture.clear();
-        QVERIFY(picture.isNull() && !saveAs(picture, directory.path(u"empty.png"_s), ImageFormat::Png));
+        QVERIFY(picture.isNull() && !picture.save(directory.path(u"empty.png"_s), ImageFormat::Png, {}));
     }
 
     // Smooth copies are Lanczos-3, reducing and enlarging, in each direction on its own;
@@ -796,8 +786,8 @@ private slots:
         Picture picture = Picture::fromImage(source);
         const QString low = directory.path(u"low.jpg"_s), high = directory.path(u"high.jpg"_s),
                       progressive = directory.path(u"progressive.jpg"_s);
-        QVERIFY(saveAs(picture, low, ImageFormat::Jpeg, 20) && saveAs(picture, high, ImageFormat::Jpeg, 95));
-        QVERIFY(saveAs(picture, progressive, ImageFormat::Jpeg, 95, true));
+        QVERIFY(picture.save(low, ImageFormat::Jpeg, {20}) && picture.save(high, ImageFormat::Jpeg, {95}));
+        QVERIFY(picture.save(progressive, ImageFormat::Jpeg, {95, true}));
         QVERIFY(QFileInfo(low).size() * 2 < QFileInfo(high).size());
         QVERIFY((hasMarker(contentsOf(high), 0xC0) || hasMarker(contentsOf(high), 0xC1)) && !hasMarker(contentsOf(high), 0xC2));
         QVERIFY(hasMarker(contentsOf(progressive), 0xC2) && ColorQuantizer::Psnr(QImage(high), picture.image()) > 35);
@@ -809,7 +799,7 @@ private slots:
             return QList<int>{bytes[24], bytes[25], bytes[28]};
         };
         const QString full = directory.path(u"full.png"_s), interlaced = directory.path(u"interlaced.png"_s);
-        QVERIFY(saveAs(picture, full, ImageFormat::Png) && saveAs(picture, interlaced, ImageFormat::Png, 0, true));
+        QVERIFY(picture.save(full, ImageFormat::Png, {}) && picture.save(interlaced, ImageFormat::Png, {0, true}));
         QCOMPARE(header(full), (QList<int>{8, 2, 0}));
         QCOMPARE(header(interlaced), (QList<int>{8, 2, 1}));
         QCOMPARE(QImage(interlaced).convertToFormat(QImage::Format_RGB32), source.convertToFormat(QImage::Format_RGB32));
@@ -817,7 +807,7 @@ private slots:
         QVERIFY(picture.reduceColors(256));
         QCOMPARE(picture.depth(), 8);
         const QString reduced = directory.path(u"reduced.png"_s);
-        QVERIFY(saveAs(picture, reduced, ImageFormat::Png));
+        QVERIFY(picture.save(reduced, ImageFormat::Png, {}));
         QCOMPARE(header(reduced), (QList<int>{8, 3, 0}));
         QVERIFY(ColorQuantizer::Psnr(QImage(reduced), source) >= 35);
     }
