@@ -40,13 +40,11 @@ struct Listing : Frame {
     }
     QString key(const QString &name) const { return QDir::toNativeSeparators(environment.path(name)); }
     void select(int row) { form->listingRows().selectRow(row); }
-    double storedNumber(const char *key) const { return stored(QString::fromUtf8(key)).toDouble(); }
 };
 
 void closeMainWindow()
 {
-    if (Globals::MainWindow) {
-        MainForm *window = Globals::MainWindow;
+    if (MainForm *window = Globals::MainWindow) {
         window->close();
         delete window;
     }
@@ -169,7 +167,7 @@ private slots:
         l.form->resizeDocks({&l.panel()}, {Twips::ToPixelsY(2000)}, Qt::Vertical);
         settle();
         l.form->close();
-        QCOMPARE(l.storedNumber("Preferences/Listing Height"), Twips::FromPixelsY(Twips::ToPixelsY(2000)));
+        QCOMPARE(l.stored(u"Preferences/Listing Height"_s).toDouble(), Twips::FromPixelsY(Twips::ToPixelsY(2000)));
 
         // A stored size beyond the limits comes back within them.
         Listing wide;

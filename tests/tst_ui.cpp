@@ -47,10 +47,8 @@ struct Frame {
     // How many of the windows show themselves active.
     int activeCount() const
     {
-        int count = 0;
-        for (const QMdiSubWindow *window : area->subWindowList())
-            count += isActive(window);
-        return count;
+        const QList<QMdiSubWindow *> windows = area->subWindowList();
+        return int(std::count_if(windows.begin(), windows.end(), isActive));
     }
 };
 
