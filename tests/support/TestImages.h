@@ -152,11 +152,8 @@ inline QByteArray pcx(const QImage &image, int bits, int planes, const QList<QRg
 {
     const int needed = (image.width() * bits + 7) / 8;
     const int bytesPerLine = needed + needed % 2;
-    QByteArray header(128, '\0');
-    header[0] = 0x0A;
-    header[1] = 5;
-    header[2] = raw ? 0 : 1;
-    header[3] = char(bits);
+    // Maker, version 5, encoding, bits; the rest is filled in below.
+    QByteArray header = QByteArray("\x0A\x05", 2) + char(raw ? 0 : 1) + char(bits) + QByteArray(124, '\0');
     qToLittleEndian<quint16>(quint16(image.width() - 1), header.data() + 8);
     qToLittleEndian<quint16>(quint16(image.height() - 1), header.data() + 10);
     if (bits * planes <= 4)

@@ -59,7 +59,6 @@ public:
     }
 
     void go(const QUrl &url) { command("POST", "/url", {{"url", url.toString()}}); }
-    // The browser's Back.
     void back() { command("POST", "/back"); }
 
     // Runs a function body in the page and returns what it returns.
