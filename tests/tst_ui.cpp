@@ -87,6 +87,10 @@ private slots:
         QVERIFY(!f.area->activeSubWindow() && f.activeCount() == 0);
         QCOMPARE(activated.size(), 2);
         QVERIFY(!activated.at(1).at(0).value<QMdiSubWindow *>());
+        // A maximised window hands its state to the one activated next.
+        c->showMaximized();
+        f.area->setActiveSubWindow(a);
+        QVERIFY(a->isMaximized() && !c->isMaximized());
     }
 
     void theKeyboardStepsThroughTheWindowsInTheirOrder()
