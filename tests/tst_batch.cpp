@@ -20,8 +20,6 @@
 
 namespace {
 
-const QString S = QDir::separator();
-
 // Every file below a directory, hidden ones too, by path relative to it, with its
 // modification time.
 QMap<QString, QDateTime> filesBelow(const QString &directory)

@@ -207,7 +207,7 @@ private slots:
         Globals::AppPath = WithTrailingSeparator(ResolveAppPath());
         QDir().mkpath(Globals::AppPath);
         f.environment.raw().setValue(u"Preferences/Auto Arrange After Directory Load"_s, u"False"_s);
-        const QString photos = f.environment.path(u"my photos"_s), S = QDir::separator();
+        const QString photos = f.environment.path(u"my photos"_s);
         const QStringList names = {u"Beach Day.png"_s, u"café #2.jpg"_s, u"Łódź.png"_s, u"R&D.png"_s};
         for (int i = 0; i < names.size(); ++i)
             QVERIFY(writeFile(photos + S + names[i],

@@ -295,7 +295,7 @@ private slots:
         InstanceLock lock(environment.lockFile());
         QVERIFY(StartProgram(lock) && scripted->messages.isEmpty() && Globals::MainWindow && Globals::MainWindow->isVisible());
 
-        const QString home = QDir::toNativeSeparators(environment.path(u"app"_s)) + QDir::separator();
+        const QString home = QDir::toNativeSeparators(environment.path(u"app"_s)) + S;
         QCOMPARE(Globals::AppPath, home);
         QVERIFY(QFileInfo(home).isDir());
         const Preferences &preferences = Globals::Prefs;
@@ -305,7 +305,7 @@ private slots:
 
         QSettings raw = environment.raw();
         QVERIFY(raw.childGroups().contains(u"Preferences"_s));
-        const QString canonical = QFileInfo(home).canonicalFilePath() + QDir::separator();
+        const QString canonical = QFileInfo(home).canonicalFilePath() + S;
         QCOMPARE(raw.value(u"Path/EXE Path"_s).toString(), canonical);
 
         // A settings file that becomes unusable while the program runs ends it in order

@@ -130,8 +130,6 @@ struct Loading : Frame {
     }
 };
 
-const QString Separator = QDir::separator();
-
 } // namespace
 
 class ThumbsTest : public QObject {
@@ -179,7 +177,7 @@ private slots:
         QCOMPARE(f.listing.keyAt(0), f.path(u"sunset.jpg"_s));
         QCOMPARE(f.listing.index(0, ListingModel::FileSizeColumn).data().toString(), u"37K"_s);
         QCOMPARE(f.listing.index(0, ListingModel::PathColumn).data().toString(),
-                 QDir::toNativeSeparators(f.directory.path()) + QDir::separator());
+                 QDir::toNativeSeparators(f.directory.path()) + S);
         QCOMPARE(f.host.totalText, u"Total Thumbnails:  1"_s);
         // No slot stays in use without a complete thumbnail, and no path is listed twice.
         QCOMPARE(f.make(u"empty.png"_s, QSize(0, 40)), Thumbnails::ErrDivisionByZero);
@@ -288,13 +286,12 @@ private slots:
 
     void pathRules()
     {
-        const QString s = QDir::separator();
-        const QString photo = s + u"pics"_s + s + u"a.jpg"_s;
+        const QString photo = S + u"pics"_s + S + u"a.jpg"_s;
         QCOMPARE(Paths::FileNameOf(photo), u"a.jpg"_s);
-        QCOMPARE(Paths::DirectoryOf(photo), s + u"pics"_s + s);
+        QCOMPARE(Paths::DirectoryOf(photo), S + u"pics"_s + S);
         QCOMPARE(Paths::FileNameOf(u"plain"_s), u"plain"_s);
         QCOMPARE(Paths::DirectoryOf(u"plain"_s), u"plain"_s);
-        QCOMPARE(Paths::FileNameOf(u"pics"_s + s), QString());
+        QCOMPARE(Paths::FileNameOf(u"pics"_s + S), QString());
         const QList<QPair<QString, QString>> extensions = {
             {"photo.Jpg", "JPG"}, {"a.b.", ""}, {"a.", ""}, {".profile", ".profile"}, {"README", "README"},
             {"archive.tar.gz", "GZ"}, {".hidden.png", "PNG"}};
@@ -313,34 +310,33 @@ private slots:
             QVERIFY2(!Paths::UsablePrefix(prefix), qPrintable(prefix));
         QCOMPARE(Paths::Printable(u"a\nb\tc\x1b[31m\u0085d\\e"_s), u"a\\nb\\tc\\x1b[31m\\x85d\\e"_s);
         // A caption holds the name exactly, "%" and all.
-        QCOMPARE(ThumbnailCaption(s + u"100%1 %2e%2e.png"_s, QSize(4, 3), 2048),
+        QCOMPARE(ThumbnailCaption(S + u"100%1 %2e%2e.png"_s, QSize(4, 3), 2048),
                  u"100%1 %2e%2e.png\r\n4x3\r\n2K"_s);
     }
 
     void listingOrder()
     {
         ListingModel listing;
-        const QString s = QDir::separator();
         for (const char *name : {"IMG_10.jpg", "img_2.jpg", "IMG_1.jpg"})
-            QVERIFY(listing.addRow(s + QString::fromLatin1(name), u"1K"_s, 0));
-        QVERIFY(!listing.addRow(s + u"IMG_1.jpg"_s, u"1K"_s, 0));
+            QVERIFY(listing.addRow(S + QString::fromLatin1(name), u"1K"_s, 0));
+        QVERIFY(!listing.addRow(S + u"IMG_1.jpg"_s, u"1K"_s, 0));
         listing.sortBy(ListingModel::FileNameColumn);
-        QCOMPARE(listing.keys(), (QStringList{s + "IMG_1.jpg", s + "img_2.jpg", s + "IMG_10.jpg"}));
+        QCOMPARE(listing.keys(), (QStringList{S + "IMG_1.jpg", S + "img_2.jpg", S + "IMG_10.jpg"}));
         QVERIFY(listing.moveRow(2, -1));
         QCOMPARE(listing.selectedRow(), 1);
-        QCOMPARE(listing.keyAt(1), s + "IMG_10.jpg");
+        QCOMPARE(listing.keyAt(1), S + "IMG_10.jpg");
         QVERIFY(!listing.moveRow(0, -1) && !listing.moveRow(2, +1));
         // A moved row is still known by its path and its file.
-        QVERIFY(!listing.addRow(s + u"IMG_10.jpg"_s, u"1K"_s, 0) && listing.containsFile(u"img_10.JPG"_s, s));
-        QVERIFY(!listing.containsFile(u"IMG_10.jpg"_s, s + u"other"_s + s));
+        QVERIFY(!listing.addRow(S + u"IMG_10.jpg"_s, u"1K"_s, 0) && listing.containsFile(u"img_10.JPG"_s, S));
+        QVERIFY(!listing.containsFile(u"IMG_10.jpg"_s, S + u"other"_s + S));
         QCOMPARE(listing.findByName(u"IMG_2.JPG"_s), 2);
-        QCOMPARE(listing.rowOf(u"IMG_2.JPG"_s, s), -1);
-        QCOMPARE(listing.rowOf(u"img_2.jpg"_s, s), 2);
+        QCOMPARE(listing.rowOf(u"IMG_2.JPG"_s, S), -1);
+        QCOMPARE(listing.rowOf(u"img_2.jpg"_s, S), 2);
         listing.setAutoSort(true);
-        QVERIFY(listing.addRow(s + u"IMG_3.jpg"_s, u"1K"_s, 0));
-        QCOMPARE(listing.keyAt(2), s + "IMG_3.jpg");
+        QVERIFY(listing.addRow(S + u"IMG_3.jpg"_s, u"1K"_s, 0));
+        QCOMPARE(listing.keyAt(2), S + "IMG_3.jpg");
         listing.removeRows(0, listing.rowCount());
-        QVERIFY(!listing.containsKey(s + u"IMG_3.jpg"_s) && !listing.containsFile(u"IMG_1.jpg"_s, s));
+        QVERIFY(!listing.containsKey(S + u"IMG_3.jpg"_s) && !listing.containsFile(u"IMG_1.jpg"_s, S));
     }
 
     void aFolderCancelledOrUnlistableLoadsNothing()
@@ -363,12 +359,12 @@ private slots:
     {
         Loading l;
         const QString pictures = l.folder(u"pictures"_s, QStringList{"IMG_10.png", "notes.txt", ".hidden.png", "IMG_2.png"});
-        QDir().mkpath(pictures + Separator + u"sub.png"_s);
+        QDir().mkpath(pictures + S + u"sub.png"_s);
         QVERIFY(l.loadFolder(pictures));
         QCOMPARE(l.names(), (QStringList{"IMG_2.png", "IMG_10.png"}));
         QCOMPARE(l.titles(), QStringList{u"Stop Loading Information"_s});  // the first load only
         QCOMPARE(l.platform->yields, 3);  // one per listed file, the text file included
-        QCOMPARE(l.stored(u"Preferences/Last Open Directory"_s), pictures + Separator);
+        QCOMPARE(l.stored(u"Preferences/Last Open Directory"_s), pictures + S);
         QVERIFY(l.form->loadBuffer()->picture().isNull());
         QCOMPARE(l.form->PanelText(1), u"Total Thumbnails:  2"_s);
         QVERIFY(l.form->commands().generate->isEnabled());
@@ -439,21 +435,21 @@ private slots:
     {
         Loading l;
         const QString pictures = l.folder(u"pictures"_s, QStringList{"a.png", "b.png", "t.txt"});
-        l.openFile(pictures + Separator + u"a.png"_s);
+        l.openFile(pictures + S + u"a.png"_s);
         const Ui::FileDialogRequest asked = l.platform->openRequests.value(0);
         QCOMPARE(asked.title, u"Specify the Image File to Open"_s);
         QCOMPARE(asked.filterIndex, 3);
         QCOMPARE(asked.fileName, u"*.jpg"_s);
         QCOMPARE(l.names(), QStringList{"a.png"});
         l.environment.setPreference("Notify of Duplicate Images", "True");
-        l.openFile(pictures + Separator + u"a.png"_s);
+        l.openFile(pictures + S + u"a.png"_s);
         QCOMPARE(l.titles(), QStringList{u"Duplicate Image"_s});
         QCOMPARE(l.platform->messages[0].text,
-                 u"The File %1 Has Already Been Loaded."_s.arg(pictures + Separator + u"a.png"_s));
-        l.openFile(pictures + Separator + u"t.txt"_s);  // unreadable: no thumbnail, no message
+                 u"The File %1 Has Already Been Loaded."_s.arg(pictures + S + u"a.png"_s));
+        l.openFile(pictures + S + u"t.txt"_s);  // unreadable: no thumbnail, no message
         QCOMPARE(l.titles().size(), 1);
         QCOMPARE(l.names().size(), 1);
-        QCOMPARE(l.stored(u"Preferences/Last Open Directory"_s), pictures + Separator);
+        QCOMPARE(l.stored(u"Preferences/Last Open Directory"_s), pictures + S);
         // Loaded with the folder, and arranged after each load, even an unreadable single
         // file's; 1 tiles.
         QVERIFY(l.loadFolder(pictures));
@@ -461,7 +457,7 @@ private slots:
         first->move(250, 150);
         l.environment.setPreference("Auto Arrange After Directory Load", "True");
         l.environment.setPreference("Auto Arrange Method", "1");
-        l.openFile(pictures + Separator + u"t.txt"_s);
+        l.openFile(pictures + S + u"t.txt"_s);
         QVERIFY(first->pos() != QPoint(250, 150) && !first->geometry().intersects(l.window(u"b.png"_s)->geometry()));
     }
 
@@ -539,7 +535,7 @@ private slots:
         l.form->mnuFileOpenDir_Click();
         QCOMPARE(l.form->mdiArea()->subWindowList().size(), 2);
         l.form->mdiArea()->setActiveSubWindow(l.window(u"b.png"_s));
-        QCOMPARE(l.form->PanelText(2), u"Current Thumbnail:  "_s + pictures + Separator + u"b.png"_s);
+        QCOMPARE(l.form->PanelText(2), u"Current Thumbnail:  "_s + pictures + S + u"b.png"_s);
         QCOMPARE(l.form->commandBar()->actions().first()->menu()->actions().first(), l.form->commands().loadDirectory);
     }
 
@@ -560,12 +556,12 @@ private slots:
         const QString pictures = l.folder(u"pictures"_s, QStringList{"a.png", "t.txt"});
         l.environment.raw().setValue(u"Window Positions/WHOLE/Top"_s, QString::number(Twips::FromPixelsY(40)));
         l.environment.raw().setValue(u"Window Positions/WHOLE/Left"_s, u"-500"_s);
-        ShowFullSize(pictures + Separator + u"a.png"_s, l.form.get());
+        ShowFullSize(pictures + S + u"a.png"_s, l.form.get());
         QCOMPARE(l.platform->dialogsShown, QStringList{u"WHOLE"_s});
         QCOMPARE(l.stored(u"Window Positions/WHOLE/Top"_s).toDouble(), Twips::FromPixelsY(40));
         QCOMPARE(l.stored(u"Window Positions/WHOLE/Left"_s).toDouble(),
                  Twips::FromPixelsX(Twips::ToPixelsX(10)));  // off the screen: back to 10 twips
-        ShowFullSize(pictures + Separator + u"t.txt"_s, l.form.get());
+        ShowFullSize(pictures + S + u"t.txt"_s, l.form.get());
         QCOMPARE(l.platform->dialogsShown.size(), 1);
         QCOMPARE(l.titles(), QStringList{u"Error"_s});
         QCOMPARE(l.platform->messages[0].text, u"Picture Could Not Be Loaded."_s);
@@ -658,7 +654,7 @@ private slots:
         files.append({u"p4b.jpg"_s, TestImages::withClaimedSize(files[1].second, 30000, 30000)});
         files.append({u"p5b.txt"_s, "no picture"});
         const QString pictures = l.folder(u"photos"_s, files);
-        l.openFile(pictures + Separator + u"p2.jpg"_s);  // listed before: a duplicate
+        l.openFile(pictures + S + u"p2.jpg"_s);  // listed before: a duplicate
         l.environment.setPreference("Notify of Duplicate Images", "True");
         l.platform->messages.clear();
         l.platform->onYield = [&](int yield) {
@@ -682,7 +678,7 @@ private slots:
                                     "p8.jpg", "p9.png"}));
         for (const QString &name : made) {
             Picture source;
-            QVERIFY(LoadAnyImageFile(source, pictures + Separator + name));
+            QVERIFY(LoadAnyImageFile(source, pictures + S + name));
             Picture expected;
             const bool laterBox = name >= u"p5"_s && name != u"p2.jpg"_s;
             QVERIFY(MakeThumbnailImage(source, expected, laterBox ? QSize(60, 120) : QSize(93, 97)));
@@ -777,7 +773,7 @@ private slots:
         const QString pictures = l.folder(u"pictures"_s, QStringList{"a.png", "b.png"});
         const QString single = l.folder(u"single"_s, QStringList{"c.png"});
         QMimeData data;
-        data.setUrls({QUrl::fromLocalFile(pictures), QUrl::fromLocalFile(single + Separator + u"c.png"_s)});
+        data.setUrls({QUrl::fromLocalFile(pictures), QUrl::fromLocalFile(single + S + u"c.png"_s)});
         const auto drag = [&] {
             QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
             QCoreApplication::sendEvent(l.form.get(), &enter);
@@ -790,7 +786,7 @@ private slots:
         QCoreApplication::sendEvent(l.form.get(), &drop);
         QTRY_COMPARE(l.names().size(), 3);
         QVERIFY(refusedWhileLoading);
-        QCOMPARE(Globals::Prefs.lastOpenDirectory, single + Separator);  // as the open dialog leaves it
+        QCOMPARE(Globals::Prefs.lastOpenDirectory, single + S);  // as the open dialog leaves it
         QMimeData web;
         web.setUrls({QUrl(u"https://example.org/a.png"_s)});
         QDragEnterEvent remote(QPoint(10, 10), Qt::CopyAction, &web, Qt::LeftButton, Qt::NoModifier);

@@ -18,8 +18,6 @@
 #include <QFileInfo>
 
 
-inline const QString S = QDir::separator();
-
 inline QByteArray records(const QStringList &lines)
 {
     QByteArray all;

@@ -13,6 +13,8 @@
 
 using namespace Qt::StringLiterals;
 
+inline const QString S = QDir::separator();
+
 // Writes a file whole, making its folder first; false when it could not.
 inline bool writeFile(const QString &path, const QByteArray &bytes = {})
 {
